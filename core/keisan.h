@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace tamariko {
+
+// Base of every problem set: the organizer label that each sheet prints, and the number
+// services the sets share.
+class TKeisan {
+ public:
+  TKeisan() = default;
+  virtual ~TKeisan() = default;
+  TKeisan(const TKeisan&) = delete;
+  TKeisan& operator=(const TKeisan&) = delete;
+
+  void SetOrganizerLabel(const QString& label) { OrganizerLabel = label; }
+  QString GetOrganizerLabel() const { return OrganizerLabel; }
+
+  // Decimal text with a comma before every group of three digits, for texts of 4 to 15
+  // characters (sign included); shorter and longer texts are returned plain.
+  static QString FormatGrouped(std::int64_t value);
+
+  // n digits (n >= 1; more than 9 gives 9), pairwise different, the first never 0.
+  static std::int32_t RandomDistinctDigits(std::int32_t n);
+
+ protected:
+  // n pairwise different digits from 1 .. 9. Carried by the sets that need it.
+  static std::int32_t RandomDistinctNonZeroDigits(std::int32_t n);
+
+ private:
+  QString OrganizerLabel;
+};
+
+}  // namespace tamariko

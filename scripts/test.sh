@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: once as a normal build and once
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+
+echo "== clang-format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+jobs=$(nproc)
+
+echo "== build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+
+echo "== sanitizer build"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMARIKO_SANITIZE=ON -DTAMARIKO_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+
+if [ -x scripts/cups-test-server.sh ]; then
+  # shellcheck source=/dev/null
+  . scripts/cups-test-server.sh
+  cups_test_server_start
+  trap cups_test_server_stop EXIT
+fi
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=0
+export UBSAN_OPTIONS=print_stacktrace=1
+
+echo "== tests"
+ctest --test-dir build --output-on-failure -j "$jobs"
+echo "== tests under sanitizers"
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
