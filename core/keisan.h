@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/sheet_texts.h"
+
 namespace tamariko {
 
 // Base of every problem set: the organizer label that each sheet prints, and the number
@@ -17,6 +19,10 @@ class TKeisan {
   void SetOrganizerLabel(const QString& label) { OrganizerLabel = label; }
   QString GetOrganizerLabel() const { return OrganizerLabel; }
 
+  // Where the sheet reads the round number and headings when it is drawn; not owned.
+  void SetSheetTexts(const TSheetTexts* texts) { Texts = texts ? texts : &DefaultTexts; }
+  const TSheetTexts& SheetTexts() const { return *Texts; }
+
   // Decimal text with a comma before every group of three digits, for texts of 4 to 15
   // characters (sign included); shorter and longer texts are returned plain.
   static QString FormatGrouped(std::int64_t value);
@@ -30,6 +36,8 @@ class TKeisan {
 
  private:
   QString OrganizerLabel;
+  static inline const TDefaultSheetTexts DefaultTexts{};
+  const TSheetTexts* Texts = &DefaultTexts;
 };
 
 }  // namespace tamariko
