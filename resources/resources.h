@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace tamariko {
+
+// Paths of the carried pictures, for QPixmap / QImage.
+inline const QString kKerimoBitmap = QStringLiteral(":/tamariko/bitmaps/kerimo.png");
+inline const QString kInsatsuBitmap = QStringLiteral(":/tamariko/bitmaps/insatsu.png");
+inline const QString kInsatsuSetteiBitmap = QStringLiteral(":/tamariko/bitmaps/insatsu_settei.png");
+inline const QString kFourArrowsIcon = QStringLiteral(":/tamariko/bitmaps/four_arrows.png");
+
+// The folder under which every carried resource lives, one subfolder per resource type.
+inline const QString kResourceRoot = QStringLiteral(":/tamariko");
+
+// True when the resource data was linked into this executable.
+bool ResourcesLinked();
+
+}  // namespace tamariko
