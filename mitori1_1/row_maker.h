@@ -1,0 +1,95 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/digit_places.h"
+#include "core/distinct_digits.h"
+#include "mitori1_1/mitori1_1.h"
+
+namespace tamariko::mitori {
+
+inline constexpr int kPlaces = 6;
+
+enum class Source { Distinct, NonZero };  // D(n) and Z(n)
+
+// Digits of every drawn row per place, as drawn: before any zero rule, without the sign.
+struct DigitTables {
+  std::array<std::array<std::uint8_t, kPlaces>, TMitori1_1::kNumberCount> at{};
+};
+
+// Draws and repairs rows of one problem. Rows are counted from 1 at the problem's first
+// index.
+class RowMaker {
+ public:
+  RowMaker(TMitori1_1& set, DigitTables& tables, Source source, int digits, int places, int first)
+      : set_(set),
+        tables_(tables),
+        source_(source),
+        digits_(digits),
+        places_(places),
+        first_(first) {}
+
+  void Draw(int row, bool subtracted) {
+    const int index = first_ + row - 1;
+    const NineDigits drawn =
+        source_ == Source::Distinct ? DrawDistinctDigits() : DrawDistinctNonZeroDigits();
+    for (int place = 0; place < places_; ++place) tables_.at[index][place] = drawn[place];
+    const std::int32_t value = LeadingDigitsValue(drawn, digits_);
+    set_.SetNumber(index, subtracted ? -value : value);
+  }
+
+  // Redraws `row`, keeping its sign, while it has the digit of one of rows from .. to in the
+  // same place. Returns false, without drawing, when no number of the source could pass,
+  // so the caller can start its problem again instead of drawing forever.
+  bool Repair(int row, int from, int to) {
+    std::array<DigitMask, kPlaces> taken{};
+    for (int earlier = from; earlier <= to; ++earlier) {
+      const auto& digits = tables_.at[first_ + earlier - 1];
+      for (int place = 0; place < places_; ++place) taken[place] |= DigitMask(1u << digits[place]);
+    }
+    const int index = first_ + row - 1;
+    if (!Clashes(index, taken)) return true;
+
+    std::array<DigitMask, kPlaces> allowed;
+    for (int place = 0; place < places_; ++place) {
+      const DigitMask base = source_ == Source::Distinct && place > 0 ? kAllDigits : kNonZeroDigits;
+      allowed[place] = base & DigitMask(~taken[place]);
+    }
+    if (!PlacesCanBeFilled(allowed.data(), places_)) return false;
+
+    const bool subtracted = set_.GetNumber(index) < 0;
+    do Draw(row, subtracted);
+    while (Clashes(index, taken));
+    return true;
+  }
+
+  // Repairs rows 2 .. last, each against every row above it.
+  bool RepairDown(int last) {
+    for (int row = 2; row <= last; ++row) {
+      if (!Repair(row, 1, row - 1)) return false;
+    }
+    return true;
+  }
+
+  std::int32_t Row(int row) const { return set_.GetNumber(first_ + row - 1); }
+  void SetRow(int row, std::int32_t value) { set_.SetNumber(first_ + row - 1, value); }
+
+ private:
+  bool Clashes(int index, const std::array<DigitMask, kPlaces>& taken) const {
+    const auto& digits = tables_.at[index];
+    for (int place = 0; place < places_; ++place) {
+      if (taken[place] >> digits[place] & 1u) return true;
+    }
+    return false;
+  }
+
+  TMitori1_1& set_;
+  DigitTables& tables_;
+  Source source_;
+  int digits_;
+  int places_;
+  int first_;
+};
+
+}  // namespace tamariko::mitori
