@@ -1,0 +1,15 @@
+#pragma once
+
+class QWidget;
+
+namespace tamariko {
+
+// Finishes a window built from its design file. The design keeps what the designer format
+// cannot say as dynamic properties: "fontHeight" (negative pixel height), "color" (background
+// of panels and scroll boxes) and "fontColor". Labels take the size of their text.
+void ApplyDesign(QWidget* window);
+
+// Places a top-level window in the middle of the screen it is on.
+void CenterOnScreen(QWidget* window);
+
+}  // namespace tamariko

@@ -1,0 +1,209 @@
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QResizeEvent>
+#include <QScopeGuard>
+#include <QTabWidget>
+#include <QThread>
+#include <QTimer>
+
+#include "app/design.h"
+#include "app/form2.h"
+#include "app/form3.h"
+#include "app/form4.h"
+#include "app/message_box.h"
+#include "app/program.h"
+#include "app/timage.h"
+#include "core/random.h"
+#include "kake/kake.h"
+#include "mitori1_1/mitori1_1.h"
+#include "resources/resources.h"
+
+namespace tamariko {
+namespace {
+
+const QString kOrganizerLabel = QStringLiteral("ORVぽろね教室");
+
+// The hourglass for as long as a command runs, however it ends.
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+void Sleep(int milliseconds) {
+  if (Startup().Sleep) {
+    Startup().Sleep(milliseconds);
+  } else {
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+  }
+}
+
+}  // namespace
+
+QString TForm1::EditTexts::RoundText() const { return Form.Edit1->text(); }
+QString TForm1::EditTexts::Heading1() const { return Form.Edit2->text(); }
+QString TForm1::EditTexts::Heading2() const { return Form.Edit3->text(); }
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+  setupUi(this);
+  ApplyDesign(this);
+  PageControl1->setCurrentWidget(TabSheet3);
+  Image4->SetPicture(QImage(kKerimoBitmap));
+  Image8->SetPicture(QImage(kInsatsuBitmap));
+  Image9->SetPicture(QImage(kInsatsuSetteiBitmap));
+  Image10->SetPicture(QImage(kFourArrowsIcon));
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(200);
+  CenterOnScreen(this);
+
+  connect(Image4, &TImage::clicked, this, [this] { Guarded(this, [this] { Image4Click(); }); });
+  connect(Image8, &TImage::clicked, this, [this] { Guarded(this, [this] { Image8Click(); }); });
+  connect(Image9, &TImage::clicked, this, [this] { Guarded(this, [this] { Image9Click(); }); });
+}
+
+TForm1::~TForm1() {
+  Guarded(this, [this] { FormDestroy(); });
+}
+
+void TForm1::FormCreate() {
+  TraceStep(QStringLiteral("FormCreate"));
+  {
+    auto* splash = new TForm3(this);
+    // Released even when the pause fails, so it never outlives the start-up.
+    auto release = qScopeGuard([splash] { splash->deleteLater(); });
+    splash->show();
+    splash->repaint();
+    TraceStep(QStringLiteral("splash"));
+    Sleep(Startup().SplashMilliseconds);
+  }
+
+  TraceStep(QStringLiteral("Randomize"));
+  Randomize();
+
+  CreateSets();
+}
+
+void TForm1::CreateSets() {
+  TraceStep(QStringLiteral("sets"));
+  Mitori = std::make_unique<TMitori1_1>();
+  Mitori->SetSheetTexts(&Texts);
+  Kake = std::make_unique<Tkake>();
+  Kake->SetSheetTexts(&Texts);
+}
+
+void TForm1::FormActivate() { Panel1->setFocus(); }
+
+void TForm1::FormDestroy() {
+  if (Destroyed) return;
+  Destroyed = true;
+  TraceStep(QStringLiteral("FormDestroy"));
+  Mitori.reset();
+  Kake.reset();
+}
+
+void TForm1::ShowSetsMissing() {
+  ShowMessageBox(this,
+                 QStringLiteral("起動時の準備が途中で止まったため、問題セットが作られていません。"
+                                "この操作はできません。原因を取り除いてから、タマリコを起動し直"
+                                "してください。"),
+                 QStringLiteral("タマリコ"), MB_OK | MB_ICONWARNING);
+}
+
+void TForm1::Image4Click() {
+  if (!SetsCreated()) {
+    ShowSetsMissing();
+    return;
+  }
+  WaitCursor cursor;
+  Mitori->SetOrganizerLabel(kOrganizerLabel);
+  Kake->SetOrganizerLabel(kOrganizerLabel);
+
+  TForm2* progress = Form2;
+  auto step = [progress] {
+    if (!progress) return;
+    progress->StepIt();
+    progress->repaint();
+  };
+  if (progress) progress->show();
+  // A failing sheet must not leave the progress window on screen.
+  auto closeProgress = qScopeGuard([progress] {
+    if (!progress) return;
+    progress->close();
+    progress->Reset();
+  });
+
+  if (CheckBox3->isChecked()) {
+    step();
+    MakeMentalSheet();
+  }
+  if (CheckBox4->isChecked()) {
+    step();
+    MakeMultiplicationSheet();
+  }
+  step();
+  DrawAnswerSheet();
+}
+
+void TForm1::Image8Click() {
+  if (!SetsCreated()) {
+    ShowSetsMissing();
+    return;
+  }
+  if (!Form4) return;
+  Form4->ShowModal();
+  if (!Form4->PrintSelected) return;
+  if (ShowMessageBox(this, QStringLiteral("印刷しますか？"), QStringLiteral("印刷の確認"),
+                     MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return;
+  }
+
+  Image4->setEnabled(false);
+  auto enable = qScopeGuard([this] { Image4->setEnabled(true); });
+  if (Form4->CheckBox3->isChecked()) PrintMentalSheet();
+  if (Form4->CheckBox4->isChecked()) PrintMultiplicationSheet();
+  if (Form4->CheckBox6->isChecked()) PrintAnswerSheet();
+}
+
+void TForm1::Image9Click() {
+  if (!SetsCreated()) {
+    ShowSetsMissing();
+    return;
+  }
+}
+
+void TForm1::MakeMentalSheet() { Mitori->Generate(); }
+
+void TForm1::MakeMultiplicationSheet() { Kake->Generate(); }
+void TForm1::DrawAnswerSheet() {}
+
+void TForm1::PrintMentalSheet() {}
+
+void TForm1::PrintMultiplicationSheet() {}
+void TForm1::PrintAnswerSheet() {}
+
+bool TForm1::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) {
+    Guarded(this, [this] { FormActivate(); });
+  } else if (event->type() == QEvent::Close) {
+    // Closing the main window ends the program, whatever other windows are open.
+    QCoreApplication::quit();
+  }
+  return QWidget::event(event);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // The command panel keeps its height; the tabs take the rest.
+  Panel1->setGeometry(0, 0, width(), Panel1->height());
+  PageControl1->setGeometry(0, Panel1->height(), width(), height() - Panel1->height());
+}
+
+}  // namespace tamariko

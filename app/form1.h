@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "core/sheet_texts.h"
+#include "ui_form1.h"
+
+class QTimer;
+
+namespace tamariko {
+
+class TMitori1_1;
+class Tkake;
+
+// The main window: the command panel, the sheet choices and one preview tab per sheet.
+class TForm1 : public QWidget, public Ui::Form1 {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  // Runs FormDestroy.
+  ~TForm1() override;
+
+  // Start-up of the window, run by the program start right after construction. A failing
+  // step throws and leaves the later steps undone.
+  void FormCreate();
+  void FormActivate();
+  void FormDestroy();
+
+  void Image4Click();  // make problems
+  void Image8Click();  // print
+  void Image9Click();  // printer set-up
+
+  // False when start-up stopped before the problem sets were made.
+  bool SetsCreated() const { return Mitori != nullptr; }
+
+  TMitori1_1* MentalSet() const { return Mitori.get(); }
+  Tkake* MultiplicationSet() const { return Kake.get(); }
+
+  QTimer* Timer1 = nullptr;
+
+  // Press-and-hold scrolling state.
+  int AnchorX = 0;
+  int AnchorY = 0;
+  bool Scrolling = false;
+  int PressCount = 0;
+
+ protected:
+  // One sheet operation each, so that a test can stand in for a sheet.
+  virtual void MakeMentalSheet();
+  virtual void MakeMultiplicationSheet();
+  virtual void DrawAnswerSheet();
+  virtual void PrintMentalSheet();
+  virtual void PrintMultiplicationSheet();
+  virtual void PrintAnswerSheet();
+
+  bool event(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  // The sheets read the round number and headings from the edit boxes as they stand.
+  class EditTexts : public TSheetTexts {
+   public:
+    explicit EditTexts(const TForm1& form) : Form(form) {}
+    QString RoundText() const override;
+    QString Heading1() const override;
+    QString Heading2() const override;
+
+   private:
+    const TForm1& Form;
+  };
+
+  void ShowSetsMissing();
+  void CreateSets();
+
+  EditTexts Texts{*this};
+  std::unique_ptr<TMitori1_1> Mitori;
+  std::unique_ptr<Tkake> Kake;
+  bool Destroyed = false;
+};
+
+}  // namespace tamariko

@@ -1,0 +1,29 @@
+#include "app/form4.h"
+
+#include <QPushButton>
+
+#include "app/design.h"
+
+namespace tamariko {
+
+TForm4::TForm4(QWidget* parent) : QDialog(parent) {
+  setupUi(this);
+  ApplyDesign(this);
+  CenterOnScreen(this);
+  connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+  connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+}
+
+void TForm4::ShowModal() { exec(); }
+
+void TForm4::Button1Click() {
+  close();
+  PrintSelected = true;
+}
+
+void TForm4::Button2Click() {
+  close();
+  PrintSelected = false;
+}
+
+}  // namespace tamariko

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+
+#include "ui_form4.h"
+
+namespace tamariko {
+
+// Chooses the sheets the print command prints. Lives for the whole run, so the boxes keep
+// the user's choices from one use to the next.
+class TForm4 : public QDialog, public Ui::Form4 {
+  Q_OBJECT
+
+ public:
+  explicit TForm4(QWidget* parent = nullptr);
+
+  // Shows the window modally and returns when it is closed, by a button or the frame.
+  void ShowModal();
+
+  void Button1Click();
+  void Button2Click();
+
+  // Written only by OK and キャンセル: closing through the frame keeps the last answer.
+  bool PrintSelected = false;
+};
+
+}  // namespace tamariko

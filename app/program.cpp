@@ -1,0 +1,56 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QThread>
+
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/form4.h"
+#include "app/message_box.h"
+
+namespace tamariko {
+
+StartupHooks& Startup() {
+  static StartupHooks hooks;
+  return hooks;
+}
+
+void TraceStep(const QString& step) {
+  if (Startup().Trace) Startup().Trace(step);
+}
+
+void CreateForms(const std::function<TForm1*()>& makeMain) {
+  Form1 = makeMain ? makeMain() : new TForm1;
+  Guarded(Form1, [] { Form1->FormCreate(); });
+  TraceStep(QStringLiteral("Form2"));
+  Form2 = new TForm2;
+  TraceStep(QStringLiteral("Form4"));
+  Form4 = new TForm4;
+}
+
+void DestroyForms() {
+  // Last made, first gone.
+  delete Form4;
+  Form4 = nullptr;
+  delete Form2;
+  Form2 = nullptr;
+  delete Form1;
+  Form1 = nullptr;
+}
+
+int RunApplication() {
+  TraceStep(QStringLiteral("application"));
+  CreateForms();
+  Form1->show();
+  const int status = QApplication::exec();
+  DestroyForms();
+  return status;
+}
+
+int RunProgram(int& argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("タマリコ"));
+  return RunApplication();
+}
+
+}  // namespace tamariko

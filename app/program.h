@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace tamariko {
+
+class TForm1;
+class TForm2;
+class TForm4;
+
+// The windows made at program start, reachable from everywhere as in the design.
+inline TForm1* Form1 = nullptr;
+inline TForm2* Form2 = nullptr;
+inline TForm4* Form4 = nullptr;
+
+// What the start-up may be given instead of the real thing.
+struct StartupHooks {
+  int SplashMilliseconds = 3000;
+  // Blocks the GUI thread; the real one sleeps.
+  std::function<void(int milliseconds)> Sleep;
+  // Told each start and shut-down step as it happens, for logs and tests.
+  std::function<void(const QString& step)> Trace;
+};
+
+StartupHooks& Startup();
+void TraceStep(const QString& step);
+
+// Makes the main window (its FormCreate runs, and a failure there is reported and ends
+// only FormCreate), then the progress and print selection windows. makeMain stands in for
+// the main window's construction in tests.
+void CreateForms(const std::function<TForm1*()>& makeMain = {});
+// Destroys the windows; the main window's FormDestroy runs.
+void DestroyForms();
+
+// Everything after the application object exists: face substitutions, the windows, the
+// message loop until the main window closes, and the shut-down.
+int RunApplication();
+
+// The whole program.
+int RunProgram(int& argc, char** argv);
+
+}  // namespace tamariko

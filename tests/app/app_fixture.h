@@ -1,0 +1,133 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QString>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/form4.h"
+#include "app/message_box.h"
+#include "app/program.h"
+#include "core/error.h"
+
+namespace tamariko::testing {
+
+struct ShownMessage {
+  QString text;
+  QString caption;
+  unsigned flags;
+};
+
+// Answers every message box from a queue (IDOK when it runs dry) and keeps what was shown.
+class ScriptedMessageBoxes {
+ public:
+  ScriptedMessageBoxes() {
+    previous = SetMessageBoxFunction(
+        [this](QWidget*, const QString& text, const QString& caption, unsigned flags) {
+          shown.push_back({text, caption, flags});
+          if (answers.empty()) return IDOK;
+          const int answer = answers.front();
+          answers.pop_front();
+          return answer;
+        });
+  }
+  ~ScriptedMessageBoxes() { SetMessageBoxFunction(previous); }
+
+  std::deque<int> answers;
+  std::vector<ShownMessage> shown;
+
+ private:
+  MessageBoxFunction previous;
+};
+
+// A main window whose sheet operations are recorded instead of drawn and printed.
+class RecordingForm1 : public TForm1 {
+ public:
+  struct Call {
+    QString operation;
+    int progress;  // the progress bar when the operation ran
+    bool progressShown;
+    bool makeEnabled;  // Image4
+  };
+  std::vector<Call> calls;
+  QString failOn;  // the operation that throws, if any
+
+ protected:
+  void MakeMentalSheet() override {
+    Record("MakeMental", [this] { TForm1::MakeMentalSheet(); });
+  }
+  void MakeMultiplicationSheet() override {
+    Record("MakeMultiplication", [this] { TForm1::MakeMultiplicationSheet(); });
+  }
+  void DrawAnswerSheet() override {
+    Record("DrawAnswers", [] {});
+  }
+  void PrintMentalSheet() override {
+    Record("PrintMental", [] {});
+  }
+  void PrintMultiplicationSheet() override {
+    Record("PrintMultiplication", [] {});
+  }
+  void PrintAnswerSheet() override {
+    Record("PrintAnswers", [] {});
+  }
+
+ private:
+  void Record(const QString& operation, const std::function<void()>& real) {
+    calls.push_back({operation, Form2 ? Form2->ProgressBar1->value() : -1,
+                     Form2 && Form2->isVisible(), Image4->isEnabled()});
+    if (operation == failOn) throw Error("テスト用の失敗: " + operation.toStdString());
+    real();
+  }
+};
+
+// The program's windows made as at start-up, without the splash pause.
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Startup().Sleep = [this](int ms) {
+      sleeps.push_back(ms);
+      if (failInSplash) throw Error("テスト用の起動失敗");
+    };
+    Startup().Trace = [this](const QString& step) { trace.push_back(step); };
+  }
+
+  void CreateWindows() {
+    CreateForms([this] {
+      form = new RecordingForm1;
+      return form;
+    });
+  }
+
+  void TearDown() override {
+    DestroyForms();
+    Startup() = StartupHooks{};
+  }
+
+  // Runs the print command, answering the selection window with the given action once it
+  // is on screen.
+  void PrintAnswering(const std::function<void()>& answerSelection) {
+    QTimer::singleShot(0, Form4, answerSelection);
+    form->Image8->Click();
+  }
+
+  QStringList Operations() const {
+    QStringList names;
+    for (const auto& call : form->calls) names << call.operation;
+    return names;
+  }
+
+  RecordingForm1* form = nullptr;
+  ScriptedMessageBoxes boxes;
+  std::vector<int> sleeps;
+  QStringList trace;
+  bool failInSplash = false;
+};
+
+}  // namespace tamariko::testing

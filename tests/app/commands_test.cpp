@@ -1,0 +1,198 @@
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QPushButton>
+
+#include "app/timage.h"
+#include "app_fixture.h"
+#include "kake/kake.h"
+#include "mitori1_1/mitori1_1.h"
+
+namespace tamariko::testing {
+namespace {
+
+struct MakeCase {
+  const char* name;
+  bool mental;
+  bool multiplication;
+  QStringList operations;
+  std::vector<int> progress;
+};
+
+TEST_F(AppTest, MakeProblemsRunsTheTickedSheetsAndStepsTheProgress) {
+  const MakeCase cases[] = {
+      {"both", true, true, {"MakeMental", "MakeMultiplication", "DrawAnswers"}, {12, 24, 36}},
+      {"none", false, false, {"DrawAnswers"}, {12}},
+      {"only multiplication", false, true, {"MakeMultiplication", "DrawAnswers"}, {12, 24}},
+      {"only mental", true, false, {"MakeMental", "DrawAnswers"}, {12, 24}},
+  };
+  CreateWindows();
+  for (const MakeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    form->calls.clear();
+    form->CheckBox3->setChecked(c.mental);
+    form->CheckBox4->setChecked(c.multiplication);
+    form->Image4->Click();
+    EXPECT_EQ(Operations(), c.operations);
+    std::vector<int> progress;
+    for (const auto& call : form->calls) {
+      progress.push_back(call.progress);
+      EXPECT_TRUE(call.progressShown);
+    }
+    EXPECT_EQ(progress, c.progress);
+    EXPECT_EQ(Form2->ProgressBar1->value(), 0);
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  }
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(form->MentalSet()->GetOrganizerLabel(), QStringLiteral("ORVぽろね教室"));
+  EXPECT_EQ(form->MultiplicationSet()->GetOrganizerLabel(), QStringLiteral("ORVぽろね教室"));
+}
+
+TEST_F(AppTest, MakeProblemsShowsTheWaitCursorWhileItRuns) {
+  CreateWindows();
+  Qt::CursorShape during = Qt::ArrowCursor;
+  // The progress bar moves while the command runs: look at the cursor then.
+  QObject::connect(Form2->ProgressBar1, &QProgressBar::valueChanged, form, [&](int value) {
+    if (value > 0 && QGuiApplication::overrideCursor()) {
+      during = QGuiApplication::overrideCursor()->shape();
+    }
+  });
+  form->Image4->Click();
+  EXPECT_EQ(during, Qt::WaitCursor);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AppTest, FailingSheetIsReportedAndLeavesNoProgressOrCursorBehind) {
+  const char* failing[] = {"MakeMental", "MakeMultiplication", "DrawAnswers"};
+  CreateWindows();
+  for (const char* operation : failing) {
+    SCOPED_TRACE(operation);
+    form->calls.clear();
+    boxes.shown.clear();
+    form->failOn = operation;
+    form->Image4->Click();
+    EXPECT_EQ(Operations().last(), QString::fromLatin1(operation)) << "nothing runs after it";
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QString::fromLatin1(operation)));
+    EXPECT_EQ(boxes.shown[0].flags, MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_EQ(Form2->ProgressBar1->value(), 0);
+  }
+}
+
+TEST_F(AppTest, MakeProblemsGeneratesTheMultiplicationSet) {
+  CreateWindows();
+  form->CheckBox3->setChecked(false);
+  form->Image4->Click();
+  bool anyProduct = false;
+  for (int i = 0; i < Tkake::kProblemCount; ++i) {
+    const Tkake& set = *form->MultiplicationSet();
+    EXPECT_EQ(set.GetAnswer(i), set.GetMultiplicand(i) * set.GetMultiplier(i));
+    anyProduct = anyProduct || set.GetAnswer(i) != 0;
+  }
+  EXPECT_TRUE(anyProduct);
+}
+
+// Print command: the selection window is answered by the given action.
+void PressOk() { Form4->Button1->click(); }
+void PressCancel() { Form4->Button2->click(); }
+void CloseFrame() { Form4->close(); }
+
+bool AskedToPrint(const std::vector<ShownMessage>& shown) {
+  for (const auto& m : shown) {
+    if (m.text == QStringLiteral("印刷しますか？") && m.caption == QStringLiteral("印刷の確認") &&
+        m.flags == (MB_YESNO | MB_ICONQUESTION)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(AppTest, PrintPrintsTheChosenSheetsInOrderWithMakeDisabled) {
+  CreateWindows();
+  boxes.answers = {IDYES};
+  PrintAnswering(PressOk);
+  EXPECT_TRUE(Form4->PrintSelected);
+  EXPECT_TRUE(AskedToPrint(boxes.shown));
+  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintMultiplication", "PrintAnswers"}));
+  for (const auto& call : form->calls) EXPECT_FALSE(call.makeEnabled);
+  EXPECT_TRUE(form->Image4->isEnabled());
+  EXPECT_FALSE(Form4->isVisible());
+}
+
+TEST_F(AppTest, PrintWithEveryBoxClearedAsksAndPrintsNothing) {
+  CreateWindows();
+  boxes.answers = {IDYES};
+  PrintAnswering([] {
+    Form4->CheckBox3->setChecked(false);
+    Form4->CheckBox4->setChecked(false);
+    Form4->CheckBox6->setChecked(false);
+    PressOk();
+  });
+  EXPECT_TRUE(Form4->PrintSelected);
+  EXPECT_TRUE(AskedToPrint(boxes.shown));
+  EXPECT_TRUE(form->calls.empty());
+  EXPECT_TRUE(form->Image4->isEnabled());
+}
+
+TEST_F(AppTest, PrintSelectionKeepsItsBoxesBetweenUses) {
+  CreateWindows();
+  boxes.answers = {IDYES, IDYES};
+  PrintAnswering([] {
+    Form4->CheckBox4->setChecked(false);
+    PressOk();
+  });
+  form->calls.clear();
+  PrintAnswering(PressOk);
+  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintAnswers"}));
+}
+
+TEST_F(AppTest, PrintAnsweredNoOrCancelledPrintsNothing) {
+  CreateWindows();
+  boxes.answers = {IDNO};
+  PrintAnswering(PressOk);
+  EXPECT_TRUE(AskedToPrint(boxes.shown));
+  EXPECT_TRUE(form->calls.empty());
+  EXPECT_TRUE(form->Image4->isEnabled());
+
+  boxes.shown.clear();
+  PrintAnswering(PressCancel);
+  EXPECT_FALSE(Form4->PrintSelected);
+  EXPECT_TRUE(boxes.shown.empty()) << "no confirmation after キャンセル";
+  EXPECT_TRUE(form->calls.empty());
+
+  boxes.answers = {IDYES};
+  PrintAnswering(PressOk);
+  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintMultiplication", "PrintAnswers"}));
+}
+
+TEST_F(AppTest, ClosingTheSelectionThroughItsFrameKeepsTheLastAnswer) {
+  CreateWindows();
+  PrintAnswering(CloseFrame);
+  EXPECT_FALSE(Form4->PrintSelected);
+  EXPECT_TRUE(boxes.shown.empty()) << "before any OK the frame leads to nothing";
+
+  boxes.answers = {IDNO, IDYES};
+  PrintAnswering(PressOk);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  PrintAnswering(CloseFrame);
+  EXPECT_TRUE(Form4->PrintSelected);
+  EXPECT_EQ(boxes.shown.size(), 2u);
+  EXPECT_TRUE(AskedToPrint(boxes.shown));
+  EXPECT_EQ(form->calls.size(), 3u);
+}
+
+TEST_F(AppTest, FailingPrintJobIsReportedAndMakeIsEnabledAgain) {
+  CreateWindows();
+  form->failOn = "PrintMultiplication";
+  boxes.answers = {IDYES};
+  PrintAnswering(PressOk);
+  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintMultiplication"}));
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("PrintMultiplication")));
+  EXPECT_TRUE(form->Image4->isEnabled());
+}
+
+}  // namespace
+}  // namespace tamariko::testing

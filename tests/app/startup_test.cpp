@@ -1,0 +1,106 @@
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+
+#include "app/form3.h"
+#include "app_fixture.h"
+
+namespace tamariko::testing {
+namespace {
+
+bool SplashOnScreen() {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (qobject_cast<TForm3*>(w) && w->isVisible()) return true;
+  }
+  return false;
+}
+
+bool SplashExists() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (qobject_cast<TForm3*>(w)) return true;
+  }
+  return false;
+}
+
+TEST_F(AppTest, StartUpRunsItsStepsInOrder) {
+  bool splashShownDuringPause = false;
+  Startup().Sleep = [&](int ms) {
+    sleeps.push_back(ms);
+    splashShownDuringPause = SplashOnScreen();
+  };
+  CreateWindows();
+  EXPECT_EQ(trace, QStringList({"FormCreate", "splash", "Randomize", "sets", "Form2", "Form4"}));
+  EXPECT_EQ(sleeps, std::vector<int>{3000});
+  EXPECT_TRUE(splashShownDuringPause);
+  EXPECT_FALSE(SplashExists()) << "the splash is released once the message loop runs";
+  EXPECT_TRUE(form->SetsCreated());
+  EXPECT_TRUE(boxes.shown.empty());
+
+  DestroyForms();
+  EXPECT_EQ(trace.last(), QStringLiteral("FormDestroy"));
+  EXPECT_EQ(Form1, nullptr);
+  EXPECT_EQ(Form2, nullptr);
+  EXPECT_EQ(Form4, nullptr);
+}
+
+TEST_F(AppTest, FailedStartUpIsReportedAndTheWindowsStillExist) {
+  failInSplash = true;
+  CreateWindows();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, QStringLiteral("テスト用の起動失敗"));
+  EXPECT_EQ(boxes.shown[0].flags, MB_OK | MB_ICONSTOP);
+  EXPECT_FALSE(trace.contains("Randomize"));
+  EXPECT_FALSE(trace.contains("sets"));
+  EXPECT_FALSE(form->SetsCreated());
+  EXPECT_NE(Form2, nullptr);
+  EXPECT_NE(Form4, nullptr);
+  EXPECT_FALSE(SplashExists()) << "a failed pause must not leave the splash behind";
+}
+
+TEST_F(AppTest, CommandsAfterAFailedStartUpOnlySaySo) {
+  failInSplash = true;
+  CreateWindows();
+  boxes.shown.clear();
+  bool selectionShown = false;
+  // Should the print command wrongly open the selection, close it rather than hang.
+  QTimer::singleShot(0, Form4, [&] {
+    selectionShown = Form4->isVisible();
+    Form4->close();
+  });
+  for (TImage* button : {form->Image4, form->Image8, form->Image9}) {
+    SCOPED_TRACE(button->objectName().toStdString());
+    const size_t before = boxes.shown.size();
+    button->Click();
+    ASSERT_EQ(boxes.shown.size(), before + 1);
+    EXPECT_TRUE(boxes.shown.back().text.contains(QStringLiteral("問題セットが作られていません")));
+  }
+  EXPECT_FALSE(selectionShown);
+  EXPECT_TRUE(form->calls.empty());
+  EXPECT_FALSE(Form2->isVisible());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AppTest, ActivatingTheMainWindowTakesFocusFromTheEditBoxes) {
+  CreateWindows();
+  form->Edit1->setFocus();
+  QEvent activate(QEvent::WindowActivate);
+  QCoreApplication::sendEvent(form, &activate);
+  EXPECT_EQ(form->focusWidget(), form->Panel1);
+}
+
+TEST_F(AppTest, ClosingTheMainWindowEndsTheMessageLoopAndShutsDown) {
+  Startup().Trace = [this](const QString& step) {
+    trace.push_back(step);
+    if (step == QStringLiteral("Form4")) {
+      QTimer::singleShot(0, [] { Form1->close(); });
+    }
+  };
+  EXPECT_EQ(RunApplication(), 0);
+  EXPECT_EQ(trace, QStringList({"application", "FormCreate", "splash", "Randomize", "sets", "Form2",
+                                "Form4", "FormDestroy"}));
+  EXPECT_EQ(Form1, nullptr);
+}
+
+}  // namespace
+}  // namespace tamariko::testing
