@@ -48,15 +48,22 @@ class RuleChecker {
   }
 
   static bool AllDigitsDiffer(const std::string& text) {
-    return std::set<char>(text.begin(), text.end()).size() == text.size();
+    unsigned seen = 0;
+    for (char c : text) {
+      if (seen >> (c - '0') & 1u) return false;
+      seen |= 1u << (c - '0');
+    }
+    return true;
   }
 
   // Place k (0-based) of the numbers with indices `which` holds pairwise different digits.
   static bool PlaceDiffers(const std::vector<std::string>& texts, std::size_t k,
                            const std::vector<int>& which) {
-    std::set<char> seen;
+    unsigned seen = 0;
     for (int i : which) {
-      if (!seen.insert(texts[i][k]).second) return false;
+      const int digit = texts[i][k] - '0';
+      if (seen >> digit & 1u) return false;
+      seen |= 1u << digit;
     }
     return true;
   }
