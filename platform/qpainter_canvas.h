@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+
+#include "platform/canvas.h"
+
+class QPaintDevice;
+
+namespace tamariko {
+
+inline constexpr int kPreviewWidth = 865;
+inline constexpr int kPreviewHeight = 1300;
+inline constexpr int kPreviewDpi = 96;
+
+// A white 865 x 1300 RGB32 image at 96 dpi, so that font points render at screen density.
+QImage MakePreviewImage();
+
+// The canvas on a QImage (preview) or a QPrinter page. The painter is opened by the
+// constructor and stays open until End() or destruction; on a printer, End() finishes the
+// job. Lines are drawn without antialiasing so that 1, 2 and 4 pixel rules stay exact.
+class QPainterCanvas : public TCanvas {
+ public:
+  // Throws Error when painting on `device` cannot start.
+  explicit QPainterCanvas(QPaintDevice* device);
+  ~QPainterCanvas() override;
+  QPainterCanvas(const QPainterCanvas&) = delete;
+  QPainterCanvas& operator=(const QPainterCanvas&) = delete;
+
+  // Ends painting; later drawing calls are ignored. Returns false when the device reported
+  // a failure while finishing (a print job that could not be completed).
+  bool End();
+  bool IsActive() const { return painter_.isActive(); }
+
+  void SetFontName(const QString& name) override;
+  void SetFontCharset(int charset) override;
+  void SetFontSize(int points) override;
+  void SetFontBold(bool bold) override;
+  void SetFontItalic(bool italic) override;
+
+  void SetPenColor(QRgb color) override;
+  void SetPenWidth(int pixels) override;
+
+  void SetBrushStyle(BrushStyle style) override;
+  void SetBrushColor(QRgb color) override;
+
+  QRect ClipRect() const override;
+  void FillRect(const QRect& rect) override;
+  void MoveTo(int x, int y) override;
+  void LineTo(int x, int y) override;
+  void Rectangle(int x1, int y1, int x2, int y2) override;
+  void TextOut(int x, int y, const QString& text) override;
+  int TextWidth(const QString& text) override;
+
+ private:
+  void ApplyFont();
+  void ApplyPen();
+
+  QPaintDevice* device_;
+  QPainter painter_;
+  QFont font_;
+  int points_ = 9;
+  int charset_ = DEFAULT_CHARSET;
+  QRgb penColor_ = 0xff000000;
+  int penWidth_ = 1;
+  BrushStyle brushStyle_ = BrushStyle::Solid;
+  QRgb brushColor_ = 0xffffffff;
+  QPoint position_;
+};
+
+}  // namespace tamariko

@@ -1,0 +1,74 @@
+#include "platform/recording_canvas.h"
+
+#include <cmath>
+
+namespace tamariko {
+
+std::vector<RecordingCanvas::Op> RecordingCanvas::OfKind(Kind kind) const {
+  std::vector<Op> found;
+  for (const Op& op : ops) {
+    if (op.kind == kind) found.push_back(op);
+  }
+  return found;
+}
+
+const RecordingCanvas::Op* RecordingCanvas::FindText(const QString& text) const {
+  for (const Op& op : ops) {
+    if (op.kind == Kind::TextOut && op.text == text) return &op;
+  }
+  return nullptr;
+}
+
+int RecordingCanvas::WidthOf(const QString& text, int points) {
+  const int em = static_cast<int>(std::lround(points * 96.0 / 72.0));
+  int width = 0;
+  for (const QChar c : text) {
+    const bool narrow = c.unicode() < 0x80 || (c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F);
+    width += narrow ? em / 2 : em;
+  }
+  return width;
+}
+
+void RecordingCanvas::Record(Kind kind, int x1, int y1, int x2, int y2, const QString& text) {
+  Op op;
+  op.kind = kind;
+  op.x1 = x1;
+  op.y1 = y1;
+  op.x2 = x2;
+  op.y2 = y2;
+  op.text = text;
+  op.penWidth = penWidth_;
+  op.penColor = penColor_;
+  op.brushStyle = brushStyle_;
+  op.brushColor = brushColor_;
+  op.fontName = fontName_;
+  op.fontSize = fontSize_;
+  op.bold = bold_;
+  op.italic = italic_;
+  op.charset = charset_;
+  ops.push_back(op);
+}
+
+void RecordingCanvas::FillRect(const QRect& rect) {
+  Record(Kind::FillRect, rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1);
+}
+
+void RecordingCanvas::MoveTo(int x, int y) {
+  position_ = QPoint(x, y);
+  Record(Kind::MoveTo, x, y, x, y);
+}
+
+void RecordingCanvas::LineTo(int x, int y) {
+  Record(Kind::LineTo, position_.x(), position_.y(), x, y);
+  position_ = QPoint(x, y);
+}
+
+void RecordingCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  Record(Kind::Rectangle, x1, y1, x2, y2);
+}
+
+void RecordingCanvas::TextOut(int x, int y, const QString& text) {
+  Record(Kind::TextOut, x, y, 0, 0, text);
+}
+
+}  // namespace tamariko
