@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QImage>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QProcess>
 #include <cstdlib>
 #include <set>
 
@@ -288,6 +292,37 @@ TEST_F(QPainterCanvasTest, SampleSheetCorner) {
   }
   Keep(image_, "sample_sheet_corner.png");
   EXPECT_GT(CountColour(image_, QRect(20, 20, 380, 180), kBlack), 1000);
+}
+
+// The same canvas on a 300 dpi PDF page, as a print job is drawn: both faces must be the
+// ones embedded, not a fallback.
+TEST_F(QPainterCanvasTest, PdfPageEmbedsBothFaces) {
+  const QString pdf = dir_->File(QStringLiteral("page.pdf"));
+  {
+    QPdfWriter writer(pdf);
+    writer.setResolution(300);
+    writer.setPageSize(QPageSize(QPageSize::JisB4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainterCanvas canvas(&writer);
+    EXPECT_NEAR(canvas.ClipRect().width(), 3035, 5);  // 257 mm at 300 dpi, paper in whole points
+    canvas.SetBrushStyle(BrushStyle::Clear);
+    canvas.SetPenWidth(4);
+    canvas.Rectangle(100, 100, 1000, 600);
+    canvas.SetFontSize(16);
+    canvas.TextOut(150, 150, QStringLiteral("解答表"));
+    canvas.SetFontName(kCarriedFace);
+    canvas.TextOut(150, 300, QStringLiteral("1,234"));
+    EXPECT_TRUE(canvas.End());
+  }
+  ASSERT_GT(QFileInfo(pdf).size(), 1000);
+  QProcess fonts;
+  fonts.start(QStringLiteral("pdffonts"), {pdf});
+  if (!fonts.waitForFinished(20000) || fonts.exitStatus() != QProcess::NormalExit) {
+    GTEST_SKIP() << "pdffonts (poppler-utils) is not available to list the embedded fonts";
+  }
+  const QString listed = QString::fromUtf8(fonts.readAllStandardOutput());
+  EXPECT_TRUE(listed.contains(QStringLiteral("ORVFont"))) << listed.toStdString();
+  EXPECT_TRUE(listed.contains(QStringLiteral("IPAPGothic"))) << listed.toStdString();
 }
 
 }  // namespace
