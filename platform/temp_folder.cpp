@@ -61,7 +61,9 @@ QString TempPath() {
   if (const QByteArray home = AbsoluteEnv("HOME"); !home.isEmpty() && home != "/") {
     candidates << home + "/.cache/tamariko";
   }
-  candidates << "/tmp/tamariko-" + QByteArray::number(static_cast<qulonglong>(geteuid()));
+  QByteArray tmp = AbsoluteEnv("TMPDIR");
+  if (tmp.isEmpty()) tmp = "/tmp";
+  candidates << tmp + "/tamariko-" + QByteArray::number(static_cast<qulonglong>(geteuid()));
 
   QStringList tried;
   for (const QByteArray& folder : candidates) {

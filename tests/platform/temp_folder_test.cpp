@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "core/error.h"
 #include "tests/platform/test_dirs.h"
 
 namespace tamariko {
@@ -94,6 +95,33 @@ TEST_F(TempPathTest, PlantedFallbackSymlinkIsNotFollowed) {
   ASSERT_EQ(symlink(runtime_.Native().constData(), QFile::encodeName(fallback).constData()), 0);
   EXPECT_EQ(TempPath(), home.Path() + QStringLiteral("/.cache/tamariko/"));
   EXPECT_EQ(ModeOf(home.Path() + QStringLiteral("/.cache/tamariko")), 0700u);
+}
+
+TEST_F(TempPathTest, LastResortIsAPrivateFolderInTmpdir) {
+  ScopedEnv env("XDG_RUNTIME_DIR", std::nullopt);
+  ScopedEnv noCache("XDG_CACHE_HOME", std::nullopt);
+  ScopedEnv noHome("HOME", std::nullopt);
+  ScopedEnv tmp("TMPDIR", runtime_.Native());
+  const QString expected =
+      runtime_.Path() + QStringLiteral("/tamariko-%1/").arg(static_cast<qulonglong>(geteuid()));
+  EXPECT_EQ(TempPath(), expected);
+  EXPECT_EQ(ModeOf(expected), 0700u);
+}
+
+TEST_F(TempPathTest, NoUsableFolderIsAClearError) {
+  const QString file = cache_.File(QStringLiteral("plain-file"));
+  test::WriteAll(file, "x");
+  const QByteArray underFile = QFile::encodeName(file);
+  ScopedEnv env("XDG_RUNTIME_DIR", std::nullopt);
+  ScopedEnv cache("XDG_CACHE_HOME", underFile);
+  ScopedEnv home("HOME", underFile);
+  ScopedEnv tmp("TMPDIR", underFile);
+  try {
+    TempPath();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(QString::fromUtf8(e.what()).indexOf(file), -1) << e.what();
+  }
 }
 
 }  // namespace
