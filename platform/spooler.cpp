@@ -1,0 +1,53 @@
+#include "platform/spooler.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace tamariko {
+
+MemoryBlock::MemoryBlock(std::size_t size)
+    : size_(size), bytes_(std::make_unique<std::byte[]>(std::max<std::size_t>(size, 1))) {
+  if (size_ >= sizeof(DevMode)) new (bytes_.get()) DevMode{};
+}
+
+std::byte* MemoryBlock::Lock() {
+  ++locks_;
+  return bytes_.get();
+}
+
+void MemoryBlock::Unlock() {
+  if (locks_ > 0) --locks_;
+}
+
+DevMode* MemoryBlock::AsDevMode() {
+  return size_ >= sizeof(DevMode) ? std::launder(reinterpret_cast<DevMode*>(bytes_.get()))
+                                  : nullptr;
+}
+
+int Spooler::Subscribe(std::function<void()> listener) {
+  const int id = nextListener_++;
+  listeners_.emplace_back(id, std::move(listener));
+  return id;
+}
+
+void Spooler::Unsubscribe(int id) {
+  std::erase_if(listeners_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void Spooler::NotifyPrintersChanged() {
+  // A listener may unsubscribe while it runs.
+  const auto listeners = listeners_;
+  for (const auto& entry : listeners) entry.second();
+}
+
+void SetDevModeName(DevMode& devMode, const QString& name) {
+  std::memset(devMode.dmDeviceName, 0, sizeof devMode.dmDeviceName);
+  QByteArray utf8 = name.toUtf8();
+  // Never cut inside a UTF-8 sequence.
+  qsizetype n = std::min<qsizetype>(utf8.size(), sizeof devMode.dmDeviceName - 1);
+  while (n > 0 && n < utf8.size() && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) --n;
+  std::memcpy(devMode.dmDeviceName, utf8.constData(), static_cast<std::size_t>(n));
+}
+
+}  // namespace tamariko

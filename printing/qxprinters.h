@@ -1,0 +1,180 @@
+#pragma once
+
+// The printer component: one global printer object between the sheets and the framework
+// printer. It sets the paper through the driver's device mode, answers resolution and page
+// offsets, runs print jobs and follows changes of the installed printers.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "core/error.h"
+#include "platform/framework_printer.h"
+#include "platform/spooler.h"
+
+namespace tamariko {
+
+class TCanvas;
+
+class EQxPrinter : public Error {
+ public:
+  using Error::Error;
+};
+class EQxPrinterNoPrinter : public EQxPrinter {
+ public:
+  using EQxPrinter::EQxPrinter;
+};
+class EQxPrinterNotSupported : public EQxPrinter {
+ public:
+  using EQxPrinter::EQxPrinter;
+};
+// A broken internal assumption; the message ends with the unit name and the line.
+class EAssertionFailed : public Error {
+ public:
+  using Error::Error;
+};
+
+// A snapshot of the installed printers.
+class TQxAllPrintersInfo {
+ public:
+  explicit TQxAllPrintersInfo(Spooler& spooler);
+
+  std::int32_t Level() const { return level_; }
+  std::int32_t Count() const { return static_cast<std::int32_t>(records_.size()); }
+  QString Names(std::int32_t i) const {
+    return records_.at(static_cast<std::size_t>(i)).printerName;
+  }
+  std::uint32_t Attributes(std::int32_t i) const {
+    return records_.at(static_cast<std::size_t>(i)).attributes;
+  }
+  bool Equals(const TQxAllPrintersInfo& other) const;
+
+ private:
+  std::int32_t level_ = 4;
+  std::vector<PrinterInfo4> records_;
+};
+
+// The working record of the operations that edit the device mode.
+struct DeviceRecord {
+  QString device;
+  QString driver;
+  QString port;
+  DevModeHandle devModeHandle;
+  DevMode* devMode = nullptr;
+};
+
+class TQxPrinter {
+ public:
+  TQxPrinter(std::shared_ptr<Spooler> spooler, std::shared_ptr<FrameworkPrinter> printer);
+  ~TQxPrinter();
+  TQxPrinter(const TQxPrinter&) = delete;
+  TQxPrinter& operator=(const TQxPrinter&) = delete;
+
+  void CheckNoPrinter();
+  std::uint32_t SupportedFields();
+  void CheckSupported(int field, const QString& message);
+  void LockDevMode(DeviceRecord& record);
+  void UnlockDevMode(DeviceRecord& record);
+  void CommitDevMode(DeviceRecord& record);
+  void LoadSettings();
+  void ClearSettings();
+  void RefreshCapabilities();
+  void ResetPrinter();
+  void SetPaperSizeNumber(std::int32_t paper);
+  void ApplySettings();
+  std::pair<std::int32_t, std::int32_t> GetPixelsPerInch();
+  std::pair<std::int32_t, std::int32_t> GetPageOffset();
+  const QStringList& GetPorts();
+  TCanvas& Canvas();
+  void BeginDoc(const QString& title);
+  void EndDoc();
+
+  // Fired when the installed printers or their ports change; the sender is this object.
+  std::function<void(TQxPrinter&)> OnChange;
+
+  const TQxAllPrintersInfo& PrintersInfo() const { return *printersInfo_; }
+  const std::vector<std::uint16_t>& PaperNumbers() const { return paperNumbers_; }
+  const QStringList& PaperNames() const { return paperNames_; }
+  const std::vector<std::uint16_t>& BinNumbers() const { return binNumbers_; }
+  const QStringList& BinNames() const { return binNames_; }
+  const std::vector<std::pair<std::int32_t, std::int32_t>>& Resolutions() const {
+    return resolutions_;
+  }
+  std::int32_t ResolutionCount() const { return resolutionCount_; }
+  const QStringList& Ports() const { return ports_; }
+  std::int32_t MaxCopies() const { return maxCopies_; }
+  std::int32_t PrinterIndexCache() const { return printerIndexCache_; }
+  std::uint8_t CapabilityFlags() const { return capabilityFlags_; }
+  bool SettingsChanged() const { return settingsChanged_; }
+  // The own copy of a device mode, or nullptr.
+  const MemoryBlock* Settings() const { return settings_.get(); }
+  QString SettingsPort() const { return settingsPort_; }
+
+  FrameworkPrinter& Framework() { return *printer_; }
+  Spooler& GetSpooler() { return *spooler_; }
+
+ private:
+  void SettingsChangeHook();
+  DevMode& SettingsRecord();
+
+  std::shared_ptr<Spooler> spooler_;
+  std::shared_ptr<FrameworkPrinter> printer_;
+  std::unique_ptr<TQxAllPrintersInfo> printersInfo_;
+  std::vector<std::uint16_t> paperNumbers_;
+  QStringList paperNames_;
+  std::vector<std::uint16_t> binNumbers_;
+  QStringList binNames_;
+  std::vector<std::pair<std::int32_t, std::int32_t>> resolutions_;
+  std::int32_t resolutionCount_ = 0;
+  QStringList ports_;
+  std::int32_t maxCopies_ = 0;
+  std::int32_t printerIndexCache_ = -1;
+  std::uint8_t capabilityFlags_ = 0;
+  bool settingsChanged_ = false;
+  std::unique_ptr<MemoryBlock> settings_;
+  QString settingsPort_;
+  // The printer whose device mode Settings holds.
+  QString settingsDevice_;
+  int hook_ = 0;
+};
+
+// The global printer object. Throws when the component is not initialised.
+TQxPrinter& QxPrinter();
+
+// Initialisation and finalisation of the component, counted: the first instance creates
+// the global printer object over the system's spooler, the last frees it. The program
+// holds one for its whole run, from before the first window until after the last.
+class QxPrintersUnit {
+ public:
+  QxPrintersUnit();
+  ~QxPrintersUnit();
+  QxPrintersUnit(const QxPrintersUnit&) = delete;
+  QxPrintersUnit& operator=(const QxPrintersUnit&) = delete;
+};
+
+// Puts another printer object in place of the global one for its lifetime (tests, runs
+// that print to a chosen target), then puts the previous one back.
+class ScopedQxPrinter {
+ public:
+  explicit ScopedQxPrinter(std::unique_ptr<TQxPrinter> printer);
+  // A printer object over the given spooler with a framework printer of its own.
+  explicit ScopedQxPrinter(std::shared_ptr<Spooler> spooler);
+  ~ScopedQxPrinter();
+  ScopedQxPrinter(const ScopedQxPrinter&) = delete;
+  ScopedQxPrinter& operator=(const ScopedQxPrinter&) = delete;
+
+  TQxPrinter& Get() { return *printer_; }
+
+ private:
+  std::unique_ptr<TQxPrinter> printer_;
+  TQxPrinter* previous_;
+};
+
+// Makes the printer object over the system's spooler (CUPS queues and the PDF printer).
+std::unique_ptr<TQxPrinter> MakeSystemQxPrinter();
+
+}  // namespace tamariko

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "platform/canvas.h"
+#include "platform/cups_spooler.h"
+#include "printing/qxprinters.h"
+#include "tests/printing/pdf_support.h"
+
+namespace tamariko {
+namespace {
+
+// The built-in PDF printer needs no print server: it exists on every machine.
+struct PdfRig {
+  PdfRig()
+      : spooler(std::make_shared<CupsSpooler>()),
+        framework(std::make_shared<FrameworkPrinter>(spooler)),
+        qx(spooler, framework) {
+    spooler->SetPdfOutputFolder(folder.path());
+    const int index = static_cast<int>(framework->Printers().indexOf(kPdfPrinterName));
+    framework->SetPrinterIndex(index);
+  }
+
+  void PrintFrame(const QString& title) {
+    qx.BeginDoc(title);
+    TCanvas& c = qx.Canvas();
+    c.SetPenWidth(4);
+    c.SetBrushStyle(BrushStyle::Clear);
+    // One inch in from the paper's corner, one inch wide.
+    c.Rectangle(300, 300, 600, 600);
+    c.SetFontName(QStringLiteral("ＭＳ Ｐゴシック"));
+    c.SetFontSize(20);
+    c.TextOut(300, 700, QStringLiteral("みとり暗算 123"));
+    qx.EndDoc();
+  }
+
+  QTemporaryDir folder;
+  std::shared_ptr<CupsSpooler> spooler;
+  std::shared_ptr<FrameworkPrinter> framework;
+  TQxPrinter qx;
+};
+
+TEST(PdfPrinter, IsListedAndDrivenAt300DpiWithoutOffsets) {
+  PdfRig rig;
+  ASSERT_TRUE(rig.folder.isValid());
+  bool listed = false;
+  for (int i = 0; i < rig.qx.PrintersInfo().Count(); ++i) {
+    listed = listed || rig.qx.PrintersInfo().Names(i) == kPdfPrinterName;
+  }
+  EXPECT_TRUE(listed);
+  EXPECT_EQ(rig.qx.GetPixelsPerInch(), std::make_pair(300, 300));
+  EXPECT_EQ(rig.qx.GetPageOffset(), std::make_pair(0, 0));
+}
+
+TEST(PdfPrinter, StartUpPaperGivesB4PagesNamedAfterTheTitleNeverOverwritten) {
+  PdfRig rig;
+  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.ApplySettings();
+  rig.PrintFrame(QStringLiteral("みとり暗算１"));
+  rig.PrintFrame(QStringLiteral("みとり暗算１"));
+  rig.PrintFrame(QStringLiteral("a/b"));
+
+  const QDir dir(rig.folder.path());
+  const QStringList expected = {QStringLiteral("みとり暗算１.pdf"),
+                                QStringLiteral("みとり暗算１ (2).pdf"), QStringLiteral("a_b.pdf")};
+  ASSERT_EQ(rig.spooler->PdfFilesWritten().size(), 3);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(expected[i].toStdString());
+    EXPECT_EQ(rig.spooler->PdfFilesWritten()[i], dir.filePath(expected[i]));
+    const test::PdfFacts facts = test::ReadPdf(dir.filePath(expected[i]));
+    EXPECT_EQ(facts.pages, 1);
+    EXPECT_NEAR(facts.widthPt, test::kB4WidthPt, 1.0);
+    EXPECT_NEAR(facts.heightPt, test::kB4HeightPt, 1.0);
+  }
+}
+
+TEST(PdfPrinter, DeviceOriginIsThePaperCorner) {
+  PdfRig rig;
+  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.ApplySettings();
+  rig.PrintFrame(QStringLiteral("frame"));
+  const QString pdf = QDir(rig.folder.path()).filePath(QStringLiteral("frame.pdf"));
+  const QString stem = QDir(rig.folder.path()).filePath(QStringLiteral("frame"));
+  QProcess p;
+  p.start(QStringLiteral("pdftoppm"),
+          {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+           QStringLiteral("-singlefile"), pdf, stem});
+  if (!p.waitForStarted(10000)) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  ASSERT_TRUE(p.waitForFinished(60000));
+  const QImage page(stem + QStringLiteral(".png"));
+  ASSERT_FALSE(page.isNull());
+  // At 100 dpi the frame stands from pixel 100 to 199 (the right and bottom edges lie inside
+  // the given corner) on both axes.
+  auto dark = [&](int x, int y) { return qGray(page.pixel(x, y)) < 128; };
+  EXPECT_TRUE(dark(100, 150));
+  EXPECT_TRUE(dark(150, 100));
+  EXPECT_TRUE(dark(199, 150));
+  EXPECT_TRUE(dark(150, 199));
+  EXPECT_FALSE(dark(205, 150));
+  EXPECT_FALSE(dark(150, 150));
+  EXPECT_FALSE(dark(94, 150));
+  EXPECT_FALSE(dark(150, 94));
+}
+
+TEST(PdfPrinter, CollectedJobsBecomePagesOfOneFileWrittenAtTheEnd) {
+  PdfRig rig;
+  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.ApplySettings();
+  const QString file = QDir(rig.folder.path()).filePath(QStringLiteral("set.pdf"));
+  rig.spooler->CollectPdfJobs(file);
+  rig.PrintFrame(QStringLiteral("みとり暗算１"));
+  rig.PrintFrame(QStringLiteral("かけ算"));
+  EXPECT_FALSE(QFileInfo::exists(file));
+  rig.PrintFrame(QStringLiteral("解答表"));
+  EXPECT_EQ(rig.spooler->FinishPdfCollection(), 3);
+  EXPECT_FALSE(rig.spooler->CollectingPdf());
+  const test::PdfFacts facts = test::ReadPdf(file);
+  EXPECT_EQ(facts.pages, 3);
+  EXPECT_NEAR(facts.widthPt, test::kB4WidthPt, 1.0);
+  EXPECT_NEAR(facts.heightPt, test::kB4HeightPt, 1.0);
+  EXPECT_EQ(QDir(rig.folder.path()).entryList(QDir::Files), QStringList({"set.pdf"}));
+}
+
+TEST(PdfPrinter, CollectionWithoutPagesLeavesNoFile) {
+  PdfRig rig;
+  const QString file = QDir(rig.folder.path()).filePath(QStringLiteral("empty.pdf"));
+  rig.spooler->CollectPdfJobs(file);
+  EXPECT_THROW(rig.spooler->FinishPdfCollection(), Error);
+  EXPECT_TRUE(QDir(rig.folder.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST(PdfPrinter, UnwritableTargetsAreClearErrors) {
+  PdfRig rig;
+  EXPECT_THROW(rig.spooler->CollectPdfJobs(QStringLiteral("/nonexistent-folder/x.pdf")), Error);
+  QFile blocker(QDir(rig.folder.path()).filePath(QStringLiteral("not-a-folder")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  rig.spooler->SetPdfOutputFolder(blocker.fileName() + QStringLiteral("/sub"));
+  rig.qx.BeginDoc(QStringLiteral("x"));
+  EXPECT_THROW(rig.qx.EndDoc(), Error);
+  EXPECT_FALSE(rig.framework->Printing());
+}
+
+}  // namespace
+}  // namespace tamariko

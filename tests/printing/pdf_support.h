@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+
+namespace tamariko::test {
+
+struct PdfFacts {
+  int pages = -1;
+  double widthPt = 0;
+  double heightPt = 0;
+};
+
+// Page count and first page size as pdfinfo reports them; pages -1 when it cannot read it.
+inline PdfFacts ReadPdf(const QString& path) {
+  QProcess p;
+  p.start(QStringLiteral("pdfinfo"), {path});
+  PdfFacts facts;
+  if (!p.waitForFinished(30000) || p.exitCode() != 0) return facts;
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  const auto pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(out);
+  const auto size =
+      QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts")).match(out);
+  if (pages.hasMatch()) facts.pages = pages.captured(1).toInt();
+  if (size.hasMatch()) {
+    facts.widthPt = size.captured(1).toDouble();
+    facts.heightPt = size.captured(2).toDouble();
+  }
+  return facts;
+}
+
+// B4 (JIS), 257 x 364 mm, in points.
+inline constexpr double kB4WidthPt = 257 / 25.4 * 72;
+inline constexpr double kB4HeightPt = 364 / 25.4 * 72;
+
+}  // namespace tamariko::test
