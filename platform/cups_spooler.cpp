@@ -358,15 +358,16 @@ void CupsSpooler::CheckForChanges() {
   auto same = [](const Queue& a, const Queue& b) {
     return a.name == b.name && a.port == b.port && a.attributes == b.attributes;
   };
+  // The first reading has nothing to compare with; the listeners compare with their own
+  // snapshot, so telling them once costs only a re-read.
   const bool changed =
-      seen_ && !std::equal(now.begin(), now.end(), lastSeen_.begin(), lastSeen_.end(), same);
+      !seen_ || !std::equal(now.begin(), now.end(), lastSeen_.begin(), lastSeen_.end(), same);
   lastSeen_ = now;
   seen_ = true;
   if (changed) NotifyPrintersChanged();
 }
 
 void CupsSpooler::StartWatching(int intervalMs) {
-  if (!seen_) CheckForChanges();
   if (!timer_) {
     timer_ = std::make_unique<QTimer>();
     QObject::connect(timer_.get(), &QTimer::timeout, [this] { CheckForChanges(); });

@@ -89,6 +89,14 @@ void FrameworkPrinter::SetPrinterIndex(int index) {
   devMode_ = std::move(block);
 }
 
+void FrameworkPrinter::SelectPrinter(const QString& name) {
+  const int index = static_cast<int>(Printers().indexOf(name));
+  if (index < 0) {
+    throw Error(QStringLiteral("プリンタ「%1」はありません").arg(name).toStdString());
+  }
+  SetPrinterIndex(index);
+}
+
 void FrameworkPrinter::GetPrinter(QString& device, QString& driver, QString& port,
                                   DevModeHandle& devMode) {
   PrinterIndex();

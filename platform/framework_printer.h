@@ -25,6 +25,8 @@ class FrameworkPrinter {
   int PrinterIndex();
   // Selects a printer and loads its driver's default device mode.
   void SetPrinterIndex(int index);
+  // SetPrinterIndex by name; throws Error naming the printer when it is not installed.
+  void SelectPrinter(const QString& name);
 
   void GetPrinter(QString& device, QString& driver, QString& port, DevModeHandle& devMode);
   // Selects the named printer (added to the list when unknown) and takes the device mode.

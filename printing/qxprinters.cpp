@@ -343,6 +343,16 @@ ScopedQxPrinter::ScopedQxPrinter(std::shared_ptr<Spooler> spooler)
 
 ScopedQxPrinter::~ScopedQxPrinter() { g_printer = previous_ ? previous_ : g_unitPrinter; }
 
+void WatchPrinterChanges(int intervalMs) {
+  if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) {
+    cups->StartWatching(intervalMs);
+  }
+}
+
+void CheckForPrinterChanges() {
+  if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) cups->CheckForChanges();
+}
+
 std::unique_ptr<TQxPrinter> MakeSystemQxPrinter() {
   auto spooler = std::make_shared<CupsSpooler>();
   return std::make_unique<TQxPrinter>(spooler, std::make_shared<FrameworkPrinter>(spooler));

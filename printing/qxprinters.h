@@ -174,6 +174,12 @@ class ScopedQxPrinter {
   TQxPrinter* previous_;
 };
 
+// Linux announces no printer changes: the system's queues are read again on a slow timer
+// (started once the application object exists) and when the main window is activated.
+// Both do nothing while the global printer object runs over another spooler.
+void WatchPrinterChanges(int intervalMs = 5000);
+void CheckForPrinterChanges();
+
 // Makes the printer object over the system's spooler (CUPS queues and the PDF printer).
 std::unique_ptr<TQxPrinter> MakeSystemQxPrinter();
 

@@ -1,0 +1,154 @@
+#include "printing/qxprint_dialogs.h"
+
+#include <QDialog>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSizeF>
+#include <QWidget>
+#include <cmath>
+#include <exception>
+
+#include "platform/cups_spooler.h"
+#include "platform/spooler_paper.h"
+#include "printing/qxprinters.h"
+
+namespace tamariko {
+
+namespace {
+
+TQxPrinterSetupDialog::Runner& DialogRunner() {
+  static TQxPrinterSetupDialog::Runner runner;
+  return runner;
+}
+
+PrinterChoice CurrentChoice(FrameworkPrinter& framework) {
+  QString device, driver, port;
+  DevModeHandle handle;
+  framework.GetPrinter(device, driver, port, handle);
+  if (!handle) {
+    framework.SetPrinterIndex(framework.PrinterIndex());
+    framework.GetPrinter(device, driver, port, handle);
+  }
+  PrinterChoice choice;
+  choice.printer = device;
+  if (const DevMode* dm = handle ? handle->AsDevMode() : nullptr) {
+    choice.paper = dm->dmPaperSize;
+    choice.paperLengthTenthMm = dm->dmPaperLength;
+    choice.paperWidthTenthMm = dm->dmPaperWidth;
+    choice.landscape = dm->dmOrientation == DMORIENT_LANDSCAPE;
+    choice.copies = dm->dmCopies;
+  }
+  return choice;
+}
+
+// Selects the chosen printer and has its driver merge the chosen paper, orientation and
+// copies into its device mode.
+void ApplyChoice(TQxPrinter& qx, const PrinterChoice& choice) {
+  FrameworkPrinter& framework = qx.Framework();
+  framework.SelectPrinter(choice.printer);
+  QString device, driver, port;
+  DevModeHandle handle;
+  framework.GetPrinter(device, driver, port, handle);
+  DevMode* dm = handle ? handle->AsDevMode() : nullptr;
+  if (dm == nullptr) {
+    throw EOSError(QStringLiteral("プリンタ「%1」の設定を読めません").arg(device).toStdString());
+  }
+  handle->Lock();
+  std::exception_ptr failure;
+  try {
+    dm->dmPaperSize = static_cast<std::int16_t>(choice.paper);
+    dm->dmFields |= DM_PAPERSIZE | DM_ORIENTATION | DM_COPIES;
+    if (choice.paper == DMPAPER_USER) {
+      dm->dmPaperLength = static_cast<std::int16_t>(choice.paperLengthTenthMm);
+      dm->dmPaperWidth = static_cast<std::int16_t>(choice.paperWidthTenthMm);
+      dm->dmFields |= DM_PAPERLENGTH | DM_PAPERWIDTH;
+    }
+    dm->dmOrientation = choice.landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+    dm->dmCopies = static_cast<std::int16_t>(std::max(1, choice.copies));
+    Spooler& spooler = qx.GetSpooler();
+    const PrinterHandle printer = spooler.OpenPrinter(device);
+    if (printer == 0) {
+      throw EOSError(QStringLiteral("プリンタ「%1」を開けません").arg(device).toStdString());
+    }
+    const int merged =
+        spooler.DocumentProperties(printer, device, dm, dm, DM_IN_BUFFER | DM_OUT_BUFFER);
+    spooler.ClosePrinter(printer);
+    if (merged < 0) {
+      throw EOSError(
+          QStringLiteral("プリンタ「%1」が設定を受け付けません").arg(device).toStdString());
+    }
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  handle->Unlock();
+  framework.SetPrinter(device, driver, port, handle);
+  if (failure) std::rethrow_exception(failure);
+  if (!choice.pdfFolder.isEmpty()) {
+    if (auto* cups = dynamic_cast<CupsSpooler*>(&qx.GetSpooler())) {
+      cups->SetPdfOutputFolder(choice.pdfFolder);
+    }
+  }
+}
+
+}  // namespace
+
+void TQxPrinterSetupDialog::SetRunner(Runner runner) { DialogRunner() = std::move(runner); }
+
+bool TQxPrinterSetupDialog::Execute() {
+  TQxPrinter& qx = QxPrinter();
+  PrinterChoice choice = CurrentChoice(qx.Framework());
+  const bool accepted = DialogRunner() ? DialogRunner()(choice) : RunDialog(choice);
+  if (!accepted) return false;
+  ApplyChoice(qx, choice);
+  qx.ResetPrinter();
+  return true;
+}
+
+bool TQxPrinterSetupDialog::RunDialog(PrinterChoice& choice) {
+  QPrinter printer(QPrinter::HighResolution);
+  if (choice.printer == QLatin1String(kPdfPrinterName)) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+  } else {
+    printer.setPrinterName(choice.printer);
+  }
+  const QPageSize paper =
+      PageSizeOfDevMode(choice.paper, choice.paperLengthTenthMm, choice.paperWidthTenthMm);
+  if (paper.isValid()) printer.setPageSize(paper);
+  printer.setPageOrientation(choice.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+  printer.setCopyCount(std::max(1, choice.copies));
+
+  QPrintDialog dialog(&printer, qobject_cast<QWidget*>(parent_));
+  dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
+  dialog.setOptions(QAbstractPrintDialog::PrintToFile);
+  if (dialog.exec() != QDialog::Accepted) return false;
+
+  if (printer.outputFormat() == QPrinter::PdfFormat) {
+    choice.printer = QLatin1String(kPdfPrinterName);
+    if (!printer.outputFileName().isEmpty()) {
+      choice.pdfFolder = QFileInfo(printer.outputFileName()).absolutePath();
+    }
+  } else {
+    choice.printer = printer.printerName();
+  }
+  const QPageSize chosen = printer.pageLayout().pageSize();
+  choice.paper = PaperNumberOfPageSize(chosen.id());
+  if (choice.paper == 0) {
+    const QSizeF mm = chosen.size(QPageSize::Millimeter);
+    choice.paper = DMPAPER_USER;
+    choice.paperWidthTenthMm = static_cast<int>(std::lround(mm.width() * 10));
+    choice.paperLengthTenthMm = static_cast<int>(std::lround(mm.height() * 10));
+  }
+  choice.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+  choice.copies = printer.copyCount();
+  return true;
+}
+
+void RunPrinterSetupCommand(TQxPrinterSetupDialog& dialog) {
+  dialog.Execute();
+  QxPrinter().ResetPrinter();
+}
+
+}  // namespace tamariko

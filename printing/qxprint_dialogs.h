@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QObject;
+
+namespace tamariko {
+
+class TQxPrinter;
+
+// What the print and printer set-up dialogs show and give back.
+struct PrinterChoice {
+  QString printer;
+  int paper = 0;  // paper number; 256 with the two sizes below
+  int paperLengthTenthMm = 0;
+  int paperWidthTenthMm = 0;
+  bool landscape = false;
+  int copies = 1;
+  // Set when the user chose to print into a file (the PDF printer): the file's folder.
+  QString pdfFolder;
+};
+
+// The framework's print and printer set-up dialogs (Qt's print dialog). A confirmed dialog
+// selects the chosen printer with its paper, orientation and copies on the framework
+// printer, then makes the printer object forget its settings and read the capabilities
+// again (ResetPrinter). A cancelled one changes nothing.
+class TQxPrinterSetupDialog {
+ public:
+  // The modal dialog itself; tests put a function in its place that edits the choice and
+  // answers. Returns true for OK.
+  using Runner = std::function<bool(PrinterChoice& choice)>;
+
+  explicit TQxPrinterSetupDialog(QObject* parent = nullptr) : parent_(parent) {}
+  virtual ~TQxPrinterSetupDialog() = default;
+
+  bool Execute();
+  // Replaces the modal dialog of every set-up and print dialog until reset with {}.
+  static void SetRunner(Runner runner);
+
+ protected:
+  virtual bool RunDialog(PrinterChoice& choice);
+  QObject* parent_;
+};
+
+class TQxPrintDialog : public TQxPrinterSetupDialog {
+ public:
+  using TQxPrinterSetupDialog::TQxPrinterSetupDialog;
+};
+
+// The printer set-up command of the main window: the dialog, then ResetPrinter whatever it
+// returned, so the next drawing uses the printer's resolution and offsets. The start-up
+// paper is not applied again.
+void RunPrinterSetupCommand(TQxPrinterSetupDialog& dialog);
+
+}  // namespace tamariko
