@@ -30,14 +30,7 @@ class RowMaker {
         places_(places),
         first_(first) {}
 
-  void Draw(int row, bool subtracted) {
-    const int index = first_ + row - 1;
-    const NineDigits drawn =
-        source_ == Source::Distinct ? DrawDistinctDigits() : DrawDistinctNonZeroDigits();
-    for (int place = 0; place < places_; ++place) tables_.at[index][place] = drawn[place];
-    const std::int32_t value = LeadingDigitsValue(drawn, digits_);
-    set_.SetNumber(index, subtracted ? -value : value);
-  }
+  void Draw(int row, bool subtracted) { Store(row, DrawDigits(), subtracted); }
 
   // Redraws `row`, keeping its sign, while it has the digit of one of rows from .. to in the
   // same place. Returns false, without drawing, when no number of the source could pass,
@@ -49,7 +42,7 @@ class RowMaker {
       for (int place = 0; place < places_; ++place) taken[place] |= DigitMask(1u << digits[place]);
     }
     const int index = first_ + row - 1;
-    if (!Clashes(index, taken)) return true;
+    if (!Clashes(tables_.at[index], taken)) return true;
 
     std::array<DigitMask, kPlaces> allowed;
     for (int place = 0; place < places_; ++place) {
@@ -59,8 +52,10 @@ class RowMaker {
     if (!PlacesCanBeFilled(allowed.data(), places_)) return false;
 
     const bool subtracted = set_.GetNumber(index) < 0;
-    do Draw(row, subtracted);
-    while (Clashes(index, taken));
+    NineDigits drawn;
+    do drawn = DrawDigits();
+    while (Clashes(drawn, taken));
+    Store(row, drawn, subtracted);
     return true;
   }
 
@@ -76,12 +71,24 @@ class RowMaker {
   void SetRow(int row, std::int32_t value) { set_.SetNumber(first_ + row - 1, value); }
 
  private:
-  bool Clashes(int index, const std::array<DigitMask, kPlaces>& taken) const {
-    const auto& digits = tables_.at[index];
-    for (int place = 0; place < places_; ++place) {
-      if (taken[place] >> digits[place] & 1u) return true;
-    }
-    return false;
+  NineDigits DrawDigits() const {
+    return source_ == Source::Distinct ? DrawDistinctDigits() : DrawDistinctNonZeroDigits();
+  }
+
+  void Store(int row, const NineDigits& drawn, bool subtracted) {
+    const int index = first_ + row - 1;
+    for (int place = 0; place < places_; ++place) tables_.at[index][place] = drawn[place];
+    const std::int32_t value = LeadingDigitsValue(drawn, digits_);
+    set_.SetNumber(index, subtracted ? -value : value);
+  }
+
+  // Without an early exit: which place clashes first is anyone's guess, a branch per place
+  // would mispredict.
+  template <typename Digits>
+  bool Clashes(const Digits& digits, const std::array<DigitMask, kPlaces>& taken) const {
+    unsigned clash = 0;
+    for (int place = 0; place < places_; ++place) clash |= taken[place] >> digits[place];
+    return clash & 1u;
   }
 
   TMitori1_1& set_;
