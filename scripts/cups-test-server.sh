@@ -22,30 +22,9 @@ _tamariko_cups_skip() {
   return 0
 }
 
-cups_test_server_start() {
-  if [ "$(id -u)" -ne 0 ]; then
-    _tamariko_cups_skip "needs root to run cupsd and the PDF backend"
-    return 0
-  fi
-  if [ ! -x /usr/sbin/cupsd ] || [ ! -x /usr/lib/cups/backend/cups-pdf ] ||
-    [ ! -x /usr/sbin/lpadmin ]; then
-    _tamariko_cups_skip "cups, cups-client or printer-driver-cups-pdf is not installed"
-    return 0
-  fi
-  local ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
-  if [ ! -r "$ppd" ]; then
-    _tamariko_cups_skip "the cups-pdf driver file $ppd is missing"
-    return 0
-  fi
-
-  TAMARIKO_CUPS_DIR=$(mktemp -d /tmp/tamariko-cups.XXXXXX)
-  export TAMARIKO_CUPS_DIR
-  local d=$TAMARIKO_CUPS_DIR
-  mkdir -p "$d/root/ppd" "$d/spool/tmp" "$d/cache" "$d/state" "$d/log" "$d/out"
-  chmod 0755 "$d"
-  chmod 1777 "$d/out" "$d/spool/tmp"
-
-  cat >"$d/root/cupsd.conf" <<EOF
+_tamariko_cups_write_config() {
+  local d=$1
+  cat >"$d/root/cupsd.conf" <<EOF || return 1
 Listen $d/cups.sock
 LogLevel warn
 WebInterface No
@@ -66,7 +45,7 @@ PreserveJobFiles No
   </Limit>
 </Policy>
 EOF
-  cat >"$d/root/cups-files.conf" <<EOF
+  cat >"$d/root/cups-files.conf" <<EOF || return 1
 ServerRoot $d/root
 RequestRoot $d/spool
 TempDir $d/spool/tmp
@@ -81,7 +60,7 @@ SystemGroup root
 User lp
 Group lp
 EOF
-  cat >"$_tamariko_cups_pdf_conf" <<EOF
+  cat >"$_tamariko_cups_pdf_conf" <<EOF || return 1
 Out $d/out
 AnonDirName $d/out
 Spool $d/spool/cups-pdf
@@ -89,6 +68,36 @@ Log $d/log
 UserUMask 0000
 Grp lp
 EOF
+}
+
+cups_test_server_start() {
+  if [ "$(id -u)" -ne 0 ]; then
+    _tamariko_cups_skip "needs root to run cupsd and the PDF backend"
+    return 0
+  fi
+  if [ ! -x /usr/sbin/cupsd ] || [ ! -x /usr/lib/cups/backend/cups-pdf ] ||
+    [ ! -x /usr/sbin/lpadmin ]; then
+    _tamariko_cups_skip "cups, cups-client or printer-driver-cups-pdf is not installed"
+    return 0
+  fi
+  local ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+  if [ ! -r "$ppd" ]; then
+    _tamariko_cups_skip "the cups-pdf driver file $ppd is missing"
+    return 0
+  fi
+
+  if ! TAMARIKO_CUPS_DIR=$(mktemp -d /tmp/tamariko-cups.XXXXXX); then
+    _tamariko_cups_skip "cannot make a folder for the server under /tmp"
+    return 0
+  fi
+  export TAMARIKO_CUPS_DIR
+  local d=$TAMARIKO_CUPS_DIR
+  if ! mkdir -p "$d/root/ppd" "$d/spool/tmp" "$d/cache" "$d/state" "$d/log" "$d/out" ||
+    ! chmod 0755 "$d" || ! chmod 1777 "$d/out" "$d/spool/tmp" ||
+    ! _tamariko_cups_write_config "$d"; then
+    _tamariko_cups_skip "cannot write the server's settings (or $_tamariko_cups_pdf_conf)"
+    return 0
+  fi
 
   /usr/sbin/cupsd -f -c "$d/root/cupsd.conf" -s "$d/root/cups-files.conf" \
     >"$d/log/cupsd.out" 2>&1 &
@@ -132,9 +141,9 @@ cups_test_server_stop() {
     wait "$TAMARIKO_CUPSD_PID" 2>/dev/null || true
     unset TAMARIKO_CUPSD_PID
   fi
-  rm -f "$_tamariko_cups_pdf_conf"
+  rm -f "$_tamariko_cups_pdf_conf" 2>/dev/null || true
   if [ -n "${TAMARIKO_CUPS_DIR:-}" ] && [ -d "$TAMARIKO_CUPS_DIR" ]; then
-    rm -rf "$TAMARIKO_CUPS_DIR"
+    rm -rf "$TAMARIKO_CUPS_DIR" 2>/dev/null || true
     unset TAMARIKO_CUPS_DIR
   fi
   return 0
