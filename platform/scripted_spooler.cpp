@@ -6,72 +6,11 @@
 
 namespace tamariko {
 
-namespace {
-
-// Writes every drawing call into the job's list, so tests can read what a page got.
-class RecordingPageCanvas : public TCanvas {
- public:
-  explicit RecordingPageCanvas(QStringList& ops, QRect area) : ops_(ops), area_(area) {}
-
-  void SetFontName(const QString& name) override { Add(QStringLiteral("FontName ") + name); }
-  void SetFontCharset(int charset) override { Add(QStringLiteral("FontCharset %1").arg(charset)); }
-  void SetFontSize(int points) override {
-    points_ = points;
-    Add(QStringLiteral("FontSize %1").arg(points));
-  }
-  void SetFontBold(bool bold) override { Add(QStringLiteral("FontBold %1").arg(bold)); }
-  void SetFontItalic(bool italic) override { Add(QStringLiteral("FontItalic %1").arg(italic)); }
-  void SetPenColor(QRgb color) override {
-    Add(QStringLiteral("PenColor %1").arg(color, 6, 16, QLatin1Char('0')));
-  }
-  void SetPenWidth(int pixels) override { Add(QStringLiteral("PenWidth %1").arg(pixels)); }
-  void SetBrushStyle(BrushStyle style) override {
-    Add(style == BrushStyle::Solid ? QStringLiteral("Brush solid") : QStringLiteral("Brush clear"));
-  }
-  void SetBrushColor(QRgb color) override {
-    Add(QStringLiteral("BrushColor %1").arg(color, 6, 16, QLatin1Char('0')));
-  }
-  QRect ClipRect() const override { return area_; }
-  void FillRect(const QRect& r) override {
-    Add(QStringLiteral("FillRect %1 %2 %3 %4")
-            .arg(r.left())
-            .arg(r.top())
-            .arg(r.right())
-            .arg(r.bottom()));
-  }
-  void MoveTo(int x, int y) override { Add(QStringLiteral("MoveTo %1 %2").arg(x).arg(y)); }
-  void LineTo(int x, int y) override { Add(QStringLiteral("LineTo %1 %2").arg(x).arg(y)); }
-  void Rectangle(int x1, int y1, int x2, int y2) override {
-    Add(QStringLiteral("Rectangle %1 %2 %3 %4").arg(x1).arg(y1).arg(x2).arg(y2));
-  }
-  void TextOut(int x, int y, const QString& text) override {
-    Add(QStringLiteral("TextOut %1 %2 %3").arg(x).arg(y).arg(text));
-  }
-  // A fixed advance per character keeps recorded positions predictable.
-  int TextWidth(const QString& text) override {
-    return static_cast<int>(text.size()) * std::max(points_, 1);
-  }
-
- private:
-  void Add(const QString& op) { ops_.append(op); }
-  QStringList& ops_;
-  QRect area_;
-  int points_ = 10;
-};
-
-}  // namespace
-
 class ScriptedJob : public PrintJob {
  public:
-  ScriptedJob(ScriptedSpooler& spooler, std::size_t index, QRect area)
-      : spooler_(spooler), index_(index), area_(area) {}
+  ScriptedJob(ScriptedSpooler& spooler, std::size_t index) : spooler_(spooler), index_(index) {}
 
-  TCanvas& Canvas() override {
-    if (!canvas_) {
-      canvas_ = std::make_unique<RecordingPageCanvas>(spooler_.jobs_[index_].operations, area_);
-    }
-    return *canvas_;
-  }
+  TCanvas& Canvas() override { return *spooler_.jobs_[index_].page; }
   void End() override {
     if (spooler_.endDocFails) throw EOSError("印刷ジョブを送れませんでした（試験用の故障）");
     spooler_.jobs_[index_].ended = true;
@@ -80,8 +19,6 @@ class ScriptedJob : public PrintJob {
  private:
   ScriptedSpooler& spooler_;
   std::size_t index_;
-  QRect area_;
-  std::unique_ptr<RecordingPageCanvas> canvas_;
 };
 
 ScriptedSpooler::ScriptedSpooler(std::vector<Printer> printers, QString defaultPrinter)
@@ -232,11 +169,12 @@ std::unique_ptr<PrintJob> ScriptedSpooler::StartDoc(const QString& device, const
   const Printer* p = Find(device);
   if (p == nullptr)
     throw EOSError(QStringLiteral("プリンタ「%1」がありません").arg(device).toStdString());
-  jobs_.push_back(Job{device, title, devMode, {}, false});
   // B4 at the printer's resolution, less the offsets on both sides.
   const int w = static_cast<int>(257 / 25.4 * p->dpiX) - 2 * p->offsetX;
   const int h = static_cast<int>(364 / 25.4 * p->dpiY) - 2 * p->offsetY;
-  return std::make_unique<ScriptedJob>(*this, jobs_.size() - 1, QRect(0, 0, w, h));
+  jobs_.push_back(
+      Job{device, title, devMode, std::make_shared<RecordingCanvas>(QRect(0, 0, w, h)), false});
+  return std::make_unique<ScriptedJob>(*this, jobs_.size() - 1);
 }
 
 }  // namespace tamariko

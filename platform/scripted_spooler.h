@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/canvas.h"
+#include "platform/recording_canvas.h"
 #include "platform/spooler.h"
 
 namespace tamariko {
@@ -43,12 +44,12 @@ class ScriptedSpooler : public Spooler {
     bool secondResolutionQueryFails = false;
   };
 
-  // One drawing call on a job's page, as text: "LineTo 10 20", "TextOut 5 6 abc", ...
+  // A job with its page: every drawing call, with the pen and font in force, is kept.
   struct Job {
     QString device;
     QString title;
     DevMode devMode{};
-    QStringList operations;
+    std::shared_ptr<RecordingCanvas> page;
     bool ended = false;
   };
 

@@ -371,7 +371,10 @@ TEST(QxPrinterJobs, TitleIsCutTo31CharactersAndTheJobEnds) {
   EXPECT_EQ(job.title.size(), 31);
   EXPECT_EQ(job.devMode.dmPaperSize, 12);
   EXPECT_TRUE(job.ended);
-  EXPECT_EQ(job.operations, QStringList({"LineTo 10 20"}));
+  ASSERT_EQ(job.page->ops.size(), 1u);
+  EXPECT_EQ(job.page->ops[0].kind, RecordingCanvas::Kind::LineTo);
+  EXPECT_EQ(job.page->ops[0].x2, 10);
+  EXPECT_EQ(job.page->ops[0].y2, 20);
 }
 
 TEST(QxPrinterJobs, CanvasOutsideAJobAndSecondBeginAreErrors) {
