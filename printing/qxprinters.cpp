@@ -353,6 +353,11 @@ void CheckForPrinterChanges() {
   if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) cups->CheckForChanges();
 }
 
+QString PdfPrinterOutputFolder() {
+  auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler());
+  return cups ? cups->PdfOutputFolder() : QString();
+}
+
 std::unique_ptr<TQxPrinter> MakeSystemQxPrinter() {
   auto spooler = std::make_shared<CupsSpooler>();
   return std::make_unique<TQxPrinter>(spooler, std::make_shared<FrameworkPrinter>(spooler));
