@@ -27,6 +27,12 @@ class TMitori1_1 : public TKeisan {
   // Resets the rows and makes the thirty problems in order, without drawing.
   void Generate(const AcceptedProblem& accepted = {});
 
+  // Draws the empty form on the preview image, then makes the thirty problems and draws
+  // each as soon as it is accepted.
+  void MakeSheet(TCanvas& image);
+  // Prints the form and the problems the set holds, as one job of one page.
+  void PrintSheet();
+
   // The ten-row operations of problems 24 and 26 to 30.
   void MakeTenRows(int digitCount, int first, int last);
   void MakeTenRowsSigned(int digitCount, int first, int subtracted, int last);

@@ -1,0 +1,172 @@
+// The mental addition sheet: the form and the figures of the thirty problems.
+#include <QString>
+
+#include "core/sheet_drawer.h"
+#include "mitori1_1/mitori1_1.h"
+
+namespace tamariko {
+namespace {
+
+struct FormText {
+  long double x, y;
+  const char16_t* text;
+};
+
+void DrawTexts(SheetDrawer& d, int points, bool bold, std::initializer_list<FormText> texts) {
+  d.Font(points, bold);
+  for (const auto& t : texts) d.Text(t.x, t.y, QString::fromUtf16(t.text));
+}
+
+void DrawLines(SheetDrawer& d) {
+  // Heading underline.
+  d.Line(41, 69, 166, 69);
+  d.HeavyPen();
+  d.ClearBrush();
+  d.Line(41, 70, 166, 70);
+
+  d.ThinPen();
+  d.Rectangle(174, 48, 217, 67);  // division box
+  d.Line(182, 48, 182, 67);
+  d.Rectangle(223, 48, 249, 67);  // participant number box
+  d.Line(223, 54, 249, 54);
+  d.Rectangle(174, 68, 249, 87);  // score box
+  for (long double x : {189.0L, 195.0L, 217.0L, 223.0L}) d.Line(x, 68, x, 87);
+
+  // Top block, problems 1 to 12; the heavy column line ends the range No.1-5.
+  d.HeavyPen();
+  d.Rectangle(14, 96, 252, 154);
+  d.ThinPen();
+  d.Line(14, 103, 252, 103);
+  d.Line(14, 143, 252, 143);
+  for (int k = 0; k <= 11; ++k) {
+    k == 5 ? d.HeavyPen() : d.ThinPen();
+    const long double x = 22 + 19.0L * k;
+    d.Line(x, 96, x, 154);
+  }
+
+  // Middle block, problems 13 to 22.
+  d.HeavyPen();
+  d.Rectangle(14, 159, 252, 249);
+  d.ThinPen();
+  d.Line(14, 165, 252, 165);
+  d.Line(14, 238, 252, 238);
+  for (int k = 0; k <= 9; ++k) {
+    const long double x = 22 + 23.0L * k;
+    d.Line(x, 159, x, 249);
+  }
+
+  // Bottom block, problems 23 to 30; the heavy line ends the range No.1-25.
+  d.HeavyPen();
+  d.Rectangle(14, 254, 252, 344);
+  d.ThinPen();
+  d.Line(14, 260, 252, 260);
+  d.Line(14, 333, 252, 333);
+  for (int k = 0; k <= 7; ++k) {
+    k == 3 ? d.HeavyPen() : d.ThinPen();
+    const long double x = 22 + 29.0L * k;
+    d.Line(x, 254, x, 344);
+  }
+
+  // Rows 8 to 10 of the seven-row problems 13 to 15 are struck through.
+  d.Line(45, 218, 22, 238);
+  d.Line(68, 218, 45, 238);
+  d.Line(91, 218, 68, 238);
+}
+
+void DrawFormTexts(SheetDrawer& d, const TMitori1_1& set) {
+  const TSheetTexts& texts = set.SheetTexts();
+  d.Font(22, true);
+  d.Text(44, 60, texts.Heading2());
+  d.Font(9, false);
+  d.Text(72, 50, texts.Heading1());
+  DrawTexts(d, 9, true, {{176, 50, u"参"}, {176, 54, u"加"}, {176, 58, u"部"}, {176, 62, u"門"}});
+  DrawTexts(d, 8, false,
+            {{184, 49, u"小学校一年生以下の部"},
+             {184, 53, u"小学校　　　年生の部"},
+             {184, 57, u"中学校　　　年生の部"},
+             {184, 60, u"高校生の部"},
+             {184, 63, u"一般の部(Ⅰ・Ⅱ)"}});
+  DrawTexts(d, 9, true, {{229, 50, u"参加番号"}});
+  DrawTexts(d, 10, true, {{176, 76, u"10点×"}});
+  DrawTexts(d, 9, true, {{190, 72, u"正"}, {190, 76, u"答"}, {190, 80, u"数"}});
+  DrawTexts(d, 9, true, {{218, 72, u"採"}, {218, 76, u"点"}, {218, 80, u"欄"}});
+  d.Font(16, true);
+  d.Text(25, 82, QStringLiteral("第") + texts.RoundText() + QStringLiteral("回"));
+  d.Text(50, 82, QStringLiteral("み と り 暗 算 問 題"));
+  DrawTexts(d, 9, false,
+            {{111, 85, u"(制限時間3分)"},
+             {16, 92, u"小学校4年生以下はここから (No.1～25)"},
+             {120, 92, u"小学校5年生以上はここから (No.6～30)"},
+             {50, 344, u"小学校4年生以下はここまで (No.1～25)"},
+             {190, 344, u"小学校5年生以上はここまで (No.6～30)"}});
+
+  d.Font(9, true);
+  for (int p = 1; p <= 12; ++p) d.Text(30 + 19.0L * (p - 1), 99, QString::number(p));
+  for (int p = 13; p <= 22; ++p) d.Text(32 + 23.0L * (p - 13), 161, QString::number(p));
+  for (int p = 23; p <= 30; ++p) d.Text(34 + 29.0L * (p - 23), 256, QString::number(p));
+
+  DrawTexts(d, 10, false, {{16, 98, u"No."}, {16, 160, u"No."}, {16, 255, u"No."}});
+  DrawTexts(d, 10, false, {{16, 146, u"計"}, {16, 241, u"計"}, {16, 336, u"計"}});
+  d.Font(11, false);
+  d.Text(14, 347, set.GetOrganizerLabel());
+
+  for (int r = 1; r <= 5; ++r) d.Text(17, 107 + 7.0L * (r - 1), QString::number(r));
+  for (long double top : {168.0L, 263.0L}) {
+    for (int r = 1; r <= 9; ++r) d.Text(17, top + 7.0L * (r - 1), QString::number(r));
+    d.Text(16, top + 63, QStringLiteral("10"));
+  }
+}
+
+// Steps shared by the preview and the page: every line, box and text of the form.
+void DrawForm(SheetDrawer& d, const TMitori1_1& set) {
+  DrawLines(d);
+  DrawFormTexts(d, set);
+}
+
+// Where problem p's figures stand: the alignment edge in millimetres.
+constexpr long double kFigureX[31] = {0,   36,  55, 77,  96,  115, 134, 154, 173, 192, 211,
+                                      230, 249, 43, 66,  89,  112, 136, 158, 181, 204, 227,
+                                      249, 49,  78, 106, 136, 165, 194, 223, 249};
+
+long double RowTop(int problem, int row) {
+  const long double top = problem <= 12 ? 107 : problem <= 22 ? 168 : 263;
+  return top + 7.0L * (row - 1);
+}
+
+void DrawProblem(SheetDrawer& d, const TMitori1_1& set, int p) {
+  const int first = TMitori1_1::FirstIndex(p);
+  for (int r = 1; r <= TMitori1_1::RowCount(p); ++r) {
+    const std::int32_t value = set.GetNumber(first + r - 1);
+    const QString plain = QString::number(value);
+    if (p <= 2) {
+      d.Text(kFigureX[p], RowTop(p, r), plain);
+    } else {
+      const QString drawn = p >= 18 ? TKeisan::FormatGrouped(value) : plain;
+      d.TextRightAligned(kFigureX[p], RowTop(p, r), drawn, plain);
+    }
+  }
+}
+
+}  // namespace
+
+void TMitori1_1::MakeSheet(TCanvas& image) {
+  SheetDrawer d = PreparePreview(image);
+  DrawForm(d, *this);
+  d.FigureFont();
+  Generate([&](int p) { DrawProblem(d, *this, p); });
+}
+
+void TMitori1_1::PrintSheet() {
+  PrintPage(QStringLiteral("みとり暗算１"), 10, [&](SheetDrawer& d) {
+    DrawForm(d, *this);
+    // The figures go on paper too, so the generated set can be handed out; a set never
+    // generated prints the form alone.
+    bool generated = false;
+    for (int i = 0; i < kNumberCount && !generated; ++i) generated = GetNumber(i) != 0;
+    if (!generated) return;
+    d.FigureFont();
+    for (int p = 1; p <= kProblemCount; ++p) DrawProblem(d, *this, p);
+  });
+}
+
+}  // namespace tamariko
