@@ -21,6 +21,9 @@
 #include "core/random.h"
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
+#include "platform/carried_font.h"
+#include "printing/qxprint_dialogs.h"
+#include "printing/qxprinters.h"
 #include "resources/resources.h"
 
 namespace tamariko {
@@ -62,6 +65,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(200);
+  QxPrinterSetupDialog1 = std::make_unique<TQxPrinterSetupDialog>(this);
+  QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
   CenterOnScreen(this);
 
   connect(Image4, &TImage::clicked, this, [this] { Guarded(this, [this] { Image4Click(); }); });
@@ -88,6 +93,13 @@ void TForm1::FormCreate() {
   TraceStep(QStringLiteral("Randomize"));
   Randomize();
 
+  TraceStep(QStringLiteral("paper"));
+  QxPrinter().SetPaperSizeNumber(12);  // B4
+  QxPrinter().ApplySettings();
+
+  TraceStep(QStringLiteral("font"));
+  InstallCarriedFont(CarriedFontPath());
+
   CreateSets();
 }
 
@@ -105,6 +117,7 @@ void TForm1::FormDestroy() {
   if (Destroyed) return;
   Destroyed = true;
   TraceStep(QStringLiteral("FormDestroy"));
+  RemoveCarriedFont(CarriedFontPath());
   Mitori.reset();
   Kake.reset();
 }
@@ -177,6 +190,7 @@ void TForm1::Image9Click() {
     ShowSetsMissing();
     return;
   }
+  RunPrinterSetupCommand(*QxPrinterSetupDialog1);
 }
 
 void TForm1::MakeMentalSheet() { Mitori->Generate(); }
@@ -191,6 +205,9 @@ void TForm1::PrintAnswerSheet() {}
 
 bool TForm1::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) {
+    // No change notice comes from the system: look at the printers whenever the user
+    // comes back to the window.
+    Guarded(this, [] { CheckForPrinterChanges(); });
     Guarded(this, [this] { FormActivate(); });
   } else if (event->type() == QEvent::Close) {
     // Closing the main window ends the program, whatever other windows are open.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/sheet_texts.h"
+#include "printing/qxprint_dialogs.h"
 #include "ui_form1.h"
 
 class QTimer;
@@ -39,6 +40,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   Tkake* MultiplicationSet() const { return Kake.get(); }
 
   QTimer* Timer1 = nullptr;
+  std::unique_ptr<TQxPrinterSetupDialog> QxPrinterSetupDialog1;
+  std::unique_ptr<TQxPrintDialog> QxPrintDialog1;  // part of the design; no command opens it
 
   // Press-and-hold scrolling state.
   int AnchorX = 0;

@@ -4,6 +4,8 @@
 #include <exception>
 #include <functional>
 
+#include "platform/spooler.h"  // IDOK, shared with the printer driver answers
+
 class QWidget;
 
 namespace tamariko {
@@ -15,7 +17,6 @@ inline constexpr unsigned MB_ICONSTOP = 0x10;
 inline constexpr unsigned MB_ICONQUESTION = 0x20;
 inline constexpr unsigned MB_ICONWARNING = 0x30;
 inline constexpr unsigned MB_ICONINFORMATION = 0x40;
-inline constexpr int IDOK = 1;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 

@@ -7,6 +7,8 @@
 #include "app/form2.h"
 #include "app/form4.h"
 #include "app/message_box.h"
+#include "platform/font_resources.h"
+#include "printing/qxprinters.h"
 
 namespace tamariko {
 
@@ -40,7 +42,9 @@ void DestroyForms() {
 
 int RunApplication() {
   TraceStep(QStringLiteral("application"));
+  Guarded(nullptr, [] { InstallFaceSubstitutions(); });
   CreateForms();
+  WatchPrinterChanges();
   Form1->show();
   const int status = QApplication::exec();
   DestroyForms();
@@ -48,6 +52,8 @@ int RunApplication() {
 }
 
 int RunProgram(int& argc, char** argv) {
+  // The printer object exists before the first window and is freed after the last.
+  QxPrintersUnit printers;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("タマリコ"));
   return RunApplication();

@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <memory>
+#include <ostream>
 #include <vector>
 
 #include "app/form1.h"
@@ -15,6 +18,13 @@
 #include "app/message_box.h"
 #include "app/program.h"
 #include "core/error.h"
+#include "platform/font_resources.h"
+#include "platform/scripted_spooler.h"
+#include "printing/qxprinters.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
+QT_END_NAMESPACE
 
 namespace tamariko::testing {
 
@@ -87,10 +97,17 @@ class RecordingForm1 : public TForm1 {
   }
 };
 
-// The program's windows made as at start-up, without the splash pause.
+// The program's windows made as at start-up, without the splash pause, over a scripted
+// printer and a private temporary folder.
 class AppTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { InstallFaceSubstitutions(); }
+
   void SetUp() override {
+    ASSERT_TRUE(tempFolder.isValid());
+    savedRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", tempFolder.path().toLocal8Bit());
+    UsePrinters(spooler);
     Startup().Sleep = [this](int ms) {
       sleeps.push_back(ms);
       if (failInSplash) throw Error("テスト用の起動失敗");
@@ -108,6 +125,8 @@ class AppTest : public ::testing::Test {
   void TearDown() override {
     DestroyForms();
     Startup() = StartupHooks{};
+    printer.reset();
+    qputenv("XDG_RUNTIME_DIR", savedRuntimeDir);
   }
 
   // Runs the print command, answering the selection window with the given action once it
@@ -123,6 +142,22 @@ class AppTest : public ::testing::Test {
     return names;
   }
 
+  // The scoped printer object puts back the one it replaced, so the old one goes first.
+  void UsePrinters(std::shared_ptr<ScriptedSpooler> printers) {
+    printer.reset();
+    printer = std::make_unique<ScopedQxPrinter>(std::move(printers));
+  }
+
+  static std::vector<ScriptedSpooler::Printer> OnePrinter() {
+    ScriptedSpooler::Printer printer;
+    printer.name = QStringLiteral("Scripted");
+    return {printer};
+  }
+
+  QTemporaryDir tempFolder;
+  QByteArray savedRuntimeDir;
+  std::shared_ptr<ScriptedSpooler> spooler = std::make_shared<ScriptedSpooler>(OnePrinter());
+  std::unique_ptr<ScopedQxPrinter> printer;
   RecordingForm1* form = nullptr;
   ScriptedMessageBoxes boxes;
   std::vector<int> sleeps;

@@ -2,10 +2,13 @@
 #include <QGuiApplication>
 #include <QPushButton>
 
+#include <QScopeGuard>
+
 #include "app/timage.h"
 #include "app_fixture.h"
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
+#include "printing/qxprint_dialogs.h"
 
 namespace tamariko::testing {
 namespace {
@@ -192,6 +195,20 @@ TEST_F(AppTest, FailingPrintJobIsReportedAndMakeIsEnabledAgain) {
   ASSERT_EQ(boxes.shown.size(), 2u);
   EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("PrintMultiplication")));
   EXPECT_TRUE(form->Image4->isEnabled());
+}
+
+TEST_F(AppTest, PrinterSetUpRunsTheDialogWhateverItAnswers) {
+  CreateWindows();
+  int dialogs = 0;
+  TQxPrinterSetupDialog::SetRunner([&](PrinterChoice&) {
+    ++dialogs;
+    return dialogs == 1;
+  });
+  auto resetRunner = qScopeGuard([] { TQxPrinterSetupDialog::SetRunner({}); });
+  form->Image9->Click();
+  form->Image9->Click();
+  EXPECT_EQ(dialogs, 2);
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 }  // namespace

@@ -2,8 +2,13 @@
 #include <QEvent>
 #include <QGuiApplication>
 
+#include <QFileInfo>
+#include <QScopeGuard>
+
 #include "app/form3.h"
 #include "app_fixture.h"
+#include "platform/carried_font.h"
+#include "printing/qxprint_dialogs.h"
 
 namespace tamariko::testing {
 namespace {
@@ -30,7 +35,8 @@ TEST_F(AppTest, StartUpRunsItsStepsInOrder) {
     splashShownDuringPause = SplashOnScreen();
   };
   CreateWindows();
-  EXPECT_EQ(trace, QStringList({"FormCreate", "splash", "Randomize", "sets", "Form2", "Form4"}));
+  EXPECT_EQ(trace, QStringList({"FormCreate", "splash", "Randomize", "paper", "font", "sets",
+                                "Form2", "Form4"}));
   EXPECT_EQ(sleeps, std::vector<int>{3000});
   EXPECT_TRUE(splashShownDuringPause);
   EXPECT_FALSE(SplashExists()) << "the splash is released once the message loop runs";
@@ -58,8 +64,40 @@ TEST_F(AppTest, FailedStartUpIsReportedAndTheWindowsStillExist) {
   EXPECT_FALSE(SplashExists()) << "a failed pause must not leave the splash behind";
 }
 
+TEST_F(AppTest, StartUpPutsTheCarriedFontInPlaceAndShutDownRemovesIt) {
+  CreateWindows();
+  const QString fontPath = CarriedFontPath();
+  EXPECT_TRUE(fontPath.startsWith(tempFolder.path()));
+  EXPECT_TRUE(QFileInfo(fontPath).isFile());
+  DestroyForms();
+  EXPECT_FALSE(QFileInfo::exists(fontPath));
+}
+
+TEST_F(AppTest, StartUpSetsB4OnThePrinter) {
+  CreateWindows();
+  ASSERT_TRUE(boxes.shown.empty());
+  // A job started now carries the paper chosen at start-up.
+  QxPrinter().BeginDoc(QStringLiteral("t"));
+  QxPrinter().EndDoc();
+  ASSERT_EQ(spooler->Jobs().size(), 1u);
+  EXPECT_EQ(spooler->Jobs()[0].devMode.dmPaperSize, 12);
+}
+
+TEST_F(AppTest, StartUpWithoutAPrinterStopsAtThePaperAndSaysWhy) {
+  UsePrinters(std::make_shared<ScriptedSpooler>());
+  CreateWindows();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, QStringLiteral("TQxPrinter.CheckNoPrinter: No Printer"));
+  EXPECT_FALSE(trace.contains("font"));
+  EXPECT_FALSE(form->SetsCreated());
+  EXPECT_FALSE(QFileInfo::exists(CarriedFontPath()));
+}
+
 TEST_F(AppTest, CommandsAfterAFailedStartUpOnlySaySo) {
-  failInSplash = true;
+  UsePrinters(std::make_shared<ScriptedSpooler>());
+  bool setupShown = false;
+  TQxPrinterSetupDialog::SetRunner([&](PrinterChoice&) { return setupShown = true; });
+  auto resetRunner = qScopeGuard([] { TQxPrinterSetupDialog::SetRunner({}); });
   CreateWindows();
   boxes.shown.clear();
   bool selectionShown = false;
@@ -76,6 +114,7 @@ TEST_F(AppTest, CommandsAfterAFailedStartUpOnlySaySo) {
     EXPECT_TRUE(boxes.shown.back().text.contains(QStringLiteral("問題セットが作られていません")));
   }
   EXPECT_FALSE(selectionShown);
+  EXPECT_FALSE(setupShown);
   EXPECT_TRUE(form->calls.empty());
   EXPECT_FALSE(Form2->isVisible());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -97,8 +136,8 @@ TEST_F(AppTest, ClosingTheMainWindowEndsTheMessageLoopAndShutsDown) {
     }
   };
   EXPECT_EQ(RunApplication(), 0);
-  EXPECT_EQ(trace, QStringList({"application", "FormCreate", "splash", "Randomize", "sets", "Form2",
-                                "Form4", "FormDestroy"}));
+  EXPECT_EQ(trace, QStringList({"application", "FormCreate", "splash", "Randomize", "paper", "font",
+                                "sets", "Form2", "Form4", "FormDestroy"}));
   EXPECT_EQ(Form1, nullptr);
 }
 
