@@ -11,7 +11,7 @@
 #include "platform/canvas.h"
 #include "platform/cups_spooler.h"
 #include "printing/qxprinters.h"
-#include "tests/printing/pdf_support.h"
+#include "tests/support/pdf_support.h"
 
 namespace tamariko {
 namespace {

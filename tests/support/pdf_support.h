@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
@@ -29,6 +30,17 @@ inline PdfFacts ReadPdf(const QString& path) {
     facts.heightPt = size.captured(2).toDouble();
   }
   return facts;
+}
+
+// The first page turned into an image at `dpi` (pdftoppm, poppler-utils); null when it
+// could not be made.
+inline QImage RasterisePdf(const QString& pdf, const QString& stem, int dpi) {
+  QProcess p;
+  p.start(QStringLiteral("pdftoppm"),
+          {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+           QStringLiteral("-singlefile"), QStringLiteral("-f"), QStringLiteral("1"), pdf, stem});
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
+  return QImage(stem + QStringLiteral(".png"));
 }
 
 // B4 (JIS), 257 x 364 mm, in points.
