@@ -22,6 +22,7 @@
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
 #include "platform/carried_font.h"
+#include "platform/qpainter_canvas.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
 #include "resources/resources.h"
@@ -193,12 +194,20 @@ void TForm1::Image9Click() {
   RunPrinterSetupCommand(*QxPrinterSetupDialog1);
 }
 
-void TForm1::MakeMentalSheet() { Mitori->Generate(); }
+void TForm1::MakeMentalSheet() {
+  // Drawn on a fresh page, so a sheet that fails half-way leaves the last preview whole.
+  QImage image = MakePreviewImage();
+  {
+    QPainterCanvas canvas(&image);
+    Mitori->MakeSheet(canvas);
+  }
+  Image3->SetPicture(image);
+}
 
 void TForm1::MakeMultiplicationSheet() { Kake->Generate(); }
 void TForm1::DrawAnswerSheet() {}
 
-void TForm1::PrintMentalSheet() {}
+void TForm1::PrintMentalSheet() { Mitori->PrintSheet(); }
 
 void TForm1::PrintMultiplicationSheet() {}
 void TForm1::PrintAnswerSheet() {}

@@ -97,6 +97,28 @@ TEST_F(AppTest, MakeProblemsGeneratesTheMultiplicationSet) {
   EXPECT_TRUE(anyProduct);
 }
 
+TEST_F(AppTest, MakeProblemsDrawsTheMentalPreviewAndKeepsItWhenUnticked) {
+  CreateWindows();
+  EXPECT_TRUE(form->Image3->Picture().isNull());
+  form->Image4->Click();
+  ASSERT_TRUE(boxes.shown.empty());
+  const QImage drawn = form->Image3->Picture();
+  EXPECT_EQ(drawn.size(), QSize(865, 1300));
+  EXPECT_NE(drawn.pixel(400, 600) & 0xffffff, 0u) << "a page, not a black image";
+  int answered = 0;
+  for (int i = 0; i < TMitori1_1::kProblemCount; ++i) {
+    answered += form->MentalSet()->GetAnswer(i) != 0;
+  }
+  EXPECT_GT(answered, 20);
+
+  form->CheckBox3->setChecked(false);
+  form->Image4->Click();
+  EXPECT_EQ(form->Image3->Picture(), drawn);
+  EXPECT_TRUE(form->Image1->Picture().isNull());
+  EXPECT_TRUE(form->Image2->Picture().isNull());
+  EXPECT_TRUE(form->Image6->Picture().isNull());
+}
+
 // Print command: the selection window is answered by the given action.
 void PressOk() { Form4->Button1->click(); }
 void PressCancel() { Form4->Button2->click(); }
@@ -195,6 +217,16 @@ TEST_F(AppTest, FailingPrintJobIsReportedAndMakeIsEnabledAgain) {
   ASSERT_EQ(boxes.shown.size(), 2u);
   EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("PrintMultiplication")));
   EXPECT_TRUE(form->Image4->isEnabled());
+}
+
+TEST_F(AppTest, PrintBeforeAnyMakeProblemsStartsTheJobsAllTheSame) {
+  CreateForms();  // the real sheets, printing on the scripted printer
+  boxes.answers = {IDYES};
+  QTimer::singleShot(0, Form4, PressOk);
+  Form1->Image8->Click();
+  ASSERT_TRUE(boxes.shown.size() == 1u) << boxes.shown.back().text.toStdString();
+  ASSERT_GE(spooler->Jobs().size(), 1u);
+  for (const auto& job : spooler->Jobs()) EXPECT_TRUE(job.ended);
 }
 
 TEST_F(AppTest, PrinterSetUpRunsTheDialogWhateverItAnswers) {
