@@ -3,6 +3,7 @@
 
 #include "core/sheet_drawer.h"
 #include "mitori1_1/mitori1_1.h"
+#include "mitori1_1/mitori_sheet.h"
 
 namespace tamariko {
 namespace {
@@ -148,6 +149,13 @@ void DrawProblem(SheetDrawer& d, const TMitori1_1& set, int p) {
 }
 
 }  // namespace
+
+void DrawMentalPreview(const TMitori1_1& set, TCanvas& image) {
+  SheetDrawer d = PreparePreview(image);
+  DrawForm(d, set);
+  d.FigureFont();
+  for (int p = 1; p <= TMitori1_1::kProblemCount; ++p) DrawProblem(d, set, p);
+}
 
 void TMitori1_1::MakeSheet(TCanvas& image) {
   SheetDrawer d = PreparePreview(image);
