@@ -171,7 +171,9 @@ void TForm1::Image8Click() {
     ShowSetsMissing();
     return;
   }
-  if (!Form4) return;
+  // Window events are handled while a job is sent; a second print or a printer change
+  // then would run into the job under way.
+  if (Printing || !Form4) return;
   Form4->ShowModal();
   if (!Form4->PrintSelected) return;
   if (ShowMessageBox(this, QStringLiteral("印刷しますか？"), QStringLiteral("印刷の確認"),
@@ -180,7 +182,11 @@ void TForm1::Image8Click() {
   }
 
   Image4->setEnabled(false);
-  auto enable = qScopeGuard([this] { Image4->setEnabled(true); });
+  Printing = true;
+  auto enable = qScopeGuard([this] {
+    Printing = false;
+    Image4->setEnabled(true);
+  });
   if (Form4->CheckBox3->isChecked()) PrintMentalSheet();
   if (Form4->CheckBox4->isChecked()) PrintMultiplicationSheet();
   if (Form4->CheckBox6->isChecked()) PrintAnswerSheet();
@@ -191,6 +197,7 @@ void TForm1::Image9Click() {
     ShowSetsMissing();
     return;
   }
+  if (Printing) return;
   RunPrinterSetupCommand(*QxPrinterSetupDialog1);
 }
 

@@ -81,6 +81,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
   std::unique_ptr<TMitori1_1> Mitori;
   std::unique_ptr<Tkake> Kake;
   bool Destroyed = false;
+  bool Printing = false;
 };
 
 }  // namespace tamariko

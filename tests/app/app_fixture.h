@@ -66,7 +66,8 @@ class RecordingForm1 : public TForm1 {
     bool makeEnabled;  // Image4
   };
   std::vector<Call> calls;
-  QString failOn;  // the operation that throws, if any
+  QString failOn;                // the operation that throws, if any
+  std::function<void()> during;  // run inside each operation
 
  protected:
   void MakeMentalSheet() override {
@@ -92,6 +93,7 @@ class RecordingForm1 : public TForm1 {
   void Record(const QString& operation, const std::function<void()>& real) {
     calls.push_back({operation, Form2 ? Form2->ProgressBar1->value() : -1,
                      Form2 && Form2->isVisible(), Image4->isEnabled()});
+    if (during) during();
     if (operation == failOn) throw Error("テスト用の失敗: " + operation.toStdString());
     real();
   }

@@ -229,6 +229,29 @@ TEST_F(AppTest, PrintBeforeAnyMakeProblemsStartsTheJobsAllTheSame) {
   for (const auto& job : spooler->Jobs()) EXPECT_TRUE(job.ended);
 }
 
+// Events are handled while a job is sent, so the buttons can be pressed then.
+TEST_F(AppTest, PrintAndPrinterSetUpWaitForThePrintUnderWay) {
+  CreateWindows();
+  int setups = 0;
+  TQxPrinterSetupDialog::SetRunner([&](PrinterChoice&) { return ++setups > 0; });
+  auto resetRunner = qScopeGuard([] { TQxPrinterSetupDialog::SetRunner({}); });
+  form->during = [this] {
+    // Should a second selection open, answer it rather than hang.
+    QTimer::singleShot(0, Form4, [] { Form4->close(); });
+    form->Image8->Click();
+    form->Image9->Click();
+  };
+  boxes.answers = {IDYES};
+  PrintAnswering(PressOk);
+  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintMultiplication", "PrintAnswers"}));
+  EXPECT_EQ(boxes.shown.size(), 1u) << "no second confirmation";
+  EXPECT_EQ(setups, 0);
+
+  form->during = {};
+  form->Image9->Click();
+  EXPECT_EQ(setups, 1);
+}
+
 TEST_F(AppTest, PrinterSetUpRunsTheDialogWhateverItAnswers) {
   CreateWindows();
   int dialogs = 0;
