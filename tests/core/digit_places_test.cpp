@@ -8,7 +8,9 @@ namespace tamariko {
 namespace {
 
 // Brute force over every digit string, the definition the fast check must agree with.
-bool BruteForce(const std::vector<DigitMask>& allowed, std::size_t place = 0, unsigned used = 0) {
+// Not inlined: GCC at -O3 unrolls the recursion and misreads the vector's bounds.
+[[gnu::noinline]] bool BruteForce(const std::vector<DigitMask>& allowed, std::size_t place = 0,
+                                  unsigned used = 0) {
   if (place == allowed.size()) return true;
   for (int d = 0; d < 10; ++d) {
     if ((allowed[place] >> d & 1) && !(used >> d & 1) &&
