@@ -18,6 +18,23 @@ void DrawTexts(SheetDrawer& d, int points, bool bold, std::initializer_list<Form
   for (const auto& t : texts) d.Text(t.x, t.y, QString::fromUtf16(t.text));
 }
 
+// A framed block: the number row and the total row ruled off, a label column and one
+// column per problem from x 22 at `pitch`; column `heavy` (or none) marks a grade range.
+void DrawBlock(SheetDrawer& d, long double top, long double numberRowBottom,
+               long double totalRowTop, long double bottom, long double pitch, int columns,
+               int heavy) {
+  d.HeavyPen();
+  d.Rectangle(14, top, 252, bottom);
+  d.ThinPen();
+  d.Line(14, numberRowBottom, 252, numberRowBottom);
+  d.Line(14, totalRowTop, 252, totalRowTop);
+  for (int k = 0; k < columns; ++k) {
+    k == heavy ? d.HeavyPen() : d.ThinPen();
+    const long double x = 22 + pitch * k;
+    d.Line(x, top, x, bottom);
+  }
+}
+
 void DrawLines(SheetDrawer& d) {
   // Heading underline.
   d.Line(41, 69, 166, 69);
@@ -34,39 +51,11 @@ void DrawLines(SheetDrawer& d) {
   for (long double x : {189.0L, 195.0L, 217.0L, 223.0L}) d.Line(x, 68, x, 87);
 
   // Top block, problems 1 to 12; the heavy column line ends the range No.1-5.
-  d.HeavyPen();
-  d.Rectangle(14, 96, 252, 154);
-  d.ThinPen();
-  d.Line(14, 103, 252, 103);
-  d.Line(14, 143, 252, 143);
-  for (int k = 0; k <= 11; ++k) {
-    k == 5 ? d.HeavyPen() : d.ThinPen();
-    const long double x = 22 + 19.0L * k;
-    d.Line(x, 96, x, 154);
-  }
-
+  DrawBlock(d, 96, 103, 143, 154, 19, 12, 5);
   // Middle block, problems 13 to 22.
-  d.HeavyPen();
-  d.Rectangle(14, 159, 252, 249);
-  d.ThinPen();
-  d.Line(14, 165, 252, 165);
-  d.Line(14, 238, 252, 238);
-  for (int k = 0; k <= 9; ++k) {
-    const long double x = 22 + 23.0L * k;
-    d.Line(x, 159, x, 249);
-  }
-
+  DrawBlock(d, 159, 165, 238, 249, 23, 10, -1);
   // Bottom block, problems 23 to 30; the heavy line ends the range No.1-25.
-  d.HeavyPen();
-  d.Rectangle(14, 254, 252, 344);
-  d.ThinPen();
-  d.Line(14, 260, 252, 260);
-  d.Line(14, 333, 252, 333);
-  for (int k = 0; k <= 7; ++k) {
-    k == 3 ? d.HeavyPen() : d.ThinPen();
-    const long double x = 22 + 29.0L * k;
-    d.Line(x, 254, x, 344);
-  }
+  DrawBlock(d, 254, 260, 333, 344, 29, 8, 3);
 
   // Rows 8 to 10 of the seven-row problems 13 to 15 are struck through.
   d.Line(45, 218, 22, 238);
