@@ -141,5 +141,22 @@ TEST_F(AppTest, ClosingTheMainWindowEndsTheMessageLoopAndShutsDown) {
   EXPECT_EQ(Form1, nullptr);
 }
 
+TEST_F(AppTest, MainWindowOpensAfterAFailedStartUp) {
+  UsePrinters(std::make_shared<ScriptedSpooler>());
+  bool shown = false;
+  Startup().Trace = [&](const QString& step) {
+    if (step == QStringLiteral("Form4")) {
+      QTimer::singleShot(0, [&] {
+        shown = Form1->isVisible();
+        Form1->close();
+      });
+    }
+  };
+  EXPECT_EQ(RunApplication(), 0);
+  EXPECT_TRUE(shown);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, QStringLiteral("TQxPrinter.CheckNoPrinter: No Printer"));
+}
+
 }  // namespace
 }  // namespace tamariko::testing
