@@ -19,6 +19,9 @@ echo "== sanitizer build"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMARIKO_SANITIZE=ON -DTAMARIKO_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 
+echo "== the start command, without a window"
+./scripts/run.sh --batch --seed 1 --json - > /dev/null
+
 if [ -x scripts/cups-test-server.sh ]; then
   # shellcheck source=/dev/null
   . scripts/cups-test-server.sh

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace tamariko {
+
+// What a run without a window is asked to make.
+struct BatchOptions {
+  std::optional<std::uint32_t> seed;
+  QString round = QStringLiteral("1");
+  QString heading1 = QStringLiteral("タマリコ");
+  QString heading2 = QStringLiteral("タマリコ練習問題");
+  bool mental = true;
+  bool multiplication = true;
+  QString json;  // "-" is standard output
+  QString pngFolder;
+  QString pdf;
+  QString printer;
+  bool help = false;
+  bool version = false;
+};
+
+// A usage error: the message names the option and the reason; the run writes nothing.
+struct BatchUsageError {
+  QString message;
+};
+
+// Whether the arguments ask for a run without a window.
+bool IsBatchRun(int argc, char** argv);
+
+// Reads the arguments (program name first). Throws BatchUsageError.
+BatchOptions ParseBatchOptions(const QStringList& arguments);
+
+QString BatchHelpText();
+
+// Runs the batch: 0 done, 1 a failure while writing, 2 bad input. Messages go to standard
+// error, the JSON to standard output when asked for "-".
+int RunBatch(int argc, char** argv);
+
+}  // namespace tamariko

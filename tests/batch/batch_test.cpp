@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "core/page_mapping.h"
+#include "kake/kake.h"
+#include "tests/support/mental_rules.h"
+#include "tests/support/multiplication_rules.h"
+#include "tests/support/pdf_support.h"
+
+namespace tamariko {
+namespace {
+
+struct Outcome {
+  int exitCode = -1;
+  QByteArray out;
+  QString err;
+};
+
+Outcome Tamariko(const QStringList& arguments, const QString& stdoutFile = {}) {
+  QProcess p;
+  if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
+  p.start(QStringLiteral(TAMARIKO_EXE), arguments);
+  Outcome run;
+  if (!p.waitForFinished(60000)) return run;
+  run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  run.out = p.readAllStandardOutput();
+  run.err = QString::fromLocal8Bit(p.readAllStandardError());
+  return run;
+}
+
+QJsonObject Json(const QByteArray& bytes) { return QJsonDocument::fromJson(bytes).object(); }
+
+template <std::size_t N>
+std::array<std::int32_t, N> Ints(const QJsonValue& value) {
+  std::array<std::int32_t, N> out{};
+  const QJsonArray array = value.toArray();
+  EXPECT_EQ(array.size(), static_cast<qsizetype>(N));
+  for (std::size_t i = 0; i < N && i < static_cast<std::size_t>(array.size()); ++i) {
+    out[i] = static_cast<std::int32_t>(array[static_cast<qsizetype>(i)].toInteger());
+  }
+  return out;
+}
+
+TEST(Batch, SameSeedGivesTheSameBytesAndTheSetsFollowTheRules) {
+  const Outcome a = Tamariko({"--batch", "--seed", "4294967295", "--json", "-"});
+  const Outcome b = Tamariko({"--batch", "--seed", "4294967295", "--json", "-"});
+  const Outcome c = Tamariko({"--batch", "--seed", "0", "--json", "-"});
+  ASSERT_EQ(a.exitCode, 0) << a.err.toStdString();
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_NE(a.out, c.out);
+  EXPECT_TRUE(a.err.contains(QStringLiteral("seed: 4294967295")));
+
+  const QJsonObject json = Json(a.out);
+  EXPECT_EQ(json.keys(), QStringList({"mental", "multiplication", "seed"}));
+  EXPECT_EQ(json[QStringLiteral("seed")].toInteger(), 4294967295LL);
+  const QJsonObject mental = json[QStringLiteral("mental")].toObject();
+  const auto failures = testing::MentalSetViolations(Ints<236>(mental[QStringLiteral("numbers")]),
+                                                     Ints<30>(mental[QStringLiteral("answers")]));
+  EXPECT_TRUE(failures.empty()) << failures.front();
+
+  const QJsonObject multiplication = json[QStringLiteral("multiplication")].toObject();
+  Tkake set;
+  for (int i = 0; i < 60; ++i) {
+    set.SetMultiplicand(i, multiplication[QStringLiteral("multiplicands")][i].toInteger());
+    set.SetMultiplier(i, multiplication[QStringLiteral("multipliers")][i].toInteger());
+    set.SetAnswer(i, multiplication[QStringLiteral("answers")][i].toInteger());
+  }
+  const auto faults = testing::MultiplicationSetViolations(set);
+  EXPECT_TRUE(faults.empty()) << faults.front();
+}
+
+TEST(Batch, ClockSeedIsReportedAndMakesTheSetAgain) {
+  const Outcome first = Tamariko({"--batch", "--json", "-"});
+  ASSERT_EQ(first.exitCode, 0);
+  const qsizetype at = first.err.indexOf(QStringLiteral("seed: "));
+  ASSERT_GE(at, 0);
+  const QString seed = first.err.mid(at + 6).section(u'\n', 0, 0).trimmed();
+  const Outcome again = Tamariko({"--batch", "--seed", seed, "--json", "-"});
+  EXPECT_EQ(first.out, again.out);
+}
+
+TEST(Batch, UnchosenSheetKeepsItsArraysAtZero) {
+  const Outcome run = Tamariko({"--batch", "--seed", "5", "--sheets", "kake", "--json", "-"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  const QJsonObject mental = Json(run.out)[QStringLiteral("mental")].toObject();
+  for (const auto& v : mental[QStringLiteral("numbers")].toArray()) ASSERT_EQ(v.toInteger(), 0);
+  // The multiplication set is the same as when both are made, minus the mental draws: it
+  // is made from where the generator stands, so it differs from the full run's.
+  const Outcome both = Tamariko({"--batch", "--seed", "5", "--json", "-"});
+  EXPECT_NE(Json(run.out)[QStringLiteral("multiplication")],
+            Json(both.out)[QStringLiteral("multiplication")]);
+}
+
+TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
+  QTemporaryDir dir;
+  const QString out = dir.path();
+  const QString file = QDir(out).filePath(QStringLiteral("set.json"));
+  struct Case {
+    QStringList arguments;
+    const char* named;  // what the message must name
+  };
+  const Case cases[] = {
+      {{"--seed", "abc", "--json", file}, "--seed"},
+      {{"--seed", "-1", "--json", file}, "--seed"},
+      {{"--seed", "4294967296", "--json", file}, "--seed"},
+      {{"--seed", "1.5", "--json", file}, "--seed"},
+      {{"--seed", "", "--json", file}, "--seed"},
+      {{"--sheets", "mitori,warizan", "--json", file}, "--sheets"},
+      {{"--sheets", "", "--json", file}, "--sheets"},
+      {{"--colour", "red", "--json", file}, "colour"},
+      {{"--json", file, "--seed"}, "seed"},
+      {{"--json", file, "extra"}, "extra"},
+      {{"--json", file, "--png", QDir(out).filePath("missing")}, "--png"},
+      {{"--json", file, "--png", file + ".txt"}, "--png"},
+      {{"--json", QDir(out).filePath("missing/set.json")}, "--json"},
+      {{"--json", out}, "--json"},
+      {{"--json", "/dev/null"}, "--json"},  // renaming over it would replace the device
+      {{"--json", file, "--pdf", "/proc/set.pdf"}, "--pdf"},
+      {{"--json", file, "--printer", "no such printer"}, "--printer"},
+      {{"--json", file, "--sheets", "kake", "--pdf", QDir(out).filePath("set.pdf")}, "--pdf"},
+      {{"--json", file, "--seed", "1", "--seed", "2"}, "--seed"},
+  };
+  QFile(file + ".txt").open(QIODevice::WriteOnly);  // a file where a folder is wanted
+  for (const auto& c : cases) {
+    const Outcome run = Tamariko(QStringList{"--batch"} + c.arguments);
+    const std::string what = c.arguments.join(' ').toStdString();
+    EXPECT_EQ(run.exitCode, 2) << what;
+    EXPECT_TRUE(run.err.contains(QString::fromLatin1(c.named)))
+        << what << ": " << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty()) << what;
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
+              QStringList({QStringLiteral("set.json.txt")}))
+        << what;
+  }
+}
+
+TEST(Batch, FailureWhileWritingExitsOne) {
+  const Outcome run =
+      Tamariko({"--batch", "--seed", "1", "--json", "-"}, QStringLiteral("/dev/full"));
+  EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+  EXPECT_FALSE(run.err.isEmpty());
+}
+
+TEST(Batch, HelpAndVersionAnswerAndWriteNothingElse) {
+  const Outcome help = Tamariko({"--batch", "--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  for (const char* option : {"--seed", "--round", "--heading1", "--heading2", "--sheets", "--json",
+                             "--png", "--pdf", "--printer", "--help", "--version"}) {
+    EXPECT_TRUE(help.out.contains(option)) << option;
+  }
+  EXPECT_TRUE(QString::fromUtf8(help.out).contains(QStringLiteral("乱数の種")));
+  const Outcome version = Tamariko({"--batch", "--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_TRUE(version.out.startsWith("tamariko "));
+}
+
+TEST(Batch, PreviewAndPdfCarryTheSheetWhereTheMappingPutsIt) {
+  QTemporaryDir dir;
+  const QString pdf = QDir(dir.path()).filePath(QStringLiteral("set.pdf"));
+  const Outcome run = Tamariko({"--batch", "--seed", "9", "--round", "3", "--png", dir.path(),
+                                "--pdf", pdf, "--json", QDir(dir.path()).filePath("set.json")});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+            QStringList({"mitori.png", "set.json", "set.pdf"}));
+
+  const QImage preview(QDir(dir.path()).filePath(QStringLiteral("mitori.png")));
+  ASSERT_EQ(preview.size(), QSize(865, 1300));
+  const PageMapping p = PreviewMapping({300, 300}, {0, 0});
+  EXPECT_LT(qGray(preview.pixel(p.X(14), p.Y(200))), 128);
+
+  const test::PdfFacts facts = test::ReadPdf(pdf);
+  EXPECT_EQ(facts.pages, 1);  // the mental addition sheet is the one that prints so far
+  EXPECT_NEAR(facts.widthPt, test::kB4WidthPt, 1.0);
+  EXPECT_NEAR(facts.heightPt, test::kB4HeightPt, 1.0);
+  const QImage page = test::RasterisePdf(pdf, QDir(dir.path()).filePath(QStringLiteral("p")), 300);
+  if (page.isNull()) GTEST_SKIP() << "pdftoppm (poppler-utils) could not rasterise the page";
+  const PageMapping m = PrintMapping({300, 300}, {0, 0});
+  auto dark = [&](int x, int y) { return qGray(page.pixel(x, y)) < 128; };
+  EXPECT_TRUE(dark(m.X(14) + 1, m.Y(200)));
+  EXPECT_TRUE(dark(m.X(252) - 2, m.Y(300)));
+  int ink = 0;  // the figures of problem 30's rows
+  for (int y = m.Y(263); y < m.Y(333); ++y) {
+    for (int x = m.X(225) + 10; x < m.X(252) - 5; ++x) ink += dark(x, y);
+  }
+  EXPECT_GT(ink, 500);
+}
+
+}  // namespace
+}  // namespace tamariko
