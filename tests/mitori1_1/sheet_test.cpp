@@ -126,10 +126,11 @@ TEST_F(MentalSheet, FormTextsStandWithTheirSizeAndWeight) {
       {u"ORVぽろね教室", 14, 347, 11, false},
       {u"10", 16, 231, 11, false},  // row label 10 of the middle block
   };
+  const std::vector<Op> texts = image.OfKind(Kind::TextOut);
   for (const auto& e : expected) {
     const QString text = QString::fromUtf16(e.text);
     const Op* op = nullptr;
-    for (const auto& t : image.OfKind(Kind::TextOut)) {
+    for (const auto& t : texts) {
       if (t.text == text && t.x1 == preview.X(e.x) && t.y1 == preview.Y(e.y)) op = &t;
     }
     ASSERT_NE(op, nullptr) << text.toStdString();
@@ -236,7 +237,8 @@ TEST_F(MentalSheet, PrintedPageCarriesFormAndTheSameFiguresThroughThePrintMappin
   EXPECT_TRUE(job.ended);
   const RecordingCanvas& page = *job.page;
   EXPECT_TRUE(page.OfKind(Kind::FillRect).empty());  // the page is not erased
-  const Op* heavy = LineAt(Lines(page), print.X(117), print.Y(96), print.X(117), print.Y(154));
+  const std::vector<Op> lines = Lines(page);
+  const Op* heavy = LineAt(lines, print.X(117), print.Y(96), print.X(117), print.Y(154));
   ASSERT_NE(heavy, nullptr);
   EXPECT_EQ(heavy->penWidth, 4);
   ExpectFigures(set, page.OfKind(Kind::TextOut), print);
