@@ -179,7 +179,9 @@ TEST(RepairGuard, TenRowOperationsStartAgainAtADeadEndAndKeepTheirRules) {
     } else {
       set.MakeTenRows(digits, first, first + 9);
     }
-    if (call.deadEnd) EXPECT_GT(mitori::g_repairDeadEnds, deadEndsBefore) << call.seed;
+    if (call.deadEnd) {
+      EXPECT_GT(mitori::g_repairDeadEnds, deadEndsBefore) << call.seed;
+    }
     std::array<std::int32_t, 236> numbers{};
     for (int i = first; i < first + 10; ++i) numbers[i] = set.GetNumber(i);
     ASSERT_EQ(TenRowFaults(numbers, first, digits), "") << call.seed;
