@@ -8,6 +8,8 @@
 
 namespace tamariko {
 
+class TCanvas;
+
 // The multiplication set (かけ算): sixty problems in ten groups, from two digits times one
 // digit up to six digits times five digits, with their exact 64-bit products.
 class Tkake : public TKeisan {
@@ -27,6 +29,12 @@ class Tkake : public TKeisan {
 
   // Resets the set and makes the sixty problems group by group, without drawing.
   void Generate(const AcceptedProblem& accepted = {});
+
+  // Draws the empty form on the preview image, then makes the sixty problems and draws each
+  // problem line as soon as its group is settled.
+  void MakeSheet(TCanvas& image);
+  // Prints the form and the problem lines the set holds, as one job of one page.
+  void PrintSheet();
 
   using TKeisan::RandomDistinctNonZeroDigits;
 

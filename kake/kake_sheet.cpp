@@ -1,0 +1,167 @@
+// The multiplication sheet: the form and the sixty problem lines.
+#include "kake/kake_sheet.h"
+
+#include <QString>
+#include <initializer_list>
+
+#include "core/sheet_drawer.h"
+#include "kake/kake.h"
+
+namespace tamariko {
+namespace {
+
+struct FormText {
+  long double x, y;
+  const char16_t* text;
+};
+
+void DrawTexts(SheetDrawer& d, int points, bool bold, std::initializer_list<FormText> texts) {
+  d.Font(points, bold);
+  for (const auto& t : texts) d.Text(t.x, t.y, QString::fromUtf16(t.text));
+}
+
+void FullWidthRule(SheetDrawer& d, long double y) { d.Line(14, y, 252, y); }
+
+void DrawLines(SheetDrawer& d) {
+  d.HeavyPen();
+  d.Line(41, 39, 166, 39);  // heading underline
+  d.Line(41, 40, 166, 40);
+  d.ThinPen();
+  d.Rectangle(174, 18, 217, 37);  // division box
+  d.Line(182, 18, 182, 37);
+  d.Rectangle(223, 18, 249, 37);  // participant number box
+  d.Line(223, 24, 249, 24);
+  d.Rectangle(174, 38, 249, 57);  // score box
+  for (long double x : {189.0L, 195.0L, 217.0L, 223.0L}) d.Line(x, 38, x, 57);
+
+  d.HeavyPen();
+  d.Rectangle(14, 64, 252, 344);  // problem frame
+  d.ThinPen();
+  d.Line(131, 64, 131, 344);  // column divider
+
+  // Row rules every 9 mm from y 73; the heavy halves at y 163 and y 244 close the grade
+  // ranges of the left and the right column.
+  for (int y = 73; y <= 154; y += 9) FullWidthRule(d, y);
+  d.HeavyPen();
+  d.Line(14, 163, 131, 163);
+  d.ThinPen();
+  d.Line(131, 163, 252, 163);
+  for (int y = 163; y <= 235; y += 9) FullWidthRule(d, y);
+  d.Line(14, 244, 131, 244);
+  d.HeavyPen();
+  d.Line(131, 244, 252, 244);
+  d.ThinPen();
+  for (int y = 244; y <= 334; y += 9) FullWidthRule(d, y);
+
+  // Number columns, open across the marker rows.
+  d.Line(22, 64, 22, 154);
+  d.Line(22, 163, 22, 344);
+  d.Line(139, 64, 139, 244);
+  d.Line(139, 253, 139, 344);
+}
+
+// Top of problem p's line; the rows below a marker row lie one band further down.
+long double ProblemLineY(int p) {
+  const int k = p <= 30 ? p : p - 30;
+  const bool belowMarker = p <= 30 ? p >= 11 : p >= 51;
+  return (belowMarker ? 66 : 57) + 9.0L * k;
+}
+
+long double ProblemLineX(int p) { return p <= 30 ? 26 : 144; }
+
+void DrawNumbers(SheetDrawer& d) {
+  d.Text(16, 65, QStringLiteral("No."));
+  for (int p = 1; p <= 30; ++p) {
+    // Numbers stand 1 mm below their line, the first one 3 mm, under "No.".
+    d.Text(p < 10 ? 17 : 16, ProblemLineY(p) + (p == 1 ? 3 : 1), QString::number(p));
+  }
+  d.Text(133, 65, QStringLiteral("No."));
+  for (int p = 31; p <= 60; ++p) {
+    d.Text(134, ProblemLineY(p) + (p == 31 ? 3 : 1), QString::number(p));
+  }
+}
+
+void DrawFormTexts(SheetDrawer& d, const Tkake& set) {
+  const TSheetTexts& texts = set.SheetTexts();
+  d.Font(22, true);
+  d.Text(44, 30, texts.Heading2());
+  d.Font(9, false);
+  d.Text(72, 20, texts.Heading1());
+  DrawTexts(d, 9, true, {{176, 20, u"参"}, {176, 24, u"加"}, {176, 28, u"部"}, {176, 32, u"門"}});
+  DrawTexts(d, 8, false,
+            {{184, 19, u"小学校一年生以下の部"},
+             {184, 23, u"小学校　　　年生の部"},
+             {184, 27, u"中学校　　　年生の部"},
+             {184, 31, u"高校生の部"},
+             {184, 34, u"一般の部(Ⅰ・Ⅱ)"}});
+  DrawTexts(d, 9, true, {{229, 20, u"参加番号"}});
+  DrawTexts(d, 10, true, {{176, 46, u"5点×"}});
+  DrawTexts(d, 9, true, {{190, 42, u"正"}, {190, 46, u"答"}, {190, 50, u"数"}});
+  DrawTexts(d, 9, true, {{218, 42, u"採"}, {218, 46, u"点"}, {218, 50, u"欄"}});
+  d.Font(16, true);
+  d.Text(25, 52, QStringLiteral("第") + texts.RoundText() + QStringLiteral("回"));
+  d.Text(50, 52, QStringLiteral("か け 算 問 題"));
+  DrawTexts(d, 9, false,
+            {{111, 55, u"(制限時間10分)"},
+             {16, 60, u"小学校4年生以下はここから (No.1～50)"},
+             {16, 158, u"小学校5年生以上はここから (No.11～60)"},
+             {136, 246, u"小学校4年生以下はここまで (No.1～50)"},
+             {136, 344, u"小学校5年生以上はここまで (No.1～60)"}});
+  DrawNumbers(d);
+  d.Font(11, false);
+  d.Text(14, 347, set.GetOrganizerLabel());
+}
+
+// Steps shared by the preview and the page: every line, box and text of the form.
+void DrawForm(SheetDrawer& d, const Tkake& set) {
+  DrawLines(d);
+  DrawFormTexts(d, set);
+}
+
+// Factors of four or more digits carry commas from problem 21 on (multiplicands) and from
+// problem 31 on (multipliers); below four digits grouped and plain text are the same.
+QString ProblemLine(const Tkake& set, int p) {
+  const std::int64_t multiplicand = set.GetMultiplicand(p - 1);
+  const std::int64_t multiplier = set.GetMultiplier(p - 1);
+  const QString left =
+      p >= 21 ? TKeisan::FormatGrouped(multiplicand) : QString::number(multiplicand);
+  const QString right = p >= 31 ? TKeisan::FormatGrouped(multiplier) : QString::number(multiplier);
+  return left + QStringLiteral("  *  ") + right + QStringLiteral(" =");
+}
+
+void DrawProblem(SheetDrawer& d, const Tkake& set, int p) {
+  d.Text(ProblemLineX(p), ProblemLineY(p), ProblemLine(set, p));
+}
+
+}  // namespace
+
+void DrawMultiplicationPreview(const Tkake& set, TCanvas& image) {
+  SheetDrawer d = PreparePreview(image);
+  DrawForm(d, set);
+  d.FigureFont();
+  for (int p = 1; p <= Tkake::kProblemCount; ++p) DrawProblem(d, set, p);
+}
+
+void Tkake::MakeSheet(TCanvas& image) {
+  SheetDrawer d = PreparePreview(image);
+  DrawForm(d, *this);
+  d.FigureFont();
+  Generate([&](int p) { DrawProblem(d, *this, p); });
+}
+
+void Tkake::PrintSheet() {
+  PrintPage(QStringLiteral("かけ算"), 10, [&](SheetDrawer& d) {
+    DrawForm(d, *this);
+    // The problem lines go on paper too, so the generated set can be handed out; a set never
+    // generated prints the form alone.
+    bool generated = false;
+    for (int i = 0; i < kProblemCount && !generated; ++i) {
+      generated = GetMultiplicand(i) != 0 || GetMultiplier(i) != 0;
+    }
+    if (!generated) return;
+    d.FigureFont();
+    for (int p = 1; p <= kProblemCount; ++p) DrawProblem(d, *this, p);
+  });
+}
+
+}  // namespace tamariko

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace tamariko {
+
+class TCanvas;
+class Tkake;
+
+// The preview as MakeSheet leaves it, drawn from the problems the set already holds.
+void DrawMultiplicationPreview(const Tkake& set, TCanvas& image);
+
+}  // namespace tamariko
