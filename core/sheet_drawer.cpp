@@ -26,7 +26,8 @@ SheetDrawer PreparePreview(TCanvas& image) {
   return SheetDrawer(image, mapping, 2);
 }
 
-void PrintPage(const QString& title, int points, const std::function<void(SheetDrawer&)>& draw) {
+void PrintPage(const QString& title, int points, const std::function<void(SheetDrawer&)>& draw,
+               PageBrush brush) {
   TQxPrinter& printer = QxPrinter();
   const PageMapping mapping = PrintMapping(printer.GetPixelsPerInch(), printer.GetPageOffset());
   printer.BeginDoc(title);
@@ -36,7 +37,7 @@ void PrintPage(const QString& title, int points, const std::function<void(SheetD
     page.SetFontSize(points);
     page.SetPenColor(kBlack);
     page.SetPenWidth(4);
-    page.SetBrushStyle(BrushStyle::Clear);
+    if (brush == PageBrush::Clear) page.SetBrushStyle(BrushStyle::Clear);
     SheetDrawer drawer(page, mapping, 4);
     draw(drawer);
   } catch (...) {

@@ -64,8 +64,13 @@ class SheetDrawer {
 // image untouched.
 SheetDrawer PreparePreview(TCanvas& image);
 
+// What PrintPage does with the page's brush: clear it, or leave the page's own brush (a
+// solid one gives texts an opaque background).
+enum class PageBrush { Clear, Unchanged };
+
 // One print job of one page under `title`: forms the print mapping, starts the job, sets the
-// label font at `points`, a heavy pen and a clear brush, draws, and always ends the job.
-void PrintPage(const QString& title, int points, const std::function<void(SheetDrawer&)>& draw);
+// label font at `points`, a heavy pen and the brush as asked, draws, and always ends the job.
+void PrintPage(const QString& title, int points, const std::function<void(SheetDrawer&)>& draw,
+               PageBrush brush = PageBrush::Clear);
 
 }  // namespace tamariko
