@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "core/page_mapping.h"
+#include "kaitou/kaitou.h"
+#include "platform/carried_font.h"
+#include "platform/cups_spooler.h"
+#include "platform/font_resources.h"
+#include "platform/qpainter_canvas.h"
+#include "printing/qxprinters.h"
+#include "tests/support/pdf_support.h"
+
+namespace tamariko {
+namespace {
+
+bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+
+int InkIn(const QImage& image, int x1, int y1, int x2, int y2) {
+  int ink = 0;
+  for (int y = y1; y < y2; ++y) {
+    for (int x = x1; x < x2; ++x) ink += Dark(image, x, y);
+  }
+  return ink;
+}
+
+// The rightmost dark column in the box, or -1.
+int RightmostInk(const QImage& image, int x1, int y1, int x2, int y2) {
+  for (int x = x2 - 1; x >= x1; --x) {
+    for (int y = y1; y < y2; ++y) {
+      if (Dark(image, x, y)) return x;
+    }
+  }
+  return -1;
+}
+
+void KeepForLooking(const QImage& image, const char* name) {
+  const QString dir = qEnvironmentVariable("TAMARIKO_RENDER_DIR");
+  if (!dir.isEmpty()) image.save(QDir(dir).filePath(QString::fromLatin1(name)));
+}
+
+// The table drawn for real: the built-in PDF printer gives the scale (300 dpi, no offsets).
+class AnswerRender : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallFaceSubstitutions();
+    InstallCarriedFont(QDir(fontFolder.path()).filePath(QStringLiteral("ORVFont.TTF")));
+    spooler->SetPdfOutputFolder(output.path());
+    QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
+    QxPrinter().SetPaperSizeNumber(12);
+    QxPrinter().ApplySettings();
+    table.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
+  }
+  void TearDown() override {
+    RemoveCarriedFont(QDir(fontFolder.path()).filePath(QStringLiteral("ORVFont.TTF")));
+  }
+
+  QTemporaryDir fontFolder, output;
+  std::shared_ptr<CupsSpooler> spooler = std::make_shared<CupsSpooler>();
+  ScopedQxPrinter printer{spooler};
+  Tkaitou table;
+};
+
+TEST_F(AnswerRender, PreviewShowsTheEmptyTableWhereTheMappingPutsIt) {
+  table.SetMultiplicationAnswer(0, 1234567890);
+  QImage image = MakePreviewImage();
+  image.fill(Qt::black);  // an earlier drawing that must be erased
+  {
+    QPainterCanvas canvas(&image);
+    table.DrawSheet(canvas);
+  }
+  KeepForLooking(image, "kaitou-preview.png");
+  const PageMapping m = PreviewMapping({300, 300}, {0, 0});
+  // The heavy frame edge, 2 pixels centred on its mapped pixel, and the rule at x 90.
+  EXPECT_TRUE(Dark(image, m.X(14) - 1, m.Y(200)));
+  EXPECT_TRUE(Dark(image, m.X(14), m.Y(200)));
+  EXPECT_FALSE(Dark(image, m.X(14) - 3, m.Y(200)));
+  EXPECT_FALSE(Dark(image, m.X(14) + 2, m.Y(200)));
+  EXPECT_TRUE(Dark(image, m.X(90), m.Y(200)));
+  EXPECT_TRUE(Dark(image, m.X(50), m.Y(106)));  // a group rule
+  // Title and the first row number are there; the answer cells stay empty.
+  EXPECT_GT(InkIn(image, m.X(90), m.Y(22), m.X(140), m.Y(30)), 20);
+  EXPECT_GT(InkIn(image, m.X(16), m.Y(59), m.X(21), m.Y(63)), 3);
+  EXPECT_EQ(InkIn(image, m.X(22) + 2, m.Y(59), m.X(90) - 1, m.Y(81)), 0);
+  EXPECT_EQ(InkIn(image, 800, 1100, 865, 1300), 0);
+}
+
+TEST_F(AnswerRender, PrintedPageCarriesTheTableAndRightAlignedAnswers) {
+  table.SetMultiplicationAnswer(0, 1234567890);
+  table.SetMultiplicationAnswer(1, 7);
+  table.SetMentalAnswer(0, 45678);
+  table.PrintSheet();
+  ASSERT_EQ(spooler->PdfFilesWritten().size(), 1);
+  const QString pdf = spooler->PdfFilesWritten().front();
+  EXPECT_TRUE(pdf.endsWith(QStringLiteral("解答表.pdf")));
+  const test::PdfFacts facts = test::ReadPdf(pdf);
+  EXPECT_EQ(facts.pages, 1);
+  EXPECT_NEAR(facts.widthPt, test::kB4WidthPt, 1.0);
+  EXPECT_NEAR(facts.heightPt, test::kB4HeightPt, 1.0);
+  const QImage page = test::RasterisePdf(pdf, QDir(output.path()).filePath("page"), 300);
+  if (page.isNull()) GTEST_SKIP() << "pdftoppm (poppler-utils) could not rasterise the page";
+  KeepForLooking(page, "kaitou-print.png");
+  const PageMapping m = PrintMapping({300, 300}, {0, 0});
+  // The heavy frame, 4 pixels centred on its mapped pixel, and the column rules.
+  for (int dx = -2; dx <= 1; ++dx) EXPECT_TRUE(Dark(page, m.X(14) + dx, m.Y(200))) << dx;
+  EXPECT_FALSE(Dark(page, m.X(14) - 4, m.Y(200)));
+  EXPECT_FALSE(Dark(page, m.X(14) + 3, m.Y(200)));
+  EXPECT_TRUE(Dark(page, m.X(252) - 2, m.Y(300)));
+  EXPECT_TRUE(Dark(page, m.X(90), m.Y(200)));
+
+  // Rows 1 and 2 of column 1: the long and the short answer end at the same edge, by 87 mm.
+  const int edge = m.X(87);
+  const int longEnd = RightmostInk(page, m.X(22) + 3, m.Y(59) + 2, m.X(90) - 3, m.Y(63));
+  const int shortEnd = RightmostInk(page, m.X(22) + 3, m.Y(63.8L) + 2, m.X(90) - 3, m.Y(67.8L));
+  EXPECT_LE(longEnd, edge);
+  EXPECT_GE(longEnd, edge - 8);
+  EXPECT_NEAR(shortEnd, longEnd, 1);
+  EXPECT_GT(InkIn(page, m.X(60), m.Y(59), edge, m.Y(63)),
+            InkIn(page, m.X(80), m.Y(63.8L), edge, m.Y(67.8L)));
+  // "0" in the division column and in the abacus addition rows.
+  EXPECT_GT(InkIn(page, m.X(150), m.Y(59), m.X(158), m.Y(63)), 20);
+  EXPECT_GT(InkIn(page, m.X(240), m.Y(59 + 4.8L * 40), m.X(248), m.Y(63 + 4.8L * 40)), 20);
+  EXPECT_GT(InkIn(page, m.X(14), m.Y(347), m.X(60), m.Y(352)), 50);  // organizer label
+}
+
+}  // namespace
+}  // namespace tamariko
