@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "core/random.h"
+#include "kake/kake.h"
+#include "kake/kake_sheet.h"
 #include "mitori1_1/mitori1_1.h"
 #include "mitori1_1/mitori_sheet.h"
 #include "platform/carried_font.h"
@@ -59,5 +61,20 @@ void BM_DrawMentalPreview(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DrawMentalPreview)->Unit(benchmark::kMillisecond);
+
+// The multiplication form and the sixty problem lines of a generated set on the preview;
+// generation is not part of it.
+void BM_DrawMultiplicationPreview(benchmark::State& state) {
+  World();
+  tamariko::Tkake set;
+  tamariko::SetRandomSeed(2026);
+  set.Generate();
+  QImage image = tamariko::MakePreviewImage();
+  for (auto _ : state) {
+    tamariko::QPainterCanvas canvas(&image);
+    tamariko::DrawMultiplicationPreview(set, canvas);
+  }
+}
+BENCHMARK(BM_DrawMultiplicationPreview)->Unit(benchmark::kMillisecond);
 
 }  // namespace
