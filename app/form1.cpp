@@ -73,6 +73,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   connect(Image4, &TImage::clicked, this, [this] { Guarded(this, [this] { Image4Click(); }); });
   connect(Image8, &TImage::clicked, this, [this] { Guarded(this, [this] { Image8Click(); }); });
   connect(Image9, &TImage::clicked, this, [this] { Guarded(this, [this] { Image9Click(); }); });
+  ConnectScrolling();
 }
 
 TForm1::~TForm1() {

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "core/sheet_texts.h"
 #include "printing/qxprint_dialogs.h"
 #include "ui_form1.h"
 
+class QScrollArea;
 class QTimer;
 
 namespace tamariko {
@@ -49,6 +52,26 @@ class TForm1 : public QWidget, public Ui::Form1 {
   bool Scrolling = false;
   int PressCount = 0;
 
+  // Press-and-hold scrolling and the wheel on the previews (scrolling.cpp).
+  void Image1MouseDown();
+  void Image2MouseDown();
+  void Image3MouseDown();
+  void Image5MouseDown();
+  void Image6MouseDown();
+  void Image7MouseDown();
+  void Image10MouseDown();
+  void Timer1Timer();
+  void PageControl1Change();
+  void FormMouseWheelDown(bool& handled);
+  void FormMouseWheelUp(bool& handled);
+  void StartScroll();
+  void ScrollStep(QScrollArea* box);
+  void StopScroll();
+  // The scroll box of the tab on top.
+  QScrollArea* ActiveScrollBox() const;
+  // Where the pointer is on the screen; the real cursor when empty.
+  std::function<QPoint()> PointerPosition;
+
  protected:
   // One sheet operation each, so that a test can stand in for a sheet.
   virtual void MakeMentalSheet();
@@ -74,6 +97,12 @@ class TForm1 : public QWidget, public Ui::Form1 {
     const TForm1& Form;
   };
 
+  class WheelFilter;
+  void ConnectScrolling();
+  QPoint Pointer() const;
+  // Turns the wheel by angleDelta eighths of a degree, up when positive.
+  void MouseWheel(int angleDelta);
+
   void ShowSetsMissing();
   void CreateSets();
 
@@ -82,6 +111,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
   std::unique_ptr<Tkake> Kake;
   bool Destroyed = false;
   bool Printing = false;
+  int WheelAngle = 0;  // wheel turn not yet worth a whole notch, in eighths of a degree
 };
 
 }  // namespace tamariko

@@ -1,0 +1,361 @@
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWheelEvent>
+#include <vector>
+
+#include "app/timage.h"
+#include "app_fixture.h"
+
+namespace tamariko::testing {
+namespace {
+
+const QPoint kWindowCorner(100, 50);
+const QPoint kAnchor(400, 500);
+const QPoint kStartPosition(20, 100);  // horizontal, vertical: room to move either way
+
+class ScrollingTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    CreateWindows();
+    form->move(kWindowCorner);
+    form->show();
+    QCoreApplication::processEvents();
+    form->PointerPosition = [this] { return pointer; };
+    ASSERT_EQ(form->frameGeometry().topLeft(), kWindowCorner);
+    ASSERT_GE(Box()->horizontalScrollBar()->maximum(), kStartPosition.x() + 8);
+    ASSERT_GE(Box()->verticalScrollBar()->maximum(), kStartPosition.y() + 8);
+  }
+
+  QScrollArea* Box() const { return form->ScrollBox3; }
+  QPoint Position(QScrollArea* box) const {
+    return {box->horizontalScrollBar()->value(), box->verticalScrollBar()->value()};
+  }
+  QPoint Position() const { return Position(Box()); }
+  void SetPosition(QScrollArea* box, QPoint position) {
+    box->horizontalScrollBar()->setValue(position.x());
+    box->verticalScrollBar()->setValue(position.y());
+  }
+
+  // A press as the window system sends it to a picture.
+  void Press(TImage* image, Qt::MouseButton button = Qt::LeftButton) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(pointer), button, button,
+                      Qt::NoModifier);
+    QApplication::sendEvent(image, &press);
+  }
+  void Release(TImage* image, Qt::MouseButton button = Qt::LeftButton) {
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(pointer), button,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(image, &release);
+  }
+  // A wheel turn over the given widget; positive angles turn it away from the user.
+  void Wheel(QWidget* over, int angle, QPoint pixels = {}) {
+    QWheelEvent wheel(QPointF(5, 5), QPointF(pointer), pixels, QPoint(0, angle), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(over, &wheel);
+  }
+
+  void ExpectIdle() {
+    EXPECT_FALSE(form->Scrolling);
+    EXPECT_EQ(form->PressCount, 0);
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 200);
+    EXPECT_FALSE(form->Panel3->isVisible());
+  }
+
+  QPoint pointer = kAnchor;
+};
+
+TEST_F(ScrollingTest, StartsIdle) { ExpectIdle(); }
+
+TEST_F(ScrollingTest, PressWithTheStillPointerShowsTheIndicatorAndScrollsNothing) {
+  const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
+  for (Qt::MouseButton button : buttons) {
+    SCOPED_TRACE(button);
+    SetPosition(Box(), kStartPosition);
+    Press(form->Image3, button);
+    EXPECT_TRUE(form->Scrolling);
+    EXPECT_EQ(form->PressCount, 1);
+    EXPECT_EQ(QPoint(form->AnchorX, form->AnchorY), kAnchor);
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 200);
+    EXPECT_TRUE(form->Panel3->isVisible());
+    // 400 - 100 - 20, 500 - 50 - 33
+    EXPECT_EQ(form->Panel3->pos(), QPoint(280, 417));
+    for (int tick = 0; tick < 3; ++tick) form->Timer1Timer();
+    EXPECT_EQ(Position(), kStartPosition);
+    EXPECT_EQ(form->Timer1->interval(), 200);
+    EXPECT_TRUE(form->Scrolling);
+    form->StopScroll();
+  }
+}
+
+struct StepCase {
+  const char* name;
+  QPoint offset;  // pointer from the anchor
+  QPoint moved;   // preview movement in one tick
+  int interval;   // timer interval after the tick, from 200 at the press
+};
+
+TEST_F(ScrollingTest, EachTickMovesEightPixelsTowardThePointerFasterFartherAway) {
+  const StepCase cases[] = {
+      {"10 right", {10, 0}, {8, 0}, 200},
+      {"30 right", {30, 0}, {8, 0}, 200},
+      {"60 right", {60, 0}, {8, 0}, 100},
+      {"80 right", {80, 0}, {8, 0}, 10},
+      {"30 left", {-30, 0}, {-8, 0}, 200},
+      {"60 left", {-60, 0}, {-8, 0}, 100},
+      {"80 left", {-80, 0}, {-8, 0}, 10},
+      {"30 down", {0, 30}, {0, 8}, 200},
+      {"60 down", {0, 60}, {0, 8}, 100},
+      {"80 down", {0, 80}, {0, 8}, 10},
+      {"60 up", {0, -60}, {0, -8}, 100},
+      {"80 up", {0, -80}, {0, -8}, 10},
+      {"80 right 30 down: vertical rule last", {80, 30}, {8, 8}, 200},
+      {"30 right 80 down", {30, 80}, {8, 8}, 10},
+      {"80 left 60 up", {-80, -60}, {-8, -8}, 100},
+      {"80 right 10 down: only horizontal rules", {80, 10}, {8, 8}, 10},
+  };
+  for (const StepCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetPosition(Box(), kStartPosition);
+    pointer = kAnchor;
+    Press(form->Image3);
+    pointer = kAnchor + c.offset;
+    form->Timer1Timer();
+    EXPECT_EQ(Position() - kStartPosition, c.moved);
+    EXPECT_EQ(form->Timer1->interval(), c.interval);
+    form->Timer1Timer();
+    EXPECT_EQ(Position() - kStartPosition, c.moved * 2);
+    EXPECT_TRUE(form->Timer1->isActive());
+    form->StopScroll();
+  }
+}
+
+TEST_F(ScrollingTest, TheFastPaceStaysWhenThePointerComesBackNearTheAnchor) {
+  SetPosition(Box(), kStartPosition);
+  Press(form->Image3);
+  pointer = kAnchor + QPoint(0, 80);
+  form->Timer1Timer();
+  EXPECT_EQ(form->Timer1->interval(), 10);
+  pointer = kAnchor + QPoint(0, 10);
+  form->Timer1Timer();
+  EXPECT_EQ(form->Timer1->interval(), 10);
+  pointer = kAnchor;
+  form->Timer1Timer();
+  EXPECT_EQ(form->Timer1->interval(), 10);
+  EXPECT_EQ(Position(), kStartPosition + QPoint(0, 16));
+  // Another rule firing sets the pace again.
+  pointer = kAnchor + QPoint(0, -30);
+  form->Timer1Timer();
+  EXPECT_EQ(form->Timer1->interval(), 200);
+  EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
+  // Only a stop brings back the slow pace otherwise.
+  pointer = kAnchor + QPoint(0, 80);
+  form->Timer1Timer();
+  form->StopScroll();
+  EXPECT_EQ(form->Timer1->interval(), 200);
+}
+
+TEST_F(ScrollingTest, ThePointerIsReadAgainBeforeEveryTest) {
+  SetPosition(Box(), kStartPosition);
+  Press(form->Image3);
+  // Right of the anchor at the first look, far left of it from then on.
+  int reads = 0;
+  form->PointerPosition = [&reads] { return kAnchor + QPoint(reads++ == 0 ? 80 : -80, 0); };
+  form->Timer1Timer();
+  EXPECT_EQ(Position(), kStartPosition);  // 8 right, then 8 left
+  EXPECT_EQ(form->Timer1->interval(), 10);
+  EXPECT_GT(reads, 2);
+}
+
+TEST_F(ScrollingTest, PositionsStayWithinTheScrollRange) {
+  QScrollBar* vertical = Box()->verticalScrollBar();
+  SetPosition(Box(), {0, vertical->maximum() - 3});
+  Press(form->Image3);
+  pointer = kAnchor + QPoint(-80, 80);
+  form->Timer1Timer();
+  EXPECT_EQ(Position(), QPoint(0, vertical->maximum()));
+  form->Timer1Timer();
+  EXPECT_EQ(Position(), QPoint(0, vertical->maximum()));
+  EXPECT_TRUE(form->Scrolling);
+}
+
+TEST_F(ScrollingTest, ReleasingTheButtonChangesNothing) {
+  SetPosition(Box(), kStartPosition);
+  Press(form->Image3);
+  Release(form->Image3);
+  EXPECT_TRUE(form->Scrolling);
+  EXPECT_EQ(form->PressCount, 1);
+  EXPECT_TRUE(form->Timer1->isActive());
+  EXPECT_TRUE(form->Panel3->isVisible());
+  pointer = kAnchor + QPoint(0, 30);
+  form->Timer1Timer();
+  EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
+}
+
+TEST_F(ScrollingTest, SecondPressStopsAtTheNextTickAndAThirdStartsAgain) {
+  SetPosition(Box(), kStartPosition);
+  Press(form->Image3);
+  pointer = kAnchor + QPoint(40, 60);
+  Press(form->Image3);
+  EXPECT_EQ(form->PressCount, 2);
+  EXPECT_EQ(QPoint(form->AnchorX, form->AnchorY), pointer);
+  EXPECT_EQ(form->Panel3->pos(), QPoint(320, 477));
+  EXPECT_TRUE(form->Panel3->isVisible());
+  pointer += QPoint(0, 80);
+  form->Timer1Timer();
+  EXPECT_EQ(Position(), kStartPosition);
+  ExpectIdle();
+
+  Press(form->Image3);
+  EXPECT_TRUE(form->Scrolling);
+  EXPECT_EQ(form->PressCount, 1);
+  EXPECT_TRUE(form->Timer1->isActive());
+  EXPECT_TRUE(form->Panel3->isVisible());
+  pointer += QPoint(0, 30);
+  form->Timer1Timer();
+  EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
+}
+
+TEST_F(ScrollingTest, PressOnTheIndicatorStopsAtOnce) {
+  Press(form->Image3);
+  pointer = kAnchor + QPoint(0, 80);
+  form->Timer1Timer();
+  Press(form->Image10);
+  ExpectIdle();
+  const QPoint stopped = Position();
+  form->Timer1Timer();
+  EXPECT_EQ(Position(), stopped);
+}
+
+TEST_F(ScrollingTest, ChangingTabsStopsAndTheNewPreviewStaysPut) {
+  SetPosition(Box(), kStartPosition);
+  Press(form->Image3);
+  pointer = kAnchor + QPoint(80, 80);
+  form->Timer1Timer();
+  form->PageControl1->setCurrentWidget(form->TabSheet4);
+  ExpectIdle();
+  const QPoint before = Position(form->ScrollBox4);
+  form->Timer1Timer();
+  EXPECT_EQ(Position(form->ScrollBox4), before);
+  EXPECT_EQ(Position(), kStartPosition + QPoint(8, 8));
+}
+
+TEST_F(ScrollingTest, EveryTabScrollsItsOwnPreview) {
+  struct Tab {
+    QWidget* sheet;
+    QScrollArea* box;
+    TImage* image;
+  };
+  const Tab tabs[] = {
+      {form->TabSheet1, form->ScrollBox1, form->Image1},
+      {form->TabSheet2, form->ScrollBox2, form->Image2},
+      {form->TabSheet3, form->ScrollBox3, form->Image3},
+      {form->TabSheet4, form->ScrollBox4, form->Image5},
+      {form->TabSheet5, form->ScrollBox5, form->Image6},
+      {form->TabSheet6, form->ScrollBox6, form->Image7},
+  };
+  for (const Tab& tab : tabs) {
+    SCOPED_TRACE(tab.sheet->objectName().toStdString());
+    form->PageControl1->setCurrentWidget(tab.sheet);
+    QCoreApplication::processEvents();
+    std::vector<QPoint> before;
+    for (const Tab& other : tabs) before.push_back(Position(other.box));
+    pointer = kAnchor;
+    Press(tab.image);
+    EXPECT_TRUE(form->Scrolling);
+    pointer = kAnchor + QPoint(0, 30);
+    form->Timer1Timer();
+    for (size_t i = 0; i < std::size(tabs); ++i) {
+      const QPoint expected = before[i] + (tabs[i].box == tab.box ? QPoint(0, 8) : QPoint());
+      EXPECT_EQ(Position(tabs[i].box), expected) << i;
+    }
+    form->StopScroll();
+  }
+}
+
+TEST_F(ScrollingTest, EachWheelNotchMovesTheActivePreviewEightPixelsWhereverThePointerIs) {
+  QWidget* const places[] = {Box()->viewport(),
+                             form->Image3,
+                             Box()->verticalScrollBar(),
+                             form->PageControl1->tabBar(),
+                             form->Panel1,
+                             form->Edit2,
+                             form};
+  for (QWidget* place : places) {
+    SCOPED_TRACE(place->metaObject()->className());
+    SetPosition(Box(), kStartPosition);
+    Wheel(place, -120);
+    EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
+    Wheel(place, 120);
+    Wheel(place, 120);
+    EXPECT_EQ(Position(), kStartPosition - QPoint(0, 8));
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet3);
+  }
+}
+
+TEST_F(ScrollingTest, WheelMovesWhilePressAndHoldScrollingGoesOn) {
+  SetPosition(Box(), kStartPosition);
+  Press(form->Image3);
+  Wheel(Box()->viewport(), -120);
+  EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
+  EXPECT_TRUE(form->Scrolling);
+  EXPECT_EQ(form->PressCount, 1);
+  pointer = kAnchor + QPoint(0, 30);
+  form->Timer1Timer();
+  EXPECT_EQ(Position(), kStartPosition + QPoint(0, 16));
+}
+
+struct WheelCase {
+  const char* name;
+  std::vector<int> angles;  // one wheel event each
+  int moved;
+};
+
+TEST_F(ScrollingTest, WheelCountsWholeNotches) {
+  const WheelCase cases[] = {
+      {"two notches in one event", {-240}, 16},
+      {"half notches add up", {-60, -60}, 8},
+      {"a part notch alone does nothing", {-60}, 0},
+      {"a turn back drops the part kept", {-60, 60, -60}, 0},
+      {"up by parts", {40, 40, 40, 40}, -8},
+  };
+  for (const WheelCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetPosition(Box(), kStartPosition);
+    for (int angle : c.angles) Wheel(Box()->viewport(), angle);
+    EXPECT_EQ(Position(), kStartPosition + QPoint(0, c.moved));
+    // Leave no part notch behind for the next case.
+    Wheel(Box()->viewport(), 120);
+    Wheel(Box()->viewport(), -120);
+  }
+}
+
+TEST_F(ScrollingTest, WheelStopsAtTheEndsOfTheRange) {
+  SetPosition(Box(), {0, 3});
+  Wheel(Box()->viewport(), 120);
+  EXPECT_EQ(Position(), QPoint(0, 0));
+  QScrollBar* vertical = Box()->verticalScrollBar();
+  SetPosition(Box(), {0, vertical->maximum() - 3});
+  Wheel(Box()->viewport(), -120);
+  EXPECT_EQ(Position(), QPoint(0, vertical->maximum()));
+}
+
+TEST_F(ScrollingTest, WheelMovesTheVisibleTabsPreviewOnly) {
+  form->PageControl1->setCurrentWidget(form->TabSheet6);
+  QCoreApplication::processEvents();
+  SetPosition(Box(), kStartPosition);
+  SetPosition(form->ScrollBox6, kStartPosition);
+  Wheel(form->ScrollBox6->viewport(), -120);
+  EXPECT_EQ(Position(form->ScrollBox6), kStartPosition + QPoint(0, 8));
+  EXPECT_EQ(Position(), kStartPosition);
+}
+
+}  // namespace
+}  // namespace tamariko::testing
