@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/random.h"
+#include "kaitou/kaitou.h"
 #include "kake/kake.h"
 #include "kake/kake_sheet.h"
 #include "mitori1_1/mitori1_1.h"
@@ -76,5 +77,17 @@ void BM_DrawMultiplicationPreview(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DrawMultiplicationPreview)->Unit(benchmark::kMillisecond);
+
+// The empty answer table on the preview: the whole of DrawSheet, answers make no difference.
+void BM_DrawAnswerPreview(benchmark::State& state) {
+  World();
+  tamariko::Tkaitou table;
+  QImage image = tamariko::MakePreviewImage();
+  for (auto _ : state) {
+    tamariko::QPainterCanvas canvas(&image);
+    table.DrawSheet(canvas);
+  }
+}
+BENCHMARK(BM_DrawAnswerPreview)->Unit(benchmark::kMillisecond);
 
 }  // namespace
