@@ -87,6 +87,8 @@ TEST_F(ScrollingTest, PressWithTheStillPointerShowsTheIndicatorAndScrollsNothing
     EXPECT_TRUE(form->Panel3->isVisible());
     // 400 - 100 - 20, 500 - 50 - 33
     EXPECT_EQ(form->Panel3->pos(), QPoint(280, 417));
+    // Over the preview, not under it.
+    EXPECT_EQ(form->childAt(form->Panel3->geometry().center()), form->Image10);
     for (int tick = 0; tick < 3; ++tick) form->Timer1Timer();
     EXPECT_EQ(Position(), kStartPosition);
     EXPECT_EQ(form->Timer1->interval(), 200);
@@ -159,6 +161,17 @@ TEST_F(ScrollingTest, TheFastPaceStaysWhenThePointerComesBackNearTheAnchor) {
   pointer = kAnchor + QPoint(0, 80);
   form->Timer1Timer();
   form->StopScroll();
+  EXPECT_EQ(form->Timer1->interval(), 200);
+}
+
+TEST_F(ScrollingTest, TimerTicksScrollTheActivePreview) {
+  SetPosition(Box(), kStartPosition);
+  // Due at once, so that handling pending events runs one tick without waiting.
+  form->Timer1->setInterval(0);
+  Press(form->Image3);
+  pointer = kAnchor + QPoint(0, 30);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
   EXPECT_EQ(form->Timer1->interval(), 200);
 }
 
