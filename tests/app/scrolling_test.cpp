@@ -71,32 +71,6 @@ class ScrollingTest : public AppTest {
   QPoint pointer = kAnchor;
 };
 
-TEST_F(ScrollingTest, StartsIdle) { ExpectIdle(); }
-
-TEST_F(ScrollingTest, PressWithTheStillPointerShowsTheIndicatorAndScrollsNothing) {
-  const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
-  for (Qt::MouseButton button : buttons) {
-    SCOPED_TRACE(button);
-    SetPosition(Box(), kStartPosition);
-    Press(form->Image3, button);
-    EXPECT_TRUE(form->Scrolling);
-    EXPECT_EQ(form->PressCount, 1);
-    EXPECT_EQ(QPoint(form->AnchorX, form->AnchorY), kAnchor);
-    EXPECT_TRUE(form->Timer1->isActive());
-    EXPECT_EQ(form->Timer1->interval(), 200);
-    EXPECT_TRUE(form->Panel3->isVisible());
-    // 400 - 100 - 20, 500 - 50 - 33
-    EXPECT_EQ(form->Panel3->pos(), QPoint(280, 417));
-    // Over the preview, not under it.
-    EXPECT_EQ(form->childAt(form->Panel3->geometry().center()), form->Image10);
-    for (int tick = 0; tick < 3; ++tick) form->Timer1Timer();
-    EXPECT_EQ(Position(), kStartPosition);
-    EXPECT_EQ(form->Timer1->interval(), 200);
-    EXPECT_TRUE(form->Scrolling);
-    form->StopScroll();
-  }
-}
-
 struct StepCase {
   const char* name;
   QPoint offset;  // pointer from the anchor
@@ -185,18 +159,6 @@ TEST_F(ScrollingTest, ThePointerIsReadAgainBeforeEveryTest) {
   EXPECT_EQ(Position(), kStartPosition);  // 8 right, then 8 left
   EXPECT_EQ(form->Timer1->interval(), 10);
   EXPECT_GT(reads, 2);
-}
-
-TEST_F(ScrollingTest, PositionsStayWithinTheScrollRange) {
-  QScrollBar* vertical = Box()->verticalScrollBar();
-  SetPosition(Box(), {0, vertical->maximum() - 3});
-  Press(form->Image3);
-  pointer = kAnchor + QPoint(-80, 80);
-  form->Timer1Timer();
-  EXPECT_EQ(Position(), QPoint(0, vertical->maximum()));
-  form->Timer1Timer();
-  EXPECT_EQ(Position(), QPoint(0, vertical->maximum()));
-  EXPECT_TRUE(form->Scrolling);
 }
 
 TEST_F(ScrollingTest, ReleasingTheButtonChangesNothing) {
@@ -348,16 +310,6 @@ TEST_F(ScrollingTest, WheelCountsWholeNotches) {
     Wheel(Box()->viewport(), 120);
     Wheel(Box()->viewport(), -120);
   }
-}
-
-TEST_F(ScrollingTest, WheelStopsAtTheEndsOfTheRange) {
-  SetPosition(Box(), {0, 3});
-  Wheel(Box()->viewport(), 120);
-  EXPECT_EQ(Position(), QPoint(0, 0));
-  QScrollBar* vertical = Box()->verticalScrollBar();
-  SetPosition(Box(), {0, vertical->maximum() - 3});
-  Wheel(Box()->viewport(), -120);
-  EXPECT_EQ(Position(), QPoint(0, vertical->maximum()));
 }
 
 TEST_F(ScrollingTest, WheelMovesTheVisibleTabsPreviewOnly) {
