@@ -71,6 +71,31 @@ class ScrollingTest : public AppTest {
   QPoint pointer = kAnchor;
 };
 
+TEST_F(ScrollingTest, PressWithTheStillPointerShowsTheIndicatorAndScrollsNothing) {
+  ExpectIdle();
+  const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
+  for (Qt::MouseButton button : buttons) {
+    SCOPED_TRACE(button);
+    SetPosition(Box(), kStartPosition);
+    Press(form->Image3, button);
+    EXPECT_TRUE(form->Scrolling);
+    EXPECT_EQ(form->PressCount, 1);
+    EXPECT_EQ(QPoint(form->AnchorX, form->AnchorY), kAnchor);
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 200);
+    EXPECT_TRUE(form->Panel3->isVisible());
+    // 400 - 100 - 20, 500 - 50 - 33
+    EXPECT_EQ(form->Panel3->pos(), QPoint(280, 417));
+    // Over the preview, not under it.
+    EXPECT_EQ(form->childAt(form->Panel3->geometry().center()), form->Image10);
+    for (int tick = 0; tick < 3; ++tick) form->Timer1Timer();
+    EXPECT_EQ(Position(), kStartPosition);
+    EXPECT_EQ(form->Timer1->interval(), 200);
+    EXPECT_TRUE(form->Scrolling);
+    form->StopScroll();
+  }
+}
+
 struct StepCase {
   const char* name;
   QPoint offset;  // pointer from the anchor
