@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "core/page_mapping.h"
 #include "kake/kake.h"
@@ -192,6 +193,32 @@ TEST(Batch, PreviewAndPdfCarryTheSheetWhereTheMappingPutsIt) {
     for (int x = m.X(225) + 10; x < m.X(252) - 5; ++x) ink += dark(x, y);
   }
   EXPECT_GT(ink, 500);
+}
+
+TEST(Batch, PrinterOptionSendsTheJobsToThatQueue) {
+  const QString queue = qEnvironmentVariable("TAMARIKO_CUPS_QUEUE");
+  const QString out = qEnvironmentVariable("TAMARIKO_CUPS_OUT");
+  if (queue.isEmpty() || out.isEmpty()) {
+    GTEST_SKIP() << "no CUPS test server (scripts/test.sh starts one): "
+                 << qEnvironmentVariable("TAMARIKO_CUPS_SKIP_REASON").toStdString();
+  }
+  const QStringList pattern = {QStringLiteral("*job_*.pdf")};
+  const auto before = QDir(out).entryList(pattern, QDir::Files).size();
+  const Outcome run = Tamariko({"--batch", "--seed", "3", "--printer", queue});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  // The queue's backend writes the file a moment later; wait for it, within bounds.
+  QString arrived;
+  for (int i = 0; i < 300 && arrived.isEmpty(); ++i) {
+    const QStringList files = QDir(out).entryList(pattern, QDir::Files, QDir::Time);
+    if (files.size() > before && test::ReadPdf(QDir(out).filePath(files.first())).pages > 0) {
+      arrived = QDir(out).filePath(files.first());
+    }
+    if (arrived.isEmpty()) QThread::msleep(100);
+  }
+  ASSERT_FALSE(arrived.isEmpty()) << "no job arrived in " << out.toStdString();
+  const test::PdfFacts facts = test::ReadPdf(arrived);
+  EXPECT_EQ(facts.pages, 1);
+  EXPECT_NEAR(facts.widthPt, test::kB4WidthPt, 4.0);  // the queue's driver rounds B4
 }
 
 }  // namespace
