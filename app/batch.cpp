@@ -14,6 +14,7 @@
 
 #include "core/error.h"
 #include "core/random.h"
+#include "kaitou/kaitou.h"
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
 #include "platform/carried_font.h"
@@ -169,14 +170,29 @@ void UsePrinter(const QString& name) {
   printer.ApplySettings();
 }
 
+// The problem sets of one run, made as the make-problems command makes them.
+struct Sets {
+  TMitori1_1 mental;
+  Tkake multiplication;
+  Tkaitou answers;
+};
+
 // Every print job of the chosen sheets, in the order of the print command.
-int PrintSheets(TMitori1_1& mental, bool withMental) {
-  int jobs = 0;
-  if (withMental) {
-    mental.PrintSheet();
-    ++jobs;
+void PrintSheets(Sets& sets, const BatchOptions& options) {
+  if (options.mental) sets.mental.PrintSheet();
+  if (options.multiplication) sets.multiplication.PrintSheet();
+  sets.answers.PrintSheet();
+}
+
+// Draws a preview as its tab shows it and writes it as PNG.
+template <typename Draw>
+void WritePreview(const QString& folder, const char* name, Draw draw) {
+  QImage page = MakePreviewImage();
+  {
+    QPainterCanvas canvas(&page);
+    draw(canvas);
   }
-  return jobs;
+  WriteImage(QDir(folder).filePath(QLatin1String(name)), page);
 }
 
 }  // namespace
@@ -272,12 +288,6 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     throw UsageError(Option("printer"), QStringLiteral("プリンタ名がありません"),
                      QStringLiteral("no printer name given"));
   }
-  // Only the mental addition sheet has a printed page so far.
-  if ((parser.isSet(pdf) || parser.isSet(printer)) && !options.mental) {
-    throw UsageError(Option(parser.isSet(pdf) ? "pdf" : "printer"),
-                     QStringLiteral("印刷できる問題がありません (mitori を選んでください)"),
-                     QStringLiteral("none of the chosen sheets prints yet; choose mitori"));
-  }
   return options;
 }
 
@@ -337,27 +347,41 @@ int RunBatch(int argc, char** argv) {
 
   try {
     const BatchTexts texts(options);
-    TMitori1_1 mental;
-    Tkake multiplication;
-    for (TKeisan* set : {static_cast<TKeisan*>(&mental), static_cast<TKeisan*>(&multiplication)}) {
+    auto sets = std::make_unique<Sets>();
+    for (TKeisan* set :
+         {static_cast<TKeisan*>(&sets->mental), static_cast<TKeisan*>(&sets->multiplication),
+          static_cast<TKeisan*>(&sets->answers)}) {
       set->SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
       set->SetSheetTexts(&texts);
     }
 
-    QImage mentalPreview;
+    // Previews are drawn while the problems are made, as on the tabs; without them the
+    // same draws are made without drawing.
+    const QString& png = options.pngFolder;
     if (options.mental) {
-      if (!options.pngFolder.isEmpty()) {
-        mentalPreview = MakePreviewImage();
-        QPainterCanvas canvas(&mentalPreview);
-        mental.MakeSheet(canvas);
+      if (png.isEmpty()) {
+        sets->mental.Generate();
       } else {
-        mental.Generate();
+        WritePreview(png, "mitori.png", [&](TCanvas& c) { sets->mental.MakeSheet(c); });
+      }
+      for (int i = 0; i < 30; ++i) sets->answers.SetMentalAnswer(i, sets->mental.GetAnswer(i));
+    }
+    if (options.multiplication) {
+      if (png.isEmpty()) {
+        sets->multiplication.Generate();
+      } else {
+        WritePreview(png, "kake.png", [&](TCanvas& c) { sets->multiplication.MakeSheet(c); });
+      }
+      for (int i = 0; i < 60; ++i) {
+        sets->answers.SetMultiplicationAnswer(i, sets->multiplication.GetAnswer(i));
       }
     }
-    if (options.multiplication) multiplication.Generate();
+    if (!png.isEmpty()) {
+      WritePreview(png, "kaitou.png", [&](TCanvas& c) { sets->answers.DrawSheet(c); });
+    }
 
     if (!options.json.isEmpty()) {
-      const QByteArray json = SetJson(seed, mental, multiplication);
+      const QByteArray json = SetJson(seed, sets->mental, sets->multiplication);
       if (options.json == QStringLiteral("-")) {
         if (std::fwrite(json.constData(), 1, json.size(), stdout) !=
                 static_cast<std::size_t>(json.size()) ||
@@ -368,18 +392,15 @@ int RunBatch(int argc, char** argv) {
         WriteWhole(options.json, json);
       }
     }
-    if (!mentalPreview.isNull()) {
-      WriteImage(QDir(options.pngFolder).filePath(QStringLiteral("mitori.png")), mentalPreview);
-    }
     if (!options.pdf.isEmpty()) {
       UsePrinter(QString::fromLatin1(kPdfPrinterName));
       spooler->CollectPdfJobs(options.pdf);
-      PrintSheets(mental, options.mental);
+      PrintSheets(*sets, options);
       spooler->FinishPdfCollection();
     }
     if (!options.printer.isEmpty()) {
       UsePrinter(options.printer);
-      PrintSheets(mental, options.mental);
+      PrintSheets(*sets, options);
     }
   } catch (const std::exception& e) {
     PrintError(QString::fromUtf8(e.what()));

@@ -19,9 +19,11 @@
 #include "app/program.h"
 #include "app/timage.h"
 #include "core/random.h"
+#include "kaitou/kaitou.h"
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
 #include "platform/carried_font.h"
+#include "platform/cups_spooler.h"
 #include "platform/qpainter_canvas.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
@@ -47,6 +49,24 @@ void Sleep(int milliseconds) {
   } else {
     QThread::msleep(static_cast<unsigned long>(milliseconds));
   }
+}
+
+// Draws a sheet on a fresh preview page and shows it on its tab; a sheet that fails
+// half-way leaves the last preview whole.
+template <typename Draw>
+void ShowPreview(TImage* image, Draw draw) {
+  QImage page = MakePreviewImage();
+  {
+    QPainterCanvas canvas(&page);
+    draw(canvas);
+  }
+  image->SetPicture(page);
+}
+
+// Files the built-in PDF printer has written so far; empty for other spoolers.
+QStringList PdfFilesWritten() {
+  const auto* spooler = dynamic_cast<const CupsSpooler*>(&QxPrinter().GetSpooler());
+  return spooler ? spooler->PdfFilesWritten() : QStringList();
 }
 
 }  // namespace
@@ -113,6 +133,8 @@ void TForm1::CreateSets() {
   Mitori->SetSheetTexts(&Texts);
   Kake = std::make_unique<Tkake>();
   Kake->SetSheetTexts(&Texts);
+  Kaitou = std::make_unique<Tkaitou>();
+  Kaitou->SetSheetTexts(&Texts);
 }
 
 void TForm1::FormActivate() { Panel1->setFocus(); }
@@ -124,6 +146,7 @@ void TForm1::FormDestroy() {
   RemoveCarriedFont(CarriedFontPath());
   Mitori.reset();
   Kake.reset();
+  Kaitou.reset();
 }
 
 void TForm1::ShowSetsMissing() {
@@ -142,6 +165,7 @@ void TForm1::Image4Click() {
   WaitCursor cursor;
   Mitori->SetOrganizerLabel(kOrganizerLabel);
   Kake->SetOrganizerLabel(kOrganizerLabel);
+  Kaitou->SetOrganizerLabel(kOrganizerLabel);
 
   TForm2* progress = Form2;
   auto step = [progress] {
@@ -160,10 +184,12 @@ void TForm1::Image4Click() {
   if (CheckBox3->isChecked()) {
     step();
     MakeMentalSheet();
+    for (int i = 0; i < 30; ++i) Kaitou->SetMentalAnswer(i, Mitori->GetAnswer(i));
   }
   if (CheckBox4->isChecked()) {
     step();
     MakeMultiplicationSheet();
+    for (int i = 0; i < 60; ++i) Kaitou->SetMultiplicationAnswer(i, Kake->GetAnswer(i));
   }
   step();
   DrawAnswerSheet();
@@ -190,9 +216,16 @@ void TForm1::Image8Click() {
     Printing = false;
     Image4->setEnabled(true);
   });
+  const qsizetype pdfBefore = PdfFilesWritten().size();
   if (Form4->CheckBox3->isChecked()) PrintMentalSheet();
   if (Form4->CheckBox4->isChecked()) PrintMultiplicationSheet();
   if (Form4->CheckBox6->isChecked()) PrintAnswerSheet();
+  // The PDF printer has no paper to show for it: say where the files went.
+  const QStringList written = PdfFilesWritten().mid(pdfBefore);
+  if (!written.isEmpty()) {
+    ShowMessageBox(this, QStringLiteral("PDFファイルに保存しました。\n") + written.join(u'\n'),
+                   QStringLiteral("印刷"), MB_OK | MB_ICONINFORMATION);
+  }
 }
 
 void TForm1::Image9Click() {
@@ -205,22 +238,20 @@ void TForm1::Image9Click() {
 }
 
 void TForm1::MakeMentalSheet() {
-  // Drawn on a fresh page, so a sheet that fails half-way leaves the last preview whole.
-  QImage image = MakePreviewImage();
-  {
-    QPainterCanvas canvas(&image);
-    Mitori->MakeSheet(canvas);
-  }
-  Image3->SetPicture(image);
+  ShowPreview(Image3, [this](TCanvas& canvas) { Mitori->MakeSheet(canvas); });
 }
 
-void TForm1::MakeMultiplicationSheet() { Kake->Generate(); }
-void TForm1::DrawAnswerSheet() {}
+void TForm1::MakeMultiplicationSheet() {
+  ShowPreview(Image5, [this](TCanvas& canvas) { Kake->MakeSheet(canvas); });
+}
+
+void TForm1::DrawAnswerSheet() {
+  ShowPreview(Image7, [this](TCanvas& canvas) { Kaitou->DrawSheet(canvas); });
+}
 
 void TForm1::PrintMentalSheet() { Mitori->PrintSheet(); }
-
-void TForm1::PrintMultiplicationSheet() {}
-void TForm1::PrintAnswerSheet() {}
+void TForm1::PrintMultiplicationSheet() { Kake->PrintSheet(); }
+void TForm1::PrintAnswerSheet() { Kaitou->PrintSheet(); }
 
 bool TForm1::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) {

@@ -16,6 +16,7 @@ namespace tamariko {
 
 class TMitori1_1;
 class Tkake;
+class Tkaitou;
 
 // The main window: the command panel, the sheet choices and one preview tab per sheet.
 class TForm1 : public QWidget, public Ui::Form1 {
@@ -41,6 +42,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
 
   TMitori1_1* MentalSet() const { return Mitori.get(); }
   Tkake* MultiplicationSet() const { return Kake.get(); }
+  Tkaitou* AnswerTable() const { return Kaitou.get(); }
 
   QTimer* Timer1 = nullptr;
   std::unique_ptr<TQxPrinterSetupDialog> QxPrinterSetupDialog1;
@@ -109,6 +111,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
   EditTexts Texts{*this};
   std::unique_ptr<TMitori1_1> Mitori;
   std::unique_ptr<Tkake> Kake;
+  std::unique_ptr<Tkaitou> Kaitou;
   bool Destroyed = false;
   bool Printing = false;
   int WheelAngle = 0;  // wheel turn not yet worth a whole notch, in eighths of a degree

@@ -127,7 +127,6 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
       {{"--json", "/dev/null"}, "--json"},  // renaming over it would replace the device
       {{"--json", file, "--pdf", "/proc/set.pdf"}, "--pdf"},
       {{"--json", file, "--printer", "no such printer"}, "--printer"},
-      {{"--json", file, "--sheets", "kake", "--pdf", QDir(out).filePath("set.pdf")}, "--pdf"},
       {{"--json", file, "--seed", "1", "--seed", "2"}, "--seed"},
   };
   QFile(file + ".txt").open(QIODevice::WriteOnly);  // a file where a folder is wanted
@@ -171,7 +170,10 @@ TEST(Batch, PreviewAndPdfCarryTheSheetWhereTheMappingPutsIt) {
                                 "--pdf", pdf, "--json", QDir(dir.path()).filePath("set.json")});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
-            QStringList({"mitori.png", "set.json", "set.pdf"}));
+            QStringList({"kaitou.png", "kake.png", "mitori.png", "set.json", "set.pdf"}));
+  for (const char* name : {"kaitou.png", "kake.png"}) {
+    EXPECT_EQ(QImage(QDir(dir.path()).filePath(QLatin1String(name))).size(), QSize(865, 1300));
+  }
 
   const QImage preview(QDir(dir.path()).filePath(QStringLiteral("mitori.png")));
   ASSERT_EQ(preview.size(), QSize(865, 1300));
@@ -179,7 +181,7 @@ TEST(Batch, PreviewAndPdfCarryTheSheetWhereTheMappingPutsIt) {
   EXPECT_LT(qGray(preview.pixel(p.X(14), p.Y(200))), 128);
 
   const test::PdfFacts facts = test::ReadPdf(pdf);
-  EXPECT_EQ(facts.pages, 1);  // the mental addition sheet is the one that prints so far
+  EXPECT_EQ(facts.pages, 3);  // mental addition, multiplication, answer table
   EXPECT_NEAR(facts.widthPt, test::kB4WidthPt, 1.0);
   EXPECT_NEAR(facts.heightPt, test::kB4HeightPt, 1.0);
   const QImage page = test::RasterisePdf(pdf, QDir(dir.path()).filePath(QStringLiteral("p")), 300);
@@ -193,6 +195,14 @@ TEST(Batch, PreviewAndPdfCarryTheSheetWhereTheMappingPutsIt) {
     for (int x = m.X(225) + 10; x < m.X(252) - 5; ++x) ink += dark(x, y);
   }
   EXPECT_GT(ink, 500);
+}
+
+TEST(Batch, PdfHoldsThePagesOfTheChosenSheetsAndTheAnswerTable) {
+  QTemporaryDir dir;
+  const QString pdf = QDir(dir.path()).filePath(QStringLiteral("kake.pdf"));
+  const Outcome run = Tamariko({"--batch", "--seed", "9", "--sheets", "kake", "--pdf", pdf});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(test::ReadPdf(pdf).pages, 2);
 }
 
 TEST(Batch, PrinterOptionSendsTheJobsToThatQueue) {

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/timage.h"
+#include "kaitou/kaitou.h"
+#include "kake/kake.h"
+#include "mitori1_1/mitori1_1.h"
+#include "platform/cups_spooler.h"
+#include "tests/app/app_fixture.h"
+
+namespace tamariko::testing {
+namespace {
+
+// The main window with its real sheets: drawn, printed, answers handed to the table.
+class SheetsTest : public AppTest {
+ protected:
+  void CreateWindowsWithRealSheets() {
+    CreateForms([this] {
+      window = new TForm1;
+      return window;
+    });
+  }
+
+  void PrintEverything() {
+    boxes.answers = {IDYES};
+    QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+    window->Image8->Click();
+  }
+
+  TForm1* window = nullptr;
+};
+
+TEST_F(SheetsTest, MakeProblemsHandsTheAnswersToTheTableAndDrawsEveryTab) {
+  CreateWindowsWithRealSheets();
+  window->Image4->Click();
+  const Tkaitou& table = *window->AnswerTable();
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_EQ(table.GetMentalAnswer(i), window->MentalSet()->GetAnswer(i)) << i;
+  }
+  for (int i = 0; i < 60; ++i) {
+    ASSERT_EQ(table.GetMultiplicationAnswer(i), window->MultiplicationSet()->GetAnswer(i)) << i;
+  }
+  EXPECT_NE(table.GetMultiplicationAnswer(59), 0);
+  for (TImage* preview : {window->Image3, window->Image5, window->Image7}) {
+    EXPECT_EQ(preview->Picture().size(), QSize(865, 1300)) << preview->objectName().toStdString();
+  }
+  EXPECT_TRUE(window->Image1->Picture().isNull());  // the tabs without a sheet stay blank
+}
+
+TEST_F(SheetsTest, AnUntickedSheetKeepsItsAnswersInTheTable) {
+  CreateWindowsWithRealSheets();
+  window->Image4->Click();
+  const std::int32_t mental = window->AnswerTable()->GetMentalAnswer(29);
+  const std::int64_t product = window->AnswerTable()->GetMultiplicationAnswer(59);
+  window->CheckBox3->setChecked(false);
+  window->Image4->Click();
+  EXPECT_EQ(window->AnswerTable()->GetMentalAnswer(29), mental);
+  EXPECT_NE(window->AnswerTable()->GetMultiplicationAnswer(59), product);
+}
+
+TEST_F(SheetsTest, PrintSendsTheThreeSheetsAsThreeJobsInOrder) {
+  CreateWindowsWithRealSheets();
+  window->Image4->Click();
+  PrintEverything();
+  QStringList titles;
+  for (const auto& job : spooler->Jobs()) {
+    titles << job.title;
+    EXPECT_TRUE(job.ended);
+  }
+  EXPECT_EQ(titles, QStringList({"みとり暗算１", "かけ算", "解答表"}));
+  EXPECT_TRUE(window->Image4->isEnabled());
+}
+
+TEST_F(SheetsTest, PrintingToThePdfPrinterSaysWhereTheFilesWent) {
+  QTemporaryDir folder;
+  auto pdf = std::make_shared<CupsSpooler>();
+  pdf->SetPdfOutputFolder(folder.path());
+  printer.reset();
+  printer = std::make_unique<ScopedQxPrinter>(pdf);
+  QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
+  CreateWindowsWithRealSheets();
+  window->Image4->Click();
+  PrintEverything();
+  ASSERT_EQ(pdf->PdfFilesWritten().size(), 3);
+  ASSERT_FALSE(boxes.shown.empty());
+  const QString told = boxes.shown.back().text;
+  for (const QString& file : pdf->PdfFilesWritten()) {
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_TRUE(told.contains(file)) << told.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace tamariko::testing
