@@ -94,7 +94,7 @@ TEST_F(MentalRender, PrintedPageCarriesFrameAndFiguresAtThePrintMapping) {
   KeepForLooking(page, "mitori-print.png");
   EXPECT_NEAR(page.width(), 3035, 4);  // B4 at 300 dpi, give or take the rounding of points
   const PageMapping m = PrintMapping({300, 300}, {0, 0});
-  // The heavy frame edge is 4 pixels wide from its mapped pixel on.
+  // The heavy frame edge is 4 pixels wide around its mapped pixel.
   EXPECT_TRUE(Dark(page, m.X(14) + 1, m.Y(120)));
   EXPECT_TRUE(Dark(page, m.X(117) + 1, m.Y(120)));
   EXPECT_TRUE(Dark(page, m.X(252) - 2, m.Y(300)));
