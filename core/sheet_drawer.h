@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 #include "core/page_mapping.h"
 #include "platform/canvas.h"
@@ -11,6 +12,12 @@
 namespace tamariko {
 
 inline constexpr QRgb kBlack = 0xFF000000;
+
+// A fixed text of a form at its place in millimetres.
+struct FormText {
+  long double x, y;
+  const char16_t* text;
+};
 
 // Draws a sheet laid out in millimetres on one target. The preview and the printer page
 // differ only in the mapping and the heavy pen's width.
@@ -46,6 +53,11 @@ class SheetDrawer {
 
   void Text(long double x, long double y, const QString& text) {
     canvas_.TextOut(mapping_.X(x), mapping_.Y(y), text);
+  }
+  // A group of form texts in one size and weight.
+  void Texts(int points, bool bold, std::initializer_list<FormText> texts) {
+    Font(points, bold);
+    for (const auto& t : texts) Text(t.x, t.y, QString::fromUtf16(t.text));
   }
   // `drawn` ends at x as if it were as wide as `measured` (its plain digits).
   void TextRightAligned(long double x, long double y, const QString& drawn,

@@ -4,35 +4,17 @@
 #include <QString>
 #include <initializer_list>
 
+#include "core/contest_header.h"
 #include "core/sheet_drawer.h"
 #include "kake/kake.h"
 
 namespace tamariko {
 namespace {
 
-struct FormText {
-  long double x, y;
-  const char16_t* text;
-};
-
-void DrawTexts(SheetDrawer& d, int points, bool bold, std::initializer_list<FormText> texts) {
-  d.Font(points, bold);
-  for (const auto& t : texts) d.Text(t.x, t.y, QString::fromUtf16(t.text));
-}
-
 void FullWidthRule(SheetDrawer& d, long double y) { d.Line(14, y, 252, y); }
 
 void DrawLines(SheetDrawer& d) {
-  d.HeavyPen();
-  d.Line(41, 39, 166, 39);  // heading underline
-  d.Line(41, 40, 166, 40);
-  d.ThinPen();
-  d.Rectangle(174, 18, 217, 37);  // division box
-  d.Line(182, 18, 182, 37);
-  d.Rectangle(223, 18, 249, 37);  // participant number box
-  d.Line(223, 24, 249, 24);
-  d.Rectangle(174, 38, 249, 57);  // score box
-  for (long double x : {189.0L, 195.0L, 217.0L, 223.0L}) d.Line(x, 38, x, 57);
+  DrawContestBoxes(d, 18);
 
   d.HeavyPen();
   d.Rectangle(14, 64, 252, 344);  // problem frame
@@ -83,30 +65,16 @@ void DrawNumbers(SheetDrawer& d) {
 
 void DrawFormTexts(SheetDrawer& d, const Tkake& set) {
   const TSheetTexts& texts = set.SheetTexts();
-  d.Font(22, true);
-  d.Text(44, 30, texts.Heading2());
-  d.Font(9, false);
-  d.Text(72, 20, texts.Heading1());
-  DrawTexts(d, 9, true, {{176, 20, u"参"}, {176, 24, u"加"}, {176, 28, u"部"}, {176, 32, u"門"}});
-  DrawTexts(d, 8, false,
-            {{184, 19, u"小学校一年生以下の部"},
-             {184, 23, u"小学校　　　年生の部"},
-             {184, 27, u"中学校　　　年生の部"},
-             {184, 31, u"高校生の部"},
-             {184, 34, u"一般の部(Ⅰ・Ⅱ)"}});
-  DrawTexts(d, 9, true, {{229, 20, u"参加番号"}});
-  DrawTexts(d, 10, true, {{176, 46, u"5点×"}});
-  DrawTexts(d, 9, true, {{190, 42, u"正"}, {190, 46, u"答"}, {190, 50, u"数"}});
-  DrawTexts(d, 9, true, {{218, 42, u"採"}, {218, 46, u"点"}, {218, 50, u"欄"}});
+  DrawContestLabels(d, texts, 18, {19, 23, 27, 31, 34}, u"5点×");
   d.Font(16, true);
   d.Text(25, 52, QStringLiteral("第") + texts.RoundText() + QStringLiteral("回"));
   d.Text(50, 52, QStringLiteral("か け 算 問 題"));
-  DrawTexts(d, 9, false,
-            {{111, 55, u"(制限時間10分)"},
-             {16, 60, u"小学校4年生以下はここから (No.1～50)"},
-             {16, 158, u"小学校5年生以上はここから (No.11～60)"},
-             {136, 246, u"小学校4年生以下はここまで (No.1～50)"},
-             {136, 344, u"小学校5年生以上はここまで (No.1～60)"}});
+  d.Texts(9, false,
+          {{111, 55, u"(制限時間10分)"},
+           {16, 60, u"小学校4年生以下はここから (No.1～50)"},
+           {16, 158, u"小学校5年生以上はここから (No.11～60)"},
+           {136, 246, u"小学校4年生以下はここまで (No.1～50)"},
+           {136, 344, u"小学校5年生以上はここまで (No.1～60)"}});
   DrawNumbers(d);
   d.Font(11, false);
   d.Text(14, 347, set.GetOrganizerLabel());

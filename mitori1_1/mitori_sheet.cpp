@@ -1,22 +1,13 @@
 // The mental addition sheet: the form and the figures of the thirty problems.
 #include <QString>
 
+#include "core/contest_header.h"
 #include "core/sheet_drawer.h"
 #include "mitori1_1/mitori1_1.h"
 #include "mitori1_1/mitori_sheet.h"
 
 namespace tamariko {
 namespace {
-
-struct FormText {
-  long double x, y;
-  const char16_t* text;
-};
-
-void DrawTexts(SheetDrawer& d, int points, bool bold, std::initializer_list<FormText> texts) {
-  d.Font(points, bold);
-  for (const auto& t : texts) d.Text(t.x, t.y, QString::fromUtf16(t.text));
-}
 
 // A framed block: the number row and the total row ruled off, a label column and one
 // column per problem from x 22 at `pitch`; column `heavy` (or none) marks a grade range.
@@ -36,19 +27,7 @@ void DrawBlock(SheetDrawer& d, long double top, long double numberRowBottom,
 }
 
 void DrawLines(SheetDrawer& d) {
-  // Heading underline.
-  d.Line(41, 69, 166, 69);
-  d.HeavyPen();
-  d.ClearBrush();
-  d.Line(41, 70, 166, 70);
-
-  d.ThinPen();
-  d.Rectangle(174, 48, 217, 67);  // division box
-  d.Line(182, 48, 182, 67);
-  d.Rectangle(223, 48, 249, 67);  // participant number box
-  d.Line(223, 54, 249, 54);
-  d.Rectangle(174, 68, 249, 87);  // score box
-  for (long double x : {189.0L, 195.0L, 217.0L, 223.0L}) d.Line(x, 68, x, 87);
+  DrawContestBoxes(d, 48);
 
   // Top block, problems 1 to 12; the heavy column line ends the range No.1-5.
   DrawBlock(d, 96, 103, 143, 154, 19, 12, 5);
@@ -65,38 +44,24 @@ void DrawLines(SheetDrawer& d) {
 
 void DrawFormTexts(SheetDrawer& d, const TMitori1_1& set) {
   const TSheetTexts& texts = set.SheetTexts();
-  d.Font(22, true);
-  d.Text(44, 60, texts.Heading2());
-  d.Font(9, false);
-  d.Text(72, 50, texts.Heading1());
-  DrawTexts(d, 9, true, {{176, 50, u"参"}, {176, 54, u"加"}, {176, 58, u"部"}, {176, 62, u"門"}});
-  DrawTexts(d, 8, false,
-            {{184, 49, u"小学校一年生以下の部"},
-             {184, 53, u"小学校　　　年生の部"},
-             {184, 57, u"中学校　　　年生の部"},
-             {184, 60, u"高校生の部"},
-             {184, 63, u"一般の部(Ⅰ・Ⅱ)"}});
-  DrawTexts(d, 9, true, {{229, 50, u"参加番号"}});
-  DrawTexts(d, 10, true, {{176, 76, u"10点×"}});
-  DrawTexts(d, 9, true, {{190, 72, u"正"}, {190, 76, u"答"}, {190, 80, u"数"}});
-  DrawTexts(d, 9, true, {{218, 72, u"採"}, {218, 76, u"点"}, {218, 80, u"欄"}});
+  DrawContestLabels(d, texts, 48, {49, 53, 57, 60, 63}, u"10点×");
   d.Font(16, true);
   d.Text(25, 82, QStringLiteral("第") + texts.RoundText() + QStringLiteral("回"));
   d.Text(50, 82, QStringLiteral("み と り 暗 算 問 題"));
-  DrawTexts(d, 9, false,
-            {{111, 85, u"(制限時間3分)"},
-             {16, 92, u"小学校4年生以下はここから (No.1～25)"},
-             {120, 92, u"小学校5年生以上はここから (No.6～30)"},
-             {50, 344, u"小学校4年生以下はここまで (No.1～25)"},
-             {190, 344, u"小学校5年生以上はここまで (No.6～30)"}});
+  d.Texts(9, false,
+          {{111, 85, u"(制限時間3分)"},
+           {16, 92, u"小学校4年生以下はここから (No.1～25)"},
+           {120, 92, u"小学校5年生以上はここから (No.6～30)"},
+           {50, 344, u"小学校4年生以下はここまで (No.1～25)"},
+           {190, 344, u"小学校5年生以上はここまで (No.6～30)"}});
 
   d.Font(9, true);
   for (int p = 1; p <= 12; ++p) d.Text(30 + 19.0L * (p - 1), 99, QString::number(p));
   for (int p = 13; p <= 22; ++p) d.Text(32 + 23.0L * (p - 13), 161, QString::number(p));
   for (int p = 23; p <= 30; ++p) d.Text(34 + 29.0L * (p - 23), 256, QString::number(p));
 
-  DrawTexts(d, 10, false, {{16, 98, u"No."}, {16, 160, u"No."}, {16, 255, u"No."}});
-  DrawTexts(d, 10, false, {{16, 146, u"計"}, {16, 241, u"計"}, {16, 336, u"計"}});
+  d.Texts(10, false, {{16, 98, u"No."}, {16, 160, u"No."}, {16, 255, u"No."}});
+  d.Texts(10, false, {{16, 146, u"計"}, {16, 241, u"計"}, {16, 336, u"計"}});
   d.Font(11, false);
   d.Text(14, 347, set.GetOrganizerLabel());
 
