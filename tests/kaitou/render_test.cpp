@@ -13,19 +13,14 @@
 #include "platform/qpainter_canvas.h"
 #include "printing/qxprinters.h"
 #include "tests/support/pdf_support.h"
+#include "tests/support/sheet_fixtures.h"
 
 namespace tamariko {
 namespace {
 
-bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
-
-int InkIn(const QImage& image, int x1, int y1, int x2, int y2) {
-  int ink = 0;
-  for (int y = y1; y < y2; ++y) {
-    for (int x = x1; x < x2; ++x) ink += Dark(image, x, y);
-  }
-  return ink;
-}
+using test::Dark;
+using test::InkIn;
+using test::KeepForLooking;
 
 // The rightmost dark column in the box, or -1.
 int RightmostInk(const QImage& image, int x1, int y1, int x2, int y2) {
@@ -37,30 +32,14 @@ int RightmostInk(const QImage& image, int x1, int y1, int x2, int y2) {
   return -1;
 }
 
-void KeepForLooking(const QImage& image, const char* name) {
-  const QString dir = qEnvironmentVariable("TAMARIKO_RENDER_DIR");
-  if (!dir.isEmpty()) image.save(QDir(dir).filePath(QString::fromLatin1(name)));
-}
-
 // The table drawn for real: the built-in PDF printer gives the scale (300 dpi, no offsets).
-class AnswerRender : public ::testing::Test {
+class AnswerRender : public test::RenderedSheet {
  protected:
   void SetUp() override {
-    InstallFaceSubstitutions();
-    InstallCarriedFont(QDir(fontFolder.path()).filePath(QStringLiteral("ORVFont.TTF")));
-    spooler->SetPdfOutputFolder(output.path());
-    QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
-    QxPrinter().SetPaperSizeNumber(12);
-    QxPrinter().ApplySettings();
+    RenderedSheet::SetUp();
     table.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   }
-  void TearDown() override {
-    RemoveCarriedFont(QDir(fontFolder.path()).filePath(QStringLiteral("ORVFont.TTF")));
-  }
 
-  QTemporaryDir fontFolder, output;
-  std::shared_ptr<CupsSpooler> spooler = std::make_shared<CupsSpooler>();
-  ScopedQxPrinter printer{spooler};
   Tkaitou table;
 };
 

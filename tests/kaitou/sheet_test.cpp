@@ -10,6 +10,7 @@
 #include "platform/recording_canvas.h"
 #include "platform/scripted_spooler.h"
 #include "printing/qxprinters.h"
+#include "tests/support/sheet_fixtures.h"
 
 namespace tamariko {
 namespace {
@@ -30,17 +31,9 @@ class Texts : public TSheetTexts {
 };
 
 // The table drawn with a 300 dpi printer without offsets.
-class AnswerSheet : public ::testing::Test {
+class AnswerSheet : public test::RecordedSheet {
  protected:
   AnswerSheet() { table.SetSheetTexts(&texts); }
-
-  static std::shared_ptr<ScriptedSpooler> MakeSpooler() {
-    ScriptedSpooler::Printer p;
-    p.name = QStringLiteral("Sheet printer");
-    p.dpiX = p.dpiY = 300;
-    p.offsetX = p.offsetY = 0;
-    return std::make_shared<ScriptedSpooler>(std::vector{p});
-  }
 
   // The page of the one job printed so far.
   const RecordingCanvas& PrintedPage() {
@@ -49,13 +42,8 @@ class AnswerSheet : public ::testing::Test {
     return *spooler_->Jobs().back().page;
   }
 
-  const PageMapping preview = PreviewMapping({300, 300}, {0, 0});
-  const PageMapping print = PrintMapping({300, 300}, {0, 0});
   Texts texts;
   Tkaitou table;
-  RecordingCanvas image;
-  std::shared_ptr<ScriptedSpooler> spooler_ = MakeSpooler();
-  ScopedQxPrinter printer_{spooler_};
 };
 
 const QString kAnswerFace = QStringLiteral("ORVFont");

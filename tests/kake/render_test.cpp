@@ -14,30 +14,20 @@
 #include "platform/qpainter_canvas.h"
 #include "printing/qxprinters.h"
 #include "tests/support/pdf_support.h"
+#include "tests/support/sheet_fixtures.h"
 
 namespace tamariko {
 namespace {
 
-bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
-
-int InkIn(const QImage& image, int x1, int y1, int x2, int y2) {
-  int ink = 0;
-  for (int y = y1; y < y2; ++y) {
-    for (int x = x1; x < x2; ++x) ink += Dark(image, x, y);
-  }
-  return ink;
-}
+using test::Dark;
+using test::InkIn;
+using test::KeepForLooking;
 
 // How many dark pixels a horizontal rule at pixel row y has in column x.
 int RuleThickness(const QImage& image, int x, int y) {
   int dark = 0;
   for (int dy = -6; dy <= 6; ++dy) dark += Dark(image, x, y + dy);
   return dark;
-}
-
-void KeepForLooking(const QImage& image, const char* name) {
-  const QString dir = qEnvironmentVariable("TAMARIKO_RENDER_DIR");
-  if (!dir.isEmpty()) image.save(QDir(dir).filePath(QString::fromLatin1(name)));
 }
 
 // Top of the line of problems 1, 10, 11, 30, 31, 50, 51 and 60 (first, last, after the
@@ -55,19 +45,11 @@ int LineInk(const QImage& image, const PageMapping& m, const LinePlace& p) {
 }
 
 // The sheet drawn for real: the built-in PDF printer gives the scale (300 dpi, no offsets).
-class MultiplicationRender : public ::testing::Test {
+class MultiplicationRender : public test::RenderedSheet {
  protected:
   void SetUp() override {
-    InstallFaceSubstitutions();
-    InstallCarriedFont(QDir(fontFolder.path()).filePath(QStringLiteral("ORVFont.TTF")));
-    spooler->SetPdfOutputFolder(output.path());
-    QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
-    QxPrinter().SetPaperSizeNumber(12);
-    QxPrinter().ApplySettings();
+    RenderedSheet::SetUp();
     set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
-  }
-  void TearDown() override {
-    RemoveCarriedFont(QDir(fontFolder.path()).filePath(QStringLiteral("ORVFont.TTF")));
   }
 
   // The printed page at 300 dpi, or a null image when it cannot be rasterised.
@@ -82,9 +64,6 @@ class MultiplicationRender : public ::testing::Test {
     return test::RasterisePdf(pdf, QDir(output.path()).filePath("page"), 300);
   }
 
-  QTemporaryDir fontFolder, output;
-  std::shared_ptr<CupsSpooler> spooler = std::make_shared<CupsSpooler>();
-  ScopedQxPrinter printer{spooler};
   Tkake set;
 };
 

@@ -9,6 +9,7 @@
 #include "platform/recording_canvas.h"
 #include "platform/scripted_spooler.h"
 #include "printing/qxprinters.h"
+#include "tests/support/sheet_fixtures.h"
 
 namespace tamariko {
 namespace {
@@ -29,25 +30,12 @@ class Texts : public TSheetTexts {
 };
 
 // A set drawn with a 300 dpi printer without offsets.
-class MultiplicationSheet : public ::testing::Test {
+class MultiplicationSheet : public test::RecordedSheet {
  protected:
   MultiplicationSheet() { set.SetSheetTexts(&texts); }
 
-  static std::shared_ptr<ScriptedSpooler> MakeSpooler() {
-    ScriptedSpooler::Printer p;
-    p.name = QStringLiteral("Sheet printer");
-    p.dpiX = p.dpiY = 300;
-    p.offsetX = p.offsetY = 0;
-    return std::make_shared<ScriptedSpooler>(std::vector{p});
-  }
-
-  const PageMapping preview = PreviewMapping({300, 300}, {0, 0});
-  const PageMapping print = PrintMapping({300, 300}, {0, 0});
   Texts texts;
   Tkake set;
-  RecordingCanvas image;
-  std::shared_ptr<ScriptedSpooler> spooler_ = MakeSpooler();
-  ScopedQxPrinter printer_{spooler_};
 };
 
 struct MmLine {

@@ -9,6 +9,7 @@
 #include "platform/recording_canvas.h"
 #include "platform/scripted_spooler.h"
 #include "printing/qxprinters.h"
+#include "tests/support/sheet_fixtures.h"
 
 namespace tamariko {
 namespace {
@@ -27,25 +28,12 @@ class Texts : public TSheetTexts {
 };
 
 // A set drawn with a 300 dpi printer without offsets, as most tests want it.
-class MentalSheet : public ::testing::Test {
+class MentalSheet : public test::RecordedSheet {
  protected:
   MentalSheet() { set.SetSheetTexts(&texts); }
 
-  static std::shared_ptr<ScriptedSpooler> MakeSpooler() {
-    ScriptedSpooler::Printer p;
-    p.name = QStringLiteral("Sheet printer");
-    p.dpiX = p.dpiY = 300;
-    p.offsetX = p.offsetY = 0;
-    return std::make_shared<ScriptedSpooler>(std::vector{p});
-  }
-
-  const PageMapping preview = PreviewMapping({300, 300}, {0, 0});
-  const PageMapping print = PrintMapping({300, 300}, {0, 0});
   Texts texts;
   TMitori1_1 set;
-  RecordingCanvas image;
-  std::shared_ptr<ScriptedSpooler> spooler_ = MakeSpooler();
-  ScopedQxPrinter printer_{spooler_};
 };
 
 // The line drawn from a MoveTo to the LineTo that follows it.
