@@ -19,22 +19,15 @@ using Op = RecordingCanvas::Op;
 
 const QString kFigureFace = QStringLiteral("ORVFont");
 
-class Texts : public TSheetTexts {
- public:
-  QString round = QStringLiteral("7");
-  QString heading1 = QStringLiteral("タマリコ");
-  QString heading2 = QStringLiteral("タマリコ練習問題");
-  QString RoundText() const override { return round; }
-  QString Heading1() const override { return heading1; }
-  QString Heading2() const override { return heading2; }
-};
-
 // A set drawn with a 300 dpi printer without offsets.
 class MultiplicationSheet : public test::RecordedSheet {
  protected:
-  MultiplicationSheet() { set.SetSheetTexts(&texts); }
+  MultiplicationSheet() {
+    texts.round = QStringLiteral("7");
+    set.SetSheetTexts(&texts);
+  }
 
-  Texts texts;
+  test::EditableTexts texts;
   Tkake set;
 };
 

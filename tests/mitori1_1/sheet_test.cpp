@@ -17,22 +17,15 @@ namespace {
 using Kind = RecordingCanvas::Kind;
 using Op = RecordingCanvas::Op;
 
-class Texts : public TSheetTexts {
- public:
-  QString round = QStringLiteral("12");
-  QString heading1 = QStringLiteral("タマリコ");
-  QString heading2 = QStringLiteral("タマリコ練習問題");
-  QString RoundText() const override { return round; }
-  QString Heading1() const override { return heading1; }
-  QString Heading2() const override { return heading2; }
-};
-
 // A set drawn with a 300 dpi printer without offsets, as most tests want it.
 class MentalSheet : public test::RecordedSheet {
  protected:
-  MentalSheet() { set.SetSheetTexts(&texts); }
+  MentalSheet() {
+    texts.round = QStringLiteral("12");
+    set.SetSheetTexts(&texts);
+  }
 
-  Texts texts;
+  test::EditableTexts texts;
   TMitori1_1 set;
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/page_mapping.h"
+#include "core/sheet_texts.h"
 #include "platform/carried_font.h"
 #include "platform/cups_spooler.h"
 #include "platform/font_resources.h"
@@ -17,6 +18,17 @@
 #include "printing/qxprinters.h"
 
 namespace tamariko::test {
+
+// The round number and headings, changed by a test as a teacher changes the edit boxes.
+class EditableTexts : public TSheetTexts {
+ public:
+  QString round = QStringLiteral("1");
+  QString heading1 = QStringLiteral("タマリコ");
+  QString heading2 = QStringLiteral("タマリコ練習問題");
+  QString RoundText() const override { return round; }
+  QString Heading1() const override { return heading1; }
+  QString Heading2() const override { return heading2; }
+};
 
 // A sheet drawn on a recording canvas, with a 300 dpi printer without offsets in force;
 // each print job's page is recorded as well.
