@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+#include "core/sheet_drawer.h"
+#include "core/sheet_texts.h"
+
+namespace tamariko {
+
+// The heading and the contest boxes (division, participant number, score) that both problem
+// sheets carry, drawn from the boxes' top edge `top` in millimetres.
+
+// The heavy heading underline, then the three boxes with their dividers in thin rules.
+void DrawContestBoxes(SheetDrawer& d, long double top);
+
+// The two heading lines and the boxes' labels: the division lines stand at
+// `divisionLinesY`, the score box names the points per correct answer.
+void DrawContestLabels(SheetDrawer& d, const TSheetTexts& texts, long double top,
+                       const std::array<long double, 5>& divisionLinesY,
+                       const char16_t* pointsPerAnswer);
+
+}  // namespace tamariko
