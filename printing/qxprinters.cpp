@@ -157,32 +157,28 @@ void TQxPrinter::RefreshCapabilities() {
     Guarded([&] { read(record); }, [&] { UnlockDevMode(record); });
   };
 
-  withDevMode([this](DeviceRecord& r) {
-    const int count = spooler_->DeviceCapabilities(r.device, r.port, DC_PAPERS, nullptr, r.devMode);
-    if (count == -1 || count == 0) return;
-    capabilityFlags_ |= 1;
-    CapabilityOutput numbers, names;
-    paperNumbers_.clear();
-    spooler_->DeviceCapabilities(r.device, r.port, DC_PAPERS, &numbers, r.devMode);
-    paperNumbers_ = numbers.numbers;
-    paperNumbers_.resize(static_cast<std::size_t>(count));
-    paperNames_.clear();
-    spooler_->DeviceCapabilities(r.device, r.port, DC_PAPERNAMES, &names, r.devMode);
-    for (const QString& name : names.names) paperNames_.append(name.left(64));
-  });
-  withDevMode([this](DeviceRecord& r) {
-    const int count = spooler_->DeviceCapabilities(r.device, r.port, DC_BINS, nullptr, r.devMode);
-    if (count == -1 || count == 0) return;
-    capabilityFlags_ |= 2;
-    CapabilityOutput numbers, names;
-    binNumbers_.clear();
-    spooler_->DeviceCapabilities(r.device, r.port, DC_BINS, &numbers, r.devMode);
-    binNumbers_ = numbers.numbers;
-    binNumbers_.resize(static_cast<std::size_t>(count));
-    binNames_.clear();
-    spooler_->DeviceCapabilities(r.device, r.port, DC_BINNAMES, &names, r.devMode);
-    for (const QString& name : names.names) binNames_.append(name.left(24));
-  });
+  // Papers and bins alike: the count, then the numbers and their names, cut to the length
+  // the driver interface gives a name.
+  auto readNumbered = [&](int numbersQuery, int namesQuery, std::uint8_t flag,
+                          std::vector<std::uint16_t>& numbers, QStringList& names,
+                          qsizetype nameLength) {
+    withDevMode([&](DeviceRecord& r) {
+      const int count =
+          spooler_->DeviceCapabilities(r.device, r.port, numbersQuery, nullptr, r.devMode);
+      if (count == -1 || count == 0) return;
+      capabilityFlags_ |= flag;
+      CapabilityOutput numbered, named;
+      numbers.clear();
+      spooler_->DeviceCapabilities(r.device, r.port, numbersQuery, &numbered, r.devMode);
+      numbers = numbered.numbers;
+      numbers.resize(static_cast<std::size_t>(count));
+      names.clear();
+      spooler_->DeviceCapabilities(r.device, r.port, namesQuery, &named, r.devMode);
+      for (const QString& name : named.names) names.append(name.left(nameLength));
+    });
+  };
+  readNumbered(DC_PAPERS, DC_PAPERNAMES, 1, paperNumbers_, paperNames_, 64);
+  readNumbered(DC_BINS, DC_BINNAMES, 2, binNumbers_, binNames_, 24);
   withDevMode([this](DeviceRecord& r) {
     resolutionCount_ =
         spooler_->DeviceCapabilities(r.device, r.port, DC_ENUMRESOLUTIONS, nullptr, r.devMode);
