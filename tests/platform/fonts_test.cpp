@@ -20,20 +20,7 @@ const QString kSheetText = QStringLiteral(
     "ORVぽろね教室参加番号小学校一年生以下の部中学校高校生一般(Ⅰ・Ⅱ)採点欄正答数計制限時間"
     "分解答表第回みとり暗算問題かけわり算（表）（裏）ここからまでNo.1～25 10点×5");
 
-class FontsTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dir_ = new test::PrivateDir;
-    InstallCarriedFont(dir_->File(QStringLiteral("ORVFont.TTF")));
-    InstallFaceSubstitutions();
-  }
-  static void TearDownTestSuite() {
-    RemoveCarriedFont(dir_->File(QStringLiteral("ORVFont.TTF")));
-    delete dir_;
-  }
-  static test::PrivateDir* dir_;
-};
-test::PrivateDir* FontsTest::dir_ = nullptr;
+class FontsTest : public test::FontsInstalled {};
 
 TEST_F(FontsTest, CarriedFaceResolvesAndCoversTheSheetTexts) {
   QFont font(kCarriedFace);

@@ -49,22 +49,10 @@ void Keep(const QImage& image, const char* name) {
   }
 }
 
-class QPainterCanvasTest : public ::testing::Test {
+class QPainterCanvasTest : public test::FontsInstalled {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = new test::PrivateDir;
-    InstallCarriedFont(dir_->File(QStringLiteral("ORVFont.TTF")));
-    InstallFaceSubstitutions();
-  }
-  static void TearDownTestSuite() {
-    RemoveCarriedFont(dir_->File(QStringLiteral("ORVFont.TTF")));
-    delete dir_;
-  }
-  static test::PrivateDir* dir_;
-
   QImage image_ = MakePreviewImage();
 };
-test::PrivateDir* QPainterCanvasTest::dir_ = nullptr;
 
 TEST(PreviewImage, IsWhite865By1300At96Dpi) {
   const QImage image = MakePreviewImage();

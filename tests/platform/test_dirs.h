@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -10,6 +12,9 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+
+#include "platform/carried_font.h"
+#include "platform/font_resources.h"
 
 namespace tamariko::test {
 
@@ -63,5 +68,22 @@ inline void WriteAll(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
 }
+
+// Tests that draw text: the carried face and the label face are in place for the whole
+// suite, the carried font file in a folder of the suite's own.
+class FontsInstalled : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new PrivateDir;
+    InstallCarriedFont(dir_->File(QStringLiteral("ORVFont.TTF")));
+    InstallFaceSubstitutions();
+  }
+  static void TearDownTestSuite() {
+    RemoveCarriedFont(dir_->File(QStringLiteral("ORVFont.TTF")));
+    delete dir_;
+    dir_ = nullptr;
+  }
+  static inline PrivateDir* dir_ = nullptr;
+};
 
 }  // namespace tamariko::test
