@@ -23,7 +23,6 @@
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
 #include "platform/carried_font.h"
-#include "platform/cups_spooler.h"
 #include "platform/qpainter_canvas.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
@@ -61,12 +60,6 @@ void ShowPreview(TImage* image, Draw draw) {
     draw(canvas);
   }
   image->SetPicture(page);
-}
-
-// Files the built-in PDF printer has written so far; empty for other spoolers.
-QStringList PdfFilesWritten() {
-  const auto* spooler = dynamic_cast<const CupsSpooler*>(&QxPrinter().GetSpooler());
-  return spooler ? spooler->PdfFilesWritten() : QStringList();
 }
 
 }  // namespace
@@ -216,12 +209,12 @@ void TForm1::Image8Click() {
     Printing = false;
     Image4->setEnabled(true);
   });
-  const qsizetype pdfBefore = PdfFilesWritten().size();
+  const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
   if (Form4->CheckBox3->isChecked()) PrintMentalSheet();
   if (Form4->CheckBox4->isChecked()) PrintMultiplicationSheet();
   if (Form4->CheckBox6->isChecked()) PrintAnswerSheet();
   // The PDF printer has no paper to show for it: say where the files went.
-  const QStringList written = PdfFilesWritten().mid(pdfBefore);
+  const QStringList written = PdfPrinterFilesWritten().mid(pdfBefore);
   if (!written.isEmpty()) {
     ShowMessageBox(this, QStringLiteral("PDFファイルに保存しました。\n") + written.join(u'\n'),
                    QStringLiteral("印刷"), MB_OK | MB_ICONINFORMATION);

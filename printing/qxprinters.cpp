@@ -349,9 +349,9 @@ void CheckForPrinterChanges() {
   if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) cups->CheckForChanges();
 }
 
-QString PdfPrinterOutputFolder() {
-  auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler());
-  return cups ? cups->PdfOutputFolder() : QString();
+QStringList PdfPrinterFilesWritten() {
+  const auto* cups = dynamic_cast<const CupsSpooler*>(&QxPrinter().GetSpooler());
+  return cups ? cups->PdfFilesWritten() : QStringList();
 }
 
 std::unique_ptr<TQxPrinter> MakeSystemQxPrinter() {

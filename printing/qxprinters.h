@@ -179,9 +179,9 @@ class ScopedQxPrinter {
 // Both do nothing while the global printer object runs over another spooler.
 void WatchPrinterChanges(int intervalMs = 5000);
 void CheckForPrinterChanges();
-// Where the built-in PDF printer writes its files (to tell the user); empty while the global
-// printer object runs over another spooler.
-QString PdfPrinterOutputFolder();
+// The files the built-in PDF printer has written so far, oldest first (to tell the user);
+// empty while the global printer object runs over another spooler.
+QStringList PdfPrinterFilesWritten();
 
 // Makes the printer object over the system's spooler (CUPS queues and the PDF printer).
 std::unique_ptr<TQxPrinter> MakeSystemQxPrinter();
