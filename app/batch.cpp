@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -332,12 +333,30 @@ int RunBatch(int argc, char** argv) {
     }
     const QString name =
         options.printer.isEmpty() ? QString::fromLatin1(kPdfPrinterName) : options.printer;
+    // Only a CUPS queue needs the print server: files never wait on it.
+    if (name != QLatin1String(kPdfPrinterName)) {
+      if (!spooler->Refresh(CupsTimeoutMs() + 2000)) {
+        PrintError(
+            QStringLiteral("--printer: %1").arg(CupsNotAnsweringText(spooler->ServerFailure())));
+        return 1;
+      }
+      const auto& queues = spooler->Queues();
+      if (std::none_of(queues.begin(), queues.end(),
+                       [&](const CupsQueue& q) { return q.name == name; })) {
+        PrintError(UsageError(Option("printer"),
+                              QStringLiteral("プリンタ「%1」はありません").arg(name),
+                              QStringLiteral("no printer named '%1'").arg(name))
+                       .message);
+        return 2;
+      }
+    }
     try {
       UsePrinter(name);
     } catch (const std::exception& e) {
-      PrintError(QStringLiteral("--printer: %1 (no printer named '%2')")
-                     .arg(QString::fromUtf8(e.what()), name));
-      return 2;
+      PrintError(QStringLiteral("%1: %2").arg(
+          options.printer.isEmpty() ? QStringLiteral("--pdf") : Option("printer"),
+          QString::fromUtf8(e.what())));
+      return 1;
     }
   }
 

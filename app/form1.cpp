@@ -111,6 +111,7 @@ void TForm1::FormCreate() {
   Randomize();
 
   TraceStep(QStringLiteral("paper"));
+  SettleFirstPrinterRead();
   QxPrinter().SetPaperSizeNumber(12);  // B4
   QxPrinter().ApplySettings();
 

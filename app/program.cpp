@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QThread>
+#include <QTimer>
 
 #include "app/form1.h"
 #include "app/form2.h"
@@ -19,6 +20,15 @@ StartupHooks& Startup() {
 
 void TraceStep(const QString& step) {
   if (Startup().Trace) Startup().Trace(step);
+}
+
+void TellPrintServerLost(QWidget* parent, const QString& reason) {
+  ShowMessageBox(
+      parent,
+      QStringLiteral("印刷サーバー (CUPS) が応答しません。応答が戻るまで、そのプリンターには"
+                     "印刷できません。「PDF」プリンターはいつでも使えます。\n(%1)")
+          .arg(reason),
+      QStringLiteral("タマリコ"), MB_OK | MB_ICONWARNING);
 }
 
 void CreateForms(const std::function<TForm1*()>& makeMain) {
@@ -43,8 +53,15 @@ void DestroyForms() {
 int RunApplication() {
   TraceStep(QStringLiteral("application"));
   Guarded(nullptr, [] { InstallFaceSubstitutions(); });
+  Guarded(nullptr, [] {
+    OnPrintServerLost([](const QString& reason) {
+      // Said over the main window once the start-up is through, not in the middle of it.
+      QTimer::singleShot(0, [reason] { TellPrintServerLost(Form1, reason); });
+    });
+    // The first reading of the printers runs during the splash.
+    WatchPrinterChanges();
+  });
   CreateForms();
-  WatchPrinterChanges();
   Form1->show();
   const int status = QApplication::exec();
   DestroyForms();

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QWidget;
+
 namespace tamariko {
 
 class TForm1;
@@ -29,6 +31,9 @@ void TraceStep(const QString& step);
 // Makes the main window (its FormCreate runs, and a failure there is reported and ends
 // only FormCreate), then the progress and print selection windows. makeMain stands in for
 // the main window's construction in tests.
+// Tells the teacher that the print server stopped answering and what still works.
+void TellPrintServerLost(QWidget* parent, const QString& reason);
+
 void CreateForms(const std::function<TForm1*()>& makeMain = {});
 // Destroys the windows; the main window's FormDestroy runs.
 void DestroyForms();

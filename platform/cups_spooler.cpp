@@ -1,7 +1,5 @@
 #include "platform/cups_spooler.h"
 
-#include <cups/cups.h>
-
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
@@ -15,9 +13,15 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
 
+#include "platform/off_thread.h"
 #include "platform/qpainter_canvas.h"
 #include "platform/spooler_paper.h"
 
@@ -50,53 +54,40 @@ QPageLayout::Orientation OrientationOf(const DevMode& dm) {
   return dm.dmOrientation == DMORIENT_LANDSCAPE ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
-// The queue's hardware margins for a paper, from its media database.
-Margins QueueMargins(const QString& queue, const QPageSize& paper,
+int Hundredths(double mm) { return static_cast<int>(std::lround(mm * 100)); }
+
+// The queue's hardware margins for a paper, as CUPS gives them for that size.
+Margins QueueMargins(const CupsQueue* queue, const QPageSize& paper,
                      QPageLayout::Orientation orientation) {
   Margins m;
-  const QByteArray name = queue.toUtf8();
-  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
-  if (dest == nullptr) return m;
-  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
-    const QSizeF mm = paper.size(QPageSize::Millimeter);
-    cups_size_t size{};
-    if (cupsGetDestMediaBySize(
-            CUPS_HTTP_DEFAULT, dest, info, static_cast<int>(std::lround(mm.width() * 100)),
-            static_cast<int>(std::lround(mm.height() * 100)), CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
-      m = {HundredthsToPixels(size.left), HundredthsToPixels(size.top),
-           HundredthsToPixels(size.right), HundredthsToPixels(size.bottom)};
-    }
-    cupsFreeDestInfo(info);
+  const QSizeF mm = paper.size(QPageSize::Millimeter);
+  if (const CupsMedia* media =
+          queue ? queue->PaperOfSize(Hundredths(mm.width()), Hundredths(mm.height())) : nullptr) {
+    m = {HundredthsToPixels(media->left), HundredthsToPixels(media->top),
+         HundredthsToPixels(media->right), HundredthsToPixels(media->bottom)};
   }
-  cupsFreeDests(1, dest);
   if (orientation == QPageLayout::Landscape) m = {m.bottom, m.left, m.top, m.right};
   return m;
 }
 
+QPageSize PageSizeOfMedia(const CupsMedia& media) {
+  return QPageSize(QSizeF(media.width / 100.0, media.length / 100.0), QPageSize::Millimeter,
+                   QString(), QPageSize::FuzzyMatch);
+}
+
 // The queue's default paper, as a paper number (256 with the size when it has none).
-void QueueDefaultPaper(const QString& queue, DevMode& dm) {
+void QueueDefaultPaper(const CupsQueue* queue, DevMode& dm) {
   dm.dmPaperSize = 9;
-  const QByteArray name = queue.toUtf8();
-  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
-  if (dest == nullptr) return;
-  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
-    cups_size_t size{};
-    if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
-        size.width > 0 && size.length > 0) {
-      const QPageSize page(QSizeF(size.width / 100.0, size.length / 100.0), QPageSize::Millimeter,
-                           QString(), QPageSize::FuzzyMatch);
-      const int number = PaperNumberOfPageSize(page.id());
-      if (number != 0) {
-        dm.dmPaperSize = static_cast<std::int16_t>(number);
-      } else {
-        dm.dmPaperSize = DMPAPER_USER;
-        dm.dmPaperWidth = static_cast<std::int16_t>(size.width / 10);
-        dm.dmPaperLength = static_cast<std::int16_t>(size.length / 10);
-      }
-    }
-    cupsFreeDestInfo(info);
+  if (queue == nullptr || !queue->defaultPaper) return;
+  const CupsMedia& size = *queue->defaultPaper;
+  const int number = PaperNumberOfPageSize(PageSizeOfMedia(size).id());
+  if (number != 0) {
+    dm.dmPaperSize = static_cast<std::int16_t>(number);
+  } else {
+    dm.dmPaperSize = DMPAPER_USER;
+    dm.dmPaperWidth = static_cast<std::int16_t>(size.width / 10);
+    dm.dmPaperLength = static_cast<std::int16_t>(size.length / 10);
   }
-  cupsFreeDests(1, dest);
 }
 
 void FillPaperDimensions(DevMode& dm) {
@@ -152,56 +143,25 @@ QString WriteNewPdf(const QString& folder, const QString& title, const QByteArra
   throw Error(QStringLiteral("「%1」には同じ名前のPDFが多すぎます").arg(folder).toStdString());
 }
 
-// Sends a PDF to a queue over a connection of its own, a piece at a time, letting the
-// windows repaint between pieces.
+// Sends a PDF to a queue on a thread of its own, the windows repainting meanwhile; a server
+// that stops answering ends the job with an error within the bound.
 void SendToQueue(const QString& queue, const QString& title, const DevMode& dm,
                  const QByteArray& pdf) {
-  http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                              30000, nullptr);
-  if (http == nullptr) {
-    throw EOSError(QStringLiteral("印刷サーバーにつながりません: %1")
-                       .arg(QString::fromUtf8(cupsLastErrorString()))
-                       .toStdString());
-  }
-  const QByteArray name = queue.toUtf8();
-  const QByteArray jobTitle = title.toUtf8();
-  cups_option_t* options = nullptr;
-  int count = 0;
+  CupsJobOptions options;
   const QSizeF mm = PaperOf(dm).size(QPageSize::Millimeter);
-  if (pwg_media_t* media = pwgMediaForSize(static_cast<int>(std::lround(mm.width() * 100)),
-                                           static_cast<int>(std::lround(mm.height() * 100)))) {
-    count = cupsAddOption("media", media->pwg, count, &options);
-  }
-  if (dm.dmCopies > 1) count = cupsAddIntegerOption("copies", dm.dmCopies, count, &options);
-
-  QString failure;
-  const int job = cupsCreateJob(http, name.constData(), jobTitle.constData(), count, options);
-  if (job == 0) {
-    failure = QString::fromUtf8(cupsLastErrorString());
-  } else if (cupsStartDocument(http, name.constData(), job, jobTitle.constData(), CUPS_FORMAT_PDF,
-                               1) != HTTP_STATUS_CONTINUE) {
-    failure = QString::fromUtf8(cupsLastErrorString());
-  } else {
-    for (qsizetype at = 0; at < pdf.size(); at += kSendChunk) {
-      const qsizetype n = std::min(kSendChunk, pdf.size() - at);
-      if (cupsWriteRequestData(http, pdf.constData() + at, static_cast<size_t>(n)) !=
-          HTTP_STATUS_CONTINUE) {
-        failure = QString::fromUtf8(cupsLastErrorString());
-        break;
-      }
-      QCoreApplication::processEvents();
-    }
-    const ipp_status_t status = cupsFinishDocument(http, name.constData());
-    if (failure.isEmpty() && status > IPP_STATUS_OK_CONFLICTING) {
-      failure = QString::fromUtf8(cupsLastErrorString());
-    }
-  }
-  if (!failure.isEmpty() && job != 0) cupsCancelJob2(http, name.constData(), job, 0);
-  cupsFreeOptions(count, options);
-  httpClose(http);
-  if (!failure.isEmpty()) {
-    throw EOSError(
-        QStringLiteral("「%1」へ印刷できませんでした: %2").arg(queue, failure).toStdString());
+  options.media = CupsMedia{Hundredths(mm.width()), Hundredths(mm.height())};
+  options.copies = dm.dmCopies;
+  const int timeoutMs = CupsTimeoutMs();
+  // The worker bounds its own silences; this bound only catches a call that ignores them.
+  const bool ended = RunOffThread(
+      [=](const std::atomic<bool>& cancel) {
+        SendPdfToCups(queue, title, options, pdf, timeoutMs, &cancel);
+      },
+      timeoutMs + 5000);
+  if (!ended) {
+    throw EOSError(QStringLiteral("「%1」へ印刷できませんでした: %2")
+                       .arg(queue, CupsNotAnsweringText(QStringLiteral("timed out")))
+                       .toStdString());
   }
 }
 
@@ -276,8 +236,110 @@ class PdfPageJob : public PrintJob {
 
 }  // namespace
 
-CupsSpooler::CupsSpooler() = default;
-CupsSpooler::~CupsSpooler() = default;
+// The background read: one at a time; its result waits here until the spooler's thread
+// takes it. The thread may outlive the spooler, so it holds only this.
+struct CupsSpooler::Reader {
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool running = false;
+  std::optional<CupsReading> result;
+  QObject* receiver = nullptr;  // told of a result; cleared when the spooler goes
+  std::atomic<bool> cancel{false};
+};
+
+CupsSpooler::CupsSpooler()
+    : reader_(std::make_shared<Reader>()), receiver_(std::make_unique<QObject>()) {
+  reader_->receiver = receiver_.get();
+}
+
+CupsSpooler::~CupsSpooler() {
+  std::unique_lock lock(reader_->mutex);
+  reader_->receiver = nullptr;
+  reader_->cancel = true;
+  // The reader heeds the cancel within a fraction of a second; never wait longer than that.
+  reader_->finished.wait_for(lock, std::chrono::seconds(2), [this] { return !reader_->running; });
+}
+
+void CupsSpooler::BeginRead() {
+  {
+    const std::lock_guard lock(reader_->mutex);
+    if (reader_->running) return;
+    reader_->running = true;
+  }
+  if (state_ == ServerState::NotAsked) state_ = ServerState::Reading;
+  // The result is handed over through the receiver, which lives and dies with this object:
+  // Qt drops the call when the receiver is gone.
+  std::thread([reader = reader_, self = this, timeoutMs = CupsTimeoutMs()] {
+    CupsReading reading = ReadCupsQueues(timeoutMs, &reader->cancel);
+    const std::lock_guard lock(reader->mutex);
+    reader->result = std::move(reading);
+    reader->running = false;
+    reader->finished.notify_all();
+    if (reader->receiver != nullptr) {
+      QMetaObject::invokeMethod(
+          reader->receiver, [self] { self->TakeFinishedRead(); }, Qt::QueuedConnection);
+    }
+  }).detach();
+}
+
+bool CupsSpooler::TakeFinishedRead() {
+  std::optional<CupsReading> reading;
+  {
+    const std::lock_guard lock(reader_->mutex);
+    reading.swap(reader_->result);
+  }
+  if (!reading) return false;
+  Apply(*reading);
+  return true;
+}
+
+bool CupsSpooler::Refresh(int timeoutMs) {
+  BeginRead();
+  {
+    std::unique_lock lock(reader_->mutex);
+    reader_->finished.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                               [this] { return !reader_->running; });
+  }
+  if (!TakeFinishedRead()) {
+    ServerLost(QStringLiteral("timed out"));
+    return false;
+  }
+  return state_ == ServerState::Answering;
+}
+
+void CupsSpooler::GiveUpWaitingForServer() {
+  if (state_ == ServerState::Reading) ServerLost(QStringLiteral("timed out"));
+}
+
+void CupsSpooler::ServerLost(const QString& reason) {
+  state_ = ServerState::NotAnswering;
+  failure_ = reason;
+  if (outage_) return;
+  outage_ = true;
+  if (OnServerLost) OnServerLost(reason);
+}
+
+void CupsSpooler::Apply(const CupsReading& reading) {
+  if (!reading.answered) {
+    // The queues last seen stay: a printer that was there is not silently dropped.
+    ServerLost(reading.failure);
+    return;
+  }
+  const bool first = state_ != ServerState::Answering && queues_.empty();
+  state_ = ServerState::Answering;
+  failure_.clear();
+  outage_ = false;
+  std::vector<CupsQueue> queues;
+  for (const CupsQueue& queue : reading.queues) {
+    if (!IsPdfPrinter(queue.name)) queues.push_back(queue);
+  }
+  // The first answer has nothing to compare with; the listeners compare with their own
+  // snapshot, so telling them once costs only a re-read of the cache.
+  if (first || queues != queues_) {
+    queues_ = std::move(queues);
+    NotifyPrintersChanged();
+  }
+}
 
 QString CupsSpooler::PdfOutputFolder() const {
   if (!pdfFolder_.isEmpty()) return pdfFolder_;
@@ -319,27 +381,16 @@ int CupsSpooler::FinishPdfCollection() {
   return collection->pages;
 }
 
-std::vector<CupsSpooler::Queue> CupsSpooler::ReadQueues() {
+std::vector<CupsSpooler::Queue> CupsSpooler::ReadQueues() const {
   std::vector<Queue> queues;
-  cups_dest_t* dests = nullptr;
-  const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-  for (int i = 0; i < count; ++i) {
-    const cups_dest_t& dest = dests[i];
-    if (dest.instance != nullptr) continue;
+  for (const CupsQueue& cached : queues_) {
     Queue queue;
-    queue.name = QString::fromUtf8(dest.name);
-    if (IsPdfPrinter(queue.name)) continue;
-    const char* type = cupsGetOption("printer-type", dest.num_options, dest.options);
-    const bool remote = type != nullptr && (std::atoi(type) & CUPS_PRINTER_REMOTE) != 0;
-    queue.attributes = remote ? PRINTER_ATTRIBUTE_NETWORK : PRINTER_ATTRIBUTE_LOCAL;
-    const char* uri = cupsGetOption("device-uri", dest.num_options, dest.options);
-    if (uri == nullptr)
-      uri = cupsGetOption("printer-uri-supported", dest.num_options, dest.options);
-    queue.port = uri ? QString::fromUtf8(uri) : QStringLiteral("cups:") + queue.name;
-    queue.isDefault = dest.is_default != 0;
+    queue.name = cached.name;
+    queue.attributes = cached.remote ? PRINTER_ATTRIBUTE_NETWORK : PRINTER_ATTRIBUTE_LOCAL;
+    queue.port = cached.port;
+    queue.isDefault = cached.isDefault;
     queues.push_back(queue);
   }
-  cupsFreeDests(count, dests);
   Queue pdf;
   pdf.name = QLatin1String(kPdfPrinterName);
   pdf.port = QStringLiteral("PDF:");
@@ -347,32 +398,26 @@ std::vector<CupsSpooler::Queue> CupsSpooler::ReadQueues() {
   return queues;
 }
 
-bool CupsSpooler::Exists(const QString& name) {
-  if (IsPdfPrinter(name)) return true;
-  const auto queues = ReadQueues();
-  return std::any_of(queues.begin(), queues.end(), [&](const Queue& q) { return q.name == name; });
+const CupsQueue* CupsSpooler::Find(const QString& name) const {
+  for (const CupsQueue& queue : queues_) {
+    if (queue.name == name) return &queue;
+  }
+  return nullptr;
 }
 
-void CupsSpooler::CheckForChanges() {
-  const std::vector<Queue> now = ReadQueues();
-  auto same = [](const Queue& a, const Queue& b) {
-    return a.name == b.name && a.port == b.port && a.attributes == b.attributes;
-  };
-  // The first reading has nothing to compare with; the listeners compare with their own
-  // snapshot, so telling them once costs only a re-read.
-  const bool changed =
-      !seen_ || !std::equal(now.begin(), now.end(), lastSeen_.begin(), lastSeen_.end(), same);
-  lastSeen_ = now;
-  seen_ = true;
-  if (changed) NotifyPrintersChanged();
+bool CupsSpooler::Exists(const QString& name) const {
+  return IsPdfPrinter(name) || Find(name) != nullptr;
 }
+
+void CupsSpooler::CheckForChanges() { BeginRead(); }
 
 void CupsSpooler::StartWatching(int intervalMs) {
   if (!timer_) {
     timer_ = std::make_unique<QTimer>();
-    QObject::connect(timer_.get(), &QTimer::timeout, [this] { CheckForChanges(); });
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] { BeginRead(); });
   }
   timer_->start(intervalMs);
+  BeginRead();
 }
 
 std::vector<PrinterInfo4> CupsSpooler::EnumPrinters(std::uint32_t /*flags*/) {
@@ -430,7 +475,7 @@ int CupsSpooler::DocumentProperties(PrinterHandle handle, const QString& device,
   if (IsPdfPrinter(device)) {
     result.dmPaperSize = 9;
   } else {
-    QueueDefaultPaper(device, result);
+    QueueDefaultPaper(Find(device), result);
   }
   if ((mode & DM_IN_BUFFER) != 0) {
     if (in == nullptr) return -1;
@@ -461,28 +506,14 @@ int CupsSpooler::DeviceCapabilities(const QString& device, const QString& /*port
     if (IsPdfPrinter(device)) {
       numbers = KnownPaperNumbers();
     } else {
-      const QByteArray name = device.toUtf8();
-      cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
-      if (dest == nullptr) return -1;
-      if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
-        const int count =
-            cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA_FLAGS_DEFAULT);
-        for (int i = 0; i < count; ++i) {
-          cups_size_t size{};
-          if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest, info, i, CUPS_MEDIA_FLAGS_DEFAULT,
-                                       &size)) {
-            continue;
-          }
-          const QPageSize page(QSizeF(size.width / 100.0, size.length / 100.0),
-                               QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
-          const int number = PaperNumberOfPageSize(page.id());
-          if (number != 0 && std::find(numbers.begin(), numbers.end(), number) == numbers.end()) {
-            numbers.push_back(static_cast<std::uint16_t>(number));
-          }
+      const CupsQueue* queue = Find(device);
+      if (queue == nullptr) return -1;
+      for (const CupsMedia& paper : queue->papers) {
+        const int number = PaperNumberOfPageSize(PageSizeOfMedia(paper).id());
+        if (number != 0 && std::find(numbers.begin(), numbers.end(), number) == numbers.end()) {
+          numbers.push_back(static_cast<std::uint16_t>(number));
         }
-        cupsFreeDestInfo(info);
       }
-      cupsFreeDests(1, dest);
     }
     if (out != nullptr) {
       if (capability == DC_PAPERS) {
@@ -518,7 +549,7 @@ int CupsSpooler::DeviceCaps(const QString& device, const DevMode& devMode, int i
     case PHYSICALOFFSETX:
     case PHYSICALOFFSETY: {
       if (IsPdfPrinter(device)) return 0;
-      const Margins m = QueueMargins(device, PaperOf(devMode), OrientationOf(devMode));
+      const Margins m = QueueMargins(Find(device), PaperOf(devMode), OrientationOf(devMode));
       return index == PHYSICALOFFSETX ? m.left : m.top;
     }
     default:
@@ -537,7 +568,7 @@ std::unique_ptr<PrintJob> CupsSpooler::StartDoc(const QString& device, const Dev
   }
   return std::make_unique<PdfPageJob>(
       *this, device, devMode, title,
-      QueueMargins(device, PaperOf(devMode), OrientationOf(devMode)));
+      QueueMargins(Find(device), PaperOf(devMode), OrientationOf(devMode)));
 }
 
 }  // namespace tamariko

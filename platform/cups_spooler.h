@@ -2,12 +2,15 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "platform/cups_queues.h"
 #include "platform/spooler.h"
 
+class QObject;
 class QTimer;
 
 namespace tamariko {
@@ -21,10 +24,33 @@ inline constexpr int kPrinterDpi = 300;
 // The spooler over the CUPS queues (libcups, through the server that CUPS_SERVER names or
 // the system's own) plus the built-in PDF printer. A CUPS queue called like the built-in
 // one is left out, so that names stay unique.
+//
+// Every question about the queues is answered from a cache that reads on a thread of its
+// own fill; nothing here waits on the server on the calling thread except Refresh, which
+// is bounded. Until the first read, and without one, only the PDF printer is known: a run
+// that only writes files never contacts the server.
 class CupsSpooler : public Spooler {
  public:
+  enum class ServerState { NotAsked, Reading, Answering, NotAnswering };
+
   CupsSpooler();
   ~CupsSpooler() override;
+
+  // Starts reading the queues in the background, unless a read is under way. The result is
+  // taken on this object's thread by its event loop, or by TakeFinishedRead.
+  void BeginRead();
+  // Takes a read that has finished; false when none has.
+  bool TakeFinishedRead();
+  // Reads now and waits at most timeoutMs; whether the server answered.
+  bool Refresh(int timeoutMs);
+  // The first read has not finished: go on as with a server that does not answer (said
+  // once; its queues appear when a later read succeeds).
+  void GiveUpWaitingForServer();
+  ServerState State() const { return state_; }
+  QString ServerFailure() const { return failure_; }
+  const std::vector<CupsQueue>& Queues() const { return queues_; }
+  // Told once when the server stops answering (until it answers again), with the reason.
+  std::function<void(const QString& reason)> OnServerLost;
 
   // The folder the PDF printer writes into: the documents folder unless set.
   QString PdfOutputFolder() const;
@@ -42,9 +68,9 @@ class CupsSpooler : public Spooler {
   int FinishPdfCollection();
   bool CollectingPdf() const;
 
-  // Re-reads the queues and their ports and, when they differ from the last reading, sends
-  // the "printers changed" notification. Runs on a slow timer; the main window also calls it
-  // when it is activated.
+  // Re-reads the queues in the background; a completed read that differs from the cache
+  // sends the "printers changed" notification. Runs on a slow timer, which also starts the
+  // first read at once; the main window also calls it when it is activated.
   void CheckForChanges();
   void StartWatching(int intervalMs = 5000);
 
@@ -71,15 +97,23 @@ class CupsSpooler : public Spooler {
   struct Collection;
 
  private:
-  std::vector<Queue> ReadQueues();
-  bool Exists(const QString& name);
+  struct Reader;
+  std::vector<Queue> ReadQueues() const;
+  bool Exists(const QString& name) const;
+  const CupsQueue* Find(const QString& name) const;
+  void Apply(const CupsReading& reading);
+  void ServerLost(const QString& reason);
 
   QString pdfFolder_;
   QStringList pdfFiles_;
   std::map<PrinterHandle, QString> open_;
   PrinterHandle nextHandle_ = 1;
-  std::vector<Queue> lastSeen_;
-  bool seen_ = false;
+  std::vector<CupsQueue> queues_;
+  ServerState state_ = ServerState::NotAsked;
+  QString failure_;
+  bool outage_ = false;  // said, and not over yet
+  std::shared_ptr<Reader> reader_;
+  std::unique_ptr<QObject> receiver_;
   std::unique_ptr<QTimer> timer_;
   std::unique_ptr<Collection> collection_;
 };

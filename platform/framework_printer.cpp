@@ -44,12 +44,16 @@ int FrameworkPrinter::PrinterIndex() {
   if (index_ >= 0) return index_;
   LoadPrinters();
   if (printers_.isEmpty()) throw Error("There is no default printer currently selected");
-  int index = printers_.indexOf(spooler_->DefaultPrinter());
+  int index = keptDevice_.isEmpty() ? -1 : static_cast<int>(printers_.indexOf(keptDevice_));
+  DevModeHandle kept = index >= 0 ? std::move(keptDevMode_) : nullptr;
+  keptDevice_.clear();
+  keptDevMode_.reset();
+  if (index < 0) index = static_cast<int>(printers_.indexOf(spooler_->DefaultPrinter()));
   if (index < 0) index = 0;
   index_ = index;
   device_ = printers_[index];
   port_ = spooler_->PortOf(device_);
-  devMode_.reset();
+  devMode_ = std::move(kept);
   return index_;
 }
 
@@ -168,6 +172,13 @@ void FrameworkPrinter::Reset() {
     return;
   }
   resetAfterJob_ = false;
+  // The printer in force, with its paper, stays in force while it is installed: a list that
+  // changes under the teacher (a queue added, a print server that answers again) must not
+  // switch them to another.
+  if (index_ >= 0) {
+    keptDevice_ = device_;
+    keptDevMode_ = devMode_;
+  }
   printers_.clear();
   printersLoaded_ = false;
   index_ = -1;

@@ -41,7 +41,8 @@ class FrameworkPrinter {
   TCanvas& Canvas();
   int DeviceCaps(int index);
 
-  // Forgets the printer list and selection, as if the object were freed and made anew.
+  // Forgets the printer list, as if the object were freed and made anew; the selected
+  // printer and its device mode come back on next use if the new list still has it.
   // During a job this waits until the job has ended.
   void Reset();
 
@@ -56,6 +57,8 @@ class FrameworkPrinter {
   QString device_;
   QString port_;
   DevModeHandle devMode_;
+  QString keptDevice_;
+  DevModeHandle keptDevMode_;
   QString title_;
   std::unique_ptr<PrintJob> job_;
   bool resetAfterJob_ = false;

@@ -345,6 +345,19 @@ void WatchPrinterChanges(int intervalMs) {
   }
 }
 
+void SettleFirstPrinterRead() {
+  auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler());
+  if (cups == nullptr) return;
+  cups->TakeFinishedRead();
+  cups->GiveUpWaitingForServer();
+}
+
+void OnPrintServerLost(std::function<void(const QString& reason)> tell) {
+  if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) {
+    cups->OnServerLost = std::move(tell);
+  }
+}
+
 void CheckForPrinterChanges() {
   if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) cups->CheckForChanges();
 }

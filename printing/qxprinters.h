@@ -179,6 +179,12 @@ class ScopedQxPrinter {
 // Both do nothing while the global printer object runs over another spooler.
 void WatchPrinterChanges(int intervalMs = 5000);
 void CheckForPrinterChanges();
+// Takes the first reading of the system's queues if it is there; if it is not, the program
+// goes on with the PDF printer and the server counts as not answering (its queues appear
+// when it answers).
+void SettleFirstPrinterRead();
+// Who tells the teacher that the print server stopped answering (once an outage).
+void OnPrintServerLost(std::function<void(const QString& reason)> tell);
 // The files the built-in PDF printer has written so far, oldest first (to tell the user);
 // empty while the global printer object runs over another spooler.
 QStringList PdfPrinterFilesWritten();

@@ -32,6 +32,7 @@ class CupsServer : public ::testing::Test {
                           .constData();
     }
     spooler = std::make_shared<CupsSpooler>();
+    ASSERT_TRUE(spooler->Refresh(30000)) << spooler->ServerFailure().toStdString();
     framework = std::make_shared<FrameworkPrinter>(spooler);
     qx = std::make_unique<TQxPrinter>(spooler, framework);
   }
@@ -123,16 +124,16 @@ TEST_F(CupsServer, RemovingAQueueFiresOnChange) {
                               {"-p", extra, "-E", "-v", "cups-pdf:/tamariko-test", "-P",
                                "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"}),
             0);
-  spooler->CheckForChanges();
+  ASSERT_TRUE(spooler->Refresh(30000));
   int fired = 0;
   // Rebuild the snapshot with the extra queue in it.
   qx = std::make_unique<TQxPrinter>(spooler, framework);
   qx->OnChange = [&](TQxPrinter&) { ++fired; };
-  spooler->CheckForChanges();
+  ASSERT_TRUE(spooler->Refresh(30000));
   EXPECT_EQ(fired, 0);
 
   ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"), {"-x", extra}), 0);
-  spooler->CheckForChanges();
+  ASSERT_TRUE(spooler->Refresh(30000));
   EXPECT_EQ(fired, 1);
   EXPECT_FALSE(framework->Printers().contains(extra));
 }

@@ -1,0 +1,111 @@
+#pragma once
+
+// A CUPS server of one test's own, which the test may stop (SIGSTOP), resume or kill
+// without disturbing the shared test server that other tests use at the same time.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace tamariko::testing {
+
+class OwnCupsd {
+ public:
+  static constexpr char kQueue[] = "own-queue";
+
+  // Empty when the server runs; otherwise why it could not start (the test skips).
+  QString Start() {
+    if (geteuid() != 0) return QStringLiteral("cupsd needs root");
+    const QString ppd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
+    if (!QFileInfo(QStringLiteral("/usr/sbin/cupsd")).isExecutable() ||
+        !QFileInfo(QStringLiteral("/usr/sbin/lpadmin")).isExecutable() ||
+        !QFileInfo(ppd).isReadable()) {
+      return QStringLiteral("cups, cups-client or printer-driver-cups-pdf is not installed");
+    }
+    if (!dir_.isValid()) return QStringLiteral("no temporary folder");
+    const QString d = dir_.path();
+    for (const char* sub : {"root", "spool/tmp", "cache", "state", "log"}) {
+      QDir().mkpath(d + QLatin1Char('/') + QLatin1String(sub));
+    }
+    QFile::setPermissions(d, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                 QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                 QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                 QFileDevice::ExeGroup);
+    socket_ = d + QStringLiteral("/cups.sock");
+    Write(d + QStringLiteral("/root/cupsd.conf"),
+          QStringLiteral("Listen %1\nLogLevel warn\nWebInterface No\nBrowsing No\n"
+                         "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                         "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n"
+                         "</Policy>\n")
+              .arg(socket_));
+    Write(d + QStringLiteral("/root/cups-files.conf"),
+          QStringLiteral("ServerRoot %1/root\nRequestRoot %1/spool\nTempDir %1/spool/tmp\n"
+                         "CacheDir %1/cache\nStateDir %1/state\nServerBin /usr/lib/cups\n"
+                         "DataDir /usr/share/cups\nAccessLog %1/log/access_log\n"
+                         "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\n"
+                         "SystemGroup root\nUser lp\nGroup lp\nFileDevice Yes\n")
+              .arg(d));
+    server_.setProgram(QStringLiteral("/usr/sbin/cupsd"));
+    server_.setArguments({"-f", "-c", d + "/root/cupsd.conf", "-s", d + "/root/cups-files.conf"});
+    server_.setProcessChannelMode(QProcess::MergedChannels);
+    server_.start();
+    if (!server_.waitForStarted(10000)) return QStringLiteral("cupsd did not start");
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 15000 &&
+           !Admin({"-p", kQueue, "-E", "-v", "file:///dev/null", "-P", ppd})) {
+      if (server_.state() != QProcess::Running) {
+        return QStringLiteral("cupsd ended: ") + QString::fromLocal8Bit(server_.readAll());
+      }
+      QThread::msleep(100);
+    }
+    return clock.elapsed() < 15000 ? QString() : QStringLiteral("cupsd did not answer");
+  }
+
+  ~OwnCupsd() {
+    if (server_.state() == QProcess::Running) {
+      Resume();
+      server_.kill();
+      server_.waitForFinished(10000);
+    }
+  }
+
+  QString Socket() const { return socket_; }
+  void Stop() { ::kill(static_cast<pid_t>(server_.processId()), SIGSTOP); }
+  void Resume() { ::kill(static_cast<pid_t>(server_.processId()), SIGCONT); }
+  void Kill() {
+    Resume();
+    server_.kill();
+    server_.waitForFinished(10000);
+  }
+
+ private:
+  static void Write(const QString& path, const QString& text) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(text.toUtf8());
+  }
+
+  bool Admin(const QStringList& arguments) {
+    QProcess admin;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), socket_);
+    admin.setProcessEnvironment(env);
+    admin.start(QStringLiteral("/usr/sbin/lpadmin"), arguments);
+    return admin.waitForFinished(10000) && admin.exitStatus() == QProcess::NormalExit &&
+           admin.exitCode() == 0;
+  }
+
+  QTemporaryDir dir_{QStringLiteral("/tmp/tamariko-own-cupsd.XXXXXX")};
+  QString socket_;
+  QProcess server_;
+};
+
+}  // namespace tamariko::testing
