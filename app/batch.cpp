@@ -1,13 +1,14 @@
 #include "app/batch.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,7 @@
 #include "platform/font_resources.h"
 #include "platform/qpainter_canvas.h"
 #include "platform/resource.h"
+#include "platform/staged_file.h"
 #include "printing/qxprinters.h"
 
 namespace tamariko {
@@ -132,23 +134,17 @@ QByteArray SetJson(std::uint32_t seed, const TMitori1_1& mental, const Tkake& mu
   return json + "}}\n";
 }
 
-// Writes through a temporary file in the same folder, renamed into place when complete.
-void WriteWhole(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    throw Error(QStringLiteral("「%1」を書けませんでした (cannot write '%1': %2)")
-                    .arg(path, file.errorString())
+// PNG is made in memory: the encoder's own write errors say nothing useful, the staged
+// file's do.
+QByteArray PngBytes(const QString& path, const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+    throw Error(QStringLiteral("「%1」の画像を作れませんでした (cannot encode '%1' as PNG)")
+                    .arg(path)
                     .toStdString());
   }
-}
-
-void WriteImage(const QString& path, const QImage& image) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-    throw Error(QStringLiteral("「%1」を書けませんでした (cannot write '%1': %2)")
-                    .arg(path, file.errorString())
-                    .toStdString());
-  }
+  return bytes;
 }
 
 class BatchTexts : public TSheetTexts {
@@ -185,15 +181,16 @@ void PrintSheets(Sets& sets, const BatchOptions& options) {
   sets.answers.PrintSheet();
 }
 
-// Draws a preview as its tab shows it and writes it as PNG.
+// Draws a preview as its tab shows it and stages it as PNG.
 template <typename Draw>
-void WritePreview(const QString& folder, const char* name, Draw draw) {
+void WritePreview(StagedOutputs& outputs, const QString& folder, const char* name, Draw draw) {
   QImage page = MakePreviewImage();
   {
     QPainterCanvas canvas(&page);
     draw(canvas);
   }
-  WriteImage(QDir(folder).filePath(QLatin1String(name)), page);
+  const QString path = QDir(folder).filePath(QLatin1String(name));
+  outputs.Add(StagedFile::Written(path, PngBytes(path, page)));
 }
 
 }  // namespace
@@ -365,6 +362,8 @@ int RunBatch(int argc, char** argv) {
   std::fprintf(stderr, "seed: %u\n", seed);
 
   try {
+    // Every file is written in full first and put in place only when all are complete.
+    StagedOutputs outputs;
     const BatchTexts texts(options);
     auto sets = std::make_unique<Sets>();
     for (TKeisan* set :
@@ -381,7 +380,7 @@ int RunBatch(int argc, char** argv) {
       if (png.isEmpty()) {
         sets->mental.Generate();
       } else {
-        WritePreview(png, "mitori.png", [&](TCanvas& c) { sets->mental.MakeSheet(c); });
+        WritePreview(outputs, png, "mitori.png", [&](TCanvas& c) { sets->mental.MakeSheet(c); });
       }
       for (int i = 0; i < 30; ++i) sets->answers.SetMentalAnswer(i, sets->mental.GetAnswer(i));
     }
@@ -389,14 +388,15 @@ int RunBatch(int argc, char** argv) {
       if (png.isEmpty()) {
         sets->multiplication.Generate();
       } else {
-        WritePreview(png, "kake.png", [&](TCanvas& c) { sets->multiplication.MakeSheet(c); });
+        WritePreview(outputs, png, "kake.png",
+                     [&](TCanvas& c) { sets->multiplication.MakeSheet(c); });
       }
       for (int i = 0; i < 60; ++i) {
         sets->answers.SetMultiplicationAnswer(i, sets->multiplication.GetAnswer(i));
       }
     }
     if (!png.isEmpty()) {
-      WritePreview(png, "kaitou.png", [&](TCanvas& c) { sets->answers.DrawSheet(c); });
+      WritePreview(outputs, png, "kaitou.png", [&](TCanvas& c) { sets->answers.DrawSheet(c); });
     }
 
     if (!options.json.isEmpty()) {
@@ -405,18 +405,24 @@ int RunBatch(int argc, char** argv) {
         if (std::fwrite(json.constData(), 1, json.size(), stdout) !=
                 static_cast<std::size_t>(json.size()) ||
             std::fflush(stdout) != 0) {
-          throw Error("標準出力に書けませんでした (cannot write to standard output)");
+          const QString reason = PlainReason(errno);
+          throw Error(
+              QStringLiteral("標準出力に書けませんでした (cannot write to standard output): %1")
+                  .arg(reason)
+                  .toStdString());
         }
       } else {
-        WriteWhole(options.json, json);
+        outputs.Add(StagedFile::Written(options.json, json));
       }
     }
     if (!options.pdf.isEmpty()) {
       UsePrinter(QString::fromLatin1(kPdfPrinterName));
       spooler->CollectPdfJobs(options.pdf);
       PrintSheets(*sets, options);
-      spooler->FinishPdfCollection();
+      outputs.Add(spooler->EndPdfCollection());
     }
+    outputs.Commit();
+    // Print jobs go last, so that one that fails leaves the files complete.
     if (!options.printer.isEmpty()) {
       UsePrinter(options.printer);
       PrintSheets(*sets, options);

@@ -18,6 +18,7 @@
 #include "app/message_box.h"
 #include "app/program.h"
 #include "app/timage.h"
+#include "core/error.h"
 #include "core/random.h"
 #include "kaitou/kaitou.h"
 #include "kake/kake.h"
@@ -211,9 +212,20 @@ void TForm1::Image8Click() {
     Image4->setEnabled(true);
   });
   const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
-  if (Form4->CheckBox3->isChecked()) PrintMentalSheet();
-  if (Form4->CheckBox4->isChecked()) PrintMultiplicationSheet();
-  if (Form4->CheckBox6->isChecked()) PrintAnswerSheet();
+  try {
+    if (Form4->CheckBox3->isChecked()) PrintMentalSheet();
+    if (Form4->CheckBox4->isChecked()) PrintMultiplicationSheet();
+    if (Form4->CheckBox6->isChecked()) PrintAnswerSheet();
+  } catch (const std::exception& e) {
+    // The sheets saved before the failure are complete: the teacher needs them named too.
+    const QStringList written = PdfPrinterFilesWritten().mid(pdfBefore);
+    if (written.isEmpty()) throw;
+    throw Error(
+        (QString::fromUtf8(e.what()) +
+         QStringLiteral("\n\n次のPDFファイルは保存しました (these PDF files were saved):\n") +
+         written.join(u'\n'))
+            .toStdString());
+  }
   // The PDF printer has no paper to show for it: say where the files went.
   const QStringList written = PdfPrinterFilesWritten().mid(pdfBefore);
   if (!written.isEmpty()) {

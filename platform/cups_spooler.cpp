@@ -8,7 +8,6 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSizeF>
 #include <QStandardPaths>
 #include <QTimer>
@@ -24,6 +23,7 @@
 #include "platform/off_thread.h"
 #include "platform/qpainter_canvas.h"
 #include "platform/spooler_paper.h"
+#include "platform/staged_file.h"
 
 namespace tamariko {
 
@@ -117,28 +117,21 @@ QString SafeFileStem(const QString& title) {
 }
 
 // Creates a new file named after the title, never replacing one: "名前.pdf", "名前 (2).pdf"...
+// The file is written and checked under a temporary name first, so a failure leaves nothing.
 QString WriteNewPdf(const QString& folder, const QString& title, const QByteArray& bytes) {
   if (!QDir().mkpath(folder)) {
-    throw Error(QStringLiteral("PDFの保存先「%1」を作れません").arg(folder).toStdString());
+    throw Error(QStringLiteral("PDFの保存先「%1」を作れません (cannot create the folder '%1')")
+                    .arg(folder)
+                    .toStdString());
   }
   const QString stem = SafeFileStem(title);
+  const auto file =
+      StagedFile::Written(QDir(folder).filePath(stem + QStringLiteral(".pdf")), bytes);
   for (int n = 1; n < 10000; ++n) {
     const QString fileName =
         n == 1 ? stem + QStringLiteral(".pdf") : QStringLiteral("%1 (%2).pdf").arg(stem).arg(n);
     const QString path = QDir(folder).filePath(fileName);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-      if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) continue;
-      throw Error(
-          QStringLiteral("PDF「%1」を書けません: %2").arg(path, file.errorString()).toStdString());
-    }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-      const QString reason = file.errorString();
-      file.close();
-      file.remove();
-      throw Error(QStringLiteral("PDF「%1」を書けません: %2").arg(path, reason).toStdString());
-    }
-    return path;
+    if (file->PutInPlaceAsNew(path)) return path;
   }
   throw Error(QStringLiteral("「%1」には同じ名前のPDFが多すぎます").arg(folder).toStdString());
 }
@@ -168,8 +161,10 @@ void SendToQueue(const QString& queue, const QString& title, const DevMode& dm,
 }  // namespace
 
 struct CupsSpooler::Collection {
-  explicit Collection(const QString& path) : file(path), writer(&file) {}
-  QSaveFile file;
+  // The pages stream into the staged file as they are printed; the painter goes first.
+  explicit Collection(const QString& path)
+      : file(std::make_unique<StagedFile>(path)), writer(file.get()) {}
+  std::unique_ptr<StagedFile> file;
   QPdfWriter writer;
   std::unique_ptr<QPainterCanvas> canvas;
   int pages = 0;
@@ -352,33 +347,39 @@ void CupsSpooler::SetPdfOutputFolder(const QString& folder) { pdfFolder_ = folde
 void CupsSpooler::RecordPdf(const QString& path) { pdfFiles_.append(path); }
 
 void CupsSpooler::CollectPdfJobs(const QString& file) {
-  auto collection = std::make_unique<Collection>(file);
-  if (!collection->file.open(QIODevice::WriteOnly)) {
-    throw Error(QStringLiteral("PDF「%1」を書けません: %2")
-                    .arg(file, collection->file.errorString())
-                    .toStdString());
-  }
-  collection_ = std::move(collection);
+  collection_ = std::make_unique<Collection>(file);
 }
 
 bool CupsSpooler::CollectingPdf() const { return collection_ != nullptr; }
 
-int CupsSpooler::FinishPdfCollection() {
+std::unique_ptr<StagedFile> CupsSpooler::EndPdfCollection() {
   if (!collection_) throw Error("PDFをまとめていません");
   std::unique_ptr<Collection> collection = std::move(collection_);
-  const QString path = collection->file.fileName();
+  const QString path = collection->file->FinalPath();
   if (collection->pages == 0 || !collection->canvas) {
-    collection->file.cancelWriting();
-    throw Error(QStringLiteral("PDF「%1」に印刷したページがありません").arg(path).toStdString());
+    throw Error(
+        QStringLiteral("PDF「%1」に印刷したページがありません (nothing was printed into '%1')")
+            .arg(path)
+            .toStdString());
   }
   const bool painted = collection->canvas->End();
-  if (!painted || !collection->file.commit()) {
-    throw Error(QStringLiteral("PDF「%1」を書けません: %2")
-                    .arg(path, collection->file.errorString())
+  std::unique_ptr<StagedFile> file = std::move(collection->file);
+  collection.reset();
+  file->Finish();  // a write that failed is reported here, with its reason
+  if (!painted) {
+    throw Error(QStringLiteral("PDF「%1」を仕上げられませんでした (could not finish '%1')")
+                    .arg(path)
                     .toStdString());
   }
-  pdfFiles_.append(path);
-  return collection->pages;
+  return file;
+}
+
+int CupsSpooler::FinishPdfCollection() {
+  const int pages = collection_ ? collection_->pages : 0;
+  const std::unique_ptr<StagedFile> file = EndPdfCollection();
+  file->PutInPlace();
+  pdfFiles_.append(file->FinalPath());
+  return pages;
 }
 
 std::vector<CupsSpooler::Queue> CupsSpooler::ReadQueues() const {

@@ -15,6 +15,8 @@ class QTimer;
 
 namespace tamariko {
 
+class StagedFile;
+
 // The name of the printer that writes PDF files and exists on every machine.
 inline constexpr char kPdfPrinterName[] = "PDF";
 // Every printer is driven at this density: jobs travel as vector PDF, so it is only the
@@ -66,6 +68,9 @@ class CupsSpooler : public Spooler {
   // Writes the collected pages; returns the page count. Throws Error when nothing was
   // printed or the file cannot be written; no partial file is left.
   int FinishPdfCollection();
+  // Ends the collection with the file complete and checked but not yet in place, for a
+  // caller that puts it in place together with other files. Throws as above.
+  std::unique_ptr<StagedFile> EndPdfCollection();
   bool CollectingPdf() const;
 
   // Re-reads the queues in the background; a completed read that differs from the cache

@@ -13,6 +13,7 @@
 #include "mitori1_1/mitori1_1.h"
 #include "platform/cups_spooler.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/small_disk.h"
 
 namespace tamariko::testing {
 namespace {
@@ -94,6 +95,35 @@ TEST_F(SheetsTest, PrintingToThePdfPrinterSaysWhereTheFilesWent) {
     EXPECT_TRUE(QFileInfo::exists(file));
     EXPECT_TRUE(told.contains(file)) << told.toStdString();
   }
+}
+
+// A print command that fails part-way still names the files it saved.
+TEST_F(SheetsTest, PdfPrinterFailurePartWayShowsTheReasonAndTheSavedFiles) {
+  QTemporaryDir roomy;
+  auto pdf = std::make_shared<CupsSpooler>();
+  pdf->SetPdfOutputFolder(roomy.path());
+  printer.reset();
+  printer = std::make_unique<ScopedQxPrinter>(pdf);
+  QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
+  CreateWindowsWithRealSheets();
+  window->Image4->Click();
+  PrintEverything();
+  ASSERT_EQ(pdf->PdfFilesWritten().size(), 3);
+  const qint64 first = test::PagesFor(QFileInfo(pdf->PdfFilesWritten().at(0)).size());
+
+  test::SmallDisk disk(1024);
+  if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
+  pdf->SetPdfOutputFolder(disk.FilePath(QStringLiteral("pdf")));
+  ASSERT_TRUE(QDir().mkdir(disk.FilePath(QStringLiteral("pdf"))));
+  ASSERT_TRUE(disk.LeaveFree(first + test::SmallDisk::kPage));
+  boxes.shown.clear();
+  PrintEverything();
+  ASSERT_EQ(pdf->PdfFilesWritten().size(), 4);
+  ASSERT_FALSE(boxes.shown.empty());
+  const QString told = boxes.shown.back().text;
+  EXPECT_TRUE(told.contains(QStringLiteral("ディスクの空きが足りません"))) << told.toStdString();
+  EXPECT_TRUE(told.contains(pdf->PdfFilesWritten().back())) << told.toStdString();
+  EXPECT_EQ(test::AllEntries(disk.FilePath(QStringLiteral("pdf"))).size(), 1);
 }
 
 }  // namespace

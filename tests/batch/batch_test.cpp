@@ -16,6 +16,7 @@
 #include "tests/support/mental_rules.h"
 #include "tests/support/multiplication_rules.h"
 #include "tests/support/pdf_support.h"
+#include "tests/support/small_disk.h"
 
 namespace tamariko {
 namespace {
@@ -148,6 +149,86 @@ TEST(Batch, FailureWhileWritingExitsOne) {
       Tamariko({"--batch", "--seed", "1", "--json", "-"}, QStringLiteral("/dev/full"));
   EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
   EXPECT_FALSE(run.err.isEmpty());
+}
+
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+bool PdfChecks(const QString& path) {
+  QProcess qpdf;
+  qpdf.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
+  return qpdf.waitForFinished(30000) && qpdf.exitStatus() == QProcess::NormalExit &&
+         qpdf.exitCode() == 0;
+}
+
+// The disk fills up while the previews, the JSON or the PDF are written: the run says so
+// and every file of the previous run stays as it was, with nothing left beside it.
+TEST(Batch, FullDiskExitsOneAndKeepsEveryOldFile) {
+  const QStringList names = {"kaitou.png", "kake.png", "mitori.png", "set.json", "set.pdf"};
+  auto arguments = [](const QString& folder) {
+    return QStringList{"--batch",
+                       "--seed",
+                       "3",
+                       "--png",
+                       folder,
+                       "--json",
+                       QDir(folder).filePath("set.json"),
+                       "--pdf",
+                       QDir(folder).filePath("set.pdf")};
+  };
+  QTemporaryDir roomy;
+  const Outcome full = Tamariko(arguments(roomy.path()));
+  ASSERT_EQ(full.exitCode, 0) << full.err.toStdString();
+  ASSERT_EQ(QDir(roomy.path()).entryList(QDir::Files), names);
+  EXPECT_TRUE(PdfChecks(QDir(roomy.path()).filePath("set.pdf")));
+  qint64 needed = 0;
+  for (const QString& name : names) {
+    needed += test::PagesFor(QFileInfo(QDir(roomy.path()).filePath(name)).size());
+  }
+
+  // The previews come first, then the JSON, the PDF last.
+  for (const qint64 free :
+       {qint64{0}, needed / 3, needed * 2 / 3, needed - test::SmallDisk::kPage}) {
+    SCOPED_TRACE(free);
+    test::SmallDisk disk(static_cast<int>(needed / 1024) + 256);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
+    const QString folder = disk.FilePath(QStringLiteral("o"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const QString& name : names) {
+      QFile old(QDir(folder).filePath(name));
+      ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+      old.write("old " + name.toUtf8());
+    }
+    ASSERT_TRUE(disk.LeaveFree(free));
+    const Outcome run = Tamariko(arguments(folder));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("を書けませんでした: ディスクの空きが足りません (cannot write '%1/")
+            .arg(folder)))
+        << run.err.toStdString();
+    EXPECT_EQ(test::AllEntries(folder), names);
+    for (const QString& name : names) {
+      EXPECT_EQ(Bytes(QDir(folder).filePath(name)), "old " + name.toUtf8()) << name.toStdString();
+    }
+  }
+}
+
+TEST(Batch, JsonOnAFullDiskExitsOneAndKeepsTheOldFile) {
+  test::SmallDisk disk(64);
+  if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
+  const QString json = disk.FilePath(QStringLiteral("set.json"));
+  QFile old(json);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("{\"old\": true}\n");
+  old.close();
+  ASSERT_TRUE(disk.LeaveFree(0));
+  const Outcome run = Tamariko({"--batch", "--seed", "3", "--json", json});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains(QStringLiteral("no space left on device"))) << run.err.toStdString();
+  EXPECT_EQ(Bytes(json), "{\"old\": true}\n");
+  EXPECT_EQ(test::AllEntries(disk.Path()), QStringList({"filler", "set.json"}));
 }
 
 TEST(Batch, HelpAndVersionAnswerAndWriteNothingElse) {

@@ -12,6 +12,7 @@
 #include "platform/cups_spooler.h"
 #include "printing/qxprinters.h"
 #include "tests/support/pdf_support.h"
+#include "tests/support/small_disk.h"
 
 namespace tamariko {
 namespace {
@@ -145,6 +146,43 @@ TEST(PdfPrinter, UnwritableTargetsAreClearErrors) {
   rig.qx.BeginDoc(QStringLiteral("x"));
   EXPECT_THROW(rig.qx.EndDoc(), Error);
   EXPECT_FALSE(rig.framework->Printing());
+}
+
+// The printer never replaces a file; on a full disk it writes none, says why, and the
+// one of the same name stays as it was.
+TEST(PdfPrinter, FullDiskThrowsThePlainReasonAndWritesNothing) {
+  qint64 size = 0;
+  {
+    PdfRig roomy;
+    roomy.PrintFrame(QStringLiteral("frame"));
+    size = QFileInfo(roomy.spooler->PdfFilesWritten().at(0)).size();
+  }
+  for (const qint64 free : {qint64{0}, test::PagesFor(size) - test::SmallDisk::kPage}) {
+    SCOPED_TRACE(free);
+    test::SmallDisk disk(256);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
+    const QString folder = disk.FilePath(QStringLiteral("pdf"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    QFile old(QDir(folder).filePath(QStringLiteral("frame.pdf")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    ASSERT_TRUE(disk.LeaveFree(free));
+    PdfRig rig;
+    rig.spooler->SetPdfOutputFolder(folder);
+    try {
+      rig.PrintFrame(QStringLiteral("frame"));
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_TRUE(
+          QString::fromUtf8(e.what()).contains(QStringLiteral("ディスクの空きが足りません")))
+          << e.what();
+    }
+    EXPECT_TRUE(rig.spooler->PdfFilesWritten().isEmpty());
+    EXPECT_EQ(test::AllEntries(folder), QStringList({"frame.pdf"}));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "old");
+  }
 }
 
 }  // namespace

@@ -1,0 +1,103 @@
+#include "platform/staged_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <chrono>
+#include <future>
+
+#include "core/error.h"
+#include "tests/support/small_disk.h"
+
+namespace tamariko {
+namespace {
+
+QByteArray Read(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// A write larger than the file's own buffer, in pieces as a PDF writer makes them, on a
+// disk with room for none, some or nearly all of it.
+TEST(StagedFile, FullDiskThrowsThePlainReasonAndKeepsTheOldFile) {
+  const QByteArray content(200 * 1024 + 123, 'x');
+  for (const qint64 free : {qint64{0}, qint64{8192}, qint64{64 * 1024},
+                            test::PagesFor(content.size()) - test::SmallDisk::kPage}) {
+    SCOPED_TRACE(free);
+    test::SmallDisk disk(1024);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
+    const QString folder = disk.FilePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString path = QDir(folder).filePath(QStringLiteral("set.pdf"));
+    Write(path, "old");
+    ASSERT_TRUE(disk.LeaveFree(free));
+    try {
+      StagedFile file(path);
+      for (qsizetype at = 0; at < content.size(); at += 1000) file.write(content.mid(at, 1000));
+      file.Finish();
+      file.PutInPlace();
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.what(), CannotWriteMessage(path, ENOSPC).toUtf8().constData());
+      EXPECT_TRUE(QString::fromUtf8(e.what()).contains(
+          QStringLiteral("ディスクの空きが足りません (cannot write")));
+    }
+    EXPECT_EQ(Read(path), "old");
+    EXPECT_EQ(test::AllEntries(folder), QStringList({"set.pdf"}));
+  }
+}
+
+TEST(StagedFile, ReplacesOnlyWhenPutInPlaceAndNeverReplacesAsNew) {
+  QTemporaryDir dir;
+  const QString path = QDir(dir.path()).filePath(QStringLiteral("set.json"));
+  Write(path, "old");
+  {
+    const auto dropped = StagedFile::Written(path, "dropped");
+    EXPECT_EQ(test::AllEntries(dir.path()).size(), 2);
+  }
+  EXPECT_EQ(test::AllEntries(dir.path()), QStringList({"set.json"}));
+  EXPECT_EQ(Read(path), "old");
+
+  const auto other = StagedFile::Written(path, "other");
+  EXPECT_FALSE(other->PutInPlaceAsNew(path));
+  EXPECT_EQ(Read(path), "old");
+  const QString second = QDir(dir.path()).filePath(QStringLiteral("set (2).json"));
+  EXPECT_TRUE(other->PutInPlaceAsNew(second));
+  EXPECT_EQ(Read(second), "other");
+
+  StagedFile::Written(path, "new")->PutInPlace();
+  EXPECT_EQ(Read(path), "new");
+  EXPECT_EQ(test::AllEntries(dir.path()), QStringList({"set (2).json", "set.json"}));
+}
+
+// Two runs writing the same files each hold the folder while they rename, so one run's
+// files end up together.
+TEST(StagedOutputs, CommitWaitsForTheFolderLock) {
+  QTemporaryDir dir;
+  const QString path = QDir(dir.path()).filePath(QStringLiteral("kake.png"));
+  const int folder = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(folder, 0);
+  ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+  StagedOutputs outputs;
+  outputs.Add(StagedFile::Written(path, "new"));
+  auto commit = std::async(std::launch::async, [&] { outputs.Commit(); });
+  EXPECT_EQ(commit.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+  EXPECT_FALSE(QFile::exists(path));
+  ::close(folder);
+  commit.get();
+  EXPECT_EQ(Read(path), "new");
+}
+
+}  // namespace
+}  // namespace tamariko
