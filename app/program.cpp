@@ -31,6 +31,14 @@ void TellPrintServerLost(QWidget* parent, const QString& reason) {
       QStringLiteral("タマリコ"), MB_OK | MB_ICONWARNING);
 }
 
+void BeginWatchingPrinters(int intervalMs) {
+  OnPrintServerLost([](const QString& reason) {
+    // Said over the main window once the start-up is through, not in the middle of it.
+    QTimer::singleShot(0, [reason] { TellPrintServerLost(Form1, reason); });
+  });
+  WatchPrinterChanges(intervalMs);
+}
+
 void CreateForms(const std::function<TForm1*()>& makeMain) {
   Form1 = makeMain ? makeMain() : new TForm1;
   Guarded(Form1, [] { Form1->FormCreate(); });
@@ -53,14 +61,8 @@ void DestroyForms() {
 int RunApplication() {
   TraceStep(QStringLiteral("application"));
   Guarded(nullptr, [] { InstallFaceSubstitutions(); });
-  Guarded(nullptr, [] {
-    OnPrintServerLost([](const QString& reason) {
-      // Said over the main window once the start-up is through, not in the middle of it.
-      QTimer::singleShot(0, [reason] { TellPrintServerLost(Form1, reason); });
-    });
-    // The first reading of the printers runs during the splash.
-    WatchPrinterChanges();
-  });
+  // The first reading of the printers runs during the splash.
+  Guarded(nullptr, [] { BeginWatchingPrinters(); });
   CreateForms();
   Form1->show();
   const int status = QApplication::exec();

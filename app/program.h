@@ -34,6 +34,10 @@ void TraceStep(const QString& step);
 // Tells the teacher that the print server stopped answering and what still works.
 void TellPrintServerLost(QWidget* parent, const QString& reason);
 
+// Starts reading the printers now and again every interval, and has an outage of the print
+// server told to the teacher.
+void BeginWatchingPrinters(int intervalMs = 5000);
+
 void CreateForms(const std::function<TForm1*()>& makeMain = {});
 // Destroys the windows; the main window's FormDestroy runs.
 void DestroyForms();

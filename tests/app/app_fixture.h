@@ -145,7 +145,7 @@ class AppTest : public ::testing::Test {
   }
 
   // The scoped printer object puts back the one it replaced, so the old one goes first.
-  void UsePrinters(std::shared_ptr<ScriptedSpooler> printers) {
+  void UsePrinters(std::shared_ptr<Spooler> printers) {
     printer.reset();
     printer = std::make_unique<ScopedQxPrinter>(std::move(printers));
   }

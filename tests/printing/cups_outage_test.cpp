@@ -8,33 +8,14 @@
 #include "platform/cups_spooler.h"
 #include "printing/qxprinters.h"
 #include "tests/support/own_cupsd.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/silent_listener.h"
 
 namespace tamariko {
 namespace {
 
 using testing::OwnCupsd;
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QByteArray& value)
-      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-    qputenv(name, value);
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      qputenv(name_, old_);
-    } else {
-      qunsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
-};
+using testing::ScopedEnv;
 
 bool Lists(const CupsSpooler& spooler, const QString& name) {
   for (const CupsQueue& queue : spooler.Queues()) {
