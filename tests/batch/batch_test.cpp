@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -15,7 +16,10 @@
 #include "kake/kake.h"
 #include "tests/support/mental_rules.h"
 #include "tests/support/multiplication_rules.h"
+#include "tests/support/own_cupsd.h"
 #include "tests/support/pdf_support.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/silent_listener.h"
 #include "tests/support/small_disk.h"
 
 namespace tamariko {
@@ -310,6 +314,49 @@ TEST(Batch, PrinterOptionSendsTheJobsToThatQueue) {
   const test::PdfFacts facts = test::ReadPdf(arrived);
   EXPECT_EQ(facts.pages, 1);
   EXPECT_NEAR(facts.widthPt, test::kB4WidthPt, 4.0);  // the queue's driver rounds B4
+}
+
+TEST(BatchPrintServer, FilesNeverWaitOnAPrintServerThatDoesNotAnswer) {
+  testing::SilentListener listener;
+  ASSERT_TRUE(listener.Listening());
+  const testing::ScopedEnv server("CUPS_SERVER", listener.Server().toLatin1());
+  QTemporaryDir dir;
+  // The PDF printer writes into the documents folder: keep it inside the test's folder.
+  const testing::ScopedEnv home("HOME", dir.path().toLocal8Bit());
+  QElapsedTimer clock;
+  clock.start();
+  const Outcome run = Tamariko({"--batch", "--seed", "5", "--pdf", dir.filePath("set.pdf"), "--png",
+                                dir.path(), "--printer", "PDF"});
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_LT(clock.elapsed(), 20000);
+  EXPECT_TRUE(QFileInfo::exists(dir.filePath("set.pdf")));
+}
+
+TEST(BatchPrintServer, AQueueOnAStoppedOrKilledServerFailsInTimeAndSaysWhy) {
+  testing::OwnCupsd cupsd;
+  const QString reason = cupsd.Start();
+  if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+  const testing::ScopedEnv server("CUPS_SERVER", cupsd.Socket().toLocal8Bit());
+  const testing::ScopedEnv bound("TAMARIKO_CUPS_TIMEOUT_MS", "1000");
+  const QStringList toQueue = {"--batch", "--seed", "5", "--printer", testing::OwnCupsd::kQueue};
+
+  // A queue the answering server does not have is bad input; one it has is printed on.
+  EXPECT_EQ(Tamariko({"--batch", "--printer", "no-such-queue"}).exitCode, 2);
+  const Outcome printed = Tamariko(toQueue);
+  EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString();
+
+  cupsd.Stop();
+  QElapsedTimer clock;
+  clock.start();
+  const Outcome stopped = Tamariko(toQueue);
+  EXPECT_EQ(stopped.exitCode, 1);
+  EXPECT_TRUE(stopped.err.contains(QStringLiteral("does not answer"))) << stopped.err.toStdString();
+  EXPECT_LT(clock.elapsed(), 15000);
+
+  cupsd.Kill();
+  const Outcome killed = Tamariko(toQueue);
+  EXPECT_EQ(killed.exitCode, 1);
+  EXPECT_TRUE(killed.err.contains(QStringLiteral("the print server"))) << killed.err.toStdString();
 }
 
 }  // namespace
