@@ -198,6 +198,8 @@ class PdfPageJob : public PrintJob {
       collection.canvas = std::make_unique<QPainterCanvas>(&collection.writer);
     } else if (!collection.writer.newPage()) {
       throw Error("PDFに次のページを足せません");
+    } else {
+      collection.canvas->StartAfresh();
     }
   }
 

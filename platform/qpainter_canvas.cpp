@@ -42,6 +42,19 @@ QPainterCanvas::QPainterCanvas(QPaintDevice* device) : device_(device), font_(kL
 
 QPainterCanvas::~QPainterCanvas() { End(); }
 
+void QPainterCanvas::StartAfresh() {
+  font_ = QFont(kLabelFace);
+  points_ = 9;
+  charset_ = DEFAULT_CHARSET;
+  penColor_ = 0xff000000;
+  penWidth_ = 1;
+  brushStyle_ = BrushStyle::Solid;
+  brushColor_ = 0xffffffff;
+  position_ = QPoint();
+  ApplyFont();
+  ApplyPen();
+}
+
 bool QPainterCanvas::End() { return !painter_.isActive() || painter_.end(); }
 
 void QPainterCanvas::ApplyFont() {

@@ -33,6 +33,9 @@ class QPainterCanvas : public TCanvas {
   // a failure while finishing (a print job that could not be completed).
   bool End();
   bool IsActive() const { return painter_.isActive(); }
+  // The next page of a multi-page device starts from the state a new canvas has (font,
+  // pen, brush, position), as the page of a print job of its own does.
+  void StartAfresh();
 
   void SetFontName(const QString& name) override;
   void SetFontCharset(int charset) override;

@@ -128,6 +128,26 @@ TEST(PdfPrinter, CollectedJobsBecomePagesOfOneFileWrittenAtTheEnd) {
   EXPECT_EQ(QDir(rig.folder.path()).entryList(QDir::Files), QStringList({"set.pdf"}));
 }
 
+TEST(PdfPrinter, EveryCollectedPageStartsWithTheBrushOfAJobOfItsOwn) {
+  PdfRig rig;
+  const QString file = QDir(rig.folder.path()).filePath(QStringLiteral("set.pdf"));
+  rig.spooler->CollectPdfJobs(file);
+  rig.PrintFrame(QStringLiteral("clear brush"));
+  // A rectangle drawn with the brush a new page has covers what lies beneath it.
+  rig.qx.BeginDoc(QStringLiteral("default brush"));
+  rig.qx.Canvas().SetPenWidth(40);
+  rig.qx.Canvas().MoveTo(300, 450);
+  rig.qx.Canvas().LineTo(600, 450);
+  rig.qx.Canvas().SetPenWidth(1);
+  rig.qx.Canvas().Rectangle(300, 300, 600, 600);
+  rig.qx.EndDoc();
+  ASSERT_EQ(rig.spooler->FinishPdfCollection(), 2);
+  const QImage page = test::RasterisePdf(file, rig.folder.filePath(QStringLiteral("p")), 100, 2);
+  ASSERT_FALSE(page.isNull());
+  // 100 dpi: the line's middle at (150, 150) lies inside the filled rectangle.
+  EXPECT_GT(qGray(page.pixel(150, 150)), 200);
+}
+
 TEST(PdfPrinter, CollectionWithoutPagesLeavesNoFile) {
   PdfRig rig;
   const QString file = QDir(rig.folder.path()).filePath(QStringLiteral("empty.pdf"));

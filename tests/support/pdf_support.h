@@ -32,13 +32,13 @@ inline PdfFacts ReadPdf(const QString& path) {
   return facts;
 }
 
-// The first page turned into an image at `dpi` (pdftoppm, poppler-utils); null when it
-// could not be made.
-inline QImage RasterisePdf(const QString& pdf, const QString& stem, int dpi) {
+// A page (the first unless told) turned into an image at `dpi` (pdftoppm, poppler-utils);
+// null when it could not be made.
+inline QImage RasterisePdf(const QString& pdf, const QString& stem, int dpi, int page = 1) {
   QProcess p;
   p.start(QStringLiteral("pdftoppm"),
           {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
-           QStringLiteral("-singlefile"), QStringLiteral("-f"), QStringLiteral("1"), pdf, stem});
+           QStringLiteral("-singlefile"), QStringLiteral("-f"), QString::number(page), pdf, stem});
   if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
   return QImage(stem + QStringLiteral(".png"));
 }
