@@ -1,5 +1,7 @@
 #include "app/batch.h"
 
+#include "app/arguments.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -195,7 +197,43 @@ void WritePreview(const QString& folder, const char* name, Draw draw) {
   WriteImage(QDir(folder).filePath(QLatin1String(name)), page);
 }
 
+// The parser's own message is English only; say the common cases in both languages.
+BatchUsageError ParseError(const QCommandLineParser& parser, const QStringList& arguments) {
+  const QStringList unknown = parser.unknownOptionNames();
+  if (!unknown.isEmpty()) {
+    // Name it as it was typed: "-colour", "--colour" or "--colour=red".
+    QString typed = QStringLiteral("--") + unknown.front();
+    for (const QString& argument : arguments.mid(1)) {
+      if (!argument.startsWith(u'-')) continue;
+      const QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+      if (name.section(u'=', 0, 0) == unknown.front()) {
+        typed = argument;
+        break;
+      }
+    }
+    return {QStringLiteral("「%1」という指定はありません (unknown option '%1'; see --batch --help)")
+                .arg(typed)};
+  }
+  const QString text = parser.errorText();
+  const QString option = text.section(u'\'', 1, 1);
+  if (text.startsWith(QStringLiteral("Missing value"))) {
+    return UsageError(option, QStringLiteral("値がありません"), QStringLiteral("missing value"));
+  }
+  if (text.startsWith(QStringLiteral("Unexpected value"))) {
+    return UsageError(option, QStringLiteral("値は取りません"), QStringLiteral("takes no value"));
+  }
+  return {QStringLiteral("指定が正しくありません (%1 see --batch --help)").arg(text)};
+}
+
 }  // namespace
+
+bool IsBatchOptionName(const QString& name) {
+  static const QStringList names = {
+      QStringLiteral("seed"),     QStringLiteral("round"),  QStringLiteral("heading1"),
+      QStringLiteral("heading2"), QStringLiteral("sheets"), QStringLiteral("json"),
+      QStringLiteral("png"),      QStringLiteral("pdf"),    QStringLiteral("printer")};
+  return names.contains(name);
+}
 
 bool IsBatchRun(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -251,9 +289,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   const QCommandLineOption version(QStringLiteral("version"));
   parser.addOptions(
       {batch, seed, round, heading1, heading2, sheets, json, png, pdf, printer, help, version});
-  if (!parser.parse(arguments)) {
-    throw BatchUsageError{parser.errorText() + QStringLiteral(" (--help で使い方 / see --help)")};
-  }
+  if (!parser.parse(arguments)) throw ParseError(parser, arguments);
   if (!parser.positionalArguments().isEmpty()) {
     throw BatchUsageError{QStringLiteral("余分な引数「%1」 (unexpected argument '%1')")
                               .arg(parser.positionalArguments().front())};
@@ -301,14 +337,8 @@ int RunBatch(int argc, char** argv) {
     PrintError(e.message);
     return 2;
   }
-  if (options.help) {
-    std::fputs(BatchHelpText().toLocal8Bit().constData(), stdout);
-    return 0;
-  }
-  if (options.version) {
-    std::printf("tamariko %s\n", TAMARIKO_VERSION);
-    return 0;
-  }
+  if (options.help) return WriteStandardOutput(BatchHelpText().toLocal8Bit()) ? 0 : 1;
+  if (options.version) return WriteStandardOutput("tamariko " TAMARIKO_VERSION "\n") ? 0 : 1;
 
   // Drawing needs fonts and the printer's scale; the JSON alone needs neither.
   const bool draws =
