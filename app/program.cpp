@@ -7,6 +7,7 @@
 #include "app/form2.h"
 #include "app/form4.h"
 #include "app/message_box.h"
+#include "app/shutdown_signals.h"
 #include "platform/font_resources.h"
 #include "printing/qxprinters.h"
 
@@ -46,16 +47,21 @@ int RunApplication() {
   CreateForms();
   WatchPrinterChanges();
   Form1->show();
-  const int status = QApplication::exec();
+  // A signal read during the start-up has already asked for the end.
+  const std::optional<int> signalled = SignalledEnd();
+  const int status = signalled ? *signalled : QApplication::exec();
   DestroyForms();
   return status;
 }
 
 int RunProgram(int& argc, char** argv) {
+  // Caught from before the carried font is written until after it is removed.
+  ShutdownSignals shutdownSignals;
   // The printer object exists before the first window and is freed after the last.
   QxPrintersUnit printers;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("タマリコ"));
+  shutdownSignals.Watch();
   return RunApplication();
 }
 
