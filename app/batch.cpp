@@ -2,6 +2,9 @@
 
 #include "app/arguments.h"
 
+#include <limits.h>
+#include <unistd.h>
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -106,6 +109,28 @@ void CheckOutputFile(const char* option, const QString& file) {
                      QStringLiteral("'%1' is not a regular file").arg(file));
   }
   CheckFolder(option, QFileInfo(file).absolutePath(), file);
+  // The file is written unnamed and linked under its name at the end, so a name the folder
+  // cannot hold would fail only after the other files are written.
+  const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+  const long nameMax = pathconf(folder.constData(), _PC_NAME_MAX);
+  const qsizetype nameBytes = QFile::encodeName(QFileInfo(file).fileName()).size();
+  if (nameBytes > (nameMax > 0 ? nameMax : 255) ||
+      QFile::encodeName(QFileInfo(file).absoluteFilePath()).size() >= PATH_MAX) {
+    throw UsageError(Option(option), QStringLiteral("ファイル名が長すぎます"),
+                     QStringLiteral("file name too long"));
+  }
+}
+
+// A value taken from the next argument even when that is an option ("--json --png x")
+// would name a file "--png": refuse what looks like an option.
+void CheckNotAnOption(const char* option, const QString& value) {
+  if (value.startsWith(u'-') && value != QStringLiteral("-")) {
+    throw UsageError(
+        Option(option),
+        QStringLiteral("「%1」は指定のように見えます。その名前なら ./%1 と書いてください")
+            .arg(value),
+        QStringLiteral("'%1' looks like an option; write ./%1 for a file of that name").arg(value));
+  }
 }
 
 template <std::size_t N, typename Get>
@@ -316,6 +341,10 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   options.pngFolder = parser.value(png);
   options.pdf = parser.value(pdf);
   options.printer = parser.value(printer);
+  for (const auto* option : {&json, &png, &pdf}) {
+    const QString name = option->names().front();
+    if (parser.isSet(*option)) CheckNotAnOption(name.toLatin1().constData(), parser.value(*option));
+  }
   if (parser.isSet(json) && options.json != QStringLiteral("-"))
     CheckOutputFile("json", options.json);
   if (parser.isSet(png)) CheckFolder("png", options.pngFolder, {});

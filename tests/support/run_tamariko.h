@@ -18,8 +18,9 @@ struct Outcome {
 // Runs the real executable (TAMARIKO_EXE) and waits for it, within bounds.
 inline Outcome Tamariko(const QStringList& arguments, const QString& stdoutFile = {},
                         const std::optional<QProcessEnvironment>& environment = {},
-                        int timeoutMs = 60000) {
+                        int timeoutMs = 60000, const QString& workingDirectory = {}) {
   QProcess p;
+  if (!workingDirectory.isEmpty()) p.setWorkingDirectory(workingDirectory);
   if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
   if (environment) p.setProcessEnvironment(*environment);
   p.start(QStringLiteral(TAMARIKO_EXE), arguments);
