@@ -8,9 +8,6 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
-
-#include "core/error.h"
 
 namespace tamariko {
 namespace {
@@ -44,11 +41,9 @@ void ReadSignals() {
 }  // namespace
 
 ShutdownSignals::ShutdownSignals() {
-  if (pipeFds[0] >= 0) throw Error("ShutdownSignals: already installed");
-  if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
-    pipeFds[0] = pipeFds[1] = -1;
-    throw Error(std::string("pipe: ") + std::strerror(errno));
-  }
+  // Without a pipe the signals keep their usual effect: the program still runs.
+  if (pipeFds[0] >= 0 || pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  installed_ = true;
   ended.reset();
   struct sigaction action {};
   action.sa_handler = OnSignal;
@@ -62,6 +57,7 @@ ShutdownSignals::ShutdownSignals() {
 }
 
 ShutdownSignals::~ShutdownSignals() {
+  if (!installed_) return;
   for (std::size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &previous[i], nullptr);
   delete notifier_;
   close(pipeFds[0]);
@@ -71,6 +67,7 @@ ShutdownSignals::~ShutdownSignals() {
 }
 
 void ShutdownSignals::Watch() {
+  if (!installed_) return;
   notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier_, &QSocketNotifier::activated, [] { ReadSignals(); });
 }

@@ -23,6 +23,7 @@ class ShutdownSignals {
   void Watch();
 
  private:
+  bool installed_ = false;
   QPointer<QSocketNotifier> notifier_;
 };
 
