@@ -1,5 +1,10 @@
 #include "app/batch.h"
 
+#include "app/arguments.h"
+
+#include <limits.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
@@ -107,6 +112,28 @@ void CheckOutputFile(const char* option, const QString& file) {
                      QStringLiteral("'%1' is not a regular file").arg(file));
   }
   CheckFolder(option, QFileInfo(file).absolutePath(), file);
+  // The file is written unnamed and linked under its name at the end, so a name the folder
+  // cannot hold would fail only after the other files are written.
+  const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+  const long nameMax = pathconf(folder.constData(), _PC_NAME_MAX);
+  const qsizetype nameBytes = QFile::encodeName(QFileInfo(file).fileName()).size();
+  if (nameBytes > (nameMax > 0 ? nameMax : 255) ||
+      QFile::encodeName(QFileInfo(file).absoluteFilePath()).size() >= PATH_MAX) {
+    throw UsageError(Option(option), QStringLiteral("ファイル名が長すぎます"),
+                     QStringLiteral("file name too long"));
+  }
+}
+
+// A value taken from the next argument even when that is an option ("--json --png x")
+// would name a file "--png": refuse what looks like an option.
+void CheckNotAnOption(const char* option, const QString& value) {
+  if (value.startsWith(u'-') && value != QStringLiteral("-")) {
+    throw UsageError(
+        Option(option),
+        QStringLiteral("「%1」は指定のように見えます。その名前なら ./%1 と書いてください")
+            .arg(value),
+        QStringLiteral("'%1' looks like an option; write ./%1 for a file of that name").arg(value));
+  }
 }
 
 template <std::size_t N, typename Get>
@@ -193,7 +220,43 @@ void WritePreview(StagedOutputs& outputs, const QString& folder, const char* nam
   outputs.Add(StagedFile::Written(path, PngBytes(path, page)));
 }
 
+// The parser's own message is English only; say the common cases in both languages.
+BatchUsageError ParseError(const QCommandLineParser& parser, const QStringList& arguments) {
+  const QStringList unknown = parser.unknownOptionNames();
+  if (!unknown.isEmpty()) {
+    // Name it as it was typed: "-colour", "--colour" or "--colour=red".
+    QString typed = QStringLiteral("--") + unknown.front();
+    for (const QString& argument : arguments.mid(1)) {
+      if (!argument.startsWith(u'-')) continue;
+      const QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+      if (name.section(u'=', 0, 0) == unknown.front()) {
+        typed = argument;
+        break;
+      }
+    }
+    return {QStringLiteral("「%1」という指定はありません (unknown option '%1'; see --batch --help)")
+                .arg(typed)};
+  }
+  const QString text = parser.errorText();
+  const QString option = text.section(u'\'', 1, 1);
+  if (text.startsWith(QStringLiteral("Missing value"))) {
+    return UsageError(option, QStringLiteral("値がありません"), QStringLiteral("missing value"));
+  }
+  if (text.startsWith(QStringLiteral("Unexpected value"))) {
+    return UsageError(option, QStringLiteral("値は取りません"), QStringLiteral("takes no value"));
+  }
+  return {QStringLiteral("指定が正しくありません (%1 see --batch --help)").arg(text)};
+}
+
 }  // namespace
+
+bool IsBatchOptionName(const QString& name) {
+  static const QStringList names = {
+      QStringLiteral("seed"),     QStringLiteral("round"),  QStringLiteral("heading1"),
+      QStringLiteral("heading2"), QStringLiteral("sheets"), QStringLiteral("json"),
+      QStringLiteral("png"),      QStringLiteral("pdf"),    QStringLiteral("printer")};
+  return names.contains(name);
+}
 
 bool IsBatchRun(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -249,9 +312,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   const QCommandLineOption version(QStringLiteral("version"));
   parser.addOptions(
       {batch, seed, round, heading1, heading2, sheets, json, png, pdf, printer, help, version});
-  if (!parser.parse(arguments)) {
-    throw BatchUsageError{parser.errorText() + QStringLiteral(" (--help で使い方 / see --help)")};
-  }
+  if (!parser.parse(arguments)) throw ParseError(parser, arguments);
   if (!parser.positionalArguments().isEmpty()) {
     throw BatchUsageError{QStringLiteral("余分な引数「%1」 (unexpected argument '%1')")
                               .arg(parser.positionalArguments().front())};
@@ -278,6 +339,10 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   options.pngFolder = parser.value(png);
   options.pdf = parser.value(pdf);
   options.printer = parser.value(printer);
+  for (const auto* option : {&json, &png, &pdf}) {
+    const QString name = option->names().front();
+    if (parser.isSet(*option)) CheckNotAnOption(name.toLatin1().constData(), parser.value(*option));
+  }
   if (parser.isSet(json) && options.json != QStringLiteral("-"))
     CheckOutputFile("json", options.json);
   if (parser.isSet(png)) CheckFolder("png", options.pngFolder, {});
@@ -299,14 +364,8 @@ int RunBatch(int argc, char** argv) {
     PrintError(e.message);
     return 2;
   }
-  if (options.help) {
-    std::fputs(BatchHelpText().toLocal8Bit().constData(), stdout);
-    return 0;
-  }
-  if (options.version) {
-    std::printf("tamariko %s\n", TAMARIKO_VERSION);
-    return 0;
-  }
+  if (options.help) return WriteStandardOutput(BatchHelpText().toLocal8Bit()) ? 0 : 1;
+  if (options.version) return WriteStandardOutput("tamariko " TAMARIKO_VERSION "\n") ? 0 : 1;
 
   // Drawing needs fonts and the printer's scale; the JSON alone needs neither.
   const bool draws =

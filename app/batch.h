@@ -31,6 +31,9 @@ struct BatchUsageError {
 // Whether the arguments ask for a run without a window.
 bool IsBatchRun(int argc, char** argv);
 
+// Whether `name` (without its dashes) is one of the options only the batch mode takes.
+bool IsBatchOptionName(const QString& name);
+
 // Reads the arguments (program name first). Throws BatchUsageError.
 BatchOptions ParseBatchOptions(const QStringList& arguments);
 

@@ -1,7 +1,10 @@
+#include "app/arguments.h"
 #include "app/batch.h"
 #include "app/program.h"
 
 int main(int argc, char** argv) {
   if (tamariko::IsBatchRun(argc, argv)) return tamariko::RunBatch(argc, argv);
+  // Before the application object: a wrong argument must not need a display.
+  if (const auto status = tamariko::AnswerBeforeWindow(argc, argv)) return *status;
   return tamariko::RunProgram(argc, argv);
 }

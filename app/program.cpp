@@ -8,6 +8,7 @@
 #include "app/form2.h"
 #include "app/form4.h"
 #include "app/message_box.h"
+#include "app/shutdown_signals.h"
 #include "platform/font_resources.h"
 #include "printing/qxprinters.h"
 
@@ -65,16 +66,21 @@ int RunApplication() {
   Guarded(nullptr, [] { BeginWatchingPrinters(); });
   CreateForms();
   Form1->show();
-  const int status = QApplication::exec();
+  // A signal read during the start-up has already asked for the end.
+  const std::optional<int> signalled = SignalledEnd();
+  const int status = signalled ? *signalled : QApplication::exec();
   DestroyForms();
   return status;
 }
 
 int RunProgram(int& argc, char** argv) {
+  // Caught from before the carried font is written until after it is removed.
+  ShutdownSignals shutdownSignals;
   // The printer object exists before the first window and is freed after the last.
   QxPrintersUnit printers;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("タマリコ"));
+  shutdownSignals.Watch();
   return RunApplication();
 }
 

@@ -1,11 +1,13 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <csignal>
 
 #include <QFileInfo>
 #include <QScopeGuard>
 
 #include "app/form3.h"
+#include "app/shutdown_signals.h"
 #include "app_fixture.h"
 #include "platform/carried_font.h"
 #include "printing/qxprint_dialogs.h"
@@ -139,6 +141,35 @@ TEST_F(AppTest, ClosingTheMainWindowEndsTheMessageLoopAndShutsDown) {
   EXPECT_EQ(trace, QStringList({"application", "FormCreate", "splash", "Randomize", "paper", "font",
                                 "sets", "Form2", "Form4", "FormDestroy"}));
   EXPECT_EQ(Form1, nullptr);
+}
+
+TEST_F(AppTest, SignalDuringStartUpEndsThroughTheShutDown) {
+  // Read by the splash's event processing, before the message loop runs; or left waiting
+  // through the pause until the loop reads it.
+  for (const QString& at : {QStringLiteral("FormCreate"), QStringLiteral("splash")}) {
+    SCOPED_TRACE(at.toStdString());
+    ShutdownSignals shutdownSignals;
+    shutdownSignals.Watch();
+    // Should the signal be lost, close the window rather than hang.
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, [] { Form1->close(); });
+    bool readBeforeLoop = false;
+    trace.clear();
+    Startup().Trace = [&](const QString& step) {
+      trace.push_back(step);
+      if (step == at) std::raise(SIGTERM);
+      if (step == QStringLiteral("Form4")) {
+        readBeforeLoop = SignalledEnd().has_value();
+        fallback.start(10000);
+      }
+    };
+    EXPECT_EQ(RunApplication(), 128 + SIGTERM);
+    EXPECT_EQ(readBeforeLoop, at == QStringLiteral("FormCreate"));
+    EXPECT_TRUE(trace.contains(QStringLiteral("font")));
+    EXPECT_EQ(trace.last(), QStringLiteral("FormDestroy"));
+    EXPECT_FALSE(QFileInfo::exists(CarriedFontPath()));
+  }
 }
 
 TEST_F(AppTest, MainWindowOpensAfterAFailedStartUp) {

@@ -18,6 +18,7 @@
 #include "tests/support/multiplication_rules.h"
 #include "tests/support/own_cupsd.h"
 #include "tests/support/pdf_support.h"
+#include "tests/support/run_tamariko.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/silent_listener.h"
 #include "tests/support/small_disk.h"
@@ -25,23 +26,8 @@
 namespace tamariko {
 namespace {
 
-struct Outcome {
-  int exitCode = -1;
-  QByteArray out;
-  QString err;
-};
-
-Outcome Tamariko(const QStringList& arguments, const QString& stdoutFile = {}) {
-  QProcess p;
-  if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
-  p.start(QStringLiteral(TAMARIKO_EXE), arguments);
-  Outcome run;
-  if (!p.waitForFinished(60000)) return run;
-  run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  run.out = p.readAllStandardOutput();
-  run.err = QString::fromLocal8Bit(p.readAllStandardError());
-  return run;
-}
+using test::Outcome;
+using test::Tamariko;
 
 QJsonObject Json(const QByteArray& bytes) { return QJsonDocument::fromJson(bytes).object(); }
 
@@ -122,16 +108,18 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
       {{"--seed", "", "--json", file}, "--seed"},
       {{"--sheets", "mitori,warizan", "--json", file}, "--sheets"},
       {{"--sheets", "", "--json", file}, "--sheets"},
-      {{"--colour", "red", "--json", file}, "colour"},
-      {{"--json", file, "--seed"}, "seed"},
+      {{"--colour", "red", "--json", file}, "「--colour」という指定はありません"},
+      {{"-platform", "offscreen", "--json", file}, "-platform"},  // Qt's, for the window only
+      {{"--json", file, "--seed"}, "--seed: 値がありません"},
       {{"--json", file, "extra"}, "extra"},
       {{"--json", file, "--png", QDir(out).filePath("missing")}, "--png"},
       {{"--json", file, "--png", file + ".txt"}, "--png"},
       {{"--json", QDir(out).filePath("missing/set.json")}, "--json"},
       {{"--json", out}, "--json"},
       {{"--json", "/dev/null"}, "--json"},  // renaming over it would replace the device
+      {{"--json", QDir(out).filePath(QString(300, u'x'))}, "--json"},  // too long a name
+      {{"--seed", "1", "--json", "--sheets=kake"}, "'--sheets=kake' looks like an option"},
       {{"--json", file, "--pdf", "/proc/set.pdf"}, "--pdf"},
-      {{"--json", file, "--printer", "no such printer"}, "--printer"},
       {{"--json", file, "--seed", "1", "--seed", "2"}, "--seed"},
   };
   QFile(file + ".txt").open(QIODevice::WriteOnly);  // a file where a folder is wanted
@@ -139,7 +127,7 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
     const Outcome run = Tamariko(QStringList{"--batch"} + c.arguments);
     const std::string what = c.arguments.join(' ').toStdString();
     EXPECT_EQ(run.exitCode, 2) << what;
-    EXPECT_TRUE(run.err.contains(QString::fromLatin1(c.named)))
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.named)))
         << what << ": " << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty()) << what;
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
@@ -149,10 +137,13 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
 }
 
 TEST(Batch, FailureWhileWritingExitsOne) {
-  const Outcome run =
-      Tamariko({"--batch", "--seed", "1", "--json", "-"}, QStringLiteral("/dev/full"));
-  EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
-  EXPECT_FALSE(run.err.isEmpty());
+  for (const QStringList& arguments :
+       {QStringList{"--seed", "1", "--json", "-"}, QStringList{"--help"}, {"--version"}}) {
+    const Outcome run = Tamariko(QStringList{"--batch"} + arguments, QStringLiteral("/dev/full"));
+    EXPECT_EQ(run.exitCode, 1) << arguments.join(' ').toStdString() << ": "
+                               << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("standard output"))) << run.err.toStdString();
+  }
 }
 
 QByteArray Bytes(const QString& path) {

@@ -1,0 +1,143 @@
+#include "app/arguments.h"
+
+#include <QLatin1StringView>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "app/batch.h"
+
+namespace tamariko {
+namespace {
+
+// Qt's own options on this platform (QGuiApplication, QApplication and the X11 plugin),
+// taken out of the arguments by Qt itself.
+constexpr const char* kQtOptionsWithValue[] = {"platform",
+                                               "platformpluginpath",
+                                               "platformtheme",
+                                               "plugin",
+                                               "qwindowgeometry",
+                                               "qwindowicon",
+                                               "qwindowtitle",
+                                               "session",
+                                               "style",
+                                               "stylesheet",
+                                               "qmljsdebugger",
+                                               "display",
+                                               "name",
+                                               "visual",
+                                               "geometry",
+                                               "title",
+                                               "icon"};
+constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb"};
+// The only ones Qt also reads as -name=value.
+constexpr const char* kQtOptionsWithInlineValue[] = {"style", "stylesheet", "qmljsdebugger"};
+
+template <std::size_t N>
+bool OneOf(const char* const (&names)[N], const QString& name) {
+  for (const char* n : names) {
+    if (name == QLatin1StringView(n)) return true;
+  }
+  return false;
+}
+
+WindowUsageError Refuse(const QString& argument, const QString& japanese, const QString& english) {
+  return {QStringLiteral("「%1」%2 (%3; see --help)").arg(argument, japanese, english)};
+}
+
+}  // namespace
+
+WindowArguments ParseWindowArguments(const QStringList& arguments) {
+  WindowArguments result;
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (!argument.startsWith(u'-')) {
+      throw Refuse(
+          argument, QStringLiteral("という引数は使えません。ウィンドウはファイルを開きません"),
+          QStringLiteral("unexpected argument '%1'; the window opens no files").arg(argument));
+    }
+    // Qt reads "--name" as "-name"; so does the batch mode.
+    QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+    const qsizetype equals = name.indexOf(u'=');
+    const bool inlineValue = equals >= 0;
+    if (inlineValue) name.truncate(equals);
+
+    if (OneOf(kQtOptionsWithValue, name) &&
+        (!inlineValue || OneOf(kQtOptionsWithInlineValue, name))) {
+      if (!inlineValue && ++i >= arguments.size()) {
+        throw Refuse(argument, QStringLiteral("の後に値がありません"),
+                     QStringLiteral("'%1' needs a value").arg(argument));
+      }
+    } else if (!inlineValue && OneOf(kQtFlags, name)) {
+      // Qt's switch: nothing to check.
+    } else if (!inlineValue && name == QLatin1StringView("help")) {
+      result.help = true;
+    } else if (!inlineValue && name == QLatin1StringView("version")) {
+      result.version = true;
+    } else if (name == QLatin1StringView("batch")) {
+      throw Refuse(argument, QStringLiteral("という指定はありません。--batch のことですか"),
+                   QStringLiteral("unknown option '%1'; did you mean --batch?").arg(argument));
+    } else if (IsBatchOptionName(name)) {
+      throw Refuse(argument, QStringLiteral("は --batch と一緒にだけ使えます"),
+                   QStringLiteral("'%1' works only together with --batch").arg(argument));
+    } else {
+      throw Refuse(argument, QStringLiteral("という指定はありません"),
+                   QStringLiteral("unknown option '%1'").arg(argument));
+    }
+  }
+  return result;
+}
+
+QString WindowHelpText() {
+  return QStringLiteral(
+      "使い方 / usage: tamariko [Qt options]\n"
+      "               tamariko --batch [options]\n"
+      "\n"
+      "引数なしで起動するとウィンドウが開きます。\n"
+      "Without arguments the program opens its window.\n"
+      "ウィンドウなしで問題を作る指定は tamariko --batch --help に出ます。\n"
+      "The options that make problems without a window: tamariko --batch --help.\n"
+      "\n"
+      "  --help            この説明 / this help\n"
+      "  --version         版 / version\n"
+      "\n"
+      "Qt の標準の指定も使えます / Qt's standard options are accepted:\n"
+      "  -platform NAME[:OPTIONS]  -platformpluginpath PATH  -platformtheme NAME\n"
+      "  -plugin NAME  -qwindowgeometry GEOMETRY  -qwindowicon ICON  -qwindowtitle TITLE\n"
+      "  -session ID  -style STYLE  -stylesheet FILE  -qmljsdebugger PORT\n"
+      "  -reverse  -widgetcount\n"
+      "  X11: -display DISPLAY  -geometry GEOMETRY  -title TITLE  -icon ICON  -name NAME\n"
+      "       -visual ID  -nograb  -dograb\n"
+      "\n"
+      "終了コード / exit status: 0 成功 done, 1 書き込みの失敗 failure while writing,\n"
+      "2 引数の誤り bad arguments.\n");
+}
+
+bool WriteStandardOutput(const QByteArray& text) {
+  errno = 0;
+  const bool written = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()),
+                                   stdout) == static_cast<std::size_t>(text.size());
+  if (std::fflush(stdout) == 0 && written) return true;
+  const int err = errno;
+  std::fprintf(stderr,
+               "tamariko: 標準出力に書けませんでした (cannot write to standard output%s%s)\n",
+               err ? ": " : "", err ? std::strerror(err) : "");
+  return false;
+}
+
+std::optional<int> AnswerBeforeWindow(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  WindowArguments asked;
+  try {
+    asked = ParseWindowArguments(arguments);
+  } catch (const WindowUsageError& e) {
+    std::fprintf(stderr, "tamariko: %s\n", e.message.toLocal8Bit().constData());
+    return 2;
+  }
+  if (asked.help) return WriteStandardOutput(WindowHelpText().toLocal8Bit()) ? 0 : 1;
+  if (asked.version) return WriteStandardOutput("tamariko " TAMARIKO_VERSION "\n") ? 0 : 1;
+  return std::nullopt;
+}
+
+}  // namespace tamariko
