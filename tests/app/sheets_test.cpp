@@ -34,6 +34,18 @@ class SheetsTest : public AppTest {
     window->Image8->Click();
   }
 
+  // Makes the sheets and prints them all on the built-in PDF printer into the folder.
+  std::shared_ptr<CupsSpooler> PrintEverythingToThePdfPrinter(const QString& folder) {
+    auto pdf = std::make_shared<CupsSpooler>();
+    pdf->SetPdfOutputFolder(folder);
+    UsePrinters(pdf);
+    QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
+    CreateWindowsWithRealSheets();
+    window->Image4->Click();
+    PrintEverything();
+    return pdf;
+  }
+
   TForm1* window = nullptr;
 };
 
@@ -80,14 +92,7 @@ TEST_F(SheetsTest, PrintSendsTheThreeSheetsAsThreeJobsInOrder) {
 
 TEST_F(SheetsTest, PrintingToThePdfPrinterSaysWhereTheFilesWent) {
   QTemporaryDir folder;
-  auto pdf = std::make_shared<CupsSpooler>();
-  pdf->SetPdfOutputFolder(folder.path());
-  printer.reset();
-  printer = std::make_unique<ScopedQxPrinter>(pdf);
-  QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
-  CreateWindowsWithRealSheets();
-  window->Image4->Click();
-  PrintEverything();
+  auto pdf = PrintEverythingToThePdfPrinter(folder.path());
   ASSERT_EQ(pdf->PdfFilesWritten().size(), 3);
   ASSERT_FALSE(boxes.shown.empty());
   const QString told = boxes.shown.back().text;
@@ -100,14 +105,7 @@ TEST_F(SheetsTest, PrintingToThePdfPrinterSaysWhereTheFilesWent) {
 // A print command that fails part-way still names the files it saved.
 TEST_F(SheetsTest, PdfPrinterFailurePartWayShowsTheReasonAndTheSavedFiles) {
   QTemporaryDir roomy;
-  auto pdf = std::make_shared<CupsSpooler>();
-  pdf->SetPdfOutputFolder(roomy.path());
-  printer.reset();
-  printer = std::make_unique<ScopedQxPrinter>(pdf);
-  QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
-  CreateWindowsWithRealSheets();
-  window->Image4->Click();
-  PrintEverything();
+  auto pdf = PrintEverythingToThePdfPrinter(roomy.path());
   ASSERT_EQ(pdf->PdfFilesWritten().size(), 3);
   const qint64 first = test::PagesFor(QFileInfo(pdf->PdfFilesWritten().at(0)).size());
 
