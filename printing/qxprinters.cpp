@@ -267,12 +267,12 @@ void TQxPrinter::CommitDevMode(DeviceRecord& record) {
       });
 }
 
-std::pair<std::int32_t, std::int32_t> TQxPrinter::GetPixelsPerInch() {
+PixelPair TQxPrinter::GetPixelsPerInch() {
   CheckNoPrinter();
   return {printer_->DeviceCaps(LOGPIXELSX), printer_->DeviceCaps(LOGPIXELSY)};
 }
 
-std::pair<std::int32_t, std::int32_t> TQxPrinter::GetPageOffset() {
+PixelPair TQxPrinter::GetPageOffset() {
   CheckNoPrinter();
   return {printer_->DeviceCaps(PHYSICALOFFSETX), printer_->DeviceCaps(PHYSICALOFFSETY)};
 }

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/canvas.h"
+#include "core/canvas.h"
 #include "platform/cups_spooler.h"
 #include "platform/spooler_paper.h"
 #include "printing/qxprinters.h"

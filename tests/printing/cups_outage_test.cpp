@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "platform/canvas.h"
+#include "core/canvas.h"
 #include "platform/cups_spooler.h"
 #include "printing/qxprinters.h"
 #include "tests/support/own_cupsd.h"

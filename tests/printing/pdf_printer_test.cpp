@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "platform/canvas.h"
+#include "core/canvas.h"
 #include "platform/cups_spooler.h"
 #include "printing/qxprinters.h"
 #include "tests/support/pdf_support.h"

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/framework_printer.h"
-#include "platform/scripted_spooler.h"
 #include "printing/qxprinters.h"
+#include "tests/support/scripted_spooler.h"
 
 namespace tamariko {
 namespace {
