@@ -177,13 +177,13 @@ void TQxPrinter::RefreshCapabilities() {
       for (const QString& name : named.names) names.append(name.left(nameLength));
     });
   };
-  readNumbered(DC_PAPERS, DC_PAPERNAMES, 1, paperNumbers_, paperNames_, 64);
-  readNumbered(DC_BINS, DC_BINNAMES, 2, binNumbers_, binNames_, 24);
+  readNumbered(DC_PAPERS, DC_PAPERNAMES, kHasPapers, paperNumbers_, paperNames_, 64);
+  readNumbered(DC_BINS, DC_BINNAMES, kHasBins, binNumbers_, binNames_, 24);
   withDevMode([this](DeviceRecord& r) {
     resolutionCount_ =
         spooler_->DeviceCapabilities(r.device, r.port, DC_ENUMRESOLUTIONS, nullptr, r.devMode);
     if (resolutionCount_ > 0) {
-      capabilityFlags_ |= 4;
+      capabilityFlags_ |= kHasResolutions;
       CapabilityOutput out;
       resolutions_.clear();
       const int again =
@@ -199,7 +199,7 @@ void TQxPrinter::RefreshCapabilities() {
     const int copies =
         spooler_->DeviceCapabilities(r.device, r.port, DC_COPIES, nullptr, r.devMode);
     if (copies > 0) {
-      capabilityFlags_ |= 8;
+      capabilityFlags_ |= kHasCopies;
       maxCopies_ = copies;
     }
   });

@@ -68,6 +68,12 @@ struct DeviceRecord {
 
 class TQxPrinter : public TPrintTarget {
  public:
+  // What CapabilityFlags says the printer reported.
+  static constexpr std::uint8_t kHasPapers = 1;
+  static constexpr std::uint8_t kHasBins = 2;
+  static constexpr std::uint8_t kHasResolutions = 4;
+  static constexpr std::uint8_t kHasCopies = 8;
+
   TQxPrinter(std::shared_ptr<Spooler> spooler, std::shared_ptr<FrameworkPrinter> printer);
   ~TQxPrinter() override;
   TQxPrinter(const TQxPrinter&) = delete;

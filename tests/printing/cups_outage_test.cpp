@@ -51,7 +51,7 @@ class PrintServerOutage : public ::testing::Test {
   QString PrintOnePage() {
     TQxPrinter qx(spooler, std::make_shared<FrameworkPrinter>(spooler));
     qx.Framework().SelectPrinter(QLatin1String(OwnCupsd::kQueue));
-    qx.SetPaperSizeNumber(12);
+    qx.SetPaperSizeNumber(DMPAPER_B4);
     qx.ApplySettings();
     try {
       qx.BeginDoc(QStringLiteral("t"));
