@@ -155,8 +155,8 @@ void TPrinterSetupForm::ShowPrinter(const QString& name) {
   const std::optional<DevMode> defaults = DriverDefaults(spooler_, name);
   // The paper and tray shown so far stay when this printer has them.
   const int paper = PaperBox->count() > 0 ? PaperBox->currentData().toInt() : initial_.paper;
-  const int bin =
-      BinBox->isEnabled() && BinBox->count() > 0 ? BinBox->currentData().toInt() : initial_.bin;
+  int bin = name == initial_.printer ? initial_.bin : 0;
+  if (BinBox->isEnabled() && BinBox->count() > 0) bin = BinBox->currentData().toInt();
   FillPapers(name, paper, defaults ? defaults->dmPaperSize : 0);
   FillBins(name, bin, defaults ? defaults->dmDefaultSource : 0);
 }
