@@ -61,6 +61,13 @@ void ShowPreview(TImage* image, const TWorkbook::PreviewDraw& draw) {
   image->SetPicture(page);
 }
 
+// A click while a job is being sent would run into it: say so rather than drop it.
+void ShowPrintingUnderWay(QWidget* parent) {
+  ShowMessageBox(parent,
+                 QStringLiteral("ただいま印刷中です。印刷が終わってから、もう一度押してください。"),
+                 QStringLiteral("印刷中"), MB_OK | MB_ICONINFORMATION);
+}
+
 }  // namespace
 
 QString TForm1::EditTexts::RoundText() const { return Form.Edit1->text(); }
@@ -187,7 +194,11 @@ void TForm1::Image8Click() {
   }
   // Window events are handled while a job is sent; a second print or a printer change
   // then would run into the job under way.
-  if (Printing || !Form4) return;
+  if (Printing) {
+    ShowPrintingUnderWay(this);
+    return;
+  }
+  if (!Form4) return;
   Form4->ShowModal();
   if (!Form4->PrintSelected) return;
   if (ShowMessageBox(this, QStringLiteral("印刷しますか？"), QStringLiteral("印刷の確認"),
@@ -241,7 +252,10 @@ void TForm1::Image9Click() {
     ShowSetsMissing();
     return;
   }
-  if (Printing) return;
+  if (Printing) {
+    ShowPrintingUnderWay(this);
+    return;
+  }
   RunPrinterSetupCommand(*QxPrinterSetupDialog1);
 }
 

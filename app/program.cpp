@@ -1,8 +1,10 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QThread>
 #include <QTimer>
+#include <QTranslator>
 
 #include "app/form1.h"
 #include "app/form2.h"
@@ -21,6 +23,20 @@ StartupHooks& Startup() {
 
 void TraceStep(const QString& step) {
   if (Startup().Trace) Startup().Trace(step);
+}
+
+QTranslator* InstallQtJapanese() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  if (!translator->load(QStringLiteral("qtbase_ja"), folder)) {
+    // The window still works; only Qt's own buttons and menus stay in English.
+    qWarning("qtbase_ja.qm not found in %s (qt6-translations-l10n): Qt's texts stay English",
+             qPrintable(folder));
+    delete translator;
+    return nullptr;
+  }
+  QCoreApplication::installTranslator(translator);
+  return translator;
 }
 
 void TellPrintServerLost(QWidget* parent, const QString& reason) {
@@ -80,6 +96,8 @@ int RunProgram(int& argc, char** argv) {
   QxPrintersUnit printers;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("タマリコ"));
+  // The window is Japanese throughout, whatever the session's language.
+  InstallQtJapanese();
   shutdownSignals.Watch();
   return RunApplication();
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+class QTranslator;
 class QWidget;
 
 namespace tamariko {
@@ -27,6 +28,11 @@ struct StartupHooks {
 
 StartupHooks& Startup();
 void TraceStep(const QString& step);
+
+// Puts Qt's Japanese translation in force for its own texts (standard buttons, edit menus,
+// file dialogs), whatever the session's language; nullptr when the file is missing. Only
+// for the window: the batch mode's messages stay in both languages.
+QTranslator* InstallQtJapanese();
 
 // Makes the main window (its FormCreate runs, and a failure there is reported and ends
 // only FormCreate), then the progress and print selection windows. makeMain stands in for

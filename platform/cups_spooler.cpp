@@ -8,6 +8,7 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSizeF>
 #include <QStandardPaths>
 #include <QTimer>
@@ -30,8 +31,8 @@ namespace tamariko {
 namespace {
 
 constexpr std::uint32_t kSupportedFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH |
-                                           DM_PAPERWIDTH | DM_COPIES | DM_PRINTQUALITY |
-                                           DM_YRESOLUTION | DM_COLLATE;
+                                           DM_PAPERWIDTH | DM_COPIES | DM_DEFAULTSOURCE |
+                                           DM_PRINTQUALITY | DM_YRESOLUTION | DM_COLLATE;
 constexpr int kCupsMaxCopies = 9999;  // cupsd's own default limit
 constexpr qsizetype kSendChunk = 32 * 1024;
 
@@ -138,12 +139,13 @@ QString WriteNewPdf(const QString& folder, const QString& title, const QByteArra
 
 // Sends a PDF to a queue on a thread of its own, the windows repainting meanwhile; a server
 // that stops answering ends the job with an error within the bound.
-void SendToQueue(const QString& queue, const QString& title, const DevMode& dm,
+void SendToQueue(const QString& queue, const QString& title, const DevMode& dm, const QString& tray,
                  const QByteArray& pdf) {
   CupsJobOptions options;
   const QSizeF mm = PaperOf(dm).size(QPageSize::Millimeter);
   options.media = CupsMedia{Hundredths(mm.width()), Hundredths(mm.height())};
   options.copies = dm.dmCopies;
+  options.tray = tray;
   const int timeoutMs = CupsTimeoutMs();
   // The worker bounds its own silences; this bound only catches a call that ignores them.
   const bool ended = RunOffThread(
@@ -158,7 +160,67 @@ void SendToQueue(const QString& queue, const QString& title, const DevMode& dm,
   }
 }
 
+struct KnownTray {
+  const char* keyword;
+  std::int16_t bin;  // 0: none of the classic numbers
+  const char* name;
+};
+
+// The media-source keywords printers report most, with the names Japanese drivers use.
+constexpr KnownTray kKnownTrays[] = {
+    {"auto", DMBIN_AUTO, "自動選択"},
+    {"manual", DMBIN_MANUAL, "手差し"},
+    {"by-pass-tray", DMBIN_MANUAL, "手差しトレイ"},
+    {"main", DMBIN_UPPER, "メイントレイ"},
+    {"top", DMBIN_UPPER, "上段トレイ"},
+    {"upper", DMBIN_UPPER, "上段トレイ"},
+    {"middle", DMBIN_MIDDLE, "中段トレイ"},
+    {"bottom", DMBIN_LOWER, "下段トレイ"},
+    {"lower", DMBIN_LOWER, "下段トレイ"},
+    {"tray-1", DMBIN_UPPER, "トレイ1"},
+    {"tray-2", DMBIN_LOWER, "トレイ2"},
+    {"tray-3", DMBIN_MIDDLE, "トレイ3"},
+    {"envelope", DMBIN_ENVELOPE, "封筒トレイ"},
+    {"large-capacity", DMBIN_LARGECAPACITY, "大容量トレイ"},
+    {"alternate", 0, "補助トレイ"},
+    {"photo", 0, "写真用トレイ"},
+    {"hagaki", 0, "はがきトレイ"},
+    {"side", 0, "側面トレイ"},
+    {"rear", 0, "背面トレイ"},
+    {"disc", 0, "ディスクトレイ"},
+};
+
+QString TrayName(const CupsTray& tray, const KnownTray* known) {
+  if (known != nullptr) return QString::fromUtf8(known->name);
+  static const QRegularExpression numbered(QStringLiteral("^(tray|roll)-(\\d+)$"));
+  const QRegularExpressionMatch match = numbered.match(tray.keyword);
+  if (match.hasMatch()) {
+    return (match.captured(1) == QLatin1String("tray") ? QStringLiteral("トレイ")
+                                                       : QStringLiteral("ロール")) +
+           match.captured(2);
+  }
+  return tray.name.isEmpty() ? tray.keyword : tray.name;
+}
+
 }  // namespace
+
+std::vector<CupsBin> BinsOfTrays(const std::vector<CupsTray>& trays) {
+  std::vector<CupsBin> bins;
+  for (std::size_t i = 0; i < trays.size(); ++i) {
+    const CupsTray& tray = trays[i];
+    const KnownTray* known = nullptr;
+    for (const KnownTray& k : kKnownTrays) {
+      if (tray.keyword == QLatin1String(k.keyword)) known = &k;
+    }
+    auto taken = [&](std::int16_t n) {
+      return std::any_of(bins.begin(), bins.end(), [n](const CupsBin& b) { return b.number == n; });
+    };
+    std::int16_t number = known != nullptr ? known->bin : std::int16_t{0};
+    if (number == 0 || taken(number)) number = static_cast<std::int16_t>(DMBIN_USER + i);
+    bins.push_back({number, tray.keyword, TrayName(tray, known)});
+  }
+  return bins;
+}
 
 struct CupsSpooler::Collection {
   // The pages stream into the staged file as they are printed; the painter goes first.
@@ -216,7 +278,8 @@ class PdfPageJob : public PrintJob {
       spooler_.RecordPdf(WriteNewPdf(spooler_.PdfOutputFolder(), title_, buffer_.data()));
       QCoreApplication::processEvents();
     } else {
-      SendToQueue(device_, title_, devMode_, buffer_.data());
+      SendToQueue(device_, title_, devMode_, spooler_.TrayOfBin(device_, devMode_.dmDefaultSource),
+                  buffer_.data());
     }
   }
 
@@ -408,6 +471,15 @@ const CupsQueue* CupsSpooler::Find(const QString& name) const {
   return nullptr;
 }
 
+QString CupsSpooler::TrayOfBin(const QString& printer, int bin) const {
+  if (const CupsQueue* queue = Find(printer)) {
+    for (const CupsBin& b : BinsOfTrays(queue->trays)) {
+      if (b.number == bin) return b.keyword;
+    }
+  }
+  return QString();
+}
+
 bool CupsSpooler::Exists(const QString& name) const {
   return IsPdfPrinter(name) || Find(name) != nullptr;
 }
@@ -449,6 +521,30 @@ QString CupsSpooler::PortOf(const QString& printer) {
   return QString();
 }
 
+bool CupsSpooler::GetPrinterInfo2(const QString& printer, PrinterInfo2& out) {
+  out = PrinterInfo2{};
+  out.printerName = printer;
+  if (IsPdfPrinter(printer)) {
+    out.portName = QStringLiteral("PDF:");
+    out.driverName = QStringLiteral("PDFファイルに保存");
+    out.location = PdfOutputFolder();
+    out.comment = QStringLiteral("印刷のたびに、保存先のフォルダへPDFファイルを1つ書きます");
+    return true;
+  }
+  const CupsQueue* queue = Find(printer);
+  if (queue == nullptr) return false;
+  out.portName = queue->port;
+  out.driverName = queue->makeAndModel;
+  out.comment = queue->info;
+  out.location = queue->location;
+  if (queue->state == 4) out.status |= PRINTER_STATUS_PRINTING;
+  if (queue->state == 5) out.status |= PRINTER_STATUS_PAUSED;
+  // What the cache says may be old while the server is silent.
+  if (state_ == ServerState::NotAnswering) out.status |= PRINTER_STATUS_SERVER_UNKNOWN;
+  out.statusMessage = queue->stateMessage;
+  return true;
+}
+
 PrinterHandle CupsSpooler::OpenPrinter(const QString& name) {
   if (!Exists(name)) return 0;
   const PrinterHandle handle = nextHandle_++;
@@ -475,10 +571,16 @@ int CupsSpooler::DocumentProperties(PrinterHandle handle, const QString& device,
   result.dmCollate = 1;
   result.dmPrintQuality = kPrinterDpi;
   result.dmYResolution = kPrinterDpi;
+  result.dmDefaultSource = DMBIN_AUTO;
+  const CupsQueue* queue = Find(device);
+  const std::vector<CupsBin> bins = queue ? BinsOfTrays(queue->trays) : std::vector<CupsBin>{};
   if (IsPdfPrinter(device)) {
     result.dmPaperSize = DMPAPER_A4;
   } else {
-    QueueDefaultPaper(Find(device), result);
+    QueueDefaultPaper(queue, result);
+    for (const CupsBin& bin : bins) {
+      if (bin.keyword == queue->defaultTray) result.dmDefaultSource = bin.number;
+    }
   }
   if ((mode & DM_IN_BUFFER) != 0) {
     if (in == nullptr) return -1;
@@ -496,6 +598,13 @@ int CupsSpooler::DocumentProperties(PrinterHandle handle, const QString& device,
     const int maxCopies = IsPdfPrinter(device) ? 1 : kCupsMaxCopies;
     result.dmCopies = static_cast<std::int16_t>(std::clamp<int>(asked.dmCopies, 1, maxCopies));
     result.dmCollate = asked.dmCollate;
+    const bool known = asked.dmDefaultSource == DMBIN_AUTO ||
+                       std::any_of(bins.begin(), bins.end(), [&](const CupsBin& bin) {
+                         return bin.number == asked.dmDefaultSource;
+                       });
+    if ((asked.dmFields & DM_DEFAULTSOURCE) != 0 && known) {
+      result.dmDefaultSource = asked.dmDefaultSource;
+    }
   }
   FillPaperDimensions(result);
   *out = result;
@@ -532,8 +641,19 @@ int CupsSpooler::DeviceCapabilities(const QString& device, const QString& /*port
   if (!IsPdfPrinter(device) && !Exists(device)) return -1;
   switch (capability) {
     case DC_BINS:
-    case DC_BINNAMES:
-      return 0;  // CUPS chooses the tray itself
+    case DC_BINNAMES: {
+      const CupsQueue* queue = Find(device);
+      const std::vector<CupsBin> bins = queue ? BinsOfTrays(queue->trays) : std::vector<CupsBin>{};
+      if (out != nullptr) {
+        out->numbers.clear();
+        out->names.clear();
+        for (const CupsBin& bin : bins) {
+          out->numbers.push_back(static_cast<std::uint16_t>(bin.number));
+          out->names.append(bin.name);
+        }
+      }
+      return static_cast<int>(bins.size());
+    }
     case DC_ENUMRESOLUTIONS:
       if (out != nullptr) out->resolutions = {{kPrinterDpi, kPrinterDpi}};
       return 1;

@@ -23,6 +23,17 @@ inline constexpr char kPdfPrinterName[] = "PDF";
 // unit of the drawing coordinates.
 inline constexpr int kPrinterDpi = 300;
 
+// A queue's input tray as a bin of the device mode.
+struct CupsBin {
+  std::int16_t number = 0;
+  QString keyword;  // what the job names as its media-source
+  QString name;     // what the teacher reads
+};
+// The trays of a queue as bins: the classic number where the keyword has one, else 256
+// plus the tray's place in the list, so a tray keeps its number from one read to the next.
+// Named in Japanese where the keyword is known, else as the print system names it.
+std::vector<CupsBin> BinsOfTrays(const std::vector<CupsTray>& trays);
+
 // The spooler over the CUPS queues (libcups, through the server that CUPS_SERVER names or
 // the system's own) plus the built-in PDF printer. A CUPS queue called like the built-in
 // one is left out, so that names stay unique.
@@ -51,6 +62,10 @@ class CupsSpooler : public Spooler {
   ServerState State() const { return state_; }
   QString ServerFailure() const { return failure_; }
   const std::vector<CupsQueue>& Queues() const { return queues_; }
+  // Takes a reading made elsewhere as if the background read had brought it (tests).
+  void Adopt(const CupsReading& reading) { Apply(reading); }
+  // The media-source keyword of a printer's bin; empty for the printer's own choice.
+  QString TrayOfBin(const QString& printer, int bin) const;
   // Told once when the server stops answering (until it answers again), with the reason.
   std::function<void(const QString& reason)> OnServerLost;
 
@@ -83,6 +98,7 @@ class CupsSpooler : public Spooler {
   std::vector<QString> EnumPorts() override;
   QString DefaultPrinter() override;
   QString PortOf(const QString& printer) override;
+  bool GetPrinterInfo2(const QString& printer, PrinterInfo2& out) override;
   PrinterHandle OpenPrinter(const QString& name) override;
   void ClosePrinter(PrinterHandle handle) override;
   int DocumentProperties(PrinterHandle handle, const QString& device, DevMode* out,

@@ -59,6 +59,19 @@ inline constexpr std::int16_t DMPAPER_A4 = 9;
 inline constexpr std::int16_t DMPAPER_B4 = 12;  // JIS B4, the paper the sheets are laid out on
 inline constexpr std::int16_t DMPAPER_USER = 256;
 
+inline constexpr std::int16_t DMBIN_UPPER = 1;
+inline constexpr std::int16_t DMBIN_LOWER = 2;
+inline constexpr std::int16_t DMBIN_MIDDLE = 3;
+inline constexpr std::int16_t DMBIN_MANUAL = 4;
+inline constexpr std::int16_t DMBIN_ENVELOPE = 5;
+inline constexpr std::int16_t DMBIN_AUTO = 7;
+inline constexpr std::int16_t DMBIN_LARGECAPACITY = 11;
+inline constexpr std::int16_t DMBIN_USER = 256;
+
+inline constexpr std::uint32_t PRINTER_STATUS_PAUSED = 0x1;
+inline constexpr std::uint32_t PRINTER_STATUS_PRINTING = 0x400;
+inline constexpr std::uint32_t PRINTER_STATUS_SERVER_UNKNOWN = 0x800000;
+
 inline constexpr int DC_PAPERS = 2;
 inline constexpr int DC_BINS = 6;
 inline constexpr int DC_BINNAMES = 12;
@@ -126,6 +139,17 @@ struct PrinterInfo4 {
   std::uint32_t attributes = 0;
 };
 
+// The level-2 record of one printer: what a set-up dialog shows of it.
+struct PrinterInfo2 {
+  QString printerName;
+  QString portName;
+  QString driverName;  // make and model
+  QString comment;
+  QString location;
+  std::uint32_t status = 0;  // PRINTER_STATUS_* bits; 0 is ready
+  QString statusMessage;     // the print system's own words on the state, if any
+};
+
 // What DeviceCapabilities writes, by capability: papers and bins as numbers, their names,
 // resolutions as (x, y) pairs.
 struct CapabilityOutput {
@@ -154,6 +178,9 @@ class Spooler {
   virtual std::vector<QString> EnumPorts() = 0;
   virtual QString DefaultPrinter() = 0;
   virtual QString PortOf(const QString& printer) = 0;
+  // False when the printer is unknown. Answers from what the spooler already knows, so a
+  // dialog may ask it on the GUI thread.
+  virtual bool GetPrinterInfo2(const QString& printer, PrinterInfo2& out) = 0;
 
   // 0 when the printer cannot be opened.
   virtual PrinterHandle OpenPrinter(const QString& name) = 0;

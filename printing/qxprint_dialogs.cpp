@@ -1,18 +1,12 @@
 #include "printing/qxprint_dialogs.h"
 
 #include <QDialog>
-#include <QFileInfo>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QSizeF>
 #include <QWidget>
-#include <cmath>
+#include <algorithm>
 #include <exception>
 
 #include "platform/cups_spooler.h"
-#include "platform/spooler_paper.h"
+#include "printing/printer_setup_form.h"
 #include "printing/qxprinters.h"
 
 namespace tamariko {
@@ -24,7 +18,8 @@ TQxPrinterSetupDialog::Runner& DialogRunner() {
   return runner;
 }
 
-PrinterChoice CurrentChoice(FrameworkPrinter& framework) {
+PrinterChoice CurrentChoice(TQxPrinter& qx) {
+  FrameworkPrinter& framework = qx.Framework();
   QString device, driver, port;
   DevModeHandle handle;
   framework.GetPrinter(device, driver, port, handle);
@@ -40,6 +35,10 @@ PrinterChoice CurrentChoice(FrameworkPrinter& framework) {
     choice.paperWidthTenthMm = dm->dmPaperWidth;
     choice.landscape = dm->dmOrientation == DMORIENT_LANDSCAPE;
     choice.copies = dm->dmCopies;
+    if (dm->dmFields & DM_DEFAULTSOURCE) choice.bin = dm->dmDefaultSource;
+  }
+  if (auto* cups = dynamic_cast<CupsSpooler*>(&qx.GetSpooler())) {
+    choice.pdfFolder = cups->PdfOutputFolder();
   }
   return choice;
 }
@@ -65,6 +64,10 @@ void ApplyChoice(TQxPrinter& qx, const PrinterChoice& choice) {
       dm->dmPaperLength = static_cast<std::int16_t>(choice.paperLengthTenthMm);
       dm->dmPaperWidth = static_cast<std::int16_t>(choice.paperWidthTenthMm);
       dm->dmFields |= DM_PAPERLENGTH | DM_PAPERWIDTH;
+    }
+    if (choice.bin != 0) {
+      dm->dmDefaultSource = static_cast<std::int16_t>(choice.bin);
+      dm->dmFields |= DM_DEFAULTSOURCE;
     }
     dm->dmOrientation = choice.landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
     dm->dmCopies = static_cast<std::int16_t>(std::max(1, choice.copies));
@@ -99,7 +102,7 @@ void TQxPrinterSetupDialog::SetRunner(Runner runner) { DialogRunner() = std::mov
 
 bool TQxPrinterSetupDialog::Execute() {
   TQxPrinter& qx = QxPrinter();
-  PrinterChoice choice = CurrentChoice(qx.Framework());
+  PrinterChoice choice = CurrentChoice(qx);
   const bool accepted = DialogRunner() ? DialogRunner()(choice) : RunDialog(choice);
   if (!accepted) return false;
   ApplyChoice(qx, choice);
@@ -108,41 +111,9 @@ bool TQxPrinterSetupDialog::Execute() {
 }
 
 bool TQxPrinterSetupDialog::RunDialog(PrinterChoice& choice) {
-  QPrinter printer(QPrinter::HighResolution);
-  if (choice.printer == QLatin1String(kPdfPrinterName)) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-  } else {
-    printer.setPrinterName(choice.printer);
-  }
-  const QPageSize paper =
-      PageSizeOfDevMode(choice.paper, choice.paperLengthTenthMm, choice.paperWidthTenthMm);
-  if (paper.isValid()) printer.setPageSize(paper);
-  printer.setPageOrientation(choice.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-  printer.setCopyCount(std::max(1, choice.copies));
-
-  QPrintDialog dialog(&printer, qobject_cast<QWidget*>(parent_));
-  dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
-  dialog.setOptions(QAbstractPrintDialog::PrintToFile);
-  if (dialog.exec() != QDialog::Accepted) return false;
-
-  if (printer.outputFormat() == QPrinter::PdfFormat) {
-    choice.printer = QLatin1String(kPdfPrinterName);
-    if (!printer.outputFileName().isEmpty()) {
-      choice.pdfFolder = QFileInfo(printer.outputFileName()).absolutePath();
-    }
-  } else {
-    choice.printer = printer.printerName();
-  }
-  const QPageSize chosen = printer.pageLayout().pageSize();
-  choice.paper = PaperNumberOfPageSize(chosen.id());
-  if (choice.paper == 0) {
-    const QSizeF mm = chosen.size(QPageSize::Millimeter);
-    choice.paper = DMPAPER_USER;
-    choice.paperWidthTenthMm = static_cast<int>(std::lround(mm.width() * 10));
-    choice.paperLengthTenthMm = static_cast<int>(std::lround(mm.height() * 10));
-  }
-  choice.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
-  choice.copies = printer.copyCount();
+  TPrinterSetupForm form(QxPrinter().GetSpooler(), choice, qobject_cast<QWidget*>(parent_));
+  if (form.exec() != QDialog::Accepted) return false;
+  choice = form.Choice();
   return true;
 }
 

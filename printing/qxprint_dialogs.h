@@ -15,16 +15,17 @@ struct PrinterChoice {
   int paper = 0;  // paper number; 256 with the two sizes below
   int paperLengthTenthMm = 0;
   int paperWidthTenthMm = 0;
+  int bin = 0;  // the tray (the device mode's default source); 0 for the printer's choice
   bool landscape = false;
   int copies = 1;
-  // Set when the user chose to print into a file (the PDF printer): the file's folder.
+  // The built-in PDF printer's folder; empty to leave it as it is.
   QString pdfFolder;
 };
 
-// The framework's print and printer set-up dialogs (Qt's print dialog). A confirmed dialog
-// selects the chosen printer with its paper, orientation and copies on the framework
-// printer, then makes the printer object forget its settings and read the capabilities
-// again (ResetPrinter). A cancelled one changes nothing.
+// The print and printer set-up dialogs (the program's own, printing/printer_setup_form.h).
+// A confirmed dialog selects the chosen printer with its paper, tray, orientation and
+// copies on the framework printer, then makes the printer object forget its settings and
+// read the capabilities again (ResetPrinter). A cancelled one changes nothing.
 class TQxPrinterSetupDialog {
  public:
   // The modal dialog itself; tests put a function in its place that edits the choice and

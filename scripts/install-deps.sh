@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
   fonts-ipafont-gothic fonts-vlgothic
+  qt6-translations-l10n
   poppler-utils qpdf clang-format
 )
 

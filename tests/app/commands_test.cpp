@@ -230,7 +230,7 @@ TEST_F(AppTest, PrintBeforeAnyMakeProblemsStartsTheJobsAllTheSame) {
 }
 
 // Events are handled while a job is sent, so the buttons can be pressed then.
-TEST_F(AppTest, PrintAndPrinterSetUpWaitForThePrintUnderWay) {
+TEST_F(AppTest, PrintAndPrinterSetUpDuringAPrintSayItIsUnderWayAndWait) {
   CreateWindows();
   int setups = 0;
   TQxPrinterSetupDialog::SetRunner([&](PrinterChoice&) { return ++setups > 0; });
@@ -244,8 +244,13 @@ TEST_F(AppTest, PrintAndPrinterSetUpWaitForThePrintUnderWay) {
   boxes.answers = {IDYES};
   PrintAnswering(PressOk);
   EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintMultiplication", "PrintAnswers"}));
-  EXPECT_EQ(boxes.shown.size(), 1u) << "no second confirmation";
   EXPECT_EQ(setups, 0);
+  // One confirmation; every click during the job is told that printing is under way.
+  ASSERT_EQ(boxes.shown.size(), 7u);
+  EXPECT_TRUE(AskedToPrint({boxes.shown.front()}));
+  for (std::size_t i = 1; i < boxes.shown.size(); ++i) {
+    EXPECT_TRUE(boxes.shown[i].text.contains(QStringLiteral("印刷中"))) << i;
+  }
 
   form->during = {};
   form->Image9->Click();

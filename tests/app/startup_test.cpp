@@ -3,8 +3,13 @@
 #include <QGuiApplication>
 #include <csignal>
 
+#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QScopeGuard>
+#include <QTranslator>
 
 #include "app/form3.h"
 #include "app/shutdown_signals.h"
@@ -187,6 +192,23 @@ TEST_F(AppTest, MainWindowOpensAfterAFailedStartUp) {
   EXPECT_TRUE(shown);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, QStringLiteral("TQxPrinter.CheckNoPrinter: No Printer"));
+}
+
+TEST(QtTexts, StandardButtonsAndEditMenusAreJapaneseWhateverTheSessionLanguage) {
+  QTranslator* translator = InstallQtJapanese();
+  ASSERT_NE(translator, nullptr) << "qt6-translations-l10n is not installed";
+  auto remove = qScopeGuard([translator] {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  });
+  QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), "キャンセル");
+  QLineEdit edit(QStringLiteral("第1回"));
+  const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+  QStringList texts;
+  for (const QAction* action : menu->actions()) texts << action->text();
+  EXPECT_TRUE(texts.join(u'|').contains(QStringLiteral("コピー")))
+      << texts.join(u'|').toStdString();
 }
 
 }  // namespace

@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
+#include "core/canvas.h"
+#include "platform/cups_spooler.h"
+#include "printing/printer_setup_form.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
+#include "tests/support/pdf_support.h"
 #include "tests/support/scripted_spooler.h"
 
 namespace tamariko {
@@ -17,6 +25,33 @@ ScriptedSpooler::Printer Named(const QString& name) {
   p.name = name;
   return p;
 }
+
+QStringList Items(const QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  return items;
+}
+
+void Pick(QComboBox* box, const QString& text) {
+  const int index = box->findText(text);
+  ASSERT_GE(index, 0) << text.toStdString() << " is not in " << Items(box).join(", ").toStdString();
+  box->setCurrentIndex(index);
+}
+
+// Answers the real modal dialog once it is up: the test edits it, then presses a button.
+void AnswerDialog(std::function<void(TPrinterSetupForm&)> answer) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+    auto* form = qobject_cast<TPrinterSetupForm*>(QApplication::activeModalWidget());
+    if (form == nullptr) return;
+    poll->stop();
+    poll->deleteLater();
+    answer(*form);
+  });
+  poll->start(10);
+}
+
+bool OffscreenOnly() { return QGuiApplication::platformName() == QLatin1String("offscreen"); }
 
 struct DialogRig {
   DialogRig()
@@ -36,9 +71,30 @@ struct DialogRig {
   ScopedQxPrinter scoped;
 };
 
+// Two printers as a school might have them: the office one with trays, another without B4.
+std::vector<ScriptedSpooler::Printer> SchoolPrinters() {
+  ScriptedSpooler::Printer office = Named("office");
+  office.papers = {9, 12, 8, 43};
+  office.paperNames = {"A4", "JIS B4", "A3", "Postcard"};
+  office.bins = {7, 4, 1};
+  office.binNames = {"自動選択", "手差し", "トレイ1"};
+  office.info.driverName = "Laser 3000";
+  office.info.location = "職員室";
+  office.info.comment = "両面対応";
+  office.info.status = PRINTER_STATUS_PAUSED;
+  office.info.statusMessage = "用紙切れ";
+  ScriptedSpooler::Printer small = Named("small");
+  small.papers = {9, 13};
+  small.paperNames = {"A4", "JIS B5"};
+  small.paperSize = 13;
+  small.bins = {};
+  small.binNames = {};
+  return {office, small};
+}
+
 TEST(PrinterSetupDialog, ConfirmedChoiceSelectsThePrinterAndResetsTheObject) {
   DialogRig rig;
-  QxPrinter().SetPaperSizeNumber(12);
+  QxPrinter().SetPaperSizeNumber(DMPAPER_B4);
   QxPrinter().ApplySettings();
   PrinterChoice shown;
   TQxPrinterSetupDialog::SetRunner([&](PrinterChoice& choice) {
@@ -62,7 +118,7 @@ TEST(PrinterSetupDialog, ConfirmedChoiceSelectsThePrinterAndResetsTheObject) {
 
 TEST(PrinterSetupDialog, CancelChangesNothingButTheCommandStillResets) {
   DialogRig rig;
-  QxPrinter().SetPaperSizeNumber(12);  // marked, not applied
+  QxPrinter().SetPaperSizeNumber(DMPAPER_B4);  // marked, not applied
   TQxPrinterSetupDialog::SetRunner([](PrinterChoice& choice) {
     choice.printer = "q";
     return false;
@@ -106,6 +162,196 @@ TEST(PrinterSetupDialog, RealDialogClosedWithoutOkReturnsFalse) {
   TQxPrinterSetupDialog dialog;
   EXPECT_FALSE(dialog.Execute());
   EXPECT_TRUE(closed);
+}
+
+}  // namespace
+}  // namespace tamariko
+
+namespace tamariko {
+namespace {
+
+TEST(PrinterSetupForm, ShowsTheCachedDetailsAndSwitchingPrintersRefreshesTheLists) {
+  ScriptedSpooler spooler(SchoolPrinters());
+  PrinterChoice choice;
+  choice.printer = "office";
+  choice.paper = 12;
+  choice.bin = 4;
+  TPrinterSetupForm form(spooler, choice);
+
+  EXPECT_EQ(Items(form.PrinterBox), (QStringList{"office", "small"}));
+  EXPECT_EQ(form.PrinterBox->currentText(), "office");
+  EXPECT_EQ(form.StateText->text(), "一時停止 (用紙切れ)");
+  EXPECT_EQ(form.ModelText->text(), "Laser 3000");
+  EXPECT_EQ(form.LocationText->text(), "職員室");
+  EXPECT_EQ(form.CommentText->text(), "両面対応");
+  // Japanese names, the Japanese sizes first, the paper and tray in force selected.
+  EXPECT_EQ(Items(form.PaperBox), (QStringList{"B4 (JIS)", "A4", "A3", "はがき"}));
+  EXPECT_EQ(form.PaperBox->currentText(), "B4 (JIS)");
+  EXPECT_EQ(form.BinBox->currentText(), "手差し");
+  EXPECT_TRUE(form.BinBox->isEnabled());
+  EXPECT_FALSE(form.FolderEdit->isVisibleTo(&form));
+
+  Pick(form.PrinterBox, "small");
+  EXPECT_EQ(Items(form.PaperBox), (QStringList{"A4", "B5 (JIS)"}));
+  EXPECT_EQ(form.PaperBox->currentText(), "B5 (JIS)") << "no B4 here: the driver's default";
+  EXPECT_FALSE(form.BinBox->isEnabled());
+  EXPECT_EQ(form.StateText->text(), "準備完了");
+  EXPECT_TRUE(form.LocationText->text().isEmpty());
+  EXPECT_EQ(form.Choice().bin, 0);
+
+  Pick(form.PrinterBox, "office");
+  EXPECT_EQ(form.PaperBox->currentText(), "B4 (JIS)") << "B4 before the driver's A4";
+  EXPECT_EQ(form.BinBox->currentText(), "手差し") << "the tray in force comes back";
+  Pick(form.PrinterBox, "small");
+  Pick(form.PaperBox, "A4");
+  Pick(form.PrinterBox, "office");
+  EXPECT_EQ(form.PaperBox->currentText(), "A4") << "the paper shown stays where it can";
+
+  Pick(form.PaperBox, "A3");
+  Pick(form.BinBox, "トレイ1");
+  form.LandscapeButton->setChecked(true);
+  const PrinterChoice chosen = form.Choice();
+  EXPECT_EQ(chosen.printer, "office");
+  EXPECT_EQ(chosen.paper, 8);
+  EXPECT_EQ(chosen.paperWidthTenthMm, 2970);
+  EXPECT_EQ(chosen.bin, 1);
+  EXPECT_TRUE(chosen.landscape);
+}
+
+TEST(PrinterSetupForm, OkPutsPaperTrayAndOrientationInForceAndCancelChangesNothing) {
+  if (!OffscreenOnly()) GTEST_SKIP() << "answers the modal dialog only offscreen";
+  auto spooler = std::make_shared<ScriptedSpooler>(SchoolPrinters());
+  ScopedQxPrinter scoped(spooler);
+  QxPrinter().SetPaperSizeNumber(DMPAPER_B4);
+  QxPrinter().ApplySettings();
+  auto current = [] {
+    QString device, driver, port;
+    DevModeHandle handle;
+    QxPrinter().Framework().GetPrinter(device, driver, port, handle);
+    return *handle->AsDevMode();
+  };
+
+  AnswerDialog([](TPrinterSetupForm& form) {
+    Pick(form.PaperBox, "A4");
+    form.LandscapeButton->setChecked(true);
+    Pick(form.BinBox, "トレイ1");
+    form.ButtonBox->button(QDialogButtonBox::Cancel)->click();
+  });
+  TQxPrinterSetupDialog dialog;
+  RunPrinterSetupCommand(dialog);
+  EXPECT_EQ(current().dmPaperSize, 12);
+  EXPECT_EQ(current().dmOrientation, DMORIENT_PORTRAIT);
+  EXPECT_EQ(current().dmDefaultSource, 7);
+
+  AnswerDialog([](TPrinterSetupForm& form) {
+    Pick(form.PaperBox, "A4");
+    form.LandscapeButton->setChecked(true);
+    Pick(form.BinBox, "トレイ1");
+    form.ButtonBox->button(QDialogButtonBox::Ok)->click();
+  });
+  RunPrinterSetupCommand(dialog);
+  const DevMode dm = current();
+  EXPECT_EQ(dm.dmPaperSize, 9);
+  EXPECT_EQ(dm.dmOrientation, DMORIENT_LANDSCAPE);
+  EXPECT_EQ(dm.dmDefaultSource, 1);
+
+  QxPrinter().BeginDoc("A4");
+  QxPrinter().EndDoc();
+  ASSERT_EQ(spooler->Jobs().size(), 1u);
+  EXPECT_EQ(spooler->Jobs()[0].devMode.dmPaperSize, 9);
+  EXPECT_EQ(spooler->Jobs()[0].devMode.dmOrientation, DMORIENT_LANDSCAPE);
+  EXPECT_EQ(spooler->Jobs()[0].devMode.dmDefaultSource, 1);
+}
+
+// The CUPS spooler with one queue as its cache holds it, never asking the server.
+struct CupsDialogRig {
+  CupsDialogRig() : spooler(std::make_shared<CupsSpooler>()) {
+    CupsQueue office;
+    office.name = "office";
+    office.port = "ipp://office.local/ipp/print";
+    office.makeAndModel = "Laser 3000";
+    office.location = "職員室";
+    office.info = "2階";
+    office.state = 4;
+    office.papers = {{21000, 29700}, {25700, 36400}};
+    office.defaultPaper = office.papers[0];
+    office.trays = {{"auto", "Automatic"}, {"by-pass-tray", "Multipurpose"}, {"x-deep", "Deep"}};
+    office.defaultTray = "auto";
+    spooler->Adopt(CupsReading{true, {}, {office}});
+    spooler->SetPdfOutputFolder(home.path());
+    scoped = std::make_unique<ScopedQxPrinter>(spooler);
+  }
+
+  QTemporaryDir home;
+  std::shared_ptr<CupsSpooler> spooler;
+  std::unique_ptr<ScopedQxPrinter> scoped;
+};
+
+TEST(PrinterSetupForm, CupsQueuesShowFromTheCacheAndThePdfPrinterItsFolder) {
+  CupsDialogRig rig;
+  PrinterChoice choice;
+  choice.printer = "office";
+  choice.paper = 12;
+  choice.pdfFolder = rig.home.path();
+  TPrinterSetupForm form(*rig.spooler, choice);
+  EXPECT_EQ(Items(form.PrinterBox), (QStringList{"office", "PDF"}));
+  EXPECT_EQ(form.StateText->text(), "印刷中");
+  EXPECT_EQ(form.ModelText->text(), "Laser 3000");
+  EXPECT_EQ(form.CommentText->text(), "2階");
+  EXPECT_EQ(Items(form.PaperBox), (QStringList{"B4 (JIS)", "A4"}));
+  EXPECT_EQ(Items(form.BinBox), (QStringList{"自動選択", "手差しトレイ", "Deep"}));
+  EXPECT_EQ(form.BinBox->currentText(), "自動選択");
+
+  Pick(form.PrinterBox, "PDF");
+  EXPECT_TRUE(form.FolderEdit->isVisibleTo(&form));
+  EXPECT_EQ(form.ModelText->text(), "PDFファイルに保存");
+  EXPECT_EQ(form.LocationText->text(), QDir::toNativeSeparators(rig.home.path()));
+  EXPECT_EQ(form.PaperBox->currentText(), "B4 (JIS)");
+  EXPECT_EQ(form.PaperBox->itemText(0), "B4 (JIS)");
+  EXPECT_FALSE(form.BinBox->isEnabled());
+
+  // A folder that is not there is refused with the reason, and nothing typed is lost.
+  const QString missing = rig.home.filePath("なし");
+  form.FolderEdit->setText(missing);
+  form.show();
+  form.ButtonBox->button(QDialogButtonBox::Ok)->click();
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_TRUE(form.FolderError->isVisibleTo(&form));
+  EXPECT_TRUE(form.FolderError->text().contains(missing));
+  EXPECT_EQ(form.FolderEdit->text(), missing);
+
+  form.ChooseFolder = [&](const QString&) { return rig.home.filePath("."); };
+  form.FolderButton->click();
+  EXPECT_FALSE(form.FolderError->isVisibleTo(&form));
+  form.ButtonBox->button(QDialogButtonBox::Ok)->click();
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_EQ(QFileInfo(form.Choice().pdfFolder), QFileInfo(rig.home.path()));
+}
+
+TEST(PrinterSetupForm, ThePdfFolderAndPaperChosenAreWhereAndHowTheFilesComeOut) {
+  if (!OffscreenOnly()) GTEST_SKIP() << "answers the modal dialog only offscreen";
+  CupsDialogRig rig;
+  QTemporaryDir chosen;
+  AnswerDialog([&](TPrinterSetupForm& form) {
+    Pick(form.PrinterBox, "PDF");
+    Pick(form.PaperBox, "A4");
+    form.LandscapeButton->setChecked(true);
+    form.FolderEdit->setText(chosen.path());
+    form.ButtonBox->button(QDialogButtonBox::Ok)->click();
+  });
+  TQxPrinterSetupDialog dialog;
+  RunPrinterSetupCommand(dialog);
+  EXPECT_EQ(rig.spooler->PdfOutputFolder(), chosen.path());
+
+  QxPrinter().BeginDoc("みとり暗算");
+  QxPrinter().Canvas().TextOut(300, 300, "1");
+  QxPrinter().EndDoc();
+  ASSERT_EQ(rig.spooler->PdfFilesWritten().size(), 1);
+  const QString file = rig.spooler->PdfFilesWritten().first();
+  EXPECT_EQ(QFileInfo(file).absolutePath(), QFileInfo(chosen.path()).absoluteFilePath());
+  const test::PdfFacts facts = test::ReadPdf(file);
+  EXPECT_NEAR(facts.widthPt, 297 / 25.4 * 72, 1.0) << "A4, landscape";
+  EXPECT_NEAR(facts.heightPt, 210 / 25.4 * 72, 1.0);
 }
 
 }  // namespace

@@ -79,6 +79,21 @@ class OwnCupsd {
   }
 
   QString Socket() const { return socket_; }
+  // Another queue on this server, driven by the given driver file.
+  bool AddQueue(const QString& name, const QString& ppd) {
+    return Admin({"-p", name, "-E", "-v", "file:///dev/null", "-P", ppd});
+  }
+  // The server's records of every job so far, as it keeps them (the attributes the job
+  // was sent with among them).
+  QByteArray JobRecords() const {
+    QByteArray all;
+    const QDir spool(dir_.path() + QStringLiteral("/spool"));
+    for (const QString& name : spool.entryList({QStringLiteral("c*")}, QDir::Files)) {
+      QFile file(spool.filePath(name));
+      if (file.open(QIODevice::ReadOnly)) all += file.readAll();
+    }
+    return all;
+  }
   void Stop() { ::kill(static_cast<pid_t>(server_.processId()), SIGSTOP); }
   void Resume() { ::kill(static_cast<pid_t>(server_.processId()), SIGCONT); }
   void Kill() {

@@ -70,6 +70,15 @@ QString ScriptedSpooler::PortOf(const QString& printer) {
   return p ? p->port : QString();
 }
 
+bool ScriptedSpooler::GetPrinterInfo2(const QString& printer, PrinterInfo2& out) {
+  const Printer* p = Find(printer);
+  if (p == nullptr) return false;
+  out = p->info;
+  out.printerName = p->name;
+  out.portName = p->port;
+  return true;
+}
+
 PrinterHandle ScriptedSpooler::OpenPrinter(const QString& name) {
   const Printer* p = Find(name);
   if (p == nullptr || p->cannotOpen) return 0;
@@ -106,6 +115,7 @@ int ScriptedSpooler::DocumentProperties(PrinterHandle handle, const QString& dev
     defaults.dmFields = p->fields;
     defaults.dmOrientation = DMORIENT_PORTRAIT;
     defaults.dmPaperSize = p->paperSize;
+    defaults.dmDefaultSource = p->defaultBin;
     defaults.dmCopies = 1;
     defaults.dmPrintQuality = static_cast<std::int16_t>(p->dpiX);
     defaults.dmYResolution = static_cast<std::int16_t>(p->dpiY);

@@ -29,14 +29,17 @@ class ScriptedSpooler : public Spooler {
     QStringList binNames{QStringLiteral("Automatic")};
     std::vector<std::pair<std::int32_t, std::int32_t>> resolutions{{600, 600}, {300, 300}};
     int maxCopies = 99;
+    // What a set-up dialog shows of it.
+    PrinterInfo2 info;
     int dpiX = 600;
     int dpiY = 600;
     int offsetX = 50;
     int offsetY = 60;
     // The driver's defaults.
     std::int16_t paperSize = 9;
+    std::int16_t defaultBin = 7;
     std::uint32_t fields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH |
-                           DM_COPIES | DM_PRINTQUALITY | DM_YRESOLUTION;
+                           DM_COPIES | DM_DEFAULTSOURCE | DM_PRINTQUALITY | DM_YRESOLUTION;
     std::uint16_t driverExtra = 16;
     // Faults.
     bool cannotOpen = false;
@@ -79,6 +82,7 @@ class ScriptedSpooler : public Spooler {
   std::vector<QString> EnumPorts() override;
   QString DefaultPrinter() override;
   QString PortOf(const QString& printer) override;
+  bool GetPrinterInfo2(const QString& printer, PrinterInfo2& out) override;
   PrinterHandle OpenPrinter(const QString& name) override;
   void ClosePrinter(PrinterHandle handle) override;
   int DocumentProperties(PrinterHandle handle, const QString& device, DevMode* out,

@@ -1,0 +1,282 @@
+#include "printing/printer_setup_form.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPushButton>
+#include <QSizeF>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/cups_spooler.h"
+#include "platform/spooler.h"
+#include "platform/spooler_paper.h"
+
+namespace tamariko {
+
+namespace {
+
+constexpr int kB4 = 12;
+
+// The papers by the names on Japanese paper packs, in the order they come first in the list.
+constexpr std::pair<int, const char*> kJapanesePapers[] = {
+    {12, "B4 (JIS)"},    {9, "A4"},           {8, "A3"},           {13, "B5 (JIS)"},
+    {11, "A5"},          {70, "A6"},          {88, "B6 (JIS)"},    {66, "A2"},
+    {43, "はがき"},      {69, "往復はがき"},  {42, "B4 (ISO)"},    {71, "角形2号封筒"},
+    {72, "角形3号封筒"}, {73, "長形3号封筒"}, {74, "長形4号封筒"}, {91, "洋形4号封筒"},
+    {1, "レター"},       {5, "リーガル"},
+};
+
+int JapaneseRank(int paper) {
+  for (std::size_t i = 0; i < std::size(kJapanesePapers); ++i) {
+    if (kJapanesePapers[i].first == paper) return static_cast<int>(i);
+  }
+  return static_cast<int>(std::size(kJapanesePapers));
+}
+
+QString PaperName(int paper, const QString& driverName) {
+  for (const auto& [number, name] : kJapanesePapers) {
+    if (number == paper) return QString::fromUtf8(name);
+  }
+  if (!driverName.isEmpty()) return driverName;
+  const auto id = PageSizeOfPaperNumber(paper);
+  return id ? QPageSize(*id).name() : QStringLiteral("用紙 %1").arg(paper);
+}
+
+// The driver's defaults for a printer, if it can be asked.
+std::optional<DevMode> DriverDefaults(Spooler& spooler, const QString& name) {
+  const PrinterHandle handle = spooler.OpenPrinter(name);
+  if (handle == 0) return std::nullopt;
+  std::optional<DevMode> result;
+  const int size = spooler.DocumentProperties(handle, name, nullptr, nullptr, 0);
+  if (size >= static_cast<int>(sizeof(DevMode))) {
+    MemoryBlock block(static_cast<std::size_t>(size));
+    block.Lock();
+    DevMode* dm = block.AsDevMode();
+    if (spooler.DocumentProperties(handle, name, dm, nullptr, DM_OUT_BUFFER) >= 0) result = *dm;
+    block.Unlock();
+  }
+  spooler.ClosePrinter(handle);
+  return result;
+}
+
+QString DescribeState(const PrinterInfo2& info) {
+  QString text;
+  if (info.status & PRINTER_STATUS_SERVER_UNKNOWN) {
+    text = QStringLiteral("印刷サーバーが応答しません");
+  } else if (info.status & PRINTER_STATUS_PAUSED) {
+    text = QStringLiteral("一時停止");
+  } else if (info.status & PRINTER_STATUS_PRINTING) {
+    text = QStringLiteral("印刷中");
+  } else {
+    text = QStringLiteral("準備完了");
+  }
+  if (!info.statusMessage.isEmpty()) text += QStringLiteral(" (%1)").arg(info.statusMessage);
+  return text;
+}
+
+void SelectData(QComboBox* box, int value) {
+  const int index = box->findData(value);
+  if (index >= 0) box->setCurrentIndex(index);
+}
+
+}  // namespace
+
+TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choice, QWidget* parent)
+    : QDialog(parent), spooler_(spooler), initial_(choice) {
+  setupUi(this);
+  // Set here so that they read the same with or without Qt's translation.
+  ButtonBox->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  ButtonBox->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+  FolderError->hide();
+  hasPdfPrinter_ = dynamic_cast<CupsSpooler*>(&spooler) != nullptr;
+  FolderEdit->setText(QDir::toNativeSeparators(choice.pdfFolder));
+
+  ChooseFolder = [this](const QString& current) {
+    return QFileDialog::getExistingDirectory(this, QStringLiteral("PDFの保存先"), current);
+  };
+
+  for (const PrinterInfo4& printer :
+       spooler.EnumPrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS)) {
+    PrinterBox->addItem(printer.printerName, printer.printerName);
+  }
+  const int current = PrinterBox->findData(choice.printer);
+  PrinterBox->setCurrentIndex(std::max(0, current));
+  (choice.landscape ? LandscapeButton : PortraitButton)->setChecked(true);
+  ShowPrinter(PrinterBox->currentData().toString());
+
+  connect(PrinterBox, &QComboBox::currentIndexChanged, this,
+          [this] { ShowPrinter(PrinterBox->currentData().toString()); });
+  connect(FolderEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+    FolderError->hide();
+    if (PdfChosen()) LocationText->setText(text);
+  });
+  connect(FolderButton, &QPushButton::clicked, this, [this] {
+    const QString folder = ChooseFolder ? ChooseFolder(FolderEdit->text()) : QString();
+    if (!folder.isEmpty()) FolderEdit->setText(QDir::toNativeSeparators(folder));
+  });
+  connect(ButtonBox, &QDialogButtonBox::accepted, this, &TPrinterSetupForm::accept);
+  connect(ButtonBox, &QDialogButtonBox::rejected, this, &TPrinterSetupForm::reject);
+  adjustSize();
+}
+
+bool TPrinterSetupForm::PdfChosen() const {
+  return hasPdfPrinter_ && PrinterBox->currentData().toString() == QLatin1String(kPdfPrinterName);
+}
+
+void TPrinterSetupForm::ShowPrinter(const QString& name) {
+  PrinterInfo2 info;
+  if (spooler_.GetPrinterInfo2(name, info)) {
+    StateText->setText(DescribeState(info));
+    ModelText->setText(info.driverName);
+    LocationText->setText(info.location);
+    CommentText->setText(info.comment);
+  } else {
+    StateText->setText(QStringLiteral("見つかりません"));
+    ModelText->clear();
+    LocationText->clear();
+    CommentText->clear();
+  }
+  const bool pdf = PdfChosen();
+  FolderLabel->setVisible(pdf);
+  FolderEdit->setVisible(pdf);
+  FolderButton->setVisible(pdf);
+  if (pdf) {
+    LocationText->setText(FolderEdit->text());
+  } else {
+    FolderError->hide();
+  }
+
+  const std::optional<DevMode> defaults = DriverDefaults(spooler_, name);
+  // The paper and tray shown so far stay when this printer has them.
+  const int paper = PaperBox->count() > 0 ? PaperBox->currentData().toInt() : initial_.paper;
+  int bin = name == initial_.printer ? initial_.bin : 0;
+  if (BinBox->isEnabled() && BinBox->count() > 0) bin = BinBox->currentData().toInt();
+  FillPapers(name, paper, defaults ? defaults->dmPaperSize : 0);
+  FillBins(name, bin, defaults ? defaults->dmDefaultSource : 0);
+}
+
+void TPrinterSetupForm::FillPapers(const QString& name, int wanted, int driverDefault) {
+  const QString port = spooler_.PortOf(name);
+  CapabilityOutput numbers;
+  CapabilityOutput names;
+  if (spooler_.DeviceCapabilities(name, port, DC_PAPERS, &numbers, nullptr) < 0) {
+    numbers.numbers.clear();
+  }
+  if (spooler_.DeviceCapabilities(name, port, DC_PAPERNAMES, &names, nullptr) < 0) {
+    names.names.clear();
+  }
+  struct Entry {
+    int number;
+    QString name;
+  };
+  std::vector<Entry> entries;
+  std::vector<QPageSize::PageSizeId> sizes;
+  for (std::size_t i = 0; i < numbers.numbers.size(); ++i) {
+    const int number = numbers.numbers[i];
+    // Two numbers of one size would read the same in the list.
+    if (const auto id = PageSizeOfPaperNumber(number)) {
+      if (std::find(sizes.begin(), sizes.end(), *id) != sizes.end()) continue;
+      sizes.push_back(*id);
+    }
+    const QString driverName =
+        i < static_cast<std::size_t>(names.names.size()) ? names.names.at(i) : QString();
+    entries.push_back({number, PaperName(number, driverName)});
+  }
+  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    return JapaneseRank(a.number) < JapaneseRank(b.number);
+  });
+  // The printer in force keeps a size of the teacher's own even when it is not listed.
+  if (name == initial_.printer && initial_.paper == DMPAPER_USER &&
+      initial_.paperWidthTenthMm > 0 && initial_.paperLengthTenthMm > 0) {
+    entries.push_back({DMPAPER_USER, QStringLiteral("ユーザー定義 (%1 × %2 mm)")
+                                         .arg(initial_.paperWidthTenthMm / 10.0)
+                                         .arg(initial_.paperLengthTenthMm / 10.0)});
+  }
+
+  const QSignalBlocker block(PaperBox);
+  PaperBox->clear();
+  for (const Entry& entry : entries) PaperBox->addItem(entry.name, entry.number);
+  PaperBox->setEnabled(PaperBox->count() > 0);
+  for (const int candidate : {wanted, kB4, driverDefault}) {
+    if (PaperBox->findData(candidate) >= 0) {
+      SelectData(PaperBox, candidate);
+      return;
+    }
+  }
+}
+
+void TPrinterSetupForm::FillBins(const QString& name, int wanted, int driverDefault) {
+  const QString port = spooler_.PortOf(name);
+  CapabilityOutput numbers;
+  CapabilityOutput names;
+  const int count = spooler_.DeviceCapabilities(name, port, DC_BINS, &numbers, nullptr);
+  spooler_.DeviceCapabilities(name, port, DC_BINNAMES, &names, nullptr);
+  const QSignalBlocker block(BinBox);
+  BinBox->clear();
+  for (int i = 0; i < count && i < static_cast<int>(numbers.numbers.size()); ++i) {
+    const QString shown = i < names.names.size() ? names.names.at(i) : QString();
+    BinBox->addItem(shown.isEmpty() ? QStringLiteral("トレイ %1").arg(numbers.numbers[i]) : shown,
+                    numbers.numbers[i]);
+  }
+  if (BinBox->count() == 0) {
+    BinBox->addItem(QStringLiteral("(プリンターにおまかせ)"), 0);
+    BinBox->setEnabled(false);
+    return;
+  }
+  BinBox->setEnabled(true);
+  for (const int candidate : {wanted, driverDefault}) {
+    if (BinBox->findData(candidate) >= 0) {
+      SelectData(BinBox, candidate);
+      return;
+    }
+  }
+}
+
+PrinterChoice TPrinterSetupForm::Choice() const {
+  PrinterChoice choice = initial_;
+  choice.printer = PrinterBox->currentData().toString();
+  choice.paper = PaperBox->count() > 0 ? PaperBox->currentData().toInt() : initial_.paper;
+  if (choice.paper != DMPAPER_USER) {
+    const auto id = PageSizeOfPaperNumber(choice.paper);
+    const QSizeF mm = id ? QPageSize(*id).size(QPageSize::Millimeter) : QSizeF();
+    choice.paperWidthTenthMm = static_cast<int>(std::lround(mm.width() * 10));
+    choice.paperLengthTenthMm = static_cast<int>(std::lround(mm.height() * 10));
+  }
+  choice.bin = BinBox->isEnabled() ? BinBox->currentData().toInt() : 0;
+  choice.landscape = LandscapeButton->isChecked();
+  choice.pdfFolder =
+      PdfChosen() ? QDir::fromNativeSeparators(FolderEdit->text().trimmed()) : QString();
+  return choice;
+}
+
+void TPrinterSetupForm::accept() {
+  if (PdfChosen()) {
+    const QString folder = QDir::fromNativeSeparators(FolderEdit->text().trimmed());
+    const QFileInfo info(folder);
+    QString problem;
+    if (folder.isEmpty()) {
+      problem = QStringLiteral("PDFの保存先のフォルダを指定してください。");
+    } else if (!info.isAbsolute()) {
+      problem = QStringLiteral("保存先は「/」から始まるフォルダの場所で指定してください。");
+    } else if (!info.isDir()) {
+      problem = QStringLiteral("フォルダ「%1」がありません。").arg(folder);
+    } else if (!info.isWritable()) {
+      problem = QStringLiteral("フォルダ「%1」には書き込めません。").arg(folder);
+    }
+    if (!problem.isEmpty()) {
+      FolderError->setText(problem);
+      FolderError->show();
+      FolderEdit->setFocus();
+      return;
+    }
+  }
+  QDialog::accept();
+}
+
+}  // namespace tamariko

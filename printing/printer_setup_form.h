@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "printing/qxprint_dialogs.h"
+#include "ui_printer_setup.h"
+
+namespace tamariko {
+
+class Spooler;
+
+// The printer set-up dialog: the printers with what is known of each, the paper and tray
+// of the selected one, and the orientation. Everything comes from the spooler's own
+// knowledge (for CUPS its cache), so opening it or switching printers never waits.
+class TPrinterSetupForm : public QDialog, public Ui::PrinterSetupForm {
+  Q_OBJECT
+
+ public:
+  TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choice, QWidget* parent = nullptr);
+
+  // What the controls say now.
+  PrinterChoice Choice() const;
+  // Asks the teacher for the PDF printer's folder; empty when cancelled. Tests replace it.
+  std::function<QString(const QString& current)> ChooseFolder;
+
+  // Refuses a PDF folder that cannot be written, saying why.
+  void accept() override;
+
+ private:
+  void ShowPrinter(const QString& name);
+  void FillPapers(const QString& name, int wanted, int driverDefault);
+  void FillBins(const QString& name, int wanted, int driverDefault);
+  bool PdfChosen() const;
+
+  Spooler& spooler_;
+  PrinterChoice initial_;
+  bool hasPdfPrinter_ = false;
+};
+
+}  // namespace tamariko

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "platform/cups_spooler.h"
+
+namespace tamariko {
+namespace {
+
+TEST(CupsTrays, KnownKeywordsGetClassicNumbersAndJapaneseNamesTheRestStableNumbers) {
+  const std::vector<CupsBin> bins = BinsOfTrays({{"auto", "Auto"},
+                                                 {"manual", "Manual"},
+                                                 {"tray-1", "Tray 1"},
+                                                 {"main", "Main"},
+                                                 {"tray-7", "Tray 7"},
+                                                 {"x-deep", "Deep drawer"}});
+  std::vector<int> numbers;
+  QStringList names;
+  for (const CupsBin& bin : bins) {
+    numbers.push_back(bin.number);
+    names << bin.name;
+  }
+  // "main" would be 1 like "tray-1": the second one gets a number of its own.
+  EXPECT_EQ(numbers, (std::vector<int>{7, 4, 1, 259, 260, 261}));
+  EXPECT_EQ(names, (QStringList{"自動選択", "手差し", "トレイ1", "メイントレイ", "トレイ7",
+                                "Deep drawer"}));
+}
+
+TEST(CupsTrays, TheDeviceModeCarriesAKnownBinAndTheJobItsKeyword) {
+  CupsSpooler spooler;
+  CupsQueue queue;
+  queue.name = "office";
+  queue.trays = {{"auto", "Auto"}, {"tray-1", "Tray 1"}, {"x-deep", "Deep"}};
+  queue.defaultTray = "tray-1";
+  spooler.Adopt(CupsReading{true, {}, {queue}});
+
+  CapabilityOutput bins;
+  EXPECT_EQ(spooler.DeviceCapabilities("office", {}, DC_BINS, &bins, nullptr), 3);
+  EXPECT_EQ(bins.numbers, (std::vector<std::uint16_t>{7, 1, 258}));
+  EXPECT_EQ(spooler.DeviceCapabilities("PDF", {}, DC_BINS, nullptr, nullptr), 0);
+
+  const PrinterHandle handle = spooler.OpenPrinter("office");
+  DevMode dm{};
+  ASSERT_EQ(spooler.DocumentProperties(handle, "office", &dm, nullptr, DM_OUT_BUFFER), IDOK);
+  EXPECT_EQ(dm.dmDefaultSource, 1) << "the queue's default tray";
+  EXPECT_NE(dm.dmFields & DM_DEFAULTSOURCE, 0u);
+
+  dm.dmDefaultSource = 258;
+  ASSERT_EQ(spooler.DocumentProperties(handle, "office", &dm, &dm, DM_IN_BUFFER | DM_OUT_BUFFER),
+            IDOK);
+  EXPECT_EQ(dm.dmDefaultSource, 258);
+  EXPECT_EQ(spooler.TrayOfBin("office", dm.dmDefaultSource), "x-deep");
+
+  dm.dmDefaultSource = DMBIN_LARGECAPACITY;  // not a tray of this queue
+  ASSERT_EQ(spooler.DocumentProperties(handle, "office", &dm, &dm, DM_IN_BUFFER | DM_OUT_BUFFER),
+            IDOK);
+  EXPECT_EQ(dm.dmDefaultSource, 1);
+  EXPECT_TRUE(spooler.TrayOfBin("office", DMBIN_LARGECAPACITY).isEmpty());
+  spooler.ClosePrinter(handle);
+}
+
+}  // namespace
+}  // namespace tamariko
