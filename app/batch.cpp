@@ -5,12 +5,9 @@
 #include <limits.h>
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QImage>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
@@ -19,41 +16,51 @@
 #include <cstring>
 #include <memory>
 
-#include "app/workbook.h"
 #include "core/error.h"
-#include "core/random.h"
-#include "platform/carried_font.h"
-#include "platform/cups_spooler.h"
-#include "platform/font_resources.h"
-#include "platform/qpainter_canvas.h"
-#include "platform/resource.h"
-#include "platform/staged_file.h"
-#include "printing/qxprinters.h"
 
 namespace tamariko {
 namespace {
 
-void PrintError(const QString& message) {
-  std::fprintf(stderr, "tamariko: %s\n", message.toLocal8Bit().constData());
-}
+// The most sets one run makes: a month of daily versions for a large school, and a bound
+// on what one run can write.
+constexpr int kMaxSets = 1000;
 
 QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
 
 BatchUsageError UsageError(const QString& option, const QString& japanese, const QString& english) {
-  return {option + QStringLiteral(": ") + japanese + QStringLiteral(" (") + english +
-          QStringLiteral(")")};
+  return BatchOptionError(option, japanese, english);
+}
+
+// A whole number of digits only, at most `max`.
+std::optional<std::uint64_t> WholeNumber(const QString& text, std::uint64_t max) {
+  if (text.isEmpty() || text.size() > 10) return std::nullopt;
+  for (QChar c : text) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+  }
+  const qulonglong value = text.toULongLong();
+  if (value > max) return std::nullopt;
+  return value;
 }
 
 std::uint32_t ParseSeed(const QString& text) {
-  bool ok = !text.isEmpty();
-  for (QChar c : text) ok = ok && c >= u'0' && c <= u'9';
-  const qulonglong value = ok && text.size() <= 10 ? text.toULongLong(&ok) : 0;
-  if (!ok || text.size() > 10 || value > 4294967295ull) {
+  const auto seed = SeedOfText(text);
+  if (!seed) {
     throw UsageError(Option("seed"),
                      QStringLiteral("「%1」は 0〜4294967295 の整数ではありません").arg(text),
                      QStringLiteral("'%1' is not a whole number from 0 to 4294967295").arg(text));
   }
-  return static_cast<std::uint32_t>(value);
+  return *seed;
+}
+
+int ParseCount(const QString& text) {
+  const auto count = WholeNumber(text, kMaxSets);
+  if (!count || *count < 1) {
+    throw UsageError(
+        Option("count"),
+        QStringLiteral("「%1」は 1〜%2 の整数ではありません").arg(text).arg(kMaxSets),
+        QStringLiteral("'%1' is not a whole number from 1 to %2").arg(text).arg(kMaxSets));
+  }
+  return static_cast<int>(*count);
 }
 
 void ParseSheets(const QString& list, BatchOptions& options) {
@@ -134,78 +141,6 @@ void CheckNotAnOption(const char* option, const QString& value) {
   }
 }
 
-template <std::size_t N, typename Get>
-QByteArray JsonArray(Get get) {
-  QByteArray out("[");
-  for (std::size_t i = 0; i < N; ++i) {
-    if (i) out += ", ";
-    out += QByteArray::number(static_cast<qlonglong>(get(static_cast<std::int32_t>(i))));
-  }
-  return out + "]";
-}
-
-QByteArray SetJson(std::uint32_t seed, const TMitori1_1& mental, const Tkake& multiplication) {
-  QByteArray json = "{\"seed\": " + QByteArray::number(seed);
-  json += ", \"mental\": {\"numbers\": " +
-          JsonArray<TMitori1_1::kNumberCount>([&](int i) { return mental.GetNumber(i); });
-  json += ", \"answers\": " +
-          JsonArray<TMitori1_1::kProblemCount>([&](int i) { return mental.GetAnswer(i); });
-  json += "}, \"multiplication\": {\"multiplicands\": " +
-          JsonArray<Tkake::kProblemCount>([&](int i) { return multiplication.GetMultiplicand(i); });
-  json += ", \"multipliers\": " +
-          JsonArray<Tkake::kProblemCount>([&](int i) { return multiplication.GetMultiplier(i); });
-  json += ", \"answers\": " +
-          JsonArray<Tkake::kProblemCount>([&](int i) { return multiplication.GetAnswer(i); });
-  return json + "}}\n";
-}
-
-// PNG is made in memory: the encoder's own write errors say nothing useful, the staged
-// file's do.
-QByteArray PngBytes(const QString& path, const QImage& image) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-    throw Error(QStringLiteral("「%1」の画像を作れませんでした (cannot encode '%1' as PNG)")
-                    .arg(path)
-                    .toStdString());
-  }
-  return bytes;
-}
-
-class BatchTexts : public TSheetTexts {
- public:
-  explicit BatchTexts(const BatchOptions& o) : o_(o) {}
-  QString RoundText() const override { return o_.round; }
-  QString Heading1() const override { return o_.heading1; }
-  QString Heading2() const override { return o_.heading2; }
-
- private:
-  const BatchOptions& o_;
-};
-
-// Puts the named printer in force with B4 paper, as the program start does.
-void UsePrinter(const QString& name) {
-  TQxPrinter& printer = QxPrinter();
-  printer.Framework().SelectPrinter(name);
-  printer.ResetPrinter();
-  printer.SetPaperSizeNumber(DMPAPER_B4);
-  printer.ApplySettings();
-}
-
-// Draws a preview as its tab shows it and stages it as PNG.
-void WritePreview(StagedOutputs& outputs, const QString& folder, const char* name,
-                  const TWorkbook::PreviewDraw& draw) {
-  const PageMapping mapping = PreviewMappingOf(QxPrinter());
-  QImage page = MakePreviewImage();
-  {
-    QPainterCanvas canvas(&page);
-    draw(canvas, mapping);
-  }
-  const QString path = QDir(folder).filePath(QLatin1String(name));
-  outputs.Add(StagedFile::Written(path, PngBytes(path, page)));
-}
-
-// The parser's own message is English only; say the common cases in both languages.
 BatchUsageError ParseError(const QCommandLineParser& parser, const QStringList& arguments) {
   const QStringList unknown = parser.unknownOptionNames();
   if (!unknown.isEmpty()) {
@@ -235,11 +170,28 @@ BatchUsageError ParseError(const QCommandLineParser& parser, const QStringList& 
 
 }  // namespace
 
+std::optional<std::uint32_t> SeedOfText(const QString& text) {
+  const auto value = WholeNumber(text, 4294967295ull);
+  if (!value) return std::nullopt;
+  return static_cast<std::uint32_t>(*value);
+}
+
+void PrintBatchError(const QString& message) {
+  std::fprintf(stderr, "tamariko: %s\n", message.toLocal8Bit().constData());
+}
+
+BatchUsageError BatchOptionError(const QString& option, const QString& japanese,
+                                 const QString& english) {
+  return {option + QStringLiteral(": ") + japanese + QStringLiteral(" (") + english +
+          QStringLiteral(")")};
+}
+
 bool IsBatchOptionName(const QString& name) {
   static const QStringList names = {
       QStringLiteral("seed"),     QStringLiteral("round"),  QStringLiteral("heading1"),
       QStringLiteral("heading2"), QStringLiteral("sheets"), QStringLiteral("json"),
-      QStringLiteral("png"),      QStringLiteral("pdf"),    QStringLiteral("printer")};
+      QStringLiteral("png"),      QStringLiteral("pdf"),    QStringLiteral("printer"),
+      QStringLiteral("count"),    QStringLiteral("mark")};
   return names.contains(name);
 }
 
@@ -272,6 +224,16 @@ QString BatchHelpText() {
       "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ、B4)\n"
       "                    prints the sheets into one PDF, one B4 page per sheet\n"
       "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
+      "  --count N         N 組 (1〜1000) 作ります。n 組目は種 SEED+n-1 の組と同じです。\n"
+      "                    PNG は mitori-0001.png のように番号付き、JSON は1行1組、\n"
+      "                    PDF と印刷は組ごとに解答表まで続けて出ます。\n"
+      "                    makes N sets (1 to 1000); set n is the set of seed SEED+n-1.\n"
+      "                    PNG files are numbered (mitori-0001.png ...), the JSON has one\n"
+      "                    line per set, the PDF and the printer get each set in turn.\n"
+      "  --mark            どのページにも組の種を小さく入れます (例 No.3141592653)。\n"
+      "                    問題と解答表を合わせ、同じ組をまた作るのに使います。\n"
+      "                    prints the set's seed small on every page (e.g. No.3141592653)\n"
+      "                    to match sheets with their answer table and make a set again.\n"
       "  --help            この説明 / this help\n"
       "  --version         版 / version\n"
       "\n"
@@ -293,10 +255,12 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   const QCommandLineOption png(QStringLiteral("png"), {}, QStringLiteral("DIR"));
   const QCommandLineOption pdf(QStringLiteral("pdf"), {}, QStringLiteral("FILE"));
   const QCommandLineOption printer(QStringLiteral("printer"), {}, QStringLiteral("NAME"));
+  const QCommandLineOption count(QStringLiteral("count"), {}, QStringLiteral("N"));
+  const QCommandLineOption mark(QStringLiteral("mark"));
   const QCommandLineOption help(QStringLiteral("help"));
   const QCommandLineOption version(QStringLiteral("version"));
-  parser.addOptions(
-      {batch, seed, round, heading1, heading2, sheets, json, png, pdf, printer, help, version});
+  parser.addOptions({batch, seed, round, heading1, heading2, sheets, json, png, pdf, printer, count,
+                     mark, help, version});
   if (!parser.parse(arguments)) throw ParseError(parser, arguments);
   if (!parser.positionalArguments().isEmpty()) {
     throw BatchUsageError{QStringLiteral("余分な引数「%1」 (unexpected argument '%1')")
@@ -304,7 +268,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   }
   // A value given twice is most likely a mistake in a script; say so rather than guess.
   for (const auto* option :
-       {&seed, &round, &heading1, &heading2, &sheets, &json, &png, &pdf, &printer}) {
+       {&seed, &round, &heading1, &heading2, &sheets, &json, &png, &pdf, &printer, &count}) {
     if (parser.values(*option).size() > 1) {
       const QString name = Option(option->names().front().toLatin1().constData());
       throw UsageError(name, QStringLiteral("2回以上指定されています"),
@@ -316,6 +280,8 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   options.help = parser.isSet(help);
   options.version = parser.isSet(version);
   if (parser.isSet(seed)) options.seed = ParseSeed(parser.value(seed));
+  if (parser.isSet(count)) options.count = ParseCount(parser.value(count));
+  options.mark = parser.isSet(mark);
   if (parser.isSet(round)) options.round = parser.value(round);
   if (parser.isSet(heading1)) options.heading1 = parser.value(heading1);
   if (parser.isSet(heading2)) options.heading2 = parser.value(heading2);
@@ -337,127 +303,6 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
                      QStringLiteral("no printer name given"));
   }
   return options;
-}
-
-int RunBatch(int argc, char** argv) {
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  BatchOptions options;
-  try {
-    options = ParseBatchOptions(arguments);
-  } catch (const BatchUsageError& e) {
-    PrintError(e.message);
-    return 2;
-  }
-  if (options.help) return WriteStandardOutput(BatchHelpText().toLocal8Bit()) ? 0 : 1;
-  if (options.version) return WriteStandardOutput("tamariko " TAMARIKO_VERSION "\n") ? 0 : 1;
-
-  // Drawing needs fonts and the printer's scale; the JSON alone needs neither.
-  const bool draws =
-      !options.pngFolder.isEmpty() || !options.pdf.isEmpty() || !options.printer.isEmpty();
-  std::unique_ptr<QGuiApplication> app;
-  std::shared_ptr<CupsSpooler> spooler;
-  std::unique_ptr<ScopedQxPrinter> printer;
-  if (draws) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    app = std::make_unique<QGuiApplication>(qtArgc, argv);
-    try {
-      InstallFaceSubstitutions();
-      AddFontResource(kCarriedFace,
-                      LoadResource(QStringLiteral("MYFONT"), QStringLiteral("MyFont")));
-      spooler = std::make_shared<CupsSpooler>();
-      printer = std::make_unique<ScopedQxPrinter>(spooler);
-    } catch (const std::exception& e) {
-      PrintError(QString::fromUtf8(e.what()));
-      return 1;
-    }
-    const QString name =
-        options.printer.isEmpty() ? QString::fromLatin1(kPdfPrinterName) : options.printer;
-    // Only a CUPS queue needs the print server: files never wait on it.
-    if (name != QLatin1String(kPdfPrinterName)) {
-      if (!spooler->Refresh(CupsTimeoutMs() + 2000)) {
-        PrintError(
-            QStringLiteral("--printer: %1").arg(CupsNotAnsweringText(spooler->ServerFailure())));
-        return 1;
-      }
-      const auto& queues = spooler->Queues();
-      if (std::none_of(queues.begin(), queues.end(),
-                       [&](const CupsQueue& q) { return q.name == name; })) {
-        PrintError(UsageError(Option("printer"),
-                              QStringLiteral("プリンタ「%1」はありません").arg(name),
-                              QStringLiteral("no printer named '%1'").arg(name))
-                       .message);
-        return 2;
-      }
-    }
-    try {
-      UsePrinter(name);
-    } catch (const std::exception& e) {
-      PrintError(QStringLiteral("%1: %2").arg(
-          options.printer.isEmpty() ? QStringLiteral("--pdf") : Option("printer"),
-          QString::fromUtf8(e.what())));
-      return 1;
-    }
-  }
-
-  const std::uint32_t seed = options.seed ? *options.seed : ClockSeed();
-  SetRandomSeed(seed);
-  std::fprintf(stderr, "seed: %u\n", seed);
-
-  try {
-    // Every file is written in full first and put in place only when all are complete.
-    StagedOutputs outputs;
-    const BatchTexts texts(options);
-    auto book = std::make_unique<TWorkbook>(&texts);
-    // Previews are drawn while the problems are made, as on the tabs; without them the
-    // same draws are made without drawing.
-    const QString& png = options.pngFolder;
-    TWorkbook::ShowPreview show;
-    if (!png.isEmpty()) {
-      show = [&](Sheet sheet, const TWorkbook::PreviewDraw& draw) {
-        const char* name = sheet == Sheet::Mental           ? "mitori.png"
-                           : sheet == Sheet::Multiplication ? "kake.png"
-                                                            : "kaitou.png";
-        WritePreview(outputs, png, name, draw);
-      };
-    }
-    const SheetChoice choice{options.mental, options.multiplication, true};
-    book->MakeProblems(choice, show);
-
-    if (!options.json.isEmpty()) {
-      const QByteArray json = SetJson(seed, book->Mental(), book->Multiplication());
-      if (options.json == QStringLiteral("-")) {
-        if (std::fwrite(json.constData(), 1, json.size(), stdout) !=
-                static_cast<std::size_t>(json.size()) ||
-            std::fflush(stdout) != 0) {
-          const QString reason = PlainReason(errno);
-          throw Error(
-              QStringLiteral("標準出力に書けませんでした (cannot write to standard output): %1")
-                  .arg(reason)
-                  .toStdString());
-        }
-      } else {
-        outputs.Add(StagedFile::Written(options.json, json));
-      }
-    }
-    if (!options.pdf.isEmpty()) {
-      UsePrinter(QString::fromLatin1(kPdfPrinterName));
-      spooler->CollectPdfJobs(options.pdf);
-      book->PrintSheets(choice, QxPrinter());
-      outputs.Add(spooler->EndPdfCollection());
-    }
-    outputs.Commit();
-    // Print jobs go last, so that one that fails leaves the files complete.
-    if (!options.printer.isEmpty()) {
-      UsePrinter(options.printer);
-      book->PrintSheets(choice, QxPrinter());
-    }
-  } catch (const std::exception& e) {
-    PrintError(QString::fromUtf8(e.what()));
-    return 1;
-  }
-  return 0;
 }
 
 }  // namespace tamariko

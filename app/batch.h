@@ -21,6 +21,8 @@ struct BatchOptions {
   QString pngFolder;
   QString pdf;
   QString printer;
+  int count = 1;      // sets made, from the seed on
+  bool mark = false;  // every page carries its set's seed
   bool help = false;
   bool version = false;
 };
@@ -29,6 +31,14 @@ struct BatchOptions {
 struct BatchUsageError {
   QString message;
 };
+
+// A usage error naming the option, with the reason in Japanese and in English.
+BatchUsageError BatchOptionError(const QString& option, const QString& japanese,
+                                 const QString& english);
+// Says a failure of the run on standard error.
+void PrintBatchError(const QString& message);
+// A seed as the command line gives it: a whole number from 0 to 4294967295; none otherwise.
+std::optional<std::uint32_t> SeedOfText(const QString& text);
 
 // Whether the arguments ask for a run without a window.
 bool IsBatchRun(int argc, char** argv);

@@ -1,6 +1,39 @@
 #include "app/workbook.h"
 
+#include "core/sheet_drawer.h"
+
 namespace tamariko {
+namespace {
+
+// A printer whose every page gets the set's label before the job ends.
+class MarkingPrintTarget : public TPrintTarget {
+ public:
+  MarkingPrintTarget(TPrintTarget& printer, std::uint32_t seed) : printer_(printer), seed_(seed) {}
+
+  PixelPair GetPixelsPerInch() override { return printer_.GetPixelsPerInch(); }
+  PixelPair GetPageOffset() override { return printer_.GetPageOffset(); }
+  void BeginDoc(const QString& title) override {
+    mapping_ = PrintMapping(printer_.GetPixelsPerInch(), printer_.GetPageOffset());
+    printer_.BeginDoc(title);
+  }
+  TCanvas& Canvas() override { return printer_.Canvas(); }
+  void EndDoc() override {
+    try {
+      DrawSetMark(printer_.Canvas(), mapping_, seed_);
+    } catch (...) {
+      printer_.EndDoc();
+      throw;
+    }
+    printer_.EndDoc();
+  }
+
+ private:
+  TPrintTarget& printer_;
+  std::uint32_t seed_;
+  PageMapping mapping_;
+};
+
+}  // namespace
 
 TWorkbook::TWorkbook(const TSheetTexts* texts) {
   mental_.SetSheetTexts(texts);
@@ -8,8 +41,17 @@ TWorkbook::TWorkbook(const TSheetTexts* texts) {
   answers_.SetSheetTexts(texts);
 }
 
-void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& show,
+void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plainShow,
                              const std::function<void()>& step) {
+  ShowPreview show = plainShow;
+  if (show && mark_) {
+    show = [&](Sheet sheet, const PreviewDraw& draw) {
+      plainShow(sheet, [&](TCanvas& c, const PageMapping& m) {
+        draw(c, m);
+        DrawSetMark(c, m, *mark_);
+      });
+    };
+  }
   mental_.SetOrganizerLabel(kOrganizerLabel);
   multiplication_.SetOrganizerLabel(kOrganizerLabel);
   answers_.SetOrganizerLabel(kOrganizerLabel);
@@ -56,7 +98,10 @@ void TWorkbook::PrintSheets(const SheetChoice& choice, TPrintTarget& printer) {
   PrintRun(choice, [&](Sheet sheet) { PrintSheet(sheet, printer); });
 }
 
-void TWorkbook::PrintSheet(Sheet sheet, TPrintTarget& printer) {
+void TWorkbook::PrintSheet(Sheet sheet, TPrintTarget& plainPrinter) {
+  std::optional<MarkingPrintTarget> marking;
+  if (mark_) marking.emplace(plainPrinter, *mark_);
+  TPrintTarget& printer = marking ? static_cast<TPrintTarget&>(*marking) : plainPrinter;
   switch (sheet) {
     case Sheet::Mental:
       mental_.PrintSheet(printer);

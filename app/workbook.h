@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/canvas.h"
 #include "core/page_mapping.h"
@@ -38,6 +39,10 @@ class TWorkbook {
 
   explicit TWorkbook(const TSheetTexts* texts);
 
+  // Every page of this workbook, preview and paper, carries the set's seed as a small label
+  // (see DrawSetMark); none without.
+  void SetMark(std::optional<std::uint32_t> seed) { mark_ = seed; }
+
   TMitori1_1& Mental() { return mental_; }
   Tkake& Multiplication() { return multiplication_; }
   Tkaitou& Answers() { return answers_; }
@@ -58,6 +63,7 @@ class TWorkbook {
   TMitori1_1 mental_;
   Tkake multiplication_;
   Tkaitou answers_;
+  std::optional<std::uint32_t> mark_;
 };
 
 }  // namespace tamariko

@@ -46,6 +46,18 @@ void PrintPage(TPrintTarget& printer, const QString& title, int points,
   printer.EndDoc();
 }
 
+void DrawSetMark(TCanvas& canvas, const PageMapping& mapping, std::uint32_t seed) {
+  // The forms' lowest ink, the organizer label, ends near 351 mm.
+  constexpr long double kMarkXMm = 14;
+  constexpr long double kMarkYMm = 355;
+  SetLabelFont(canvas);
+  canvas.SetFontSize(8);
+  canvas.SetBrushStyle(BrushStyle::Clear);
+  canvas.SetPenColor(kBlack);
+  canvas.TextOut(mapping.X(kMarkXMm), mapping.Y(kMarkYMm),
+                 QStringLiteral("No.") + QString::number(seed));
+}
+
 SheetDrawer StartProblemPreview(TCanvas& image, const PageMapping& mapping,
                                 const std::function<void(SheetDrawer&)>& form) {
   SheetDrawer d = PreparePreview(image, mapping);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 
@@ -79,6 +80,10 @@ enum class PageBrush { Clear, Unchanged };
 // label font at `points`, a heavy pen and the brush as asked, draws, and always ends the job.
 void PrintPage(TPrintTarget& printer, const QString& title, int points,
                const std::function<void(SheetDrawer&)>& draw, PageBrush brush = PageBrush::Clear);
+
+// The small label "No.<seed>" that matches a sheet to its answer table and makes the set
+// again: 8 points, in the page's bottom margin below everything the forms draw.
+void DrawSetMark(TCanvas& canvas, const PageMapping& mapping, std::uint32_t seed);
 
 // The steps both problem sheets share. The preview: erased, the form, then the figures'
 // face for the problems drawn on it.

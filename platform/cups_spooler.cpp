@@ -415,6 +415,10 @@ void CupsSpooler::CollectPdfJobs(const QString& file) {
   collection_ = std::make_unique<Collection>(file);
 }
 
+void CupsSpooler::CheckPdfCollection() {
+  if (collection_) collection_->file->ThrowIfFailed();
+}
+
 bool CupsSpooler::CollectingPdf() const { return collection_ != nullptr; }
 
 std::unique_ptr<StagedFile> CupsSpooler::EndPdfCollection() {

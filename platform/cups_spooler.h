@@ -83,6 +83,9 @@ class CupsSpooler : public Spooler {
   // Writes the collected pages; returns the page count. Throws Error when nothing was
   // printed or the file cannot be written; no partial file is left.
   int FinishPdfCollection();
+  // Throws Error with the plain reason when writing the collected file has failed so far,
+  // so that a long run stops at the page where the disk filled up.
+  void CheckPdfCollection();
   // Ends the collection with the file complete and checked but not yet in place, for a
   // caller that puts it in place together with other files. Throws as above.
   std::unique_ptr<StagedFile> EndPdfCollection();

@@ -18,7 +18,7 @@ inline constexpr int kPreviewDpi = 96;
 // A white 865 x 1300 RGB32 image at 96 dpi, so that font points render at screen density.
 QImage MakePreviewImage();
 
-// The canvas on a QImage (preview) or a QPrinter page. The painter is opened by the
+// The canvas on a QImage (preview) or a PDF page. The painter is opened by the
 // constructor and stays open until End() or destruction; on a printer, End() finishes the
 // job. Lines are drawn without antialiasing so that 1, 2 and 4 pixel rules stay exact.
 class QPainterCanvas : public TCanvas {

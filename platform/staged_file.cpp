@@ -168,6 +168,10 @@ void StagedFile::Fail(int error) {
   throw Error(CannotWriteMessage(finalPath_, error_).toStdString());
 }
 
+void StagedFile::ThrowIfFailed() {
+  if (error_ != 0) Fail(error_);
+}
+
 void StagedFile::Finish() {
   if (finished_) return;
   if (fd_ < 0) Fail(error_ != 0 ? error_ : EBADF);

@@ -32,6 +32,8 @@ class StagedFile : public QIODevice {
   const QString& TemporaryPath() const { return tempPath_; }
   bool Finished() const { return finished_; }
 
+  // Throws Error with the plain reason when a write has failed so far.
+  void ThrowIfFailed();
   // Writes out what is buffered, syncs, checks the size on disk against the bytes written
   // and closes. Throws Error with the plain reason on any failure.
   void Finish();

@@ -1,0 +1,293 @@
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "app/arguments.h"
+#include "app/batch.h"
+#include "app/set_json.h"
+#include "app/workbook.h"
+#include "core/error.h"
+#include "core/random.h"
+#include "platform/carried_font.h"
+#include "platform/cups_spooler.h"
+#include "platform/font_resources.h"
+#include "platform/qpainter_canvas.h"
+#include "platform/resource.h"
+#include "platform/staged_file.h"
+#include "printing/qxprinters.h"
+
+namespace tamariko {
+namespace {
+
+// PNG is made in memory: the encoder's own write errors say nothing useful, the staged
+// file's do.
+QByteArray PngBytes(const QString& path, const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+    throw Error(QStringLiteral("「%1」の画像を作れませんでした (cannot encode '%1' as PNG)")
+                    .arg(path)
+                    .toStdString());
+  }
+  return bytes;
+}
+
+class BatchTexts : public TSheetTexts {
+ public:
+  explicit BatchTexts(const BatchOptions& o) : o_(o) {}
+  QString RoundText() const override { return o_.round; }
+  QString Heading1() const override { return o_.heading1; }
+  QString Heading2() const override { return o_.heading2; }
+
+ private:
+  const BatchOptions& o_;
+};
+
+// Puts the named printer in force with B4 paper, as the program start does.
+void UsePrinter(const QString& name) {
+  TQxPrinter& printer = QxPrinter();
+  printer.Framework().SelectPrinter(name);
+  printer.ResetPrinter();
+  printer.SetPaperSizeNumber(DMPAPER_B4);
+  printer.ApplySettings();
+}
+
+// The preview's file: "mitori.png" for a single set, "mitori-0007.png" for set 7 of many.
+QString PreviewName(Sheet sheet, int set, int count) {
+  const QString stem = sheet == Sheet::Mental           ? QStringLiteral("mitori")
+                       : sheet == Sheet::Multiplication ? QStringLiteral("kake")
+                                                        : QStringLiteral("kaitou");
+  if (count == 1) return stem + QStringLiteral(".png");
+  return QStringLiteral("%1-%2.png").arg(stem).arg(set, 4, 10, QLatin1Char('0'));
+}
+
+// Draws a preview as its tab shows it and stages it as PNG.
+void WritePreview(StagedOutputs& outputs, const QString& path, const PageMapping& mapping,
+                  const TWorkbook::PreviewDraw& draw) {
+  QImage page = MakePreviewImage();
+  {
+    QPainterCanvas canvas(&page);
+    draw(canvas, mapping);
+  }
+  outputs.Add(StagedFile::Written(path, PngBytes(path, page)));
+}
+
+void WriteToStandardOutput(const QByteArray& bytes) {
+  if (std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) !=
+          static_cast<std::size_t>(bytes.size()) ||
+      std::fflush(stdout) != 0) {
+    throw Error(QStringLiteral("標準出力に書けませんでした (cannot write to standard output): %1")
+                    .arg(PlainReason(errno))
+                    .toStdString());
+  }
+}
+
+// "12/30 sets, 1.4 s" on one line of a terminal, for runs of many sets.
+class Progress {
+ public:
+  Progress(int count, const char* what)
+      : shown_(count > 1 && isatty(STDERR_FILENO) == 1), count_(count), what_(what) {
+    clock_.start();
+  }
+  ~Progress() {
+    if (shown_ && drawn_) std::fputc('\n', stderr);
+  }
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+
+  void Done(int sets) {
+    if (!shown_) return;
+    std::fprintf(stderr, "\r%s %d/%d, %.1f s", what_, sets, count_, clock_.elapsed() / 1000.0);
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+
+ private:
+  bool shown_;
+  bool drawn_ = false;
+  int count_;
+  const char* what_;
+  QElapsedTimer clock_;
+};
+
+// Runs `make` for set n and names the set in what it throws, when there are many.
+template <typename Make>
+void ForSet(int n, std::uint32_t seed, int count, Make make) {
+  try {
+    make();
+  } catch (const std::exception& e) {
+    if (count == 1) throw;
+    throw Error(QStringLiteral("%1 組目 (種 %2) で止まりました / stopped at set %1 (seed %2): %3")
+                    .arg(n)
+                    .arg(seed)
+                    .arg(QString::fromUtf8(e.what()))
+                    .toStdString());
+  }
+}
+
+}  // namespace
+
+int RunBatch(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  BatchOptions options;
+  try {
+    options = ParseBatchOptions(arguments);
+  } catch (const BatchUsageError& e) {
+    PrintBatchError(e.message);
+    return 2;
+  }
+  if (options.help) return WriteStandardOutput(BatchHelpText().toLocal8Bit()) ? 0 : 1;
+  if (options.version) return WriteStandardOutput("tamariko " TAMARIKO_VERSION "\n") ? 0 : 1;
+
+  // Drawing needs fonts and the printer's scale; the JSON alone needs neither.
+  const bool draws =
+      !options.pngFolder.isEmpty() || !options.pdf.isEmpty() || !options.printer.isEmpty();
+  std::unique_ptr<QGuiApplication> app;
+  std::shared_ptr<CupsSpooler> spooler;
+  std::unique_ptr<ScopedQxPrinter> printer;
+  PageMapping previewMapping;
+  if (draws) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    app = std::make_unique<QGuiApplication>(qtArgc, argv);
+    try {
+      InstallFaceSubstitutions();
+      AddFontResource(kCarriedFace,
+                      LoadResource(QStringLiteral("MYFONT"), QStringLiteral("MyFont")));
+      spooler = std::make_shared<CupsSpooler>();
+      printer = std::make_unique<ScopedQxPrinter>(spooler);
+    } catch (const std::exception& e) {
+      PrintBatchError(QString::fromUtf8(e.what()));
+      return 1;
+    }
+    const QString name =
+        options.printer.isEmpty() ? QString::fromLatin1(kPdfPrinterName) : options.printer;
+    // Only a CUPS queue needs the print server: files never wait on it.
+    if (name != QLatin1String(kPdfPrinterName)) {
+      if (!spooler->Refresh(CupsTimeoutMs() + 2000)) {
+        PrintBatchError(
+            QStringLiteral("--printer: %1").arg(CupsNotAnsweringText(spooler->ServerFailure())));
+        return 1;
+      }
+      const auto& queues = spooler->Queues();
+      if (std::none_of(queues.begin(), queues.end(),
+                       [&](const CupsQueue& q) { return q.name == name; })) {
+        PrintBatchError(BatchOptionError(QStringLiteral("--printer"),
+                                         QStringLiteral("プリンタ「%1」はありません").arg(name),
+                                         QStringLiteral("no printer named '%1'").arg(name))
+                            .message);
+        return 2;
+      }
+    }
+    try {
+      UsePrinter(name);
+      // The previews take the scale of the printer the sets are for, as on the tabs.
+      previewMapping = PreviewMappingOf(QxPrinter());
+    } catch (const std::exception& e) {
+      PrintBatchError(QStringLiteral("%1: %2").arg(
+          options.printer.isEmpty() ? QStringLiteral("--pdf") : QStringLiteral("--printer"),
+          QString::fromUtf8(e.what())));
+      return 1;
+    }
+  }
+
+  const std::uint32_t first = options.seed ? *options.seed : ClockSeed();
+  const int count = options.count;
+  if (count == 1) {
+    std::fprintf(stderr, "seed: %u\n", first);
+  } else {
+    std::fprintf(stderr, "seed: %u (sets 1 to %d: seeds %u to %u)\n", first, count, first,
+                 static_cast<std::uint32_t>(first + static_cast<std::uint32_t>(count - 1)));
+  }
+
+  const BatchTexts texts(options);
+  const SheetChoice choice{options.mental, options.multiplication, true};
+  // Set n is the set that seed first + n - 1 gives alone; one set is kept at a time.
+  auto makeSet = [&](int n, const TWorkbook::ShowPreview& show) {
+    const std::uint32_t seed = first + static_cast<std::uint32_t>(n - 1);
+    SetRandomSeed(seed);
+    auto book = std::make_unique<TWorkbook>(&texts);
+    if (options.mark) book->SetMark(seed);
+    book->MakeProblems(choice, show);
+    return book;
+  };
+
+  try {
+    // Every file is written in full first and put in place only when all are complete.
+    StagedOutputs outputs;
+    std::unique_ptr<StagedFile> json;
+    if (!options.json.isEmpty() && options.json != QStringLiteral("-")) {
+      json = std::make_unique<StagedFile>(options.json);
+    }
+    if (!options.pdf.isEmpty()) {
+      UsePrinter(QString::fromLatin1(kPdfPrinterName));
+      spooler->CollectPdfJobs(options.pdf);
+    }
+    const bool files = !options.json.isEmpty() || !options.pngFolder.isEmpty() ||
+                       !options.pdf.isEmpty() || options.printer.isEmpty();
+    if (files) {
+      Progress progress(count, "sets");
+      for (int n = 1; n <= count; ++n) {
+        const std::uint32_t seed = first + static_cast<std::uint32_t>(n - 1);
+        ForSet(n, seed, count, [&] {
+          // Previews are drawn while the problems are made, as on the tabs; without them
+          // the same draws are made without drawing.
+          TWorkbook::ShowPreview show;
+          if (!options.pngFolder.isEmpty()) {
+            show = [&](Sheet sheet, const TWorkbook::PreviewDraw& draw) {
+              const QString path = QDir(options.pngFolder).filePath(PreviewName(sheet, n, count));
+              WritePreview(outputs, path, previewMapping, draw);
+            };
+          }
+          const auto book = makeSet(n, show);
+          if (!options.json.isEmpty()) {
+            const QByteArray line = SetJsonLine(seed, book->Mental(), book->Multiplication());
+            if (json) {
+              if (json->write(line) != line.size()) json->Finish();  // throws the reason
+            } else {
+              WriteToStandardOutput(line);
+            }
+          }
+          if (!options.pdf.isEmpty()) {
+            book->PrintSheets(choice, QxPrinter());
+            spooler->CheckPdfCollection();
+          }
+        });
+        progress.Done(n);
+      }
+    }
+    if (json) {
+      json->Finish();
+      outputs.Add(std::move(json));
+    }
+    if (!options.pdf.isEmpty()) outputs.Add(spooler->EndPdfCollection());
+    outputs.Commit();
+
+    // Print jobs go last, so that one that fails leaves the files complete. The sets are
+    // made again from their seeds, which gives them draw for draw.
+    if (!options.printer.isEmpty()) {
+      UsePrinter(options.printer);
+      Progress progress(count, "printed");
+      for (int n = 1; n <= count; ++n) {
+        const std::uint32_t seed = first + static_cast<std::uint32_t>(n - 1);
+        ForSet(n, seed, count, [&] { makeSet(n, {})->PrintSheets(choice, QxPrinter()); });
+        progress.Done(n);
+      }
+    }
+  } catch (const std::exception& e) {
+    PrintBatchError(QString::fromUtf8(e.what()));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace tamariko
