@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
   fonts-ipafont-gothic fonts-vlgothic
-  poppler-utils qpdf clang-format
+  poppler-utils qpdf clang-format clang
 )
 
 missing=()
