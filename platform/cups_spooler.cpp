@@ -34,7 +34,6 @@ constexpr std::uint32_t kSupportedFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PA
                                            DM_PAPERWIDTH | DM_COPIES | DM_DEFAULTSOURCE |
                                            DM_PRINTQUALITY | DM_YRESOLUTION | DM_COLLATE;
 constexpr int kCupsMaxCopies = 9999;  // cupsd's own default limit
-constexpr qsizetype kSendChunk = 32 * 1024;
 
 bool IsPdfPrinter(const QString& name) { return name == QLatin1String(kPdfPrinterName); }
 

@@ -10,7 +10,7 @@ packages=(
   libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
   fonts-ipafont-gothic fonts-vlgothic
   qt6-translations-l10n
-  poppler-utils qpdf clang-format
+  poppler-utils qpdf clang-format clang
 )
 
 missing=()

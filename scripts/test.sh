@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once as a normal build and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds, and runs every test: once as a normal build, once
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and once built with Clang.
+# Every build here treats warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,12 +13,18 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 jobs=$(nproc)
 
 echo "== build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMARIKO_WERROR=ON
 cmake --build build -j "$jobs"
 
 echo "== sanitizer build"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMARIKO_SANITIZE=ON -DTAMARIKO_BENCH=OFF
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMARIKO_SANITIZE=ON -DTAMARIKO_BENCH=OFF \
+  -DTAMARIKO_WERROR=ON
 cmake --build build-asan -j "$jobs"
+
+echo "== clang build"
+cmake -S . -B build-clang -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
+  -DTAMARIKO_BENCH=OFF -DTAMARIKO_WERROR=ON
+cmake --build build-clang -j "$jobs"
 
 echo "== the start command, without a window"
 ./scripts/run.sh --batch --seed 1 --json - > /dev/null
@@ -37,3 +44,5 @@ echo "== tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== tests under sanitizers"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+echo "== tests of the clang build"
+ctest --test-dir build-clang --output-on-failure -j "$jobs"

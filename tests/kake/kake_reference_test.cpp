@@ -52,11 +52,11 @@ class PlainReading {
     return text;
   }
   static std::string WithZero(std::string text) {
-    text.insert(static_cast<std::size_t>(2 + Random(2) - 1), "0");
+    text.insert(static_cast<std::size_t>(2 + Random(2) - 1), 1, '0');
     return text.substr(0, 3);
   }
   static std::string ZeroLast(std::string text) {
-    text.insert(text.size() - 1, "0");
+    text.insert(text.size() - 1, 1, '0');
     text.pop_back();
     return text;
   }
