@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need.
-# Idempotent: packages already present are left alone.
+# Installs the Debian packages that building, running and testing need, and any named as
+# arguments. Idempotent: packages already present are left alone.
 set -euo pipefail
 
 packages=(
@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-vlgothic
   poppler-utils qpdf clang-format
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

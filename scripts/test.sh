@@ -37,3 +37,6 @@ echo "== tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== tests under sanitizers"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Debian package: build, lintian, install, run, remove"
+./scripts/package.sh --check
