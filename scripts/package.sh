@@ -49,8 +49,10 @@ fi
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 work=$(mktemp -d)
+# Other apt runs on the machine hold the lock for a while; wait for them.
+apt=("${sudo_cmd[@]}" apt-get -y -qq -o DPkg::Lock::Timeout=300)
 remove() {
-  "${sudo_cmd[@]}" dpkg --purge tamariko > /dev/null 2>&1 || true
+  "${apt[@]}" purge tamariko > /dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap remove EXIT
@@ -59,7 +61,7 @@ echo "== install"
 # Every regular file and link the package holds; none may outlive its removal.
 dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./|/|; /[^/]$/p' > "$work/files"
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "./$deb" > /dev/null
+"${apt[@]}" install --no-install-recommends "./$deb" > /dev/null
 
 echo "== the installed program"
 test "$(/usr/bin/tamariko --batch --version)" = "tamariko $version"
@@ -74,7 +76,7 @@ if [ -s "$work/groff" ]; then
 fi
 
 echo "== removal"
-"${sudo_cmd[@]}" dpkg --purge tamariko > /dev/null
+"${apt[@]}" purge tamariko > /dev/null
 left=0
 while read -r file; do
   if [ -e "$file" ] || [ -L "$file" ]; then
