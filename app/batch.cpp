@@ -19,11 +19,9 @@
 #include <cstring>
 #include <memory>
 
+#include "app/workbook.h"
 #include "core/error.h"
 #include "core/random.h"
-#include "kaitou/kaitou.h"
-#include "kake/kake.h"
-#include "mitori1_1/mitori1_1.h"
 #include "platform/carried_font.h"
 #include "platform/cups_spooler.h"
 #include "platform/font_resources.h"
@@ -190,31 +188,18 @@ void UsePrinter(const QString& name) {
   TQxPrinter& printer = QxPrinter();
   printer.Framework().SelectPrinter(name);
   printer.ResetPrinter();
-  printer.SetPaperSizeNumber(12);
+  printer.SetPaperSizeNumber(DMPAPER_B4);
   printer.ApplySettings();
 }
 
-// The problem sets of one run, made as the make-problems command makes them.
-struct Sets {
-  TMitori1_1 mental;
-  Tkake multiplication;
-  Tkaitou answers;
-};
-
-// Every print job of the chosen sheets, in the order of the print command.
-void PrintSheets(Sets& sets, const BatchOptions& options) {
-  if (options.mental) sets.mental.PrintSheet();
-  if (options.multiplication) sets.multiplication.PrintSheet();
-  sets.answers.PrintSheet();
-}
-
 // Draws a preview as its tab shows it and stages it as PNG.
-template <typename Draw>
-void WritePreview(StagedOutputs& outputs, const QString& folder, const char* name, Draw draw) {
+void WritePreview(StagedOutputs& outputs, const QString& folder, const char* name,
+                  const TWorkbook::PreviewDraw& draw) {
+  const PageMapping mapping = PreviewMappingOf(QxPrinter());
   QImage page = MakePreviewImage();
   {
     QPainterCanvas canvas(&page);
-    draw(canvas);
+    draw(canvas, mapping);
   }
   const QString path = QDir(folder).filePath(QLatin1String(name));
   outputs.Add(StagedFile::Written(path, PngBytes(path, page)));
@@ -424,42 +409,24 @@ int RunBatch(int argc, char** argv) {
     // Every file is written in full first and put in place only when all are complete.
     StagedOutputs outputs;
     const BatchTexts texts(options);
-    auto sets = std::make_unique<Sets>();
-    for (TKeisan* set :
-         {static_cast<TKeisan*>(&sets->mental), static_cast<TKeisan*>(&sets->multiplication),
-          static_cast<TKeisan*>(&sets->answers)}) {
-      set->SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
-      set->SetSheetTexts(&texts);
-    }
-
+    auto book = std::make_unique<TWorkbook>(&texts);
     // Previews are drawn while the problems are made, as on the tabs; without them the
     // same draws are made without drawing.
     const QString& png = options.pngFolder;
-    if (options.mental) {
-      if (png.isEmpty()) {
-        sets->mental.Generate();
-      } else {
-        WritePreview(outputs, png, "mitori.png", [&](TCanvas& c) { sets->mental.MakeSheet(c); });
-      }
-      for (int i = 0; i < 30; ++i) sets->answers.SetMentalAnswer(i, sets->mental.GetAnswer(i));
-    }
-    if (options.multiplication) {
-      if (png.isEmpty()) {
-        sets->multiplication.Generate();
-      } else {
-        WritePreview(outputs, png, "kake.png",
-                     [&](TCanvas& c) { sets->multiplication.MakeSheet(c); });
-      }
-      for (int i = 0; i < 60; ++i) {
-        sets->answers.SetMultiplicationAnswer(i, sets->multiplication.GetAnswer(i));
-      }
-    }
+    TWorkbook::ShowPreview show;
     if (!png.isEmpty()) {
-      WritePreview(outputs, png, "kaitou.png", [&](TCanvas& c) { sets->answers.DrawSheet(c); });
+      show = [&](Sheet sheet, const TWorkbook::PreviewDraw& draw) {
+        const char* name = sheet == Sheet::Mental           ? "mitori.png"
+                           : sheet == Sheet::Multiplication ? "kake.png"
+                                                            : "kaitou.png";
+        WritePreview(outputs, png, name, draw);
+      };
     }
+    const SheetChoice choice{options.mental, options.multiplication, true};
+    book->MakeProblems(choice, show);
 
     if (!options.json.isEmpty()) {
-      const QByteArray json = SetJson(seed, sets->mental, sets->multiplication);
+      const QByteArray json = SetJson(seed, book->Mental(), book->Multiplication());
       if (options.json == QStringLiteral("-")) {
         if (std::fwrite(json.constData(), 1, json.size(), stdout) !=
                 static_cast<std::size_t>(json.size()) ||
@@ -477,14 +444,14 @@ int RunBatch(int argc, char** argv) {
     if (!options.pdf.isEmpty()) {
       UsePrinter(QString::fromLatin1(kPdfPrinterName));
       spooler->CollectPdfJobs(options.pdf);
-      PrintSheets(*sets, options);
+      book->PrintSheets(choice, QxPrinter());
       outputs.Add(spooler->EndPdfCollection());
     }
     outputs.Commit();
     // Print jobs go last, so that one that fails leaves the files complete.
     if (!options.printer.isEmpty()) {
       UsePrinter(options.printer);
-      PrintSheets(*sets, options);
+      book->PrintSheets(choice, QxPrinter());
     }
   } catch (const std::exception& e) {
     PrintError(QString::fromUtf8(e.what()));

@@ -5,14 +5,16 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/sheet_texts.h"
+
 namespace tamariko {
 
 // What a run without a window is asked to make.
 struct BatchOptions {
   std::optional<std::uint32_t> seed;
-  QString round = QStringLiteral("1");
-  QString heading1 = QStringLiteral("タマリコ");
-  QString heading2 = QStringLiteral("タマリコ練習問題");
+  QString round = kDefaultRound;
+  QString heading1 = kDefaultHeading1;
+  QString heading2 = kDefaultHeading2;
   bool mental = true;
   bool multiplication = true;
   QString json;  // "-" is standard output

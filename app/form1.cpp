@@ -32,8 +32,6 @@
 namespace tamariko {
 namespace {
 
-const QString kOrganizerLabel = QStringLiteral("ORVぽろね教室");
-
 // The hourglass for as long as a command runs, however it ends.
 class WaitCursor {
  public:
@@ -51,14 +49,14 @@ void Sleep(int milliseconds) {
   }
 }
 
-// Draws a sheet on a fresh preview page and shows it on its tab; a sheet that fails
-// half-way leaves the last preview whole.
-template <typename Draw>
-void ShowPreview(TImage* image, Draw draw) {
+// Draws a sheet on a fresh preview page and shows it on its tab. The printer is asked for
+// the scale first, and a sheet that fails half-way leaves the last preview whole.
+void ShowPreview(TImage* image, const TWorkbook::PreviewDraw& draw) {
+  const PageMapping mapping = PreviewMappingOf(QxPrinter());
   QImage page = MakePreviewImage();
   {
     QPainterCanvas canvas(&page);
-    draw(canvas);
+    draw(canvas, mapping);
   }
   image->SetPicture(page);
 }
@@ -113,7 +111,7 @@ void TForm1::FormCreate() {
 
   TraceStep(QStringLiteral("paper"));
   SettleFirstPrinterRead();
-  QxPrinter().SetPaperSizeNumber(12);  // B4
+  QxPrinter().SetPaperSizeNumber(DMPAPER_B4);
   QxPrinter().ApplySettings();
 
   TraceStep(QStringLiteral("font"));
@@ -124,12 +122,7 @@ void TForm1::FormCreate() {
 
 void TForm1::CreateSets() {
   TraceStep(QStringLiteral("sets"));
-  Mitori = std::make_unique<TMitori1_1>();
-  Mitori->SetSheetTexts(&Texts);
-  Kake = std::make_unique<Tkake>();
-  Kake->SetSheetTexts(&Texts);
-  Kaitou = std::make_unique<Tkaitou>();
-  Kaitou->SetSheetTexts(&Texts);
+  Book = std::make_unique<TWorkbook>(&Texts);
 }
 
 void TForm1::FormActivate() { Panel1->setFocus(); }
@@ -139,9 +132,7 @@ void TForm1::FormDestroy() {
   Destroyed = true;
   TraceStep(QStringLiteral("FormDestroy"));
   RemoveCarriedFont(CarriedFontPath());
-  Mitori.reset();
-  Kake.reset();
-  Kaitou.reset();
+  Book.reset();
 }
 
 void TForm1::ShowSetsMissing() {
@@ -158,16 +149,7 @@ void TForm1::Image4Click() {
     return;
   }
   WaitCursor cursor;
-  Mitori->SetOrganizerLabel(kOrganizerLabel);
-  Kake->SetOrganizerLabel(kOrganizerLabel);
-  Kaitou->SetOrganizerLabel(kOrganizerLabel);
-
   TForm2* progress = Form2;
-  auto step = [progress] {
-    if (!progress) return;
-    progress->StepIt();
-    progress->repaint();
-  };
   if (progress) progress->show();
   // A failing sheet must not leave the progress window on screen.
   auto closeProgress = qScopeGuard([progress] {
@@ -175,19 +157,27 @@ void TForm1::Image4Click() {
     progress->close();
     progress->Reset();
   });
-
-  if (CheckBox3->isChecked()) {
-    step();
-    MakeMentalSheet();
-    for (int i = 0; i < 30; ++i) Kaitou->SetMentalAnswer(i, Mitori->GetAnswer(i));
-  }
-  if (CheckBox4->isChecked()) {
-    step();
-    MakeMultiplicationSheet();
-    for (int i = 0; i < 60; ++i) Kaitou->SetMultiplicationAnswer(i, Kake->GetAnswer(i));
-  }
-  step();
-  DrawAnswerSheet();
+  const SheetChoice choice{CheckBox3->isChecked(), CheckBox4->isChecked(), true};
+  Book->MakeProblems(
+      choice,
+      [this](Sheet sheet, const TWorkbook::PreviewDraw& draw) {
+        switch (sheet) {
+          case Sheet::Mental:
+            MakeMentalSheet(draw);
+            break;
+          case Sheet::Multiplication:
+            MakeMultiplicationSheet(draw);
+            break;
+          case Sheet::Answers:
+            DrawAnswerSheet(draw);
+            break;
+        }
+      },
+      [progress] {
+        if (!progress) return;
+        progress->StepIt();
+        progress->repaint();
+      });
 }
 
 void TForm1::Image8Click() {
@@ -213,9 +203,21 @@ void TForm1::Image8Click() {
   });
   const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
   try {
-    if (Form4->CheckBox3->isChecked()) PrintMentalSheet();
-    if (Form4->CheckBox4->isChecked()) PrintMultiplicationSheet();
-    if (Form4->CheckBox6->isChecked()) PrintAnswerSheet();
+    const SheetChoice choice{Form4->CheckBox3->isChecked(), Form4->CheckBox4->isChecked(),
+                             Form4->CheckBox6->isChecked()};
+    TWorkbook::PrintRun(choice, [this](Sheet sheet) {
+      switch (sheet) {
+        case Sheet::Mental:
+          PrintMentalSheet();
+          break;
+        case Sheet::Multiplication:
+          PrintMultiplicationSheet();
+          break;
+        case Sheet::Answers:
+          PrintAnswerSheet();
+          break;
+      }
+    });
   } catch (const std::exception& e) {
     // The sheets saved before the failure are complete: the teacher needs them named too.
     const QStringList written = PdfPrinterFilesWritten().mid(pdfBefore);
@@ -243,21 +245,15 @@ void TForm1::Image9Click() {
   RunPrinterSetupCommand(*QxPrinterSetupDialog1);
 }
 
-void TForm1::MakeMentalSheet() {
-  ShowPreview(Image3, [this](TCanvas& canvas) { Mitori->MakeSheet(canvas); });
+void TForm1::MakeMentalSheet(const TWorkbook::PreviewDraw& draw) { ShowPreview(Image3, draw); }
+void TForm1::MakeMultiplicationSheet(const TWorkbook::PreviewDraw& draw) {
+  ShowPreview(Image5, draw);
 }
+void TForm1::DrawAnswerSheet(const TWorkbook::PreviewDraw& draw) { ShowPreview(Image7, draw); }
 
-void TForm1::MakeMultiplicationSheet() {
-  ShowPreview(Image5, [this](TCanvas& canvas) { Kake->MakeSheet(canvas); });
-}
-
-void TForm1::DrawAnswerSheet() {
-  ShowPreview(Image7, [this](TCanvas& canvas) { Kaitou->DrawSheet(canvas); });
-}
-
-void TForm1::PrintMentalSheet() { Mitori->PrintSheet(); }
-void TForm1::PrintMultiplicationSheet() { Kake->PrintSheet(); }
-void TForm1::PrintAnswerSheet() { Kaitou->PrintSheet(); }
+void TForm1::PrintMentalSheet() { Book->PrintSheet(Sheet::Mental, QxPrinter()); }
+void TForm1::PrintMultiplicationSheet() { Book->PrintSheet(Sheet::Multiplication, QxPrinter()); }
+void TForm1::PrintAnswerSheet() { Book->PrintSheet(Sheet::Answers, QxPrinter()); }
 
 bool TForm1::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) {

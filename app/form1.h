@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/workbook.h"
 #include "core/sheet_texts.h"
 #include "printing/qxprint_dialogs.h"
 #include "ui_form1.h"
@@ -13,10 +14,6 @@ class QScrollArea;
 class QTimer;
 
 namespace tamariko {
-
-class TMitori1_1;
-class Tkake;
-class Tkaitou;
 
 // The main window: the command panel, the sheet choices and one preview tab per sheet.
 class TForm1 : public QWidget, public Ui::Form1 {
@@ -38,11 +35,11 @@ class TForm1 : public QWidget, public Ui::Form1 {
   void Image9Click();  // printer set-up
 
   // False when start-up stopped before the problem sets were made.
-  bool SetsCreated() const { return Mitori != nullptr; }
+  bool SetsCreated() const { return Book != nullptr; }
 
-  TMitori1_1* MentalSet() const { return Mitori.get(); }
-  Tkake* MultiplicationSet() const { return Kake.get(); }
-  Tkaitou* AnswerTable() const { return Kaitou.get(); }
+  TMitori1_1* MentalSet() const { return Book ? &Book->Mental() : nullptr; }
+  Tkake* MultiplicationSet() const { return Book ? &Book->Multiplication() : nullptr; }
+  Tkaitou* AnswerTable() const { return Book ? &Book->Answers() : nullptr; }
 
   QTimer* Timer1 = nullptr;
   std::unique_ptr<TQxPrinterSetupDialog> QxPrinterSetupDialog1;
@@ -75,10 +72,11 @@ class TForm1 : public QWidget, public Ui::Form1 {
   std::function<QPoint()> PointerPosition;
 
  protected:
-  // One sheet operation each, so that a test can stand in for a sheet.
-  virtual void MakeMentalSheet();
-  virtual void MakeMultiplicationSheet();
-  virtual void DrawAnswerSheet();
+  // One sheet operation each, so that a test can stand in for a sheet. The make operations
+  // show what `draw` draws on the sheet's tab.
+  virtual void MakeMentalSheet(const TWorkbook::PreviewDraw& draw);
+  virtual void MakeMultiplicationSheet(const TWorkbook::PreviewDraw& draw);
+  virtual void DrawAnswerSheet(const TWorkbook::PreviewDraw& draw);
   virtual void PrintMentalSheet();
   virtual void PrintMultiplicationSheet();
   virtual void PrintAnswerSheet();
@@ -109,9 +107,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
   void CreateSets();
 
   EditTexts Texts{*this};
-  std::unique_ptr<TMitori1_1> Mitori;
-  std::unique_ptr<Tkake> Kake;
-  std::unique_ptr<Tkaitou> Kaitou;
+  std::unique_ptr<TWorkbook> Book;
   bool Destroyed = false;
   bool Printing = false;
   int WheelAngle = 0;  // wheel turn not yet worth a whole notch, in eighths of a degree

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "core/page_mapping.h"
 #include "core/random.h"
 #include "kaitou/kaitou.h"
 #include "kake/kake.h"
@@ -16,31 +17,24 @@
 #include "platform/carried_font.h"
 #include "platform/font_resources.h"
 #include "platform/qpainter_canvas.h"
-#include "platform/scripted_spooler.h"
-#include "printing/qxprinters.h"
 
 namespace {
 
-// Fonts and a 300 dpi printer, as the window has them after start-up.
+// Fonts and the preview scale, as the window has them after start-up.
 struct DrawingWorld {
   DrawingWorld() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     app = std::make_unique<QGuiApplication>(argc, argv);
     tamariko::InstallFaceSubstitutions();
     tamariko::InstallCarriedFont(QDir(fontFolder.path()).filePath(QStringLiteral("ORVFont.TTF")));
-    tamariko::ScriptedSpooler::Printer printer;
-    printer.name = QStringLiteral("bench");
-    printer.dpiX = printer.dpiY = 300;
-    printer.offsetX = printer.offsetY = 0;
-    scoped = std::make_unique<tamariko::ScopedQxPrinter>(
-        std::make_shared<tamariko::ScriptedSpooler>(std::vector{printer}));
   }
   int argc = 1;
   char name[9] = "tamariko";
   char* argv[2] = {name, nullptr};
   std::unique_ptr<QGuiApplication> app;
   QTemporaryDir fontFolder;
-  std::unique_ptr<tamariko::ScopedQxPrinter> scoped;
+  // The preview of a 300 dpi printer without offsets, as the PDF printer gives it.
+  const tamariko::PageMapping mapping = tamariko::PreviewMapping({300, 300}, {0, 0});
 };
 
 DrawingWorld& World() {
@@ -58,7 +52,7 @@ void BM_DrawMentalPreview(benchmark::State& state) {
   QImage image = tamariko::MakePreviewImage();
   for (auto _ : state) {
     tamariko::QPainterCanvas canvas(&image);
-    tamariko::DrawMentalPreview(set, canvas);
+    tamariko::DrawMentalPreview(set, canvas, World().mapping);
   }
 }
 BENCHMARK(BM_DrawMentalPreview)->Unit(benchmark::kMillisecond);
@@ -73,7 +67,7 @@ void BM_DrawMultiplicationPreview(benchmark::State& state) {
   QImage image = tamariko::MakePreviewImage();
   for (auto _ : state) {
     tamariko::QPainterCanvas canvas(&image);
-    tamariko::DrawMultiplicationPreview(set, canvas);
+    tamariko::DrawMultiplicationPreview(set, canvas, World().mapping);
   }
 }
 BENCHMARK(BM_DrawMultiplicationPreview)->Unit(benchmark::kMillisecond);
@@ -85,7 +79,7 @@ void BM_DrawAnswerPreview(benchmark::State& state) {
   QImage image = tamariko::MakePreviewImage();
   for (auto _ : state) {
     tamariko::QPainterCanvas canvas(&image);
-    table.DrawSheet(canvas);
+    table.DrawSheet(canvas, World().mapping);
   }
 }
 BENCHMARK(BM_DrawAnswerPreview)->Unit(benchmark::kMillisecond);

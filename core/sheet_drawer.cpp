@@ -1,7 +1,5 @@
 #include "core/sheet_drawer.h"
 
-#include "printing/qxprinters.h"
-
 namespace tamariko {
 namespace {
 
@@ -14,9 +12,7 @@ void SetLabelFont(TCanvas& canvas) {
 
 }  // namespace
 
-SheetDrawer PreparePreview(TCanvas& image) {
-  TQxPrinter& printer = QxPrinter();
-  const PageMapping mapping = PreviewMapping(printer.GetPixelsPerInch(), printer.GetPageOffset());
+SheetDrawer PreparePreview(TCanvas& image, const PageMapping& mapping) {
   image.SetBrushStyle(BrushStyle::Solid);
   image.FillRect(image.ClipRect());
   SetLabelFont(image);
@@ -26,9 +22,8 @@ SheetDrawer PreparePreview(TCanvas& image) {
   return SheetDrawer(image, mapping, 2);
 }
 
-void PrintPage(const QString& title, int points, const std::function<void(SheetDrawer&)>& draw,
-               PageBrush brush) {
-  TQxPrinter& printer = QxPrinter();
+void PrintPage(TPrintTarget& printer, const QString& title, int points,
+               const std::function<void(SheetDrawer&)>& draw, PageBrush brush) {
   const PageMapping mapping = PrintMapping(printer.GetPixelsPerInch(), printer.GetPageOffset());
   printer.BeginDoc(title);
   try {
@@ -49,6 +44,26 @@ void PrintPage(const QString& title, int points, const std::function<void(SheetD
     throw;
   }
   printer.EndDoc();
+}
+
+SheetDrawer StartProblemPreview(TCanvas& image, const PageMapping& mapping,
+                                const std::function<void(SheetDrawer&)>& form) {
+  SheetDrawer d = PreparePreview(image, mapping);
+  form(d);
+  d.FigureFont();
+  return d;
+}
+
+void PrintProblemSheet(TPrintTarget& printer, const QString& title, bool generated,
+                       const std::function<void(SheetDrawer&)>& form, int count,
+                       const std::function<void(SheetDrawer&, int problem)>& problem) {
+  PrintPage(printer, title, 10, [&](SheetDrawer& d) {
+    form(d);
+    // The figures go on paper too, so the generated set can be handed out.
+    if (!generated) return;
+    d.FigureFont();
+    for (int p = 1; p <= count; ++p) problem(d, p);
+  });
 }
 
 }  // namespace tamariko

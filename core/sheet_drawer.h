@@ -4,14 +4,11 @@
 #include <functional>
 #include <initializer_list>
 
+#include "core/canvas.h"
 #include "core/page_mapping.h"
-#include "platform/canvas.h"
-#include "platform/carried_font.h"
-#include "platform/font_resources.h"
+#include "core/print_target.h"
 
 namespace tamariko {
-
-inline constexpr QRgb kBlack = 0xFF000000;
 
 // A fixed text of a form at its place in millimetres.
 struct FormText {
@@ -71,10 +68,8 @@ class SheetDrawer {
   int heavyPenWidth_;
 };
 
-// Forms the preview mapping from the current printer, erases the image and sets the label
-// font, a heavy pen and a clear brush. The printer is asked first, so a failure leaves the
-// image untouched.
-SheetDrawer PreparePreview(TCanvas& image);
+// Erases the preview image and sets the label font, a heavy pen and a clear brush.
+SheetDrawer PreparePreview(TCanvas& image, const PageMapping& mapping);
 
 // What PrintPage does with the page's brush: clear it, or leave the page's own brush (a
 // solid one gives texts an opaque background).
@@ -82,7 +77,17 @@ enum class PageBrush { Clear, Unchanged };
 
 // One print job of one page under `title`: forms the print mapping, starts the job, sets the
 // label font at `points`, a heavy pen and the brush as asked, draws, and always ends the job.
-void PrintPage(const QString& title, int points, const std::function<void(SheetDrawer&)>& draw,
-               PageBrush brush = PageBrush::Clear);
+void PrintPage(TPrintTarget& printer, const QString& title, int points,
+               const std::function<void(SheetDrawer&)>& draw, PageBrush brush = PageBrush::Clear);
+
+// The steps both problem sheets share. The preview: erased, the form, then the figures'
+// face for the problems drawn on it.
+SheetDrawer StartProblemPreview(TCanvas& image, const PageMapping& mapping,
+                                const std::function<void(SheetDrawer&)>& form);
+// The printed page: the form, and the problems 1 to `count` when the set was generated (a
+// set never generated prints the form alone).
+void PrintProblemSheet(TPrintTarget& printer, const QString& title, bool generated,
+                       const std::function<void(SheetDrawer&)>& form, int count,
+                       const std::function<void(SheetDrawer&, int problem)>& problem);
 
 }  // namespace tamariko

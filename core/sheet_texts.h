@@ -14,12 +14,18 @@ class TSheetTexts {
   virtual QString Heading2() const = 0;   // Edit3, the large heading
 };
 
-// The texts of the window design, for sets that were given no other source.
+// The texts the window's edit boxes start with (as its design holds them) and the batch
+// mode's defaults.
+inline const QString kDefaultRound = QStringLiteral("1");
+inline const QString kDefaultHeading1 = QStringLiteral("タマリコ");
+inline const QString kDefaultHeading2 = QStringLiteral("タマリコ練習問題");
+
+// The default texts, for sets that were given no other source.
 class TDefaultSheetTexts : public TSheetTexts {
  public:
-  QString RoundText() const override { return QStringLiteral("1"); }
-  QString Heading1() const override { return QStringLiteral("タマリコ"); }
-  QString Heading2() const override { return QStringLiteral("タマリコ練習問題"); }
+  QString RoundText() const override { return kDefaultRound; }
+  QString Heading1() const override { return kDefaultHeading1; }
+  QString Heading2() const override { return kDefaultHeading2; }
 };
 
 }  // namespace tamariko

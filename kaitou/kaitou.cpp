@@ -5,7 +5,6 @@
 #include <array>
 
 #include "core/sheet_drawer.h"
-#include "platform/carried_font.h"
 
 namespace tamariko {
 namespace {
@@ -105,16 +104,16 @@ void DrawAnswers(SheetDrawer& d, const Tkaitou& table) {
 
 }  // namespace
 
-void Tkaitou::DrawSheet(TCanvas& image) {
-  SheetDrawer d = PreparePreview(image);
+void Tkaitou::DrawSheet(TCanvas& image, const PageMapping& mapping) {
+  SheetDrawer d = PreparePreview(image, mapping);
   // Texts of this sheet stand on opaque white.
   image.SetBrushStyle(BrushStyle::Solid);
   DrawForm(d, *this);
 }
 
-void Tkaitou::PrintSheet() {
+void Tkaitou::PrintSheet(TPrintTarget& printer) {
   PrintPage(
-      QStringLiteral("解答表"), 9,
+      printer, QStringLiteral("解答表"), 9,
       [&](SheetDrawer& d) {
         DrawForm(d, *this);
         DrawAnswers(d, *this);

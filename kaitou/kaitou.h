@@ -8,6 +8,8 @@
 namespace tamariko {
 
 class TCanvas;
+class TPrintTarget;
+struct PageMapping;
 
 // The answer table (解答表): the answers of the multiplication, division, mental addition
 // and abacus addition sheets in three columns of sixty rows. It holds what it is given and
@@ -37,9 +39,9 @@ class Tkaitou : public TKeisan {
   }
 
   // The empty table on the preview image; answers are never drawn there.
-  void DrawSheet(TCanvas& image);
+  void DrawSheet(TCanvas& image, const PageMapping& mapping);
   // The table with all 180 answers, as one print job of one page.
-  void PrintSheet();
+  void PrintSheet(TPrintTarget& printer);
 
  private:
   std::array<std::int64_t, kMultiplicationCount> MultiplicationAnswers{};

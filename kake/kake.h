@@ -9,6 +9,8 @@
 namespace tamariko {
 
 class TCanvas;
+class TPrintTarget;
+struct PageMapping;
 
 // The multiplication set (かけ算): sixty problems in ten groups, from two digits times one
 // digit up to six digits times five digits, with their exact 64-bit products.
@@ -32,9 +34,9 @@ class Tkake : public TKeisan {
 
   // Draws the empty form on the preview image, then makes the sixty problems and draws each
   // problem line as soon as its group is settled.
-  void MakeSheet(TCanvas& image);
+  void MakeSheet(TCanvas& image, const PageMapping& mapping);
   // Prints the form and the problem lines the set holds, as one job of one page.
-  void PrintSheet();
+  void PrintSheet(TPrintTarget& printer);
 
   using TKeisan::RandomDistinctNonZeroDigits;
 

@@ -103,33 +103,24 @@ void DrawProblem(SheetDrawer& d, const Tkake& set, int p) {
 
 }  // namespace
 
-void DrawMultiplicationPreview(const Tkake& set, TCanvas& image) {
-  SheetDrawer d = PreparePreview(image);
-  DrawForm(d, set);
-  d.FigureFont();
+void DrawMultiplicationPreview(const Tkake& set, TCanvas& image, const PageMapping& mapping) {
+  SheetDrawer d = StartProblemPreview(image, mapping, [&](SheetDrawer& f) { DrawForm(f, set); });
   for (int p = 1; p <= Tkake::kProblemCount; ++p) DrawProblem(d, set, p);
 }
 
-void Tkake::MakeSheet(TCanvas& image) {
-  SheetDrawer d = PreparePreview(image);
-  DrawForm(d, *this);
-  d.FigureFont();
+void Tkake::MakeSheet(TCanvas& image, const PageMapping& mapping) {
+  SheetDrawer d = StartProblemPreview(image, mapping, [&](SheetDrawer& f) { DrawForm(f, *this); });
   Generate([&](int p) { DrawProblem(d, *this, p); });
 }
 
-void Tkake::PrintSheet() {
-  PrintPage(QStringLiteral("かけ算"), 10, [&](SheetDrawer& d) {
-    DrawForm(d, *this);
-    // The problem lines go on paper too, so the generated set can be handed out; a set never
-    // generated prints the form alone.
-    bool generated = false;
-    for (int i = 0; i < kProblemCount && !generated; ++i) {
-      generated = GetMultiplicand(i) != 0 || GetMultiplier(i) != 0;
-    }
-    if (!generated) return;
-    d.FigureFont();
-    for (int p = 1; p <= kProblemCount; ++p) DrawProblem(d, *this, p);
-  });
+void Tkake::PrintSheet(TPrintTarget& printer) {
+  bool generated = false;
+  for (int i = 0; i < kProblemCount && !generated; ++i) {
+    generated = GetMultiplicand(i) != 0 || GetMultiplier(i) != 0;
+  }
+  PrintProblemSheet(
+      printer, QStringLiteral("かけ算"), generated, [&](SheetDrawer& d) { DrawForm(d, *this); },
+      kProblemCount, [&](SheetDrawer& d, int p) { DrawProblem(d, *this, p); });
 }
 
 }  // namespace tamariko

@@ -9,6 +9,8 @@
 namespace tamariko {
 
 class TCanvas;
+class TPrintTarget;
+struct PageMapping;
 
 // The mental addition and subtraction set (みとり暗算): thirty problems of five to ten rows.
 class TMitori1_1 : public TKeisan {
@@ -29,9 +31,9 @@ class TMitori1_1 : public TKeisan {
 
   // Draws the empty form on the preview image, then makes the thirty problems and draws
   // each as soon as it is accepted.
-  void MakeSheet(TCanvas& image);
+  void MakeSheet(TCanvas& image, const PageMapping& mapping);
   // Prints the form and the problems the set holds, as one job of one page.
-  void PrintSheet();
+  void PrintSheet(TPrintTarget& printer);
 
   // The ten-row operations of problems 24 and 26 to 30.
   void MakeTenRows(int digitCount, int first, int last);

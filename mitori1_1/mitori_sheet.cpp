@@ -104,31 +104,23 @@ void DrawProblem(SheetDrawer& d, const TMitori1_1& set, int p) {
 
 }  // namespace
 
-void DrawMentalPreview(const TMitori1_1& set, TCanvas& image) {
-  SheetDrawer d = PreparePreview(image);
-  DrawForm(d, set);
-  d.FigureFont();
+void DrawMentalPreview(const TMitori1_1& set, TCanvas& image, const PageMapping& mapping) {
+  SheetDrawer d = StartProblemPreview(image, mapping, [&](SheetDrawer& f) { DrawForm(f, set); });
   for (int p = 1; p <= TMitori1_1::kProblemCount; ++p) DrawProblem(d, set, p);
 }
 
-void TMitori1_1::MakeSheet(TCanvas& image) {
-  SheetDrawer d = PreparePreview(image);
-  DrawForm(d, *this);
-  d.FigureFont();
+void TMitori1_1::MakeSheet(TCanvas& image, const PageMapping& mapping) {
+  SheetDrawer d = StartProblemPreview(image, mapping, [&](SheetDrawer& f) { DrawForm(f, *this); });
   Generate([&](int p) { DrawProblem(d, *this, p); });
 }
 
-void TMitori1_1::PrintSheet() {
-  PrintPage(QStringLiteral("みとり暗算１"), 10, [&](SheetDrawer& d) {
-    DrawForm(d, *this);
-    // The figures go on paper too, so the generated set can be handed out; a set never
-    // generated prints the form alone.
-    bool generated = false;
-    for (int i = 0; i < kNumberCount && !generated; ++i) generated = GetNumber(i) != 0;
-    if (!generated) return;
-    d.FigureFont();
-    for (int p = 1; p <= kProblemCount; ++p) DrawProblem(d, *this, p);
-  });
+void TMitori1_1::PrintSheet(TPrintTarget& printer) {
+  bool generated = false;
+  for (int i = 0; i < kNumberCount && !generated; ++i) generated = GetNumber(i) != 0;
+  PrintProblemSheet(
+      printer, QStringLiteral("みとり暗算１"), generated,
+      [&](SheetDrawer& d) { DrawForm(d, *this); }, kProblemCount,
+      [&](SheetDrawer& d, int p) { DrawProblem(d, *this, p); });
 }
 
 }  // namespace tamariko

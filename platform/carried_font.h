@@ -2,10 +2,9 @@
 
 #include <QString>
 
-namespace tamariko {
+#include "core/canvas.h"  // kCarriedFace, the face the file holds
 
-// The face the sheets draw their figures in, carried in the executable.
-inline const QString kCarriedFace = QStringLiteral("ORVFont");
+namespace tamariko {
 
 // TempPath() followed by "ORVFont.TTF", computed afresh at each call.
 QString CarriedFontPath();

@@ -77,7 +77,7 @@ QPageSize PageSizeOfMedia(const CupsMedia& media) {
 
 // The queue's default paper, as a paper number (256 with the size when it has none).
 void QueueDefaultPaper(const CupsQueue* queue, DevMode& dm) {
-  dm.dmPaperSize = 9;
+  dm.dmPaperSize = DMPAPER_A4;
   if (queue == nullptr || !queue->defaultPaper) return;
   const CupsMedia& size = *queue->defaultPaper;
   const int number = PaperNumberOfPageSize(PageSizeOfMedia(size).id());
@@ -476,7 +476,7 @@ int CupsSpooler::DocumentProperties(PrinterHandle handle, const QString& device,
   result.dmPrintQuality = kPrinterDpi;
   result.dmYResolution = kPrinterDpi;
   if (IsPdfPrinter(device)) {
-    result.dmPaperSize = 9;
+    result.dmPaperSize = DMPAPER_A4;
   } else {
     QueueDefaultPaper(Find(device), result);
   }

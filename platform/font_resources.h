@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "core/canvas.h"
+
 namespace tamariko {
 
 // Stand-ins for the classic font-resource calls, over the application font database.
@@ -22,9 +24,8 @@ bool RemoveFontResource(const QString& path);
 // application registers are its own. Kept so the shut-down reads as it always did.
 void BroadcastFontChange();
 
-// The face name the sheets and windows use for their labels.
-inline const QString kLabelFace = QStringLiteral("ＭＳ Ｐゴシック");
-// The installed face it stands for (Debian fonts-ipafont-gothic).
+// The installed face that kLabelFace, the labels' face, stands for (Debian
+// fonts-ipafont-gothic).
 inline const QString kLabelSubstitute = QStringLiteral("IPAPGothic");
 
 // Makes kLabelFace resolve to kLabelSubstitute on every paint device (windows, images,

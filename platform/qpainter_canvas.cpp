@@ -91,7 +91,7 @@ void QPainterCanvas::SetFontItalic(bool italic) {
   ApplyFont();
 }
 
-void QPainterCanvas::SetPenColor(QRgb color) {
+void QPainterCanvas::SetPenColor(TColor color) {
   penColor_ = color;
   ApplyPen();
 }
@@ -103,7 +103,7 @@ void QPainterCanvas::SetPenWidth(int pixels) {
 
 void QPainterCanvas::SetBrushStyle(BrushStyle style) { brushStyle_ = style; }
 
-void QPainterCanvas::SetBrushColor(QRgb color) { brushColor_ = color; }
+void QPainterCanvas::SetBrushColor(TColor color) { brushColor_ = color; }
 
 QRect QPainterCanvas::ClipRect() const { return QRect(0, 0, device_->width(), device_->height()); }
 

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPoint>
 
-#include "platform/canvas.h"
+#include "core/canvas.h"
 
 class QPaintDevice;
 
@@ -43,11 +43,11 @@ class QPainterCanvas : public TCanvas {
   void SetFontBold(bool bold) override;
   void SetFontItalic(bool italic) override;
 
-  void SetPenColor(QRgb color) override;
+  void SetPenColor(TColor color) override;
   void SetPenWidth(int pixels) override;
 
   void SetBrushStyle(BrushStyle style) override;
-  void SetBrushColor(QRgb color) override;
+  void SetBrushColor(TColor color) override;
 
   QRect ClipRect() const override;
   void FillRect(const QRect& rect) override;
@@ -66,10 +66,10 @@ class QPainterCanvas : public TCanvas {
   QFont font_;
   int points_ = 9;
   int charset_ = DEFAULT_CHARSET;
-  QRgb penColor_ = 0xff000000;
+  TColor penColor_ = 0xff000000;
   int penWidth_ = 1;
   BrushStyle brushStyle_ = BrushStyle::Solid;
-  QRgb brushColor_ = 0xffffffff;
+  TColor brushColor_ = 0xffffffff;
   QPoint position_;
 };
 

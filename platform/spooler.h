@@ -55,6 +55,8 @@ inline constexpr std::uint32_t DM_LOGPIXELS = 0x20000;
 
 inline constexpr std::int16_t DMORIENT_PORTRAIT = 1;
 inline constexpr std::int16_t DMORIENT_LANDSCAPE = 2;
+inline constexpr std::int16_t DMPAPER_A4 = 9;
+inline constexpr std::int16_t DMPAPER_B4 = 12;  // JIS B4, the paper the sheets are laid out on
 inline constexpr std::int16_t DMPAPER_USER = 256;
 
 inline constexpr int DC_PAPERS = 2;

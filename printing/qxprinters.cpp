@@ -177,13 +177,13 @@ void TQxPrinter::RefreshCapabilities() {
       for (const QString& name : named.names) names.append(name.left(nameLength));
     });
   };
-  readNumbered(DC_PAPERS, DC_PAPERNAMES, 1, paperNumbers_, paperNames_, 64);
-  readNumbered(DC_BINS, DC_BINNAMES, 2, binNumbers_, binNames_, 24);
+  readNumbered(DC_PAPERS, DC_PAPERNAMES, kHasPapers, paperNumbers_, paperNames_, 64);
+  readNumbered(DC_BINS, DC_BINNAMES, kHasBins, binNumbers_, binNames_, 24);
   withDevMode([this](DeviceRecord& r) {
     resolutionCount_ =
         spooler_->DeviceCapabilities(r.device, r.port, DC_ENUMRESOLUTIONS, nullptr, r.devMode);
     if (resolutionCount_ > 0) {
-      capabilityFlags_ |= 4;
+      capabilityFlags_ |= kHasResolutions;
       CapabilityOutput out;
       resolutions_.clear();
       const int again =
@@ -199,7 +199,7 @@ void TQxPrinter::RefreshCapabilities() {
     const int copies =
         spooler_->DeviceCapabilities(r.device, r.port, DC_COPIES, nullptr, r.devMode);
     if (copies > 0) {
-      capabilityFlags_ |= 8;
+      capabilityFlags_ |= kHasCopies;
       maxCopies_ = copies;
     }
   });
@@ -267,12 +267,12 @@ void TQxPrinter::CommitDevMode(DeviceRecord& record) {
       });
 }
 
-std::pair<std::int32_t, std::int32_t> TQxPrinter::GetPixelsPerInch() {
+PixelPair TQxPrinter::GetPixelsPerInch() {
   CheckNoPrinter();
   return {printer_->DeviceCaps(LOGPIXELSX), printer_->DeviceCaps(LOGPIXELSY)};
 }
 
-std::pair<std::int32_t, std::int32_t> TQxPrinter::GetPageOffset() {
+PixelPair TQxPrinter::GetPageOffset() {
   CheckNoPrinter();
   return {printer_->DeviceCaps(PHYSICALOFFSETX), printer_->DeviceCaps(PHYSICALOFFSETY)};
 }

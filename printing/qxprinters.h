@@ -13,12 +13,11 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/print_target.h"
 #include "platform/framework_printer.h"
 #include "platform/spooler.h"
 
 namespace tamariko {
-
-class TCanvas;
 
 class EQxPrinter : public Error {
  public:
@@ -67,10 +66,16 @@ struct DeviceRecord {
   DevMode* devMode = nullptr;
 };
 
-class TQxPrinter {
+class TQxPrinter : public TPrintTarget {
  public:
+  // What CapabilityFlags says the printer reported.
+  static constexpr std::uint8_t kHasPapers = 1;
+  static constexpr std::uint8_t kHasBins = 2;
+  static constexpr std::uint8_t kHasResolutions = 4;
+  static constexpr std::uint8_t kHasCopies = 8;
+
   TQxPrinter(std::shared_ptr<Spooler> spooler, std::shared_ptr<FrameworkPrinter> printer);
-  ~TQxPrinter();
+  ~TQxPrinter() override;
   TQxPrinter(const TQxPrinter&) = delete;
   TQxPrinter& operator=(const TQxPrinter&) = delete;
 
@@ -86,12 +91,12 @@ class TQxPrinter {
   void ResetPrinter();
   void SetPaperSizeNumber(std::int32_t paper);
   void ApplySettings();
-  std::pair<std::int32_t, std::int32_t> GetPixelsPerInch();
-  std::pair<std::int32_t, std::int32_t> GetPageOffset();
+  PixelPair GetPixelsPerInch() override;
+  PixelPair GetPageOffset() override;
   const QStringList& GetPorts();
-  TCanvas& Canvas();
-  void BeginDoc(const QString& title);
-  void EndDoc();
+  TCanvas& Canvas() override;
+  void BeginDoc(const QString& title) override;
+  void EndDoc() override;
 
   // Fired when the installed printers or their ports change; the sender is this object.
   std::function<void(TQxPrinter&)> OnChange;

@@ -19,8 +19,8 @@
 #include "app/program.h"
 #include "core/error.h"
 #include "platform/font_resources.h"
-#include "platform/scripted_spooler.h"
 #include "printing/qxprinters.h"
+#include "tests/support/scripted_spooler.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
@@ -70,13 +70,13 @@ class RecordingForm1 : public TForm1 {
   std::function<void()> during;  // run inside each operation
 
  protected:
-  void MakeMentalSheet() override {
-    Record("MakeMental", [this] { TForm1::MakeMentalSheet(); });
+  void MakeMentalSheet(const TWorkbook::PreviewDraw& draw) override {
+    Record("MakeMental", [&] { TForm1::MakeMentalSheet(draw); });
   }
-  void MakeMultiplicationSheet() override {
-    Record("MakeMultiplication", [this] { TForm1::MakeMultiplicationSheet(); });
+  void MakeMultiplicationSheet(const TWorkbook::PreviewDraw& draw) override {
+    Record("MakeMultiplication", [&] { TForm1::MakeMultiplicationSheet(draw); });
   }
-  void DrawAnswerSheet() override {
+  void DrawAnswerSheet(const TWorkbook::PreviewDraw&) override {
     Record("DrawAnswers", [] {});
   }
   void PrintMentalSheet() override {

@@ -49,6 +49,24 @@ class SheetsTest : public AppTest {
   TForm1* window = nullptr;
 };
 
+// The scale is asked of the printer before a preview is touched or a problem drawn.
+TEST_F(SheetsTest, WithoutAPrinterMakeProblemsLeavesThePreviewsAndProblemsAsTheyWere) {
+  CreateWindowsWithRealSheets();
+  window->Image4->Click();
+  const QImage mental = window->Image3->Picture();
+  const QImage multiplication = window->Image5->Picture();
+  const std::int32_t number = window->MentalSet()->GetNumber(TMitori1_1::FirstIndex(18));
+  const std::int64_t multiplicand = window->MultiplicationSet()->GetMultiplicand(44);
+  UsePrinters(std::make_shared<ScriptedSpooler>());
+  window->Image4->Click();
+  ASSERT_FALSE(boxes.shown.empty());
+  EXPECT_EQ(boxes.shown.back().text, QStringLiteral("TQxPrinter.CheckNoPrinter: No Printer"));
+  EXPECT_EQ(window->Image3->Picture(), mental);
+  EXPECT_EQ(window->Image5->Picture(), multiplication);
+  EXPECT_EQ(window->MentalSet()->GetNumber(TMitori1_1::FirstIndex(18)), number);
+  EXPECT_EQ(window->MultiplicationSet()->GetMultiplicand(44), multiplicand);
+}
+
 TEST_F(SheetsTest, MakeProblemsHandsTheAnswersToTheTableAndDrawsEveryTab) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();

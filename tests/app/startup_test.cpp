@@ -88,7 +88,7 @@ TEST_F(AppTest, StartUpSetsB4OnThePrinter) {
   QxPrinter().BeginDoc(QStringLiteral("t"));
   QxPrinter().EndDoc();
   ASSERT_EQ(spooler->Jobs().size(), 1u);
-  EXPECT_EQ(spooler->Jobs()[0].devMode.dmPaperSize, 12);
+  EXPECT_EQ(spooler->Jobs()[0].devMode.dmPaperSize, DMPAPER_B4);
 }
 
 TEST_F(AppTest, StartUpWithoutAPrinterStopsAtThePaperAndSaysWhy) {

@@ -13,7 +13,7 @@
 #include "platform/qpainter_canvas.h"
 #include "printing/qxprinters.h"
 #include "tests/support/pdf_support.h"
-#include "tests/support/sheet_fixtures.h"
+#include "tests/support/render_fixtures.h"
 
 namespace tamariko {
 namespace {
@@ -49,7 +49,7 @@ TEST_F(AnswerRender, PreviewShowsTheEmptyTableWhereTheMappingPutsIt) {
   image.fill(Qt::black);  // an earlier drawing that must be erased
   {
     QPainterCanvas canvas(&image);
-    table.DrawSheet(canvas);
+    table.DrawSheet(canvas, Preview());
   }
   KeepForLooking(image, "kaitou-preview.png");
   const PageMapping m = PreviewMapping({300, 300}, {0, 0});
@@ -71,7 +71,7 @@ TEST_F(AnswerRender, PrintedPageCarriesTheTableAndRightAlignedAnswers) {
   table.SetMultiplicationAnswer(0, 1234567890);
   table.SetMultiplicationAnswer(1, 7);
   table.SetMentalAnswer(0, 45678);
-  table.PrintSheet();
+  table.PrintSheet(QxPrinter());
   ASSERT_EQ(spooler->PdfFilesWritten().size(), 1);
   const QString pdf = spooler->PdfFilesWritten().front();
   EXPECT_TRUE(pdf.endsWith(QStringLiteral("解答表.pdf")));

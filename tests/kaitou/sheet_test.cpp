@@ -7,9 +7,7 @@
 #include "core/error.h"
 #include "core/page_mapping.h"
 #include "kaitou/kaitou.h"
-#include "platform/recording_canvas.h"
-#include "platform/scripted_spooler.h"
-#include "printing/qxprinters.h"
+#include "tests/support/recording_canvas.h"
 #include "tests/support/sheet_fixtures.h"
 
 namespace tamariko {
@@ -37,9 +35,9 @@ class AnswerSheet : public test::RecordedSheet {
 
   // The page of the one job printed so far.
   const RecordingCanvas& PrintedPage() {
-    table.PrintSheet();
-    EXPECT_EQ(spooler_->Jobs().size(), 1u);
-    return *spooler_->Jobs().back().page;
+    table.PrintSheet(printer);
+    EXPECT_EQ(printer.jobs.size(), 1u);
+    return *printer.jobs.back().page;
   }
 
   Texts texts;
@@ -98,7 +96,7 @@ void ExpectForm(const RecordingCanvas& canvas, const PageMapping& m, int heavy) 
 }
 
 TEST_F(AnswerSheet, FrameAndRulesStandOnBothTargetsWithTheirPens) {
-  table.DrawSheet(image);
+  table.DrawSheet(image, preview);
   ExpectForm(image, preview, 2);
   ExpectForm(PrintedPage(), print, 4);
 }
@@ -145,19 +143,19 @@ TEST_F(AnswerSheet, FormTextsStandWithTheirSizes) {
       {u"算", 168.3L, 220, 12},
       {u"ORVぽろね教室", 14, 347, 11},
   };
-  table.DrawSheet(image);
+  table.DrawSheet(image, preview);
   ExpectTexts(image, preview, expected);
   ExpectTexts(PrintedPage(), print, expected);
 }
 
 TEST_F(AnswerSheet, EmptyRoundLeavesTwelveSpacesBetweenTheCharacters) {
   texts.round.clear();
-  table.DrawSheet(image);
+  table.DrawSheet(image, preview);
   ExpectTexts(image, preview, {{u"第            回", 90, 37, 25}});
 }
 
 TEST_F(AnswerSheet, RowNumbersRunDownEachColumnAndRestartInTheThird) {
-  table.DrawSheet(image);
+  table.DrawSheet(image, preview);
   const auto texts = image.OfKind(Kind::TextOut);
   const long double columnX[] = {16, 91.5L, 162.5L};
   for (int c = 0; c < 3; ++c) {
@@ -177,11 +175,11 @@ TEST_F(AnswerSheet, RowNumbersRunDownEachColumnAndRestartInTheThird) {
 }
 
 TEST_F(AnswerSheet, PreviewShowsNoAnswerAndIsTheSameForAnyAnswers) {
-  table.DrawSheet(image);
+  table.DrawSheet(image, preview);
   for (int i = 0; i < 60; ++i) table.SetMultiplicationAnswer(i, 1234567890LL + i);
   for (int i = 0; i < 30; ++i) table.SetMentalAnswer(i, -98765 - i);
   RecordingCanvas again;
-  table.DrawSheet(again);
+  table.DrawSheet(again, preview);
   EXPECT_TRUE(TextsIn(again, kAnswerFace).empty());
   ASSERT_EQ(again.ops.size(), image.ops.size());
   for (std::size_t i = 0; i < image.ops.size(); ++i) {
@@ -195,7 +193,7 @@ TEST_F(AnswerSheet, PreviewShowsNoAnswerAndIsTheSameForAnyAnswers) {
 }
 
 TEST_F(AnswerSheet, PreviewIsErasedAndItsTextsStandOnOpaqueWhite) {
-  table.DrawSheet(image);
+  table.DrawSheet(image, preview);
   ASSERT_FALSE(image.ops.empty());
   const Op& erase = image.ops.front();
   EXPECT_EQ(erase.kind, Kind::FillRect);
@@ -212,8 +210,8 @@ TEST_F(AnswerSheet, PaperKeepsThePagesBrushAndIsNotErased) {
   EXPECT_TRUE(page.OfKind(Kind::FillRect).empty());
   // A fresh page's brush is solid white, and nothing changes it.
   for (const auto& op : page.ops) EXPECT_EQ(op.brushStyle, BrushStyle::Solid);
-  EXPECT_EQ(spooler_->Jobs().front().title, QStringLiteral("解答表"));
-  EXPECT_TRUE(spooler_->Jobs().front().ended);
+  EXPECT_EQ(printer.jobs.front().title, QStringLiteral("解答表"));
+  EXPECT_TRUE(printer.jobs.front().ended);
 }
 
 // The answers as printed, column by column, checked for text, right edge and top.
@@ -323,18 +321,17 @@ TEST_F(AnswerSheet, AnswersAreKeptPerKindAndStartAtZero) {
   EXPECT_EQ(table.GetAbacusAnswerB(12), 0);
 }
 
-TEST_F(AnswerSheet, NoPrinterLeavesThePreviousPreviewAsItWas) {
-  ScopedQxPrinter none(std::make_shared<ScriptedSpooler>());
-  EXPECT_THROW(table.DrawSheet(image), EQxPrinterNoPrinter);
-  EXPECT_TRUE(image.ops.empty());
-  EXPECT_THROW(table.PrintSheet(), EQxPrinterNoPrinter);
+TEST_F(AnswerSheet, APrinterThatCannotAnswerStartsNoJob) {
+  printer.failing = true;
+  EXPECT_THROW(table.PrintSheet(printer), std::exception);
+  EXPECT_TRUE(printer.jobs.empty());
 }
 
 TEST_F(AnswerSheet, DrawingFailureStillEndsThePrintJob) {
   texts.fail = true;
-  EXPECT_THROW(table.PrintSheet(), Error);
-  ASSERT_EQ(spooler_->Jobs().size(), 1u);
-  EXPECT_TRUE(spooler_->Jobs().front().ended);
+  EXPECT_THROW(table.PrintSheet(printer), Error);
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  EXPECT_TRUE(printer.jobs.front().ended);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include "platform/qpainter_canvas.h"
 #include "printing/qxprinters.h"
 #include "tests/support/pdf_support.h"
-#include "tests/support/sheet_fixtures.h"
+#include "tests/support/render_fixtures.h"
 
 namespace tamariko {
 namespace {
@@ -54,7 +54,7 @@ class MultiplicationRender : public test::RenderedSheet {
 
   // The printed page at 300 dpi, or a null image when it cannot be rasterised.
   QImage PrintedPage() {
-    set.PrintSheet();
+    set.PrintSheet(QxPrinter());
     if (spooler->PdfFilesWritten().size() != 1) return {};
     const QString pdf = spooler->PdfFilesWritten().front();
     EXPECT_TRUE(pdf.endsWith(QStringLiteral("かけ算.pdf")));
@@ -73,7 +73,7 @@ TEST_F(MultiplicationRender, PreviewShowsFrameRulesAndProblemLinesWhereTheMappin
   SetRandomSeed(2026);
   {
     QPainterCanvas canvas(&image);
-    set.MakeSheet(canvas);
+    set.MakeSheet(canvas, Preview());
   }
   KeepForLooking(image, "kake-preview.png");
   const PageMapping m = PreviewMapping({300, 300}, {0, 0});

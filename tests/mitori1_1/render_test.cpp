@@ -14,7 +14,7 @@
 #include "platform/qpainter_canvas.h"
 #include "printing/qxprinters.h"
 #include "tests/support/pdf_support.h"
-#include "tests/support/sheet_fixtures.h"
+#include "tests/support/render_fixtures.h"
 
 namespace tamariko {
 namespace {
@@ -41,7 +41,7 @@ TEST_F(MentalRender, PreviewShowsFrameLinesAndFiguresWhereTheMappingPutsThem) {
   SetRandomSeed(2026);
   {
     QPainterCanvas canvas(&image);
-    set.MakeSheet(canvas);
+    set.MakeSheet(canvas, Preview());
   }
   KeepForLooking(image, "mitori-preview.png");
   const PageMapping m = PreviewMapping({300, 300}, {0, 0});
@@ -60,7 +60,7 @@ TEST_F(MentalRender, PreviewShowsFrameLinesAndFiguresWhereTheMappingPutsThem) {
 TEST_F(MentalRender, PrintedPageCarriesFrameAndFiguresAtThePrintMapping) {
   SetRandomSeed(2026);
   set.Generate();
-  set.PrintSheet();
+  set.PrintSheet(QxPrinter());
   ASSERT_EQ(spooler->PdfFilesWritten().size(), 1);
   const QString pdf = spooler->PdfFilesWritten().front();
   EXPECT_TRUE(pdf.endsWith(QStringLiteral("みとり暗算１.pdf")));

@@ -6,9 +6,7 @@
 #include "core/page_mapping.h"
 #include "core/random.h"
 #include "mitori1_1/mitori1_1.h"
-#include "platform/recording_canvas.h"
-#include "platform/scripted_spooler.h"
-#include "printing/qxprinters.h"
+#include "tests/support/recording_canvas.h"
 #include "tests/support/sheet_fixtures.h"
 
 namespace tamariko {
@@ -40,7 +38,7 @@ const Op* LineAt(const std::vector<Op>& lines, int x1, int y1, int x2, int y2) {
 }
 
 TEST_F(MentalSheet, ColumnLinesAreHeavyOnlyWhereAGradeRangeEnds) {
-  set.MakeSheet(image);
+  set.MakeSheet(image, preview);
   const auto lines = Lines(image);
   struct Column {
     long double x, top, bottom;
@@ -76,7 +74,7 @@ TEST_F(MentalSheet, ColumnLinesAreHeavyOnlyWhereAGradeRangeEnds) {
 
 TEST_F(MentalSheet, FormTextsStandWithTheirSizeAndWeight) {
   set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
-  set.MakeSheet(image);
+  set.MakeSheet(image, preview);
   struct Expected {
     const char16_t* text;
     long double x, y;
@@ -125,7 +123,7 @@ TEST_F(MentalSheet, FormTextsStandWithTheirSizeAndWeight) {
 TEST_F(MentalSheet, EmptyRoundAndLongHeadingAreDrawnAsTheyStand) {
   texts.round.clear();
   texts.heading2 = QString(60, QChar(u'長'));
-  set.MakeSheet(image);
+  set.MakeSheet(image, preview);
   const Op* round = image.FindText(QStringLiteral("第回"));
   ASSERT_NE(round, nullptr);
   EXPECT_EQ(round->x1, preview.X(25));
@@ -133,7 +131,7 @@ TEST_F(MentalSheet, EmptyRoundAndLongHeadingAreDrawnAsTheyStand) {
 }
 
 TEST_F(MentalSheet, PreviewIsErasedFirstThenFormThenFigures) {
-  set.MakeSheet(image);
+  set.MakeSheet(image, preview);
   ASSERT_FALSE(image.ops.empty());
   EXPECT_EQ(image.ops.front().kind, Kind::FillRect);
   EXPECT_EQ(image.ops.front().brushStyle, BrushStyle::Solid);
@@ -186,7 +184,7 @@ void ExpectFigures(const TMitori1_1& set, const std::vector<Op>& texts, const Pa
 
 TEST_F(MentalSheet, EveryRowIsDrawnAtItsPlaceWithItsSign) {
   SetRandomSeed(4321);
-  set.MakeSheet(image);
+  set.MakeSheet(image, preview);
   ExpectFigures(set, image.OfKind(Kind::TextOut), preview);
   bool sawMinus = false, sawGroupedMinus = false;
   for (const auto& t : image.OfKind(Kind::TextOut)) {
@@ -197,23 +195,12 @@ TEST_F(MentalSheet, EveryRowIsDrawnAtItsPlaceWithItsSign) {
   EXPECT_TRUE(sawGroupedMinus);
 }
 
-TEST_F(MentalSheet, NoPrinterLeavesImageAndProblemsAsTheyWere) {
-  SetRandomSeed(1);
-  set.Generate();
-  const std::int32_t before = set.GetNumber(100);
-  ScopedQxPrinter none(std::make_shared<ScriptedSpooler>());
-  RecordingCanvas untouched;
-  EXPECT_THROW(set.MakeSheet(untouched), EQxPrinterNoPrinter);
-  EXPECT_TRUE(untouched.ops.empty());
-  EXPECT_EQ(set.GetNumber(100), before);
-}
-
 TEST_F(MentalSheet, PrintedPageCarriesFormAndTheSameFiguresThroughThePrintMapping) {
   SetRandomSeed(777);
-  set.MakeSheet(image);
-  set.PrintSheet();
-  ASSERT_EQ(spooler_->Jobs().size(), 1u);
-  const auto& job = spooler_->Jobs().front();
+  set.MakeSheet(image, preview);
+  set.PrintSheet(printer);
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  const auto& job = printer.jobs.front();
   EXPECT_EQ(job.title, QStringLiteral("みとり暗算１"));
   EXPECT_TRUE(job.ended);
   const RecordingCanvas& page = *job.page;
@@ -226,9 +213,9 @@ TEST_F(MentalSheet, PrintedPageCarriesFormAndTheSameFiguresThroughThePrintMappin
 }
 
 TEST_F(MentalSheet, PrintingBeforeAnyRunPrintsTheFormOnly) {
-  set.PrintSheet();
-  ASSERT_EQ(spooler_->Jobs().size(), 1u);
-  const RecordingCanvas& page = *spooler_->Jobs().front().page;
+  set.PrintSheet(printer);
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  const RecordingCanvas& page = *printer.jobs.front().page;
   for (const auto& t : page.OfKind(Kind::TextOut)) {
     EXPECT_NE(t.fontName, QStringLiteral("ORVFont")) << t.text.toStdString();
   }

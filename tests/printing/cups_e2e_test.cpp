@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/canvas.h"
+#include "core/canvas.h"
 #include "platform/cups_spooler.h"
 #include "platform/spooler_paper.h"
 #include "printing/qxprinters.h"
@@ -83,9 +83,9 @@ TEST_F(CupsServer, QueuesAreListedBesideThePdfPrinter) {
 
 TEST_F(CupsServer, StartUpPaperLeavesTheQueueOnB4AndAJobArrivesAsOneB4Page) {
   Select(queue);
-  qx->SetPaperSizeNumber(12);
+  qx->SetPaperSizeNumber(DMPAPER_B4);
   qx->ApplySettings();
-  EXPECT_EQ(Current().dmPaperSize, 12);
+  EXPECT_EQ(Current().dmPaperSize, DMPAPER_B4);
   EXPECT_EQ(qx->GetPixelsPerInch(), std::make_pair(300, 300));
   EXPECT_EQ(qx->GetPageOffset(), std::make_pair(0, 0));
 
@@ -112,7 +112,7 @@ TEST_F(CupsServer, StartUpPaperLeavesTheQueueOnB4AndAJobArrivesAsOneB4Page) {
 TEST_F(CupsServer, HardwareMarginsBecomePageOffsetsInPixels) {
   if (marginQueue.isEmpty()) GTEST_SKIP() << "the test server has no queue with margins";
   Select(marginQueue);
-  qx->SetPaperSizeNumber(12);
+  qx->SetPaperSizeNumber(DMPAPER_B4);
   qx->ApplySettings();
   // 12 pt and 24 pt at 300 dpi.
   EXPECT_EQ(qx->GetPageOffset(), std::make_pair(50, 100));

@@ -5,9 +5,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/scripted_spooler.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
+#include "tests/support/scripted_spooler.h"
 
 namespace tamariko {
 namespace {

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "platform/canvas.h"
+#include "core/canvas.h"
 #include "platform/cups_spooler.h"
 #include "printing/qxprinters.h"
 #include "tests/support/pdf_support.h"
@@ -61,7 +61,7 @@ TEST(PdfPrinter, IsListedAndDrivenAt300DpiWithoutOffsets) {
 
 TEST(PdfPrinter, StartUpPaperGivesB4PagesNamedAfterTheTitleNeverOverwritten) {
   PdfRig rig;
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   rig.qx.ApplySettings();
   rig.PrintFrame(QStringLiteral("みとり暗算１"));
   rig.PrintFrame(QStringLiteral("みとり暗算１"));
@@ -83,7 +83,7 @@ TEST(PdfPrinter, StartUpPaperGivesB4PagesNamedAfterTheTitleNeverOverwritten) {
 
 TEST(PdfPrinter, DeviceOriginIsThePaperCorner) {
   PdfRig rig;
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   rig.qx.ApplySettings();
   rig.PrintFrame(QStringLiteral("frame"));
   const QString pdf = QDir(rig.folder.path()).filePath(QStringLiteral("frame.pdf"));
@@ -111,7 +111,7 @@ TEST(PdfPrinter, DeviceOriginIsThePaperCorner) {
 
 TEST(PdfPrinter, CollectedJobsBecomePagesOfOneFileWrittenAtTheEnd) {
   PdfRig rig;
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   rig.qx.ApplySettings();
   const QString file = QDir(rig.folder.path()).filePath(QStringLiteral("set.pdf"));
   rig.spooler->CollectPdfJobs(file);

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/framework_printer.h"
-#include "platform/scripted_spooler.h"
 #include "printing/qxprinters.h"
+#include "tests/support/scripted_spooler.h"
 
 namespace tamariko {
 namespace {
@@ -59,7 +59,7 @@ TEST(QxPrinterNoPrinter, EveryQueryRaisesNoPrinterWithNoneOrOnlyHiddenPrinters) 
   for (const auto& printers : setups) {
     using Call = void (*)(TQxPrinter&);
     const Call calls[] = {
-        [](TQxPrinter& q) { q.SetPaperSizeNumber(12); },
+        [](TQxPrinter& q) { q.SetPaperSizeNumber(DMPAPER_B4); },
         [](TQxPrinter& q) { q.GetPixelsPerInch(); },
         [](TQxPrinter& q) { q.GetPageOffset(); },
     };
@@ -83,7 +83,7 @@ TEST(QxPrinterPaper, SamePaperIsNotMarkedChangedAndApplyDoesNothing) {
   Printer p = Named("B4 printer");
   p.paperSize = 12;
   Rig rig({p});
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   EXPECT_FALSE(rig.qx.SettingsChanged());
   const int merges = rig.spooler->MergeCalls();
   rig.qx.ApplySettings();
@@ -93,13 +93,13 @@ TEST(QxPrinterPaper, SamePaperIsNotMarkedChangedAndApplyDoesNothing) {
 
 TEST(QxPrinterPaper, AnotherPaperIsMergedIntoTheFrameworkPrinter) {
   Rig rig({Named("A4 printer")});
-  ASSERT_EQ(rig.Current().dmPaperSize, 9);
-  rig.qx.SetPaperSizeNumber(12);
+  ASSERT_EQ(rig.Current().dmPaperSize, DMPAPER_A4);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   EXPECT_TRUE(rig.qx.SettingsChanged());
   rig.qx.ApplySettings();
 
   const DevMode dm = rig.Current();
-  EXPECT_EQ(dm.dmPaperSize, 12);
+  EXPECT_EQ(dm.dmPaperSize, DMPAPER_B4);
   EXPECT_EQ(dm.dmFields & (DM_PAPERLENGTH | DM_PAPERWIDTH), 0u);
   EXPECT_NE(dm.dmFields & DM_PAPERSIZE, 0u);
   EXPECT_EQ(rig.spooler->MergeCalls(), 1);
@@ -122,8 +122,8 @@ TEST(QxPrinterPaper, PaperSizeMissingFromTheFieldsIsNotSupported) {
   Printer p = Named("no paper");
   p.fields = DM_ORIENTATION | DM_COPIES;
   Rig rig({p});
-  EXPECT_THROW(rig.qx.SetPaperSizeNumber(12), EQxPrinterNotSupported);
-  EXPECT_EQ(MessageOf([&] { rig.qx.SetPaperSizeNumber(12); }),
+  EXPECT_THROW(rig.qx.SetPaperSizeNumber(DMPAPER_B4), EQxPrinterNotSupported);
+  EXPECT_EQ(MessageOf([&] { rig.qx.SetPaperSizeNumber(DMPAPER_B4); }),
             "TQxPrinter.SetPaperSizeNumber: PaperSize is not Supported");
 }
 
@@ -168,13 +168,13 @@ TEST(QxPrinterAssertions, FailuresCarryTheirTextAndTheUnitName) {
   const std::vector<Case> cases = {
       {"commit cannot open the printer",
        [](Rig& r) {
-         r.qx.SetPaperSizeNumber(12);
+         r.qx.SetPaperSizeNumber(DMPAPER_B4);
          r.spooler->Find("p")->cannotOpen = true;
        },
        [](Rig& r) { r.qx.ApplySettings(); }, "Assertion failure"},
       {"driver refuses the merge",
        [](Rig& r) {
-         r.qx.SetPaperSizeNumber(12);
+         r.qx.SetPaperSizeNumber(DMPAPER_B4);
          r.spooler->Find("p")->documentPropertiesFails = true;
        },
        [](Rig& r) { r.qx.ApplySettings(); }, "Assertion failure"},
@@ -183,7 +183,7 @@ TEST(QxPrinterAssertions, FailuresCarryTheirTextAndTheUnitName) {
        [](Rig& r) { r.qx.RefreshCapabilities(); }, "Assertion failure"},
       {"device mode of size 0 in ApplySettings",
        [](Rig& r) {
-         r.qx.SetPaperSizeNumber(12);
+         r.qx.SetPaperSizeNumber(DMPAPER_B4);
          r.framework->SetPrinter("p", "", "LPT1:", std::make_shared<MemoryBlock>(0));
        },
        [](Rig& r) { r.qx.ApplySettings(); },
@@ -208,7 +208,7 @@ TEST(QxPrinterAssertions, FailuresCarryTheirTextAndTheUnitName) {
 
 TEST(QxPrinterCommit, FailingDriverStillUnlocksAndHandsTheRecordBack) {
   Rig rig({Named("p")});
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   rig.spooler->Find("p")->documentPropertiesFails = true;
   QString device, driver, port;
   DevModeHandle before;
@@ -229,7 +229,7 @@ TEST(QxPrinterApply, SettingsOfAnotherPrinterAreDroppedNotCopied) {
   b.paperSize = 1;
   b.driverExtra = 16;  // same size: only the name tells them apart
   Rig rig({a, b});
-  rig.qx.SetPaperSizeNumber(12);  // read from "a"
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);  // read from "a"
   rig.framework->SetPrinterIndex(1);
   rig.qx.ApplySettings();
   EXPECT_EQ(rig.Current().dmPaperSize, 1);
@@ -243,16 +243,16 @@ TEST(QxPrinterApply, SettingsOfAnotherPrinterAreDroppedNotCopied) {
 TEST(QxPrinterApply, SettingsOfAnotherSizeAreDroppedNotCopied) {
   Printer p = Named("p");
   Rig rig({p});
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   rig.spooler->Find("p")->driverExtra = 64;
   rig.framework->SetPrinterIndex(0);  // reloads a bigger device mode of the same printer
   rig.qx.ApplySettings();
-  EXPECT_EQ(rig.Current().dmPaperSize, 9);
+  EXPECT_EQ(rig.Current().dmPaperSize, DMPAPER_A4);
 }
 
 TEST(QxPrinterApply, PortReadWithTheSettingsIsHandedBack) {
   Rig rig({Named("p")});
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   EXPECT_EQ(rig.qx.SettingsPort(), "LPT1:");
   rig.qx.ApplySettings();
   QString device, driver, port;
@@ -263,7 +263,7 @@ TEST(QxPrinterApply, PortReadWithTheSettingsIsHandedBack) {
 
 TEST(QxPrinterReset, ForgetsSettingsAndRereadsCapabilities) {
   Rig rig({Named("p"), Named("q")});
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   rig.framework->SetPrinterIndex(1);
   rig.qx.ResetPrinter();
   EXPECT_EQ(rig.qx.PrinterIndexCache(), 1);
@@ -285,7 +285,7 @@ struct ChangeRig : Rig {
 
 TEST(QxPrinterChanges, AddedOrRemovedPrinterFiresOnceAndRebuilds) {
   ChangeRig rig;
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   ASSERT_TRUE(rig.qx.SettingsChanged());
   rig.spooler->AddPrinter(Named("new"));
   EXPECT_EQ(rig.fired, 1);
@@ -302,7 +302,7 @@ TEST(QxPrinterChanges, AddedOrRemovedPrinterFiresOnceAndRebuilds) {
 
 TEST(QxPrinterChanges, SamePrintersAndPortsFireNothing) {
   ChangeRig rig;
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   rig.spooler->BroadcastSettingsChange();
   EXPECT_EQ(rig.fired, 0);
   EXPECT_TRUE(rig.qx.SettingsChanged());
@@ -361,7 +361,7 @@ TEST(QxPrinterPorts, AreListedOnceInEnumerationOrder) {
 
 TEST(QxPrinterJobs, TitleIsCutTo31CharactersAndTheJobEnds) {
   Rig rig({Named("p")});
-  rig.qx.SetPaperSizeNumber(12);
+  rig.qx.SetPaperSizeNumber(DMPAPER_B4);
   rig.qx.ApplySettings();
   rig.qx.BeginDoc(QString(40, QChar(u'算')));
   rig.qx.Canvas().LineTo(10, 20);
@@ -369,7 +369,7 @@ TEST(QxPrinterJobs, TitleIsCutTo31CharactersAndTheJobEnds) {
   ASSERT_EQ(rig.spooler->Jobs().size(), 1u);
   const auto& job = rig.spooler->Jobs()[0];
   EXPECT_EQ(job.title.size(), 31);
-  EXPECT_EQ(job.devMode.dmPaperSize, 12);
+  EXPECT_EQ(job.devMode.dmPaperSize, DMPAPER_B4);
   EXPECT_TRUE(job.ended);
   ASSERT_EQ(job.page->ops.size(), 1u);
   EXPECT_EQ(job.page->ops[0].kind, RecordingCanvas::Kind::LineTo);

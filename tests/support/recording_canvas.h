@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-#include "platform/canvas.h"
+#include "core/canvas.h"
 
 namespace tamariko {
 
@@ -26,9 +26,9 @@ class RecordingCanvas : public TCanvas {
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     QString text;
     int penWidth = 1;
-    QRgb penColor = 0xff000000;
+    TColor penColor = 0xff000000;
     BrushStyle brushStyle = BrushStyle::Solid;
-    QRgb brushColor = 0xffffffff;
+    TColor brushColor = 0xffffffff;
     QString fontName;
     int fontSize = 0;
     bool bold = false;
@@ -55,11 +55,11 @@ class RecordingCanvas : public TCanvas {
   void SetFontBold(bool bold) override { bold_ = bold; }
   void SetFontItalic(bool italic) override { italic_ = italic; }
 
-  void SetPenColor(QRgb color) override { penColor_ = color; }
+  void SetPenColor(TColor color) override { penColor_ = color; }
   void SetPenWidth(int pixels) override { penWidth_ = pixels; }
 
   void SetBrushStyle(BrushStyle style) override { brushStyle_ = style; }
-  void SetBrushColor(QRgb color) override { brushColor_ = color; }
+  void SetBrushColor(TColor color) override { brushColor_ = color; }
 
   QRect ClipRect() const override { return clip_; }
   void FillRect(const QRect& rect) override;
@@ -79,10 +79,10 @@ class RecordingCanvas : public TCanvas {
   bool bold_ = false;
   bool italic_ = false;
   int charset_ = DEFAULT_CHARSET;
-  QRgb penColor_ = 0xff000000;
+  TColor penColor_ = 0xff000000;
   int penWidth_ = 1;
   BrushStyle brushStyle_ = BrushStyle::Solid;
-  QRgb brushColor_ = 0xffffffff;
+  TColor brushColor_ = 0xffffffff;
 };
 
 }  // namespace tamariko

@@ -1,4 +1,4 @@
-#include "platform/scripted_spooler.h"
+#include "tests/support/scripted_spooler.h"
 
 #include <QRect>
 #include <algorithm>

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/canvas.h"
-#include "platform/recording_canvas.h"
+#include "core/canvas.h"
 #include "platform/spooler.h"
+#include "tests/support/recording_canvas.h"
 
 namespace tamariko {
 

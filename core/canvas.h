@@ -1,12 +1,22 @@
 #pragma once
 
 #include <QRect>
-#include <QRgb>
 #include <QString>
+#include <cstdint>
 
 namespace tamariko {
 
 inline constexpr int DEFAULT_CHARSET = 1;
+
+// A colour as 0xAARRGGBB (the layout of Qt's QRgb, without needing Qt's GUI module here).
+using TColor = std::uint32_t;
+inline constexpr TColor kBlack = 0xFF000000;
+inline constexpr TColor kWhite = 0xFFFFFFFF;
+
+// The faces the sheets draw with: the standard Japanese UI face and the face of the font
+// the program carries (its figures).
+inline const QString kLabelFace = QStringLiteral("ＭＳ Ｐゴシック");
+inline const QString kCarriedFace = QStringLiteral("ORVFont");
 
 enum class BrushStyle { Solid, Clear };
 
@@ -24,11 +34,11 @@ class TCanvas {
   virtual void SetFontBold(bool bold) = 0;
   virtual void SetFontItalic(bool italic) = 0;
 
-  virtual void SetPenColor(QRgb color) = 0;
+  virtual void SetPenColor(TColor color) = 0;
   virtual void SetPenWidth(int pixels) = 0;
 
   virtual void SetBrushStyle(BrushStyle style) = 0;
-  virtual void SetBrushColor(QRgb color) = 0;
+  virtual void SetBrushColor(TColor color) = 0;
 
   // The whole drawable area in device pixels.
   virtual QRect ClipRect() const = 0;
