@@ -89,6 +89,15 @@ int RunApplication() {
   return status;
 }
 
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/tamariko/icon/%1x%1/apps/" TAMARIKO_APP_ID ".png").arg(size),
+                 QSize(size, size));
+  }
+  return icon;
+}
+
 int RunProgram(int& argc, char** argv) {
   // Caught from before the carried font is written until after it is removed.
   ShutdownSignals shutdownSignals;
@@ -98,6 +107,9 @@ int RunProgram(int& argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("タマリコ"));
   // The window is Japanese throughout, whatever the session's language.
   InstallQtJapanese();
+  // The desktop entry's name lets the task bar match the window with the menu entry.
+  QApplication::setDesktopFileName(QStringLiteral(TAMARIKO_APP_ID));
+  QApplication::setWindowIcon(ProgramIcon());
   shutdownSignals.Watch();
   return RunApplication();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 #include <functional>
 
@@ -51,6 +52,10 @@ void DestroyForms();
 // Everything after the application object exists: face substitutions, the windows, the
 // message loop until the main window closes, and the shut-down.
 int RunApplication();
+
+// The abacus icon at every size the desktop is given, carried in the executable so that a
+// program run from its build tree shows it too.
+QIcon ProgramIcon();
 
 // The whole program.
 int RunProgram(int& argc, char** argv);

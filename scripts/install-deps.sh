@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need.
-# Idempotent: packages already present are left alone.
+# Installs the Debian packages that building, running and testing need, and any named as
+# arguments. Idempotent: packages already present are left alone.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,7 @@ packages=(
   qt6-translations-l10n
   poppler-utils qpdf clang-format clang
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -46,3 +46,6 @@ echo "== tests under sanitizers"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 echo "== tests of the clang build"
 ctest --test-dir build-clang --output-on-failure -j "$jobs"
+
+echo "== Debian package: build, lintian, install, run, remove"
+./scripts/package.sh --check

@@ -57,6 +57,12 @@ TEST_F(AppTest, StartUpRunsItsStepsInOrder) {
   EXPECT_EQ(Form4, nullptr);
 }
 
+TEST(ProgramIcon, IsCarriedAtEverySizeTheDesktopGets) {
+  const QList<QSize> sizes = ProgramIcon().availableSizes();
+  EXPECT_EQ(sizes.size(), 6);
+  EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256)));
+}
+
 TEST_F(AppTest, FailedStartUpIsReportedAndTheWindowsStillExist) {
   failInSplash = true;
   CreateWindows();
