@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/batch.h"
+#include "app/program.h"
 
 namespace tamariko {
 namespace {
@@ -74,6 +75,22 @@ WindowArguments ParseWindowArguments(const QStringList& arguments) {
       result.help = true;
     } else if (!inlineValue && name == QLatin1StringView("version")) {
       result.version = true;
+    } else if (name == QLatin1StringView("seed")) {
+      QString value;
+      if (inlineValue) {
+        value = argument.mid(argument.indexOf(u'=') + 1);
+      } else if (++i < arguments.size()) {
+        value = arguments[i];
+      } else {
+        throw Refuse(argument, QStringLiteral("の後に値がありません"),
+                     QStringLiteral("'%1' needs a value").arg(argument));
+      }
+      result.seed = SeedOfText(value);
+      if (!result.seed) {
+        throw Refuse(argument + QLatin1Char(' ') + value,
+                     QStringLiteral(": 種は 0〜4294967295 の整数です"),
+                     QStringLiteral("the seed is a whole number from 0 to 4294967295"));
+      }
     } else if (name == QLatin1StringView("batch")) {
       throw Refuse(argument, QStringLiteral("という指定はありません。--batch のことですか"),
                    QStringLiteral("unknown option '%1'; did you mean --batch?").arg(argument));
@@ -98,6 +115,9 @@ QString WindowHelpText() {
       "ウィンドウなしで問題を作る指定は tamariko --batch --help に出ます。\n"
       "The options that make problems without a window: tamariko --batch --help.\n"
       "\n"
+      "  --seed N          乱数の種 (0〜4294967295)。最初のケリモで tamariko --batch --seed N\n"
+      "                    と同じ問題ができます。/ seed of the random numbers: the first\n"
+      "                    ケリモ makes the sets of tamariko --batch --seed N.\n"
       "  --help            この説明 / this help\n"
       "  --version         版 / version\n"
       "\n"
@@ -137,6 +157,7 @@ std::optional<int> AnswerBeforeWindow(int argc, char** argv) {
   }
   if (asked.help) return WriteStandardOutput(WindowHelpText().toLocal8Bit()) ? 0 : 1;
   if (asked.version) return WriteStandardOutput("tamariko " TAMARIKO_VERSION "\n") ? 0 : 1;
+  Startup().Seed = asked.seed;
   return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 
 namespace tamariko {
@@ -11,6 +12,7 @@ namespace tamariko {
 struct WindowArguments {
   bool help = false;
   bool version = false;
+  std::optional<std::uint32_t> seed;
 };
 
 // A command line the window cannot take: the message names the argument and the reason.
@@ -29,7 +31,8 @@ QString WindowHelpText();
 bool WriteStandardOutput(const QByteArray& text);
 
 // Runs before the application object exists: answers --help and --version, refuses what
-// the window cannot take. Returns the exit status when the program should end here.
+// the window cannot take, and keeps --seed for the start-up. Returns the exit status when
+// the program should end here.
 std::optional<int> AnswerBeforeWindow(int argc, char** argv);
 
 }  // namespace tamariko

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QThread>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/design.h"
 #include "app/form2.h"
@@ -114,7 +115,15 @@ void TForm1::FormCreate() {
   }
 
   TraceStep(QStringLiteral("Randomize"));
-  Randomize();
+  std::uint32_t seed;
+  if (Startup().Seed) {
+    seed = *Startup().Seed;
+    SetRandomSeed(seed);
+  } else {
+    seed = Randomize();
+  }
+  // As the batch mode does: a set seen in the window can be made again from it.
+  std::fprintf(stderr, "seed: %u\n", seed);
 
   TraceStep(QStringLiteral("paper"));
   SettleFirstPrinterRead();

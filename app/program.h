@@ -2,7 +2,9 @@
 
 #include <QIcon>
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 class QTranslator;
 class QWidget;
@@ -25,6 +27,8 @@ struct StartupHooks {
   std::function<void(int milliseconds)> Sleep;
   // Told each start and shut-down step as it happens, for logs and tests.
   std::function<void(const QString& step)> Trace;
+  // The seed the window starts the generator with (--seed); the clock's when empty.
+  std::optional<std::uint32_t> Seed;
 };
 
 StartupHooks& Startup();

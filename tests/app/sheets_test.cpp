@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include "app/timage.h"
+#include "app/workbook.h"
+#include "core/random.h"
 #include "kaitou/kaitou.h"
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
@@ -65,6 +67,27 @@ TEST_F(SheetsTest, WithoutAPrinterMakeProblemsLeavesThePreviewsAndProblemsAsThey
   EXPECT_EQ(window->Image5->Picture(), multiplication);
   EXPECT_EQ(window->MentalSet()->GetNumber(TMitori1_1::FirstIndex(18)), number);
   EXPECT_EQ(window->MultiplicationSet()->GetMultiplicand(44), multiplicand);
+}
+
+// The window started with --seed makes at its first ケリモ the sets the batch mode makes
+// from that seed, which generates them without drawing.
+TEST_F(SheetsTest, AChosenSeedGivesTheBatchModesSets) {
+  Startup().Seed = 3141592653u;
+  CreateWindowsWithRealSheets();
+  window->CheckBox3->setChecked(false);  // multiplication only, as --sheets kake
+  window->Image4->Click();
+  SetRandomSeed(3141592653u);
+  const TDefaultSheetTexts texts;
+  TWorkbook batch(&texts);
+  batch.MakeProblems({false, true, true}, {});
+  for (int i = 0; i < Tkake::kProblemCount; ++i) {
+    ASSERT_EQ(window->MultiplicationSet()->GetMultiplicand(i),
+              batch.Multiplication().GetMultiplicand(i))
+        << i;
+    ASSERT_EQ(window->MultiplicationSet()->GetMultiplier(i),
+              batch.Multiplication().GetMultiplier(i))
+        << i;
+  }
 }
 
 TEST_F(SheetsTest, MakeProblemsHandsTheAnswersToTheTableAndDrawsEveryTab) {

@@ -121,6 +121,10 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
       {{"--seed", "1", "--json", "--sheets=kake"}, "'--sheets=kake' looks like an option"},
       {{"--json", file, "--pdf", "/proc/set.pdf"}, "--pdf"},
       {{"--json", file, "--seed", "1", "--seed", "2"}, "--seed"},
+      {{"--json", file, "--count", "0"}, "--count"},
+      {{"--json", file, "--count", "1001"}, "--count"},
+      {{"--json", file, "--count", "3 "}, "--count"},
+      {{"--json", file, "--count", "1", "--count", "2"}, "--count"},
   };
   QFile(file + ".txt").open(QIODevice::WriteOnly);  // a file where a folder is wanted
   for (const auto& c : cases) {

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstring>
+
+#include "tests/support/pdf_support.h"
+#include "tests/support/run_tamariko.h"
+#include "tests/support/small_disk.h"
+
+namespace tamariko {
+namespace {
+
+using test::Outcome;
+using test::Tamariko;
+
+QList<QByteArray> Lines(const QByteArray& text) {
+  QList<QByteArray> lines = text.split('\n');
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+// Set n of a run is the set its seed gives alone, also where the seeds wrap past 2^32 - 1.
+TEST(BatchCount, EachSetIsTheSetItsSeedGivesAlone) {
+  const Outcome run = Tamariko(
+      {"--batch", "--seed", "4294967280", "--count", "32", "--sheets", "kake", "--json", "-"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  const QList<QByteArray> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 32);
+  for (int n = 1; n <= 32; ++n) {
+    const QString seed = QString::number(static_cast<std::uint32_t>(4294967280u + (n - 1)));
+    const Outcome alone = Tamariko({"--batch", "--seed", seed, "--sheets", "kake", "--json", "-"});
+    EXPECT_EQ(lines[n - 1] + '\n', alone.out) << "set " << n << ", seed " << seed.toStdString();
+  }
+}
+
+TEST(BatchCount, FilesCarryTheSetNumberAndThePdfHoldsEverySetInTurn) {
+  QTemporaryDir dir;
+  const Outcome run = Tamariko({"--batch", "--seed", "9", "--count", "3", "--sheets", "mitori",
+                                "--png", dir.path(), "--pdf", dir.filePath("sets.pdf")});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_FALSE(run.err.contains(QStringLiteral("3/3"))) << "no progress off a terminal";
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+            QStringList({"kaitou-0001.png", "kaitou-0002.png", "kaitou-0003.png", "mitori-0001.png",
+                         "mitori-0002.png", "mitori-0003.png", "sets.pdf"}));
+  // Each set's sheet, then its answer table.
+  EXPECT_EQ(test::ReadPdf(dir.filePath("sets.pdf")).pages, 6);
+}
+
+// The disk fills up at some set: the run says which, and no file of it stays.
+TEST(BatchCount, AFailureStopsTheRunAtItsSetAndPutsNothingInPlace) {
+  test::SmallDisk disk(1024);
+  if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
+  ASSERT_TRUE(disk.LeaveFree(400 * 1024));
+  const Outcome run = Tamariko({"--batch", "--seed", "1", "--count", "40", "--png", disk.Path(),
+                                "--json", disk.FilePath("sets.jsonl")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains(QStringLiteral("stopped at set"))) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains(QStringLiteral("no space left"))) << run.err.toStdString();
+  EXPECT_EQ(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList({"filler"}));
+}
+
+// The last row with ink, or -1 on a blank image.
+int LastInkRow(const QImage& gray) {
+  for (int y = gray.height() - 1; y >= 0; --y) {
+    const uchar* row = gray.constScanLine(y);
+    if (std::any_of(row, row + gray.width(), [](uchar v) { return v < 128; })) return y;
+  }
+  return -1;
+}
+
+// The first row where the two images differ; the height when none does.
+int FirstChangedRow(const QImage& a, const QImage& b) {
+  for (int y = 0; y < a.height(); ++y) {
+    if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width())) != 0) {
+      return y;
+    }
+  }
+  return a.height();
+}
+
+// The label stands below everything the forms draw, on the previews and on paper, and
+// changes nothing else.
+TEST(BatchMark, TheSeedStandsBelowEverythingOnEveryPage) {
+  QTemporaryDir plain, marked;
+  for (auto [dir, mark] : {std::pair{&plain, false}, {&marked, true}}) {
+    QStringList arguments = {
+        "--batch", "--seed", "3141592653", "--png", dir->path(), "--pdf", dir->filePath("set.pdf")};
+    if (mark) arguments << "--mark";
+    const Outcome run = Tamariko(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  }
+  QStringList pages = {"mitori.png", "kake.png", "kaitou.png"};
+  for (int page = 1; page <= 3; ++page) {
+    for (auto* dir : {&plain, &marked}) {
+      const QString stem = dir->filePath(QStringLiteral("page%1").arg(page));
+      ASSERT_FALSE(test::RasterisePdf(dir->filePath("set.pdf"), stem, 150, page).isNull());
+    }
+    pages << QStringLiteral("page%1.png").arg(page);
+  }
+  for (const QString& name : pages) {
+    const QImage without = QImage(plain.filePath(name)).convertToFormat(QImage::Format_Grayscale8);
+    const QImage with = QImage(marked.filePath(name)).convertToFormat(QImage::Format_Grayscale8);
+    ASSERT_EQ(without.size(), with.size()) << name.toStdString();
+    const int formEnds = LastInkRow(without);
+    const int changedFrom = FirstChangedRow(without, with);
+    EXPECT_LT(changedFrom, with.height()) << name.toStdString() << ": no label";
+    EXPECT_GT(changedFrom, formEnds + 1) << name.toStdString() << ": the label touches the form";
+  }
+}
+
+}  // namespace
+}  // namespace tamariko
