@@ -6,7 +6,13 @@ symbols the sheets use and the kanji taught in primary school, with its family r
 "ORVFont". The copyright notice of the original stays in the name table; the licence goes
 beside the font as resources/ORVFont-LICENSE.txt.
 
-Run with Debian's python (python3-fonttools):  /usr/bin/python3 scripts/make-font.py
+Its comma and full stop are narrowed to a quarter of an em, their ink centred on the new
+advance: the sheets right-align grouped figures by the width of their plain digits, so a
+comma as wide as a digit would push the last digit against the column rule. The digits
+keep their one common width.
+
+Run with Debian's python (python3-fonttools, which ./scripts/install-deps.sh
+python3-fonttools installs):  /usr/bin/python3 scripts/make-font.py
 The output is byte-for-byte the same on every run with the same source font.
 """
 
@@ -97,6 +103,30 @@ def rename(font):
     name.setName(note, 10, 1, 0, 0)
 
 
+NARROW = ",."  # proportional punctuation in grouped figures
+NARROW_ADVANCE = 0.25  # of an em
+
+
+def narrow_punctuation(font):
+    em = font["head"].unitsPerEm
+    advance = round(em * NARROW_ADVANCE)
+    glyf, hmtx, cmap = font["glyf"], font["hmtx"], font.getBestCmap()
+    for char in NARROW:
+        name = cmap[ord(char)]
+        glyph = glyf[name]
+        glyph.recalcBounds(glyf)
+        ink = glyph.xMax - glyph.xMin
+        if ink > advance:
+            sys.exit(f"{char!r} is wider than its new advance")
+        shift = (advance - ink) // 2 - glyph.xMin
+        glyph.coordinates.translate((shift, 0))
+        glyph.recalcBounds(glyf)
+        hmtx[name] = (advance, glyph.xMin)
+    widths = {hmtx[cmap[ord(d)]][0] for d in "0123456789"}
+    if len(widths) != 1:
+        sys.exit("the digits lost their common width")
+
+
 def main():
     needed = {ord(c) for c in "".join(GRADES) + EXTRA_TEXT} | texts_in_sources()
     cps = ranges() | needed
@@ -120,6 +150,7 @@ def main():
     subsetter.subset(font)
 
     rename(font)
+    narrow_punctuation(font)
     font["OS/2"].achVendID = "    "
     font.save(OUTPUT, reorderTables=True)
     kanji = sum(1 for c in cps if 0x4E00 <= c <= 0x9FFF and c in available)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -33,15 +35,24 @@ TEST_F(FontsTest, CarriedFaceResolvesAndCoversTheSheetTexts) {
   }
 }
 
-TEST_F(FontsTest, CarriedFaceDigitsShareOneWidth) {
+// Digits and the minus share one width, so columns of figures line up; the comma and full
+// stop are narrow (at most 0.28 em), so grouped figures keep clear of the column rules.
+TEST_F(FontsTest, CarriedFaceDigitsShareOneWidthAndPunctuationIsNarrow) {
   QImage image = MakePreviewImage();
   QFont font(kCarriedFace);
-  font.setPixelSize(17);
+  font.setPixelSize(100);
   const QFontMetrics metrics(font, &image);
   const int width = metrics.horizontalAdvance(QLatin1Char('0'));
-  EXPECT_GT(width, 4);
-  for (const QChar c : QStringLiteral("0123456789-,")) {
+  EXPECT_GT(width, 40);
+  for (const QChar c : QStringLiteral("0123456789-")) {
     EXPECT_EQ(metrics.horizontalAdvance(c), width) << QString(c).toStdString();
+  }
+  for (const QChar c : QStringLiteral(",.")) {
+    EXPECT_LE(metrics.horizontalAdvance(c), 28) << QString(c).toStdString();
+    // The ink stands in the middle of the advance.
+    const QRect ink = metrics.boundingRect(c);
+    EXPECT_LE(std::abs(ink.left() - (metrics.horizontalAdvance(c) - ink.right() - 1)), 2)
+        << QString(c).toStdString();
   }
   EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("1,111")),
             metrics.horizontalAdvance(QStringLiteral("8,888")));
