@@ -68,6 +68,9 @@ bool RemoveFontResource(const QString& path) {
 void BroadcastFontChange() {}
 
 void InstallFaceSubstitutions() {
+  // Fontconfig names families in the session's language ("IPA Pゴシック" under ja_JP); the
+  // English name is only an alias, which the database resolves once it has read them all.
+  QFontDatabase::families();
   if (!QFontDatabase::hasFamily(kLabelSubstitute)) {
     throw Error(QStringLiteral("フォント %1 (IPA P ゴシック) がインストールされていません。"
                                "パッケージ fonts-ipafont-gothic を入れてください")

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -138,6 +139,17 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
               QStringList({QStringLiteral("set.json.txt")}))
         << what;
   }
+}
+
+// A teacher's session is Japanese: fontconfig then names the label face "IPA Pゴシック".
+TEST(Batch, DrawsInAJapaneseSession) {
+  QTemporaryDir dir;
+  QProcessEnvironment japanese = QProcessEnvironment::systemEnvironment();
+  japanese.insert(QStringLiteral("LANG"), QStringLiteral("ja_JP.UTF-8"));
+  japanese.insert(QStringLiteral("LC_ALL"), QStringLiteral("ja_JP.UTF-8"));
+  const Outcome run = Tamariko({"--batch", "--seed", "1", "--png", dir.path()}, {}, japanese);
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(QFileInfo::exists(dir.filePath("mitori.png")));
 }
 
 TEST(Batch, FailureWhileWritingExitsOne) {
