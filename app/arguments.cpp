@@ -7,6 +7,8 @@
 
 #include "app/batch.h"
 #include "app/program.h"
+#include "core/error.h"
+#include "platform/staged_file.h"
 
 namespace tamariko {
 namespace {
@@ -133,24 +135,37 @@ QString WindowHelpText() {
       "2 引数の誤り bad arguments.\n");
 }
 
-bool WriteStandardOutput(const QByteArray& text) {
+void WriteStandardOutputOrThrow(const QByteArray& text) {
   errno = 0;
   const bool written = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()),
                                    stdout) == static_cast<std::size_t>(text.size());
-  if (std::fflush(stdout) == 0 && written) return true;
+  if (std::fflush(stdout) == 0 && written) return;
   const int err = errno;
-  std::fprintf(stderr,
-               "tamariko: 標準出力に書けませんでした (cannot write to standard output%s%s)\n",
-               err ? ": " : "", err ? std::strerror(err) : "");
-  return false;
+  throw Error(QStringLiteral("標準出力に書けませんでした (cannot write to standard output%1)")
+                  .arg(err ? QStringLiteral(": ") + PlainReason(err) : QString())
+                  .toStdString());
+}
+
+bool WriteStandardOutput(const QByteArray& text) {
+  try {
+    WriteStandardOutputOrThrow(text);
+    return true;
+  } catch (const Error& e) {
+    std::fprintf(stderr, "tamariko: %s\n", e.what());
+    return false;
+  }
+}
+
+QStringList ArgumentList(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
 }
 
 std::optional<int> AnswerBeforeWindow(int argc, char** argv) {
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   WindowArguments asked;
   try {
-    asked = ParseWindowArguments(arguments);
+    asked = ParseWindowArguments(ArgumentList(argc, argv));
   } catch (const WindowUsageError& e) {
     std::fprintf(stderr, "tamariko: %s\n", e.message.toLocal8Bit().constData());
     return 2;

@@ -26,9 +26,12 @@ WindowArguments ParseWindowArguments(const QStringList& arguments);
 
 QString WindowHelpText();
 
-// Writes `text` to standard output and flushes it; on failure says so on standard error
-// and returns false.
+// Writes `text` to standard output and flushes it; on failure throws Error with the reason.
+void WriteStandardOutputOrThrow(const QByteArray& text);
+// The same, saying a failure on standard error and returning false instead.
 bool WriteStandardOutput(const QByteArray& text);
+// The command line as text, program name first.
+QStringList ArgumentList(int argc, char** argv);
 
 // Runs before the application object exists: answers --help and --version, refuses what
 // the window cannot take, and keeps --seed for the start-up. Returns the exit status when

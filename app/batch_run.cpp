@@ -80,16 +80,6 @@ void WritePreview(StagedOutputs& outputs, const QString& path, const PageMapping
   outputs.Add(StagedFile::Written(path, PngBytes(path, page)));
 }
 
-void WriteToStandardOutput(const QByteArray& bytes) {
-  if (std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) !=
-          static_cast<std::size_t>(bytes.size()) ||
-      std::fflush(stdout) != 0) {
-    throw Error(QStringLiteral("標準出力に書けませんでした (cannot write to standard output): %1")
-                    .arg(PlainReason(errno))
-                    .toStdString());
-  }
-}
-
 // "12/30 sets, 1.4 s" on one line of a terminal, for runs of many sets.
 class Progress {
  public:
@@ -136,11 +126,9 @@ void ForSet(int n, std::uint32_t seed, int count, Make make) {
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   BatchOptions options;
   try {
-    options = ParseBatchOptions(arguments);
+    options = ParseBatchOptions(ArgumentList(argc, argv));
   } catch (const BatchUsageError& e) {
     PrintBatchError(e.message);
     return 2;
@@ -254,7 +242,7 @@ int RunBatch(int argc, char** argv) {
             if (json) {
               if (json->write(line) != line.size()) json->Finish();  // throws the reason
             } else {
-              WriteToStandardOutput(line);
+              WriteStandardOutputOrThrow(line);
             }
           }
           if (!options.pdf.isEmpty()) {

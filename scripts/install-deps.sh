@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, and any named as
-# arguments. Idempotent: packages already present are left alone.
+# arguments; --dev adds the developers' tools (python3-fonttools for scripts/make-font.py,
+# Xvfb and xdotool for looking at the window). Idempotent: packages already present are
+# left alone.
 set -euo pipefail
 
 packages=(
@@ -12,7 +14,13 @@ packages=(
   qt6-translations-l10n
   poppler-utils qpdf clang-format clang
 )
-packages+=("$@")
+for argument in "$@"; do
+  if [ "$argument" = --dev ]; then
+    packages+=(python3-fonttools xvfb xdotool)
+  else
+    packages+=("$argument")
+  fi
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,8 +11,8 @@ advance: the sheets right-align grouped figures by the width of their plain digi
 comma as wide as a digit would push the last digit against the column rule. The digits
 keep their one common width.
 
-Run with Debian's python (python3-fonttools, which ./scripts/install-deps.sh
-python3-fonttools installs):  /usr/bin/python3 scripts/make-font.py
+Run with Debian's python (python3-fonttools, which ./scripts/install-deps.sh --dev
+installs):  /usr/bin/python3 scripts/make-font.py
 The output is byte-for-byte the same on every run with the same source font.
 """
 
