@@ -10,7 +10,6 @@
 
 #include "app/form1.h"
 #include "app/program.h"
-#include "core/random.h"
 #include "platform/font_resources.h"
 #include "printing/qxprinters.h"
 
@@ -25,10 +24,10 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("タマリコ"));
   tamariko::InstallFaceSubstitutions();
   tamariko::Startup().SplashMilliseconds = 0;
+  // The same seed gives the same problems, so the picture only changes with the program.
+  tamariko::Startup().Seed = static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10));
   tamariko::CreateForms();
   tamariko::Form1->show();
-  // The same seed gives the same problems, so the picture only changes with the program.
-  tamariko::SetRandomSeed(static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10)));
   tamariko::Form1->Image4Click();
   QApplication::processEvents();
   QImage picture = tamariko::Form1->grab().toImage();
