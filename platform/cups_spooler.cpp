@@ -393,11 +393,17 @@ void CupsSpooler::Apply(const CupsReading& reading) {
     if (!IsPdfPrinter(queue.name)) queues.push_back(queue);
   }
   // The first answer has nothing to compare with; the listeners compare with their own
-  // snapshot, so telling them once costs only a re-read of the cache.
-  if (first || queues != queues_) {
-    queues_ = std::move(queues);
-    NotifyPrintersChanged();
-  }
+  // snapshot, so telling them once costs only a re-read of the cache. A queue that only
+  // went busy or idle, or got another message or comment, is no change of the printers.
+  auto same = [](const CupsQueue& a, const CupsQueue& b) {
+    return a.name == b.name && a.port == b.port && a.remote == b.remote &&
+           a.makeAndModel == b.makeAndModel && a.papers == b.papers &&
+           a.defaultPaper == b.defaultPaper && a.trays == b.trays && a.defaultTray == b.defaultTray;
+  };
+  const bool changed =
+      first || !std::equal(queues.begin(), queues.end(), queues_.begin(), queues_.end(), same);
+  queues_ = std::move(queues);
+  if (changed) NotifyPrintersChanged();
 }
 
 QString CupsSpooler::PdfOutputFolder() const {

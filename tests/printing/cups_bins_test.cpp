@@ -57,5 +57,26 @@ TEST(CupsTrays, TheDeviceModeCarriesAKnownBinAndTheJobItsKeyword) {
   spooler.ClosePrinter(handle);
 }
 
+// A queue that goes busy or gets a new message is no change of the printers; another paper
+// or another queue is.
+TEST(CupsQueueCache, OnlyAChangeOfThePrintersIsAnnounced) {
+  CupsSpooler spooler;
+  int notices = 0;
+  spooler.Subscribe([&] { ++notices; });
+  CupsQueue queue;
+  queue.name = "office";
+  queue.papers = {{25700, 36400}};
+  spooler.Adopt(CupsReading{true, {}, {queue}});
+  EXPECT_EQ(notices, 1);
+  queue.state = 4;
+  queue.stateMessage = "printing";
+  spooler.Adopt(CupsReading{true, {}, {queue}});
+  EXPECT_EQ(notices, 1);
+  EXPECT_EQ(spooler.Queues().front().state, 4) << "the cache still follows";
+  queue.papers.push_back({21000, 29700});
+  spooler.Adopt(CupsReading{true, {}, {queue}});
+  EXPECT_EQ(notices, 2);
+}
+
 }  // namespace
 }  // namespace tamariko
