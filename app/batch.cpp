@@ -27,10 +27,6 @@ constexpr int kMaxSets = 1000;
 
 QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
 
-BatchUsageError UsageError(const QString& option, const QString& japanese, const QString& english) {
-  return BatchOptionError(option, japanese, english);
-}
-
 // A whole number of digits only, at most `max`.
 std::optional<std::uint64_t> WholeNumber(const QString& text, std::uint64_t max) {
   if (text.isEmpty() || text.size() > 10) return std::nullopt;
@@ -45,9 +41,9 @@ std::optional<std::uint64_t> WholeNumber(const QString& text, std::uint64_t max)
 std::uint32_t ParseSeed(const QString& text) {
   const auto seed = SeedOfText(text);
   if (!seed) {
-    throw UsageError(Option("seed"),
-                     QStringLiteral("「%1」は 0〜4294967295 の整数ではありません").arg(text),
-                     QStringLiteral("'%1' is not a whole number from 0 to 4294967295").arg(text));
+    throw BatchOptionError(
+        Option("seed"), QStringLiteral("「%1」は 0〜4294967295 の整数ではありません").arg(text),
+        QStringLiteral("'%1' is not a whole number from 0 to 4294967295").arg(text));
   }
   return *seed;
 }
@@ -55,7 +51,7 @@ std::uint32_t ParseSeed(const QString& text) {
 int ParseCount(const QString& text) {
   const auto count = WholeNumber(text, kMaxSets);
   if (!count || *count < 1) {
-    throw UsageError(
+    throw BatchOptionError(
         Option("count"),
         QStringLiteral("「%1」は 1〜%2 の整数ではありません").arg(text).arg(kMaxSets),
         QStringLiteral("'%1' is not a whole number from 1 to %2").arg(text).arg(kMaxSets));
@@ -71,8 +67,9 @@ void ParseSheets(const QString& list, BatchOptions& options) {
     } else if (name == QStringLiteral("kake")) {
       options.multiplication = true;
     } else {
-      throw UsageError(Option("sheets"), QStringLiteral("「%1」という問題はありません").arg(name),
-                       QStringLiteral("unknown sheet '%1'; use mitori and kake").arg(name));
+      throw BatchOptionError(Option("sheets"),
+                             QStringLiteral("「%1」という問題はありません").arg(name),
+                             QStringLiteral("unknown sheet '%1'; use mitori and kake").arg(name));
     }
   }
 }
@@ -89,11 +86,11 @@ bool FolderTakesFiles(const QString& folder) {
 void CheckFolder(const char* option, const QString& folder, const QString& forFile) {
   const QFileInfo info(folder);
   if (!info.exists()) {
-    throw UsageError(Option(option), QStringLiteral("フォルダ「%1」がありません").arg(folder),
-                     QStringLiteral("folder '%1' does not exist").arg(folder));
+    throw BatchOptionError(Option(option), QStringLiteral("フォルダ「%1」がありません").arg(folder),
+                           QStringLiteral("folder '%1' does not exist").arg(folder));
   }
   if (!FolderTakesFiles(folder)) {
-    throw UsageError(
+    throw BatchOptionError(
         Option(option), QStringLiteral("フォルダ「%1」に書き込めません").arg(folder),
         QStringLiteral("folder '%1' cannot be written%2")
             .arg(folder, forFile.isEmpty() ? QString() : QStringLiteral(" for '%1'").arg(forFile)));
@@ -102,30 +99,30 @@ void CheckFolder(const char* option, const QString& folder, const QString& forFi
 
 void CheckOutputFile(const char* option, const QString& file) {
   if (file.isEmpty()) {
-    throw UsageError(Option(option), QStringLiteral("ファイル名がありません"),
-                     QStringLiteral("no file name given"));
+    throw BatchOptionError(Option(option), QStringLiteral("ファイル名がありません"),
+                           QStringLiteral("no file name given"));
   }
   const QFileInfo info(file);
   if (info.isDir()) {
-    throw UsageError(Option(option), QStringLiteral("「%1」はフォルダです").arg(file),
-                     QStringLiteral("'%1' is a folder, not a file").arg(file));
+    throw BatchOptionError(Option(option), QStringLiteral("「%1」はフォルダです").arg(file),
+                           QStringLiteral("'%1' is a folder, not a file").arg(file));
   }
   // The file is replaced by renaming a finished one over it: never do that to a device.
   if (info.exists() && !info.isFile()) {
-    throw UsageError(Option(option),
-                     QStringLiteral("「%1」は普通のファイルではありません").arg(file),
-                     QStringLiteral("'%1' is not a regular file").arg(file));
+    throw BatchOptionError(Option(option),
+                           QStringLiteral("「%1」は普通のファイルではありません").arg(file),
+                           QStringLiteral("'%1' is not a regular file").arg(file));
   }
   CheckFolder(option, QFileInfo(file).absolutePath(), file);
-  // The file is written unnamed and linked under its name at the end, so a name the folder
+  // The file is written under a temporary name and renamed at the end, so a name the folder
   // cannot hold would fail only after the other files are written.
   const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
   const long nameMax = pathconf(folder.constData(), _PC_NAME_MAX);
   const qsizetype nameBytes = QFile::encodeName(QFileInfo(file).fileName()).size();
   if (nameBytes > (nameMax > 0 ? nameMax : 255) ||
       QFile::encodeName(QFileInfo(file).absoluteFilePath()).size() >= PATH_MAX) {
-    throw UsageError(Option(option), QStringLiteral("ファイル名が長すぎます"),
-                     QStringLiteral("file name too long"));
+    throw BatchOptionError(Option(option), QStringLiteral("ファイル名が長すぎます"),
+                           QStringLiteral("file name too long"));
   }
 }
 
@@ -133,7 +130,7 @@ void CheckOutputFile(const char* option, const QString& file) {
 // would name a file "--png": refuse what looks like an option.
 void CheckNotAnOption(const char* option, const QString& value) {
   if (value.startsWith(u'-') && value != QStringLiteral("-")) {
-    throw UsageError(
+    throw BatchOptionError(
         Option(option),
         QStringLiteral("「%1」は指定のように見えます。その名前なら ./%1 と書いてください")
             .arg(value),
@@ -160,10 +157,12 @@ BatchUsageError ParseError(const QCommandLineParser& parser, const QStringList& 
   const QString text = parser.errorText();
   const QString option = text.section(u'\'', 1, 1);
   if (text.startsWith(QStringLiteral("Missing value"))) {
-    return UsageError(option, QStringLiteral("値がありません"), QStringLiteral("missing value"));
+    return BatchOptionError(option, QStringLiteral("値がありません"),
+                            QStringLiteral("missing value"));
   }
   if (text.startsWith(QStringLiteral("Unexpected value"))) {
-    return UsageError(option, QStringLiteral("値は取りません"), QStringLiteral("takes no value"));
+    return BatchOptionError(option, QStringLiteral("値は取りません"),
+                            QStringLiteral("takes no value"));
   }
   return {QStringLiteral("指定が正しくありません (%1 see --batch --help)").arg(text)};
 }
@@ -271,8 +270,8 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
        {&seed, &round, &heading1, &heading2, &sheets, &json, &png, &pdf, &printer, &count}) {
     if (parser.values(*option).size() > 1) {
       const QString name = Option(option->names().front().toLatin1().constData());
-      throw UsageError(name, QStringLiteral("2回以上指定されています"),
-                       QStringLiteral("given more than once"));
+      throw BatchOptionError(name, QStringLiteral("2回以上指定されています"),
+                             QStringLiteral("given more than once"));
     }
   }
 
@@ -299,8 +298,8 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   if (parser.isSet(png)) CheckFolder("png", options.pngFolder, {});
   if (parser.isSet(pdf)) CheckOutputFile("pdf", options.pdf);
   if (parser.isSet(printer) && options.printer.isEmpty()) {
-    throw UsageError(Option("printer"), QStringLiteral("プリンタ名がありません"),
-                     QStringLiteral("no printer name given"));
+    throw BatchOptionError(Option("printer"), QStringLiteral("プリンタ名がありません"),
+                           QStringLiteral("no printer name given"));
   }
   return options;
 }

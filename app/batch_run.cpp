@@ -19,7 +19,6 @@
 #include "platform/carried_font.h"
 #include "platform/cups_spooler.h"
 #include "platform/font_resources.h"
-#include "platform/qpainter_canvas.h"
 #include "platform/resource.h"
 #include "platform/staged_file.h"
 #include "printing/qxprinters.h"
@@ -72,12 +71,7 @@ QString PreviewName(Sheet sheet, int set, int count) {
 // Draws a preview as its tab shows it and stages it as PNG.
 void WritePreview(StagedOutputs& outputs, const QString& path, const PageMapping& mapping,
                   const TWorkbook::PreviewDraw& draw) {
-  QImage page = MakePreviewImage();
-  {
-    QPainterCanvas canvas(&page);
-    draw(canvas, mapping);
-  }
-  outputs.Add(StagedFile::Written(path, PngBytes(path, page)));
+  outputs.Add(StagedFile::Written(path, PngBytes(path, DrawPreviewImage(draw, mapping))));
 }
 
 // "12/30 sets, 1.4 s" on one line of a terminal, for runs of many sets.
@@ -190,18 +184,19 @@ int RunBatch(int argc, char** argv) {
 
   const std::uint32_t first = options.seed ? *options.seed : ClockSeed();
   const int count = options.count;
+  // Set n is the set that seed first + n - 1 (modulo 2^32) gives alone.
+  auto seedOf = [first](int n) { return first + static_cast<std::uint32_t>(n - 1); };
   if (count == 1) {
     std::fprintf(stderr, "seed: %u\n", first);
   } else {
     std::fprintf(stderr, "seed: %u (sets 1 to %d: seeds %u to %u)\n", first, count, first,
-                 static_cast<std::uint32_t>(first + static_cast<std::uint32_t>(count - 1)));
+                 seedOf(count));
   }
 
   const BatchTexts texts(options);
   const SheetChoice choice{options.mental, options.multiplication, true};
-  // Set n is the set that seed first + n - 1 gives alone; one set is kept at a time.
-  auto makeSet = [&](int n, const TWorkbook::ShowPreview& show) {
-    const std::uint32_t seed = first + static_cast<std::uint32_t>(n - 1);
+  // One set is kept at a time.
+  auto makeSet = [&](std::uint32_t seed, const TWorkbook::ShowPreview& show) {
     SetRandomSeed(seed);
     auto book = std::make_unique<TWorkbook>(&texts);
     if (options.mark) book->SetMark(seed);
@@ -225,7 +220,7 @@ int RunBatch(int argc, char** argv) {
     if (files) {
       Progress progress(count, "sets");
       for (int n = 1; n <= count; ++n) {
-        const std::uint32_t seed = first + static_cast<std::uint32_t>(n - 1);
+        const std::uint32_t seed = seedOf(n);
         ForSet(n, seed, count, [&] {
           // Previews are drawn while the problems are made, as on the tabs; without them
           // the same draws are made without drawing.
@@ -236,7 +231,7 @@ int RunBatch(int argc, char** argv) {
               WritePreview(outputs, path, previewMapping, draw);
             };
           }
-          const auto book = makeSet(n, show);
+          const auto book = makeSet(seed, show);
           if (!options.json.isEmpty()) {
             const QByteArray line = SetJsonLine(seed, book->Mental(), book->Multiplication());
             if (json) {
@@ -266,7 +261,7 @@ int RunBatch(int argc, char** argv) {
       UsePrinter(options.printer);
       Progress progress(count, "printed");
       for (int n = 1; n <= count; ++n) {
-        const std::uint32_t seed = first + static_cast<std::uint32_t>(n - 1);
+        const std::uint32_t seed = seedOf(n);
         ForSet(n, seed, count, [&] { makeSet(n, {})->PrintSheets(choice, QxPrinter()); });
         progress.Done(n);
       }

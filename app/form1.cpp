@@ -21,11 +21,7 @@
 #include "app/timage.h"
 #include "core/error.h"
 #include "core/random.h"
-#include "kaitou/kaitou.h"
-#include "kake/kake.h"
-#include "mitori1_1/mitori1_1.h"
 #include "platform/carried_font.h"
-#include "platform/qpainter_canvas.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
 #include "resources/resources.h"
@@ -54,12 +50,7 @@ void Sleep(int milliseconds) {
 // the scale first, and a sheet that fails half-way leaves the last preview whole.
 void ShowPreview(TImage* image, const TWorkbook::PreviewDraw& draw) {
   const PageMapping mapping = PreviewMappingOf(QxPrinter());
-  QImage page = MakePreviewImage();
-  {
-    QPainterCanvas canvas(&page);
-    draw(canvas, mapping);
-  }
-  image->SetPicture(page);
+  image->SetPicture(DrawPreviewImage(draw, mapping));
 }
 
 // A click while a job is being sent would run into it: say so rather than drop it.

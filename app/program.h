@@ -39,9 +39,6 @@ void TraceStep(const QString& step);
 // for the window: the batch mode's messages stay in both languages.
 QTranslator* InstallQtJapanese();
 
-// Makes the main window (its FormCreate runs, and a failure there is reported and ends
-// only FormCreate), then the progress and print selection windows. makeMain stands in for
-// the main window's construction in tests.
 // Tells the teacher that the print server stopped answering and what still works.
 void TellPrintServerLost(QWidget* parent, const QString& reason);
 
@@ -49,6 +46,9 @@ void TellPrintServerLost(QWidget* parent, const QString& reason);
 // server told to the teacher.
 void BeginWatchingPrinters(int intervalMs = 5000);
 
+// Makes the main window (its FormCreate runs, and a failure there is reported and ends
+// only FormCreate), then the progress and print selection windows. makeMain stands in for
+// the main window's construction in tests.
 void CreateForms(const std::function<TForm1*()>& makeMain = {});
 // Destroys the windows; the main window's FormDestroy runs.
 void DestroyForms();

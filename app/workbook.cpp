@@ -1,6 +1,7 @@
 #include "app/workbook.h"
 
 #include "core/sheet_drawer.h"
+#include "platform/qpainter_canvas.h"
 
 namespace tamariko {
 namespace {
@@ -113,6 +114,15 @@ void TWorkbook::PrintSheet(Sheet sheet, TPrintTarget& plainPrinter) {
       answers_.PrintSheet(printer);
       break;
   }
+}
+
+QImage DrawPreviewImage(const TWorkbook::PreviewDraw& draw, const PageMapping& mapping) {
+  QImage page = MakePreviewImage();
+  {
+    QPainterCanvas canvas(&page);
+    draw(canvas, mapping);
+  }
+  return page;
 }
 
 }  // namespace tamariko

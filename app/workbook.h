@@ -3,6 +3,7 @@
 // The problem sets of one window or one batch run and the two runs made of them, so that
 // both make and print exactly the same way.
 
+#include <QImage>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -65,5 +66,8 @@ class TWorkbook {
   Tkaitou answers_;
   std::optional<std::uint32_t> mark_;
 };
+
+// A fresh preview page (white, the preview's size and density) with `draw` drawn on it.
+QImage DrawPreviewImage(const TWorkbook::PreviewDraw& draw, const PageMapping& mapping);
 
 }  // namespace tamariko

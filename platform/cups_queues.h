@@ -45,7 +45,6 @@ struct CupsQueue {
   std::vector<CupsTray> trays;
   QString defaultTray;
 
-  bool operator==(const CupsQueue&) const = default;
   // The queue's paper closest to this size, if one is close enough to count as the same.
   const CupsMedia* PaperOfSize(int width, int length) const;
 };

@@ -36,6 +36,7 @@ constexpr std::uint32_t kSupportedFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PA
 constexpr int kCupsMaxCopies = 9999;  // cupsd's own default limit
 
 bool IsPdfPrinter(const QString& name) { return name == QLatin1String(kPdfPrinterName); }
+const QString kPdfPort = QStringLiteral("PDF:");
 
 struct Margins {
   int left = 0, top = 0, right = 0, bottom = 0;  // device pixels
@@ -456,23 +457,6 @@ int CupsSpooler::FinishPdfCollection() {
   return pages;
 }
 
-std::vector<CupsSpooler::Queue> CupsSpooler::ReadQueues() const {
-  std::vector<Queue> queues;
-  for (const CupsQueue& cached : queues_) {
-    Queue queue;
-    queue.name = cached.name;
-    queue.attributes = cached.remote ? PRINTER_ATTRIBUTE_NETWORK : PRINTER_ATTRIBUTE_LOCAL;
-    queue.port = cached.port;
-    queue.isDefault = cached.isDefault;
-    queues.push_back(queue);
-  }
-  Queue pdf;
-  pdf.name = QLatin1String(kPdfPrinterName);
-  pdf.port = QStringLiteral("PDF:");
-  queues.push_back(pdf);
-  return queues;
-}
-
 const CupsQueue* CupsSpooler::Find(const QString& name) const {
   for (const CupsQueue& queue : queues_) {
     if (queue.name == name) return &queue;
@@ -504,37 +488,42 @@ void CupsSpooler::StartWatching(int intervalMs) {
   BeginRead();
 }
 
+// The cached queues, then the PDF printer.
 std::vector<PrinterInfo4> CupsSpooler::EnumPrinters(std::uint32_t /*flags*/) {
   std::vector<PrinterInfo4> result;
-  for (const Queue& q : ReadQueues()) result.push_back({q.name, QString(), q.attributes});
+  for (const CupsQueue& q : queues_) {
+    result.push_back(
+        {q.name, QString(), q.remote ? PRINTER_ATTRIBUTE_NETWORK : PRINTER_ATTRIBUTE_LOCAL});
+  }
+  result.push_back({QLatin1String(kPdfPrinterName), QString(), PRINTER_ATTRIBUTE_LOCAL});
   return result;
 }
 
 std::vector<QString> CupsSpooler::EnumPorts() {
   std::vector<QString> ports;
-  for (const Queue& q : ReadQueues()) ports.push_back(q.port);
+  for (const CupsQueue& q : queues_) ports.push_back(q.port);
+  ports.push_back(kPdfPort);
   return ports;
 }
 
 QString CupsSpooler::DefaultPrinter() {
-  for (const Queue& q : ReadQueues()) {
+  for (const CupsQueue& q : queues_) {
     if (q.isDefault) return q.name;
   }
   return QLatin1String(kPdfPrinterName);
 }
 
 QString CupsSpooler::PortOf(const QString& printer) {
-  for (const Queue& q : ReadQueues()) {
-    if (q.name == printer) return q.port;
-  }
-  return QString();
+  if (IsPdfPrinter(printer)) return kPdfPort;
+  const CupsQueue* queue = Find(printer);
+  return queue ? queue->port : QString();
 }
 
 bool CupsSpooler::GetPrinterInfo2(const QString& printer, PrinterInfo2& out) {
   out = PrinterInfo2{};
   out.printerName = printer;
   if (IsPdfPrinter(printer)) {
-    out.portName = QStringLiteral("PDF:");
+    out.portName = kPdfPort;
     out.driverName = QStringLiteral("PDFファイルに保存");
     out.location = PdfOutputFolder();
     out.comment = QStringLiteral("印刷のたびに、保存先のフォルダへPDFファイルを1つ書きます");

@@ -112,17 +112,10 @@ class CupsSpooler : public Spooler {
   std::unique_ptr<PrintJob> StartDoc(const QString& device, const DevMode& devMode,
                                      const QString& title) override;
 
-  struct Queue {
-    QString name;
-    QString port;
-    std::uint32_t attributes = PRINTER_ATTRIBUTE_LOCAL;
-    bool isDefault = false;
-  };
   struct Collection;
 
  private:
   struct Reader;
-  std::vector<Queue> ReadQueues() const;
   bool Exists(const QString& name) const;
   const CupsQueue* Find(const QString& name) const;
   void Apply(const CupsReading& reading);

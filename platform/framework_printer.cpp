@@ -66,27 +66,7 @@ void FrameworkPrinter::SetPrinterIndex(int index) {
   }
   if (index < 0 || index >= printers_.size()) throw Error("Printer index out of range");
   const QString device = printers_[index];
-  const PrinterHandle handle = spooler_->OpenPrinter(device);
-  if (handle == 0)
-    throw EOSError(QStringLiteral("プリンタ「%1」を開けません").arg(device).toStdString());
-  DevModeHandle block;
-  std::exception_ptr failure;
-  try {
-    const int size = spooler_->DocumentProperties(handle, device, nullptr, nullptr, 0);
-    if (size < static_cast<int>(sizeof(DevMode))) {
-      throw EOSError(QStringLiteral("プリンタ「%1」の設定を読めません").arg(device).toStdString());
-    }
-    block = std::make_shared<MemoryBlock>(static_cast<std::size_t>(size));
-    BlockLock lock(*block);
-    if (spooler_->DocumentProperties(handle, device, block->AsDevMode(), nullptr, DM_OUT_BUFFER) <
-        0) {
-      throw EOSError(QStringLiteral("プリンタ「%1」の設定を読めません").arg(device).toStdString());
-    }
-  } catch (...) {
-    failure = std::current_exception();
-  }
-  spooler_->ClosePrinter(handle);
-  if (failure) std::rethrow_exception(failure);
+  DevModeHandle block = DriverDefaults(*spooler_, device);
   index_ = index;
   device_ = device;
   port_ = spooler_->PortOf(device);

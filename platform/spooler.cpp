@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <new>
 
 namespace tamariko {
@@ -48,6 +49,35 @@ void SetDevModeName(DevMode& devMode, const QString& name) {
   qsizetype n = std::min<qsizetype>(utf8.size(), sizeof devMode.dmDeviceName - 1);
   while (n > 0 && n < utf8.size() && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) --n;
   std::memcpy(devMode.dmDeviceName, utf8.constData(), static_cast<std::size_t>(n));
+}
+
+DevModeHandle DriverDefaults(Spooler& spooler, const QString& device) {
+  const PrinterHandle handle = spooler.OpenPrinter(device);
+  if (handle == 0) {
+    throw EOSError(QStringLiteral("プリンタ「%1」を開けません").arg(device).toStdString());
+  }
+  DevModeHandle block;
+  std::exception_ptr failure;
+  try {
+    const int size = spooler.DocumentProperties(handle, device, nullptr, nullptr, 0);
+    if (size < static_cast<int>(sizeof(DevMode))) {
+      throw EOSError(QStringLiteral("プリンタ「%1」の設定を読めません").arg(device).toStdString());
+    }
+    block = std::make_shared<MemoryBlock>(static_cast<std::size_t>(size));
+    // Written only while locked, as the spooler's blocks are.
+    block->Lock();
+    const int read =
+        spooler.DocumentProperties(handle, device, block->AsDevMode(), nullptr, DM_OUT_BUFFER);
+    block->Unlock();
+    if (read < 0) {
+      throw EOSError(QStringLiteral("プリンタ「%1」の設定を読めません").arg(device).toStdString());
+    }
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  spooler.ClosePrinter(handle);
+  if (failure) std::rethrow_exception(failure);
+  return block;
 }
 
 }  // namespace tamariko

@@ -213,4 +213,8 @@ class Spooler {
 // Writes the device name into a record, cut to what the field holds.
 void SetDevModeName(DevMode& devMode, const QString& name);
 
+// The driver's default device mode of a printer, in a block of the size the driver asks
+// for. Throws EOSError naming the printer when it cannot be opened or read.
+DevModeHandle DriverDefaults(Spooler& spooler, const QString& device);
+
 }  // namespace tamariko

@@ -21,8 +21,6 @@ namespace tamariko {
 
 namespace {
 
-constexpr int kB4 = 12;
-
 // The papers by the names on Japanese paper packs, in the order they come first in the list.
 constexpr std::pair<int, const char*> kJapanesePapers[] = {
     {12, "B4 (JIS)"},    {9, "A4"},           {8, "A3"},           {13, "B5 (JIS)"},
@@ -49,20 +47,12 @@ QString PaperName(int paper, const QString& driverName) {
 }
 
 // The driver's defaults for a printer, if it can be asked.
-std::optional<DevMode> DriverDefaults(Spooler& spooler, const QString& name) {
-  const PrinterHandle handle = spooler.OpenPrinter(name);
-  if (handle == 0) return std::nullopt;
-  std::optional<DevMode> result;
-  const int size = spooler.DocumentProperties(handle, name, nullptr, nullptr, 0);
-  if (size >= static_cast<int>(sizeof(DevMode))) {
-    MemoryBlock block(static_cast<std::size_t>(size));
-    block.Lock();
-    DevMode* dm = block.AsDevMode();
-    if (spooler.DocumentProperties(handle, name, dm, nullptr, DM_OUT_BUFFER) >= 0) result = *dm;
-    block.Unlock();
+std::optional<DevMode> DefaultsOf(Spooler& spooler, const QString& name) {
+  try {
+    return *DriverDefaults(spooler, name)->AsDevMode();
+  } catch (const EOSError&) {
+    return std::nullopt;
   }
-  spooler.ClosePrinter(handle);
-  return result;
 }
 
 QString DescribeState(const PrinterInfo2& info) {
@@ -152,7 +142,7 @@ void TPrinterSetupForm::ShowPrinter(const QString& name) {
     FolderError->hide();
   }
 
-  const std::optional<DevMode> defaults = DriverDefaults(spooler_, name);
+  const std::optional<DevMode> defaults = DefaultsOf(spooler_, name);
   // The paper and tray shown so far stay when this printer has them.
   const int paper = PaperBox->count() > 0 ? PaperBox->currentData().toInt() : initial_.paper;
   int bin = name == initial_.printer ? initial_.bin : 0;
@@ -203,7 +193,7 @@ void TPrinterSetupForm::FillPapers(const QString& name, int wanted, int driverDe
   PaperBox->clear();
   for (const Entry& entry : entries) PaperBox->addItem(entry.name, entry.number);
   PaperBox->setEnabled(PaperBox->count() > 0);
-  for (const int candidate : {wanted, kB4, driverDefault}) {
+  for (const int candidate : {wanted, static_cast<int>(DMPAPER_B4), driverDefault}) {
     if (PaperBox->findData(candidate) >= 0) {
       SelectData(PaperBox, candidate);
       return;
