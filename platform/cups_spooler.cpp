@@ -545,17 +545,14 @@ bool CupsSpooler::GetPrinterInfo2(const QString& printer, PrinterInfo2& out) {
 
 PrinterHandle CupsSpooler::OpenPrinter(const QString& name) {
   if (!Exists(name)) return 0;
-  const PrinterHandle handle = nextHandle_++;
-  open_[handle] = name;
-  return handle;
+  return NewHandle(name);
 }
 
-void CupsSpooler::ClosePrinter(PrinterHandle handle) { open_.erase(handle); }
+void CupsSpooler::ClosePrinter(PrinterHandle handle) { ForgetHandle(handle); }
 
 int CupsSpooler::DocumentProperties(PrinterHandle handle, const QString& device, DevMode* out,
                                     const DevMode* in, int mode) {
-  const auto open = open_.find(handle);
-  if (open == open_.end() || open->second != device) return -1;
+  if (!HandleOpenOn(handle, device)) return -1;
   if (mode == 0) return static_cast<int>(sizeof(DevMode));
   if ((mode & DM_OUT_BUFFER) == 0 || out == nullptr) return -1;
 

@@ -123,8 +123,6 @@ class CupsSpooler : public Spooler {
 
   QString pdfFolder_;
   QStringList pdfFiles_;
-  std::map<PrinterHandle, QString> open_;
-  PrinterHandle nextHandle_ = 1;
   std::vector<CupsQueue> queues_;
   ServerState state_ = ServerState::NotAsked;
   QString failure_;

@@ -42,6 +42,17 @@ void Spooler::NotifyPrintersChanged() {
   for (const auto& entry : listeners) entry.second();
 }
 
+PrinterHandle Spooler::NewHandle(const QString& name) {
+  const PrinterHandle handle = nextHandle_++;
+  open_[handle] = name;
+  return handle;
+}
+
+bool Spooler::HandleOpenOn(PrinterHandle handle, const QString& device) const {
+  const auto open = open_.find(handle);
+  return open != open_.end() && open->second == device;
+}
+
 void SetDevModeName(DevMode& devMode, const QString& name) {
   std::memset(devMode.dmDeviceName, 0, sizeof devMode.dmDeviceName);
   QByteArray utf8 = name.toUtf8();

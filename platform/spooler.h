@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -204,8 +205,15 @@ class Spooler {
 
  protected:
   void NotifyPrintersChanged();
+  // The open printer handles: a new one on `name`, its end, whether it is open on `device`.
+  PrinterHandle NewHandle(const QString& name);
+  void ForgetHandle(PrinterHandle handle) { open_.erase(handle); }
+  bool HandleOpenOn(PrinterHandle handle, const QString& device) const;
+  int OpenHandleCount() const { return static_cast<int>(open_.size()); }
 
  private:
+  std::map<PrinterHandle, QString> open_;
+  PrinterHandle nextHandle_ = 1;
   std::vector<std::pair<int, std::function<void()>>> listeners_;
   int nextListener_ = 1;
 };

@@ -82,17 +82,14 @@ bool ScriptedSpooler::GetPrinterInfo2(const QString& printer, PrinterInfo2& out)
 PrinterHandle ScriptedSpooler::OpenPrinter(const QString& name) {
   const Printer* p = Find(name);
   if (p == nullptr || p->cannotOpen) return 0;
-  const PrinterHandle handle = nextHandle_++;
-  open_[handle] = name;
-  return handle;
+  return NewHandle(name);
 }
 
-void ScriptedSpooler::ClosePrinter(PrinterHandle handle) { open_.erase(handle); }
+void ScriptedSpooler::ClosePrinter(PrinterHandle handle) { ForgetHandle(handle); }
 
 int ScriptedSpooler::DocumentProperties(PrinterHandle handle, const QString& device, DevMode* out,
                                         const DevMode* in, int mode) {
-  auto open = open_.find(handle);
-  if (open == open_.end() || open->second != device) return -1;
+  if (!HandleOpenOn(handle, device)) return -1;
   const Printer* p = Find(device);
   if (p == nullptr) return -1;
   const int size = static_cast<int>(sizeof(DevMode)) + p->driverExtra;

@@ -75,7 +75,7 @@ class ScriptedSpooler : public Spooler {
   QStringList extraPorts;
 
   const std::vector<Job>& Jobs() const { return jobs_; }
-  int OpenHandles() const { return static_cast<int>(open_.size()); }
+  int OpenHandles() const { return OpenHandleCount(); }
   int MergeCalls() const { return mergeCalls_; }
 
   std::vector<PrinterInfo4> EnumPrinters(std::uint32_t flags) override;
@@ -97,8 +97,6 @@ class ScriptedSpooler : public Spooler {
   friend class ScriptedJob;
   std::vector<Printer> printers_;
   QString default_;
-  std::map<PrinterHandle, QString> open_;
-  PrinterHandle nextHandle_ = 1;
   int mergeCalls_ = 0;
   std::vector<Job> jobs_;
 };
