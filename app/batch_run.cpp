@@ -262,7 +262,7 @@ int RunBatch(int argc, char** argv) {
       Progress progress(count, "printed");
       for (int n = 1; n <= count; ++n) {
         const std::uint32_t seed = seedOf(n);
-        ForSet(n, seed, count, [&] { makeSet(n, {})->PrintSheets(choice, QxPrinter()); });
+        ForSet(n, seed, count, [&] { makeSet(seed, {})->PrintSheets(choice, QxPrinter()); });
         progress.Done(n);
       }
     }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
@@ -47,6 +48,29 @@ TEST(BatchCount, FilesCarryTheSetNumberAndThePdfHoldsEverySetInTurn) {
                          "mitori-0002.png", "mitori-0003.png", "sets.pdf"}));
   // Each set's sheet, then its answer table.
   EXPECT_EQ(test::ReadPdf(dir.filePath("sets.pdf")).pages, 6);
+}
+
+// What reaches the printer is the sets of the run's seeds, not of the set numbers.
+TEST(BatchCount, PrintedPagesAreTheSetsThePdfCarries) {
+  QTemporaryDir dir;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("HOME"), dir.path());  // the PDF printer writes into Documents
+  const QStringList run = {"--batch", "--seed", "77", "--count", "3", "--mark", "--sheets", "kake"};
+  ASSERT_EQ(Tamariko(run + QStringList{"--pdf", dir.filePath("sets.pdf")}, {}, env).exitCode, 0);
+  const Outcome printed = Tamariko(run + QStringList{"--printer", "PDF"}, {}, env);
+  ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString();
+
+  QStringList expected = test::PdfPageTexts(dir.filePath("sets.pdf"));
+  ASSERT_EQ(expected.size(), 6);
+  EXPECT_TRUE(expected[0].contains(QStringLiteral("No.77")));
+  QStringList got;
+  const QDir documents(dir.filePath(QStringLiteral("Documents")));
+  for (const QString& file : documents.entryList({QStringLiteral("*.pdf")}, QDir::Files)) {
+    got += test::PdfPageTexts(documents.filePath(file));
+  }
+  expected.sort();
+  got.sort();
+  EXPECT_EQ(got, expected);
 }
 
 // The disk fills up at some set: the run says which, and no file of it stays.

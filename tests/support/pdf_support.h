@@ -43,6 +43,16 @@ inline QImage RasterisePdf(const QString& pdf, const QString& stem, int dpi, int
   return QImage(stem + QStringLiteral(".png"));
 }
 
+// The text of each page of a PDF (pdftotext, poppler-utils); empty when it cannot be read.
+inline QStringList PdfPageTexts(const QString& pdf) {
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
+  QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+  if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
+  return pages;
+}
+
 // B4 (JIS), 257 x 364 mm, in points.
 inline constexpr double kB4WidthPt = 257 / 25.4 * 72;
 inline constexpr double kB4HeightPt = 364 / 25.4 * 72;
