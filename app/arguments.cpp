@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "app/batch.h"
-#include "app/program.h"
+#include "app/startup.h"
 #include "core/error.h"
 #include "platform/staged_file.h"
 

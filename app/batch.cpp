@@ -1,7 +1,5 @@
 #include "app/batch.h"
 
-#include "app/arguments.h"
-
 #include <limits.h>
 #include <unistd.h>
 
@@ -16,6 +14,7 @@
 #include <cstring>
 #include <memory>
 
+#include "app/kinds.h"
 #include "core/error.h"
 
 namespace tamariko {
@@ -24,6 +23,16 @@ namespace {
 // The most sets one run makes: a month of daily versions for a large school, and a bound
 // on what one run can write.
 constexpr int kMaxSets = 1000;
+
+// The options only the batch mode takes, with the name of their value (none for a flag).
+struct BatchOptionSpec {
+  const char* name;
+  const char* value;
+};
+constexpr BatchOptionSpec kBatchOptions[] = {
+    {"seed", "N"},       {"round", "TEXT"}, {"heading1", "TEXT"}, {"heading2", "TEXT"},
+    {"sheets", "LIST"},  {"json", "FILE"},  {"png", "DIR"},       {"pdf", "FILE"},
+    {"printer", "NAME"}, {"count", "N"},    {"mark", nullptr}};
 
 QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
 
@@ -59,19 +68,31 @@ int ParseCount(const QString& text) {
   return static_cast<int>(*count);
 }
 
-void ParseSheets(const QString& list, BatchOptions& options) {
-  options.mental = options.multiplication = false;
+QStringList SheetKeys() {
+  QStringList keys;
+  for (const SheetSpec& sheet : ProblemSheets()) keys << sheet.key;
+  return keys;
+}
+
+// "a and b", "a, b and c".
+QString Listed(const QStringList& names, const QString& separator, const QString& last) {
+  if (names.size() < 2) return names.join(QString());
+  return names.mid(0, names.size() - 1).join(separator) + last + names.last();
+}
+
+QStringList ParseSheets(const QString& list) {
+  const QStringList known = SheetKeys();
+  QStringList chosen;
   for (const QString& name : list.split(u',')) {
-    if (name == QStringLiteral("mitori")) {
-      options.mental = true;
-    } else if (name == QStringLiteral("kake")) {
-      options.multiplication = true;
-    } else {
-      throw BatchOptionError(Option("sheets"),
-                             QStringLiteral("「%1」という問題はありません").arg(name),
-                             QStringLiteral("unknown sheet '%1'; use mitori and kake").arg(name));
+    if (!known.contains(name)) {
+      throw BatchOptionError(
+          Option("sheets"), QStringLiteral("「%1」という問題はありません").arg(name),
+          QStringLiteral("unknown sheet '%1'; use %2")
+              .arg(name, Listed(known, QStringLiteral(", "), QStringLiteral(" and "))));
     }
+    if (!chosen.contains(name)) chosen << name;
   }
+  return chosen;
 }
 
 // A folder the run can create files in, tried for real: permissions alone do not say it
@@ -186,12 +207,8 @@ BatchUsageError BatchOptionError(const QString& option, const QString& japanese,
 }
 
 bool IsBatchOptionName(const QString& name) {
-  static const QStringList names = {
-      QStringLiteral("seed"),     QStringLiteral("round"),  QStringLiteral("heading1"),
-      QStringLiteral("heading2"), QStringLiteral("sheets"), QStringLiteral("json"),
-      QStringLiteral("png"),      QStringLiteral("pdf"),    QStringLiteral("printer"),
-      QStringLiteral("count"),    QStringLiteral("mark")};
-  return names.contains(name);
+  return std::any_of(std::begin(kBatchOptions), std::end(kBatchOptions),
+                     [&](const BatchOptionSpec& o) { return name == QLatin1String(o.name); });
 }
 
 bool IsBatchRun(int argc, char** argv) {
@@ -202,102 +219,99 @@ bool IsBatchRun(int argc, char** argv) {
 }
 
 QString BatchHelpText() {
+  const QStringList keys = SheetKeys();
+  QStringList pngs;
+  for (const QString& key : keys + QStringList{kAnswerSheet.key})
+    pngs << key + QStringLiteral(".png");
   return QStringLiteral(
-      "使い方 / usage: tamariko --batch [options]\n"
-      "\n"
-      "ウィンドウを開かずに問題を作り、ファイルやプリンタに出力します。\n"
-      "Makes the problems without a window and writes them to files or a printer.\n"
-      "\n"
-      "  --seed N          乱数の種 (0〜4294967295)。同じ種と設定なら同じ問題になります。\n"
-      "                    seed of the random numbers (0 to 4294967295); the same seed and\n"
-      "                    options give the same problems. Default: the clock.\n"
-      "  --round TEXT      第○回の回数 / contest round (default \"1\")\n"
-      "  --heading1 TEXT   上の見出し / first heading line (default \"タマリコ\")\n"
-      "  --heading2 TEXT   大きな見出し / second heading line (default \"タマリコ練習問題\")\n"
-      "  --sheets LIST     作る問題 mitori, kake をカンマ区切りで (既定は両方)\n"
-      "                    sheets to make, comma list of mitori and kake (default both)\n"
-      "  --json FILE       問題と答えを JSON で書きます (- は標準出力)\n"
-      "                    writes problems and answers as JSON (- for standard output)\n"
-      "  --png DIR         プレビューを PNG で書きます (mitori.png, kake.png, kaitou.png)\n"
-      "                    writes the previews as PNG files into DIR\n"
-      "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ、B4)\n"
-      "                    prints the sheets into one PDF, one B4 page per sheet\n"
-      "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
-      "  --count N         N 組 (1〜1000) 作ります。n 組目は種 SEED+n-1 の組と同じです。\n"
-      "                    PNG は mitori-0001.png のように番号付き、JSON は1行1組、\n"
-      "                    PDF と印刷は組ごとに解答表まで続けて出ます。\n"
-      "                    makes N sets (1 to 1000); set n is the set of seed SEED+n-1.\n"
-      "                    PNG files are numbered (mitori-0001.png ...), the JSON has one\n"
-      "                    line per set, the PDF and the printer get each set in turn.\n"
-      "  --mark            どのページにも組の種を小さく入れます (例 No.3141592653)。\n"
-      "                    問題と解答表を合わせ、同じ組をまた作るのに使います。\n"
-      "                    prints the set's seed small on every page (e.g. No.3141592653)\n"
-      "                    to match sheets with their answer table and make a set again.\n"
-      "  --help            この説明 / this help\n"
-      "  --version         版 / version\n"
-      "\n"
-      "使った種は標準エラーに出ます。The seed used is printed on standard error.\n"
-      "終了コード / exit status: 0 成功 done, 1 書き込みの失敗 failure while writing,\n"
-      "2 入力の誤り bad input (nothing written).\n");
+             "使い方 / usage: tamariko --batch [options]\n"
+             "\n"
+             "ウィンドウを開かずに問題を作り、ファイルやプリンタに出力します。\n"
+             "Makes the problems without a window and writes them to files or a printer.\n"
+             "\n"
+             "  --seed N          乱数の種 (0〜4294967295)。同じ種と設定なら同じ問題になります。\n"
+             "                    seed of the random numbers (0 to 4294967295); the same seed and\n"
+             "                    options give the same problems. Default: the clock.\n"
+             "  --round TEXT      第○回の回数 / contest round (default \"1\")\n"
+             "  --heading1 TEXT   上の見出し / first heading line (default \"タマリコ\")\n"
+             "  --heading2 TEXT   大きな見出し / second heading line (default "
+             "\"タマリコ練習問題\")\n"
+             "  --sheets LIST     作る問題 %1 をカンマ区切りで (既定は mitori,kake)\n"
+             "                    sheets to make, comma list of %2 (default mitori,kake)\n"
+             "  --json FILE       問題と答えを JSON で書きます (- は標準出力)\n"
+             "                    writes problems and answers as JSON (- for standard output)\n"
+             "  --png DIR         プレビューを PNG で書きます (%3)\n"
+             "                    writes the previews as PNG files into DIR\n"
+             "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ、B4)\n"
+             "                    prints the sheets into one PDF, one B4 page per sheet\n"
+             "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
+             "  --count N         N 組 (1〜1000) 作ります。n 組目は種 SEED+n-1 の組と同じです。\n"
+             "                    PNG は mitori-0001.png のように番号付き、JSON は1行1組、\n"
+             "                    PDF と印刷は組ごとに解答表まで続けて出ます。\n"
+             "                    makes N sets (1 to 1000); set n is the set of seed SEED+n-1.\n"
+             "                    PNG files are numbered (mitori-0001.png ...), the JSON has one\n"
+             "                    line per set, the PDF and the printer get each set in turn.\n"
+             "  --mark            どのページにも組の種を小さく入れます (例 No.3141592653)。\n"
+             "                    問題と解答表を合わせ、同じ組をまた作るのに使います。\n"
+             "                    prints the set's seed small on every page (e.g. No.3141592653)\n"
+             "                    to match sheets with their answer table and make a set again.\n"
+             "  --help            この説明 / this help\n"
+             "  --version         版 / version\n"
+             "\n"
+             "使った種は標準エラーに出ます。The seed used is printed on standard error.\n"
+             "終了コード / exit status: 0 成功 done, 1 書き込みの失敗 failure while writing,\n"
+             "2 入力の誤り bad input (nothing written).\n")
+      .arg(keys.join(QStringLiteral(", ")),
+           Listed(keys, QStringLiteral(", "), QStringLiteral(" and ")),
+           pngs.join(QStringLiteral(", ")));
 }
 
 BatchOptions ParseBatchOptions(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  const QCommandLineOption batch(QStringLiteral("batch"));
-  const QCommandLineOption seed(QStringLiteral("seed"), {}, QStringLiteral("N"));
-  const QCommandLineOption round(QStringLiteral("round"), {}, QStringLiteral("TEXT"));
-  const QCommandLineOption heading1(QStringLiteral("heading1"), {}, QStringLiteral("TEXT"));
-  const QCommandLineOption heading2(QStringLiteral("heading2"), {}, QStringLiteral("TEXT"));
-  const QCommandLineOption sheets(QStringLiteral("sheets"), {}, QStringLiteral("LIST"));
-  const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
-  const QCommandLineOption png(QStringLiteral("png"), {}, QStringLiteral("DIR"));
-  const QCommandLineOption pdf(QStringLiteral("pdf"), {}, QStringLiteral("FILE"));
-  const QCommandLineOption printer(QStringLiteral("printer"), {}, QStringLiteral("NAME"));
-  const QCommandLineOption count(QStringLiteral("count"), {}, QStringLiteral("N"));
-  const QCommandLineOption mark(QStringLiteral("mark"));
-  const QCommandLineOption help(QStringLiteral("help"));
-  const QCommandLineOption version(QStringLiteral("version"));
-  parser.addOptions({batch, seed, round, heading1, heading2, sheets, json, png, pdf, printer, count,
-                     mark, help, version});
+  for (const BatchOptionSpec& o : kBatchOptions) {
+    parser.addOption(o.value ? QCommandLineOption(QLatin1String(o.name), {}, QLatin1String(o.value))
+                             : QCommandLineOption(QLatin1String(o.name)));
+  }
+  for (const char* name : {"batch", "help", "version"}) {
+    parser.addOption(QCommandLineOption(QLatin1String(name)));
+  }
   if (!parser.parse(arguments)) throw ParseError(parser, arguments);
   if (!parser.positionalArguments().isEmpty()) {
     throw BatchUsageError{QStringLiteral("余分な引数「%1」 (unexpected argument '%1')")
                               .arg(parser.positionalArguments().front())};
   }
   // A value given twice is most likely a mistake in a script; say so rather than guess.
-  for (const auto* option :
-       {&seed, &round, &heading1, &heading2, &sheets, &json, &png, &pdf, &printer, &count}) {
-    if (parser.values(*option).size() > 1) {
-      const QString name = Option(option->names().front().toLatin1().constData());
-      throw BatchOptionError(name, QStringLiteral("2回以上指定されています"),
+  for (const BatchOptionSpec& o : kBatchOptions) {
+    if (o.value && parser.values(QLatin1String(o.name)).size() > 1) {
+      throw BatchOptionError(Option(o.name), QStringLiteral("2回以上指定されています"),
                              QStringLiteral("given more than once"));
     }
   }
+  const auto isSet = [&](const char* name) { return parser.isSet(QLatin1String(name)); };
+  const auto value = [&](const char* name) { return parser.value(QLatin1String(name)); };
 
   BatchOptions options;
-  options.help = parser.isSet(help);
-  options.version = parser.isSet(version);
-  if (parser.isSet(seed)) options.seed = ParseSeed(parser.value(seed));
-  if (parser.isSet(count)) options.count = ParseCount(parser.value(count));
-  options.mark = parser.isSet(mark);
-  if (parser.isSet(round)) options.round = parser.value(round);
-  if (parser.isSet(heading1)) options.heading1 = parser.value(heading1);
-  if (parser.isSet(heading2)) options.heading2 = parser.value(heading2);
-  if (parser.isSet(sheets)) ParseSheets(parser.value(sheets), options);
-  options.json = parser.value(json);
-  options.pngFolder = parser.value(png);
-  options.pdf = parser.value(pdf);
-  options.printer = parser.value(printer);
-  for (const auto* option : {&json, &png, &pdf}) {
-    const QString name = option->names().front();
-    if (parser.isSet(*option)) CheckNotAnOption(name.toLatin1().constData(), parser.value(*option));
+  options.help = isSet("help");
+  options.version = isSet("version");
+  if (isSet("seed")) options.seed = ParseSeed(value("seed"));
+  if (isSet("count")) options.count = ParseCount(value("count"));
+  options.mark = isSet("mark");
+  if (isSet("round")) options.round = value("round");
+  if (isSet("heading1")) options.heading1 = value("heading1");
+  if (isSet("heading2")) options.heading2 = value("heading2");
+  if (isSet("sheets")) options.sheets = ParseSheets(value("sheets"));
+  options.json = value("json");
+  options.pngFolder = value("png");
+  options.pdf = value("pdf");
+  options.printer = value("printer");
+  for (const char* name : {"json", "png", "pdf"}) {
+    if (isSet(name)) CheckNotAnOption(name, value(name));
   }
-  if (parser.isSet(json) && options.json != QStringLiteral("-"))
-    CheckOutputFile("json", options.json);
-  if (parser.isSet(png)) CheckFolder("png", options.pngFolder, {});
-  if (parser.isSet(pdf)) CheckOutputFile("pdf", options.pdf);
-  if (parser.isSet(printer) && options.printer.isEmpty()) {
+  if (isSet("json") && options.json != QStringLiteral("-")) CheckOutputFile("json", options.json);
+  if (isSet("png")) CheckFolder("png", options.pngFolder, {});
+  if (isSet("pdf")) CheckOutputFile("pdf", options.pdf);
+  if (isSet("printer") && options.printer.isEmpty()) {
     throw BatchOptionError(Option("printer"), QStringLiteral("プリンタ名がありません"),
                            QStringLiteral("no printer name given"));
   }

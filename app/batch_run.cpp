@@ -12,7 +12,7 @@
 
 #include "app/arguments.h"
 #include "app/batch.h"
-#include "app/set_json.h"
+#include "app/kinds.h"
 #include "app/workbook.h"
 #include "core/error.h"
 #include "core/random.h"
@@ -60,12 +60,9 @@ void UsePrinter(const QString& name) {
 }
 
 // The preview's file: "mitori.png" for a single set, "mitori-0007.png" for set 7 of many.
-QString PreviewName(Sheet sheet, int set, int count) {
-  const QString stem = sheet == Sheet::Mental           ? QStringLiteral("mitori")
-                       : sheet == Sheet::Multiplication ? QStringLiteral("kake")
-                                                        : QStringLiteral("kaitou");
-  if (count == 1) return stem + QStringLiteral(".png");
-  return QStringLiteral("%1-%2.png").arg(stem).arg(set, 4, 10, QLatin1Char('0'));
+QString PreviewName(const SheetSpec& sheet, int set, int count) {
+  if (count == 1) return sheet.key + QStringLiteral(".png");
+  return QStringLiteral("%1-%2.png").arg(sheet.key).arg(set, 4, 10, QLatin1Char('0'));
 }
 
 // Draws a preview as its tab shows it and stages it as PNG.
@@ -194,7 +191,8 @@ int RunBatch(int argc, char** argv) {
   }
 
   const BatchTexts texts(options);
-  const SheetChoice choice{options.mental, options.multiplication, true};
+  SheetChoice choice(options.sheets.begin(), options.sheets.end());
+  choice.insert(kAnswerSheet.key);
   // One set is kept at a time.
   auto makeSet = [&](std::uint32_t seed, const TWorkbook::ShowPreview& show) {
     SetRandomSeed(seed);
@@ -226,14 +224,15 @@ int RunBatch(int argc, char** argv) {
           // the same draws are made without drawing.
           TWorkbook::ShowPreview show;
           if (!options.pngFolder.isEmpty()) {
-            show = [&](Sheet sheet, const TWorkbook::PreviewDraw& draw) {
+            show = [&](const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) {
+              if (!choice.contains(sheet.key)) return;
               const QString path = QDir(options.pngFolder).filePath(PreviewName(sheet, n, count));
               WritePreview(outputs, path, previewMapping, draw);
             };
           }
           const auto book = makeSet(seed, show);
           if (!options.json.isEmpty()) {
-            const QByteArray line = SetJsonLine(seed, book->Mental(), book->Multiplication());
+            const QByteArray line = book->JsonLine(seed);
             if (json) {
               if (json->write(line) != line.size()) json->Finish();  // throws the reason
             } else {

@@ -16,8 +16,9 @@
 #include "app/form2.h"
 #include "app/form3.h"
 #include "app/form4.h"
+#include "app/kinds.h"
 #include "app/message_box.h"
-#include "app/program.h"
+#include "app/startup.h"
 #include "app/timage.h"
 #include "core/error.h"
 #include "core/random.h"
@@ -46,18 +47,22 @@ void Sleep(int milliseconds) {
   }
 }
 
-// Draws a sheet on a fresh preview page and shows it on its tab. The printer is asked for
-// the scale first, and a sheet that fails half-way leaves the last preview whole.
-void ShowPreview(TImage* image, const TWorkbook::PreviewDraw& draw) {
-  const PageMapping mapping = PreviewMappingOf(QxPrinter());
-  image->SetPicture(DrawPreviewImage(draw, mapping));
+// The widget of a sheet's place in a window's design: "CheckBox3", "TabSheet3".
+template <typename Widget>
+Widget* Numbered(const QWidget* form, const char* name, int tab) {
+  return form->findChild<Widget*>(QLatin1String(name) + QString::number(tab));
 }
 
-// A click while a job is being sent would run into it: say so rather than drop it.
-void ShowPrintingUnderWay(QWidget* parent) {
-  ShowMessageBox(parent,
-                 QStringLiteral("ただいま印刷中です。印刷が終わってから、もう一度押してください。"),
-                 QStringLiteral("印刷中"), MB_OK | MB_ICONINFORMATION);
+// The sheets the ticked boxes of a window choose.
+SheetChoice Ticked(const QWidget* form, bool withAnswerTable) {
+  SheetChoice choice;
+  auto sheets = ProblemSheets();
+  if (withAnswerTable) sheets.push_back(kAnswerSheet);
+  for (const SheetSpec& sheet : sheets) {
+    const auto* box = Numbered<QCheckBox>(form, "CheckBox", sheet.tab);
+    if (box && box->isChecked()) choice.insert(sheet.key);
+  }
+  return choice;
 }
 
 }  // namespace
@@ -77,6 +82,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(200);
+  // The sheets the program makes are offered; the design's other boxes stay disabled.
+  for (const SheetSpec& sheet : ProblemSheets()) {
+    Numbered<QCheckBox>(this, "CheckBox", sheet.tab)->setEnabled(true);
+  }
   QxPrinterSetupDialog1 = std::make_unique<TQxPrinterSetupDialog>(this);
   QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
   CenterOnScreen(this);
@@ -142,21 +151,30 @@ void TForm1::FormDestroy() {
   Book.reset();
 }
 
-void TForm1::ShowSetsMissing() {
-  ShowMessageBox(this,
-                 QStringLiteral("起動時の準備が途中で止まったため、問題セットが作られていません。"
-                                "この操作はできません。原因を取り除いてから、タマリコを起動し直"
-                                "してください。"),
-                 QStringLiteral("タマリコ"), MB_OK | MB_ICONWARNING);
+bool TForm1::CommandAllowed(bool waitsForPrinting) {
+  if (!SetsCreated()) {
+    ShowMessageBox(this,
+                   QStringLiteral("起動時の準備が途中で止まったため、問題セットが作られていません。"
+                                  "この操作はできません。原因を取り除いてから、タマリコを起動し直"
+                                  "してください。"),
+                   QStringLiteral("タマリコ"), MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  // Window events are handled while a job is sent; a second print or a printer change
+  // then would run into the job under way: say so rather than drop the click.
+  if (waitsForPrinting && Printing) {
+    ShowMessageBox(
+        this, QStringLiteral("ただいま印刷中です。印刷が終わってから、もう一度押してください。"),
+        QStringLiteral("印刷中"), MB_OK | MB_ICONINFORMATION);
+    return false;
+  }
+  return true;
 }
 
 void TForm1::Image4Click() {
-  if (!SetsCreated()) {
-    ShowSetsMissing();
-    return;
-  }
+  if (!CommandAllowed(false)) return;
   WaitCursor cursor;
-  TForm2* progress = Form2;
+  TForm2* progress = Progress;
   if (progress) progress->show();
   // A failing sheet must not leave the progress window on screen.
   auto closeProgress = qScopeGuard([progress] {
@@ -164,21 +182,10 @@ void TForm1::Image4Click() {
     progress->close();
     progress->Reset();
   });
-  const SheetChoice choice{CheckBox3->isChecked(), CheckBox4->isChecked(), true};
   Book->MakeProblems(
-      choice,
-      [this](Sheet sheet, const TWorkbook::PreviewDraw& draw) {
-        switch (sheet) {
-          case Sheet::Mental:
-            MakeMentalSheet(draw);
-            break;
-          case Sheet::Multiplication:
-            MakeMultiplicationSheet(draw);
-            break;
-          case Sheet::Answers:
-            DrawAnswerSheet(draw);
-            break;
-        }
+      Ticked(this, false),
+      [this](const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) {
+        ShowSheet(sheet, draw);
       },
       [progress] {
         if (!progress) return;
@@ -188,19 +195,10 @@ void TForm1::Image4Click() {
 }
 
 void TForm1::Image8Click() {
-  if (!SetsCreated()) {
-    ShowSetsMissing();
-    return;
-  }
-  // Window events are handled while a job is sent; a second print or a printer change
-  // then would run into the job under way.
-  if (Printing) {
-    ShowPrintingUnderWay(this);
-    return;
-  }
-  if (!Form4) return;
-  Form4->ShowModal();
-  if (!Form4->PrintSelected) return;
+  if (!CommandAllowed(true)) return;
+  if (!PrintSelection) return;
+  PrintSelection->ShowModal();
+  if (!PrintSelection->PrintSelected) return;
   if (ShowMessageBox(this, QStringLiteral("印刷しますか？"), QStringLiteral("印刷の確認"),
                      MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
@@ -214,21 +212,7 @@ void TForm1::Image8Click() {
   });
   const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
   try {
-    const SheetChoice choice{Form4->CheckBox3->isChecked(), Form4->CheckBox4->isChecked(),
-                             Form4->CheckBox6->isChecked()};
-    TWorkbook::PrintRun(choice, [this](Sheet sheet) {
-      switch (sheet) {
-        case Sheet::Mental:
-          PrintMentalSheet();
-          break;
-        case Sheet::Multiplication:
-          PrintMultiplicationSheet();
-          break;
-        case Sheet::Answers:
-          PrintAnswerSheet();
-          break;
-      }
-    });
+    Book->PrintRun(Ticked(PrintSelection, true), [this](SheetRef sheet) { PrintOneSheet(sheet); });
   } catch (const std::exception& e) {
     // The sheets saved before the failure are complete: the teacher needs them named too.
     const QStringList written = PdfPrinterFilesWritten().mid(pdfBefore);
@@ -248,26 +232,20 @@ void TForm1::Image8Click() {
 }
 
 void TForm1::Image9Click() {
-  if (!SetsCreated()) {
-    ShowSetsMissing();
-    return;
-  }
-  if (Printing) {
-    ShowPrintingUnderWay(this);
-    return;
-  }
+  if (!CommandAllowed(true)) return;
   RunPrinterSetupCommand(*QxPrinterSetupDialog1);
 }
 
-void TForm1::MakeMentalSheet(const TWorkbook::PreviewDraw& draw) { ShowPreview(Image3, draw); }
-void TForm1::MakeMultiplicationSheet(const TWorkbook::PreviewDraw& draw) {
-  ShowPreview(Image5, draw);
+// Draws a sheet on a fresh preview page and shows it on its tab. The printer is asked for
+// the scale first, and a sheet that fails half-way leaves the last preview whole.
+void TForm1::ShowSheet(const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) {
+  const PageMapping mapping = PreviewMappingOf(QxPrinter());
+  Numbered<QWidget>(this, "TabSheet", sheet.tab)
+      ->findChild<TImage*>()
+      ->SetPicture(DrawPreviewImage(draw, mapping));
 }
-void TForm1::DrawAnswerSheet(const TWorkbook::PreviewDraw& draw) { ShowPreview(Image7, draw); }
 
-void TForm1::PrintMentalSheet() { Book->PrintSheet(Sheet::Mental, QxPrinter()); }
-void TForm1::PrintMultiplicationSheet() { Book->PrintSheet(Sheet::Multiplication, QxPrinter()); }
-void TForm1::PrintAnswerSheet() { Book->PrintSheet(Sheet::Answers, QxPrinter()); }
+void TForm1::PrintOneSheet(SheetRef sheet) { Book->PrintSheet(sheet, QxPrinter()); }
 
 bool TForm1::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) {

@@ -15,6 +15,9 @@ class QTimer;
 
 namespace tamariko {
 
+class TForm2;
+class TForm4;
+
 // The main window: the command panel, the sheet choices and one preview tab per sheet.
 class TForm1 : public QWidget, public Ui::Form1 {
   Q_OBJECT
@@ -36,10 +39,12 @@ class TForm1 : public QWidget, public Ui::Form1 {
 
   // False when start-up stopped before the problem sets were made.
   bool SetsCreated() const { return Book != nullptr; }
+  // The sets; nullptr when start-up stopped before they were made.
+  TWorkbook* Workbook() const { return Book.get(); }
 
-  TMitori1_1* MentalSet() const { return Book ? &Book->Mental() : nullptr; }
-  Tkake* MultiplicationSet() const { return Book ? &Book->Multiplication() : nullptr; }
-  Tkaitou* AnswerTable() const { return Book ? &Book->Answers() : nullptr; }
+  // The progress and print selection windows, handed over by the program start.
+  TForm2* Progress = nullptr;
+  TForm4* PrintSelection = nullptr;
 
   QTimer* Timer1 = nullptr;
   std::unique_ptr<TQxPrinterSetupDialog> QxPrinterSetupDialog1;
@@ -72,14 +77,10 @@ class TForm1 : public QWidget, public Ui::Form1 {
   std::function<QPoint()> PointerPosition;
 
  protected:
-  // One sheet operation each, so that a test can stand in for a sheet. The make operations
-  // show what `draw` draws on the sheet's tab.
-  virtual void MakeMentalSheet(const TWorkbook::PreviewDraw& draw);
-  virtual void MakeMultiplicationSheet(const TWorkbook::PreviewDraw& draw);
-  virtual void DrawAnswerSheet(const TWorkbook::PreviewDraw& draw);
-  virtual void PrintMentalSheet();
-  virtual void PrintMultiplicationSheet();
-  virtual void PrintAnswerSheet();
+  // The two sheet operations, so that a test can stand in for a sheet: show what `draw`
+  // draws on the sheet's tab; print one sheet.
+  virtual void ShowSheet(const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw);
+  virtual void PrintOneSheet(SheetRef sheet);
 
   bool event(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -103,7 +104,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // Turns the wheel by angleDelta eighths of a degree, up when positive.
   void MouseWheel(int angleDelta);
 
-  void ShowSetsMissing();
+  // Whether a command may run now; says why not when it may not.
+  bool CommandAllowed(bool waitsForPrinting);
   void CreateSets();
 
   EditTexts Texts{*this};

@@ -1,8 +1,10 @@
 #include "app/form4.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 
 #include "app/design.h"
+#include "app/kinds.h"
 
 namespace tamariko {
 
@@ -10,6 +12,10 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   setupUi(this);
   ApplyDesign(this);
   CenterOnScreen(this);
+  // The sheets the program makes can be printed; the design's other boxes stay disabled.
+  for (const SheetSpec& sheet : ProblemSheets()) {
+    findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(sheet.tab))->setEnabled(true);
+  }
   connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
 }

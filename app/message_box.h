@@ -4,7 +4,7 @@
 #include <exception>
 #include <functional>
 
-#include "platform/spooler.h"  // IDOK, shared with the printer driver answers
+#include "core/dialog_answers.h"
 
 class QWidget;
 

@@ -16,15 +16,6 @@
 
 namespace tamariko {
 
-StartupHooks& Startup() {
-  static StartupHooks hooks;
-  return hooks;
-}
-
-void TraceStep(const QString& step) {
-  if (Startup().Trace) Startup().Trace(step);
-}
-
 QTranslator* InstallQtJapanese() {
   auto* translator = new QTranslator(QCoreApplication::instance());
   const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
@@ -63,6 +54,8 @@ void CreateForms(const std::function<TForm1*()>& makeMain) {
   Form2 = new TForm2;
   TraceStep(QStringLiteral("Form4"));
   Form4 = new TForm4;
+  Form1->Progress = Form2;
+  Form1->PrintSelection = Form4;
 }
 
 void DestroyForms() {

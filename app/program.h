@@ -2,9 +2,9 @@
 
 #include <QIcon>
 #include <QString>
-#include <cstdint>
 #include <functional>
-#include <optional>
+
+#include "app/startup.h"
 
 class QTranslator;
 class QWidget;
@@ -19,20 +19,6 @@ class TForm4;
 inline TForm1* Form1 = nullptr;
 inline TForm2* Form2 = nullptr;
 inline TForm4* Form4 = nullptr;
-
-// What the start-up may be given instead of the real thing.
-struct StartupHooks {
-  int SplashMilliseconds = 3000;
-  // Blocks the GUI thread; the real one sleeps.
-  std::function<void(int milliseconds)> Sleep;
-  // Told each start and shut-down step as it happens, for logs and tests.
-  std::function<void(const QString& step)> Trace;
-  // The seed the window starts the generator with (--seed); the clock's when empty.
-  std::optional<std::uint32_t> Seed;
-};
-
-StartupHooks& Startup();
-void TraceStep(const QString& step);
 
 // Puts Qt's Japanese translation in force for its own texts (standard buttons, edit menus,
 // file dialogs), whatever the session's language; nullptr when the file is missing. Only

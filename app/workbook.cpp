@@ -1,5 +1,8 @@
 #include "app/workbook.h"
 
+#include <algorithm>
+
+#include "app/kinds.h"
 #include "core/sheet_drawer.h"
 #include "platform/qpainter_canvas.h"
 
@@ -14,7 +17,7 @@ class MarkingPrintTarget : public TPrintTarget {
   PixelPair GetPixelsPerInch() override { return printer_.GetPixelsPerInch(); }
   PixelPair GetPageOffset() override { return printer_.GetPageOffset(); }
   void BeginDoc(const QString& title) override {
-    mapping_ = PrintMapping(printer_.GetPixelsPerInch(), printer_.GetPageOffset());
+    mapping_ = PrintMappingOf(printer_);
     printer_.BeginDoc(title);
   }
   TCanvas& Canvas() override { return printer_.Canvas(); }
@@ -36,84 +39,118 @@ class MarkingPrintTarget : public TPrintTarget {
 
 }  // namespace
 
+SheetChoice EverySheet() {
+  SheetChoice every{kAnswerSheet.key};
+  for (const SheetSpec& sheet : ProblemSheets()) every.insert(sheet.key);
+  return every;
+}
+
 TWorkbook::TWorkbook(const TSheetTexts* texts) {
-  mental_.SetSheetTexts(texts);
-  multiplication_.SetSheetTexts(texts);
+  for (const KindEntry& entry : ProblemKinds()) {
+    kinds_.push_back(entry.make());
+    kinds_.back()->Set().SetSheetTexts(texts);
+  }
+  made_.assign(kinds_.size(), false);
   answers_.SetSheetTexts(texts);
+}
+
+TProblemKind* TWorkbook::KindOf(const QString& key) const {
+  for (const auto& kind : kinds_) {
+    for (const SheetSpec& sheet : kind->Sheets()) {
+      if (sheet.key == key) return kind.get();
+    }
+  }
+  return nullptr;
+}
+
+std::vector<SheetRef> TWorkbook::Sheets() const {
+  std::vector<SheetRef> sheets;
+  for (int k = 0; k < KindCount(); ++k) {
+    for (int s = 0; s < static_cast<int>(Kind(k).Sheets().size()); ++s) sheets.push_back({k, s});
+  }
+  std::sort(sheets.begin(), sheets.end(),
+            [this](SheetRef a, SheetRef b) { return Spec(a).tab < Spec(b).tab; });
+  sheets.push_back({});
+  return sheets;
+}
+
+const SheetSpec& TWorkbook::Spec(SheetRef sheet) const {
+  if (sheet.IsAnswerTable()) return kAnswerSheet;
+  return Kind(sheet.kind).Sheets()[static_cast<std::size_t>(sheet.sheet)];
 }
 
 void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plainShow,
                              const std::function<void()>& step) {
   ShowPreview show = plainShow;
   if (show && mark_) {
-    show = [&](Sheet sheet, const PreviewDraw& draw) {
+    show = [&](const SheetSpec& sheet, const PreviewDraw& draw) {
       plainShow(sheet, [&](TCanvas& c, const PageMapping& m) {
         draw(c, m);
         DrawSetMark(c, m, *mark_);
       });
     };
   }
-  mental_.SetOrganizerLabel(kOrganizerLabel);
-  multiplication_.SetOrganizerLabel(kOrganizerLabel);
+  for (const auto& kind : kinds_) kind->Set().SetOrganizerLabel(kOrganizerLabel);
   answers_.SetOrganizerLabel(kOrganizerLabel);
   auto nextStep = [&] {
     if (step) step();
   };
 
-  if (choice.mental) {
+  for (int k = 0; k < KindCount(); ++k) {
+    TProblemKind& kind = Kind(k);
+    const auto& sheets = kind.Sheets();
+    if (std::none_of(sheets.begin(), sheets.end(),
+                     [&](const SheetSpec& s) { return choice.contains(s.key); })) {
+      continue;
+    }
     nextStep();
+    TProblemKind::ShowPreview showSheet;
     if (show) {
-      show(Sheet::Mental, [this](TCanvas& c, const PageMapping& m) { mental_.MakeSheet(c, m); });
-    } else {
-      mental_.Generate();
+      showSheet = [&](int sheet, const PreviewDraw& draw) {
+        show(sheets[static_cast<std::size_t>(sheet)], draw);
+      };
     }
-    for (int i = 0; i < TMitori1_1::kProblemCount; ++i) {
-      answers_.SetMentalAnswer(i, mental_.GetAnswer(i));
-    }
-  }
-  if (choice.multiplication) {
-    nextStep();
-    if (show) {
-      show(Sheet::Multiplication,
-           [this](TCanvas& c, const PageMapping& m) { multiplication_.MakeSheet(c, m); });
-    } else {
-      multiplication_.Generate();
-    }
-    for (int i = 0; i < Tkake::kProblemCount; ++i) {
-      answers_.SetMultiplicationAnswer(i, multiplication_.GetAnswer(i));
-    }
+    kind.Make(showSheet);
+    made_[static_cast<std::size_t>(k)] = true;
+    answers_.TakeAnswers(kind);
   }
   nextStep();
   if (show) {
-    show(Sheet::Answers, [this](TCanvas& c, const PageMapping& m) { answers_.DrawSheet(c, m); });
+    show(kAnswerSheet, [this](TCanvas& c, const PageMapping& m) { answers_.DrawSheet(c, m); });
   }
 }
 
-void TWorkbook::PrintRun(const SheetChoice& choice, const std::function<void(Sheet)>& print) {
-  if (choice.mental) print(Sheet::Mental);
-  if (choice.multiplication) print(Sheet::Multiplication);
-  if (choice.answers) print(Sheet::Answers);
+void TWorkbook::PrintRun(const SheetChoice& choice,
+                         const std::function<void(SheetRef)>& print) const {
+  for (const SheetRef sheet : Sheets()) {
+    if (choice.contains(Spec(sheet).key)) print(sheet);
+  }
 }
 
 void TWorkbook::PrintSheets(const SheetChoice& choice, TPrintTarget& printer) {
-  PrintRun(choice, [&](Sheet sheet) { PrintSheet(sheet, printer); });
+  PrintRun(choice, [&](SheetRef sheet) { PrintSheet(sheet, printer); });
 }
 
-void TWorkbook::PrintSheet(Sheet sheet, TPrintTarget& plainPrinter) {
+void TWorkbook::PrintSheet(SheetRef sheet, TPrintTarget& plainPrinter) {
   std::optional<MarkingPrintTarget> marking;
   if (mark_) marking.emplace(plainPrinter, *mark_);
   TPrintTarget& printer = marking ? static_cast<TPrintTarget&>(*marking) : plainPrinter;
-  switch (sheet) {
-    case Sheet::Mental:
-      mental_.PrintSheet(printer);
-      break;
-    case Sheet::Multiplication:
-      multiplication_.PrintSheet(printer);
-      break;
-    case Sheet::Answers:
-      answers_.PrintSheet(printer);
-      break;
+  if (sheet.IsAnswerTable()) {
+    answers_.PrintSheet(printer);
+  } else {
+    Kind(sheet.kind).PrintSheet(sheet.sheet, printer);
   }
+}
+
+QByteArray TWorkbook::JsonLine(std::uint32_t seed) const {
+  QByteArray json = "{\"seed\": " + QByteArray::number(seed);
+  for (int k = 0; k < KindCount(); ++k) {
+    if (made_[static_cast<std::size_t>(k)] ||
+        ProblemKinds()[static_cast<std::size_t>(k)].inJsonUnmade) {
+      json += ", " + Kind(k).Json();
+    }
+  }
+  return json + "}\n";
 }
 
 QImage DrawPreviewImage(const TWorkbook::PreviewDraw& draw, const PageMapping& mapping) {

@@ -3,40 +3,45 @@
 // The problem sets of one window or one batch run and the two runs made of them, so that
 // both make and print exactly the same way.
 
+#include <QByteArray>
 #include <QImage>
+#include <QSet>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
-#include "core/canvas.h"
-#include "core/page_mapping.h"
-#include "core/print_target.h"
+#include "core/problem_kind.h"
 #include "core/sheet_texts.h"
 #include "kaitou/kaitou.h"
-#include "kake/kake.h"
-#include "mitori1_1/mitori1_1.h"
 
 namespace tamariko {
 
 // The organizer label every sheet carries.
 inline const QString kOrganizerLabel = QStringLiteral("ORVぽろね教室");
 
-enum class Sheet { Mental, Multiplication, Answers };
-
-// The sheets a run makes (the answer table always follows) or prints.
-struct SheetChoice {
-  bool mental = true;
-  bool multiplication = true;
-  bool answers = true;
+// One sheet of a workbook: sheet `sheet` of kind `kind`, or the answer table (kind -1).
+struct SheetRef {
+  int kind = -1;
+  int sheet = 0;
+  bool IsAnswerTable() const { return kind < 0; }
+  bool operator==(const SheetRef&) const = default;
 };
+
+// The sheets a run makes or prints, by key ("mitori", "kake", "kaitou", ...). A kind is made
+// when any of its sheets is chosen; the answer table is always made.
+using SheetChoice = QSet<QString>;
+// Every sheet of the list and the answer table.
+SheetChoice EverySheet();
 
 class TWorkbook {
  public:
-  // Draws one sheet's preview on a canvas with the preview mapping.
-  using PreviewDraw = std::function<void(TCanvas& image, const PageMapping& mapping)>;
-  // Gives a sheet's preview drawing its image: the window's tab, a PNG file.
-  using ShowPreview = std::function<void(Sheet sheet, const PreviewDraw& draw)>;
+  using PreviewDraw = TProblemKind::PreviewDraw;
+  // Gives a sheet's preview drawing its image: the window's tab, a PNG file. It may leave a
+  // sheet undrawn; the sets are made all the same.
+  using ShowPreview = std::function<void(const SheetSpec& sheet, const PreviewDraw& draw)>;
 
   explicit TWorkbook(const TSheetTexts* texts);
 
@@ -44,25 +49,38 @@ class TWorkbook {
   // (see DrawSetMark); none without.
   void SetMark(std::optional<std::uint32_t> seed) { mark_ = seed; }
 
-  TMitori1_1& Mental() { return mental_; }
-  Tkake& Multiplication() { return multiplication_; }
+  // The kinds, in the order a run makes them.
+  int KindCount() const { return static_cast<int>(kinds_.size()); }
+  TProblemKind& Kind(int index) const { return *kinds_[static_cast<std::size_t>(index)]; }
+  // The kind that draws the sheet named `key`; nullptr for none.
+  TProblemKind* KindOf(const QString& key) const;
   Tkaitou& Answers() { return answers_; }
+  const Tkaitou& Answers() const { return answers_; }
 
-  // The make-problems run: the organizer label to the three sets; for each chosen problem
-  // sheet a step, the sheet made (its problems drawn as they are accepted when there is a
-  // preview to show, else only generated) and its answers copied into the answer table;
-  // last a step and the answer table's preview.
+  // Every sheet in tab order, the answer table last.
+  std::vector<SheetRef> Sheets() const;
+  const SheetSpec& Spec(SheetRef sheet) const;
+
+  // The make-problems run: the organizer label to every set; for each kind with a chosen
+  // sheet, in the list's order, a step, the set made (its previews drawn as its problems
+  // are accepted when there is a preview to show) and its answers copied into the answer
+  // table; last a step and the answer table's preview.
   void MakeProblems(const SheetChoice& choice, const ShowPreview& show,
                     const std::function<void()>& step = {});
-  // The print run: one job for each chosen sheet, in the order mental addition,
-  // multiplication, answer table. `print` sends one; by default to `printer`.
-  static void PrintRun(const SheetChoice& choice, const std::function<void(Sheet)>& print);
+  // The print run: one job for each chosen sheet, in tab order, the answer table last.
+  // `print` sends one.
+  void PrintRun(const SheetChoice& choice, const std::function<void(SheetRef)>& print) const;
   void PrintSheets(const SheetChoice& choice, TPrintTarget& printer);
-  void PrintSheet(Sheet sheet, TPrintTarget& printer);
+  void PrintSheet(SheetRef sheet, TPrintTarget& printer);
+
+  // The last set as one line of JSON: its seed, then each kind's part in the list's order
+  // (a kind added later only when it was made), ending in a newline. Runs of many sets
+  // write one such line after another (JSON Lines).
+  QByteArray JsonLine(std::uint32_t seed) const;
 
  private:
-  TMitori1_1 mental_;
-  Tkake multiplication_;
+  std::vector<std::unique_ptr<TProblemKind>> kinds_;
+  std::vector<bool> made_;
   Tkaitou answers_;
   std::optional<std::uint32_t> mark_;
 };

@@ -3,7 +3,6 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/set_json.h"
 #include "app/workbook.h"
 #include "bench/drawing_world.h"
 #include "core/random.h"
@@ -20,7 +19,7 @@ using namespace tamariko;
 struct MadeSet {
   MadeSet() : book(&texts) {
     SetRandomSeed(2026);
-    book.MakeProblems({}, {});
+    book.MakeProblems(EverySheet(), {});
   }
   TDefaultSheetTexts texts;
   TWorkbook book;
@@ -30,8 +29,7 @@ struct MadeSet {
 void BM_SetToJsonLine(benchmark::State& state) {
   MadeSet set;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        SetJsonLine(2026, set.book.Mental(), set.book.Multiplication()).size());
+    benchmark::DoNotOptimize(set.book.JsonLine(2026).size());
   }
 }
 BENCHMARK(BM_SetToJsonLine)->Unit(benchmark::kMicrosecond);
@@ -48,7 +46,7 @@ void BM_SetToPdfPages(benchmark::State& state) {
   QxPrinter().SetPaperSizeNumber(DMPAPER_B4);
   QxPrinter().ApplySettings();
   spooler->CollectPdfJobs(folder.filePath(QStringLiteral("sets.pdf")));
-  for (auto _ : state) set.book.PrintSheets({}, QxPrinter());
+  for (auto _ : state) set.book.PrintSheets(EverySheet(), QxPrinter());
   spooler->EndPdfCollection();
 }
 BENCHMARK(BM_SetToPdfPages)->Unit(benchmark::kMillisecond);

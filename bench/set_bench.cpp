@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/workbook.h"
 #include "core/random.h"
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
@@ -42,16 +43,15 @@ void BM_MultiplicationSet(benchmark::State& state) {
 }
 BENCHMARK(BM_MultiplicationSet);
 
-// Both problem sheets as one make-problems run makes them: mental set, then multiplication
-// set, from one generator.
+// Every kind of the list as one make-problems run makes them, from one generator, with the
+// answers copied into the answer table; nothing drawn.
 void BM_FullSet(benchmark::State& state) {
-  tamariko::TMitori1_1 mental;
-  tamariko::Tkake multiplication;
+  const tamariko::TDefaultSheetTexts texts;
+  tamariko::TWorkbook book(&texts);
+  const tamariko::SheetChoice every = tamariko::EverySheet();
   MeasureSets(state, [&] {
-    mental.Generate();
-    multiplication.Generate();
-    benchmark::DoNotOptimize(mental.GetAnswer(29));
-    benchmark::DoNotOptimize(multiplication.GetAnswer(59));
+    book.MakeProblems(every, {});
+    benchmark::DoNotOptimize(book.Answers().GetMultiplicationAnswer(59));
   });
 }
 BENCHMARK(BM_FullSet);

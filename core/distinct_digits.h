@@ -82,25 +82,26 @@ class LocalRandom {
 
 }  // namespace detail
 
-// First digit Random(9) + 1, then Random(10) redrawn while it repeats; always all nine.
-inline NineDigits DrawDistinctDigits() {
-  detail::LocalRandom random;
+namespace detail {
+
+// First digit Random(9) + 1, then Random(kRange) + kOffset redrawn while it repeats.
+template <unsigned kRange, unsigned kOffset>
+inline NineDigits DrawNineDigits() {
+  LocalRandom random;
   NineDigits digits;
   const unsigned first = random(9) + 1;
   digits[0] = static_cast<std::uint8_t>(first);
-  random.FillRemainingDigits<10, 0>(digits, 1u << first);
+  random.FillRemainingDigits<kRange, kOffset>(digits, 1u << first);
   return digits;
 }
 
+}  // namespace detail
+
+// First digit Random(9) + 1, then Random(10) redrawn while it repeats; always all nine.
+inline NineDigits DrawDistinctDigits() { return detail::DrawNineDigits<10, 0>(); }
+
 // Every digit Random(9) + 1, redrawn while it repeats: a random order of 1 .. 9.
-inline NineDigits DrawDistinctNonZeroDigits() {
-  detail::LocalRandom random;
-  NineDigits digits;
-  const unsigned first = random(9) + 1;
-  digits[0] = static_cast<std::uint8_t>(first);
-  random.FillRemainingDigits<9, 1>(digits, 1u << first);
-  return digits;
-}
+inline NineDigits DrawDistinctNonZeroDigits() { return detail::DrawNineDigits<9, 1>(); }
 
 // The number formed by the first n digits (1 <= n <= 9).
 inline std::int32_t LeadingDigitsValue(const NineDigits& digits, int n) {

@@ -21,6 +21,11 @@ class TPrintTarget {
   virtual void EndDoc() = 0;
 };
 
+// The page's mapping for this printer, as a print job draws with it.
+inline PageMapping PrintMappingOf(TPrintTarget& printer) {
+  return PrintMapping(printer.GetPixelsPerInch(), printer.GetPageOffset());
+}
+
 // The preview's mapping for this printer. Formed before the preview image is touched, so a
 // printer that cannot answer leaves the last preview whole.
 inline PageMapping PreviewMappingOf(TPrintTarget& printer) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 
 namespace tamariko {
 
@@ -21,6 +23,16 @@ inline int Random(int k) {
   ++g_random.draws;
   return static_cast<int>(
       (static_cast<std::uint64_t>(g_random.seed) * static_cast<std::uint32_t>(k)) >> 32);
+}
+
+// from + Random(count), drawn again while it is one of `refused`, as a redraw loop draws.
+// It ends as long as `refused` leaves one of the `count` values free; callers refuse at most
+// three of four or more.
+inline int RandomAvoiding(int from, int count, std::initializer_list<int> refused) {
+  int value;
+  do value = from + Random(count);
+  while (std::find(refused.begin(), refused.end(), value) != refused.end());
+  return value;
 }
 
 inline void SetRandomSeed(std::uint32_t seed) { g_random.seed = seed; }

@@ -24,7 +24,7 @@ SheetDrawer PreparePreview(TCanvas& image, const PageMapping& mapping) {
 
 void PrintPage(TPrintTarget& printer, const QString& title, int points,
                const std::function<void(SheetDrawer&)>& draw, PageBrush brush) {
-  const PageMapping mapping = PrintMapping(printer.GetPixelsPerInch(), printer.GetPageOffset());
+  const PageMapping mapping = PrintMappingOf(printer);
   printer.BeginDoc(title);
   try {
     TCanvas& page = printer.Canvas();

@@ -111,6 +111,27 @@ void Tkaitou::DrawSheet(TCanvas& image, const PageMapping& mapping) {
   DrawForm(d, *this);
 }
 
+void Tkaitou::TakeAnswers(const TProblemKind& kind) {
+  for (int i = 0; i < kind.AnswerCount(); ++i) {
+    const std::int64_t answer = kind.Answer(i);
+    switch (kind.Column()) {
+      case AnswerColumn::Multiplication:
+        SetMultiplicationAnswer(i, answer);
+        break;
+      // Quotients and mental sums fit the table's 32-bit columns.
+      case AnswerColumn::Division:
+        SetDivisionAnswer(i, static_cast<std::int32_t>(answer));
+        break;
+      case AnswerColumn::Mental:
+        SetMentalAnswer(i, static_cast<std::int32_t>(answer));
+        break;
+      case AnswerColumn::Abacus:
+        SetAbacusAnswer(i, answer);
+        break;
+    }
+  }
+}
+
 void Tkaitou::PrintSheet(TPrintTarget& printer) {
   PrintPage(
       printer, QStringLiteral("解答表"), 9,

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/keisan.h"
+#include "core/problem_kind.h"
 
 namespace tamariko {
 
@@ -13,7 +14,7 @@ struct PageMapping;
 
 // The answer table (解答表): the answers of the multiplication, division, mental addition
 // and abacus addition sheets in three columns of sixty rows. It holds what it is given and
-// generates nothing; division and abacus answers have no source and stay 0.
+// generates nothing; a column whose kind was never made shows 0.
 class Tkaitou : public TKeisan {
  public:
   static constexpr int kMultiplicationCount = 60;
@@ -31,12 +32,17 @@ class Tkaitou : public TKeisan {
     return MultiplicationAnswers[index];
   }
   std::int32_t GetDivisionAnswer(std::int32_t index) const { return DivisionAnswers[index]; }
+  void SetDivisionAnswer(std::int32_t index, std::int32_t value) { DivisionAnswers[index] = value; }
   void SetMentalAnswer(std::int32_t index, std::int32_t value) { MentalAnswers[index] = value; }
   std::int32_t GetMentalAnswer(std::int32_t index) const { return MentalAnswers[index]; }
   std::int64_t GetAbacusAnswerA(std::int32_t index) const { return AbacusAnswers[index]; }
   std::int64_t GetAbacusAnswerB(std::int32_t index) const {
     return AbacusAnswers[kAbacusRunA + index];
   }
+  void SetAbacusAnswer(std::int32_t index, std::int64_t value) { AbacusAnswers[index] = value; }
+
+  // The answers a kind made, into its column from the first row on.
+  void TakeAnswers(const TProblemKind& kind);
 
   // The empty table on the preview image; answers are never drawn there.
   void DrawSheet(TCanvas& image, const PageMapping& mapping);

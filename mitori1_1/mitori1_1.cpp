@@ -10,7 +10,8 @@ namespace {
 
 using mitori::DigitTables;
 using mitori::kPlaces;
-using mitori::RowMaker;
+using RowMaker = mitori::RowMaker<TMitori1_1>;
+static_assert(mitori::kRows == TMitori1_1::kNumberCount);
 using mitori::Source;
 
 using Positions = std::array<int, 4>;
@@ -41,9 +42,7 @@ std::int32_t ShiftZero(std::int32_t v) {
 // Layout A: R1, R1 + 1, R1 + 3 and one row from R1 + 5 to 10.
 Positions LayoutA() {
   const int r1 = 2 + Random(4);
-  int t;
-  do t = Random(7 - r1);
-  while (t == 0);
+  const int t = RandomAvoiding(0, 7 - r1, {0});
   return {r1, r1 + 1, r1 + 3, r1 + 4 + t};
 }
 
@@ -57,10 +56,7 @@ Positions LayoutB() {
 // Layout C: R1, R2, R2 + 2 and R2 + 3 with R2 from R1 + 2 to 7.
 Positions LayoutC() {
   const int r1 = 2 + Random(4);
-  int t;
-  do t = Random(7 - r1);
-  while (t == 0);
-  const int r2 = r1 + 1 + t;
+  const int r2 = r1 + 1 + RandomAvoiding(0, 7 - r1, {0});
   return {r1, r2, r2 + 2, r2 + 3};
 }
 
@@ -104,10 +100,7 @@ bool PairwiseDifferent(const std::int32_t* values, int count) {
 // Two distinct row numbers 1 .. rows, the second redrawn while it equals the first.
 std::array<int, 2> TwoZeroRows(int rows) {
   const int z1 = 1 + Random(rows);
-  int z2;
-  do z2 = 1 + Random(rows);
-  while (z2 == z1);
-  return {z1, z2};
+  return {z1, RandomAvoiding(1, rows, {z1})};
 }
 
 class SetMaker {
@@ -128,10 +121,8 @@ class SetMaker {
     // Rows that get the units zero in problems 8 to 10, drawn once per set.
     int q[3];
     q[0] = Random(5);
-    do q[1] = Random(5);
-    while (q[1] == q[0]);
-    do q[2] = Random(5);
-    while (q[2] == q[0] || q[2] == q[1]);
+    q[1] = RandomAvoiding(0, 5, {q[0]});
+    q[2] = RandomAvoiding(0, 5, {q[0], q[1]});
     for (int p = 8; p <= 10; ++p) Until(p, [&] { return TwoDigitColumns(p, q[p - 8] + 1); });
 
     Until(11, [&] { return ThreeDigitColumns(11); });
@@ -194,9 +185,8 @@ class SetMaker {
 
   // Problems 3 to 5: one two-digit row, in a row position the earlier of them did not use.
   bool OneTwoDigitRow(int p, int (&t)[3]) {
-    int position;
-    do position = 2 + Random(4);
-    while ((p >= 4 && position == t[0]) || (p == 5 && position == t[1]));
+    // Positions run 2 .. 5; -1 refuses nothing.
+    const int position = RandomAvoiding(2, 4, {p >= 4 ? t[0] : -1, p == 5 ? t[1] : -1});
     t[p - 3] = position;
     RowMaker oneDigit = Rows(p, Source::Distinct, 1);
     RowMaker twoDigits = Rows(p, Source::NonZero, 2);
@@ -209,9 +199,7 @@ class SetMaker {
   // with different tens digits.
   bool TwoOneDigitRows(int p) {
     const int a = 1 + Random(5);
-    int b;
-    do b = 1 + Random(5);
-    while (b == a || std::abs(b - a) == 1);
+    const int b = RandomAvoiding(1, 5, {a - 1, a, a + 1});
     RowMaker oneDigit = Rows(p, Source::Distinct, 1);
     RowMaker twoDigits = Rows(p, Source::Distinct, 2);
     for (int r = 1; r <= 5; ++r) (r == a || r == b ? oneDigit : twoDigits).Draw(r, false);
@@ -266,9 +254,7 @@ class SetMaker {
   // Problems 13 and 15: two subtracted rows, not in row 1 and not adjacent.
   bool SevenRowsSigned(int p) {
     const int s1 = 2 + Random(6);
-    int s2;
-    do s2 = 2 + Random(6);
-    while (s2 == s1 || std::abs(s2 - s1) == 1);
+    const int s2 = RandomAvoiding(2, 6, {s1 - 1, s1, s1 + 1});
     RowMaker rows = Rows(p, Source::NonZero, 3);
     for (int r = 1; r <= 7; ++r) rows.Draw(r, r == s1 || r == s2);
     if (!rows.RepairDown(7)) return false;
@@ -314,11 +300,8 @@ class SetMaker {
     for (int r = 1; r <= 10; ++r) rows.Draw(r, layout && Contains(subtracted, r));
     if (!rows.RepairDown(lastRepaired)) return false;
     const int z1 = 1 + Random(10);
-    int z2, z3;
-    do z2 = 1 + Random(10);
-    while (z2 == z1);
-    do z3 = 1 + Random(10);
-    while (z3 == z1 || z3 == z2);
+    const int z2 = RandomAvoiding(1, 10, {z1});
+    const int z3 = RandomAvoiding(1, 10, {z1, z2});
     rows.SetRow(z1, UnitsToZero(rows.Row(z1)));
     rows.SetRow(z2, TensToZero(rows.Row(z2)));
     rows.SetRow(z3, HundredsToZero(rows.Row(z3)));

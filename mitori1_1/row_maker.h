@@ -5,28 +5,30 @@
 
 #include "core/digit_places.h"
 #include "core/distinct_digits.h"
-#include "mitori1_1/mitori1_1.h"
 
 namespace tamariko::mitori {
 
 inline constexpr int kPlaces = 6;
+// Rows of a mental addition set.
+inline constexpr int kRows = 236;
 
 enum class Source { Distinct, NonZero };  // D(n) and Z(n)
 
 // Digits of every drawn row per place, as drawn: before any zero rule, without the sign.
 struct DigitTables {
-  std::array<std::array<std::uint8_t, kPlaces>, TMitori1_1::kNumberCount> at{};
+  std::array<std::array<std::uint8_t, kPlaces>, kRows> at{};
 };
 
 // Repairs that found no admissible number, so that their problem started again; counted
 // for the tests that make sure this path is taken and ends.
 inline std::uint64_t g_repairDeadEnds = 0;
 
-// Draws and repairs rows of one problem. Rows are counted from 1 at the problem's first
-// index.
+// Draws and repairs rows of one problem of `Set` (the mental addition set). Rows are counted
+// from 1 at the problem's first index.
+template <typename Set>
 class RowMaker {
  public:
-  RowMaker(TMitori1_1& set, DigitTables& tables, Source source, int digits, int places, int first)
+  RowMaker(Set& set, DigitTables& tables, Source source, int digits, int places, int first)
       : set_(set),
         tables_(tables),
         source_(source),
@@ -98,7 +100,7 @@ class RowMaker {
     return clash & 1u;
   }
 
-  TMitori1_1& set_;
+  Set& set_;
   DigitTables& tables_;
   Source source_;
   int digits_;

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/dialog_answers.h"
 #include "core/error.h"
 
 namespace tamariko {
@@ -36,7 +37,6 @@ inline constexpr std::uint32_t PRINTER_ATTRIBUTE_LOCAL = 0x40;
 
 inline constexpr int DM_OUT_BUFFER = 2;
 inline constexpr int DM_IN_BUFFER = 8;
-inline constexpr int IDOK = 1;
 
 inline constexpr std::uint32_t DM_ORIENTATION = 0x1;
 inline constexpr std::uint32_t DM_PAPERSIZE = 0x2;

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "printing/qxprint_dialogs.h"
+#include "printing/printer_choice.h"
 #include "ui_printer_setup.h"
 
 namespace tamariko {

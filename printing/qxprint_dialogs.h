@@ -3,24 +3,13 @@
 #include <QString>
 #include <functional>
 
+#include "printing/printer_choice.h"
+
 class QObject;
 
 namespace tamariko {
 
 class TQxPrinter;
-
-// What the print and printer set-up dialogs show and give back.
-struct PrinterChoice {
-  QString printer;
-  int paper = 0;  // paper number; 256 with the two sizes below
-  int paperLengthTenthMm = 0;
-  int paperWidthTenthMm = 0;
-  int bin = 0;  // the tray (the device mode's default source); 0 for the printer's choice
-  bool landscape = false;
-  int copies = 1;
-  // The built-in PDF printer's folder; empty to leave it as it is.
-  QString pdfFolder;
-};
 
 // The print and printer set-up dialogs (the program's own, printing/printer_setup_form.h).
 // A confirmed dialog selects the chosen printer with its paper, tray, orientation and

@@ -15,9 +15,12 @@
 #include "app/form1.h"
 #include "app/form2.h"
 #include "app/form4.h"
+#include "app/kinds.h"
 #include "app/message_box.h"
 #include "app/program.h"
 #include "core/error.h"
+#include "kake/kake_kind.h"
+#include "mitori1_1/mental_kind.h"
 #include "platform/font_resources.h"
 #include "printing/qxprinters.h"
 #include "tests/support/scripted_spooler.h"
@@ -70,23 +73,15 @@ class RecordingForm1 : public TForm1 {
   std::function<void()> during;  // run inside each operation
 
  protected:
-  void MakeMentalSheet(const TWorkbook::PreviewDraw& draw) override {
-    Record("MakeMental", [&] { TForm1::MakeMentalSheet(draw); });
+  // "Make mitori", "Make kaitou": the problem sheets are drawn for real, the answer table not.
+  void ShowSheet(const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) override {
+    Record(QStringLiteral("Make ") + sheet.key, [&] {
+      if (sheet.key != kAnswerSheet.key) TForm1::ShowSheet(sheet, draw);
+    });
   }
-  void MakeMultiplicationSheet(const TWorkbook::PreviewDraw& draw) override {
-    Record("MakeMultiplication", [&] { TForm1::MakeMultiplicationSheet(draw); });
-  }
-  void DrawAnswerSheet(const TWorkbook::PreviewDraw&) override {
-    Record("DrawAnswers", [] {});
-  }
-  void PrintMentalSheet() override {
-    Record("PrintMental", [] {});
-  }
-  void PrintMultiplicationSheet() override {
-    Record("PrintMultiplication", [] {});
-  }
-  void PrintAnswerSheet() override {
-    Record("PrintAnswers", [] {});
+  // "Print mitori".
+  void PrintOneSheet(SheetRef sheet) override {
+    Record(QStringLiteral("Print ") + Workbook()->Spec(sheet).key, [] {});
   }
 
  private:
@@ -98,6 +93,17 @@ class RecordingForm1 : public TForm1 {
     real();
   }
 };
+
+// The sets a workbook (a window's, or one of a test's own) holds.
+inline TMitori1_1& MentalOf(const TWorkbook& book) {
+  return static_cast<TMentalKind*>(book.KindOf(QStringLiteral("mitori")))->Problems();
+}
+inline Tkake& MultiplicationOf(const TWorkbook& book) {
+  return static_cast<TKakeKind*>(book.KindOf(QStringLiteral("kake")))->Problems();
+}
+inline TMitori1_1& MentalOf(const TForm1* form) { return MentalOf(*form->Workbook()); }
+inline Tkake& MultiplicationOf(const TForm1* form) { return MultiplicationOf(*form->Workbook()); }
+inline Tkaitou& AnswersOf(const TForm1* form) { return form->Workbook()->Answers(); }
 
 // The program's windows made as at start-up, without the splash pause, over a scripted
 // printer and a private temporary folder.

@@ -23,10 +23,10 @@ struct MakeCase {
 
 TEST_F(AppTest, MakeProblemsRunsTheTickedSheetsAndStepsTheProgress) {
   const MakeCase cases[] = {
-      {"both", true, true, {"MakeMental", "MakeMultiplication", "DrawAnswers"}, {12, 24, 36}},
-      {"none", false, false, {"DrawAnswers"}, {12}},
-      {"only multiplication", false, true, {"MakeMultiplication", "DrawAnswers"}, {12, 24}},
-      {"only mental", true, false, {"MakeMental", "DrawAnswers"}, {12, 24}},
+      {"both", true, true, {"Make mitori", "Make kake", "Make kaitou"}, {12, 24, 36}},
+      {"none", false, false, {"Make kaitou"}, {12}},
+      {"only multiplication", false, true, {"Make kake", "Make kaitou"}, {12, 24}},
+      {"only mental", true, false, {"Make mitori", "Make kaitou"}, {12, 24}},
   };
   CreateWindows();
   for (const MakeCase& c : cases) {
@@ -47,8 +47,8 @@ TEST_F(AppTest, MakeProblemsRunsTheTickedSheetsAndStepsTheProgress) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   }
   EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(form->MentalSet()->GetOrganizerLabel(), QStringLiteral("ORVぽろね教室"));
-  EXPECT_EQ(form->MultiplicationSet()->GetOrganizerLabel(), QStringLiteral("ORVぽろね教室"));
+  EXPECT_EQ(MentalOf(form).GetOrganizerLabel(), QStringLiteral("ORVぽろね教室"));
+  EXPECT_EQ(MultiplicationOf(form).GetOrganizerLabel(), QStringLiteral("ORVぽろね教室"));
 }
 
 TEST_F(AppTest, MakeProblemsShowsTheWaitCursorWhileItRuns) {
@@ -66,7 +66,7 @@ TEST_F(AppTest, MakeProblemsShowsTheWaitCursorWhileItRuns) {
 }
 
 TEST_F(AppTest, FailingSheetIsReportedAndLeavesNoProgressOrCursorBehind) {
-  const char* failing[] = {"MakeMental", "MakeMultiplication", "DrawAnswers"};
+  const char* failing[] = {"Make mitori", "Make kake", "Make kaitou"};
   CreateWindows();
   for (const char* operation : failing) {
     SCOPED_TRACE(operation);
@@ -90,7 +90,7 @@ TEST_F(AppTest, MakeProblemsGeneratesTheMultiplicationSet) {
   form->Image4->Click();
   bool anyProduct = false;
   for (int i = 0; i < Tkake::kProblemCount; ++i) {
-    const Tkake& set = *form->MultiplicationSet();
+    const Tkake& set = MultiplicationOf(form);
     EXPECT_EQ(set.GetAnswer(i), set.GetMultiplicand(i) * set.GetMultiplier(i));
     anyProduct = anyProduct || set.GetAnswer(i) != 0;
   }
@@ -107,7 +107,7 @@ TEST_F(AppTest, MakeProblemsDrawsTheMentalPreviewAndKeepsItWhenUnticked) {
   EXPECT_NE(drawn.pixel(400, 600) & 0xffffff, 0u) << "a page, not a black image";
   int answered = 0;
   for (int i = 0; i < TMitori1_1::kProblemCount; ++i) {
-    answered += form->MentalSet()->GetAnswer(i) != 0;
+    answered += MentalOf(form).GetAnswer(i) != 0;
   }
   EXPECT_GT(answered, 20);
 
@@ -140,7 +140,7 @@ TEST_F(AppTest, PrintPrintsTheChosenSheetsInOrderWithMakeDisabled) {
   PrintAnswering(PressOk);
   EXPECT_TRUE(Form4->PrintSelected);
   EXPECT_TRUE(AskedToPrint(boxes.shown));
-  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintMultiplication", "PrintAnswers"}));
+  EXPECT_EQ(Operations(), QStringList({"Print mitori", "Print kake", "Print kaitou"}));
   for (const auto& call : form->calls) EXPECT_FALSE(call.makeEnabled);
   EXPECT_TRUE(form->Image4->isEnabled());
   EXPECT_FALSE(Form4->isVisible());
@@ -170,7 +170,7 @@ TEST_F(AppTest, PrintSelectionKeepsItsBoxesBetweenUses) {
   });
   form->calls.clear();
   PrintAnswering(PressOk);
-  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintAnswers"}));
+  EXPECT_EQ(Operations(), QStringList({"Print mitori", "Print kaitou"}));
 }
 
 TEST_F(AppTest, PrintAnsweredNoOrCancelledPrintsNothing) {
@@ -189,7 +189,7 @@ TEST_F(AppTest, PrintAnsweredNoOrCancelledPrintsNothing) {
 
   boxes.answers = {IDYES};
   PrintAnswering(PressOk);
-  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintMultiplication", "PrintAnswers"}));
+  EXPECT_EQ(Operations(), QStringList({"Print mitori", "Print kake", "Print kaitou"}));
 }
 
 TEST_F(AppTest, ClosingTheSelectionThroughItsFrameKeepsTheLastAnswer) {
@@ -210,12 +210,12 @@ TEST_F(AppTest, ClosingTheSelectionThroughItsFrameKeepsTheLastAnswer) {
 
 TEST_F(AppTest, FailingPrintJobIsReportedAndMakeIsEnabledAgain) {
   CreateWindows();
-  form->failOn = "PrintMultiplication";
+  form->failOn = "Print kake";
   boxes.answers = {IDYES};
   PrintAnswering(PressOk);
-  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintMultiplication"}));
+  EXPECT_EQ(Operations(), QStringList({"Print mitori", "Print kake"}));
   ASSERT_EQ(boxes.shown.size(), 2u);
-  EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("PrintMultiplication")));
+  EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("Print kake")));
   EXPECT_TRUE(form->Image4->isEnabled());
 }
 
@@ -243,7 +243,7 @@ TEST_F(AppTest, PrintAndPrinterSetUpDuringAPrintSayItIsUnderWayAndWait) {
   };
   boxes.answers = {IDYES};
   PrintAnswering(PressOk);
-  EXPECT_EQ(Operations(), QStringList({"PrintMental", "PrintMultiplication", "PrintAnswers"}));
+  EXPECT_EQ(Operations(), QStringList({"Print mitori", "Print kake", "Print kaitou"}));
   EXPECT_EQ(setups, 0);
   // One confirmation; every click during the job is told that printing is under way.
   ASSERT_EQ(boxes.shown.size(), 7u);

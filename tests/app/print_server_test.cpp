@@ -47,7 +47,7 @@ TEST_F(AppTest, WithAStoppedPrintServerTheWindowOpensOnThePdfPrinterAndSaysSoOnc
   EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("応答しません")));
 
   form->Image4->Click();
-  EXPECT_TRUE(Operations().contains(QStringLiteral("MakeMental"))) << "a command answers";
+  EXPECT_TRUE(Operations().contains(QStringLiteral("Make mitori"))) << "a command answers";
   // Reads go on every 200 ms and fail; the teacher is told once.
   WaitFor([] { return false; }, 1500);
   EXPECT_EQ(boxes.shown.size(), 1u);

@@ -57,16 +57,16 @@ TEST_F(SheetsTest, WithoutAPrinterMakeProblemsLeavesThePreviewsAndProblemsAsThey
   window->Image4->Click();
   const QImage mental = window->Image3->Picture();
   const QImage multiplication = window->Image5->Picture();
-  const std::int32_t number = window->MentalSet()->GetNumber(TMitori1_1::FirstIndex(18));
-  const std::int64_t multiplicand = window->MultiplicationSet()->GetMultiplicand(44);
+  const std::int32_t number = MentalOf(window).GetNumber(TMitori1_1::FirstIndex(18));
+  const std::int64_t multiplicand = MultiplicationOf(window).GetMultiplicand(44);
   UsePrinters(std::make_shared<ScriptedSpooler>());
   window->Image4->Click();
   ASSERT_FALSE(boxes.shown.empty());
   EXPECT_EQ(boxes.shown.back().text, QStringLiteral("TQxPrinter.CheckNoPrinter: No Printer"));
   EXPECT_EQ(window->Image3->Picture(), mental);
   EXPECT_EQ(window->Image5->Picture(), multiplication);
-  EXPECT_EQ(window->MentalSet()->GetNumber(TMitori1_1::FirstIndex(18)), number);
-  EXPECT_EQ(window->MultiplicationSet()->GetMultiplicand(44), multiplicand);
+  EXPECT_EQ(MentalOf(window).GetNumber(TMitori1_1::FirstIndex(18)), number);
+  EXPECT_EQ(MultiplicationOf(window).GetMultiplicand(44), multiplicand);
 }
 
 // The window started with --seed makes at its first ケリモ the sets the batch mode makes
@@ -79,13 +79,12 @@ TEST_F(SheetsTest, AChosenSeedGivesTheBatchModesSets) {
   SetRandomSeed(3141592653u);
   const TDefaultSheetTexts texts;
   TWorkbook batch(&texts);
-  batch.MakeProblems({false, true, true}, {});
+  batch.MakeProblems({QStringLiteral("kake")}, {});
   for (int i = 0; i < Tkake::kProblemCount; ++i) {
-    ASSERT_EQ(window->MultiplicationSet()->GetMultiplicand(i),
-              batch.Multiplication().GetMultiplicand(i))
+    ASSERT_EQ(MultiplicationOf(window).GetMultiplicand(i),
+              MultiplicationOf(batch).GetMultiplicand(i))
         << i;
-    ASSERT_EQ(window->MultiplicationSet()->GetMultiplier(i),
-              batch.Multiplication().GetMultiplier(i))
+    ASSERT_EQ(MultiplicationOf(window).GetMultiplier(i), MultiplicationOf(batch).GetMultiplier(i))
         << i;
   }
 }
@@ -93,12 +92,12 @@ TEST_F(SheetsTest, AChosenSeedGivesTheBatchModesSets) {
 TEST_F(SheetsTest, MakeProblemsHandsTheAnswersToTheTableAndDrawsEveryTab) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
-  const Tkaitou& table = *window->AnswerTable();
+  const Tkaitou& table = AnswersOf(window);
   for (int i = 0; i < 30; ++i) {
-    ASSERT_EQ(table.GetMentalAnswer(i), window->MentalSet()->GetAnswer(i)) << i;
+    ASSERT_EQ(table.GetMentalAnswer(i), MentalOf(window).GetAnswer(i)) << i;
   }
   for (int i = 0; i < 60; ++i) {
-    ASSERT_EQ(table.GetMultiplicationAnswer(i), window->MultiplicationSet()->GetAnswer(i)) << i;
+    ASSERT_EQ(table.GetMultiplicationAnswer(i), MultiplicationOf(window).GetAnswer(i)) << i;
   }
   EXPECT_NE(table.GetMultiplicationAnswer(59), 0);
   for (TImage* preview : {window->Image3, window->Image5, window->Image7}) {
@@ -110,12 +109,12 @@ TEST_F(SheetsTest, MakeProblemsHandsTheAnswersToTheTableAndDrawsEveryTab) {
 TEST_F(SheetsTest, AnUntickedSheetKeepsItsAnswersInTheTable) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
-  const std::int32_t mental = window->AnswerTable()->GetMentalAnswer(29);
-  const std::int64_t product = window->AnswerTable()->GetMultiplicationAnswer(59);
+  const std::int32_t mental = AnswersOf(window).GetMentalAnswer(29);
+  const std::int64_t product = AnswersOf(window).GetMultiplicationAnswer(59);
   window->CheckBox3->setChecked(false);
   window->Image4->Click();
-  EXPECT_EQ(window->AnswerTable()->GetMentalAnswer(29), mental);
-  EXPECT_NE(window->AnswerTable()->GetMultiplicationAnswer(59), product);
+  EXPECT_EQ(AnswersOf(window).GetMentalAnswer(29), mental);
+  EXPECT_NE(AnswersOf(window).GetMultiplicationAnswer(59), product);
 }
 
 TEST_F(SheetsTest, PrintSendsTheThreeSheetsAsThreeJobsInOrder) {

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "app/kinds.h"
 #include "core/page_mapping.h"
 #include "kake/kake.h"
 #include "tests/support/mental_rules.h"
@@ -289,12 +290,21 @@ TEST(Batch, PreviewAndPdfCarryTheSheetWhereTheMappingPutsIt) {
   EXPECT_GT(ink, 500);
 }
 
-TEST(Batch, PdfHoldsThePagesOfTheChosenSheetsAndTheAnswerTable) {
-  QTemporaryDir dir;
-  const QString pdf = QDir(dir.path()).filePath(QStringLiteral("kake.pdf"));
-  const Outcome run = Tamariko({"--batch", "--seed", "9", "--sheets", "kake", "--pdf", pdf});
-  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-  EXPECT_EQ(test::ReadPdf(pdf).pages, 2);
+// Every sheet of the list can be asked for by its key alone, and gets its file and page.
+TEST(Batch, EverySheetOfTheListIsMadeAloneByItsKey) {
+  const QString help = QString::fromUtf8(Tamariko({"--batch", "--help"}).out);
+  for (const SheetSpec& sheet : ProblemSheets()) {
+    SCOPED_TRACE(sheet.key.toStdString());
+    EXPECT_TRUE(help.contains(sheet.key + QStringLiteral(".png")));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("set.pdf"));
+    const Outcome run = Tamariko(
+        {"--batch", "--seed", "9", "--sheets", sheet.key, "--png", dir.path(), "--pdf", pdf});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              QStringList({"kaitou.png", sheet.key + ".png", "set.pdf"}));
+    EXPECT_EQ(test::ReadPdf(pdf).pages, 2) << "the sheet and the answer table";
+  }
 }
 
 TEST(Batch, PrinterOptionSendsTheJobsToThatQueue) {

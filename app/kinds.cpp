@@ -1,0 +1,32 @@
+#include "app/kinds.h"
+
+#include <algorithm>
+
+#include "kake/kake_kind.h"
+#include "mitori1_1/mental_kind.h"
+
+namespace tamariko {
+
+const std::vector<KindEntry>& ProblemKinds() {
+  static const std::vector<KindEntry> kinds = {
+      {[] { return std::make_unique<TMentalKind>(); }, true},
+      {[] { return std::make_unique<TKakeKind>(); }, true},
+  };
+  return kinds;
+}
+
+const std::vector<SheetSpec>& ProblemSheets() {
+  static const std::vector<SheetSpec> sheets = [] {
+    std::vector<SheetSpec> all;
+    for (const KindEntry& entry : ProblemKinds()) {
+      const auto kind = entry.make();
+      all.insert(all.end(), kind->Sheets().begin(), kind->Sheets().end());
+    }
+    std::sort(all.begin(), all.end(),
+              [](const SheetSpec& a, const SheetSpec& b) { return a.tab < b.tab; });
+    return all;
+  }();
+  return sheets;
+}
+
+}  // namespace tamariko

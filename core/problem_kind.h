@@ -1,0 +1,107 @@
+#pragma once
+
+// A kind of problem set as the window, the batch mode and the printer see it: how a run
+// makes it, the sheets it draws, where its answers go in the answer table and its part of
+// a set's JSON.
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "core/canvas.h"
+#include "core/keisan.h"
+#include "core/page_mapping.h"
+#include "core/print_target.h"
+
+namespace tamariko {
+
+// The answer table's columns of answers, by the kind of answer they hold.
+enum class AnswerColumn { Multiplication, Division, Mental, Abacus };
+
+// One sheet: how it is named to the batch mode, where it sits in the window and what its
+// print job is called.
+struct SheetSpec {
+  QString key;       // --sheets name and PNG file stem
+  int tab;           // number of its check box, tab and print choice in the window (1 .. 6)
+  QString jobTitle;  // print job title
+};
+
+class TProblemKind {
+ public:
+  // Draws a sheet's preview on a canvas with the preview mapping.
+  using PreviewDraw = std::function<void(TCanvas& image, const PageMapping& mapping)>;
+  // Puts the preview of sheet `sheet` (an index into Sheets()) on view by handing `draw` a
+  // fresh page; it may leave a sheet undrawn.
+  using ShowPreview = std::function<void(int sheet, const PreviewDraw& draw)>;
+
+  TProblemKind() = default;
+  virtual ~TProblemKind() = default;
+  TProblemKind(const TProblemKind&) = delete;
+  TProblemKind& operator=(const TProblemKind&) = delete;
+
+  // In tab order.
+  virtual const std::vector<SheetSpec>& Sheets() const = 0;
+  // The problem set the kind's sheets share: its organizer label and texts.
+  virtual TKeisan& Set() = 0;
+
+  // A fresh set from the run's generator, whatever `show` draws: with it, each sheet's
+  // preview is drawn (a problem as soon as it is accepted where the sheet allows); without
+  // it the same draws are made without drawing.
+  virtual void Make(const ShowPreview& show) = 0;
+  // Prints sheet `sheet` with the problems the set holds, as one job of one page.
+  virtual void PrintSheet(int sheet, TPrintTarget& printer) = 0;
+
+  // The answer table column the answers fill, from its first row on.
+  virtual AnswerColumn Column() const = 0;
+  virtual int AnswerCount() const = 0;
+  virtual std::int64_t Answer(int index) const = 0;
+
+  // The kind's member of a set's JSON object: "\"name\": {...}".
+  virtual QByteArray Json() const = 0;
+};
+
+// A kind of one sheet over a set of the usual shape: MakeSheet draws the form and then each
+// problem as it is accepted, Generate makes the same draws without drawing.
+template <typename SetType>
+class TOneSheetKind : public TProblemKind {
+ public:
+  explicit TOneSheetKind(SheetSpec sheet) : sheets_{std::move(sheet)} {}
+
+  const std::vector<SheetSpec>& Sheets() const override { return sheets_; }
+  TKeisan& Set() override { return set_; }
+  const SetType& Problems() const { return set_; }
+  SetType& Problems() { return set_; }
+
+  void Make(const ShowPreview& show) override {
+    bool made = false;
+    if (show) {
+      show(0, [&](TCanvas& image, const PageMapping& mapping) {
+        set_.MakeSheet(image, mapping);
+        made = true;
+      });
+    }
+    if (!made) set_.Generate();
+  }
+  void PrintSheet(int, TPrintTarget& printer) override { set_.PrintSheet(printer); }
+  int AnswerCount() const override { return SetType::kProblemCount; }
+  std::int64_t Answer(int index) const override { return set_.GetAnswer(index); }
+
+ private:
+  std::vector<SheetSpec> sheets_;
+  SetType set_;
+};
+
+// "[1, 2, 3]": `count` values of `get`, as a set's JSON writes its arrays.
+template <typename Get>
+QByteArray JsonArray(int count, Get get) {
+  QByteArray out("[");
+  for (int i = 0; i < count; ++i) {
+    if (i) out += ", ";
+    out += QByteArray::number(static_cast<qlonglong>(get(static_cast<std::int32_t>(i))));
+  }
+  return out + "]";
+}
+
+}  // namespace tamariko

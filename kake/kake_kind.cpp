@@ -1,0 +1,16 @@
+#include "kake/kake_kind.h"
+
+namespace tamariko {
+
+TKakeKind::TKakeKind() : TOneSheetKind({QStringLiteral("kake"), 4, QStringLiteral("かけ算")}) {}
+
+QByteArray TKakeKind::Json() const {
+  const Tkake& set = Problems();
+  const auto array = [](auto get) { return JsonArray(Tkake::kProblemCount, get); };
+  return "\"multiplication\": {\"multiplicands\": " +
+         array([&](int i) { return set.GetMultiplicand(i); }) +
+         ", \"multipliers\": " + array([&](int i) { return set.GetMultiplier(i); }) +
+         ", \"answers\": " + array([&](int i) { return set.GetAnswer(i); }) + "}";
+}
+
+}  // namespace tamariko

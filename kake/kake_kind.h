@@ -1,0 +1,16 @@
+#pragma once
+
+#include "core/problem_kind.h"
+#include "kake/kake.h"
+
+namespace tamariko {
+
+// The multiplication set as a kind of one sheet (かけ算).
+class TKakeKind : public TOneSheetKind<Tkake> {
+ public:
+  TKakeKind();
+  AnswerColumn Column() const override { return AnswerColumn::Multiplication; }
+  QByteArray Json() const override;
+};
+
+}  // namespace tamariko

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "core/problem_kind.h"
+#include "mitori1_1/mitori1_1.h"
+
+namespace tamariko {
+
+// The mental addition set as a kind of one sheet (みとり暗算).
+class TMentalKind : public TOneSheetKind<TMitori1_1> {
+ public:
+  TMentalKind();
+  AnswerColumn Column() const override { return AnswerColumn::Mental; }
+  QByteArray Json() const override;
+};
+
+}  // namespace tamariko

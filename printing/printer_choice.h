@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace tamariko {
+
+// What the print and printer set-up dialogs show and give back.
+struct PrinterChoice {
+  QString printer;
+  int paper = 0;  // paper number; 256 with the two sizes below
+  int paperLengthTenthMm = 0;
+  int paperWidthTenthMm = 0;
+  int bin = 0;  // the tray (the device mode's default source); 0 for the printer's choice
+  bool landscape = false;
+  int copies = 1;
+  // The built-in PDF printer's folder; empty to leave it as it is.
+  QString pdfFolder;
+};
+
+}  // namespace tamariko

@@ -1,0 +1,81 @@
+// The list of kinds drives the window, the print order, the JSON and the draw order: a kind
+// added to it shows up everywhere without further wiring.
+#include <QCheckBox>
+#include <QTimer>
+#include <set>
+
+#include "app/kinds.h"
+#include "app/timage.h"
+#include "app/workbook.h"
+#include "core/random.h"
+#include "tests/app/app_fixture.h"
+
+namespace tamariko::testing {
+namespace {
+
+TEST(KindList, SheetsHaveOneKeyAndOneTabEach) {
+  std::set<QString> keys{kAnswerSheet.key};
+  std::set<int> tabs{kAnswerSheet.tab};
+  for (const SheetSpec& sheet : ProblemSheets()) {
+    EXPECT_TRUE(keys.insert(sheet.key).second) << sheet.key.toStdString();
+    EXPECT_TRUE(tabs.insert(sheet.tab).second) << sheet.key.toStdString();
+    EXPECT_GE(sheet.tab, 1);
+    EXPECT_LT(sheet.tab, kAnswerSheet.tab) << "the answer table is the last tab";
+  }
+}
+
+// Each sheet alone: its boxes are offered, ケリモ draws its own tab and the answer table,
+// 印刷 prints it and then the answer table.
+TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
+  CreateWindows();
+  for (const SheetSpec& sheet : ProblemSheets()) {
+    SCOPED_TRACE(sheet.key.toStdString());
+    for (const SheetSpec& other : ProblemSheets()) {
+      auto* box = form->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(other.tab));
+      ASSERT_TRUE(box->isEnabled());
+      box->setChecked(other.key == sheet.key);
+      auto* printBox = Form4->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(other.tab));
+      ASSERT_TRUE(printBox->isEnabled());
+      printBox->setChecked(other.key == sheet.key);
+    }
+    form->calls.clear();
+    form->Image4->Click();
+    EXPECT_TRUE(Operations().contains(QStringLiteral("Make ") + sheet.key));
+    EXPECT_EQ(Operations().last(), QStringLiteral("Make kaitou"));
+    auto* tab = form->findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(sheet.tab));
+    EXPECT_FALSE(tab->findChild<TImage*>()->Picture().isNull());
+
+    form->calls.clear();
+    boxes.answers = {IDYES};
+    PrintAnswering([] { Form4->Button1->click(); });
+    EXPECT_EQ(Operations(), QStringList({"Print " + sheet.key, "Print kaitou"}));
+  }
+}
+
+// A kind's problems depend only on the kinds before it in the list: ticking one further on
+// never changes them. The JSON carries each kind's part in the list's order.
+TEST(KindList, TickingALaterKindChangesNoProblemOfTheEarlierOnes) {
+  const TDefaultSheetTexts texts;
+  const auto partsOf = [&](const SheetChoice& choice) {
+    SetRandomSeed(20261207u);
+    TWorkbook book(&texts);
+    book.MakeProblems(choice, {});
+    std::vector<QByteArray> parts;
+    for (int k = 0; k < book.KindCount(); ++k) parts.push_back(book.Kind(k).Json());
+    EXPECT_TRUE(book.JsonLine(20261207u).startsWith("{\"seed\": 20261207, " + parts[0]));
+    return parts;
+  };
+  const std::vector<QByteArray> every = partsOf(EverySheet());
+  SheetChoice upTo{kAnswerSheet.key};
+  for (std::size_t k = 0; k < ProblemKinds().size(); ++k) {
+    const auto kind = ProblemKinds()[k].make();
+    for (const SheetSpec& sheet : kind->Sheets()) upTo.insert(sheet.key);
+    const std::vector<QByteArray> parts = partsOf(upTo);
+    for (std::size_t earlier = 0; earlier <= k; ++earlier) {
+      EXPECT_EQ(parts[earlier], every[earlier]) << "kind " << earlier << " with kinds 0.." << k;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tamariko::testing
