@@ -4,6 +4,7 @@
 
 #include "core/random.h"
 #include "kake/kake.h"
+#include "mitori/mitori.h"
 #include "mitori1_1/mitori1_1.h"
 
 namespace {
@@ -41,6 +42,15 @@ void BM_MultiplicationSet(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_MultiplicationSet);
+
+void BM_AbacusSet(benchmark::State& state) {
+  tamariko::TMitori set;
+  MeasureSets(state, [&] {
+    set.Generate();
+    benchmark::DoNotOptimize(set.GetAnswer(29));
+  });
+}
+BENCHMARK(BM_AbacusSet);
 
 // Both problem sheets as one make-problems run makes them: mental set, then multiplication
 // set, from one generator.
