@@ -113,8 +113,9 @@ TEST_F(AbacusSheet, OneSideOrBothMakeTheSameSetFromTheSameDraws) {
   const std::uint32_t after = RandomSeed();
 
   RecordingCanvas frontOnly, backOnly;
-  for (auto [front, rear] :
-       {std::pair<TCanvas*, TCanvas*>{&frontOnly, nullptr}, {nullptr, &backOnly}}) {
+  for (auto [front, rear] : {std::pair<TCanvas*, TCanvas*>{&frontOnly, nullptr},
+                             {nullptr, &backOnly},
+                             {&image, &back}}) {
     SetRandomSeed(99);
     set.MakeSheets(front, rear, preview);
     EXPECT_EQ(RandomSeed(), after);
