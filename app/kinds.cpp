@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "kake/kake_kind.h"
+#include "mitori/abacus_kind.h"
 #include "mitori1_1/mental_kind.h"
 
 namespace tamariko {
@@ -11,6 +12,7 @@ const std::vector<KindEntry>& ProblemKinds() {
   static const std::vector<KindEntry> kinds = {
       {[] { return std::make_unique<TMentalKind>(); }, true},
       {[] { return std::make_unique<TKakeKind>(); }, true},
+      {[] { return std::make_unique<TAbacusKind>(); }},
   };
   return kinds;
 }

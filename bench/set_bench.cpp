@@ -5,6 +5,7 @@
 #include "app/workbook.h"
 #include "core/random.h"
 #include "kake/kake.h"
+#include "mitori/mitori.h"
 #include "mitori1_1/mitori1_1.h"
 
 namespace {
@@ -42,6 +43,15 @@ void BM_MultiplicationSet(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_MultiplicationSet);
+
+void BM_AbacusSet(benchmark::State& state) {
+  tamariko::TMitori set;
+  MeasureSets(state, [&] {
+    set.Generate();
+    benchmark::DoNotOptimize(set.GetAnswer(29));
+  });
+}
+BENCHMARK(BM_AbacusSet);
 
 // Every kind of the list as one make-problems run makes them, from one generator, with the
 // answers copied into the answer table; nothing drawn.

@@ -41,4 +41,15 @@ void DrawContestLabels(SheetDrawer& d, const TSheetTexts& texts, long double top
   d.Texts(9, true, {{218, top + 24, u"採"}, {218, top + 28, u"点"}, {218, top + 32, u"欄"}});
 }
 
+void DrawAdditionHeaderRules(SheetDrawer& d) { DrawContestBoxes(d, 48); }
+
+void DrawAdditionHeaderTexts(SheetDrawer& d, const TSheetTexts& texts, const QString& title,
+                             const FormText& timeLimit) {
+  DrawContestLabels(d, texts, 48, {49, 53, 57, 60, 63}, u"10点×");
+  d.Font(16, true);
+  d.Text(25, 82, QStringLiteral("第") + texts.RoundText() + QStringLiteral("回"));
+  d.Text(50, 82, title);
+  d.Texts(9, false, {timeLimit});
+}
+
 }  // namespace tamariko

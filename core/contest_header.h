@@ -20,4 +20,10 @@ void DrawContestLabels(SheetDrawer& d, const TSheetTexts& texts, long double top
                        const std::array<long double, 5>& divisionLinesY,
                        const char16_t* pointsPerAnswer);
 
+// The header of the addition sheets, ten points an answer: the boxes from y 48, the round
+// and the sheet's title on the line at y 82, then its time limit.
+void DrawAdditionHeaderRules(SheetDrawer& d);
+void DrawAdditionHeaderTexts(SheetDrawer& d, const TSheetTexts& texts, const QString& title,
+                             const FormText& timeLimit);
+
 }  // namespace tamariko

@@ -59,21 +59,22 @@ void DrawSetMark(TCanvas& canvas, const PageMapping& mapping, std::uint32_t seed
 }
 
 SheetDrawer StartProblemPreview(TCanvas& image, const PageMapping& mapping,
-                                const std::function<void(SheetDrawer&)>& form) {
+                                const std::function<void(SheetDrawer&)>& form, int figurePoints) {
   SheetDrawer d = PreparePreview(image, mapping);
   form(d);
-  d.FigureFont();
+  d.FigureFont(figurePoints);
   return d;
 }
 
 void PrintProblemSheet(TPrintTarget& printer, const QString& title, bool generated,
                        const std::function<void(SheetDrawer&)>& form, int count,
-                       const std::function<void(SheetDrawer&, int problem)>& problem) {
+                       const std::function<void(SheetDrawer&, int problem)>& problem,
+                       int figurePoints) {
   PrintPage(printer, title, 10, [&](SheetDrawer& d) {
     form(d);
     // The figures go on paper too, so the generated set can be handed out.
     if (!generated) return;
-    d.FigureFont();
+    d.FigureFont(figurePoints);
     for (int p = 1; p <= count; ++p) problem(d, p);
   });
 }

@@ -43,10 +43,10 @@ class SheetDrawer {
     canvas_.SetFontSize(points);
     canvas_.SetFontBold(bold);
   }
-  // The figures' face: "ORVFont", 13 points, regular.
-  void FigureFont() {
+  // The figures' face: "ORVFont", regular, 13 points unless a sheet needs them smaller.
+  void FigureFont(int points = 13) {
     canvas_.SetFontName(kCarriedFace);
-    canvas_.SetFontSize(13);
+    canvas_.SetFontSize(points);
   }
 
   void Text(long double x, long double y, const QString& text) {
@@ -88,11 +88,13 @@ void DrawSetMark(TCanvas& canvas, const PageMapping& mapping, std::uint32_t seed
 // The steps both problem sheets share. The preview: erased, the form, then the figures'
 // face for the problems drawn on it.
 SheetDrawer StartProblemPreview(TCanvas& image, const PageMapping& mapping,
-                                const std::function<void(SheetDrawer&)>& form);
+                                const std::function<void(SheetDrawer&)>& form,
+                                int figurePoints = 13);
 // The printed page: the form, and the problems 1 to `count` when the set was generated (a
 // set never generated prints the form alone).
 void PrintProblemSheet(TPrintTarget& printer, const QString& title, bool generated,
                        const std::function<void(SheetDrawer&)>& form, int count,
-                       const std::function<void(SheetDrawer&, int problem)>& problem);
+                       const std::function<void(SheetDrawer&, int problem)>& problem,
+                       int figurePoints = 13);
 
 }  // namespace tamariko

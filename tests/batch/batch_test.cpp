@@ -16,6 +16,7 @@
 #include "app/kinds.h"
 #include "core/page_mapping.h"
 #include "kake/kake.h"
+#include "tests/support/abacus_rules.h"
 #include "tests/support/mental_rules.h"
 #include "tests/support/multiplication_rules.h"
 #include "tests/support/own_cupsd.h"
@@ -72,6 +73,22 @@ TEST(Batch, SameSeedGivesTheSameBytesAndTheSetsFollowTheRules) {
   EXPECT_TRUE(faults.empty()) << faults.front();
 }
 
+// Either side makes the whole abacus set, in the JSON as rows and signed sums.
+TEST(Batch, TheAbacusSetFollowsItsRules) {
+  for (const char* side : {"omote", "ura"}) {
+    const Outcome run = Tamariko({"--batch", "--seed", "31337", "--sheets", side, "--json", "-"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject abacus = Json(run.out)[QStringLiteral("abacus")].toObject();
+    std::array<std::int64_t, 300> numbers{};
+    std::array<std::int64_t, 30> answers{};
+    for (int i = 0; i < 300; ++i) numbers[i] = abacus[QStringLiteral("numbers")][i].toInteger();
+    for (int i = 0; i < 30; ++i) answers[i] = abacus[QStringLiteral("answers")][i].toInteger();
+    const auto faults = testing::AbacusSetViolations(numbers, answers);
+    EXPECT_TRUE(faults.empty()) << side << ": " << faults.front();
+    EXPECT_LT(answers[29], 0);
+  }
+}
+
 TEST(Batch, ClockSeedIsReportedAndMakesTheSetAgain) {
   const Outcome first = Tamariko({"--batch", "--json", "-"});
   ASSERT_EQ(first.exitCode, 0);
@@ -87,6 +104,8 @@ TEST(Batch, UnchosenSheetKeepsItsArraysAtZero) {
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
   const QJsonObject mental = Json(run.out)[QStringLiteral("mental")].toObject();
   for (const auto& v : mental[QStringLiteral("numbers")].toArray()) ASSERT_EQ(v.toInteger(), 0);
+  // Kinds added later are in the JSON only when made.
+  EXPECT_EQ(Json(run.out).keys(), QStringList({"mental", "multiplication", "seed"}));
   // The multiplication set is the same as when both are made, minus the mental draws: it
   // is made from where the generator stands, so it differs from the full run's.
   const Outcome both = Tamariko({"--batch", "--seed", "5", "--json", "-"});
@@ -301,8 +320,9 @@ TEST(Batch, EverySheetOfTheListIsMadeAloneByItsKey) {
     const Outcome run = Tamariko(
         {"--batch", "--seed", "9", "--sheets", sheet.key, "--png", dir.path(), "--pdf", pdf});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
-              QStringList({"kaitou.png", sheet.key + ".png", "set.pdf"}));
+    QStringList expected = {"kaitou.png", sheet.key + ".png", "set.pdf"};
+    expected.sort();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), expected);
     EXPECT_EQ(test::ReadPdf(pdf).pages, 2) << "the sheet and the answer table";
   }
 }

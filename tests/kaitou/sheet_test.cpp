@@ -252,7 +252,13 @@ TEST_F(AnswerSheet, PrintedAnswersAreGroupedAndRightAlignedInTheirColumns) {
     table.SetMentalAnswer(i, v);
     columns[2].push_back(TKeisan::FormatGrouped(v));
   }
-  for (int i = 30; i < 60; ++i) columns[2].push_back(QStringLiteral("0"));
+  // Abacus answers fill rows 31 to 60 of the third column; those below zero keep their sign.
+  for (int i = 0; i < 30; ++i) {
+    const std::int64_t v = i == 24 ? -98765432 : i == 29 ? -1234 : 1000003LL * i;
+    table.SetAbacusAnswer(i, v);
+    columns[2].push_back(TKeisan::FormatGrouped(v));
+  }
+  EXPECT_EQ(columns[2][54], QStringLiteral("-98,765,432"));
   EXPECT_EQ(columns[0][0], QStringLiteral("1,234,567,890"));
   EXPECT_EQ(columns[2][0], QStringLiteral("-12,345"));
 

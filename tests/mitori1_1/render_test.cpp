@@ -139,23 +139,9 @@ void ExpectFiguresClearTheRules(const QImage& image, const PageMapping& m, const
   for (const Column& c : GroupedColumns()) {
     const int top = m.Y(c.problem <= 22 ? 168 : 263);
     const int bottom = m.Y(c.problem <= 22 ? 238 : 333);
-    auto inkIn = [&](int x) {
-      for (int y = top; y < bottom; ++y) {
-        if (Dark(image, x, y)) return true;
-      }
-      return false;
-    };
-    // The rule is dark the whole height of the block; figures never are.
-    auto rule = [&](int x) {
-      for (int y = top; y < bottom; ++y) {
-        if (!Dark(image, x, y)) return false;
-      }
-      return true;
-    };
-    int x = m.X(c.ruleMm) + 3;
-    while (x > 0 && !rule(x)) --x;
-    while (x > 0 && rule(x)) --x;
-    EXPECT_FALSE(inkIn(x)) << where << ": problem " << c.problem << " touches its rule";
+    const int x = test::BesideRule(image, m.X(c.ruleMm) + 3, -1, top, bottom);
+    EXPECT_FALSE(test::InkInColumn(image, x, top, bottom))
+        << where << ": problem " << c.problem << " touches its rule";
     EXPECT_GT(InkIn(image, m.X(c.edgeMm) - 20, top, x, bottom), 0)
         << where << ": no figures in problem " << c.problem;
   }

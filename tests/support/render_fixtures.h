@@ -53,6 +53,29 @@ inline int InkIn(const QImage& image, int x1, int y1, int x2, int y2) {
   return ink;
 }
 
+// Whether pixel column x holds ink between rows top and bottom.
+inline bool InkInColumn(const QImage& image, int x, int top, int bottom) {
+  for (int y = top; y < bottom; ++y) {
+    if (Dark(image, x, y)) return true;
+  }
+  return false;
+}
+
+// The first pixel column beside a ruled line, walking from `from` by `step` (-1 or 1) onto
+// the rule and past it. A rule is dark the whole height from top to bottom; figures never are.
+inline int BesideRule(const QImage& image, int from, int step, int top, int bottom) {
+  auto rule = [&](int x) {
+    for (int y = top; y < bottom; ++y) {
+      if (!Dark(image, x, y)) return false;
+    }
+    return true;
+  };
+  int x = from;
+  while (x > 0 && x < image.width() - 1 && !rule(x)) x += step;
+  while (x > 0 && x < image.width() - 1 && rule(x)) x += step;
+  return x;
+}
+
 // Keeps the picture in TAMARIKO_RENDER_DIR, when set, for a person to look at.
 inline void KeepForLooking(const QImage& image, const char* name) {
   const QString dir = qEnvironmentVariable("TAMARIKO_RENDER_DIR");

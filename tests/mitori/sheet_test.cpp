@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "core/page_mapping.h"
+#include "core/random.h"
+#include "mitori/mitori.h"
+#include "tests/support/recording_canvas.h"
+#include "tests/support/sheet_fixtures.h"
+
+namespace tamariko {
+namespace {
+
+using Kind = RecordingCanvas::Kind;
+using Op = RecordingCanvas::Op;
+using Side = TMitori::Side;
+
+class AbacusSheet : public test::RecordedSheet {
+ protected:
+  AbacusSheet() {
+    texts.round = QStringLiteral("12");
+    set.SetSheetTexts(&texts);
+    set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
+  }
+
+  test::EditableTexts texts;
+  TMitori set;
+  RecordingCanvas back;  // `image` is the front
+};
+
+std::vector<Op> Figures(const RecordingCanvas& canvas) {
+  std::vector<Op> figures;
+  for (const auto& t : canvas.OfKind(Kind::TextOut)) {
+    if (t.fontName == QStringLiteral("ORVFont")) figures.push_back(t);
+  }
+  return figures;
+}
+
+// Where problem p's figures end: 1.5 mm inside the rule right of its column. Problems 1-8
+// and 16-23 stand in columns of 29 mm from x 22, the others in columns of 33 mm; the last
+// column of a block runs to the frame at 252.
+long double RightEdge(int p) {
+  const int k = (p - 1) % 15;
+  const long double rule =
+      k < 8 ? (k == 7 ? 252 : 22 + 29.0L * (k + 1)) : (k == 14 ? 252 : 22 + 33.0L * (k - 7));
+  return rule - 1.5L;
+}
+
+long double RowTop(int p, int r) { return ((p - 1) % 15 < 8 ? 105 : 205) + 7.0L * (r - 1); }
+
+// The rows of the side's fifteen problems, in order, grouped, right-aligned on their own
+// width in the carried face at 11 points.
+void ExpectFigures(const TMitori& set, Side side, const RecordingCanvas& canvas,
+                   const PageMapping& m) {
+  const std::vector<Op> figures = Figures(canvas);
+  ASSERT_EQ(figures.size(), 150u);
+  const int first = side == Side::Front ? 1 : 16;
+  for (int i = 0; i < 150; ++i) {
+    const int p = first + i / 10, r = i % 10 + 1;
+    const Op& f = figures[i];
+    const QString text = TKeisan::FormatGrouped(set.GetNumber(10 * (p - 1) + r - 1));
+    EXPECT_EQ(f.text, text) << p << "/" << r;
+    EXPECT_EQ(f.fontSize, 11);
+    EXPECT_FALSE(f.bold);
+    EXPECT_EQ(f.x1, m.X(RightEdge(p)) - RecordingCanvas::WidthOf(text, 11)) << p << "/" << r;
+    EXPECT_EQ(f.y1, m.Y(RowTop(p, r))) << p << "/" << r;
+  }
+}
+
+void ExpectFormBeforeFigures(const RecordingCanvas& canvas) {
+  ASSERT_FALSE(canvas.ops.empty());
+  EXPECT_EQ(canvas.ops.front().kind, Kind::FillRect);
+  bool figuresStarted = false;
+  for (const auto& op : canvas.ops) {
+    const bool figure = op.kind == Kind::TextOut && op.fontName == QStringLiteral("ORVFont");
+    ASSERT_FALSE(figuresStarted && !figure) << "form drawn after a figure";
+    figuresStarted = figuresStarted || figure;
+  }
+}
+
+TEST_F(AbacusSheet, EachSideCarriesItsProblemsOnThePreviewAndOnPaper) {
+  SetRandomSeed(4321);
+  set.MakeSheets(&image, &back, preview);
+  ExpectFormBeforeFigures(image);
+  ExpectFormBeforeFigures(back);
+  ExpectFigures(set, Side::Front, image, preview);
+  ExpectFigures(set, Side::Back, back, preview);
+
+  set.PrintSheet(Side::Back, printer);
+  set.PrintSheet(Side::Front, printer);
+  ASSERT_EQ(printer.jobs.size(), 2u);
+  EXPECT_EQ(printer.jobs[0].title, QStringLiteral("みとり算（裏）"));
+  EXPECT_EQ(printer.jobs[1].title, QStringLiteral("みとり算（表）"));
+  for (const auto& job : printer.jobs) {
+    EXPECT_TRUE(job.ended);
+    EXPECT_TRUE(job.page->OfKind(Kind::FillRect).empty());  // the page is not erased
+  }
+  ExpectFigures(set, Side::Back, *printer.jobs[0].page, print);
+  ExpectFigures(set, Side::Front, *printer.jobs[1].page, print);
+  // A subtracted row shows its sign in front of grouped digits.
+  bool groupedMinus = false;
+  for (const auto& f : Figures(back))
+    groupedMinus |= f.text.startsWith(u'-') && f.text.contains(u',');
+  EXPECT_TRUE(groupedMinus);
+}
+
+TEST_F(AbacusSheet, OneSideOrBothMakeTheSameSetFromTheSameDraws) {
+  SetRandomSeed(99);
+  set.Generate();
+  std::array<std::int64_t, 300> expected;
+  for (int i = 0; i < 300; ++i) expected[i] = set.GetNumber(i);
+  const std::uint32_t after = RandomSeed();
+
+  RecordingCanvas frontOnly, backOnly;
+  for (auto [front, rear] : {std::pair<TCanvas*, TCanvas*>{&frontOnly, nullptr},
+                             {nullptr, &backOnly},
+                             {&image, &back}}) {
+    SetRandomSeed(99);
+    set.MakeSheets(front, rear, preview);
+    EXPECT_EQ(RandomSeed(), after);
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(set.GetNumber(i), expected[i]) << i;
+  }
+  ExpectFigures(set, Side::Front, frontOnly, preview);
+  ExpectFigures(set, Side::Back, backOnly, preview);
+}
+
+TEST_F(AbacusSheet, FormOfEachSide) {
+  set.MakeSheets(&image, &back, preview);
+  struct Expected {
+    const RecordingCanvas* side;
+    const char16_t* text;
+    long double x, y;
+    int points;
+    bool bold;
+  };
+  const Expected expected[] = {
+      {&image, u"み と り 算 問 題（表）", 50, 82, 16, true},
+      {&back, u"み と り 算 問 題（裏）", 50, 82, 16, true},
+      {&image, u"第12回", 25, 82, 16, true},
+      {&back, u"(制限時間10分)", 120, 85, 9, false},
+      {&image, u"10点×", 176, 76, 10, true},
+      {&back, u"参加番号", 229, 50, 9, true},
+      {&image, u"タマリコ練習問題", 44, 60, 22, true},
+      {&image, u"ORVぽろね教室", 14, 347, 11, false},
+      {&back, u"ORVぽろね教室", 14, 347, 11, false},
+      {&image, u"15", 36 + 33 * 6, 198, 9, true},
+      {&back, u"16", 34, 98, 9, true},
+      {&back, u"30", 36 + 33 * 6, 198, 9, true},
+      {&image, u"No.", 16, 197, 10, false},
+      {&back, u"計", 16, 178, 10, false},
+      {&image, u"10", 16, 268, 11, false},  // row label 10 of the lower block
+  };
+  for (const auto& e : expected) {
+    const QString text = QString::fromUtf16(e.text);
+    const Op* op = nullptr;
+    for (const auto& t : e.side->OfKind(Kind::TextOut)) {
+      if (t.text == text && t.x1 == preview.X(e.x) && t.y1 == preview.Y(e.y)) op = &t;
+    }
+    ASSERT_NE(op, nullptr) << text.toStdString();
+    EXPECT_EQ(op->fontSize, e.points) << text.toStdString();
+    EXPECT_EQ(op->bold, e.bold) << text.toStdString();
+    EXPECT_EQ(op->fontName, QStringLiteral("ＭＳ Ｐゴシック")) << text.toStdString();
+  }
+  for (const RecordingCanvas* side : {&image, &back}) {
+    for (const auto& t : side->OfKind(Kind::TextOut)) {
+      EXPECT_FALSE(t.text.contains(QStringLiteral("ここ"))) << "a grade marker";
+    }
+    // Two heavy frames; every column line thin.
+    int frames = 0;
+    for (const auto& r : side->OfKind(Kind::Rectangle)) {
+      frames += r.x1 == preview.X(14) && r.x2 == preview.X(252) && r.penWidth == 2 &&
+                ((r.y1 == preview.Y(96) && r.y2 == preview.Y(186)) ||
+                 (r.y1 == preview.Y(196) && r.y2 == preview.Y(286)));
+    }
+    EXPECT_EQ(frames, 2);
+    const auto lines = side->OfKind(Kind::LineTo);
+    auto thinLine = [&](long double x, long double top, long double bottom) {
+      for (const auto& l : lines) {
+        if (l.x1 == preview.X(x) && l.x2 == l.x1 && l.y1 == preview.Y(top) &&
+            l.y2 == preview.Y(bottom)) {
+          return l.penWidth == 1;
+        }
+      }
+      return false;
+    };
+    for (int k = 0; k < 8; ++k) EXPECT_TRUE(thinLine(22 + 29.0L * k, 96, 186)) << k;
+    for (int k = 0; k < 7; ++k) EXPECT_TRUE(thinLine(22 + 33.0L * k, 196, 286)) << k;
+  }
+}
+
+TEST_F(AbacusSheet, PrintingBeforeAnyRunPrintsTheFormOnly) {
+  set.PrintSheet(Side::Front, printer);
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  EXPECT_TRUE(Figures(*printer.jobs.front().page).empty());
+  EXPECT_NE(printer.jobs.front().page->FindText(QStringLiteral("み と り 算 問 題（表）")),
+            nullptr);
+}
+
+}  // namespace
+}  // namespace tamariko
