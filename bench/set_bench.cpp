@@ -5,6 +5,7 @@
 #include "core/random.h"
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
+#include "wari/wari.h"
 
 namespace {
 
@@ -41,6 +42,15 @@ void BM_MultiplicationSet(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_MultiplicationSet);
+
+void BM_DivisionSet(benchmark::State& state) {
+  tamariko::Twari set;
+  MeasureSets(state, [&] {
+    set.Generate();
+    benchmark::DoNotOptimize(set.GetAnswer(59));
+  });
+}
+BENCHMARK(BM_DivisionSet);
 
 // Both problem sheets as one make-problems run makes them: mental set, then multiplication
 // set, from one generator.
