@@ -84,10 +84,16 @@ QStringList ParseSheets(const QString& list) {
   const QStringList known = SheetKeys();
   QStringList chosen;
   for (const QString& name : list.split(u',')) {
+    if (name == QStringLiteral("all")) {
+      for (const QString& key : known) {
+        if (!chosen.contains(key)) chosen << key;
+      }
+      continue;
+    }
     if (!known.contains(name)) {
       throw BatchOptionError(
           Option("sheets"), QStringLiteral("「%1」という問題はありません").arg(name),
-          QStringLiteral("unknown sheet '%1'; use %2")
+          QStringLiteral("unknown sheet '%1'; use %2, or all")
               .arg(name, Listed(known, QStringLiteral(", "), QStringLiteral(" and "))));
     }
     if (!chosen.contains(name)) chosen << name;
@@ -218,6 +224,21 @@ bool IsBatchRun(int argc, char** argv) {
   return false;
 }
 
+// Each sheet's key and what it holds, in tab order; the answer table covers the sheets made.
+QString SheetsHelp() {
+  QString text = QStringLiteral("問題 / sheets:\n");
+  for (const SheetSpec& sheet : ProblemSheets()) {
+    const QStringList lines = sheet.summary.split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+      text += QStringLiteral("  %1%2\n").arg(i == 0 ? sheet.key : QString(), -10).arg(lines[i]);
+    }
+  }
+  return text + QStringLiteral(
+                    "  解答表 (kaitou) はいつも最後に付き、作った問題の答えが入ります。\n"
+                    "  the answer table (kaitou) always comes last, with the answers of\n"
+                    "  the sheets made.\n\n");
+}
+
 QString BatchHelpText() {
   const QStringList keys = SheetKeys();
   QStringList pngs;
@@ -236,12 +257,14 @@ QString BatchHelpText() {
              "  --heading1 TEXT   上の見出し / first heading line (default \"タマリコ\")\n"
              "  --heading2 TEXT   大きな見出し / second heading line (default "
              "\"タマリコ練習問題\")\n"
-             "  --sheets LIST     作る問題 %1 をカンマ区切りで (既定は mitori,kake)\n"
-             "                    sheets to make, comma list of %2 (default mitori,kake)\n"
+             "  --sheets LIST     作る問題 %1 をカンマ区切りで、all はすべて\n"
+             "                    (既定は mitori,kake; 下の「問題」を参照)\n"
+             "                    sheets to make, comma list of %2, or all\n"
+             "                    (default mitori,kake; see the sheets below)\n"
              "  --json FILE       問題と答えを JSON で書きます (- は標準出力)\n"
              "                    writes problems and answers as JSON (- for standard output)\n"
-             "  --png DIR         プレビューを PNG で書きます (%3)\n"
-             "                    writes the previews as PNG files into DIR\n"
+             "  --png DIR         プレビューを PNG で書きます / writes the previews as PNG\n"
+             "                    files into DIR: %3\n"
              "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ、B4)\n"
              "                    prints the sheets into one PDF, one B4 page per sheet\n"
              "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
@@ -258,12 +281,13 @@ QString BatchHelpText() {
              "  --help            この説明 / this help\n"
              "  --version         版 / version\n"
              "\n"
+             "%4"
              "使った種は標準エラーに出ます。The seed used is printed on standard error.\n"
              "終了コード / exit status: 0 成功 done, 1 書き込みの失敗 failure while writing,\n"
              "2 入力の誤り bad input (nothing written).\n")
       .arg(keys.join(QStringLiteral(", ")),
            Listed(keys, QStringLiteral(", "), QStringLiteral(" and ")),
-           pngs.join(QStringLiteral(", ")));
+           pngs.join(QStringLiteral(", ")), SheetsHelp());
 }
 
 BatchOptions ParseBatchOptions(const QStringList& arguments) {

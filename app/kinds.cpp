@@ -5,6 +5,7 @@
 #include "kake/kake_kind.h"
 #include "mitori/abacus_kind.h"
 #include "mitori1_1/mental_kind.h"
+#include "wari/wari_kind.h"
 
 namespace tamariko {
 
@@ -12,6 +13,7 @@ const std::vector<KindEntry>& ProblemKinds() {
   static const std::vector<KindEntry> kinds = {
       {[] { return std::make_unique<TMentalKind>(); }, true},
       {[] { return std::make_unique<TKakeKind>(); }, true},
+      {[] { return std::make_unique<TWariKind>(); }},
       {[] { return std::make_unique<TAbacusKind>(); }},
   };
   return kinds;

@@ -26,6 +26,6 @@ const std::vector<KindEntry>& ProblemKinds();
 const std::vector<SheetSpec>& ProblemSheets();
 
 // The answer table: the last tab and the last page of every run.
-inline const SheetSpec kAnswerSheet{QStringLiteral("kaitou"), 6, QStringLiteral("解答表")};
+inline const SheetSpec kAnswerSheet{QStringLiteral("kaitou"), 6, QStringLiteral("解答表"), {}};
 
 }  // namespace tamariko

@@ -7,6 +7,7 @@
 #include "kake/kake.h"
 #include "mitori/mitori.h"
 #include "mitori1_1/mitori1_1.h"
+#include "wari/wari.h"
 
 namespace {
 
@@ -43,6 +44,15 @@ void BM_MultiplicationSet(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_MultiplicationSet);
+
+void BM_DivisionSet(benchmark::State& state) {
+  tamariko::Twari set;
+  MeasureSets(state, [&] {
+    set.Generate();
+    benchmark::DoNotOptimize(set.GetAnswer(59));
+  });
+}
+BENCHMARK(BM_DivisionSet);
 
 void BM_AbacusSet(benchmark::State& state) {
   tamariko::TMitori set;

@@ -26,6 +26,9 @@ struct SheetSpec {
   QString key;       // --sheets name and PNG file stem
   int tab;           // number of its check box, tab and print choice in the window (1 .. 6)
   QString jobTitle;  // print job title
+  // What the sheet holds and how it is graded, for --help: a line in Japanese, then one in
+  // English.
+  QString summary;
 };
 
 class TProblemKind {

@@ -4,8 +4,17 @@ namespace tamariko {
 
 const std::vector<SheetSpec>& TAbacusKind::Sheets() const {
   static const std::vector<SheetSpec> sheets = {
-      {QStringLiteral("omote"), 1, QStringLiteral("みとり算（表）")},
-      {QStringLiteral("ura"), 2, QStringLiteral("みとり算（裏）")},
+      {QStringLiteral("omote"), 1, QStringLiteral("みとり算（表）"),
+       QStringLiteral("みとり算（表）10口 1〜15番: 3桁 (1〜5)、4桁 (6〜10)、5桁 (11〜15);\n"
+                      "8・10・13・15番は3口ひき算\n"
+                      "abacus addition, front: problems 1-15 of ten rows, 3 digits (1-5),\n"
+                      "4 (6-10), 5 (11-15); three rows subtracted in 8, 10, 13 and 15")},
+      {QStringLiteral("ura"), 2, QStringLiteral("みとり算（裏）"),
+       QStringLiteral("みとり算（裏）10口 16〜30番: 6桁 (16〜20)、7桁 (21〜25)、8桁\n"
+                      "(26〜30); 18・20・23・28番は3口、25・30番は5口ひき算で答えはマイナス\n"
+                      "abacus addition, back: problems 16-30 of ten rows, 6 digits (16-20),\n"
+                      "7 (21-25), 8 (26-30); three rows subtracted in 18, 20, 23 and 28,\n"
+                      "five in 25 and 30, whose answers are below zero")},
   };
   return sheets;
 }

@@ -27,7 +27,7 @@ SOURCE = "/usr/share/fonts/truetype/vlgothic/VL-Gothic-Regular.ttf"
 FAMILY = "ORVFont"
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OUTPUT = os.path.join(ROOT, "resources", "ORVFont.ttf")
-TEXT_SOURCES = [os.path.join(ROOT, d) for d in ("core", "mitori1_1", "kake", "kaitou", "app", "resources")]
+TEXT_SOURCES = [os.path.join(ROOT, d) for d in ("core", "mitori1_1", "kake", "wari", "kaitou", "app", "resources")]
 
 # The kanji of the primary-school curriculum, by grade.
 GRADES = [

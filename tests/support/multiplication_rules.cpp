@@ -11,13 +11,13 @@
 namespace tamariko::testing {
 namespace {
 
-// Every rule a finished set must satisfy, checked on the decimal texts of the stored numbers.
+// Every rule finished pairs must satisfy, checked on the decimal texts of the numbers.
 class RuleChecker {
  public:
-  explicit RuleChecker(const Tkake& set) : set_(set) {}
+  RuleChecker(const RoleNumbers& multiplicand, const RoleNumbers& multiplier)
+      : multiplicand_(multiplicand), multiplier_(multiplier) {}
 
   std::vector<std::string> Violations() {
-    CheckProducts();
     CheckWholeGroup(1, 2, false);
     CheckWholeGroup(6, 3, true);
     CheckSmallRepairGroup(11, 2, 2);
@@ -32,8 +32,8 @@ class RuleChecker {
   }
 
  private:
-  std::string Multiplicand(int p) const { return std::to_string(set_.GetMultiplicand(p - 1)); }
-  std::string Multiplier(int p) const { return std::to_string(set_.GetMultiplier(p - 1)); }
+  std::string Multiplicand(int p) const { return std::to_string(multiplicand_(p - 1)); }
+  std::string Multiplier(int p) const { return std::to_string(multiplier_(p - 1)); }
   std::vector<std::string> Role(bool multiplicands, int first, int count) const {
     std::vector<std::string> texts;
     for (int p = first; p < first + count; ++p) {
@@ -91,14 +91,6 @@ class RuleChecker {
     }
   }
 
-  void CheckProducts() {
-    for (int i = 0; i < Tkake::kProblemCount; ++i) {
-      if (set_.GetAnswer(i) != set_.GetMultiplicand(i) * set_.GetMultiplier(i)) {
-        Fault(i + 1, "answer is not the product");
-      }
-    }
-  }
-
   // Exactly one multiplicand of the group carries a 0, as its middle or last digit.
   void CheckOneZeroMultiplicand(const std::vector<std::string>& texts, int first) {
     int withZero = 0;
@@ -116,7 +108,7 @@ class RuleChecker {
     CheckLengths(multiplicands, first, places, "multiplicand");
     std::set<std::int64_t> multipliers;
     for (int p = first; p < first + 5; ++p) {
-      const std::int64_t s = set_.GetMultiplier(p - 1);
+      const std::int64_t s = multiplier_(p - 1);
       if (s < 2 || s > 9) Fault(p, "multiplier is not 2 to 9");
       multipliers.insert(s);
       if (!AllDigitsDiffer(Multiplicand(p))) Fault(p, "multiplicand repeats a digit");
@@ -229,14 +221,29 @@ class RuleChecker {
     }
   }
 
-  const Tkake& set_;
+  const RoleNumbers& multiplicand_;
+  const RoleNumbers& multiplier_;
   std::vector<std::string> faults_;
 };
 
 }  // namespace
 
+std::vector<std::string> GradedPairViolations(const RoleNumbers& multiplicand,
+                                              const RoleNumbers& multiplier) {
+  return RuleChecker(multiplicand, multiplier).Violations();
+}
+
 std::vector<std::string> MultiplicationSetViolations(const Tkake& set) {
-  return RuleChecker(set).Violations();
+  std::vector<std::string> faults;
+  for (int i = 0; i < Tkake::kProblemCount; ++i) {
+    if (set.GetAnswer(i) != set.GetMultiplicand(i) * set.GetMultiplier(i)) {
+      faults.push_back("problem " + std::to_string(i + 1) + ": answer is not the product");
+    }
+  }
+  const auto rules = GradedPairViolations([&](int i) { return set.GetMultiplicand(i); },
+                                          [&](int i) { return set.GetMultiplier(i); });
+  faults.insert(faults.end(), rules.begin(), rules.end());
+  return faults;
 }
 
 }  // namespace tamariko::testing

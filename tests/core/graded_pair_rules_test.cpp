@@ -2,10 +2,10 @@
 
 #include <deque>
 
+#include "core/graded_pair_rules.h"
 #include "core/random.h"
-#include "kake/kake_rules.h"
 
-namespace tamariko::kake {
+namespace tamariko::graded {
 namespace {
 
 // Tries digit after digit, place by place, every number the source can make that avoids
@@ -176,4 +176,4 @@ TEST(RepairGuard, GroupWithOneNumberLeftIsRepairedInPlace) {
 }
 
 }  // namespace
-}  // namespace tamariko::kake
+}  // namespace tamariko::graded

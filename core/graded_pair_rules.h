@@ -8,10 +8,11 @@
 #include "core/distinct_digits.h"
 #include "core/random.h"
 
-// The building blocks of the multiplication set: the factor sources, the group rules and the
-// guard against a repair that could never end. Templates over the draw source so that tests
-// can feed constructed numbers.
-namespace tamariko::kake {
+// The building blocks of the graded pairs (core/graded_pairs.h): the number sources, the
+// group rules and the guard against a repair that could never end. The roles are named after
+// the multiplication set; the division set fills them with its quotients and divisors.
+// Templates over the draw source so that tests can feed constructed numbers.
+namespace tamariko::graded {
 
 // Digits of one factor, most significant first; only the first `places` are used.
 using Places = std::array<std::uint8_t, 6>;
@@ -262,4 +263,4 @@ inline int SettleRepairGroup(const RepairGroupRule& rule, GroupFactors& group, D
 // Replaces the last digit by 0.
 inline void ZeroLastPlace(Places& digits, int places) { digits[places - 1] = 0; }
 
-}  // namespace tamariko::kake
+}  // namespace tamariko::graded

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <vector>
+
+#include "core/random.h"
+#include "tests/support/recording_canvas.h"
+#include "tests/support/sheet_fixtures.h"
+#include "wari/wari.h"
+
+namespace tamariko {
+namespace {
+
+using Kind = RecordingCanvas::Kind;
+using Op = RecordingCanvas::Op;
+
+// The shared form and grid are checked with the multiplication sheet; here what the
+// division sheet makes its own: the title, the lines, the print job.
+class DivisionSheet : public test::RecordedSheet {
+ protected:
+  Twari set;
+};
+
+std::vector<Op> ProblemLines(const RecordingCanvas& canvas) {
+  std::vector<Op> lines;
+  for (const auto& t : canvas.OfKind(Kind::TextOut)) {
+    if (t.fontName == QStringLiteral("ORVFont")) lines.push_back(t);
+  }
+  return lines;
+}
+
+// Every number grouped, the commas spelled out here.
+QString Grouped(std::int64_t v) {
+  QString s = QString::number(v);
+  for (int i = s.size() - 3; i > 0; i -= 3) s.insert(i, u',');
+  return s;
+}
+
+void ExpectDivisionLines(const Twari& set, const RecordingCanvas& canvas, const PageMapping& m) {
+  const std::vector<Op> lines = ProblemLines(canvas);
+  ASSERT_EQ(lines.size(), 60u);
+  for (int n = 1; n <= 60; ++n) {
+    EXPECT_EQ(lines[n - 1].text, Grouped(set.GetDividend(n - 1)) + QStringLiteral("  ÷  ") +
+                                     Grouped(set.GetDivisor(n - 1)) + QStringLiteral(" ="))
+        << n;
+    EXPECT_EQ(lines[n - 1].fontSize, 13) << n;
+  }
+  EXPECT_EQ(lines[0].x1, m.X(26));
+  EXPECT_EQ(lines[0].y1, m.Y(66));
+  EXPECT_EQ(lines[59].x1, m.X(144));
+  EXPECT_EQ(lines[59].y1, m.Y(336));
+}
+
+void ExpectDivisionTitle(const RecordingCanvas& canvas, const PageMapping& m) {
+  const Op* title = canvas.FindText(QStringLiteral("わ り 算 問 題"));
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->x1, m.X(50));
+  EXPECT_EQ(title->y1, m.Y(52));
+  EXPECT_EQ(title->fontSize, 16);
+  EXPECT_TRUE(title->bold);
+  EXPECT_EQ(canvas.FindText(QStringLiteral("か け 算 問 題")), nullptr);
+  EXPECT_NE(canvas.FindText(QStringLiteral("5点×")), nullptr);
+  EXPECT_NE(canvas.FindText(QStringLiteral("(制限時間10分)")), nullptr);
+}
+
+TEST_F(DivisionSheet, PreviewAndPageCarryTheTitleAndTheDivisionLines) {
+  SetRandomSeed(8086);
+  set.MakeSheet(image, preview);
+  ExpectDivisionTitle(image, preview);
+  ExpectDivisionLines(set, image, preview);
+
+  set.PrintSheet(printer);
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  EXPECT_EQ(printer.jobs[0].title, QStringLiteral("わり算"));
+  EXPECT_TRUE(printer.jobs[0].ended);
+  ExpectDivisionTitle(*printer.jobs[0].page, print);
+  ExpectDivisionLines(set, *printer.jobs[0].page, print);
+}
+
+TEST_F(DivisionSheet, PrintingBeforeAnyRunPrintsTheFormOnly) {
+  set.PrintSheet(printer);
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  EXPECT_TRUE(printer.jobs[0].ended);
+  ExpectDivisionTitle(*printer.jobs[0].page, print);
+  EXPECT_TRUE(ProblemLines(*printer.jobs[0].page).empty());
+}
+
+}  // namespace
+}  // namespace tamariko

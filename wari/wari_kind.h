@@ -1,0 +1,16 @@
+#pragma once
+
+#include "core/problem_kind.h"
+#include "wari/wari.h"
+
+namespace tamariko {
+
+// The division set as a kind of one sheet (わり算).
+class TWariKind : public TOneSheetKind<Twari> {
+ public:
+  TWariKind();
+  AnswerColumn Column() const override { return AnswerColumn::Division; }
+  QByteArray Json() const override;
+};
+
+}  // namespace tamariko
