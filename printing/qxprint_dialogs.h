@@ -16,16 +16,19 @@ struct PrinterChoice {
   int paperLengthTenthMm = 0;
   int paperWidthTenthMm = 0;
   int bin = 0;  // the tray (the device mode's default source); 0 for the printer's choice
-  bool landscape = false;
+  // The B4 page fitted to the paper, or printed at actual size. The sheets are portrait:
+  // turned onto landscape paper they would print just as they do upright, so they always
+  // go out upright.
+  bool fit = true;
   int copies = 1;
   // The built-in PDF printer's folder; empty to leave it as it is.
   QString pdfFolder;
 };
 
 // The print and printer set-up dialogs (the program's own, printing/printer_setup_form.h).
-// A confirmed dialog selects the chosen printer with its paper, tray, orientation and
-// copies on the framework printer, then makes the printer object forget its settings and
-// read the capabilities again (ResetPrinter). A cancelled one changes nothing.
+// A confirmed dialog selects the chosen printer with its paper, tray and copies (upright)
+// on the framework printer, puts fit or actual size in force, then makes the printer object forget
+// its settings and read the capabilities again (ResetPrinter). A cancelled one changes nothing.
 class TQxPrinterSetupDialog {
  public:
   // The modal dialog itself; tests put a function in its place that edits the choice and
