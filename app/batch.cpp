@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "core/error.h"
+#include "platform/spooler_paper.h"
 
 namespace tamariko {
 namespace {
@@ -57,6 +58,17 @@ int ParseCount(const QString& text) {
         QStringLiteral("'%1' is not a whole number from 1 to %2").arg(text).arg(kMaxSets));
   }
   return static_cast<int>(*count);
+}
+
+int ParsePaper(const QString& name) {
+  const int paper = PaperNumberOfName(name);
+  if (paper == 0) {
+    throw BatchOptionError(
+        Option("paper"),
+        QStringLiteral("「%1」という用紙はありません。使える用紙: %2").arg(name, PaperNamesList()),
+        QStringLiteral("unknown paper '%1'; use one of %2").arg(name, PaperNamesList()));
+  }
+  return paper;
 }
 
 void ParseSheets(const QString& list, BatchOptions& options) {
@@ -190,7 +202,7 @@ bool IsBatchOptionName(const QString& name) {
       QStringLiteral("seed"),     QStringLiteral("round"),  QStringLiteral("heading1"),
       QStringLiteral("heading2"), QStringLiteral("sheets"), QStringLiteral("json"),
       QStringLiteral("png"),      QStringLiteral("pdf"),    QStringLiteral("printer"),
-      QStringLiteral("count"),    QStringLiteral("mark")};
+      QStringLiteral("count"),    QStringLiteral("mark"),   QStringLiteral("paper")};
   return names.contains(name);
 }
 
@@ -220,9 +232,15 @@ QString BatchHelpText() {
       "                    writes problems and answers as JSON (- for standard output)\n"
       "  --png DIR         プレビューを PNG で書きます (mitori.png, kake.png, kaitou.png)\n"
       "                    writes the previews as PNG files into DIR\n"
-      "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ、B4)\n"
-      "                    prints the sheets into one PDF, one B4 page per sheet\n"
+      "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ)\n"
+      "                    prints the sheets into one PDF, one page per sheet\n"
       "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
+      "  --paper NAME      PDF と印刷の用紙 B4 (既定), A4, A3, B5, Letter, Legal。\n"
+      "                    B4 の問題用紙をその用紙に合わせて縮小・拡大します。\n"
+      "                    A4 に印刷するには --paper A4。B4 のないプリンタは A4 になります。\n"
+      "                    paper of the PDF and the print jobs: B4 (default), A4, A3,\n"
+      "                    B5 (JIS), Letter, Legal; the B4 page is fitted to it. To print on\n"
+      "                    A4: --paper A4. A printer without B4 gets A4.\n"
       "  --count N         N 組 (1〜1000) 作ります。n 組目は種 SEED+n-1 の組と同じです。\n"
       "                    PNG は mitori-0001.png のように番号付き、JSON は1行1組、\n"
       "                    PDF と印刷は組ごとに解答表まで続けて出ます。\n"
@@ -254,20 +272,21 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   const QCommandLineOption png(QStringLiteral("png"), {}, QStringLiteral("DIR"));
   const QCommandLineOption pdf(QStringLiteral("pdf"), {}, QStringLiteral("FILE"));
   const QCommandLineOption printer(QStringLiteral("printer"), {}, QStringLiteral("NAME"));
+  const QCommandLineOption paper(QStringLiteral("paper"), {}, QStringLiteral("NAME"));
   const QCommandLineOption count(QStringLiteral("count"), {}, QStringLiteral("N"));
   const QCommandLineOption mark(QStringLiteral("mark"));
   const QCommandLineOption help(QStringLiteral("help"));
   const QCommandLineOption version(QStringLiteral("version"));
-  parser.addOptions({batch, seed, round, heading1, heading2, sheets, json, png, pdf, printer, count,
-                     mark, help, version});
+  parser.addOptions({batch, seed, round, heading1, heading2, sheets, json, png, pdf, printer, paper,
+                     count, mark, help, version});
   if (!parser.parse(arguments)) throw ParseError(parser, arguments);
   if (!parser.positionalArguments().isEmpty()) {
     throw BatchUsageError{QStringLiteral("余分な引数「%1」 (unexpected argument '%1')")
                               .arg(parser.positionalArguments().front())};
   }
   // A value given twice is most likely a mistake in a script; say so rather than guess.
-  for (const auto* option :
-       {&seed, &round, &heading1, &heading2, &sheets, &json, &png, &pdf, &printer, &count}) {
+  for (const auto* option : {&seed, &round, &heading1, &heading2, &sheets, &json, &png, &pdf,
+                             &printer, &paper, &count}) {
     if (parser.values(*option).size() > 1) {
       const QString name = Option(option->names().front().toLatin1().constData());
       throw BatchOptionError(name, QStringLiteral("2回以上指定されています"),
@@ -280,6 +299,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   options.version = parser.isSet(version);
   if (parser.isSet(seed)) options.seed = ParseSeed(parser.value(seed));
   if (parser.isSet(count)) options.count = ParseCount(parser.value(count));
+  if (parser.isSet(paper)) options.paper = ParsePaper(parser.value(paper));
   options.mark = parser.isSet(mark);
   if (parser.isSet(round)) options.round = parser.value(round);
   if (parser.isSet(heading1)) options.heading1 = parser.value(heading1);
