@@ -16,6 +16,7 @@
 
 #include "app/kinds.h"
 #include "core/error.h"
+#include "platform/spooler_paper.h"
 
 namespace tamariko {
 namespace {
@@ -32,7 +33,7 @@ struct BatchOptionSpec {
 constexpr BatchOptionSpec kBatchOptions[] = {
     {"seed", "N"},       {"round", "TEXT"}, {"heading1", "TEXT"}, {"heading2", "TEXT"},
     {"sheets", "LIST"},  {"json", "FILE"},  {"png", "DIR"},       {"pdf", "FILE"},
-    {"printer", "NAME"}, {"count", "N"},    {"mark", nullptr}};
+    {"printer", "NAME"}, {"paper", "NAME"}, {"count", "N"}, {"mark", nullptr}};
 
 QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
 
@@ -66,6 +67,17 @@ int ParseCount(const QString& text) {
         QStringLiteral("'%1' is not a whole number from 1 to %2").arg(text).arg(kMaxSets));
   }
   return static_cast<int>(*count);
+}
+
+int ParsePaper(const QString& name) {
+  const int paper = PaperNumberOfName(name);
+  if (paper == 0) {
+    throw BatchOptionError(
+        Option("paper"),
+        QStringLiteral("「%1」という用紙はありません。使える用紙: %2").arg(name, PaperNamesList()),
+        QStringLiteral("unknown paper '%1'; use one of %2").arg(name, PaperNamesList()));
+  }
+  return paper;
 }
 
 QStringList SheetKeys() {
@@ -265,9 +277,15 @@ QString BatchHelpText() {
              "                    writes problems and answers as JSON (- for standard output)\n"
              "  --png DIR         プレビューを PNG で書きます / writes the previews as PNG\n"
              "                    files into DIR: %3\n"
-             "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ、B4)\n"
-             "                    prints the sheets into one PDF, one B4 page per sheet\n"
+             "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ)\n"
+             "                    prints the sheets into one PDF, one page per sheet\n"
              "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
+             "  --paper NAME      PDF と印刷の用紙 B4 (既定), A4, A3, B5, Letter, Legal。\n"
+             "                    B4 の問題用紙をその用紙に合わせて縮小・拡大します。\n"
+             "                    A4 に印刷するには --paper A4。B4 のないプリンタは A4 になります。\n"
+             "                    paper of the PDF and the print jobs: B4 (default), A4, A3,\n"
+             "                    B5 (JIS), Letter, Legal; the B4 page is fitted to it. To print on\n"
+             "                    A4: --paper A4. A printer without B4 gets A4.\n"
              "  --count N         N 組 (1〜1000) 作ります。n 組目は種 SEED+n-1 の組と同じです。\n"
              "                    PNG は mitori-0001.png のように番号付き、JSON は1行1組、\n"
              "                    PDF と印刷は組ごとに解答表まで続けて出ます。\n"
@@ -320,6 +338,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   options.version = isSet("version");
   if (isSet("seed")) options.seed = ParseSeed(value("seed"));
   if (isSet("count")) options.count = ParseCount(value("count"));
+  if (isSet("paper")) options.paper = ParsePaper(value("paper"));
   options.mark = isSet("mark");
   if (isSet("round")) options.round = value("round");
   if (isSet("heading1")) options.heading1 = value("heading1");

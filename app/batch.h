@@ -21,6 +21,7 @@ struct BatchOptions {
   QString pngFolder;
   QString pdf;
   QString printer;
+  int paper = 0;      // paper number; 0: B4, or A4 where the printer has no B4
   int count = 1;      // sets made, from the seed on
   bool mark = false;  // every page carries its set's seed
   bool help = false;

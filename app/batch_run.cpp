@@ -20,6 +20,7 @@
 #include "platform/cups_spooler.h"
 #include "platform/font_resources.h"
 #include "platform/resource.h"
+#include "platform/spooler_paper.h"
 #include "platform/staged_file.h"
 #include "printing/qxprinters.h"
 
@@ -50,13 +51,13 @@ class BatchTexts : public TSheetTexts {
   const BatchOptions& o_;
 };
 
-// Puts the named printer in force with B4 paper, as the program start does.
-void UsePrinter(const QString& name) {
+// Puts the named printer in force on the paper asked for (0: B4, or A4 where the printer
+// has no B4), the page fitted to it. Returns the paper.
+int UsePrinter(const QString& name, int paper) {
   TQxPrinter& printer = QxPrinter();
   printer.Framework().SelectPrinter(name);
   printer.ResetPrinter();
-  printer.SetPaperSizeNumber(DMPAPER_B4);
-  printer.ApplySettings();
+  return printer.UseSheetPaper(paper);
 }
 
 // The preview's file: "mitori.png" for a single set, "mitori-0007.png" for set 7 of many.
@@ -168,7 +169,22 @@ int RunBatch(int argc, char** argv) {
       }
     }
     try {
-      UsePrinter(name);
+      const int paper = UsePrinter(name, options.paper);
+      if (options.paper != 0 && !QxPrinter().HasPaper(paper)) {
+        PrintBatchError(BatchOptionError(QStringLiteral("--paper"),
+                                         QStringLiteral("プリンタ「%1」には %2 の用紙がありません")
+                                             .arg(name, PaperNameOfNumber(paper)),
+                                         QStringLiteral("the printer '%1' has no %2 paper")
+                                             .arg(name, PaperNameOfNumber(paper)))
+                            .message);
+        return 2;
+      }
+      if (paper != DMPAPER_B4 && options.paper == 0) {
+        PrintBatchError(
+            QStringLiteral("プリンタ「%1」には B4 の用紙がないため、%2 に合わせて印刷します "
+                           "(the printer '%1' has no B4 paper: printing on %2, the page fitted)")
+                .arg(name, PaperNameOfNumber(paper)));
+      }
       // The previews take the scale of the printer the sets are for, as on the tabs.
       previewMapping = PreviewMappingOf(QxPrinter());
     } catch (const std::exception& e) {
@@ -210,7 +226,7 @@ int RunBatch(int argc, char** argv) {
       json = std::make_unique<StagedFile>(options.json);
     }
     if (!options.pdf.isEmpty()) {
-      UsePrinter(QString::fromLatin1(kPdfPrinterName));
+      UsePrinter(QString::fromLatin1(kPdfPrinterName), options.paper);
       spooler->CollectPdfJobs(options.pdf);
     }
     const bool files = !options.json.isEmpty() || !options.pngFolder.isEmpty() ||
@@ -257,7 +273,7 @@ int RunBatch(int argc, char** argv) {
     // Print jobs go last, so that one that fails leaves the files complete. The sets are
     // made again from their seeds, which gives them draw for draw.
     if (!options.printer.isEmpty()) {
-      UsePrinter(options.printer);
+      UsePrinter(options.printer, options.paper);
       Progress progress(count, "printed");
       for (int n = 1; n <= count; ++n) {
         const std::uint32_t seed = seedOf(n);

@@ -127,8 +127,7 @@ void TForm1::FormCreate() {
 
   TraceStep(QStringLiteral("paper"));
   SettleFirstPrinterRead();
-  QxPrinter().SetPaperSizeNumber(DMPAPER_B4);
-  QxPrinter().ApplySettings();
+  QxPrinter().UseSheetPaper();
 
   TraceStep(QStringLiteral("font"));
   InstallCarriedFont(CarriedFontPath());

@@ -266,6 +266,9 @@ class PdfPageJob : public PrintJob {
   }
 
   TCanvas& Canvas() override { return collection_ ? *collection_->canvas : *canvas_; }
+  void SetPageTransform(const PageTransform& transform) override {
+    (collection_ ? *collection_->canvas : *canvas_).SetPageTransform(transform);
+  }
 
   void End() override {
     if (collection_) {
@@ -665,10 +668,32 @@ int CupsSpooler::DeviceCaps(const QString& device, const DevMode& devMode, int i
     case LOGPIXELSY:
       return kPrinterDpi;
     case PHYSICALOFFSETX:
-    case PHYSICALOFFSETY: {
-      if (IsPdfPrinter(device)) return 0;
-      const Margins m = QueueMargins(Find(device), PaperOf(devMode), OrientationOf(devMode));
-      return index == PHYSICALOFFSETX ? m.left : m.top;
+    case PHYSICALOFFSETY:
+    case PHYSICALWIDTH:
+    case PHYSICALHEIGHT:
+    case HORZRES:
+    case VERTRES: {
+      const Margins m = IsPdfPrinter(device)
+                            ? Margins{}
+                            : QueueMargins(Find(device), PaperOf(devMode), OrientationOf(devMode));
+      QSizeF mm = PaperOf(devMode).size(QPageSize::Millimeter);
+      if (OrientationOf(devMode) == QPageLayout::Landscape) mm.transpose();
+      const int width = static_cast<int>(std::lround(mm.width() / 25.4 * kPrinterDpi));
+      const int height = static_cast<int>(std::lround(mm.height() / 25.4 * kPrinterDpi));
+      switch (index) {
+        case PHYSICALOFFSETX:
+          return m.left;
+        case PHYSICALOFFSETY:
+          return m.top;
+        case PHYSICALWIDTH:
+          return width;
+        case PHYSICALHEIGHT:
+          return height;
+        case HORZRES:
+          return width - m.left - m.right;
+        default:
+          return height - m.top - m.bottom;
+      }
     }
     default:
       return 0;

@@ -115,11 +115,12 @@ DevMode FrameworkPrinter::CurrentDevMode() {
   return *record;
 }
 
-void FrameworkPrinter::BeginDoc() {
+void FrameworkPrinter::BeginDoc(const PageTransform& transform) {
   if (Printing()) throw Error("Printing in progress");
   const DevMode record = CurrentDevMode();
   // The spooler keeps at most 31 characters of a title.
   job_ = spooler_->StartDoc(device_, record, title_.left(31));
+  job_->SetPageTransform(transform);
 }
 
 void FrameworkPrinter::EndDoc() {

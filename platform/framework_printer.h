@@ -36,7 +36,8 @@ class FrameworkPrinter {
   QString Title() const { return title_; }
   void SetTitle(const QString& title) { title_ = title; }
   bool Printing() const { return job_ != nullptr; }
-  void BeginDoc();
+  // Starts the job of one page, its drawing put on the paper by `transform`.
+  void BeginDoc(const PageTransform& transform = {});
   void EndDoc();
   TCanvas& Canvas();
   int DeviceCaps(int index);

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPen>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -51,8 +52,17 @@ void QPainterCanvas::StartAfresh() {
   brushStyle_ = BrushStyle::Solid;
   brushColor_ = 0xffffffff;
   position_ = QPoint();
+  SetPageTransform({});
   ApplyFont();
   ApplyPen();
+}
+
+void QPainterCanvas::SetPageTransform(const PageTransform& transform) {
+  if (!painter_.isActive() || (transform.IsIdentity() && !transformed_)) return;
+  transformed_ = !transform.IsIdentity();
+  const auto scale = static_cast<qreal>(transform.Scale);
+  painter_.setWorldTransform(QTransform(scale, 0, 0, scale, static_cast<qreal>(transform.Dx),
+                                        static_cast<qreal>(transform.Dy)));
 }
 
 bool QPainterCanvas::End() { return !painter_.isActive() || painter_.end(); }

@@ -6,6 +6,7 @@
 #include <QPoint>
 
 #include "core/canvas.h"
+#include "core/page_mapping.h"
 
 class QPaintDevice;
 
@@ -36,6 +37,9 @@ class QPainterCanvas : public TCanvas {
   // The next page of a multi-page device starts from the state a new canvas has (font,
   // pen, brush, position), as the page of a print job of its own does.
   void StartAfresh();
+  // Where the drawing lands from now on (the painter's world transform). A painter never
+  // transformed is left alone by the identity, so an unscaled page is drawn as without one.
+  void SetPageTransform(const PageTransform& transform);
 
   void SetFontName(const QString& name) override;
   void SetFontCharset(int charset) override;
@@ -71,6 +75,7 @@ class QPainterCanvas : public TCanvas {
   BrushStyle brushStyle_ = BrushStyle::Solid;
   TColor brushColor_ = 0xffffffff;
   QPoint position_;
+  bool transformed_ = false;
 };
 
 }  // namespace tamariko

@@ -17,6 +17,7 @@
 
 #include "core/dialog_answers.h"
 #include "core/error.h"
+#include "core/page_mapping.h"
 
 namespace tamariko {
 
@@ -80,8 +81,12 @@ inline constexpr int DC_ENUMRESOLUTIONS = 13;
 inline constexpr int DC_PAPERNAMES = 16;
 inline constexpr int DC_COPIES = 18;
 
+inline constexpr int HORZRES = 8;   // printable width in pixels
+inline constexpr int VERTRES = 10;  // printable height in pixels
 inline constexpr int LOGPIXELSX = 88;
 inline constexpr int LOGPIXELSY = 90;
+inline constexpr int PHYSICALWIDTH = 110;  // the paper's width in pixels
+inline constexpr int PHYSICALHEIGHT = 111;
 inline constexpr int PHYSICALOFFSETX = 112;
 inline constexpr int PHYSICALOFFSETY = 113;
 
@@ -164,6 +169,8 @@ class PrintJob {
  public:
   virtual ~PrintJob() = default;
   virtual TCanvas& Canvas() = 0;
+  // Where what is drawn from now on lands on the page.
+  virtual void SetPageTransform(const PageTransform& transform) = 0;
   // Finishes the page and sends the job, processing pending events meanwhile.
   virtual void End() = 0;
 };

@@ -1,6 +1,7 @@
 #include "platform/spooler_paper.h"
 
 #include <QSizeF>
+#include <QStringList>
 #include <algorithm>
 #include <utility>
 
@@ -94,7 +95,32 @@ constexpr std::pair<int, Id> kPapers[] = {
     {105, QPageSize::EnvelopePrc10},
 };
 
+constexpr std::pair<const char*, int> kRunPapers[] = {
+    {"B4", 12}, {"A4", 9}, {"A3", 8}, {"B5", 13}, {"Letter", 1}, {"Legal", 5},
+};
+
 }  // namespace
+
+int PaperNumberOfName(const QString& name) {
+  for (const auto& [known, number] : kRunPapers) {
+    if (name.compare(QLatin1String(known), Qt::CaseInsensitive) == 0) return number;
+  }
+  return 0;
+}
+
+QString PaperNamesList() {
+  QStringList names;
+  for (const auto& entry : kRunPapers) names << QLatin1String(entry.first);
+  return names.join(QStringLiteral(", "));
+}
+
+QString PaperNameOfNumber(int paper) {
+  for (const auto& [name, number] : kRunPapers) {
+    if (number == paper) return QLatin1String(name);
+  }
+  if (const auto id = PageSizeOfPaperNumber(paper)) return QPageSize(*id).name();
+  return QStringLiteral("paper %1").arg(paper);
+}
 
 std::optional<QPageSize::PageSizeId> PageSizeOfPaperNumber(int paper) {
   for (const auto& [number, id] : kPapers) {

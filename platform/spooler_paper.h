@@ -15,6 +15,13 @@ std::optional<QPageSize::PageSizeId> PageSizeOfPaperNumber(int paper);
 int PaperNumberOfPageSize(QPageSize::PageSizeId id);
 // Every mapped paper number, ascending.
 std::vector<std::uint16_t> KnownPaperNumbers();
+// The papers a run can be asked for by name, any case: B4, A4, A3, B5, Letter, Legal (B4
+// and B5 are the JIS sizes, 257 x 364 and 182 x 257 mm). 0 for another name.
+int PaperNumberOfName(const QString& name);
+// Those names, for messages: "B4, A4, A3, B5, Letter, Legal".
+QString PaperNamesList();
+// The name of a paper number: the run's name, else Qt's, else "paper N".
+QString PaperNameOfNumber(int paper);
 // The paper of a device mode: a known number, or 256 with length and width in tenths of a
 // millimetre. Invalid when neither gives a size.
 QPageSize PageSizeOfDevMode(int paper, int lengthTenthMm, int widthTenthMm);

@@ -11,7 +11,10 @@ struct PrinterChoice {
   int paperLengthTenthMm = 0;
   int paperWidthTenthMm = 0;
   int bin = 0;  // the tray (the device mode's default source); 0 for the printer's choice
-  bool landscape = false;
+  // The B4 page fitted to the paper, or printed at actual size. The sheets are portrait:
+  // turned onto landscape paper they would print just as they do upright, so they always
+  // go out upright.
+  bool fit = true;
   int copies = 1;
   // The built-in PDF printer's folder; empty to leave it as it is.
   QString pdfFolder;

@@ -78,7 +78,7 @@ void SelectData(QComboBox* box, int value) {
 }  // namespace
 
 TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choice, QWidget* parent)
-    : QDialog(parent), spooler_(spooler), initial_(choice) {
+    : QDialog(parent), spooler_(spooler), initial_(choice), wantedPaper_(choice.paper) {
   setupUi(this);
   // Set here so that they read the same with or without Qt's translation.
   ButtonBox->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
@@ -97,11 +97,13 @@ TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choi
   }
   const int current = PrinterBox->findData(choice.printer);
   PrinterBox->setCurrentIndex(std::max(0, current));
-  (choice.landscape ? LandscapeButton : PortraitButton)->setChecked(true);
-  ShowPrinter(PrinterBox->currentData().toString());
+  (choice.fit ? FitButton : ActualSizeButton)->setChecked(true);
+  ShowPrinter(PrinterBox->currentData().toString(), false);
 
+  connect(PaperBox, &QComboBox::currentIndexChanged, this,
+          [this] { wantedPaper_ = PaperBox->currentData().toInt(); });
   connect(PrinterBox, &QComboBox::currentIndexChanged, this,
-          [this] { ShowPrinter(PrinterBox->currentData().toString()); });
+          [this] { ShowPrinter(PrinterBox->currentData().toString(), true); });
   connect(FolderEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
     FolderError->hide();
     if (PdfChosen()) LocationText->setText(text);
@@ -119,7 +121,7 @@ bool TPrinterSetupForm::PdfChosen() const {
   return hasPdfPrinter_ && PrinterBox->currentData().toString() == QLatin1String(kPdfPrinterName);
 }
 
-void TPrinterSetupForm::ShowPrinter(const QString& name) {
+void TPrinterSetupForm::ShowPrinter(const QString& name, bool switched) {
   PrinterInfo2 info;
   if (spooler_.GetPrinterInfo2(name, info)) {
     StateText->setText(DescribeState(info));
@@ -143,12 +145,16 @@ void TPrinterSetupForm::ShowPrinter(const QString& name) {
   }
 
   const std::optional<DevMode> defaults = DefaultsOf(spooler_, name);
-  // The paper and tray shown so far stay when this printer has them.
-  const int paper = PaperBox->count() > 0 ? PaperBox->currentData().toInt() : initial_.paper;
+  // The paper chosen and the tray shown so far stay when this printer has them; a paper
+  // that only stood in for a missing one does not.
   int bin = name == initial_.printer ? initial_.bin : 0;
   if (BinBox->isEnabled() && BinBox->count() > 0) bin = BinBox->currentData().toInt();
-  FillPapers(name, paper, defaults ? defaults->dmPaperSize : 0);
+  FillPapers(name, wantedPaper_, defaults ? defaults->dmPaperSize : 0);
   FillBins(name, bin, defaults ? defaults->dmDefaultSource : 0);
+  // A printer without B4 starts on A4 with the page fitted, and says why.
+  const bool noB4 = PaperBox->count() > 0 && PaperBox->findData(DMPAPER_B4) < 0;
+  PaperNote->setVisible(noB4);
+  if (noB4 && switched) FitButton->setChecked(true);
 }
 
 void TPrinterSetupForm::FillPapers(const QString& name, int wanted, int driverDefault) {
@@ -193,7 +199,8 @@ void TPrinterSetupForm::FillPapers(const QString& name, int wanted, int driverDe
   PaperBox->clear();
   for (const Entry& entry : entries) PaperBox->addItem(entry.name, entry.number);
   PaperBox->setEnabled(PaperBox->count() > 0);
-  for (const int candidate : {wanted, static_cast<int>(DMPAPER_B4), driverDefault}) {
+  for (const int candidate :
+       {wanted, static_cast<int>(DMPAPER_B4), static_cast<int>(DMPAPER_A4), driverDefault}) {
     if (PaperBox->findData(candidate) >= 0) {
       SelectData(PaperBox, candidate);
       return;
@@ -239,7 +246,7 @@ PrinterChoice TPrinterSetupForm::Choice() const {
     choice.paperLengthTenthMm = static_cast<int>(std::lround(mm.height() * 10));
   }
   choice.bin = BinBox->isEnabled() ? BinBox->currentData().toInt() : 0;
-  choice.landscape = LandscapeButton->isChecked();
+  choice.fit = FitButton->isChecked();
   choice.pdfFolder =
       PdfChosen() ? QDir::fromNativeSeparators(FolderEdit->text().trimmed()) : QString();
   return choice;

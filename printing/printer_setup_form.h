@@ -11,8 +11,9 @@ namespace tamariko {
 class Spooler;
 
 // The printer set-up dialog: the printers with what is known of each, the paper and tray
-// of the selected one, and the orientation. Everything comes from the spooler's own
-// knowledge (for CUPS its cache), so opening it or switching printers never waits.
+// of the selected one, fit or actual size, and the orientation (upright only). Everything
+// comes from the spooler's own knowledge (for CUPS its cache), so opening it or switching
+// printers never waits.
 class TPrinterSetupForm : public QDialog, public Ui::PrinterSetupForm {
   Q_OBJECT
 
@@ -28,13 +29,15 @@ class TPrinterSetupForm : public QDialog, public Ui::PrinterSetupForm {
   void accept() override;
 
  private:
-  void ShowPrinter(const QString& name);
+  // `switched`: the teacher chose another printer (not the one the dialog opened with).
+  void ShowPrinter(const QString& name, bool switched);
   void FillPapers(const QString& name, int wanted, int driverDefault);
   void FillBins(const QString& name, int wanted, int driverDefault);
   bool PdfChosen() const;
 
   Spooler& spooler_;
   PrinterChoice initial_;
+  int wantedPaper_ = 0;  // the paper in force when opened, or the one picked since
   bool hasPdfPrinter_ = false;
 };
 

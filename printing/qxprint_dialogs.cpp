@@ -33,18 +33,18 @@ PrinterChoice CurrentChoice(TQxPrinter& qx) {
     choice.paper = dm->dmPaperSize;
     choice.paperLengthTenthMm = dm->dmPaperLength;
     choice.paperWidthTenthMm = dm->dmPaperWidth;
-    choice.landscape = dm->dmOrientation == DMORIENT_LANDSCAPE;
     choice.copies = dm->dmCopies;
     if (dm->dmFields & DM_DEFAULTSOURCE) choice.bin = dm->dmDefaultSource;
   }
+  choice.fit = qx.FitToPaper();
   if (auto* cups = dynamic_cast<CupsSpooler*>(&qx.GetSpooler())) {
     choice.pdfFolder = cups->PdfOutputFolder();
   }
   return choice;
 }
 
-// Selects the chosen printer and has its driver merge the chosen paper, orientation and
-// copies into its device mode.
+// Selects the chosen printer and has its driver merge the chosen paper, the upright
+// orientation and the copies into its device mode.
 void ApplyChoice(TQxPrinter& qx, const PrinterChoice& choice) {
   FrameworkPrinter& framework = qx.Framework();
   framework.SelectPrinter(choice.printer);
@@ -69,7 +69,7 @@ void ApplyChoice(TQxPrinter& qx, const PrinterChoice& choice) {
       dm->dmDefaultSource = static_cast<std::int16_t>(choice.bin);
       dm->dmFields |= DM_DEFAULTSOURCE;
     }
-    dm->dmOrientation = choice.landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+    dm->dmOrientation = DMORIENT_PORTRAIT;
     dm->dmCopies = static_cast<std::int16_t>(std::max(1, choice.copies));
     Spooler& spooler = qx.GetSpooler();
     const PrinterHandle printer = spooler.OpenPrinter(device);
@@ -89,6 +89,7 @@ void ApplyChoice(TQxPrinter& qx, const PrinterChoice& choice) {
   handle->Unlock();
   framework.SetPrinter(device, driver, port, handle);
   if (failure) std::rethrow_exception(failure);
+  qx.SetFitToPaper(choice.fit);
   if (!choice.pdfFolder.isEmpty()) {
     if (auto* cups = dynamic_cast<CupsSpooler*>(&qx.GetSpooler())) {
       cups->SetPdfOutputFolder(choice.pdfFolder);

@@ -12,9 +12,9 @@ namespace tamariko {
 class TQxPrinter;
 
 // The print and printer set-up dialogs (the program's own, printing/printer_setup_form.h).
-// A confirmed dialog selects the chosen printer with its paper, tray, orientation and
-// copies on the framework printer, then makes the printer object forget its settings and
-// read the capabilities again (ResetPrinter). A cancelled one changes nothing.
+// A confirmed dialog selects the chosen printer with its paper, tray and copies (upright)
+// on the framework printer, puts fit or actual size in force, then makes the printer object forget
+// its settings and read the capabilities again (ResetPrinter). A cancelled one changes nothing.
 class TQxPrinterSetupDialog {
  public:
   // The modal dialog itself; tests put a function in its place that edits the choice and

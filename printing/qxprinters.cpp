@@ -274,7 +274,41 @@ PixelPair TQxPrinter::GetPixelsPerInch() {
 
 PixelPair TQxPrinter::GetPageOffset() {
   CheckNoPrinter();
+  if (!PageTransformInForce().IsIdentity()) return {0, 0};
   return {printer_->DeviceCaps(PHYSICALOFFSETX), printer_->DeviceCaps(PHYSICALOFFSETY)};
+}
+
+PageTransform TQxPrinter::PageTransformInForce() {
+  if (!fitToPaper_) return {};
+  CheckNoPrinter();
+  return FitPageTransform(
+      GetPixelsPerInch(),
+      {printer_->DeviceCaps(PHYSICALWIDTH), printer_->DeviceCaps(PHYSICALHEIGHT)},
+      {printer_->DeviceCaps(HORZRES), printer_->DeviceCaps(VERTRES)});
+}
+
+bool TQxPrinter::HasPaper(std::int32_t paper) {
+  CheckNoPrinter();
+  RefreshCapabilities();
+  if ((capabilityFlags_ & kHasPapers) == 0) return true;
+  return std::find(paperNumbers_.begin(), paperNumbers_.end(), paper) != paperNumbers_.end();
+}
+
+std::int32_t TQxPrinter::UseSheetPaper(std::int32_t paper) {
+  if (paper == 0) {
+    paper = DMPAPER_B4;
+    if (!HasPaper(DMPAPER_B4)) {
+      QString device, driver, port;
+      DevModeHandle ignored;
+      printer_->GetPrinter(device, driver, port, ignored);
+      paper = HasPaper(DMPAPER_A4) ? DMPAPER_A4
+                                   : DriverDefaults(*spooler_, device)->AsDevMode()->dmPaperSize;
+    }
+  }
+  SetPaperSizeNumber(paper);
+  ApplySettings();
+  fitToPaper_ = true;
+  return paper;
 }
 
 const QStringList& TQxPrinter::GetPorts() {
@@ -288,8 +322,9 @@ const QStringList& TQxPrinter::GetPorts() {
 TCanvas& TQxPrinter::Canvas() { return printer_->Canvas(); }
 
 void TQxPrinter::BeginDoc(const QString& title) {
+  const PageTransform transform = PageTransformInForce();
   printer_->SetTitle(title);
-  printer_->BeginDoc();
+  printer_->BeginDoc(transform);
 }
 
 void TQxPrinter::EndDoc() { printer_->EndDoc(); }

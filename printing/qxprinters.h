@@ -92,11 +92,26 @@ class TQxPrinter : public TPrintTarget {
   void SetPaperSizeNumber(std::int32_t paper);
   void ApplySettings();
   PixelPair GetPixelsPerInch() override;
+  // With the page fitted onto other paper than B4 the sheets draw on a whole B4 page,
+  // whose corner is the paper's: no offset.
   PixelPair GetPageOffset() override;
   const QStringList& GetPorts();
   TCanvas& Canvas() override;
   void BeginDoc(const QString& title) override;
   void EndDoc() override;
+
+  // Fit (the default): on paper other than B4 the whole B4 page is printed scaled to the
+  // paper's printable area and centred in it. Actual size: the page as laid out, from the
+  // printable area's corner. On B4 both print the page as laid out.
+  bool FitToPaper() const { return fitToPaper_; }
+  void SetFitToPaper(bool fit) { fitToPaper_ = fit; }
+  // Where the next page's drawing lands on the paper of the printer in force.
+  PageTransform PageTransformInForce();
+  // Whether the printer in force lists the paper (true when it lists none: nothing known).
+  bool HasPaper(std::int32_t paper);
+  // Puts the paper for the sheets in force, with the page fitted: `paper`, or when 0 B4,
+  // or A4 where the printer has no B4, or else the printer's own. Returns the paper.
+  std::int32_t UseSheetPaper(std::int32_t paper = 0);
 
   // Fired when the installed printers or their ports change; the sender is this object.
   std::function<void(TQxPrinter&)> OnChange;
@@ -145,6 +160,7 @@ class TQxPrinter : public TPrintTarget {
   // The printer whose device mode Settings holds.
   QString settingsDevice_;
   int hook_ = 0;
+  bool fitToPaper_ = true;
 };
 
 // The global printer object. Throws when the component is not initialised.

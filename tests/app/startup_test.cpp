@@ -96,6 +96,23 @@ TEST_F(AppTest, StartUpSetsB4OnThePrinter) {
   EXPECT_EQ(spooler->Jobs()[0].devMode.dmPaperSize, DMPAPER_B4);
 }
 
+// Not on the driver's own Letter: on A4, the B4 page fitted to it.
+TEST_F(AppTest, StartUpOnAPrinterWithoutB4SetsA4Fitted) {
+  ScriptedSpooler::Printer noB4 = OnePrinter().front();
+  noB4.papers = {1, 9};
+  noB4.paperNames = {QStringLiteral("Letter"), QStringLiteral("A4")};
+  noB4.paperSize = 1;
+  spooler = std::make_shared<ScriptedSpooler>(std::vector{noB4});
+  UsePrinters(spooler);
+  CreateWindows();
+  ASSERT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(QxPrinter().FitToPaper());
+  QxPrinter().BeginDoc(QStringLiteral("t"));
+  QxPrinter().EndDoc();
+  ASSERT_EQ(spooler->Jobs().size(), 1u);
+  EXPECT_EQ(spooler->Jobs()[0].devMode.dmPaperSize, DMPAPER_A4);
+}
+
 TEST_F(AppTest, StartUpWithoutAPrinterStopsAtThePaperAndSaysWhy) {
   UsePrinters(std::make_shared<ScriptedSpooler>());
   CreateWindows();

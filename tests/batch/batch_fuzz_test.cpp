@@ -106,6 +106,7 @@ class ArgumentDraws {
         {"--png", {in + "out", in + "out/", in + "link"}},
         {"--pdf", {in + "out/a.pdf", in + "out/../out/b.pdf", "rel.pdf"}},
         {"--printer", {"PDF"}},
+        {"--paper", {"A4", "b5", "LETTER"}},
     };
     for (const auto& [option, values] : options) {
       const bool draws = option == "--png" || option == "--pdf" || option == "--printer";

@@ -146,6 +146,9 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
       {{"--json", file, "--count", "1001"}, "--count"},
       {{"--json", file, "--count", "3 "}, "--count"},
       {{"--json", file, "--count", "1", "--count", "2"}, "--count"},
+      {{"--json", file, "--paper", "A5"},
+       "--paper: 「A5」という用紙はありません。使える用紙: B4, A4, A3, B5, Letter, Legal"},
+      {{"--json", file, "--paper", "b4", "--paper", "a4"}, "--paper"},
   };
   QFile(file + ".txt").open(QIODevice::WriteOnly);  // a file where a folder is wanted
   for (const auto& c : cases) {
@@ -266,10 +269,11 @@ TEST(Batch, HelpAndVersionAnswerAndWriteNothingElse) {
   const Outcome help = Tamariko({"--batch", "--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char* option : {"--seed", "--round", "--heading1", "--heading2", "--sheets", "--json",
-                             "--png", "--pdf", "--printer", "--help", "--version"}) {
+                             "--png", "--pdf", "--printer", "--paper", "--help", "--version"}) {
     EXPECT_TRUE(help.out.contains(option)) << option;
   }
   EXPECT_TRUE(QString::fromUtf8(help.out).contains(QStringLiteral("乱数の種")));
+  EXPECT_TRUE(help.out.contains("--paper A4"));
   const Outcome version = Tamariko({"--batch", "--version"});
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_TRUE(version.out.startsWith("tamariko "));
@@ -324,6 +328,32 @@ TEST(Batch, EverySheetOfTheListIsMadeAloneByItsKey) {
     expected.sort();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), expected);
     EXPECT_EQ(test::ReadPdf(pdf).pages, 2) << "the sheet and the answer table";
+  }
+}
+
+// On A4 (the PDF printer, no margins) every sheet's whole B4 page is on the paper, as wide
+// as 210/257 of it on B4.
+TEST(Batch, PaperA4FitsEverySheetOnThePage) {
+  QTemporaryDir dir;
+  const QString b4 = dir.filePath(QStringLiteral("b4.pdf"));
+  const QString a4 = dir.filePath(QStringLiteral("a4.pdf"));
+  const Outcome onB4 = Tamariko({"--batch", "--seed", "11", "--pdf", b4});
+  ASSERT_EQ(onB4.exitCode, 0) << onB4.err.toStdString();
+  const Outcome onA4 = Tamariko({"--batch", "--seed", "11", "--paper", "a4", "--pdf", a4});
+  ASSERT_EQ(onA4.exitCode, 0) << onA4.err.toStdString();
+  const test::PdfFacts facts = test::ReadPdf(a4);
+  EXPECT_EQ(facts.pages, 3);
+  EXPECT_NEAR(facts.widthPt, 210 / 25.4 * 72, 1.0);
+  EXPECT_NEAR(facts.heightPt, 297 / 25.4 * 72, 1.0);
+  for (int page = 1; page <= 3; ++page) {
+    SCOPED_TRACE(page);
+    const QImage was = test::RasterisePdf(b4, dir.filePath(QStringLiteral("b4")), 100, page);
+    const QImage now = test::RasterisePdf(a4, dir.filePath(QStringLiteral("a4")), 100, page);
+    if (was.isNull() || now.isNull()) GTEST_SKIP() << "pdftoppm could not rasterise the pages";
+    const QRect wasInk = test::InkBox(was), nowInk = test::InkBox(now);
+    EXPECT_TRUE(now.rect().adjusted(1, 1, -1, -1).contains(nowInk)) << "clear of every edge";
+    const double ratio = static_cast<double>(nowInk.width()) / wasInk.width();
+    EXPECT_NEAR(ratio, 210.0 / 257, 0.02 * 210 / 257);
   }
 }
 
@@ -394,6 +424,43 @@ TEST(BatchPrintServer, AQueueOnAStoppedOrKilledServerFailsInTimeAndSaysWhy) {
   const Outcome killed = Tamariko(toQueue);
   EXPECT_EQ(killed.exitCode, 1);
   EXPECT_TRUE(killed.err.contains(QStringLiteral("the print server"))) << killed.err.toStdString();
+}
+
+// A queue without B4: a run given no paper says so and prints on A4, the page fitted; one
+// that asks for B4 there is refused before anything is sent.
+TEST(BatchPrintServer, AQueueWithoutB4PrintsOnA4FittedAndSaysSo) {
+  testing::OwnCupsd cupsd;
+  const QString reason = cupsd.Start();
+  if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+  QTemporaryDir dir;
+  QFile base(QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"));
+  QFile ppd(dir.filePath(QStringLiteral("a4only.ppd")));
+  ASSERT_TRUE(base.open(QIODevice::ReadOnly) && ppd.open(QIODevice::WriteOnly));
+  for (const QByteArray& line : base.readAll().split('\n')) {
+    if (!line.contains("JISB4")) ppd.write(line + '\n');
+  }
+  ppd.close();
+  ASSERT_TRUE(cupsd.AddQueue(QStringLiteral("a4only"), ppd.fileName()));
+  const testing::ScopedEnv server("CUPS_SERVER", cupsd.Socket().toLocal8Bit());
+
+  const Outcome refused = Tamariko({"--batch", "--printer", "a4only", "--paper", "b4"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(refused.err.contains(QStringLiteral("no B4 paper"))) << refused.err.toStdString();
+
+  const Outcome run =
+      Tamariko({"--batch", "--seed", "5", "--sheets", "kake", "--printer", "a4only"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains(QStringLiteral("has no B4 paper: printing on A4")))
+      << run.err.toStdString();
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 15000 && cupsd.JobDocuments().size() < 2) QThread::msleep(100);
+  ASSERT_EQ(cupsd.JobDocuments().size(), 2) << "the multiplication sheet and the answer table";
+  for (const QString& document : cupsd.JobDocuments()) {
+    const test::PdfFacts facts = test::ReadPdf(document);
+    EXPECT_NEAR(facts.widthPt, 210 / 25.4 * 72, 1.0);
+    EXPECT_NEAR(facts.heightPt, 297 / 25.4 * 72, 1.0);
+  }
 }
 
 }  // namespace

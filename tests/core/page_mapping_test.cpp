@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/page_mapping.h"
 
 namespace tamariko {
@@ -42,6 +44,43 @@ TEST(PageMapping, StartPlusPitchIsSummedInMillimetresBeforeScaling) {
   const PageMapping m = PrintMapping({300, 300}, {0, 0});
   EXPECT_EQ(m.Y(107 + 7.0L * 4), 1542);
   EXPECT_EQ(m.X(22 + 19.0L * 5), 1339);  // 117 mm: 1381.88 - 42
+}
+
+// The B4 page at 300 dpi is 3035.4 x 4299.2 pixels.
+TEST(PageTransform, FitsTheWholeB4PageIntoThePrintableAreaCentredAndLeavesB4Alone) {
+  struct Case {
+    const char* why;
+    PixelPair paper, printable;
+  };
+  const Case fitted[] = {
+      {"A4 without margins: its height decides", {2480, 3508}, {2480, 3508}},
+      {"A4 with margins of 50, 100, 60, 40", {2480, 3508}, {2370, 3368}},
+      {"A3: scaled up", {3508, 4961}, {3508, 4961}},
+      {"Letter: its height decides", {2550, 3300}, {2550, 3300}},
+  };
+  const long double pageW = 257 / 25.4L * 300, pageH = 364 / 25.4L * 300;
+  for (const auto& c : fitted) {
+    const PageTransform t = FitPageTransform({300, 300}, c.paper, c.printable);
+    const long double w = t.Scale * pageW, h = t.Scale * pageH;
+    // It touches two opposite sides, fits inside, and is centred.
+    EXPECT_NEAR(std::max(w / c.printable.first, h / c.printable.second), 1.0L, 1e-9) << c.why;
+    EXPECT_NEAR(t.Dx, (c.printable.first - w) / 2, 1e-6) << c.why;
+    EXPECT_NEAR(t.Dy, (c.printable.second - h) / 2, 1e-6) << c.why;
+    EXPECT_GE(t.Dx, -1e-9) << c.why;
+    EXPECT_GE(t.Dy, -1e-9) << c.why;
+  }
+  EXPECT_NEAR(FitPageTransform({300, 300}, {2480, 3508}, {2480, 3508}).Scale, 297.0L / 364, 1e-3);
+
+  const Case unchanged[] = {
+      {"B4", {3035, 4299}, {3035, 4299}},
+      {"B4 with margins", {3035, 4299}, {2925, 4199}},
+      {"sizes not known", {0, 0}, {0, 0}},
+  };
+  for (const auto& c : unchanged) {
+    EXPECT_TRUE(FitPageTransform({300, 300}, c.paper, c.printable).IsIdentity()) << c.why;
+  }
+  // At 600 x 300 dpi B4 is still B4.
+  EXPECT_TRUE(FitPageTransform({600, 300}, {6071, 4299}, {6071, 4299}).IsIdentity());
 }
 
 }  // namespace

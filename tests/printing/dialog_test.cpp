@@ -101,17 +101,18 @@ TEST(PrinterSetupDialog, ConfirmedChoiceSelectsThePrinterAndResetsTheObject) {
     shown = choice;
     choice.printer = "q";
     choice.paper = 8;
-    choice.landscape = true;
+    choice.fit = false;
     return true;
   });
   TQxPrinterSetupDialog dialog;
   EXPECT_TRUE(dialog.Execute());
   EXPECT_EQ(shown.printer, "p");
   EXPECT_EQ(shown.paper, 12);
+  EXPECT_TRUE(shown.fit);
   const DevMode dm = rig.Current();
   EXPECT_STREQ(dm.dmDeviceName, "q");
   EXPECT_EQ(dm.dmPaperSize, 8);
-  EXPECT_EQ(dm.dmOrientation, DMORIENT_LANDSCAPE);
+  EXPECT_FALSE(QxPrinter().FitToPaper());
   EXPECT_EQ(QxPrinter().PrinterIndexCache(), 1);
   EXPECT_FALSE(QxPrinter().SettingsChanged());
 }
@@ -191,34 +192,43 @@ TEST(PrinterSetupForm, ShowsTheCachedDetailsAndSwitchingPrintersRefreshesTheList
   EXPECT_TRUE(form.BinBox->isEnabled());
   EXPECT_FALSE(form.FolderEdit->isVisibleTo(&form));
 
+  EXPECT_FALSE(form.PaperNote->isVisibleTo(&form));
+  // The sheets are upright: landscape is greyed, with the reason.
+  EXPECT_TRUE(form.PortraitButton->isChecked());
+  EXPECT_FALSE(form.LandscapeButton->isEnabled());
+  EXPECT_EQ(form.OrientationNote->text(), "この用紙は縦向きで印刷します");
+
+  form.ActualSizeButton->setChecked(true);
   Pick(form.PrinterBox, "small");
   EXPECT_EQ(Items(form.PaperBox), (QStringList{"A4", "B5 (JIS)"}));
-  EXPECT_EQ(form.PaperBox->currentText(), "B5 (JIS)") << "no B4 here: the driver's default";
+  EXPECT_EQ(form.PaperBox->currentText(), "A4") << "no B4 here: A4 before the driver's B5";
+  EXPECT_TRUE(form.FitButton->isChecked()) << "and the page fitted to it";
+  EXPECT_TRUE(form.PaperNote->isVisibleTo(&form));
+  EXPECT_TRUE(form.PaperNote->text().contains("B4"));
   EXPECT_FALSE(form.BinBox->isEnabled());
   EXPECT_EQ(form.StateText->text(), "準備完了");
   EXPECT_TRUE(form.LocationText->text().isEmpty());
   EXPECT_EQ(form.Choice().bin, 0);
 
   Pick(form.PrinterBox, "office");
-  EXPECT_EQ(form.PaperBox->currentText(), "B4 (JIS)") << "B4 before the driver's A4";
+  EXPECT_EQ(form.PaperBox->currentText(), "B4 (JIS)") << "A4 only stood in for B4";
   EXPECT_EQ(form.BinBox->currentText(), "手差し") << "the tray in force comes back";
-  Pick(form.PrinterBox, "small");
-  Pick(form.PaperBox, "A4");
-  Pick(form.PrinterBox, "office");
-  EXPECT_EQ(form.PaperBox->currentText(), "A4") << "the paper shown stays where it can";
-
   Pick(form.PaperBox, "A3");
+  Pick(form.PrinterBox, "small");
+  Pick(form.PrinterBox, "office");
+  EXPECT_EQ(form.PaperBox->currentText(), "A3") << "the paper chosen stays where it can";
+
   Pick(form.BinBox, "トレイ1");
-  form.LandscapeButton->setChecked(true);
+  form.ActualSizeButton->setChecked(true);
   const PrinterChoice chosen = form.Choice();
   EXPECT_EQ(chosen.printer, "office");
   EXPECT_EQ(chosen.paper, 8);
   EXPECT_EQ(chosen.paperWidthTenthMm, 2970);
   EXPECT_EQ(chosen.bin, 1);
-  EXPECT_TRUE(chosen.landscape);
+  EXPECT_FALSE(chosen.fit);
 }
 
-TEST(PrinterSetupForm, OkPutsPaperTrayAndOrientationInForceAndCancelChangesNothing) {
+TEST(PrinterSetupForm, OkPutsPaperTrayAndScaleInForceAndCancelChangesNothing) {
   if (!OffscreenOnly()) GTEST_SKIP() << "answers the modal dialog only offscreen";
   auto spooler = std::make_shared<ScriptedSpooler>(SchoolPrinters());
   ScopedQxPrinter scoped(spooler);
@@ -233,33 +243,32 @@ TEST(PrinterSetupForm, OkPutsPaperTrayAndOrientationInForceAndCancelChangesNothi
 
   AnswerDialog([](TPrinterSetupForm& form) {
     Pick(form.PaperBox, "A4");
-    form.LandscapeButton->setChecked(true);
+    form.ActualSizeButton->setChecked(true);
     Pick(form.BinBox, "トレイ1");
     form.ButtonBox->button(QDialogButtonBox::Cancel)->click();
   });
   TQxPrinterSetupDialog dialog;
   RunPrinterSetupCommand(dialog);
   EXPECT_EQ(current().dmPaperSize, 12);
-  EXPECT_EQ(current().dmOrientation, DMORIENT_PORTRAIT);
+  EXPECT_TRUE(QxPrinter().FitToPaper());
   EXPECT_EQ(current().dmDefaultSource, 7);
 
   AnswerDialog([](TPrinterSetupForm& form) {
     Pick(form.PaperBox, "A4");
-    form.LandscapeButton->setChecked(true);
+    form.ActualSizeButton->setChecked(true);
     Pick(form.BinBox, "トレイ1");
     form.ButtonBox->button(QDialogButtonBox::Ok)->click();
   });
   RunPrinterSetupCommand(dialog);
   const DevMode dm = current();
   EXPECT_EQ(dm.dmPaperSize, 9);
-  EXPECT_EQ(dm.dmOrientation, DMORIENT_LANDSCAPE);
+  EXPECT_FALSE(QxPrinter().FitToPaper());
   EXPECT_EQ(dm.dmDefaultSource, 1);
 
   QxPrinter().BeginDoc("A4");
   QxPrinter().EndDoc();
   ASSERT_EQ(spooler->Jobs().size(), 1u);
   EXPECT_EQ(spooler->Jobs()[0].devMode.dmPaperSize, 9);
-  EXPECT_EQ(spooler->Jobs()[0].devMode.dmOrientation, DMORIENT_LANDSCAPE);
   EXPECT_EQ(spooler->Jobs()[0].devMode.dmDefaultSource, 1);
 }
 
@@ -335,7 +344,6 @@ TEST(PrinterSetupForm, ThePdfFolderAndPaperChosenAreWhereAndHowTheFilesComeOut) 
   AnswerDialog([&](TPrinterSetupForm& form) {
     Pick(form.PrinterBox, "PDF");
     Pick(form.PaperBox, "A4");
-    form.LandscapeButton->setChecked(true);
     form.FolderEdit->setText(chosen.path());
     form.ButtonBox->button(QDialogButtonBox::Ok)->click();
   });
@@ -350,8 +358,8 @@ TEST(PrinterSetupForm, ThePdfFolderAndPaperChosenAreWhereAndHowTheFilesComeOut) 
   const QString file = rig.spooler->PdfFilesWritten().first();
   EXPECT_EQ(QFileInfo(file).absolutePath(), QFileInfo(chosen.path()).absoluteFilePath());
   const test::PdfFacts facts = test::ReadPdf(file);
-  EXPECT_NEAR(facts.widthPt, 297 / 25.4 * 72, 1.0) << "A4, landscape";
-  EXPECT_NEAR(facts.heightPt, 210 / 25.4 * 72, 1.0);
+  EXPECT_NEAR(facts.widthPt, 210 / 25.4 * 72, 1.0) << "A4, upright";
+  EXPECT_NEAR(facts.heightPt, 297 / 25.4 * 72, 1.0);
 }
 
 }  // namespace

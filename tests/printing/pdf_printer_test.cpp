@@ -109,6 +109,37 @@ TEST(PdfPrinter, DeviceOriginIsThePaperCorner) {
   EXPECT_FALSE(dark(150, 94));
 }
 
+// Fit draws the whole B4 page onto other paper; on B4 it is the page as drawn, and actual
+// size leaves any paper as drawn from its corner.
+TEST(PdfPrinter, FitScalesOnlyOffB4AndActualSizeKeepsThePageAsDrawn) {
+  PdfRig rig;
+  auto frameOn = [&](int paper, bool fit, const char* name) {
+    rig.qx.UseSheetPaper(paper);
+    rig.qx.SetFitToPaper(fit);
+    rig.PrintFrame(QString::fromLatin1(name));
+    return test::RasterisePdf(rig.spooler->PdfFilesWritten().back(),
+                              rig.folder.filePath(QLatin1String(name)), 100);
+  };
+  const QImage b4Fit = frameOn(DMPAPER_B4, true, "b4fit");
+  if (b4Fit.isNull()) GTEST_SKIP() << "pdftoppm (poppler-utils) could not rasterise the page";
+  EXPECT_EQ(b4Fit, frameOn(DMPAPER_B4, false, "b4actual"));
+
+  const QImage a4Actual = frameOn(DMPAPER_A4, false, "a4actual");
+  EXPECT_EQ(a4Actual.width(), 827);
+  EXPECT_LT(qGray(a4Actual.pixel(100, 150)), 128);  // the frame's left edge, as on B4
+  const QImage a4Fit = frameOn(DMPAPER_A4, true, "a4fit");
+  // 297/364 of the frame's 100 to 199 (82 to 162), give or take a pixel of centring.
+  auto darkAcross = [&](int x1, int x2, int y) {
+    bool dark = false;
+    for (int x = x1; x <= x2; ++x) dark = dark || qGray(a4Fit.pixel(x, y)) < 128;
+    return dark;
+  };
+  EXPECT_TRUE(darkAcross(80, 84, 120));
+  EXPECT_FALSE(darkAcross(95, 105, 120));
+  EXPECT_TRUE(darkAcross(160, 164, 120));
+  EXPECT_FALSE(darkAcross(195, 205, 120));
+}
+
 TEST(PdfPrinter, CollectedJobsBecomePagesOfOneFileWrittenAtTheEnd) {
   PdfRig rig;
   rig.qx.SetPaperSizeNumber(DMPAPER_B4);

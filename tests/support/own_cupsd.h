@@ -94,6 +94,15 @@ class OwnCupsd {
     }
     return all;
   }
+  // The documents of every job so far, as the server received them.
+  QStringList JobDocuments() const {
+    QStringList paths;
+    const QDir spool(dir_.path() + QStringLiteral("/spool"));
+    for (const QString& name : spool.entryList({QStringLiteral("d*")}, QDir::Files, QDir::Name)) {
+      paths << spool.filePath(name);
+    }
+    return paths;
+  }
   void Stop() { ::kill(static_cast<pid_t>(server_.processId()), SIGSTOP); }
   void Resume() { ::kill(static_cast<pid_t>(server_.processId()), SIGCONT); }
   void Kill() {

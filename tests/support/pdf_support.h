@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRect>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
@@ -51,6 +52,17 @@ inline QStringList PdfPageTexts(const QString& pdf) {
   QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
   if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
   return pages;
+}
+
+// The box of an image's dark pixels; empty when there are none.
+inline QRect InkBox(const QImage& image) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
+    }
+  }
+  return box;
 }
 
 // B4 (JIS), 257 x 364 mm, in points.

@@ -11,6 +11,9 @@ class ScriptedJob : public PrintJob {
   ScriptedJob(ScriptedSpooler& spooler, std::size_t index) : spooler_(spooler), index_(index) {}
 
   TCanvas& Canvas() override { return *spooler_.jobs_[index_].page; }
+  void SetPageTransform(const PageTransform& transform) override {
+    spooler_.jobs_[index_].transform = transform;
+  }
   void End() override {
     if (spooler_.endDocFails) throw EOSError("印刷ジョブを送れませんでした（試験用の故障）");
     spooler_.jobs_[index_].ended = true;
@@ -180,7 +183,7 @@ std::unique_ptr<PrintJob> ScriptedSpooler::StartDoc(const QString& device, const
   const int w = static_cast<int>(257 / 25.4 * p->dpiX) - 2 * p->offsetX;
   const int h = static_cast<int>(364 / 25.4 * p->dpiY) - 2 * p->offsetY;
   jobs_.push_back(
-      Job{device, title, devMode, std::make_shared<RecordingCanvas>(QRect(0, 0, w, h)), false});
+      Job{device, title, devMode, std::make_shared<RecordingCanvas>(QRect(0, 0, w, h)), {}, false});
   return std::make_unique<ScriptedJob>(*this, jobs_.size() - 1);
 }
 

@@ -53,6 +53,7 @@ class ScriptedSpooler : public Spooler {
     QString title;
     DevMode devMode{};
     std::shared_ptr<RecordingCanvas> page;
+    PageTransform transform;
     bool ended = false;
   };
 
