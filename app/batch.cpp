@@ -33,7 +33,7 @@ struct BatchOptionSpec {
 constexpr BatchOptionSpec kBatchOptions[] = {
     {"seed", "N"},       {"round", "TEXT"}, {"heading1", "TEXT"}, {"heading2", "TEXT"},
     {"sheets", "LIST"},  {"json", "FILE"},  {"png", "DIR"},       {"pdf", "FILE"},
-    {"printer", "NAME"}, {"paper", "NAME"}, {"count", "N"}, {"mark", nullptr}};
+    {"printer", "NAME"}, {"paper", "NAME"}, {"count", "N"},       {"mark", nullptr}};
 
 QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
 
@@ -282,9 +282,11 @@ QString BatchHelpText() {
              "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
              "  --paper NAME      PDF と印刷の用紙 B4 (既定), A4, A3, B5, Letter, Legal。\n"
              "                    B4 の問題用紙をその用紙に合わせて縮小・拡大します。\n"
-             "                    A4 に印刷するには --paper A4。B4 のないプリンタは A4 になります。\n"
+             "                    A4 に印刷するには --paper A4。B4 のないプリンタは A4 "
+             "になります。\n"
              "                    paper of the PDF and the print jobs: B4 (default), A4, A3,\n"
-             "                    B5 (JIS), Letter, Legal; the B4 page is fitted to it. To print on\n"
+             "                    B5 (JIS), Letter, Legal; the B4 page is fitted to it. To print "
+             "on\n"
              "                    A4: --paper A4. A printer without B4 gets A4.\n"
              "  --count N         N 組 (1〜1000) 作ります。n 組目は種 SEED+n-1 の組と同じです。\n"
              "                    PNG は mitori-0001.png のように番号付き、JSON は1行1組、\n"
