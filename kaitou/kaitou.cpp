@@ -132,6 +132,20 @@ void Tkaitou::TakeAnswers(const TProblemKind& kind) {
   }
 }
 
+std::int64_t Tkaitou::Answer(AnswerColumn column, std::int32_t index) const {
+  switch (column) {
+    case AnswerColumn::Multiplication:
+      return GetMultiplicationAnswer(index);
+    case AnswerColumn::Division:
+      return GetDivisionAnswer(index);
+    case AnswerColumn::Mental:
+      return GetMentalAnswer(index);
+    case AnswerColumn::Abacus:
+      return index < kAbacusRunA ? GetAbacusAnswerA(index) : GetAbacusAnswerB(index - kAbacusRunA);
+  }
+  return 0;
+}
+
 void Tkaitou::PrintSheet(TPrintTarget& printer) {
   PrintPage(
       printer, QStringLiteral("解答表"), 9,

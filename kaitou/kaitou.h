@@ -43,6 +43,8 @@ class Tkaitou : public TKeisan {
 
   // The answers a kind made, into its column from the first row on.
   void TakeAnswers(const TProblemKind& kind);
+  // Answer `index` of a column, as TakeAnswers fills it.
+  std::int64_t Answer(AnswerColumn column, std::int32_t index) const;
 
   // The empty table on the preview image; answers are never drawn there.
   void DrawSheet(TCanvas& image, const PageMapping& mapping);

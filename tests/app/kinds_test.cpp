@@ -52,6 +52,24 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
   }
 }
 
+// Every kind's answers reach its column of the answer table.
+TEST(KindList, EveryKindsAnswersFillItsColumnOfTheTable) {
+  const TDefaultSheetTexts texts;
+  SetRandomSeed(77u);
+  TWorkbook book(&texts);
+  book.MakeProblems(EverySheet(), {});
+  for (int k = 0; k < book.KindCount(); ++k) {
+    const TProblemKind& kind = book.Kind(k);
+    bool nonZero = false;
+    for (int i = 0; i < kind.AnswerCount(); ++i) {
+      ASSERT_EQ(book.Answers().Answer(kind.Column(), i), kind.Answer(i))
+          << "kind " << k << ", " << i;
+      nonZero = nonZero || kind.Answer(i) != 0;
+    }
+    EXPECT_TRUE(nonZero) << "kind " << k;
+  }
+}
+
 // A kind's problems depend only on the kinds before it in the list: ticking one further on
 // never changes them. The JSON carries each kind's part in the list's order.
 TEST(KindList, TickingALaterKindChangesNoProblemOfTheEarlierOnes) {
