@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -19,6 +18,7 @@
 #include "platform/carried_font.h"
 #include "platform/cups_spooler.h"
 #include "platform/font_resources.h"
+#include "platform/png_writer.h"
 #include "platform/resource.h"
 #include "platform/staged_file.h"
 #include "printing/qxprinters.h"
@@ -29,14 +29,13 @@ namespace {
 // PNG is made in memory: the encoder's own write errors say nothing useful, the staged
 // file's do.
 QByteArray PngBytes(const QString& path, const QImage& image) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-    throw Error(QStringLiteral("「%1」の画像を作れませんでした (cannot encode '%1' as PNG)")
-                    .arg(path)
+  try {
+    return EncodePng(image);
+  } catch (const std::exception& e) {
+    throw Error(QStringLiteral("「%1」の画像を作れませんでした (cannot encode '%1' as PNG: %2)")
+                    .arg(path, QString::fromUtf8(e.what()))
                     .toStdString());
   }
-  return bytes;
 }
 
 class BatchTexts : public TSheetTexts {

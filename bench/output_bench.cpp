@@ -9,6 +9,7 @@
 #include "core/random.h"
 #include "core/sheet_texts.h"
 #include "platform/cups_spooler.h"
+#include "platform/png_writer.h"
 #include "platform/staged_file.h"
 #include "printing/qxprinters.h"
 
@@ -52,5 +53,31 @@ void BM_SetToPdfPages(benchmark::State& state) {
   spooler->EndPdfCollection();
 }
 BENCHMARK(BM_SetToPdfPages)->Unit(benchmark::kMillisecond);
+
+// One drawn preview (the mental addition sheet, the one with the most ink) to PNG bytes.
+void BM_PreviewPng(benchmark::State& state) {
+  bench::World();
+  MadeSet set;
+  const QImage image =
+      DrawPreviewImage([&](TCanvas& c, const PageMapping& m) { set.book.Mental().MakeSheet(c, m); },
+                       bench::World().mapping);
+  for (auto _ : state) benchmark::DoNotOptimize(EncodePng(image).size());
+}
+BENCHMARK(BM_PreviewPng)->Unit(benchmark::kMillisecond);
+
+// One set's three previews drawn and encoded, as --count --png makes them, beside
+// BM_SetToPdfPages; making the problems while drawing is part of it, as in the run.
+void BM_SetToPreviewPngs(benchmark::State& state) {
+  bench::World();
+  TDefaultSheetTexts texts;
+  SetRandomSeed(2026);
+  for (auto _ : state) {
+    TWorkbook book(&texts);
+    book.MakeProblems({}, [](Sheet, const TWorkbook::PreviewDraw& draw) {
+      benchmark::DoNotOptimize(EncodePng(DrawPreviewImage(draw, bench::World().mapping)).size());
+    });
+  }
+}
+BENCHMARK(BM_SetToPreviewPngs)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,0 +1,109 @@
+#include "platform/png_writer.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include "core/error.h"
+
+namespace tamariko {
+namespace {
+
+struct Output {
+  QByteArray bytes;
+  char message[160] = "";
+};
+
+void Append(png_structp png, png_bytep data, size_t size) {
+  auto* out = static_cast<Output*>(png_get_io_ptr(png));
+  bool appended = true;
+  try {
+    out->bytes.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  } catch (...) {
+    appended = false;
+  }
+  if (!appended) png_error(png, "out of memory");
+}
+
+void Flush(png_structp /*png*/) {}
+
+[[noreturn]] void OnError(png_structp png, png_const_charp message) {
+  auto* out = static_cast<Output*>(png_get_error_ptr(png));
+  std::strncpy(out->message, message, sizeof out->message - 1);
+  png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp /*png*/, png_const_charp /*message*/) {}
+
+bool AllGrey(const QImage& image) {
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* pixel = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb p = pixel[x];
+      if (qRed(p) != qGreen(p) || qGreen(p) != qBlue(p)) return false;
+    }
+  }
+  return true;
+}
+
+// libpng leaves this frame by longjmp on an error, so nothing here has a destructor.
+bool WriteRows(png_structp png, png_infop info, const QImage& image, bool grey, png_bytep row) {
+  if (setjmp(png_jmpbuf(png)) != 0) return false;
+  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()),
+               static_cast<png_uint_32>(image.height()), 8,
+               grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (image.dotsPerMeterX() > 0 && image.dotsPerMeterY() > 0) {
+    png_set_pHYs(png, info, static_cast<png_uint_32>(image.dotsPerMeterX()),
+                 static_cast<png_uint_32>(image.dotsPerMeterY()), PNG_RESOLUTION_METER);
+  }
+  // Pages are mostly white runs: filters find nothing to gain there and cost the most time.
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_set_compression_level(png, 1);
+  png_write_info(png, info);
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* pixel = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    png_bytep out = row;
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb p = pixel[x];
+      if (grey) {
+        *out++ = static_cast<png_byte>(qRed(p));
+      } else {
+        *out++ = static_cast<png_byte>(qRed(p));
+        *out++ = static_cast<png_byte>(qGreen(p));
+        *out++ = static_cast<png_byte>(qBlue(p));
+      }
+    }
+    png_write_row(png, row);
+  }
+  png_write_end(png, nullptr);
+  return true;
+}
+
+}  // namespace
+
+QByteArray EncodePng(const QImage& source) {
+  const QImage image = source.format() == QImage::Format_RGB32
+                           ? source
+                           : source.convertToFormat(QImage::Format_RGB32);
+  if (image.isNull()) throw Error("PNG: no image");
+  const bool grey = AllGrey(image);
+  std::vector<png_byte> row(static_cast<std::size_t>(image.width()) * (grey ? 1 : 3));
+
+  Output out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &out, OnError, OnWarning);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  if (info == nullptr) {
+    png_destroy_write_struct(&png, nullptr);
+    throw Error("PNG: out of memory");
+  }
+  png_set_write_fn(png, &out, Append, Flush);
+  const bool written = WriteRows(png, info, image, grey, row.data());
+  png_destroy_write_struct(&png, &info);
+  if (!written) throw Error(std::string("PNG: ") + out.message);
+  return std::move(out.bytes);
+}
+
+}  // namespace tamariko
