@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "core/error.h"
+#include "platform/staged_file.h"
 
 namespace tamariko {
 namespace {
@@ -107,20 +108,19 @@ void CheckOutputFile(const char* option, const QString& file) {
     throw BatchOptionError(Option(option), QStringLiteral("「%1」はフォルダです").arg(file),
                            QStringLiteral("'%1' is a folder, not a file").arg(file));
   }
-  // The file is replaced by renaming a finished one over it: never do that to a device.
-  if (info.exists() && !info.isFile()) {
-    throw BatchOptionError(Option(option),
-                           QStringLiteral("「%1」は普通のファイルではありません").arg(file),
-                           QStringLiteral("'%1' is not a regular file").arg(file));
-  }
-  CheckFolder(option, QFileInfo(file).absolutePath(), file);
+  // A file is replaced by renaming a finished one over it; a device is written into, once
+  // OutputPaths has seen that it is one that can be.
+  if (info.exists() && !info.isFile()) return;
+  // Through a link, the file behind it is written.
+  const QFileInfo written(FileBehindLinks(file));
+  CheckFolder(option, written.absolutePath(), file);
   // The file is written under a temporary name and renamed at the end, so a name the folder
   // cannot hold would fail only after the other files are written.
-  const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+  const QByteArray folder = QFile::encodeName(written.absolutePath());
   const long nameMax = pathconf(folder.constData(), _PC_NAME_MAX);
-  const qsizetype nameBytes = QFile::encodeName(QFileInfo(file).fileName()).size();
+  const qsizetype nameBytes = QFile::encodeName(written.fileName()).size();
   if (nameBytes > (nameMax > 0 ? nameMax : 255) ||
-      QFile::encodeName(QFileInfo(file).absoluteFilePath()).size() >= PATH_MAX) {
+      QFile::encodeName(written.absoluteFilePath()).size() >= PATH_MAX) {
     throw BatchOptionError(Option(option), QStringLiteral("ファイル名が長すぎます"),
                            QStringLiteral("file name too long"));
   }
@@ -296,7 +296,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   if (parser.isSet(json) && options.json != QStringLiteral("-"))
     CheckOutputFile("json", options.json);
   if (parser.isSet(png)) CheckFolder("png", options.pngFolder, {});
-  if (parser.isSet(pdf)) CheckOutputFile("pdf", options.pdf);
+  if (parser.isSet(pdf) && options.pdf != QStringLiteral("-")) CheckOutputFile("pdf", options.pdf);
   if (parser.isSet(printer) && options.printer.isEmpty()) {
     throw BatchOptionError(Option("printer"), QStringLiteral("プリンタ名がありません"),
                            QStringLiteral("no printer name given"));

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -11,12 +12,14 @@
 
 #include "app/arguments.h"
 #include "app/batch.h"
+#include "app/output_paths.h"
 #include "app/set_json.h"
 #include "app/workbook.h"
 #include "core/error.h"
 #include "core/random.h"
 #include "platform/carried_font.h"
 #include "platform/cups_spooler.h"
+#include "platform/end_signals.h"
 #include "platform/font_resources.h"
 #include "platform/png_writer.h"
 #include "platform/resource.h"
@@ -104,6 +107,7 @@ class Progress {
 // Runs `make` for set n and names the set in what it throws, when there are many.
 template <typename Make>
 void ForSet(int n, std::uint32_t seed, int count, Make make) {
+  StopIfEndSignalReceived();
   try {
     make();
   } catch (const std::exception& e) {
@@ -116,12 +120,41 @@ void ForSet(int n, std::uint32_t seed, int count, Make make) {
   }
 }
 
+// Every preview file of the run, which no other output may be.
+QStringList PreviewPaths(const BatchOptions& options) {
+  QStringList paths;
+  if (options.pngFolder.isEmpty()) return paths;
+  for (int n = 1; n <= options.count; ++n) {
+    TWorkbook::PrintRun({options.mental, options.multiplication, true}, [&](Sheet sheet) {
+      paths << QDir(options.pngFolder).filePath(PreviewName(sheet, n, options.count));
+    });
+  }
+  return paths;
+}
+
+// Says, last, which temporaries a run that failed could not remove.
+void ReportTemporariesLeft() {
+  const QStringList left = TakeTemporariesLeft();
+  if (left.isEmpty()) return;
+  PrintBatchError(QStringLiteral("一時ファイルを消せませんでした。次にこのフォルダに書くときに"
+                                 "消します (could not remove a temporary file; the next run "
+                                 "writing there removes it): %1%2")
+                      .arg(left.front(), left.size() > 1
+                                             ? QStringLiteral(" (+%1)").arg(left.size() - 1)
+                                             : QString()));
+}
+
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
+  // A kill, a logout or Ctrl+C ends the run as a failure does: nothing is put in place.
+  const EndSignals endSignals;
+  const auto reportLeft = qScopeGuard([] { ReportTemporariesLeft(); });
   BatchOptions options;
+  std::unique_ptr<OutputPaths> paths;
   try {
     options = ParseBatchOptions(ArgumentList(argc, argv));
+    paths = std::make_unique<OutputPaths>(options, PreviewPaths(options));
   } catch (const BatchUsageError& e) {
     PrintBatchError(e.message);
     return 2;
@@ -208,11 +241,11 @@ int RunBatch(int argc, char** argv) {
     StagedOutputs outputs;
     std::unique_ptr<StagedFile> json;
     if (!options.json.isEmpty() && options.json != QStringLiteral("-")) {
-      json = std::make_unique<StagedFile>(options.json);
+      json = paths->Stage(options.json);
     }
     if (!options.pdf.isEmpty()) {
       UsePrinter(QString::fromLatin1(kPdfPrinterName));
-      spooler->CollectPdfJobs(options.pdf);
+      spooler->CollectPdfJobs(paths->Stage(options.pdf));
     }
     const bool files = !options.json.isEmpty() || !options.pngFolder.isEmpty() ||
                        !options.pdf.isEmpty() || options.printer.isEmpty();
@@ -265,6 +298,9 @@ int RunBatch(int argc, char** argv) {
         progress.Done(n);
       }
     }
+  } catch (const EndSignalReceived& e) {
+    PrintBatchError(e.Message());
+    return 128 + e.signal;
   } catch (const std::exception& e) {
     PrintBatchError(QString::fromUtf8(e.what()));
     return 1;
