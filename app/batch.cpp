@@ -220,8 +220,9 @@ QString BatchHelpText() {
       "                    writes problems and answers as JSON (- for standard output)\n"
       "  --png DIR         プレビューを PNG で書きます (mitori.png, kake.png, kaitou.png)\n"
       "                    writes the previews as PNG files into DIR\n"
-      "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ、B4)\n"
+      "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ、B4。- は標準出力)\n"
       "                    prints the sheets into one PDF, one B4 page per sheet\n"
+      "                    (- for standard output)\n"
       "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
       "  --count N         N 組 (1〜1000) 作ります。n 組目は種 SEED+n-1 の組と同じです。\n"
       "                    PNG は mitori-0001.png のように番号付き、JSON は1行1組、\n"
@@ -237,8 +238,15 @@ QString BatchHelpText() {
       "  --version         版 / version\n"
       "\n"
       "使った種は標準エラーに出ます。The seed used is printed on standard error.\n"
+      "ファイルはすべて書き終えてから置き換えます。FIFO や /dev/null などの\n"
+      "デバイスには、ファイルを置いた後で書き込みます。\n"
+      "Files are replaced only once all are complete; a FIFO or a device such as\n"
+      "/dev/null is written into after the files are in place.\n"
+      "\n"
       "終了コード / exit status: 0 成功 done, 1 書き込みの失敗 failure while writing,\n"
-      "2 入力の誤り bad input (nothing written).\n");
+      "2 入力の誤り bad input (nothing written; also one file named twice),\n"
+      "128+シグナル番号 SIGTERM・SIGHUP・SIGINT で中止 (何も置き換えません)\n"
+      "128 + the signal: ended by SIGTERM, SIGHUP or SIGINT (nothing put in place).\n");
 }
 
 BatchOptions ParseBatchOptions(const QStringList& arguments) {
