@@ -104,7 +104,8 @@ class Progress {
   QElapsedTimer clock_;
 };
 
-// Runs `make` for set n and names the set in what it throws, when there are many.
+// Runs `make` for set n, unless an end signal has come, and names the set in what it
+// throws, when there are many.
 template <typename Make>
 void ForSet(int n, std::uint32_t seed, int count, Make make) {
   StopIfEndSignalReceived();
