@@ -17,6 +17,7 @@
 #include "app/kinds.h"
 #include "core/error.h"
 #include "platform/spooler_paper.h"
+#include "platform/staged_file.h"
 
 namespace tamariko {
 namespace {
@@ -146,20 +147,19 @@ void CheckOutputFile(const char* option, const QString& file) {
     throw BatchOptionError(Option(option), QStringLiteral("「%1」はフォルダです").arg(file),
                            QStringLiteral("'%1' is a folder, not a file").arg(file));
   }
-  // The file is replaced by renaming a finished one over it: never do that to a device.
-  if (info.exists() && !info.isFile()) {
-    throw BatchOptionError(Option(option),
-                           QStringLiteral("「%1」は普通のファイルではありません").arg(file),
-                           QStringLiteral("'%1' is not a regular file").arg(file));
-  }
-  CheckFolder(option, QFileInfo(file).absolutePath(), file);
+  // A file is replaced by renaming a finished one over it; a device is written into, once
+  // OutputPaths has seen that it is one that can be.
+  if (info.exists() && !info.isFile()) return;
+  // Through a link, the file behind it is written.
+  const QFileInfo written(FileBehindLinks(file));
+  CheckFolder(option, written.absolutePath(), file);
   // The file is written under a temporary name and renamed at the end, so a name the folder
   // cannot hold would fail only after the other files are written.
-  const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+  const QByteArray folder = QFile::encodeName(written.absolutePath());
   const long nameMax = pathconf(folder.constData(), _PC_NAME_MAX);
-  const qsizetype nameBytes = QFile::encodeName(QFileInfo(file).fileName()).size();
+  const qsizetype nameBytes = QFile::encodeName(written.fileName()).size();
   if (nameBytes > (nameMax > 0 ? nameMax : 255) ||
-      QFile::encodeName(QFileInfo(file).absoluteFilePath()).size() >= PATH_MAX) {
+      QFile::encodeName(written.absoluteFilePath()).size() >= PATH_MAX) {
     throw BatchOptionError(Option(option), QStringLiteral("ファイル名が長すぎます"),
                            QStringLiteral("file name too long"));
   }
@@ -277,8 +277,9 @@ QString BatchHelpText() {
              "                    writes problems and answers as JSON (- for standard output)\n"
              "  --png DIR         プレビューを PNG で書きます / writes the previews as PNG\n"
              "                    files into DIR: %3\n"
-             "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ)\n"
+             "  --pdf FILE        印刷する用紙を1つの PDF に書きます (1枚1ページ。- は標準出力)\n"
              "                    prints the sheets into one PDF, one page per sheet\n"
+             "                    (- for standard output)\n"
              "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
              "  --paper NAME      PDF と印刷の用紙 B4 (既定), A4, A3, B5, Letter, Legal。\n"
              "                    B4 の問題用紙をその用紙に合わせて縮小・拡大します。\n"
@@ -303,8 +304,15 @@ QString BatchHelpText() {
              "\n"
              "%4"
              "使った種は標準エラーに出ます。The seed used is printed on standard error.\n"
+             "ファイルはすべて書き終えてから置き換えます。FIFO や /dev/null などの\n"
+             "デバイスには、ファイルを置いた後で書き込みます。\n"
+             "Files are replaced only once all are complete; a FIFO or a device such as\n"
+             "/dev/null is written into after the files are in place.\n"
+             "\n"
              "終了コード / exit status: 0 成功 done, 1 書き込みの失敗 failure while writing,\n"
-             "2 入力の誤り bad input (nothing written).\n")
+             "2 入力の誤り bad input (nothing written; also one file named twice),\n"
+             "128+シグナル番号 SIGTERM・SIGHUP・SIGINT で中止 (何も置き換えません)\n"
+             "128 + the signal: ended by SIGTERM, SIGHUP or SIGINT (nothing put in place).\n")
       .arg(keys.join(QStringLiteral(", ")),
            Listed(keys, QStringLiteral(", "), QStringLiteral(" and ")),
            pngs.join(QStringLiteral(", ")), SheetsHelp());
@@ -355,7 +363,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   }
   if (isSet("json") && options.json != QStringLiteral("-")) CheckOutputFile("json", options.json);
   if (isSet("png")) CheckFolder("png", options.pngFolder, {});
-  if (isSet("pdf")) CheckOutputFile("pdf", options.pdf);
+  if (isSet("pdf") && options.pdf != QStringLiteral("-")) CheckOutputFile("pdf", options.pdf);
   if (isSet("printer") && options.printer.isEmpty()) {
     throw BatchOptionError(Option("printer"), QStringLiteral("プリンタ名がありません"),
                            QStringLiteral("no printer name given"));

@@ -1,10 +1,10 @@
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,12 +13,15 @@
 #include "app/arguments.h"
 #include "app/batch.h"
 #include "app/kinds.h"
+#include "app/output_paths.h"
 #include "app/workbook.h"
 #include "core/error.h"
 #include "core/random.h"
 #include "platform/carried_font.h"
 #include "platform/cups_spooler.h"
+#include "platform/end_signals.h"
 #include "platform/font_resources.h"
+#include "platform/png_writer.h"
 #include "platform/resource.h"
 #include "platform/spooler_paper.h"
 #include "platform/staged_file.h"
@@ -30,14 +33,13 @@ namespace {
 // PNG is made in memory: the encoder's own write errors say nothing useful, the staged
 // file's do.
 QByteArray PngBytes(const QString& path, const QImage& image) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-    throw Error(QStringLiteral("「%1」の画像を作れませんでした (cannot encode '%1' as PNG)")
-                    .arg(path)
+  try {
+    return EncodePng(image);
+  } catch (const std::exception& e) {
+    throw Error(QStringLiteral("「%1」の画像を作れませんでした (cannot encode '%1' as PNG: %2)")
+                    .arg(path, QString::fromUtf8(e.what()))
                     .toStdString());
   }
-  return bytes;
 }
 
 class BatchTexts : public TSheetTexts {
@@ -61,9 +63,9 @@ int UsePrinter(const QString& name, int paper) {
 }
 
 // The preview's file: "mitori.png" for a single set, "mitori-0007.png" for set 7 of many.
-QString PreviewName(const SheetSpec& sheet, int set, int count) {
-  if (count == 1) return sheet.key + QStringLiteral(".png");
-  return QStringLiteral("%1-%2.png").arg(sheet.key).arg(set, 4, 10, QLatin1Char('0'));
+QString PreviewName(const QString& key, int set, int count) {
+  if (count == 1) return key + QStringLiteral(".png");
+  return QStringLiteral("%1-%2.png").arg(key).arg(set, 4, 10, QLatin1Char('0'));
 }
 
 // Draws a preview as its tab shows it and stages it as PNG.
@@ -100,9 +102,11 @@ class Progress {
   QElapsedTimer clock_;
 };
 
-// Runs `make` for set n and names the set in what it throws, when there are many.
+// Runs `make` for set n, unless an end signal has come, and names the set in what it
+// throws, when there are many.
 template <typename Make>
 void ForSet(int n, std::uint32_t seed, int count, Make make) {
+  StopIfEndSignalReceived();
   try {
     make();
   } catch (const std::exception& e) {
@@ -115,12 +119,41 @@ void ForSet(int n, std::uint32_t seed, int count, Make make) {
   }
 }
 
+// Every preview file of the run, which no other output may be.
+QStringList PreviewPaths(const BatchOptions& options) {
+  QStringList paths;
+  if (options.pngFolder.isEmpty()) return paths;
+  for (int n = 1; n <= options.count; ++n) {
+    for (const QString& key : options.sheets + QStringList{kAnswerSheet.key}) {
+      paths << QDir(options.pngFolder).filePath(PreviewName(key, n, options.count));
+    }
+  }
+  return paths;
+}
+
+// Says, last, which temporaries a run that failed could not remove.
+void ReportTemporariesLeft() {
+  const QStringList left = TakeTemporariesLeft();
+  if (left.isEmpty()) return;
+  PrintBatchError(QStringLiteral("一時ファイルを消せませんでした。次にこのフォルダに書くときに"
+                                 "消します (could not remove a temporary file; the next run "
+                                 "writing there removes it): %1%2")
+                      .arg(left.front(), left.size() > 1
+                                             ? QStringLiteral(" (+%1)").arg(left.size() - 1)
+                                             : QString()));
+}
+
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
+  // A kill, a logout or Ctrl+C ends the run as a failure does: nothing is put in place.
+  const EndSignals endSignals;
+  const auto reportLeft = qScopeGuard([] { ReportTemporariesLeft(); });
   BatchOptions options;
+  std::unique_ptr<OutputPaths> paths;
   try {
     options = ParseBatchOptions(ArgumentList(argc, argv));
+    paths = std::make_unique<OutputPaths>(options, PreviewPaths(options));
   } catch (const BatchUsageError& e) {
     PrintBatchError(e.message);
     return 2;
@@ -223,11 +256,11 @@ int RunBatch(int argc, char** argv) {
     StagedOutputs outputs;
     std::unique_ptr<StagedFile> json;
     if (!options.json.isEmpty() && options.json != QStringLiteral("-")) {
-      json = std::make_unique<StagedFile>(options.json);
+      json = paths->Stage(options.json);
     }
     if (!options.pdf.isEmpty()) {
       UsePrinter(QString::fromLatin1(kPdfPrinterName), options.paper);
-      spooler->CollectPdfJobs(options.pdf);
+      spooler->CollectPdfJobs(paths->Stage(options.pdf));
     }
     const bool files = !options.json.isEmpty() || !options.pngFolder.isEmpty() ||
                        !options.pdf.isEmpty() || options.printer.isEmpty();
@@ -242,7 +275,8 @@ int RunBatch(int argc, char** argv) {
           if (!options.pngFolder.isEmpty()) {
             show = [&](const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) {
               if (!choice.contains(sheet.key)) return;
-              const QString path = QDir(options.pngFolder).filePath(PreviewName(sheet, n, count));
+              const QString path =
+                  QDir(options.pngFolder).filePath(PreviewName(sheet.key, n, count));
               WritePreview(outputs, path, previewMapping, draw);
             };
           }
@@ -281,6 +315,9 @@ int RunBatch(int argc, char** argv) {
         progress.Done(n);
       }
     }
+  } catch (const EndSignalReceived& e) {
+    PrintBatchError(e.Message());
+    return 128 + e.signal;
   } catch (const std::exception& e) {
     PrintBatchError(QString::fromUtf8(e.what()));
     return 1;

@@ -4,11 +4,13 @@
 #include <QSocketNotifier>
 #include <optional>
 
+#include "platform/end_signals.h"
+
 namespace tamariko {
 
 // Turns SIGTERM, SIGHUP and SIGINT (a kill, a logout, Ctrl+C) into a normal end of the
-// message loop, so the shut-down runs and removes the carried font. The handler only
-// writes the signal's number into a pipe; the GUI thread reads it.
+// message loop, so the shut-down runs and removes the carried font. The GUI thread reads
+// the signals' pipe (EndSignals).
 class ShutdownSignals {
  public:
   // Catches the signals from now on; one arriving before Watch() waits in the pipe.
@@ -23,7 +25,7 @@ class ShutdownSignals {
   void Watch();
 
  private:
-  bool installed_ = false;
+  EndSignals signals_;
   QPointer<QSocketNotifier> notifier_;
 };
 

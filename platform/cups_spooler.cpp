@@ -126,8 +126,9 @@ QString WriteNewPdf(const QString& folder, const QString& title, const QByteArra
                     .toStdString());
   }
   const QString stem = SafeFileStem(title);
-  const auto file =
-      StagedFile::Written(QDir(folder).filePath(stem + QStringLiteral(".pdf")), bytes);
+  // Staged in `folder` itself, where it is put, even when the first name is a link.
+  const auto file = StagedFile::Written(QDir(folder).filePath(stem + QStringLiteral(".pdf")), bytes,
+                                        StagedFile::Links::Replace);
   for (int n = 1; n < 10000; ++n) {
     const QString fileName =
         n == 1 ? stem + QStringLiteral(".pdf") : QStringLiteral("%1 (%2).pdf").arg(stem).arg(n);
@@ -224,8 +225,8 @@ std::vector<CupsBin> BinsOfTrays(const std::vector<CupsTray>& trays) {
 
 struct CupsSpooler::Collection {
   // The pages stream into the staged file as they are printed; the painter goes first.
-  explicit Collection(const QString& path)
-      : file(std::make_unique<StagedFile>(path)), writer(file.get()) {}
+  explicit Collection(std::unique_ptr<StagedFile> staged)
+      : file(std::move(staged)), writer(file.get()) {}
   std::unique_ptr<StagedFile> file;
   QPdfWriter writer;
   std::unique_ptr<QPainterCanvas> canvas;
@@ -421,7 +422,11 @@ void CupsSpooler::SetPdfOutputFolder(const QString& folder) { pdfFolder_ = folde
 void CupsSpooler::RecordPdf(const QString& path) { pdfFiles_.append(path); }
 
 void CupsSpooler::CollectPdfJobs(const QString& file) {
-  collection_ = std::make_unique<Collection>(file);
+  CollectPdfJobs(std::make_unique<StagedFile>(file));
+}
+
+void CupsSpooler::CollectPdfJobs(std::unique_ptr<StagedFile> file) {
+  collection_ = std::make_unique<Collection>(std::move(file));
 }
 
 void CupsSpooler::CheckPdfCollection() {

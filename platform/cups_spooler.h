@@ -80,6 +80,8 @@ class CupsSpooler : public Spooler {
   // appears only when FinishPdfCollection succeeds (written under a temporary name, then
   // renamed). Throws Error when the folder cannot be written.
   void CollectPdfJobs(const QString& file);
+  // The same into a file the caller staged (a stream, say).
+  void CollectPdfJobs(std::unique_ptr<StagedFile> file);
   // Writes the collected pages; returns the page count. Throws Error when nothing was
   // printed or the file cannot be written; no partial file is left.
   int FinishPdfCollection();

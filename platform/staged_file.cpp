@@ -8,13 +8,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 #include "core/error.h"
+#include "platform/end_signals.h"
+#include "platform/staging_lock.h"
+#include "platform/temp_folder.h"
 
 namespace tamariko {
 namespace {
@@ -85,7 +90,40 @@ class FolderLock {
   int fd_ = -1;
 };
 
+std::mutex leftMutex;
+QStringList left;
+
+void NoteTemporaryLeft(const QString& path, int error) {
+  const std::lock_guard<std::mutex> hold(leftMutex);
+  left << QStringLiteral("「%1」: %2").arg(path, PlainReason(error));
+}
+
 }  // namespace
+
+QString FileBehindLinks(const QString& path) {
+  QString current = path;
+  // As many links as the system itself follows.
+  for (int hop = 0; hop < 40; ++hop) {
+    const QByteArray name = QFile::encodeName(current);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0) return current;  // a new file
+    // Anything but a regular file is no file to write through a link.
+    if (!S_ISLNK(info.st_mode)) return S_ISREG(info.st_mode) ? current : path;
+    QByteArray target(4096, '\0');
+    const ssize_t n =
+        ::readlink(name.constData(), target.data(), static_cast<size_t>(target.size()));
+    if (n <= 0 || n >= target.size()) return path;
+    target.truncate(n);
+    const QString next = QFile::decodeName(target);
+    current = QDir::isAbsolutePath(next) ? next : QFileInfo(current).dir().filePath(next);
+  }
+  return path;
+}
+
+QStringList TakeTemporariesLeft() {
+  const std::lock_guard<std::mutex> hold(leftMutex);
+  return std::exchange(left, {});
+}
 
 QString PlainReason(int error) {
   const Reason reason = ReasonOf(error);
@@ -98,15 +136,23 @@ QString CannotWriteMessage(const QString& path, int error) {
       .arg(path, reason.japanese, reason.english);
 }
 
-StagedFile::StagedFile(const QString& finalPath) : finalPath_(finalPath) {
-  const QDir folder = QFileInfo(finalPath).absoluteDir();
-  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-    const QString name = QStringLiteral(".tamariko-%1.tmp")
-                             .arg(QRandomGenerator::system()->generate64(), 16, 16, QChar(u'0'));
-    tempPath_ = folder.filePath(name);
+StagedFile::StagedFile(const QString& finalPath, Links links)
+    : finalPath_(finalPath),
+      targetPath_(links == Links::Keep ? FileBehindLinks(finalPath) : finalPath) {
+  Create(QFileInfo(targetPath_).absolutePath());
+}
+
+StagedFile::StagedFile(const QString& name, int streamFd) : finalPath_(name), streamFd_(streamFd) {
+  Create(TempPath());
+}
+
+void StagedFile::Create(const QString& folder) {
+  lock_ = StagingLock::In(folder);
+  for (int attempt = 0; lock_ && attempt < 100 && fd_ < 0; ++attempt) {
+    tempPath_ = lock_->NewTemporaryPath();
     tempName_ = QFile::encodeName(tempPath_);
-    // 0666 so that the umask decides, as for any new file.
-    fd_ = ::open(tempName_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // 0666 so that the umask decides, as for any new file; read back for a stream.
+    fd_ = ::open(tempName_.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;
   }
   if (fd_ < 0) {
@@ -119,14 +165,25 @@ StagedFile::StagedFile(const QString& finalPath) : finalPath_(finalPath) {
 
 StagedFile::~StagedFile() {
   if (fd_ >= 0) ::close(fd_);
-  if (!placed_ && !tempName_.isEmpty()) ::unlink(tempName_.constData());
+  if (!placed_) RemoveTemporary();
 }
 
-std::unique_ptr<StagedFile> StagedFile::Written(const QString& finalPath, const QByteArray& bytes) {
-  auto file = std::make_unique<StagedFile>(finalPath);
+void StagedFile::RemoveTemporary() {
+  if (tempName_.isEmpty()) return;
+  if (::unlink(tempName_.constData()) != 0 && errno != ENOENT) NoteTemporaryLeft(tempPath_, errno);
+  tempName_.clear();
+}
+
+std::unique_ptr<StagedFile> StagedFile::Written(const QString& finalPath, const QByteArray& bytes,
+                                                Links links) {
+  auto file = std::make_unique<StagedFile>(finalPath, links);
   file->write(bytes);
   file->Finish();
   return file;
+}
+
+std::unique_ptr<StagedFile> StagedFile::ForStream(const QString& name, int fd) {
+  return std::unique_ptr<StagedFile>(new StagedFile(name, fd));
 }
 
 qint64 StagedFile::readData(char* /*data*/, qint64 /*maxSize*/) { return -1; }
@@ -162,8 +219,7 @@ void StagedFile::Fail(int error) {
   if (error_ == 0) error_ = error;
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!tempName_.isEmpty()) ::unlink(tempName_.constData());
-  tempName_.clear();
+  RemoveTemporary();
   QIODevice::close();
   throw Error(CannotWriteMessage(finalPath_, error_).toStdString());
 }
@@ -193,9 +249,46 @@ void StagedFile::Finish() {
 
 void StagedFile::PutInPlace() {
   if (!finished_) Finish();
-  const QByteArray target = QFile::encodeName(finalPath_);
-  if (::rename(tempName_.constData(), target.constData()) != 0) Fail(errno);
+  if (IsStream()) {
+    CopyToStream();
+    RemoveTemporary();
+  } else {
+    const QByteArray target = QFile::encodeName(targetPath_);
+    if (::rename(tempName_.constData(), target.constData()) != 0) Fail(errno);
+  }
   placed_ = true;
+  lock_.reset();  // no temporary of ours is left for it to cover
+}
+
+void StagedFile::CopyToStream() {
+  const int in = ::open(tempName_.constData(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) Fail(errno);
+  QByteArray chunk(kBufferSize, Qt::Uninitialized);
+  int error = 0;
+  try {
+    for (;;) {
+      StopIfEndSignalReceived();
+      const ssize_t n = ::read(in, chunk.data(), static_cast<size_t>(chunk.size()));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n < 0) error = errno;
+        break;
+      }
+      for (ssize_t done = 0; done < n && error == 0;) {
+        const ssize_t w =
+            ::write(streamFd_, chunk.constData() + done, static_cast<size_t>(n - done));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) error = w < 0 ? errno : EIO;
+        done += std::max<ssize_t>(w, 0);
+      }
+      if (error != 0) break;
+    }
+  } catch (...) {
+    ::close(in);
+    throw;
+  }
+  ::close(in);
+  if (error != 0) Fail(error);
 }
 
 bool StagedFile::PutInPlaceAsNew(const QString& path) {
@@ -218,6 +311,7 @@ bool StagedFile::PutInPlaceAsNew(const QString& path) {
   }
   finalPath_ = path;
   placed_ = true;
+  lock_.reset();
   return true;
 }
 
@@ -227,16 +321,26 @@ void StagedOutputs::Commit() {
   QStringList folders;
   for (const auto& file : files_) {
     if (!file->Finished()) file->Finish();
-    const QFileInfo folder(QFileInfo(file->FinalPath()).absolutePath());
+    if (file->IsStream()) continue;
+    const QFileInfo folder(QFileInfo(file->targetPath_).absolutePath());
     const QString canonical = folder.canonicalFilePath();
     folders << (canonical.isEmpty() ? folder.absoluteFilePath() : canonical);
   }
   folders.sort();
   folders.removeDuplicates();
-  std::vector<std::unique_ptr<FolderLock>> locks;
-  for (const QString& folder : folders) locks.push_back(std::make_unique<FolderLock>(folder));
-  for (const auto& file : files_) file->PutInPlace();
-  for (const auto& lock : locks) lock->Sync();
+  {
+    const EndSignalsHeld held;
+    StopIfEndSignalReceived();
+    std::vector<std::unique_ptr<FolderLock>> locks;
+    for (const QString& folder : folders) locks.push_back(std::make_unique<FolderLock>(folder));
+    for (const auto& file : files_) {
+      if (!file->IsStream()) file->PutInPlace();
+    }
+    for (const auto& lock : locks) lock->Sync();
+  }
+  for (const auto& file : files_) {
+    if (file->IsStream()) file->PutInPlace();
+  }
   files_.clear();
 }
 

@@ -5,8 +5,10 @@
 #   scripts/compare-outputs.sh BASE_REV [JSON_SEEDS] [PAGE_SEEDS]
 #
 # JSON_SEEDS (default 3000) seeds are compared as JSON; PAGE_SEEDS (default 30) of them
-# also as preview PNGs (byte for byte) and as printed PDF pages, rasterised at 150 dpi
-# (the files themselves carry their creation time). Exits 1 at the first difference.
+# also as preview PNGs and as printed PDF pages, rasterised at 150 dpi (the PDF files carry
+# their creation time). Images are compared by their decoded pixels, so an encoder that
+# stores the same pixels otherwise (grey for RGB, other compression) passes. Needs netpbm
+# (scripts/install-deps.sh --dev). Exits 1 at the first difference.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +16,10 @@ base=${1:?usage: scripts/compare-outputs.sh BASE_REV [JSON_SEEDS] [PAGE_SEEDS]}
 json_seeds=${2:-3000}
 page_seeds=${3:-30}
 jobs=$(nproc)
+command -v pngtopnm >/dev/null || { echo "pngtopnm missing: scripts/install-deps.sh --dev" >&2; exit 2; }
+
+# A PNG's pixels as 8-bit RGB, whatever colour type and compression it was stored with.
+pixels() { pngtopnm "$1" | ppmtoppm; }
 
 work=$(mktemp -d /tmp/tamariko-compare.XXXXXX)
 cleanup() {
@@ -53,7 +59,7 @@ for ((seed = 0; seed < page_seeds; seed++)); do
   done
   for file in "$work"/old/*; do
     name=$(basename "$file")
-    if ! cmp -s "$file" "$work/new/$name"; then
+    if [ ! -s "$work/new/$name" ] || ! cmp -s <(pixels "$file") <(pixels "$work/new/$name"); then
       echo "seed $seed: $name differs" >&2
       exit 1
     fi

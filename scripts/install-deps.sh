@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, and any named as
 # arguments; --dev adds the developers' tools (python3-fonttools for scripts/make-font.py,
-# Xvfb and xdotool for looking at the window). Idempotent: packages already present are
+# Xvfb and xdotool for looking at the window, netpbm for scripts/compare-outputs.sh). Idempotent: packages already present are
 # left alone.
 set -euo pipefail
 
@@ -9,14 +9,14 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
+  libpng-dev libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
   fonts-ipafont-gothic fonts-vlgothic
   qt6-translations-l10n
   poppler-utils qpdf clang-format clang
 )
 for argument in "$@"; do
   if [ "$argument" = --dev ]; then
-    packages+=(python3-fonttools xvfb xdotool)
+    packages+=(python3-fonttools xvfb xdotool netpbm)
   else
     packages+=("$argument")
   fi
