@@ -314,6 +314,8 @@ int RunBatch(int argc, char** argv) {
         ForSet(n, seed, count, [&] { makeSet(seed, {})->PrintSheets(choice, QxPrinter()); });
         progress.Done(n);
       }
+      // A paused queue holds the jobs: said, and still a success.
+      for (const QString& notice : spooler->TakeNotices()) PrintBatchError(notice);
     }
   } catch (const EndSignalReceived& e) {
     PrintBatchError(e.Message());

@@ -23,6 +23,7 @@
 #include "core/error.h"
 #include "core/random.h"
 #include "platform/carried_font.h"
+#include "printing/print_summary.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
 #include "resources/resources.h"
@@ -198,8 +199,13 @@ void TForm1::Image8Click() {
   if (!PrintSelection) return;
   PrintSelection->ShowModal();
   if (!PrintSelection->PrintSelected) return;
-  if (ShowMessageBox(this, QStringLiteral("印刷しますか？"), QStringLiteral("印刷の確認"),
-                     MB_YESNO | MB_ICONQUESTION) != IDYES) {
+  const SheetChoice chosen = Ticked(PrintSelection, true);
+  // The copies go with every job; the question says where and how much is printed.
+  QxPrinter().SetCopies(PrintSelection->Copies());
+  QxPrinter().ApplySettings();
+  const PrintSummary summary = SummarizePrint(QxPrinter(), static_cast<int>(chosen.size()));
+  if (ShowMessageBox(this, QStringLiteral("印刷しますか？\n\n") + summary.Text(),
+                     QStringLiteral("印刷の確認"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
   }
 
@@ -210,8 +216,9 @@ void TForm1::Image8Click() {
     Image4->setEnabled(true);
   });
   const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
+  TakePrintNotices();
   try {
-    Book->PrintRun(Ticked(PrintSelection, true), [this](SheetRef sheet) { PrintOneSheet(sheet); });
+    Book->PrintRun(chosen, [this](SheetRef sheet) { PrintOneSheet(sheet); });
   } catch (const std::exception& e) {
     // The sheets saved before the failure are complete: the teacher needs them named too.
     const QStringList written = PdfPrinterFilesWritten().mid(pdfBefore);
@@ -227,6 +234,11 @@ void TForm1::Image8Click() {
   if (!written.isEmpty()) {
     ShowMessageBox(this, QStringLiteral("PDFファイルに保存しました。\n") + written.join(u'\n'),
                    QStringLiteral("印刷"), MB_OK | MB_ICONINFORMATION);
+  }
+  // A paused queue took the jobs and holds them.
+  const QStringList notices = TakePrintNotices();
+  if (!notices.isEmpty()) {
+    ShowMessageBox(this, notices.join(u'\n'), QStringLiteral("印刷"), MB_OK | MB_ICONINFORMATION);
   }
 }
 

@@ -19,6 +19,8 @@ class TForm4 : public QDialog, public Ui::Form4 {
 
   void Button1Click();
   void Button2Click();
+  // 部数: the copies every job of the run asks for.
+  int Copies() const { return SpinEdit1->value(); }
 
   // Written only by OK and キャンセル: closing through the frame keeps the last answer.
   bool PrintSelected = false;

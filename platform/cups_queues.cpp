@@ -5,12 +5,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
+#include <ctime>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "core/error.h"
 #include "platform/spooler.h"
@@ -43,19 +46,25 @@ void CheckOffGuiThread() {
 // Never ask for a password on a terminal from a worker thread.
 const char* NoPassword(const char*, http_t*, const char*, const char*, void*) { return nullptr; }
 
-// Gives up a wait once the deadline has passed or the caller cancelled. Progress moves
-// the deadline, so a long but moving job is not cut off.
+// Gives up a wait once the server has been silent for the bound or the caller cancelled.
+// Every answer, and every piece of a job the server takes, moves the deadline, so a long
+// but moving conversation is not cut off.
 struct Watch {
   Clock::time_point deadline;
   std::chrono::milliseconds bound;
   const std::atomic<bool>* cancel;
+  std::function<void()> onProgress;
   bool expired = false;
 
-  Watch(int timeoutMs, const std::atomic<bool>* c)
+  Watch(int timeoutMs, const std::atomic<bool>* c, std::function<void()> progress = {})
       : deadline(Clock::now() + std::chrono::milliseconds(timeoutMs)),
         bound(timeoutMs),
-        cancel(c) {}
-  void Progress() { deadline = Clock::now() + bound; }
+        cancel(c),
+        onProgress(std::move(progress)) {}
+  void Progress() {
+    deadline = Clock::now() + bound;
+    if (onProgress) onProgress();
+  }
   bool KeepWaiting() {
     if ((cancel != nullptr && cancel->load()) || Clock::now() >= deadline) expired = true;
     return !expired;
@@ -76,38 +85,110 @@ using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
 
 QString LastError() { return QString::fromUtf8(cupsLastErrorString()); }
 
+// Why a call on this connection failed, read at once, before any other call can overwrite
+// it: the wait given up, else the connection's own error, else what the server said.
+QString Why(http_t* http, const Watch& watch) {
+  if (watch.expired) return QStringLiteral("timed out");
+  if (const int error = http != nullptr ? httpError(http) : 0; error != 0) {
+    return qt_error_string(error);
+  }
+  const QString said = LastError();
+  return said.isEmpty() ? QStringLiteral("no answer") : said;
+}
+
 // A connection of its own to the server, bounded in connecting and in every wait after.
 Http Connect(Watch& watch, QString& failure) {
   cupsSetPasswordCB2(NoPassword, nullptr);
-  const int msec = static_cast<int>(watch.bound.count());
-  int cancel = 0;
-  Http http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, msec,
-                         &cancel));
+  const char* server = cupsServer();
+  // Made without connecting, so that a failed connect leaves its reason on this connection.
+  Http http(httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 0, nullptr));
   if (!http) {
-    failure = LastError();
-    if (failure.isEmpty() || failure == QLatin1String("Success")) {
-      failure = QString::fromLocal8Bit(std::strerror(errno));
-    }
+    failure = QStringLiteral("cannot find the server '%1'").arg(QString::fromUtf8(server));
+    return http;
+  }
+  int never = 0;
+  if (httpReconnect2(http.get(), static_cast<int>(watch.bound.count()), &never) != 0) {
+    failure = Why(http.get(), watch);
+    http.reset();
     return http;
   }
   httpSetTimeout(http.get(), kPollSeconds, KeepWaiting, &watch);
   return http;
 }
 
-QString WhyNoAnswer(const Watch& watch) {
-  return watch.expired ? QStringLiteral("timed out") : LastError();
+// The server's verdict on a request: taken (with the response), refused (it answered no)
+// or not answered at all; the reason is read at the moment of the failure.
+struct Verdict {
+  Ipp response;
+  QString failure;
+  bool answered = true;
+
+  bool ok() const { return failure.isEmpty(); }
+  void Failed(http_t* http, const Watch& watch) {
+    failure = Why(http, watch);
+    // Without a response, libcups says a lost connection with these two.
+    const ipp_status_t status = cupsLastError();
+    answered = !watch.expired && (response != nullptr ||
+                                  (httpError(http) == 0 && status != IPP_STATUS_ERROR_INTERNAL &&
+                                   status != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE));
+  }
+};
+
+Verdict Ask(http_t* http, Watch& watch, ipp_t* request, const char* resource) {
+  Verdict verdict;
+  verdict.response.reset(cupsDoRequest(http, request, resource));
+  if (verdict.response && !watch.expired &&
+      ippGetStatusCode(verdict.response.get()) <= IPP_STATUS_OK_CONFLICTING) {
+    watch.Progress();
+  } else {
+    verdict.Failed(http, watch);
+  }
+  return verdict;
 }
 
-// A broken connection, as opposed to a server that answered "no".
-bool ConnectionLost(http_t* http) {
-  const ipp_status_t status = cupsLastError();
-  return httpError(http) != 0 || status == IPP_STATUS_ERROR_INTERNAL ||
-         status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+void AddUser(ipp_t* request) {
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               cupsUser());
 }
 
-QString Text(ipp_t* ipp, const char* name) {
-  ipp_attribute_t* attr = ippFindAttribute(ipp, name, IPP_TAG_ZERO);
-  return attr ? QString::fromUtf8(ippGetString(attr, 0, nullptr)) : QString();
+// CUPS-Get-Printers for some attributes of every queue. A server without queues answers
+// "not found": no response and no failure.
+Verdict GetPrinters(http_t* http, Watch& watch, const std::vector<const char*>& wanted) {
+  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+  AddUser(request);
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                static_cast<int>(wanted.size()), nullptr, wanted.data());
+  Verdict verdict = Ask(http, watch, request, "/");
+  if (verdict.response && !watch.expired &&
+      ippGetStatusCode(verdict.response.get()) == IPP_STATUS_ERROR_NOT_FOUND) {
+    verdict.response.reset();
+    verdict.failure.clear();
+    watch.Progress();
+  }
+  return verdict;
+}
+
+// Calls take(attribute name, attribute) for every attribute of every printer of a
+// response, and done() after each printer.
+template <typename Take, typename Done>
+void ForEachPrinter(ipp_t* response, Take take, Done done) {
+  if (response == nullptr) return;
+  for (ipp_attribute_t* attr = ippFirstAttribute(response); attr != nullptr;) {
+    while (attr != nullptr && ippGetGroupTag(attr) != IPP_TAG_PRINTER) {
+      attr = ippNextAttribute(response);
+    }
+    if (attr == nullptr) break;
+    for (; attr != nullptr && ippGetGroupTag(attr) == IPP_TAG_PRINTER;
+         attr = ippNextAttribute(response)) {
+      if (const char* name = ippGetName(attr)) take(std::string_view(name), attr);
+    }
+    done();
+  }
+}
+
+QString StringOf(ipp_attribute_t* attr) {
+  const char* text = ippGetString(attr, 0, nullptr);
+  return text != nullptr ? QString::fromUtf8(text) : QString();
 }
 
 CupsMedia MediaOf(const cups_size_t& size) {
@@ -213,96 +294,165 @@ QString CupsWentAwayText(const QString& reason) {
       .arg(reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
 }
 
-CupsReading ReadCupsQueues(int timeoutMs, const std::atomic<bool>* cancel) {
+namespace {
+
+// What the idle window asks every few seconds: only what tells a change.
+const std::vector<const char*> kStateAttributes = {"printer-name",
+                                                   "printer-type",
+                                                   "printer-state",
+                                                   "printer-state-message",
+                                                   "printer-is-accepting-jobs",
+                                                   "printer-config-change-time"};
+// What is read again only for a queue that is new or whose set-up changed.
+const std::vector<const char*> kDescriptionAttributes = {
+    "printer-name",     "device-uri",   "printer-make-and-model",
+    "printer-location", "printer-info", "printer-uri-supported"};
+
+// The server's clock at its last answer (its Date), else ours.
+long long ServerTime(http_t* http) {
+  const char* date = httpGetField(http, HTTP_FIELD_DATE);
+  const time_t t = date != nullptr && *date != '\0' ? httpGetDateTime(date) : 0;
+  return t > 0 ? static_cast<long long>(t) : static_cast<long long>(std::time(nullptr));
+}
+
+// The queues by name; hundreds are looked up on every read.
+template <typename Queue>
+QHash<QString, Queue*> ByName(const std::vector<Queue*>& queues) {
+  QHash<QString, Queue*> index;
+  index.reserve(static_cast<qsizetype>(queues.size()));
+  for (Queue* queue : queues) index.insert(queue->name, queue);
+  return index;
+}
+
+// Whether what was read of a queue still holds: its set-up has not changed since, and
+// did not change in the very second it was read.
+bool StillHolds(const CupsQueue& known, const CupsQueue& now) {
+  return known.configTime >= 0 && known.configTime == now.configTime &&
+         known.detailsReadAt > known.configTime;
+}
+
+void KeepDetails(const CupsQueue& known, CupsQueue& queue) {
+  queue.port = known.port;
+  queue.makeAndModel = known.makeAndModel;
+  queue.location = known.location;
+  queue.info = known.info;
+  queue.papers = known.papers;
+  queue.defaultPaper = known.defaultPaper;
+  queue.trays = known.trays;
+  queue.defaultTray = known.defaultTray;
+  queue.detailsReadAt = known.detailsReadAt;
+}
+
+}  // namespace
+
+CupsReading ReadCupsQueues(int timeoutMs, const std::atomic<bool>* cancel,
+                           const std::vector<CupsQueue>* known) {
   CheckOffGuiThread();
   CupsReading reading;
   Watch watch(timeoutMs, cancel);
   Http http = Connect(watch, reading.failure);
   if (!http) return reading;
 
-  static const char* const kWanted[] = {
-      "printer-name",     "printer-type",          "device-uri",
-      "printer-state",    "printer-state-message", "printer-make-and-model",
-      "printer-location", "printer-info",          "printer-uri-supported"};
-  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-               cupsUser());
-  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                static_cast<int>(std::size(kWanted)), nullptr, kWanted);
-  Ipp response(cupsDoRequest(http.get(), request, "/"));
-  // A server without queues answers "not found"; anything else above success is a failure.
-  const ipp_status_t status = cupsLastError();
-  if (status == IPP_STATUS_ERROR_NOT_FOUND) {
+  Verdict states = GetPrinters(http.get(), watch, kStateAttributes);
+  if (!states.ok()) {
+    reading.failure = states.failure;
+    return reading;
+  }
+  const long long askedAt = ServerTime(http.get());
+  QString serverDefault;
+  CupsQueue queue;
+  ForEachPrinter(
+      states.response.get(),
+      [&](std::string_view name, ipp_attribute_t* attr) {
+        if (name == "printer-name") queue.name = StringOf(attr);
+        if (name == "printer-state") queue.state = ippGetInteger(attr, 0);
+        if (name == "printer-state-message") queue.stateMessage = StringOf(attr);
+        if (name == "printer-is-accepting-jobs") queue.accepting = ippGetBoolean(attr, 0) != 0;
+        if (name == "printer-config-change-time") queue.configTime = ippGetInteger(attr, 0);
+        if (name == "printer-type") {
+          const int type = ippGetInteger(attr, 0);
+          queue.remote = (type & CUPS_PRINTER_REMOTE) != 0;
+          queue.isDefault = (type & CUPS_PRINTER_DEFAULT) != 0;
+        }
+      },
+      [&] {
+        if (!queue.name.isEmpty()) {
+          if (queue.isDefault) serverDefault = queue.name;
+          reading.queues.push_back(queue);
+        }
+        queue = CupsQueue{};
+      });
+
+  std::vector<const CupsQueue*> knownQueues;
+  if (known != nullptr) {
+    for (const CupsQueue& q : *known) knownQueues.push_back(&q);
+  }
+  const QHash<QString, const CupsQueue*> before = ByName(knownQueues);
+  QString chosen = UserDefault();
+  const bool chosenListed = std::any_of(reading.queues.begin(), reading.queues.end(),
+                                        [&](const CupsQueue& q) { return q.name == chosen; });
+  if (!chosenListed) chosen = serverDefault;
+  std::vector<CupsQueue*> changed;
+  for (CupsQueue& q : reading.queues) {
+    q.isDefault = q.name == chosen;
+    const CupsQueue* earlier = before.value(q.name);
+    if (earlier != nullptr && StillHolds(*earlier, q)) {
+      KeepDetails(*earlier, q);
+    } else {
+      changed.push_back(&q);
+    }
+  }
+  if (changed.empty()) {
     reading.answered = true;
     return reading;
   }
-  if (!response || status > IPP_STATUS_OK_CONFLICTING) {
-    reading.failure = WhyNoAnswer(watch);
+
+  Verdict descriptions = GetPrinters(http.get(), watch, kDescriptionAttributes);
+  if (!descriptions.ok()) {
+    reading.failure = descriptions.failure;
     return reading;
   }
+  const QHash<QString, CupsQueue*> toDescribe = ByName(changed);
+  QHash<QString, QByteArray> uris;
+  CupsQueue described;
+  QByteArray uri;
+  ForEachPrinter(
+      descriptions.response.get(),
+      [&](std::string_view name, ipp_attribute_t* attr) {
+        if (name == "printer-name") described.name = StringOf(attr);
+        if (name == "device-uri") described.port = StringOf(attr);
+        if (name == "printer-uri-supported") uri = StringOf(attr).toUtf8();
+        if (name == "printer-make-and-model") described.makeAndModel = StringOf(attr);
+        if (name == "printer-location") described.location = StringOf(attr);
+        if (name == "printer-info") described.info = StringOf(attr);
+      },
+      [&] {
+        if (CupsQueue* q = toDescribe.value(described.name)) {
+          q->port = described.port.isEmpty() ? (uri.isEmpty() ? QStringLiteral("cups:") + q->name
+                                                              : QString::fromUtf8(uri))
+                                             : described.port;
+          q->makeAndModel = described.makeAndModel;
+          q->location = described.location;
+          q->info = described.info;
+          uris.insert(q->name, uri);
+        }
+        described = CupsQueue{};
+        uri.clear();
+      });
 
-  std::vector<QByteArray> uris;
-  for (ipp_attribute_t* attr = ippFirstAttribute(response.get()); attr != nullptr;) {
-    while (attr != nullptr && ippGetGroupTag(attr) != IPP_TAG_PRINTER) {
-      attr = ippNextAttribute(response.get());
-    }
-    if (attr == nullptr) break;
-    CupsQueue queue;
-    QByteArray uri;
-    for (; attr != nullptr && ippGetGroupTag(attr) == IPP_TAG_PRINTER;
-         attr = ippNextAttribute(response.get())) {
-      const char* name = ippGetName(attr);
-      const char* text = ippGetString(attr, 0, nullptr);
-      if (name == nullptr) continue;
-      if (!std::strcmp(name, "printer-name") && text) queue.name = QString::fromUtf8(text);
-      if (!std::strcmp(name, "device-uri") && text) queue.port = QString::fromUtf8(text);
-      if (!std::strcmp(name, "printer-uri-supported") && text) uri = text;
-      if (!std::strcmp(name, "printer-state")) queue.state = ippGetInteger(attr, 0);
-      if (!std::strcmp(name, "printer-type")) {
-        queue.remote = (ippGetInteger(attr, 0) & CUPS_PRINTER_REMOTE) != 0;
-      }
-      if (!std::strcmp(name, "printer-state-message") && text) {
-        queue.stateMessage = QString::fromUtf8(text);
-      }
-      if (!std::strcmp(name, "printer-make-and-model") && text) {
-        queue.makeAndModel = QString::fromUtf8(text);
-      }
-      if (!std::strcmp(name, "printer-location") && text) queue.location = QString::fromUtf8(text);
-      if (!std::strcmp(name, "printer-info") && text) queue.info = QString::fromUtf8(text);
-    }
-    if (queue.name.isEmpty()) continue;
-    if (queue.port.isEmpty()) {
-      queue.port = uri.isEmpty() ? QStringLiteral("cups:") + queue.name : QString::fromUtf8(uri);
-    }
-    reading.queues.push_back(queue);
-    uris.push_back(uri);
-  }
-
-  ipp_t* defaultRequest = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
-  ippAddString(defaultRequest, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-               cupsUser());
-  Ipp defaultResponse(cupsDoRequest(http.get(), defaultRequest, "/"));
-  const ipp_status_t defaultStatus = cupsLastError();
-  if (defaultStatus > IPP_STATUS_OK_CONFLICTING && defaultStatus != IPP_STATUS_ERROR_NOT_FOUND) {
-    reading.failure = WhyNoAnswer(watch);
-    return reading;
-  }
-  QString chosen = UserDefault();
-  const QString serverDefault =
-      defaultResponse ? Text(defaultResponse.get(), "printer-name") : QString();
-  const bool chosenExists = std::any_of(reading.queues.begin(), reading.queues.end(),
-                                        [&](const CupsQueue& q) { return q.name == chosen; });
-  if (!chosenExists) chosen = serverDefault;
-
-  for (std::size_t i = 0; i < reading.queues.size(); ++i) {
-    CupsQueue& queue = reading.queues[i];
-    queue.isDefault = queue.name == chosen;
-    if (uris[i].isEmpty()) continue;
-    if (!ReadDetails(http.get(), queue.name.toUtf8(), uris[i], queue)) {
-      // A queue that cannot describe itself is still listed, without papers; a server
-      // that stopped answering is not.
-      if (watch.expired || cupsLastError() == IPP_STATUS_ERROR_INTERNAL) {
-        reading.failure = WhyNoAnswer(watch);
+  for (CupsQueue* q : changed) {
+    const QByteArray queueUri = uris.value(q->name);
+    if (queueUri.isEmpty()) continue;
+    if (ReadDetails(http.get(), q->name.toUtf8(), queueUri, *q)) {
+      q->detailsReadAt = askedAt;
+      watch.Progress();
+    } else {
+      // A queue that cannot describe itself is still listed, without papers, and asked
+      // again next time; a server that stopped answering is not.
+      Verdict verdict;
+      verdict.Failed(http.get(), watch);
+      if (!verdict.answered) {
+        reading.failure = verdict.failure;
         return reading;
       }
     }
@@ -311,64 +461,109 @@ CupsReading ReadCupsQueues(int timeoutMs, const std::atomic<bool>* cancel) {
   return reading;
 }
 
-void SendPdfToCups(const QString& queue, const QString& title, const CupsJobOptions& options,
-                   const QByteArray& pdf, int timeoutMs, const std::atomic<bool>* cancel) {
+CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
+                            const CupsJobOptions& options, const QByteArray& pdf, int timeoutMs,
+                            const std::atomic<bool>* cancel,
+                            const std::function<void()>& progress) {
   CheckOffGuiThread();
-  Watch watch(timeoutMs, cancel);
+  Watch watch(timeoutMs, cancel, progress);
   QString failure;
   Http http = Connect(watch, failure);
-  if (!http) throw EOSError(CupsNotAnsweringText(failure).toStdString());
+  if (!http) {
+    throw EOSError(QStringLiteral("「%1」へ印刷できませんでした: %2")
+                       .arg(queue, CupsNotAnsweringText(failure))
+                       .toStdString());
+  }
 
   const QByteArray name = queue.toUtf8();
-  const QByteArray jobTitle = title.toUtf8();
-  cups_option_t* cupsOptions = nullptr;
-  int count = 0;
-  if (options.media) {
-    if (pwg_media_t* media = pwgMediaForSize(options.media->width, options.media->length)) {
-      count = cupsAddOption("media", media->pwg, count, &cupsOptions);
-    }
-  }
-  if (options.copies > 1)
-    count = cupsAddIntegerOption("copies", options.copies, count, &cupsOptions);
-  if (!options.tray.isEmpty()) {
-    count = cupsAddOption("media-source", options.tray.toUtf8().constData(), count, &cupsOptions);
-  }
+  const QByteArray resource = "/printers/" + name;
+  char uri[HTTP_MAX_URI];
+  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                   "/printers/%s", name.constData());
+  auto request = [&](ipp_op_t operation) {
+    ipp_t* r = ippNewRequest(operation);
+    ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    AddUser(r);
+    return r;
+  };
 
-  const int job =
-      cupsCreateJob(http.get(), name.constData(), jobTitle.constData(), count, cupsOptions);
-  if (job == 0) {
-    failure = WhyNoAnswer(watch);
-  } else if (cupsStartDocument(http.get(), name.constData(), job, jobTitle.constData(),
-                               CUPS_FORMAT_PDF, 1) != HTTP_STATUS_CONTINUE) {
-    failure = WhyNoAnswer(watch);
-  } else {
-    for (qsizetype at = 0; at < pdf.size(); at += kSendChunk) {
+  ipp_t* create = request(IPP_OP_CREATE_JOB);
+  ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+               title.toUtf8().constData());
+  if (options.copies > 1) {
+    ippAddInteger(create, IPP_TAG_JOB, IPP_TAG_INTEGER, "copies", options.copies);
+  }
+  // Paper and tray travel together as media-col: a driver-based queue turns only that
+  // into its own tray command.
+  if (options.media || !options.tray.isEmpty()) {
+    Ipp media(ippNew());
+    if (options.media) {
+      Ipp size(ippNew());
+      ippAddInteger(size.get(), IPP_TAG_ZERO, IPP_TAG_INTEGER, "x-dimension", options.media->width);
+      ippAddInteger(size.get(), IPP_TAG_ZERO, IPP_TAG_INTEGER, "y-dimension",
+                    options.media->length);
+      ippAddCollection(media.get(), IPP_TAG_ZERO, "media-size", size.get());
+    }
+    if (!options.tray.isEmpty()) {
+      ippAddString(media.get(), IPP_TAG_ZERO, IPP_TAG_KEYWORD, "media-source", nullptr,
+                   options.tray.toUtf8().constData());
+    }
+    ippAddCollection(create, IPP_TAG_JOB, "media-col", media.get());
+  }
+  Verdict verdict = Ask(http.get(), watch, create, resource.constData());
+  CupsJobResult result;
+  if (verdict.ok()) {
+    ipp_attribute_t* id = ippFindAttribute(verdict.response.get(), "job-id", IPP_TAG_INTEGER);
+    result.id = id != nullptr ? ippGetInteger(id, 0) : 0;
+
+    // The document in pieces; the server taking each one is progress.
+    verdict = Verdict{};
+    if (cupsStartDocument(http.get(), name.constData(), result.id, title.toUtf8().constData(),
+                          CUPS_FORMAT_PDF, 1) != HTTP_STATUS_CONTINUE) {
+      verdict.Failed(http.get(), watch);
+    }
+    for (qsizetype at = 0; verdict.ok() && at < pdf.size(); at += kSendChunk) {
       const qsizetype n = std::min(kSendChunk, pdf.size() - at);
       if (cupsWriteRequestData(http.get(), pdf.constData() + at, static_cast<size_t>(n)) !=
           HTTP_STATUS_CONTINUE) {
-        failure = WhyNoAnswer(watch);
-        break;
+        verdict.Failed(http.get(), watch);
+      } else {
+        watch.Progress();
       }
-      watch.Progress();
     }
-    const ipp_status_t status = cupsFinishDocument(http.get(), name.constData());
-    if (failure.isEmpty() && status > IPP_STATUS_OK_CONFLICTING) failure = WhyNoAnswer(watch);
+    if (verdict.ok()) {
+      // Not cupsFinishDocument: it says "successful" for a response that never came.
+      verdict.response.reset(cupsGetResponse(http.get(), resource.constData()));
+      if (!verdict.response || watch.expired ||
+          ippGetStatusCode(verdict.response.get()) > IPP_STATUS_OK_CONFLICTING) {
+        verdict.Failed(http.get(), watch);
+      }
+    }
   }
-  const bool silent = watch.expired;
-  const bool lost = !silent && !failure.isEmpty() && ConnectionLost(http.get());
-  if (!failure.isEmpty() && job != 0 && !silent && !lost) {
-    cupsCancelJob2(http.get(), name.constData(), job, 0);
+  if (verdict.ok()) {
+    // A paused queue takes the job and holds it: the teacher is told so. No answer here
+    // does not undo a job the server has taken.
+    ipp_t* ask = request(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(ask, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-state");
+    const Verdict state = Ask(http.get(), watch, ask, resource.constData());
+    ipp_attribute_t* attr =
+        state.ok() ? ippFindAttribute(state.response.get(), "printer-state", IPP_TAG_ENUM)
+                   : nullptr;
+    result.queueStopped = attr != nullptr && ippGetInteger(attr, 0) == IPP_PSTATE_STOPPED;
+    return result;
   }
-  cupsFreeOptions(count, cupsOptions);
-  if (failure.isEmpty()) return;
+
   QString reason;
-  if (silent) {
-    reason = CupsNotAnsweringText(failure);
-  } else if (lost) {
-    reason = CupsWentAwayText(failure);
+  if (watch.expired) {
+    reason = CupsNotAnsweringText(verdict.failure);
+  } else if (!verdict.answered) {
+    reason = CupsWentAwayText(verdict.failure);
   } else {
+    // Refused: a job already made is taken back.
+    if (result.id != 0) cupsCancelJob2(http.get(), name.constData(), result.id, 0);
     reason = QStringLiteral("印刷サーバーが断りました (the print server refused the job: %1)")
-                 .arg(failure);
+                 .arg(verdict.failure);
   }
   throw EOSError(
       QStringLiteral("「%1」へ印刷できませんでした: %2").arg(queue, reason).toStdString());

@@ -1,13 +1,14 @@
 #pragma once
 
 // What the program knows of the CUPS queues, and the two conversations it has with the
-// print server: reading every queue, and sending one PDF job. Both block and are bounded
+// print server: reading the queues, and sending one PDF job. Both block and are bounded
 // in time; they must never run on the GUI thread (a silent server would freeze the
 // window), which tests check (TAMARIKO_CHECK_CUPS_THREAD=1 makes a call there fatal).
 
 #include <QByteArray>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -37,6 +38,12 @@ struct CupsQueue {
   bool remote = false;
   int state = 3;  // IPP printer-state: 3 idle, 4 processing, 5 stopped
   QString stateMessage;
+  bool accepting = true;
+  // When the server last changed the queue's set-up (printer-config-change-time), -1 when
+  // it does not say; and the server's time when the details below were read, so that a
+  // change within that same second is not missed.
+  long long configTime = -1;
+  long long detailsReadAt = -1;
   QString makeAndModel;
   QString location;
   QString info;
@@ -60,9 +67,12 @@ struct CupsReading {
 // TAMARIKO_CUPS_TIMEOUT_MS when set (tests shorten it), else 20 s.
 int CupsTimeoutMs();
 
-// Reads every queue with its papers, margins and trays over a connection of its own.
-// A server that does not answer within the bound gives answered == false.
-CupsReading ReadCupsQueues(int timeoutMs, const std::atomic<bool>* cancel = nullptr);
+// Reads the queues over a connection of its own: their state with one light question,
+// and their description, papers, margins and trays only for those that are new or whose
+// set-up changed since `known` was read (every queue when there is nothing known). A
+// server that stays silent for longer than the bound gives answered == false.
+CupsReading ReadCupsQueues(int timeoutMs, const std::atomic<bool>* cancel = nullptr,
+                           const std::vector<CupsQueue>* known = nullptr);
 
 struct CupsJobOptions {
   std::optional<CupsMedia> media;
@@ -70,10 +80,19 @@ struct CupsJobOptions {
   QString tray;  // IPP keyword, empty for the printer's choice
 };
 
-// Sends one PDF as a job; throws Error with the reason when the server refuses it, stops
-// answering for longer than the bound, or goes away.
-void SendPdfToCups(const QString& queue, const QString& title, const CupsJobOptions& options,
-                   const QByteArray& pdf, int timeoutMs, const std::atomic<bool>* cancel);
+// What the server said of a job it took.
+struct CupsJobResult {
+  int id = 0;
+  bool queueStopped = false;  // the queue is paused: the job waits until it is resumed
+};
+
+// Sends one PDF as a job; throws Error with the reason when the server refuses it, stays
+// silent for longer than the bound (also in the middle of sending), or goes away.
+// `progress` is told each time the server takes or answers something.
+CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
+                            const CupsJobOptions& options, const QByteArray& pdf, int timeoutMs,
+                            const std::atomic<bool>* cancel,
+                            const std::function<void()>& progress = {});
 
 // The plain words for a server that does not answer, for messages.
 QString CupsNotAnsweringText(const QString& reason);

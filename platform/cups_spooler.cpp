@@ -20,6 +20,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "platform/off_thread.h"
 #include "platform/qpainter_canvas.h"
@@ -34,6 +35,8 @@ constexpr std::uint32_t kSupportedFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PA
                                            DM_PAPERWIDTH | DM_COPIES | DM_DEFAULTSOURCE |
                                            DM_PRINTQUALITY | DM_YRESOLUTION | DM_COLLATE;
 constexpr int kCupsMaxCopies = 9999;  // cupsd's own default limit
+// How much longer than the bound a silent job may take, all told.
+constexpr int kSilenceGraceMs = 2000;
 
 bool IsPdfPrinter(const QString& name) { return name == QLatin1String(kPdfPrinterName); }
 const QString kPdfPort = QStringLiteral("PDF:");
@@ -139,26 +142,31 @@ QString WriteNewPdf(const QString& folder, const QString& title, const QByteArra
 }
 
 // Sends a PDF to a queue on a thread of its own, the windows repainting meanwhile; a server
-// that stops answering ends the job with an error within the bound.
-void SendToQueue(const QString& queue, const QString& title, const DevMode& dm, const QString& tray,
-                 const QByteArray& pdf) {
+// that falls silent, before or in the middle of sending, ends the job with an error within
+// the bound.
+CupsJobResult SendToQueue(const QString& queue, const QString& title, const DevMode& dm,
+                          const QString& tray, const QByteArray& pdf) {
   CupsJobOptions options;
   const QSizeF mm = PaperOf(dm).size(QPageSize::Millimeter);
   options.media = CupsMedia{Hundredths(mm.width()), Hundredths(mm.height())};
   options.copies = dm.dmCopies;
   options.tray = tray;
   const int timeoutMs = CupsTimeoutMs();
-  // The worker bounds its own silences; this bound only catches a call that ignores them.
+  auto result = std::make_shared<CupsJobResult>();
+  // The worker bounds each silence itself; this wait, which also moves with the worker's
+  // progress, only catches a call that ignores the bound.
   const bool ended = RunOffThread(
-      [=](const std::atomic<bool>& cancel) {
-        SendPdfToCups(queue, title, options, pdf, timeoutMs, &cancel);
+      [=](OffThreadLink& link) {
+        *result = SendPdfToCups(queue, title, options, pdf, timeoutMs, &link.cancel,
+                                [&link] { link.Progress(); });
       },
-      timeoutMs + 5000);
+      timeoutMs + kSilenceGraceMs);
   if (!ended) {
     throw EOSError(QStringLiteral("「%1」へ印刷できませんでした: %2")
                        .arg(queue, CupsNotAnsweringText(QStringLiteral("timed out")))
                        .toStdString());
   }
+  return *result;
 }
 
 struct KnownTray {
@@ -282,8 +290,10 @@ class PdfPageJob : public PrintJob {
       spooler_.RecordPdf(WriteNewPdf(spooler_.PdfOutputFolder(), title_, buffer_.data()));
       QCoreApplication::processEvents();
     } else {
-      SendToQueue(device_, title_, devMode_, spooler_.TrayOfBin(device_, devMode_.dmDefaultSource),
-                  buffer_.data());
+      const CupsJobResult sent =
+          SendToQueue(device_, title_, devMode_,
+                      spooler_.TrayOfBin(device_, devMode_.dmDefaultSource), buffer_.data());
+      if (sent.queueStopped) spooler_.QueuePaused(device_);
     }
   }
 
@@ -333,8 +343,9 @@ void CupsSpooler::BeginRead() {
   if (state_ == ServerState::NotAsked) state_ = ServerState::Reading;
   // The result is handed over through the receiver, which lives and dies with this object:
   // Qt drops the call when the receiver is gone.
-  std::thread([reader = reader_, self = this, timeoutMs = CupsTimeoutMs()] {
-    CupsReading reading = ReadCupsQueues(timeoutMs, &reader->cancel);
+  // Only queues that are new or changed are read in full; the rest keep what is known.
+  std::thread([reader = reader_, self = this, timeoutMs = CupsTimeoutMs(), known = queues_] {
+    CupsReading reading = ReadCupsQueues(timeoutMs, &reader->cancel, &known);
     const std::lock_guard lock(reader->mutex);
     reader->result = std::move(reading);
     reader->running = false;
@@ -420,6 +431,14 @@ QString CupsSpooler::PdfOutputFolder() const {
 void CupsSpooler::SetPdfOutputFolder(const QString& folder) { pdfFolder_ = folder; }
 
 void CupsSpooler::RecordPdf(const QString& path) { pdfFiles_.append(path); }
+
+QStringList CupsSpooler::TakeNotices() { return std::exchange(notices_, {}); }
+
+void CupsSpooler::QueuePaused(const QString& printer) {
+  const QString notice = QStringLiteral("%1 は一時停止中です。印刷は再開まで待ちます")
+                             .arg(ShownPrinterName(*this, printer));
+  if (!notices_.contains(notice)) notices_.append(notice);
+}
 
 void CupsSpooler::CollectPdfJobs(const QString& file) {
   CollectPdfJobs(std::make_unique<StagedFile>(file));
@@ -534,7 +553,7 @@ bool CupsSpooler::GetPrinterInfo2(const QString& printer, PrinterInfo2& out) {
     out.portName = kPdfPort;
     out.driverName = QStringLiteral("PDFファイルに保存");
     out.location = PdfOutputFolder();
-    out.comment = QStringLiteral("印刷のたびに、保存先のフォルダへPDFファイルを1つ書きます");
+    out.comment = QStringLiteral("1枚ごとに、保存先のフォルダへPDFファイルを1つ書きます");
     return true;
   }
   const CupsQueue* queue = Find(printer);
@@ -542,6 +561,7 @@ bool CupsSpooler::GetPrinterInfo2(const QString& printer, PrinterInfo2& out) {
   out.portName = queue->port;
   out.driverName = queue->makeAndModel;
   out.comment = queue->info;
+  out.description = queue->info;
   out.location = queue->location;
   if (queue->state == 4) out.status |= PRINTER_STATUS_PRINTING;
   if (queue->state == 5) out.status |= PRINTER_STATUS_PAUSED;

@@ -76,6 +76,12 @@ class CupsSpooler : public Spooler {
   const QStringList& PdfFilesWritten() const { return pdfFiles_; }
   void RecordPdf(const QString& path);
 
+  // What the jobs so far have to tell the teacher (a paused queue holds them), each once;
+  // taking them starts afresh.
+  QStringList TakeNotices();
+  // A job went to a queue that is paused.
+  void QueuePaused(const QString& printer);
+
   // From now on every job of the PDF printer becomes the next page of this one file, which
   // appears only when FinishPdfCollection succeeds (written under a temporary name, then
   // renamed). Throws Error when the folder cannot be written.
@@ -125,6 +131,7 @@ class CupsSpooler : public Spooler {
 
   QString pdfFolder_;
   QStringList pdfFiles_;
+  QStringList notices_;
   std::vector<CupsQueue> queues_;
   ServerState state_ = ServerState::NotAsked;
   QString failure_;

@@ -18,7 +18,7 @@ struct Shared {
   std::condition_variable done;
   bool finished = false;
   std::exception_ptr failure;
-  std::atomic<bool> cancel{false};
+  OffThreadLink link;
 };
 
 bool OnGuiThread() {
@@ -28,12 +28,23 @@ bool OnGuiThread() {
 
 }  // namespace
 
-bool RunOffThread(std::function<void(const std::atomic<bool>& cancel)> work, int timeoutMs) {
+OffThreadLink::OffThreadLink()
+    : last_(std::chrono::steady_clock::now().time_since_epoch().count()) {}
+
+void OffThreadLink::Progress() {
+  last_ = std::chrono::steady_clock::now().time_since_epoch().count();
+}
+
+std::chrono::steady_clock::time_point OffThreadLink::LastProgress() const {
+  return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(last_.load()));
+}
+
+bool RunOffThread(std::function<void(OffThreadLink& link)> work, int silenceMs) {
   auto shared = std::make_shared<Shared>();
   std::thread([shared, work = std::move(work)] {
     std::exception_ptr failure;
     try {
-      work(shared->cancel);
+      work(shared->link);
     } catch (...) {
       failure = std::current_exception();
     }
@@ -43,21 +54,22 @@ bool RunOffThread(std::function<void(const std::atomic<bool>& cancel)> work, int
     shared->done.notify_all();
   }).detach();
 
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  const auto silence = std::chrono::milliseconds(silenceMs);
+  auto deadline = [&] { return shared->link.LastProgress() + silence; };
   const bool gui = OnGuiThread();
   std::unique_lock lock(shared->mutex);
-  while (!shared->finished && std::chrono::steady_clock::now() < deadline) {
+  while (!shared->finished && std::chrono::steady_clock::now() < deadline()) {
     if (gui) {
       lock.unlock();
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
       lock.lock();
       shared->done.wait_for(lock, std::chrono::milliseconds(10));
     } else {
-      shared->done.wait_until(lock, deadline);
+      shared->done.wait_until(lock, deadline());
     }
   }
   if (!shared->finished) {
-    shared->cancel = true;
+    shared->link.cancel = true;
     return false;
   }
   if (shared->failure) std::rethrow_exception(shared->failure);

@@ -53,6 +53,14 @@ bool Spooler::HandleOpenOn(PrinterHandle handle, const QString& device) const {
   return open != open_.end() && open->second == device;
 }
 
+QString ShownPrinterName(Spooler& spooler, const QString& printer) {
+  PrinterInfo2 info;
+  if (!spooler.GetPrinterInfo2(printer, info)) return printer;
+  const QString description = info.description.trimmed();
+  if (description.isEmpty() || description == printer) return printer;
+  return QStringLiteral("%1（%2）").arg(description, printer);
+}
+
 void SetDevModeName(DevMode& devMode, const QString& name) {
   std::memset(devMode.dmDeviceName, 0, sizeof devMode.dmDeviceName);
   QByteArray utf8 = name.toUtf8();

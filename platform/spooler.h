@@ -149,7 +149,8 @@ struct PrinterInfo4 {
 struct PrinterInfo2 {
   QString printerName;
   QString portName;
-  QString driverName;  // make and model
+  QString driverName;   // make and model
+  QString description;  // the name the print system gives it for people, if any
   QString comment;
   QString location;
   std::uint32_t status = 0;  // PRINTER_STATUS_* bits; 0 is ready
@@ -224,6 +225,10 @@ class Spooler {
   std::vector<std::pair<int, std::function<void()>>> listeners_;
   int nextListener_ = 1;
 };
+
+// A printer as the teacher knows it: its description with its name,
+// "職員室レーザー（q1）", or the name alone when it has no other.
+QString ShownPrinterName(Spooler& spooler, const QString& printer);
 
 // Writes the device name into a record, cut to what the field holds.
 void SetDevModeName(DevMode& devMode, const QString& name);

@@ -77,6 +77,8 @@ void SelectData(QComboBox* box, int value) {
 
 }  // namespace
 
+QString JapanesePaperName(int paper) { return PaperName(paper, QString()); }
+
 TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choice, QWidget* parent)
     : QDialog(parent), spooler_(spooler), initial_(choice), wantedPaper_(choice.paper) {
   setupUi(this);
@@ -93,7 +95,7 @@ TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choi
 
   for (const PrinterInfo4& printer :
        spooler.EnumPrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS)) {
-    PrinterBox->addItem(printer.printerName, printer.printerName);
+    PrinterBox->addItem(ShownPrinterName(spooler, printer.printerName), printer.printerName);
   }
   const int current = PrinterBox->findData(choice.printer);
   PrinterBox->setCurrentIndex(std::max(0, current));

@@ -18,31 +18,6 @@ TQxPrinterSetupDialog::Runner& DialogRunner() {
   return runner;
 }
 
-PrinterChoice CurrentChoice(TQxPrinter& qx) {
-  FrameworkPrinter& framework = qx.Framework();
-  QString device, driver, port;
-  DevModeHandle handle;
-  framework.GetPrinter(device, driver, port, handle);
-  if (!handle) {
-    framework.SetPrinterIndex(framework.PrinterIndex());
-    framework.GetPrinter(device, driver, port, handle);
-  }
-  PrinterChoice choice;
-  choice.printer = device;
-  if (const DevMode* dm = handle ? handle->AsDevMode() : nullptr) {
-    choice.paper = dm->dmPaperSize;
-    choice.paperLengthTenthMm = dm->dmPaperLength;
-    choice.paperWidthTenthMm = dm->dmPaperWidth;
-    choice.copies = dm->dmCopies;
-    if (dm->dmFields & DM_DEFAULTSOURCE) choice.bin = dm->dmDefaultSource;
-  }
-  choice.fit = qx.FitToPaper();
-  if (auto* cups = dynamic_cast<CupsSpooler*>(&qx.GetSpooler())) {
-    choice.pdfFolder = cups->PdfOutputFolder();
-  }
-  return choice;
-}
-
 // Selects the chosen printer and has its driver merge the chosen paper, the upright
 // orientation and the copies into its device mode.
 void ApplyChoice(TQxPrinter& qx, const PrinterChoice& choice) {
@@ -98,6 +73,31 @@ void ApplyChoice(TQxPrinter& qx, const PrinterChoice& choice) {
 }
 
 }  // namespace
+
+PrinterChoice CurrentChoice(TQxPrinter& qx) {
+  FrameworkPrinter& framework = qx.Framework();
+  QString device, driver, port;
+  DevModeHandle handle;
+  framework.GetPrinter(device, driver, port, handle);
+  if (!handle) {
+    framework.SetPrinterIndex(framework.PrinterIndex());
+    framework.GetPrinter(device, driver, port, handle);
+  }
+  PrinterChoice choice;
+  choice.printer = device;
+  if (const DevMode* dm = handle ? handle->AsDevMode() : nullptr) {
+    choice.paper = dm->dmPaperSize;
+    choice.paperLengthTenthMm = dm->dmPaperLength;
+    choice.paperWidthTenthMm = dm->dmPaperWidth;
+    choice.copies = dm->dmCopies;
+    if (dm->dmFields & DM_DEFAULTSOURCE) choice.bin = dm->dmDefaultSource;
+  }
+  choice.fit = qx.FitToPaper();
+  if (auto* cups = dynamic_cast<CupsSpooler*>(&qx.GetSpooler())) {
+    choice.pdfFolder = cups->PdfOutputFolder();
+  }
+  return choice;
+}
 
 void TQxPrinterSetupDialog::SetRunner(Runner runner) { DialogRunner() = std::move(runner); }
 

@@ -38,6 +38,9 @@ class TQxPrintDialog : public TQxPrinterSetupDialog {
   using TQxPrinterSetupDialog::TQxPrinterSetupDialog;
 };
 
+// The printer in force with its paper, tray, orientation and copies, as the dialogs show it.
+PrinterChoice CurrentChoice(TQxPrinter& printer);
+
 // The printer set-up command of the main window: the dialog, then ResetPrinter whatever it
 // returned, so the next drawing uses the printer's resolution and offsets. The start-up
 // paper is not applied again.

@@ -223,6 +223,18 @@ void TQxPrinter::SetPaperSizeNumber(std::int32_t paper) {
   settingsChanged_ = true;
 }
 
+void TQxPrinter::SetCopies(std::int32_t copies) {
+  CheckNoPrinter();
+  if (copies != 1) {
+    CheckSupported(5, QStringLiteral("TQxPrinter.SetCopies: Copies is not Supported"));
+  }
+  if (!settings_) LoadSettings();
+  DevMode& record = SettingsRecord();
+  if (record.dmCopies == copies) return;
+  record.dmCopies = static_cast<std::int16_t>(copies);
+  settingsChanged_ = true;
+}
+
 void TQxPrinter::ApplySettings() {
   if (!settingsChanged_) return;
   QX_ASSERT(settings_ != nullptr, "TQxPrinter.ApplySettings; No Setteing Info");
@@ -400,6 +412,11 @@ void CheckForPrinterChanges() {
 QStringList PdfPrinterFilesWritten() {
   const auto* cups = dynamic_cast<const CupsSpooler*>(&QxPrinter().GetSpooler());
   return cups ? cups->PdfFilesWritten() : QStringList();
+}
+
+QStringList TakePrintNotices() {
+  auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler());
+  return cups ? cups->TakeNotices() : QStringList();
 }
 
 std::unique_ptr<TQxPrinter> MakeSystemQxPrinter() {

@@ -90,6 +90,9 @@ class TQxPrinter : public TPrintTarget {
   void RefreshCapabilities();
   void ResetPrinter();
   void SetPaperSizeNumber(std::int32_t paper);
+  // The copies each job asks for; the driver may allow fewer (the PDF printer writes one
+  // file per sheet). Like the paper, written out by ApplySettings.
+  void SetCopies(std::int32_t copies);
   void ApplySettings();
   PixelPair GetPixelsPerInch() override;
   // With the page fitted onto other paper than B4 the sheets draw on a whole B4 page,
@@ -209,6 +212,9 @@ void OnPrintServerLost(std::function<void(const QString& reason)> tell);
 // The files the built-in PDF printer has written so far, oldest first (to tell the user);
 // empty while the global printer object runs over another spooler.
 QStringList PdfPrinterFilesWritten();
+// What the print jobs since the last call have to tell the teacher, each once (a paused
+// queue that holds them); empty while the global printer object runs over another spooler.
+QStringList TakePrintNotices();
 
 // Makes the printer object over the system's spooler (CUPS queues and the PDF printer).
 std::unique_ptr<TQxPrinter> MakeSystemQxPrinter();

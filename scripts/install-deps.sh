@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libpng-dev libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
+  libpng-dev libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf cups-filters ghostscript
   fonts-ipafont-gothic fonts-vlgothic
   qt6-translations-l10n
   poppler-utils qpdf clang-format clang

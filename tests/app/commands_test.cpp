@@ -126,8 +126,8 @@ void CloseFrame() { Form4->close(); }
 
 bool AskedToPrint(const std::vector<ShownMessage>& shown) {
   for (const auto& m : shown) {
-    if (m.text == QStringLiteral("印刷しますか？") && m.caption == QStringLiteral("印刷の確認") &&
-        m.flags == (MB_YESNO | MB_ICONQUESTION)) {
+    if (m.text.startsWith(QStringLiteral("印刷しますか？\n\nプリンター: ")) &&
+        m.caption == QStringLiteral("印刷の確認") && m.flags == (MB_YESNO | MB_ICONQUESTION)) {
       return true;
     }
   }
@@ -217,6 +217,26 @@ TEST_F(AppTest, FailingPrintJobIsReportedAndMakeIsEnabledAgain) {
   ASSERT_EQ(boxes.shown.size(), 2u);
   EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("Print kake")));
   EXPECT_TRUE(form->Image4->isEnabled());
+}
+
+// The question says where and how much; the copies chosen go with every job.
+TEST_F(AppTest, PrintAsksWithPrinterPaperAndCountsAndEveryJobCarriesTheCopies) {
+  spooler->Find(QStringLiteral("Scripted"))->info.description = QStringLiteral("職員室レーザー");
+  CreateForms();  // the real sheets, printing on the scripted printer
+  boxes.answers = {IDYES};
+  QTimer::singleShot(0, Form4, [] {
+    Form4->CheckBox4->setChecked(false);
+    Form4->SpinEdit1->setValue(3);
+    PressOk();
+  });
+  Form1->Image8->Click();
+  ASSERT_FALSE(boxes.shown.empty());
+  EXPECT_EQ(
+      boxes.shown[0].text,
+      QStringLiteral("印刷しますか？\n\nプリンター: 職員室レーザー（Scripted） 用紙: B4 (JIS) "
+                     "2 枚 × 3 部"));
+  ASSERT_EQ(spooler->Jobs().size(), 2u);
+  for (const auto& job : spooler->Jobs()) EXPECT_EQ(job.devMode.dmCopies, 3);
 }
 
 TEST_F(AppTest, PrintBeforeAnyMakeProblemsStartsTheJobsAllTheSame) {

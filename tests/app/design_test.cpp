@@ -167,7 +167,7 @@ TEST_F(AppTest, ProgressWindowIsAsDesigned) {
 
 TEST_F(AppTest, PrintSelectionWindowIsAsDesigned) {
   CreateWindows();
-  EXPECT_EQ(Form4->size(), QSize(480, 190));
+  EXPECT_EQ(Form4->size(), QSize(480, 226));
   EXPECT_EQ(Form4->windowTitle(), QStringLiteral("確認"));
   EXPECT_EQ(Form4->palette().color(QPalette::Window), kPanelColor);
   EXPECT_FALSE(Form4->PrintSelected);
@@ -180,10 +180,15 @@ TEST_F(AppTest, PrintSelectionWindowIsAsDesigned) {
       {"CheckBox4", "QCheckBox", 24, 80, 0, 0, "かけ算", -21, true, true, true},
       {"CheckBox5", "QCheckBox", 184, 80, 0, 0, "わり算", -21, true, true, false},
       {"CheckBox6", "QCheckBox", 336, 80, 0, 0, "解答", -21, true, true, true},
-      {"Button1", "QPushButton", 96, 112, 121, 33, "OK", -19, true, true, false},
-      {"Button2", "QPushButton", 256, 112, 129, 33, "キャンセル", -19, true, true, false},
+      {"Label2", "QLabel", 24, 116, 0, 0, "部数", -21, true, true, false},
+      {"SpinEdit1", "QSpinBox", 88, 114, 72, 28, nullptr, -19, false, true, false},
+      {"Button1", "QPushButton", 96, 152, 121, 33, "OK", -19, true, true, false},
+      {"Button2", "QPushButton", 256, 152, 129, 33, "キャンセル", -19, true, true, false},
   };
   for (const Control& c : controls) ExpectControl(Form4, c);
+  EXPECT_EQ(Form4->SpinEdit1->minimum(), 1);
+  EXPECT_EQ(Form4->SpinEdit1->maximum(), 99);
+  EXPECT_EQ(Form4->Copies(), 1);
   EXPECT_EQ(Form4->Label1->palette().color(QPalette::WindowText), QColor(0, 0, 128));
 }
 

@@ -410,6 +410,13 @@ TEST(BatchPrintServer, AQueueOnAStoppedOrKilledServerFailsInTimeAndSaysWhy) {
   EXPECT_EQ(Tamariko({"--batch", "--printer", "no-such-queue"}).exitCode, 2);
   const Outcome printed = Tamariko(toQueue);
   EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString();
+  // A paused queue takes the jobs and holds them: said once, and still a success.
+  const QString paused = QStringLiteral("own-queue は一時停止中です。印刷は再開まで待ちます");
+  EXPECT_FALSE(printed.err.contains(paused));
+  ASSERT_TRUE(cupsd.Pause(QLatin1String(testing::OwnCupsd::kQueue)));
+  const Outcome held = Tamariko(toQueue);
+  EXPECT_EQ(held.exitCode, 0) << held.err.toStdString();
+  EXPECT_EQ(held.err.count(paused), 1) << held.err.toStdString();
 
   cupsd.Stop();
   QElapsedTimer clock;

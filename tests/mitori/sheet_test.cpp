@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "core/page_mapping.h"
@@ -153,11 +154,11 @@ TEST_F(AbacusSheet, FormOfEachSide) {
   };
   for (const auto& e : expected) {
     const QString text = QString::fromUtf16(e.text);
-    const Op* op = nullptr;
+    std::optional<Op> op;
     for (const auto& t : e.side->OfKind(Kind::TextOut)) {
-      if (t.text == text && t.x1 == preview.X(e.x) && t.y1 == preview.Y(e.y)) op = &t;
+      if (t.text == text && t.x1 == preview.X(e.x) && t.y1 == preview.Y(e.y)) op = t;
     }
-    ASSERT_NE(op, nullptr) << text.toStdString();
+    ASSERT_TRUE(op.has_value()) << text.toStdString();
     EXPECT_EQ(op->fontSize, e.points) << text.toStdString();
     EXPECT_EQ(op->bold, e.bold) << text.toStdString();
     EXPECT_EQ(op->fontName, QStringLiteral("ＭＳ Ｐゴシック")) << text.toStdString();

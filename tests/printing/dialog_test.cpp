@@ -11,6 +11,7 @@
 
 #include "core/canvas.h"
 #include "platform/cups_spooler.h"
+#include "printing/print_summary.h"
 #include "printing/printer_setup_form.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
@@ -303,7 +304,7 @@ TEST(PrinterSetupForm, CupsQueuesShowFromTheCacheAndThePdfPrinterItsFolder) {
   choice.paper = 12;
   choice.pdfFolder = rig.home.path();
   TPrinterSetupForm form(*rig.spooler, choice);
-  EXPECT_EQ(Items(form.PrinterBox), (QStringList{"office", "PDF"}));
+  EXPECT_EQ(Items(form.PrinterBox), (QStringList{"2階（office）", "PDF"}));
   EXPECT_EQ(form.StateText->text(), "印刷中");
   EXPECT_EQ(form.ModelText->text(), "Laser 3000");
   EXPECT_EQ(form.CommentText->text(), "2階");
@@ -314,6 +315,7 @@ TEST(PrinterSetupForm, CupsQueuesShowFromTheCacheAndThePdfPrinterItsFolder) {
   Pick(form.PrinterBox, "PDF");
   EXPECT_TRUE(form.FolderEdit->isVisibleTo(&form));
   EXPECT_EQ(form.ModelText->text(), "PDFファイルに保存");
+  EXPECT_TRUE(form.CommentText->text().contains("1枚ごとに")) << "one file per sheet";
   EXPECT_EQ(form.LocationText->text(), QDir::toNativeSeparators(rig.home.path()));
   EXPECT_EQ(form.PaperBox->currentText(), "B4 (JIS)");
   EXPECT_EQ(form.PaperBox->itemText(0), "B4 (JIS)");
@@ -360,6 +362,25 @@ TEST(PrinterSetupForm, ThePdfFolderAndPaperChosenAreWhereAndHowTheFilesComeOut) 
   const test::PdfFacts facts = test::ReadPdf(file);
   EXPECT_NEAR(facts.widthPt, 210 / 25.4 * 72, 1.0) << "A4, upright";
   EXPECT_NEAR(facts.heightPt, 297 / 25.4 * 72, 1.0);
+}
+
+// The PDF printer writes one file a sheet whatever copies were asked; a queue takes them.
+TEST(PrintSummary, ACupsQueueTakesTheCopiesAndThePdfPrinterWritesOneFileASheet) {
+  CupsDialogRig rig;
+  TQxPrinter& qx = QxPrinter();
+  qx.Framework().SelectPrinter("office");
+  qx.SetPaperSizeNumber(DMPAPER_A4);
+  qx.SetCopies(2);
+  qx.ApplySettings();
+  EXPECT_EQ(SummarizePrint(qx, 3).Text(), "プリンター: 2階（office） 用紙: A4 3 枚 × 2 部");
+
+  qx.Framework().SelectPrinter("PDF");
+  qx.SetPaperSizeNumber(DMPAPER_B4);
+  qx.SetCopies(2);
+  qx.ApplySettings();
+  const PrintSummary pdf = SummarizePrint(qx, 3);
+  EXPECT_EQ(pdf.copies, 1);
+  EXPECT_EQ(pdf.Text(), "プリンター: PDF 用紙: B4 (JIS) 3 枚（1 枚ずつPDFファイルに保存）");
 }
 
 }  // namespace

@@ -83,6 +83,17 @@ class OwnCupsd {
   bool AddQueue(const QString& name, const QString& ppd) {
     return Admin({"-p", name, "-E", "-v", "file:///dev/null", "-P", ppd});
   }
+  // Another queue on one of the server's own drivers ("drv:///sample.drv/laserjet.ppd")
+  // whose printer data goes into a file.
+  bool AddDriverQueue(const QString& name, const QString& model, const QString& outputFile) {
+    return Admin({"-p", name, "-E", "-v", "file://" + outputFile, "-m", model});
+  }
+  // lpadmin with these arguments on this server.
+  bool Admin(const QStringList& arguments) {
+    return Run(QStringLiteral("/usr/sbin/lpadmin"), arguments);
+  }
+  // cupsdisable: the queue takes jobs and holds them.
+  bool Pause(const QString& queue) { return Run(QStringLiteral("/usr/sbin/cupsdisable"), {queue}); }
   // The server's records of every job so far, as it keeps them (the attributes the job
   // was sent with among them).
   QByteArray JobRecords() const {
@@ -117,12 +128,12 @@ class OwnCupsd {
     if (file.open(QIODevice::WriteOnly)) file.write(text.toUtf8());
   }
 
-  bool Admin(const QStringList& arguments) {
+  bool Run(const QString& program, const QStringList& arguments) {
     QProcess admin;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("CUPS_SERVER"), socket_);
     admin.setProcessEnvironment(env);
-    admin.start(QStringLiteral("/usr/sbin/lpadmin"), arguments);
+    admin.start(program, arguments);
     return admin.waitForFinished(10000) && admin.exitStatus() == QProcess::NormalExit &&
            admin.exitCode() == 0;
   }

@@ -1,0 +1,36 @@
+#include "printing/print_summary.h"
+
+#include <algorithm>
+
+#include "platform/cups_spooler.h"
+#include "platform/spooler.h"
+#include "printing/printer_setup_form.h"
+#include "printing/qxprint_dialogs.h"
+#include "printing/qxprinters.h"
+
+namespace tamariko {
+
+QString PrintSummary::Text() const {
+  const QString fitted = fit.isEmpty() ? QString() : QStringLiteral("（%1）").arg(fit);
+  const QString counts = filePerSheet
+                             ? QStringLiteral("%1 枚（1 枚ずつPDFファイルに保存）").arg(sheets)
+                             : QStringLiteral("%1 枚 × %2 部").arg(sheets).arg(copies);
+  return QStringLiteral("プリンター: %1 用紙: %2%3 %4").arg(printer, paper, fitted, counts);
+}
+
+PrintSummary SummarizePrint(TQxPrinter& printer, int sheets) {
+  const PrinterChoice choice = CurrentChoice(printer);
+  PrintSummary summary;
+  summary.printer = ShownPrinterName(printer.GetSpooler(), choice.printer);
+  summary.paper = choice.paper == DMPAPER_USER ? QStringLiteral("%1 × %2 mm")
+                                                     .arg(choice.paperWidthTenthMm / 10.0)
+                                                     .arg(choice.paperLengthTenthMm / 10.0)
+                                               : JapanesePaperName(choice.paper);
+  summary.sheets = sheets;
+  summary.copies = std::max(1, choice.copies);
+  summary.filePerSheet = dynamic_cast<CupsSpooler*>(&printer.GetSpooler()) != nullptr &&
+                         choice.printer == QLatin1String(kPdfPrinterName);
+  return summary;
+}
+
+}  // namespace tamariko
