@@ -21,6 +21,9 @@ struct Shared {
   std::atomic<bool> cancel{false};
 };
 
+// Counts the calls of GiveUpWaitsUnderWay; a wait gives up when it moves.
+std::atomic<int> g_givenUp{0};
+
 bool OnGuiThread() {
   const QCoreApplication* app = QCoreApplication::instance();
   return app != nullptr && QThread::currentThread() == app->thread();
@@ -45,8 +48,9 @@ bool RunOffThread(std::function<void(const std::atomic<bool>& cancel)> work, int
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   const bool gui = OnGuiThread();
+  const int givenUp = g_givenUp;
   std::unique_lock lock(shared->mutex);
-  while (!shared->finished && std::chrono::steady_clock::now() < deadline) {
+  while (!shared->finished && std::chrono::steady_clock::now() < deadline && g_givenUp == givenUp) {
     if (gui) {
       lock.unlock();
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -63,5 +67,7 @@ bool RunOffThread(std::function<void(const std::atomic<bool>& cancel)> work, int
   if (shared->failure) std::rethrow_exception(shared->failure);
   return true;
 }
+
+void GiveUpWaitsUnderWay() { ++g_givenUp; }
 
 }  // namespace tamariko

@@ -12,4 +12,8 @@ namespace tamariko {
 // value or shared pointer: it may outlive the call.
 bool RunOffThread(std::function<void(const std::atomic<bool>& cancel)> work, int timeoutMs);
 
+// Ends every RunOffThread wait under way now, as if its time were up: the program is closing
+// and what they wait for is no longer wanted. Later waits are not affected.
+void GiveUpWaitsUnderWay();
+
 }  // namespace tamariko

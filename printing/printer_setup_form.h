@@ -27,6 +27,11 @@ class TPrinterSetupForm : public QDialog, public Ui::PrinterSetupForm {
   // Refuses a PDF folder that cannot be written, saying why.
   void accept() override;
 
+  // Adds a line to the notes above the printer (a remembered printer that is gone, ...).
+  void ShowNotice(const QString& text);
+  // The notes: the print server's state when it does not answer, and ShowNotice's lines.
+  QLabel* NoticeText = nullptr;
+
  private:
   void ShowPrinter(const QString& name);
   void FillPapers(const QString& name, int wanted, int driverDefault);
