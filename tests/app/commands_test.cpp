@@ -4,11 +4,13 @@
 #include <QRegularExpression>
 
 #include <QScopeGuard>
+#include <QThread>
 
 #include "app/timage.h"
 #include "app_fixture.h"
 #include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
+#include "platform/off_thread.h"
 #include "printing/qxprint_dialogs.h"
 
 namespace tamariko::testing {
@@ -256,6 +258,67 @@ TEST_F(AppTest, AFailingSheetHoldsBackNoneAndTheRunIsReportedOnceAtTheEnd) {
                    .contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
       << report.text.toStdString();
   EXPECT_TRUE(Form1->Image4->isEnabled());
+}
+
+bool AskedToEnd(const ShownMessage& m) {
+  return m.text == QStringLiteral(
+                       "印刷中です。終了すると、まだ送っていない用紙は印刷されません。終了しますか？") &&
+         m.flags == (MB_YESNO | MB_ICONQUESTION);
+}
+
+// Closing the window while かけ算 is being sent, on the real sheets and the scripted printer:
+// "no" lets the run go on; "yes" gives up the send under way at once (it waits on its own
+// thread, as a send to a silent print server does), sends nothing more and names the
+// sheets not sent on standard error.
+TEST_F(AppTest, ClosingDuringAPrintAsksAndOnYesEndsAtOnceNamingTheUnsentSheets) {
+  CreateForms();
+  Form1->show();
+  bool stayed = false;
+  spooler->sending = [&](const ScriptedSpooler::Job& job) {
+    if (job.title != QStringLiteral("かけ算")) return;
+    if (boxes.answers.front() == IDNO) {
+      stayed = !Form1->close();
+      return;
+    }
+    QTimer::singleShot(0, Form1, [] { Form1->close(); });
+    const bool sent = RunOffThread(
+        [](const std::atomic<bool>& cancel) {
+          while (!cancel) QThread::msleep(5);
+        },
+        20000);
+    if (!sent) throw EOSError("「Scripted」へ印刷できませんでした (timed out)");
+  };
+  auto print = [] {
+    QTimer::singleShot(0, Form4, PressOk);
+    Form1->Image8->Click();
+  };
+
+  boxes.answers = {IDYES, IDNO};
+  print();
+  EXPECT_TRUE(stayed);
+  EXPECT_TRUE(Form1->isVisible());
+  ASSERT_EQ(boxes.shown.size(), 3u);
+  EXPECT_TRUE(AskedToEnd(boxes.shown[1]));
+  EXPECT_EQ(boxes.shown[2].caption, QStringLiteral("印刷の結果"));
+  EXPECT_EQ(spooler->Jobs().size(), 3u);
+
+  boxes.shown.clear();
+  boxes.answers = {IDYES, IDYES};
+  QTimer::singleShot(0, print);
+  QTimer hang;  // should the close be lost, end rather than hang
+  QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  hang.start(30000);
+  QElapsedTimer clock;
+  clock.start();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(QApplication::exec(), 0) << "the message loop ends with the window";
+  const QString err = QString::fromStdString(::testing::internal::GetCapturedStderr());
+  EXPECT_LT(clock.elapsed(), 10000) << "the send under way was given up at once";
+  ASSERT_EQ(boxes.shown.size(), 2u) << "no report after the end";
+  EXPECT_TRUE(AskedToEnd(boxes.shown[1]));
+  ASSERT_EQ(spooler->Jobs().size(), 5u) << "nothing after the sheet under way";
+  EXPECT_FALSE(spooler->Jobs().back().ended);
+  EXPECT_TRUE(err.contains(QStringLiteral("かけ算, 解答表"))) << err.toStdString();
 }
 
 // Events are handled while a job is sent, so the buttons can be pressed then.
