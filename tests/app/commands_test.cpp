@@ -261,8 +261,9 @@ TEST_F(AppTest, AFailingSheetHoldsBackNoneAndTheRunIsReportedOnceAtTheEnd) {
 }
 
 bool AskedToEnd(const ShownMessage& m) {
-  return m.text == QStringLiteral(
-                       "印刷中です。終了すると、まだ送っていない用紙は印刷されません。終了しますか？") &&
+  return m.text ==
+             QStringLiteral(
+                 "印刷中です。終了すると、まだ送っていない用紙は印刷されません。終了しますか？") &&
          m.flags == (MB_YESNO | MB_ICONQUESTION);
 }
 
