@@ -19,7 +19,6 @@
 #include "app/input_limits.h"
 #include "app/kinds.h"
 #include "app/message_box.h"
-#include "app/print_report.h"
 #include "app/shutdown_signals.h"
 #include "app/startup.h"
 #include "app/timage.h"
@@ -240,13 +239,34 @@ void TForm1::Image8Click() {
   // A remembered printer whose server answered since goes in force before the run.
   if (RememberedPrinter) RememberedPrinter->TryNow();
 
+  const TPrintReport report = PrintChosenSheets();
+  if (Ending()) {
+    if (!report.Unsent().isEmpty()) {
+      std::fprintf(
+          stderr, "tamariko: %s\n",
+          QStringLiteral("印刷の途中で終了したため、次の用紙は印刷されません (closed while "
+                         "printing; not sent): %1")
+              .arg(report.Unsent().join(QStringLiteral(", ")))
+              .toLocal8Bit()
+              .constData());
+    }
+    return;
+  }
+  if (!report.Empty()) {
+    ShowMessageBox(this, report.Text(), QStringLiteral("印刷の結果"),
+                   MB_OK | (report.AllSent() ? MB_ICONINFORMATION : MB_ICONWARNING));
+  }
+}
+
+// One failing sheet holds back none of the others; the run is told once, at its end, when
+// the buttons are free again.
+TPrintReport TForm1::PrintChosenSheets() {
   Image4->setEnabled(false);
   Printing = true;
   auto enable = qScopeGuard([this] {
     Printing = false;
     Image4->setEnabled(true);
   });
-  // One failing sheet holds back none of the others; the run is told once, at its end.
   TPrintReport report;
   const QString printer = PrinterInForce();
   Book->PrintRun(Ticked(PrintSelection, true), [&](SheetRef sheet) {
@@ -268,22 +288,7 @@ void TForm1::Image8Click() {
       }
     }
   });
-  if (Ending()) {
-    if (!report.Unsent().isEmpty()) {
-      std::fprintf(
-          stderr, "tamariko: %s\n",
-          QStringLiteral("印刷の途中で終了したため、次の用紙は印刷されません (closed while "
-                         "printing; not sent): %1")
-              .arg(report.Unsent().join(QStringLiteral(", ")))
-              .toLocal8Bit()
-              .constData());
-    }
-    return;
-  }
-  if (!report.Empty()) {
-    ShowMessageBox(this, report.Text(), QStringLiteral("印刷の結果"),
-                   MB_OK | (report.AllSent() ? MB_ICONINFORMATION : MB_ICONWARNING));
-  }
+  return report;
 }
 
 void TForm1::Image9Click() {

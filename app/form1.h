@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/print_report.h"
 #include "app/settings.h"
 #include "app/workbook.h"
 #include "core/sheet_texts.h"
@@ -114,6 +115,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // sent stay unsent.
   bool Ending() const;
   QString PrinterInForce() const;
+  // The print run of the chosen sheets, with the make-problems button off meanwhile.
+  TPrintReport PrintChosenSheets();
   // Whether a command may run now; says why not when it may not.
   bool CommandAllowed(bool waitsForPrinting);
   void CreateSets();

@@ -133,6 +133,7 @@ TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choi
 void TPrinterSetupForm::ShowNotice(const QString& text) {
   NoticeText->setText(NoticeText->text().isEmpty() ? text : NoticeText->text() + u'\n' + text);
   NoticeText->show();
+  adjustSize();  // the notes take room above the printer; the rest keeps its size
 }
 
 bool TPrinterSetupForm::PdfChosen() const {
