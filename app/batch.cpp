@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 
+#include "app/input_limits.h"
 #include "app/kinds.h"
 #include "core/error.h"
 #include "platform/spooler_paper.h"
@@ -57,6 +58,18 @@ std::uint32_t ParseSeed(const QString& text) {
         QStringLiteral("'%1' is not a whole number from 0 to 4294967295").arg(text));
   }
   return *seed;
+}
+
+QString ParseRound(const QString& text) {
+  const auto round = RoundOfText(text);
+  if (!round) {
+    throw BatchOptionError(Option("round"),
+                           QStringLiteral("「%1」は回数になりません。%2").arg(text, RoundRule()),
+                           QStringLiteral("'%1' is not a round: up to %2 digits, 0 to 99")
+                               .arg(text)
+                               .arg(kRoundDigits));
+  }
+  return *round;
 }
 
 int ParseCount(const QString& text) {
@@ -265,10 +278,16 @@ QString BatchHelpText() {
              "  --seed N          乱数の種 (0〜4294967295)。同じ種と設定なら同じ問題になります。\n"
              "                    seed of the random numbers (0 to 4294967295); the same seed and\n"
              "                    options give the same problems. Default: the clock.\n"
-             "  --round TEXT      第○回の回数 / contest round (default \"1\")\n"
-             "  --heading1 TEXT   上の見出し / first heading line (default \"タマリコ\")\n"
-             "  --heading2 TEXT   大きな見出し / second heading line (default "
-             "\"タマリコ練習問題\")\n"
+             "  --round TEXT      第○回の回数、数字2桁まで (全角の数字も可)\n"
+             "                    contest round, up to two digits (default \"1\")\n"
+             "  --heading1 TEXT   上の見出し (既定は \"タマリコ\")\n"
+             "                    first heading line (default \"タマリコ\")\n"
+             "  --heading2 TEXT   大きな見出し (既定は \"タマリコ練習問題\")\n"
+             "                    second heading line (default \"タマリコ練習問題\")\n"
+             "                    見出しは用紙の「参加部門」の枠の手前まで (上は幅 102 mm、\n"
+             "                    大きな見出しは幅 130 mm) に収まる長さまでです。\n"
+             "                    each heading must fit before the division box on the sheet\n"
+             "                    (102 mm for the first, 130 mm for the second).\n"
              "  --sheets LIST     作る問題 %1 をカンマ区切りで、all はすべて\n"
              "                    (既定は mitori,kake; 下の「問題」を参照)\n"
              "                    sheets to make, comma list of %2, or all\n"
@@ -350,7 +369,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   if (isSet("count")) options.count = ParseCount(value("count"));
   if (isSet("paper")) options.paper = ParsePaper(value("paper"));
   options.mark = isSet("mark");
-  if (isSet("round")) options.round = value("round");
+  if (isSet("round")) options.round = ParseRound(value("round"));
   if (isSet("heading1")) options.heading1 = value("heading1");
   if (isSet("heading2")) options.heading2 = value("heading2");
   if (isSet("sheets")) options.sheets = ParseSheets(value("sheets"));

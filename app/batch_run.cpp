@@ -12,6 +12,7 @@
 
 #include "app/arguments.h"
 #include "app/batch.h"
+#include "app/input_limits.h"
 #include "app/kinds.h"
 #include "app/output_paths.h"
 #include "app/workbook.h"
@@ -168,10 +169,30 @@ int RunBatch(int argc, char** argv) {
   std::shared_ptr<CupsSpooler> spooler;
   std::unique_ptr<ScopedQxPrinter> printer;
   PageMapping previewMapping;
-  if (draws) {
+  auto startApplication = [&] {
+    if (app) return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     app = std::make_unique<QGuiApplication>(qtArgc, argv);
+  };
+  // A heading given is measured in the sheets' font, as the window does; the defaults fit.
+  if (options.heading1 != kDefaultHeading1 || options.heading2 != kDefaultHeading2) {
+    startApplication();
+    std::optional<QString> refused;
+    try {
+      InstallFaceSubstitutions();
+      refused = RefusedHeading(options.heading1, options.heading2);
+    } catch (const std::exception& e) {
+      PrintBatchError(QString::fromUtf8(e.what()));
+      return 1;
+    }
+    if (refused) {
+      PrintBatchError(*refused);
+      return 2;
+    }
+  }
+  if (draws) {
+    startApplication();
     try {
       InstallFaceSubstitutions();
       AddFontResource(kCarriedFace,

@@ -16,14 +16,17 @@
 #include "app/form2.h"
 #include "app/form3.h"
 #include "app/form4.h"
+#include "app/input_limits.h"
 #include "app/kinds.h"
 #include "app/message_box.h"
+#include "app/shutdown_signals.h"
 #include "app/startup.h"
 #include "app/timage.h"
 #include "core/error.h"
 #include "core/random.h"
 #include "platform/carried_font.h"
 #include "printing/print_summary.h"
+#include "platform/off_thread.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
 #include "resources/resources.h"
@@ -87,6 +90,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   for (const SheetSpec& sheet : ProblemSheets()) {
     Numbered<QCheckBox>(this, "CheckBox", sheet.tab)->setEnabled(true);
   }
+  LimitRoundBox(Edit1);
+  LimitHeadingBox(Edit2, HeadingLine::First);
+  LimitHeadingBox(Edit3, HeadingLine::Second);
   QxPrinterSetupDialog1 = std::make_unique<TQxPrinterSetupDialog>(this);
   QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
   CenterOnScreen(this);
@@ -143,6 +149,31 @@ void TForm1::CreateSets() {
 
 void TForm1::FormActivate() { Panel1->setFocus(); }
 
+void TForm1::RestoreSettings() {
+  const auto settings = OpenSettings();
+  RestoreWindowChoices(*settings, this, QStringLiteral("window"));
+  if (PrintSelection) RestoreWindowChoices(*settings, PrintSelection, QStringLiteral("print"));
+  if (!SetsCreated()) return;
+  RememberedPrinter = std::make_unique<TRememberedPrinter>(
+      ReadPrinterChoice(*settings),
+      [this](const QString& text) { QxPrinterSetupDialog1->SetNoticeOnce(text); },
+      [this] { return Printing; });
+}
+
+void TForm1::SaveSettings() const {
+  const auto settings = OpenSettings();
+  SaveWindowChoices(*settings, this, QStringLiteral("window"));
+  if (PrintSelection) SaveWindowChoices(*settings, PrintSelection, QStringLiteral("print"));
+  if (RememberedPrinter) {
+    try {
+      WritePrinterChoice(*settings, RememberedPrinter->ToRemember());
+    } catch (const std::exception&) {
+      // No printer to ask: the printer last saved stays saved.
+    }
+  }
+  WriteSettings(*settings);
+}
+
 void TForm1::FormDestroy() {
   if (Destroyed) return;
   Destroyed = true;
@@ -192,6 +223,7 @@ void TForm1::Image4Click() {
         progress->StepIt();
         progress->repaint();
       });
+  SaveSettings();
 }
 
 void TForm1::Image8Click() {
@@ -199,52 +231,87 @@ void TForm1::Image8Click() {
   if (!PrintSelection) return;
   PrintSelection->ShowModal();
   if (!PrintSelection->PrintSelected) return;
-  const SheetChoice chosen = Ticked(PrintSelection, true);
+  SaveSettings();
   // The copies go with every job; the question says where and how much is printed.
   QxPrinter().SetCopies(PrintSelection->Copies());
   QxPrinter().ApplySettings();
-  const PrintSummary summary = SummarizePrint(QxPrinter(), static_cast<int>(chosen.size()));
+  const PrintSummary summary =
+      SummarizePrint(QxPrinter(), static_cast<int>(Ticked(PrintSelection, true).size()));
   if (ShowMessageBox(this, QStringLiteral("印刷しますか？\n\n") + summary.Text(),
                      QStringLiteral("印刷の確認"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
   }
+  // A remembered printer whose server answered since goes in force before the run.
+  if (RememberedPrinter) RememberedPrinter->TryNow();
 
+  const TPrintReport report = PrintChosenSheets();
+  if (Ending()) {
+    if (!report.Unsent().isEmpty()) {
+      std::fprintf(
+          stderr, "tamariko: %s\n",
+          QStringLiteral("印刷の途中で終了したため、次の用紙は印刷されません (closed while "
+                         "printing; not sent): %1")
+              .arg(report.Unsent().join(QStringLiteral(", ")))
+              .toLocal8Bit()
+              .constData());
+    }
+    return;
+  }
+  if (!report.Empty()) {
+    ShowMessageBox(this, report.Text(), QStringLiteral("印刷の結果"),
+                   MB_OK | (report.AllSent() ? MB_ICONINFORMATION : MB_ICONWARNING));
+  }
+}
+
+// One failing sheet holds back none of the others; the run is told once, at its end, when
+// the buttons are free again.
+TPrintReport TForm1::PrintChosenSheets() {
   Image4->setEnabled(false);
   Printing = true;
   auto enable = qScopeGuard([this] {
     Printing = false;
     Image4->setEnabled(true);
   });
-  const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
-  TakePrintNotices();
-  try {
-    Book->PrintRun(chosen, [this](SheetRef sheet) { PrintOneSheet(sheet); });
-  } catch (const std::exception& e) {
-    // The sheets saved before the failure are complete: the teacher needs them named too.
-    const QStringList written = PdfPrinterFilesWritten().mid(pdfBefore);
-    if (written.isEmpty()) throw;
-    throw Error(
-        (QString::fromUtf8(e.what()) +
-         QStringLiteral("\n\n次のPDFファイルは保存しました (these PDF files were saved):\n") +
-         written.join(u'\n'))
-            .toStdString());
-  }
-  // The PDF printer has no paper to show for it: say where the files went.
-  const QStringList written = PdfPrinterFilesWritten().mid(pdfBefore);
-  if (!written.isEmpty()) {
-    ShowMessageBox(this, QStringLiteral("PDFファイルに保存しました。\n") + written.join(u'\n'),
-                   QStringLiteral("印刷"), MB_OK | MB_ICONINFORMATION);
-  }
+  TPrintReport report;
+  const QString printer = PrinterInForce();
+  TakePrintNotices();  // none of an earlier run's
+  Book->PrintRun(Ticked(PrintSelection, true), [&](SheetRef sheet) {
+    const QString title = Book->Spec(sheet).jobTitle;
+    if (Ending()) {
+      report.NotSent(title);
+      return;
+    }
+    const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
+    try {
+      PrintOneSheet(sheet);
+      report.Sent(title, printer, PdfPrinterFilesWritten().mid(pdfBefore).value(0));
+    } catch (const std::exception& e) {
+      // A send given up because the program is ending was not sent, not failed.
+      if (Ending()) {
+        report.NotSent(title);
+      } else {
+        report.Failed(title, printer, QString::fromUtf8(e.what()));
+      }
+    }
+  });
   // A paused queue took the jobs and holds them.
-  const QStringList notices = TakePrintNotices();
-  if (!notices.isEmpty()) {
-    ShowMessageBox(this, notices.join(u'\n'), QStringLiteral("印刷"), MB_OK | MB_ICONINFORMATION);
-  }
+  for (const QString& notice : TakePrintNotices()) report.AddPrinterNotice(printer, notice);
+  return report;
 }
 
 void TForm1::Image9Click() {
   if (!CommandAllowed(true)) return;
-  RunPrinterSetupCommand(*QxPrinterSetupDialog1);
+  if (RememberedPrinter) RememberedPrinter->TryNow();
+  if (RememberedPrinter && RememberedPrinter->Waiting()) {
+    QxPrinterSetupDialog1->SetNoticeOnce(
+        QStringLiteral("前回のプリンター「%1」は、印刷サーバーの応答を待っています。"
+                       "ここで選んだプリンターに替えることもできます。")
+            .arg(RememberedPrinter->ToRemember().printer));
+  }
+  if (RunPrinterSetupCommand(*QxPrinterSetupDialog1) && RememberedPrinter) {
+    RememberedPrinter->Chosen();
+  }
+  SaveSettings();
 }
 
 // Draws a sheet on a fresh preview page and shows it on its tab. The printer is asked for
@@ -258,6 +325,15 @@ void TForm1::ShowSheet(const SheetSpec& sheet, const TWorkbook::PreviewDraw& dra
 
 void TForm1::PrintOneSheet(SheetRef sheet) { Book->PrintSheet(sheet, QxPrinter()); }
 
+bool TForm1::Ending() const { return Closing || SignalledEnd().has_value(); }
+
+QString TForm1::PrinterInForce() const {
+  QString device, driver, port;
+  DevModeHandle devMode;
+  QxPrinter().Framework().GetPrinter(device, driver, port, devMode);
+  return device;
+}
+
 bool TForm1::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) {
     // No change notice comes from the system: look at the printers whenever the user
@@ -265,6 +341,20 @@ bool TForm1::event(QEvent* event) {
     Guarded(this, [] { CheckForPrinterChanges(); });
     Guarded(this, [this] { FormActivate(); });
   } else if (event->type() == QEvent::Close) {
+    // A print under way is not dropped without asking: the sheets not yet sent are lost.
+    if (Printing && !Closing &&
+        ShowMessageBox(
+            this,
+            QStringLiteral("印刷中です。終了すると、まだ送っていない用紙は印刷されません。"
+                           "終了しますか？"),
+            QStringLiteral("タマリコ"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      event->ignore();
+      return true;
+    }
+    if (Printing) {
+      Closing = true;
+      GiveUpWaitsUnderWay();
+    }
     // Closing the main window ends the program, whatever other windows are open.
     QCoreApplication::quit();
   }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+#include "app/print_report.h"
+#include "app/settings.h"
 #include "app/workbook.h"
 #include "core/sheet_texts.h"
 #include "printing/qxprint_dialogs.h"
@@ -36,6 +38,11 @@ class TForm1 : public QWidget, public Ui::Form1 {
   void Image4Click();  // make problems
   void Image8Click();  // print
   void Image9Click();  // printer set-up
+
+  // What the window remembers between runs (app/settings.h): put back once both windows
+  // exist, saved after each command and at the end.
+  void RestoreSettings();
+  void SaveSettings() const;
 
   // False when start-up stopped before the problem sets were made.
   bool SetsCreated() const { return Book != nullptr; }
@@ -104,14 +111,22 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // Turns the wheel by angleDelta eighths of a degree, up when positive.
   void MouseWheel(int angleDelta);
 
+  // Whether the program is ending (closed during a print, or a signal): sheets not yet
+  // sent stay unsent.
+  bool Ending() const;
+  QString PrinterInForce() const;
+  // The print run of the chosen sheets, with the make-problems button off meanwhile.
+  TPrintReport PrintChosenSheets();
   // Whether a command may run now; says why not when it may not.
   bool CommandAllowed(bool waitsForPrinting);
   void CreateSets();
 
   EditTexts Texts{*this};
   std::unique_ptr<TWorkbook> Book;
+  std::unique_ptr<TRememberedPrinter> RememberedPrinter;
   bool Destroyed = false;
   bool Printing = false;
+  bool Closing = false;
   int WheelAngle = 0;  // wheel turn not yet worth a whole notch, in eighths of a degree
 };
 

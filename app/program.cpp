@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QThread>
-#include <QTimer>
 #include <QTranslator>
 
 #include "app/form1.h"
@@ -30,20 +29,8 @@ QTranslator* InstallQtJapanese() {
   return translator;
 }
 
-void TellPrintServerLost(QWidget* parent, const QString& reason) {
-  ShowMessageBox(
-      parent,
-      QStringLiteral("印刷サーバー (CUPS) が応答しません。応答が戻るまで、そのプリンターには"
-                     "印刷できません。「PDF」プリンターはいつでも使えます。\n(%1)")
-          .arg(reason),
-      QStringLiteral("タマリコ"), MB_OK | MB_ICONWARNING);
-}
-
 void BeginWatchingPrinters(int intervalMs) {
-  OnPrintServerLost([](const QString& reason) {
-    // Said over the main window once the start-up is through, not in the middle of it.
-    QTimer::singleShot(0, [reason] { TellPrintServerLost(Form1, reason); });
-  });
+  // No box: a silent server shows in 印刷設定 and in the report of a print that it held up.
   WatchPrinterChanges(intervalMs);
 }
 
@@ -56,9 +43,11 @@ void CreateForms(const std::function<TForm1*()>& makeMain) {
   Form4 = new TForm4;
   Form1->Progress = Form2;
   Form1->PrintSelection = Form4;
+  Guarded(Form1, [] { Form1->RestoreSettings(); });
 }
 
 void DestroyForms() {
+  if (Form1) Guarded(nullptr, [] { Form1->SaveSettings(); });
   // Last made, first gone.
   delete Form4;
   Form4 = nullptr;

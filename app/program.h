@@ -25,11 +25,7 @@ inline TForm4* Form4 = nullptr;
 // for the window: the batch mode's messages stay in both languages.
 QTranslator* InstallQtJapanese();
 
-// Tells the teacher that the print server stopped answering and what still works.
-void TellPrintServerLost(QWidget* parent, const QString& reason);
-
-// Starts reading the printers now and again every interval, and has an outage of the print
-// server told to the teacher.
+// Starts reading the printers now and again every interval.
 void BeginWatchingPrinters(int intervalMs = 5000);
 
 // Makes the main window (its FormCreate runs, and a failure there is reported and ends

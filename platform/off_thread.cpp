@@ -21,6 +21,9 @@ struct Shared {
   OffThreadLink link;
 };
 
+// Counts the calls of GiveUpWaitsUnderWay; a wait gives up when it moves.
+std::atomic<int> g_givenUp{0};
+
 bool OnGuiThread() {
   const QCoreApplication* app = QCoreApplication::instance();
   return app != nullptr && QThread::currentThread() == app->thread();
@@ -57,8 +60,10 @@ bool RunOffThread(std::function<void(OffThreadLink& link)> work, int silenceMs) 
   const auto silence = std::chrono::milliseconds(silenceMs);
   auto deadline = [&] { return shared->link.LastProgress() + silence; };
   const bool gui = OnGuiThread();
+  const int givenUp = g_givenUp;
   std::unique_lock lock(shared->mutex);
-  while (!shared->finished && std::chrono::steady_clock::now() < deadline()) {
+  while (!shared->finished && std::chrono::steady_clock::now() < deadline() &&
+         g_givenUp == givenUp) {
     if (gui) {
       lock.unlock();
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -75,5 +80,7 @@ bool RunOffThread(std::function<void(OffThreadLink& link)> work, int silenceMs) 
   if (shared->failure) std::rethrow_exception(shared->failure);
   return true;
 }
+
+void GiveUpWaitsUnderWay() { ++g_givenUp; }
 
 }  // namespace tamariko

@@ -26,4 +26,8 @@ class OffThreadLink {
 // hold what it touches by value or shared pointer: it may outlive the call.
 bool RunOffThread(std::function<void(OffThreadLink& link)> work, int silenceMs);
 
+// Ends every RunOffThread wait under way now, as if its time were up: the program is closing
+// and what they wait for is no longer wanted. Later waits are not affected.
+void GiveUpWaitsUnderWay();
+
 }  // namespace tamariko

@@ -87,6 +87,21 @@ TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choi
   ButtonBox->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
   FolderError->hide();
   hasPdfPrinter_ = dynamic_cast<CupsSpooler*>(&spooler) != nullptr;
+  NoticeText = new QLabel(this);
+  NoticeText->setObjectName(QStringLiteral("NoticeText"));
+  NoticeText->setWordWrap(true);
+  NoticeText->hide();
+  dialogLayout->insertWidget(0, NoticeText);
+  // The window opens without asking the server; here is where its silence is told.
+  if (const auto* cups = dynamic_cast<CupsSpooler*>(&spooler)) {
+    if (cups->State() == CupsSpooler::ServerState::NotAnswering) {
+      ShowNotice(
+          QStringLiteral("状態: 印刷サーバーが応答しません。応答が戻るまで、サーバーの"
+                         "プリンターには印刷できません。「PDF」プリンターはいつでも使えます。"));
+    } else if (cups->State() != CupsSpooler::ServerState::Answering) {
+      ShowNotice(QStringLiteral("状態: 印刷サーバーにプリンターを問い合わせています。"));
+    }
+  }
   FolderEdit->setText(QDir::toNativeSeparators(choice.pdfFolder));
 
   ChooseFolder = [this](const QString& current) {
@@ -117,6 +132,12 @@ TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choi
   connect(ButtonBox, &QDialogButtonBox::accepted, this, &TPrinterSetupForm::accept);
   connect(ButtonBox, &QDialogButtonBox::rejected, this, &TPrinterSetupForm::reject);
   adjustSize();
+}
+
+void TPrinterSetupForm::ShowNotice(const QString& text) {
+  NoticeText->setText(NoticeText->text().isEmpty() ? text : NoticeText->text() + u'\n' + text);
+  NoticeText->show();
+  adjustSize();  // the notes take room above the printer; the rest keeps its size
 }
 
 bool TPrinterSetupForm::PdfChosen() const {

@@ -31,6 +31,11 @@ class TPrinterSetupForm : public QDialog, public Ui::PrinterSetupForm {
   // Refuses a PDF folder that cannot be written, saying why.
   void accept() override;
 
+  // Adds a line to the notes above the printer (a remembered printer that is gone, ...).
+  void ShowNotice(const QString& text);
+  // The notes: the print server's state when it does not answer, and ShowNotice's lines.
+  QLabel* NoticeText = nullptr;
+
  private:
   // `switched`: the teacher chose another printer (not the one the dialog opened with).
   void ShowPrinter(const QString& name, bool switched);

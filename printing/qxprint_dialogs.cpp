@@ -105,6 +105,7 @@ bool TQxPrinterSetupDialog::Execute() {
   TQxPrinter& qx = QxPrinter();
   PrinterChoice choice = CurrentChoice(qx);
   const bool accepted = DialogRunner() ? DialogRunner()(choice) : RunDialog(choice);
+  notice_.clear();
   if (!accepted) return false;
   ApplyChoice(qx, choice);
   qx.ResetPrinter();
@@ -113,14 +114,24 @@ bool TQxPrinterSetupDialog::Execute() {
 
 bool TQxPrinterSetupDialog::RunDialog(PrinterChoice& choice) {
   TPrinterSetupForm form(QxPrinter().GetSpooler(), choice, qobject_cast<QWidget*>(parent_));
+  if (!notice_.isEmpty()) form.ShowNotice(notice_);
   if (form.exec() != QDialog::Accepted) return false;
   choice = form.Choice();
   return true;
 }
 
-void RunPrinterSetupCommand(TQxPrinterSetupDialog& dialog) {
-  dialog.Execute();
+bool RunPrinterSetupCommand(TQxPrinterSetupDialog& dialog) {
+  const bool chosen = dialog.Execute();
   QxPrinter().ResetPrinter();
+  return chosen;
+}
+
+PrinterChoice PrinterChoiceInForce() { return CurrentChoice(QxPrinter()); }
+
+void PutPrinterChoiceInForce(const PrinterChoice& choice) {
+  TQxPrinter& qx = QxPrinter();
+  ApplyChoice(qx, choice);
+  qx.ResetPrinter();
 }
 
 }  // namespace tamariko

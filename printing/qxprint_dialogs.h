@@ -28,9 +28,14 @@ class TQxPrinterSetupDialog {
   // Replaces the modal dialog of every set-up and print dialog until reset with {}.
   static void SetRunner(Runner runner);
 
+  // A line the dialog shows the next time it opens, and then no more.
+  void SetNoticeOnce(const QString& text) { notice_ = text; }
+  const QString& NoticeOnce() const { return notice_; }
+
  protected:
   virtual bool RunDialog(PrinterChoice& choice);
   QObject* parent_;
+  QString notice_;
 };
 
 class TQxPrintDialog : public TQxPrinterSetupDialog {
@@ -43,7 +48,13 @@ PrinterChoice CurrentChoice(TQxPrinter& printer);
 
 // The printer set-up command of the main window: the dialog, then ResetPrinter whatever it
 // returned, so the next drawing uses the printer's resolution and offsets. The start-up
-// paper is not applied again.
-void RunPrinterSetupCommand(TQxPrinterSetupDialog& dialog);
+// paper is not applied again. Returns what the dialog returned.
+bool RunPrinterSetupCommand(TQxPrinterSetupDialog& dialog);
+
+// What the global printer object has in force, as the dialogs show it.
+PrinterChoice PrinterChoiceInForce();
+// Puts a choice in force as a confirmed dialog does. Throws Error when the printer is not
+// there or does not take it.
+void PutPrinterChoiceInForce(const PrinterChoice& choice);
 
 }  // namespace tamariko

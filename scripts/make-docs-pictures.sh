@@ -15,7 +15,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p docs
 
-XDG_RUNTIME_DIR="$work" build/tools/tamariko_grab_window "$seed" docs/main-window.png
+XDG_RUNTIME_DIR="$work" XDG_CONFIG_HOME="$work" build/tools/tamariko_grab_window "$seed" docs/main-window.png
 build/app/tamariko --batch --seed "$seed" --sheets mitori --pdf "$work/sheet.pdf" 2> /dev/null
 pdftoppm -f 1 -l 1 -gray -png -scale-to-x 900 -scale-to-y -1 -singlefile \
   "$work/sheet.pdf" docs/mental-addition-sheet

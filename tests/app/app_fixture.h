@@ -37,14 +37,15 @@ struct ShownMessage {
   unsigned flags;
 };
 
-// Answers every message box from a queue (IDOK when it runs dry) and keeps what was shown.
+// Answers every question (a Yes/No box) from a queue, IDOK when it runs dry, and every other
+// box with IDOK; keeps what was shown.
 class ScriptedMessageBoxes {
  public:
   ScriptedMessageBoxes() {
     previous = SetMessageBoxFunction(
         [this](QWidget*, const QString& text, const QString& caption, unsigned flags) {
           shown.push_back({text, caption, flags});
-          if (answers.empty()) return IDOK;
+          if (answers.empty() || (flags & 0x0F) != MB_YESNO) return IDOK;
           const int answer = answers.front();
           answers.pop_front();
           return answer;
@@ -115,6 +116,9 @@ class AppTest : public ::testing::Test {
     ASSERT_TRUE(tempFolder.isValid());
     savedRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", tempFolder.path().toLocal8Bit());
+    // The settings the window remembers go to the test's own folder.
+    savedConfigHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", tempFolder.path().toLocal8Bit());
     UsePrinters(spooler);
     Startup().Sleep = [this](int ms) {
       sleeps.push_back(ms);
@@ -135,6 +139,7 @@ class AppTest : public ::testing::Test {
     Startup() = StartupHooks{};
     printer.reset();
     qputenv("XDG_RUNTIME_DIR", savedRuntimeDir);
+    qputenv("XDG_CONFIG_HOME", savedConfigHome);
   }
 
   // Runs the print command, answering the selection window with the given action once it
@@ -164,6 +169,7 @@ class AppTest : public ::testing::Test {
 
   QTemporaryDir tempFolder;
   QByteArray savedRuntimeDir;
+  QByteArray savedConfigHome;
   std::shared_ptr<ScriptedSpooler> spooler = std::make_shared<ScriptedSpooler>(OnePrinter());
   std::unique_ptr<ScopedQxPrinter> printer;
   RecordingForm1* form = nullptr;

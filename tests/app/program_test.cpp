@@ -87,6 +87,7 @@ class RunningWindow {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.path());  // its settings too
     process.setProcessEnvironment(env);
     // Qt's own options are the window's to take.
     process.start(QStringLiteral(TAMARIKO_EXE),

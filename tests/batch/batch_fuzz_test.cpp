@@ -98,9 +98,9 @@ class ArgumentDraws {
     const QString in = root_ + QLatin1Char('/');
     const std::pair<QString, QStringList> options[] = {
         {"--seed", {"0", "1", "4294967295", "77"}},
-        {"--round", {"", "12", "第3回", "🧮", QString(200, u'九')}},
+        {"--round", {"", "12", "３", "07"}},
         {"--heading1", {"", "e\u0301\u202E", "%1"}},
-        {"--heading2", {"", "タマリコ", QString(300, u'W')}},
+        {"--heading2", {"", "タマリコ", QString(8, u'W')}},
         {"--sheets", {"mitori", "kake", "mitori,kake", "kake,mitori"}},
         {"--json", {"-", in + "out/set.json", in + "out/問題 ✓.json", "rel.json"}},
         {"--png", {in + "out", in + "out/", in + "link"}},

@@ -148,6 +148,11 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
       {{"--json", file, "--paper", "A5"},
        "--paper: 「A5」という用紙はありません。使える用紙: B4, A4, A3, B5, Letter, Legal"},
       {{"--json", file, "--paper", "b4", "--paper", "a4"}, "--paper"},
+      {{"--json", file, "--round", "100"},
+       "--round: 「100」は回数になりません。第○回の回数は、数字2桁まで"},
+      {{"--json", file, "--round", "第3回"}, "--round"},
+      {{"--json", file, "--heading1", QString(40, u'問')}, "--heading1: 見出しが長すぎます"},
+      {{"--json", file, "--heading2", QString(20, u'問')}, "幅 130 mm、22 ポイント太字"},
   };
   QFile(file + ".txt").open(QIODevice::WriteOnly);  // a file where a folder is wanted
   for (const auto& c : cases) {
@@ -161,6 +166,30 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
               QStringList({QStringLiteral("set.json.txt")}))
         << what;
   }
+}
+
+// Full-width digits are the round's half-width ones, as in the window; the window's
+// remembered texts are never read (a settings file saying otherwise changes nothing).
+TEST(Batch, FullWidthRoundDrawsAsHalfWidthAndTheWindowSettingsAreNotRead) {
+  QTemporaryDir dir;
+  const QString config = QDir(dir.path()).filePath(QStringLiteral("config"));
+  QDir().mkpath(config + "/tamariko");
+  QFile settings(config + "/tamariko/tamariko.conf");
+  ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+  settings.write("[window]\nround=7\nheading1=x\nheading2=y\n");
+  settings.close();
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+  QStringList pngs;
+  for (const QString& round : {QStringLiteral("１２"), QStringLiteral("12")}) {
+    const QString out = QDir(dir.path()).filePath(round);
+    QDir().mkpath(out);
+    const Outcome run = Tamariko(
+        {"--batch", "--seed", "31", "--sheets", "mitori", "--round", round, "--png", out}, {}, env);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    pngs << QDir(out).filePath(QStringLiteral("mitori.png"));
+  }
+  EXPECT_EQ(QImage(pngs[0]), QImage(pngs[1]));
 }
 
 // A teacher's session is Japanese: fontconfig then names the label face "IPA Pゴシック".

@@ -16,6 +16,7 @@ class ScriptedJob : public PrintJob {
   }
   void End() override {
     if (spooler_.endDocFails) throw EOSError("印刷ジョブを送れませんでした（試験用の故障）");
+    if (spooler_.sending) spooler_.sending(spooler_.jobs_[index_]);
     spooler_.jobs_[index_].ended = true;
   }
 

@@ -72,6 +72,8 @@ class ScriptedSpooler : public Spooler {
   bool portEnumerationFails = false;
   bool startDocFails = false;
   bool endDocFails = false;
+  // Runs as each job is sent, before it counts as ended; what it throws fails the send.
+  std::function<void(const Job& job)> sending;
   // Extra ports beside those of the printers (a port may serve no printer).
   QStringList extraPorts;
 

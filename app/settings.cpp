@@ -1,0 +1,259 @@
+#include "app/settings.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "app/input_limits.h"
+#include "app/kinds.h"
+#include "platform/cups_spooler.h"
+#include "printing/qxprint_dialogs.h"
+#include "printing/qxprinters.h"
+
+namespace tamariko {
+namespace {
+
+// Every field of the printer choice under its key: a field added to the choice is one line
+// here (and the count below).
+template <typename Choice, typename Visit>
+void ForEachField(Choice& c, Visit&& visit) {
+  visit("printer", c.printer);
+  visit("paper", c.paper);
+  visit("paperLengthTenthMm", c.paperLengthTenthMm);
+  visit("paperWidthTenthMm", c.paperWidthTenthMm);
+  visit("bin", c.bin);
+  visit("fit", c.fit);
+  visit("copies", c.copies);
+  visit("pdfFolder", c.pdfFolder);
+}
+constexpr int kRememberedFields = 8;
+
+// How many members an aggregate has: the most initializers it takes.
+struct AnyField {
+  template <typename T>
+  operator T() const;
+};
+template <typename T, typename... Given>
+constexpr int FieldCount() {
+  if constexpr (requires { T{Given{}..., AnyField{}}; }) {
+    return FieldCount<T, Given..., AnyField>();
+  } else {
+    return static_cast<int>(sizeof...(Given));
+  }
+}
+static_assert(FieldCount<PrinterChoice>() == kRememberedFields,
+              "PrinterChoice has a field the settings do not remember: add it to ForEachField");
+
+// The texts of a window, by the design's names of their boxes.
+struct TextBox {
+  const char* key;
+  const char* box;
+  std::function<std::optional<QString>(const QString&)> limit;
+};
+const std::vector<TextBox>& TextBoxes() {
+  static const std::vector<TextBox> boxes = {
+      {"round", "Edit1", [](const QString& t) { return RoundOfText(t); }},
+      {"heading1", "Edit2",
+       [](const QString& t) { return std::optional(FittingHeading(HeadingLine::First, t)); }},
+      {"heading2", "Edit3",
+       [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Second, t)); }},
+  };
+  return boxes;
+}
+
+// Every sheet a window may offer, the answer table among them.
+std::vector<SheetSpec> AllSheets() {
+  std::vector<SheetSpec> sheets = ProblemSheets();
+  sheets.push_back(kAnswerSheet);
+  return sheets;
+}
+
+QCheckBox* SheetBox(const QWidget* window, const SheetSpec& sheet) {
+  auto* box = window->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(sheet.tab));
+  return box && box->isEnabled() ? box : nullptr;
+}
+
+bool ServerAnswered(Spooler& spooler) {
+  const auto* cups = dynamic_cast<CupsSpooler*>(&spooler);
+  return cups == nullptr || cups->State() == CupsSpooler::ServerState::Answering;
+}
+
+bool HasPaper(Spooler& spooler, const QString& printer, int paper) {
+  CapabilityOutput out;
+  if (spooler.DeviceCapabilities(printer, spooler.PortOf(printer), DC_PAPERS, &out, nullptr) < 0) {
+    return false;
+  }
+  return std::find(out.numbers.begin(), out.numbers.end(), paper) != out.numbers.end();
+}
+
+}  // namespace
+
+QString SettingsFilePath() {
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+      .filePath(QStringLiteral("tamariko/tamariko.conf"));
+}
+
+std::unique_ptr<QSettings> OpenSettings() {
+  return std::make_unique<QSettings>(SettingsFilePath(), QSettings::IniFormat);
+}
+
+bool WriteSettings(QSettings& settings) {
+  // Written under another name and renamed: a failure leaves the last file whole.
+  settings.sync();
+  if (settings.status() == QSettings::NoError) return true;
+  std::fprintf(stderr, "tamariko: %s\n",
+               QStringLiteral("設定を保存できませんでした (cannot save the settings): %1")
+                   .arg(settings.fileName())
+                   .toLocal8Bit()
+                   .constData());
+  return false;
+}
+
+void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group) {
+  settings.beginGroup(group);
+  for (const TextBox& text : TextBoxes()) {
+    auto* box = window->findChild<QLineEdit*>(QLatin1String(text.box));
+    const QString key = QLatin1String(text.key);
+    if (box == nullptr || !settings.contains(key)) continue;
+    // The file may come from another version or another hand: only what fits goes in.
+    if (const auto kept = text.limit(settings.value(key).toString())) box->setText(*kept);
+  }
+  for (const SheetSpec& sheet : AllSheets()) {
+    QCheckBox* box = SheetBox(window, sheet);
+    const QString key = QStringLiteral("sheets/") + sheet.key;
+    if (box != nullptr && settings.contains(key)) box->setChecked(settings.value(key).toBool());
+  }
+  settings.endGroup();
+}
+
+void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString& group) {
+  settings.beginGroup(group);
+  for (const TextBox& text : TextBoxes()) {
+    if (const auto* box = window->findChild<QLineEdit*>(QLatin1String(text.box))) {
+      settings.setValue(QLatin1String(text.key), box->text());
+    }
+  }
+  for (const SheetSpec& sheet : AllSheets()) {
+    if (const QCheckBox* box = SheetBox(window, sheet)) {
+      settings.setValue(QStringLiteral("sheets/") + sheet.key, box->isChecked());
+    }
+  }
+  settings.endGroup();
+}
+
+std::optional<PrinterChoice> ReadPrinterChoice(QSettings& settings) {
+  settings.beginGroup(QStringLiteral("printer"));
+  std::optional<PrinterChoice> choice;
+  if (settings.contains(QStringLiteral("printer"))) {
+    choice.emplace();
+    ForEachField(*choice, [&](const char* key, auto& field) {
+      using Field = std::decay_t<decltype(field)>;
+      const QVariant value = settings.value(QLatin1String(key));
+      if (!value.isValid()) return;
+      if constexpr (std::is_enum_v<Field>) {
+        field = static_cast<Field>(value.toInt());
+      } else {
+        field = value.value<Field>();
+      }
+    });
+  }
+  settings.endGroup();
+  return choice;
+}
+
+void WritePrinterChoice(QSettings& settings, const PrinterChoice& choice) {
+  settings.beginGroup(QStringLiteral("printer"));
+  ForEachField(choice, [&](const char* key, const auto& field) {
+    if constexpr (std::is_enum_v<std::decay_t<decltype(field)>>) {
+      settings.setValue(QLatin1String(key), static_cast<int>(field));
+    } else {
+      settings.setValue(QLatin1String(key), field);
+    }
+  });
+  settings.endGroup();
+}
+
+TRememberedPrinter::TRememberedPrinter(std::optional<PrinterChoice> remembered, Notice notice,
+                                       std::function<bool()> busy)
+    : waiting_(std::move(remembered)), notice_(std::move(notice)), busy_(std::move(busy)) {
+  if (!waiting_) return;
+  Spooler& spooler = QxPrinter().GetSpooler();
+  // The PDF printer's folder serves at once, whichever printer waits for the server.
+  QString& folder = waiting_->pdfFolder;
+  if (!folder.isEmpty()) {
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isWritable()) {
+      notice_(QStringLiteral("前回のPDFの保存先「%1」が見つからないか書き込めないため、"
+                             "「ドキュメント」フォルダーに保存します。")
+                  .arg(QDir::toNativeSeparators(folder)));
+      folder.clear();
+    } else if (auto* cups = dynamic_cast<CupsSpooler*>(&spooler)) {
+      cups->SetPdfOutputFolder(folder);
+    }
+  }
+  spooler_ = &spooler;
+  subscription_ = spooler.Subscribe([this] { TryNow(); });
+  TryNow();
+}
+
+TRememberedPrinter::~TRememberedPrinter() {
+  if (spooler_ != nullptr) spooler_->Unsubscribe(subscription_);
+}
+
+void TRememberedPrinter::TryNow() {
+  if (!waiting_ || (busy_ && busy_())) return;
+  try {
+    Spooler& spooler = QxPrinter().GetSpooler();
+    const PrinterChoice wanted = *waiting_;
+    bool known = false;
+    for (const PrinterInfo4& info :
+         spooler.EnumPrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS)) {
+      known = known || info.printerName == wanted.printer;
+    }
+    // Until the server has answered, a printer not listed may only not be read yet.
+    if (!known && !ServerAnswered(spooler)) return;
+    waiting_.reset();
+    if (known) {
+      try {
+        PutPrinterChoiceInForce(wanted);
+        return;
+      } catch (const std::exception&) {
+        // It is there but takes the settings no more: as good as gone.
+      }
+    }
+    FallBack(wanted);
+  } catch (const std::exception&) {
+    // The printers cannot be read now; a later notice or command tries again.
+  }
+}
+
+void TRememberedPrinter::FallBack(const PrinterChoice& gone) {
+  Spooler& spooler = QxPrinter().GetSpooler();
+  PrinterChoice choice;
+  choice.printer = spooler.DefaultPrinter();
+  const bool b4 = HasPaper(spooler, choice.printer, DMPAPER_B4);
+  choice.paper = b4 ? DMPAPER_B4 : DMPAPER_A4;
+  choice.copies = gone.copies;
+  choice.pdfFolder = gone.pdfFolder;
+  PutPrinterChoiceInForce(choice);
+  notice_(QStringLiteral("前回のプリンター「%1」が見つからないため、既定のプリンター「%2」の%3"
+                         "にしました。")
+              .arg(gone.printer, choice.printer,
+                   b4 ? QStringLiteral("B4") : QStringLiteral("A4 (B4 の用紙がありません) ")));
+}
+
+PrinterChoice TRememberedPrinter::ToRemember() const {
+  return waiting_ ? *waiting_ : PrinterChoiceInForce();
+}
+
+}  // namespace tamariko

@@ -1,0 +1,146 @@
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include "app/settings.h"
+#include "app_fixture.h"
+#include "platform/cups_spooler.h"
+#include "printing/qxprint_dialogs.h"
+#include "tests/support/scoped_env.h"
+
+namespace tamariko::testing {
+namespace {
+
+ScriptedSpooler::Printer Office() {
+  ScriptedSpooler::Printer office;
+  office.name = QStringLiteral("Office");
+  office.papers = {9, 12, 8};
+  office.paperNames = {"A4", "B4", "A3"};
+  office.bins = {7, 4};
+  office.binNames = {"自動選択", "手差し"};
+  return office;
+}
+
+ScriptedSpooler::Printer WithoutB4() {
+  ScriptedSpooler::Printer small;
+  small.name = QStringLiteral("Small");
+  small.papers = {9, 13};
+  small.paperNames = {"A4", "B5"};
+  return small;
+}
+
+// Writes a remembered printer as an earlier run would have left it.
+void RememberPrinter(const QString& name) {
+  PrinterChoice choice;
+  choice.printer = name;
+  choice.paper = 8;
+  choice.copies = 2;
+  const auto settings = OpenSettings();
+  WritePrinterChoice(*settings, choice);
+  ASSERT_TRUE(WriteSettings(*settings));
+}
+
+TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
+  UsePrinters(std::make_shared<ScriptedSpooler>(
+      std::vector<ScriptedSpooler::Printer>{OnePrinter().front(), Office()}));
+  CreateWindows();
+  EXPECT_EQ(form->Edit3->text(), QStringLiteral("タマリコ練習問題")) << "no file: the design's";
+  form->Edit1->setText(QStringLiteral("12"));
+  form->Edit2->setText(QStringLiteral("第12回 校内大会"));
+  form->Edit3->setText(QStringLiteral("かけ算の練習"));
+  form->CheckBox3->setChecked(false);
+  form->CheckBox5->setChecked(true);
+  Form4->CheckBox6->setChecked(false);
+  PrinterChoice office = PrinterChoiceInForce();
+  office.printer = QStringLiteral("Office");
+  office.paper = 8;
+  office.bin = 4;
+  office.copies = 3;
+  office.fit = false;
+  PutPrinterChoiceInForce(office);
+  DestroyForms();
+  EXPECT_TRUE(QFileInfo(QDir(tempFolder.path()).filePath("tamariko/tamariko.conf")).isFile());
+
+  QxPrinter().Framework().SelectPrinter(QStringLiteral("Scripted"));
+  CreateWindows();
+  EXPECT_EQ(form->Edit1->text(), QStringLiteral("12"));
+  EXPECT_EQ(form->Edit2->text(), QStringLiteral("第12回 校内大会"));
+  EXPECT_EQ(form->Edit3->text(), QStringLiteral("かけ算の練習"));
+  EXPECT_FALSE(form->CheckBox3->isChecked());
+  EXPECT_TRUE(form->CheckBox4->isChecked());
+  EXPECT_FALSE(Form4->CheckBox6->isChecked());
+  EXPECT_TRUE(Form4->CheckBox3->isChecked());
+  EXPECT_TRUE(form->CheckBox5->isChecked()) << "a kind added to the list is remembered too";
+  const PrinterChoice back = PrinterChoiceInForce();
+  EXPECT_EQ(back.printer, QStringLiteral("Office"));
+  EXPECT_EQ(back.paper, 8);
+  EXPECT_EQ(back.bin, 4);
+  EXPECT_EQ(back.copies, 3);
+  EXPECT_FALSE(back.fit);
+}
+
+// The default printer takes a vanished one's place, on B4 where it has it, and the set-up
+// dialog says so the first time only.
+TEST_F(AppTest, AVanishedPrinterFallsBackToTheDefaultAndTheDialogSaysSoOnce) {
+  const struct {
+    ScriptedSpooler::Printer printer;
+    int paper;
+  } cases[] = {{Office(), DMPAPER_B4}, {WithoutB4(), DMPAPER_A4}};
+  std::vector<QString> notices;
+  TQxPrinterSetupDialog::SetRunner([&](PrinterChoice&) {
+    notices.push_back(Form1->QxPrinterSetupDialog1->NoticeOnce());
+    return false;
+  });
+  auto resetRunner = qScopeGuard([] { TQxPrinterSetupDialog::SetRunner({}); });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.printer.name.toStdString());
+    UsePrinters(std::make_shared<ScriptedSpooler>(
+        std::vector<ScriptedSpooler::Printer>{OnePrinter().front(), c.printer}, c.printer.name));
+    RememberPrinter(QStringLiteral("Gone"));
+    CreateWindows();
+    const PrinterChoice now = PrinterChoiceInForce();
+    EXPECT_EQ(now.printer, c.printer.name);
+    EXPECT_EQ(now.paper, c.paper);
+    EXPECT_EQ(now.copies, 2);
+    EXPECT_TRUE(boxes.shown.empty()) << "said in the dialog, not in a box";
+    notices.clear();
+    form->Image9->Click();
+    form->Image9->Click();
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_TRUE(notices[0].contains(QStringLiteral("「Gone」が見つからない")))
+        << notices[0].toStdString();
+    EXPECT_TRUE(
+        notices[0].contains(c.paper == DMPAPER_B4 ? QStringLiteral("B4") : QStringLiteral("A4")));
+    EXPECT_TRUE(notices[1].isEmpty());
+    DestroyForms();
+  }
+}
+
+// Until the print server has answered, the remembered printer is not "gone": it stays
+// remembered (a run closed meanwhile keeps it), and goes in force when the queues arrive.
+TEST_F(AppTest, ARememberedQueueWaitsForTheServerAndIsNotForgotten) {
+  const ScopedEnv server("CUPS_SERVER",
+                         QDir(tempFolder.path()).filePath("no-server").toLocal8Bit());
+  RememberPrinter(QStringLiteral("office"));
+  auto cups = std::make_shared<CupsSpooler>();
+  UsePrinters(cups);
+  CreateWindows();
+  EXPECT_EQ(PrinterChoiceInForce().printer, QLatin1String(kPdfPrinterName));
+  DestroyForms();
+  EXPECT_EQ(ReadPrinterChoice(*OpenSettings())->printer, QStringLiteral("office"));
+
+  CreateWindows();
+  CupsReading reading;
+  reading.answered = true;
+  CupsQueue office;
+  office.name = QStringLiteral("office");
+  office.port = QStringLiteral("ipp://office");
+  reading.queues = {office};
+  cups->Adopt(reading);
+  const PrinterChoice now = PrinterChoiceInForce();
+  EXPECT_EQ(now.printer, QStringLiteral("office"));
+  EXPECT_EQ(now.paper, 8);
+  EXPECT_EQ(now.copies, 2);
+}
+
+}  // namespace
+}  // namespace tamariko::testing
