@@ -1,8 +1,14 @@
 #include "kake/kake_kind.h"
 
+#include "kake/kake_sheet.h"
+
 namespace tamariko {
 
 TKakeKind::TKakeKind() : TOneSheetKind({QStringLiteral("kake"), 4, QStringLiteral("かけ算")}) {}
+
+void TKakeKind::DrawPreview(int, TCanvas& image, const PageMapping& mapping) const {
+  DrawMultiplicationPreview(Problems(), image, mapping);
+}
 
 QByteArray TKakeKind::Json() const {
   const Tkake& set = Problems();

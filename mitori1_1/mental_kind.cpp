@@ -1,9 +1,15 @@
 #include "mitori1_1/mental_kind.h"
 
+#include "mitori1_1/mitori_sheet.h"
+
 namespace tamariko {
 
 TMentalKind::TMentalKind()
     : TOneSheetKind({QStringLiteral("mitori"), 3, QStringLiteral("みとり暗算１")}) {}
+
+void TMentalKind::DrawPreview(int, TCanvas& image, const PageMapping& mapping) const {
+  DrawMentalPreview(Problems(), image, mapping);
+}
 
 QByteArray TMentalKind::Json() const {
   const TMitori1_1& set = Problems();
