@@ -141,7 +141,13 @@ void TForm1::CreateSets() {
   Book = std::make_unique<TWorkbook>(&Texts);
 }
 
-void TForm1::FormActivate() { Panel1->setFocus(); }
+// Only the first time: coming back to the window from a dialog or another program must not
+// take the focus from the control the user left it on.
+void TForm1::FormActivate() {
+  if (Activated) return;
+  Activated = true;
+  Panel1->setFocus();
+}
 
 void TForm1::FormDestroy() {
   if (Destroyed) return;
@@ -240,9 +246,12 @@ void TForm1::Image9Click() {
 // the scale first, and a sheet that fails half-way leaves the last preview whole.
 void TForm1::ShowSheet(const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) {
   const PageMapping mapping = PreviewMappingOf(QxPrinter());
-  Numbered<QWidget>(this, "TabSheet", sheet.tab)
-      ->findChild<TImage*>()
-      ->SetPicture(DrawPreviewImage(draw, mapping));
+  Previews.Show(Numbered<QWidget>(this, "TabSheet", sheet.tab)->findChild<TImage*>(), sheet.key,
+                mapping, draw);
+}
+
+void TForm1::FollowScreen() {
+  if (Book) Previews.Follow(*Book);
 }
 
 void TForm1::PrintOneSheet(SheetRef sheet) { Book->PrintSheet(sheet, QxPrinter()); }
@@ -253,6 +262,9 @@ bool TForm1::event(QEvent* event) {
     // comes back to the window.
     Guarded(this, [] { CheckForPrinterChanges(); });
     Guarded(this, [this] { FormActivate(); });
+    Guarded(this, [this] { FollowScreen(); });
+  } else if (event->type() == QEvent::ScreenChangeInternal) {
+    Guarded(this, [this] { FollowScreen(); });
   } else if (event->type() == QEvent::Close) {
     // Closing the main window ends the program, whatever other windows are open.
     QCoreApplication::quit();

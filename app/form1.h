@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/preview_density.h"
 #include "app/workbook.h"
 #include "core/sheet_texts.h"
 #include "printing/qxprint_dialogs.h"
@@ -104,12 +105,16 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // Turns the wheel by angleDelta eighths of a degree, up when positive.
   void MouseWheel(int angleDelta);
 
+  // Previews drawn at another device pixel ratio are drawn again at the window's.
+  void FollowScreen();
   // Whether a command may run now; says why not when it may not.
   bool CommandAllowed(bool waitsForPrinting);
   void CreateSets();
 
   EditTexts Texts{*this};
   std::unique_ptr<TWorkbook> Book;
+  TPreviewPages Previews{this};
+  bool Activated = false;  // the focus goes to Panel1 at the first activation only
   bool Destroyed = false;
   bool Printing = false;
   int WheelAngle = 0;  // wheel turn not yet worth a whole notch, in eighths of a degree
