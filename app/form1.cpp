@@ -75,10 +75,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setupUi(this);
   ApplyDesign(this);
   PageControl1->setCurrentWidget(TabSheet3);
-  Image4->SetPicture(QImage(kKerimoBitmap));
-  Image8->SetPicture(QImage(kInsatsuBitmap));
-  Image9->SetPicture(QImage(kInsatsuSetteiBitmap));
-  Image10->SetPicture(QImage(kFourArrowsIcon));
+  Image4->SetPictureFile(kKerimoBitmap);
+  Image8->SetPictureFile(kInsatsuBitmap);
+  Image9->SetPictureFile(kInsatsuSetteiBitmap);
+  Image10->SetPictureFile(kFourArrowsIcon);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(200);

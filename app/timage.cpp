@@ -1,7 +1,11 @@
 #include "app/timage.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace tamariko {
 
@@ -10,6 +14,12 @@ TImage::TImage(QWidget* parent) : QLabel(parent) { setAlignment(Qt::AlignLeft | 
 void TImage::SetPicture(const QImage& picture) {
   Picture_ = picture;
   setPixmap(QPixmap::fromImage(picture));
+}
+
+void TImage::SetPictureFile(const QString& path) {
+  SetPicture(QImage(path));
+  // The icon finds the @2x file beside the named one and picks by the painter's density.
+  File_ = QIcon(path);
 }
 
 void TImage::Click() {
@@ -27,6 +37,34 @@ void TImage::mouseReleaseEvent(QMouseEvent* event) {
   Pressed = false;
   QLabel::mouseReleaseEvent(event);
   if (wasPressed && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+void TImage::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (!File_.isNull() && !event->isAutoRepeat() && event->modifiers() == Qt::NoModifier &&
+      (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    event->accept();
+    Click();
+    return;
+  }
+  QLabel::keyPressEvent(event);
+}
+
+void TImage::paintEvent(QPaintEvent* event) {
+  if (File_.isNull()) {
+    QLabel::paintEvent(event);
+    return;
+  }
+  QPainter painter(this);
+  const QRect picture(QPoint(0, 0), Picture_.size());
+  File_.paint(&painter, picture, Qt::AlignLeft | Qt::AlignTop,
+              isEnabled() ? QIcon::Normal : QIcon::Disabled);
+  if (hasFocus()) {
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = picture.adjusted(1, 1, -1, -1);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+  }
 }
 
 }  // namespace tamariko
