@@ -106,10 +106,7 @@ void TForm1::FormCreate() {
     auto* splash = new TForm3(this);
     // Released even when the pause fails, so it never outlives the start-up.
     auto release = qScopeGuard([splash] { splash->deleteLater(); });
-    splash->show();
-    // A window system maps the window on its own time: let it, so the paint shows now.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    splash->repaint();
+    splash->ShowPainted();
     TraceStep(QStringLiteral("splash"));
     Sleep(Startup().SplashMilliseconds);
   }

@@ -5,6 +5,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QTranslator>
+#include <optional>
+#include <utility>
 
 #include "app/form1.h"
 #include "app/form2.h"
@@ -39,10 +41,28 @@ void TellPrintServerLost(QWidget* parent, const QString& reason) {
       QStringLiteral("タマリコ"), MB_OK | MB_ICONWARNING);
 }
 
+namespace {
+
+// An outage seen before the windows are made waits for them: the splash lets window events
+// through while it waits to be shown, and a message box then would stop the start-up
+// behind it.
+bool formsCreated = false;
+std::optional<QString> outageDuringStartUp;
+
+void TellWhenStartedUp(const QString& reason) {
+  if (formsCreated) {
+    TellPrintServerLost(Form1, reason);
+  } else {
+    outageDuringStartUp = reason;
+  }
+}
+
+}  // namespace
+
 void BeginWatchingPrinters(int intervalMs) {
   OnPrintServerLost([](const QString& reason) {
     // Said over the main window once the start-up is through, not in the middle of it.
-    QTimer::singleShot(0, [reason] { TellPrintServerLost(Form1, reason); });
+    QTimer::singleShot(0, [reason] { TellWhenStartedUp(reason); });
   });
   WatchPrinterChanges(intervalMs);
 }
@@ -56,9 +76,15 @@ void CreateForms(const std::function<TForm1*()>& makeMain) {
   Form4 = new TForm4;
   Form1->Progress = Form2;
   Form1->PrintSelection = Form4;
+  formsCreated = true;
+  if (const auto reason = std::exchange(outageDuringStartUp, std::nullopt)) {
+    QTimer::singleShot(0, [reason = *reason] { TellWhenStartedUp(reason); });
+  }
 }
 
 void DestroyForms() {
+  formsCreated = false;
+  outageDuringStartUp.reset();
   // Last made, first gone.
   delete Form4;
   Form4 = nullptr;
