@@ -16,10 +16,13 @@
 #include "app/form2.h"
 #include "app/form3.h"
 #include "app/form4.h"
+#include "app/help_window.h"
 #include "app/kinds.h"
 #include "app/message_box.h"
+#include "app/shortcuts.h"
 #include "app/startup.h"
 #include "app/timage.h"
+#include "app/window_size.h"
 #include "core/error.h"
 #include "core/random.h"
 #include "platform/carried_font.h"
@@ -88,6 +91,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   }
   QxPrinterSetupDialog1 = std::make_unique<TQxPrinterSetupDialog>(this);
   QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
+  AddHelpEntry(Panel1, Edit2->geometry().right() + 1, 1);
+  ConnectKeyboard(this, {Image4, Image8, Image9}, {Edit1, Edit2, Edit3});
+  FitWindow(this, Panel1, PageControl1);
   CenterOnScreen(this);
 
   connect(Image4, &TImage::clicked, this, [this] { Guarded(this, [this] { Image4Click(); }); });
