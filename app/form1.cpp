@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "app/design.h"
+#include "app/faces_check.h"
 #include "app/form2.h"
 #include "app/form3.h"
 #include "app/form4.h"
@@ -182,6 +183,7 @@ bool TForm1::CommandAllowed(bool waitsForPrinting) {
 
 void TForm1::Image4Click() {
   if (!CommandAllowed(false)) return;
+  if (!FacesInPlace(this)) return;
   WaitCursor cursor;
   TForm2* progress = Progress;
   if (progress) progress->show();
@@ -205,6 +207,7 @@ void TForm1::Image4Click() {
 
 void TForm1::Image8Click() {
   if (!CommandAllowed(true)) return;
+  if (!FacesInPlace(this)) return;
   if (!PrintSelection) return;
   PrintSelection->ShowModal();
   if (!PrintSelection->PrintSelected) return;
