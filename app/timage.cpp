@@ -41,7 +41,8 @@ void TImage::mouseReleaseEvent(QMouseEvent* event) {
 
 void TImage::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
-  if (!File_.isNull() && !event->isAutoRepeat() && event->modifiers() == Qt::NoModifier &&
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (!File_.isNull() && !event->isAutoRepeat() && plain &&
       (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
     event->accept();
     Click();

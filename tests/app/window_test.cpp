@@ -303,6 +303,12 @@ TEST_F(AppTest, ScreensOfAnotherRatioRedrawThePreviewsFromTheSetsHeld) {
   ASSERT_TRUE(moveTo(1, 2.0));
   ExpectRuleScaled(form->Image3->Picture(), *rule, 2);
   EXPECT_EQ(form->Image5->Picture().size(), QSize(1730, 2600));
+  // The wheel still moves the preview 8 of the window's pixels a notch.
+  bool handled = false;
+  form->FormMouseWheelDown(handled);
+  EXPECT_EQ(form->ScrollBox3->verticalScrollBar()->value(), 8);
+  EXPECT_EQ(form->ScrollBox3->verticalScrollBar()->maximum(),
+            1300 - form->ScrollBox3->viewport()->height());
 
   ASSERT_TRUE(moveTo(2, 1.5));
   EXPECT_EQ(form->Image3->Picture().size(), QSize(1298, 1950));
