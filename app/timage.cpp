@@ -3,9 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace tamariko {
 
@@ -61,10 +60,12 @@ void TImage::paintEvent(QPaintEvent* event) {
   File_.paint(&painter, picture, Qt::AlignLeft | Qt::AlignTop,
               isEnabled() ? QIcon::Normal : QIcon::Disabled);
   if (hasFocus()) {
-    QStyleOptionFocusRect frame;
-    frame.initFrom(this);
-    frame.rect = picture.adjusted(1, 1, -1, -1);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    // The style's own focus rectangle is faint on the panel's colour: a clear frame in the
+    // highlight colour around the oval.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(picture).adjusted(1, 1, -1, -1), 8, 8);
   }
 }
 
