@@ -13,15 +13,19 @@
 #include <cstdio>
 
 #include "app/design.h"
+#include "app/faces_check.h"
 #include "app/form2.h"
 #include "app/form3.h"
 #include "app/form4.h"
+#include "app/help_window.h"
 #include "app/input_limits.h"
 #include "app/kinds.h"
 #include "app/message_box.h"
+#include "app/shortcuts.h"
 #include "app/shutdown_signals.h"
 #include "app/startup.h"
 #include "app/timage.h"
+#include "app/window_size.h"
 #include "core/error.h"
 #include "core/random.h"
 #include "platform/carried_font.h"
@@ -79,10 +83,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setupUi(this);
   ApplyDesign(this);
   PageControl1->setCurrentWidget(TabSheet3);
-  Image4->SetPicture(QImage(kKerimoBitmap));
-  Image8->SetPicture(QImage(kInsatsuBitmap));
-  Image9->SetPicture(QImage(kInsatsuSetteiBitmap));
-  Image10->SetPicture(QImage(kFourArrowsIcon));
+  Image4->SetPictureFile(kKerimoBitmap);
+  Image8->SetPictureFile(kInsatsuBitmap);
+  Image9->SetPictureFile(kInsatsuSetteiBitmap);
+  Image10->SetPictureFile(kFourArrowsIcon);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(200);
@@ -95,6 +99,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   LimitHeadingBox(Edit3, HeadingLine::Second);
   QxPrinterSetupDialog1 = std::make_unique<TQxPrinterSetupDialog>(this);
   QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
+  AddHelpEntry(Panel1, Edit2->geometry().right() + 1, 1);
+  ConnectKeyboard(this, {Image4, Image8, Image9}, {Edit1, Edit2, Edit3});
+  FitWindow(this, Panel1, PageControl1);
   CenterOnScreen(this);
 
   connect(Image4, &TImage::clicked, this, [this] { Guarded(this, [this] { Image4Click(); }); });
@@ -113,10 +120,7 @@ void TForm1::FormCreate() {
     auto* splash = new TForm3(this);
     // Released even when the pause fails, so it never outlives the start-up.
     auto release = qScopeGuard([splash] { splash->deleteLater(); });
-    splash->show();
-    // A window system maps the window on its own time: let it, so the paint shows now.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    splash->repaint();
+    splash->ShowPainted();
     TraceStep(QStringLiteral("splash"));
     Sleep(Startup().SplashMilliseconds);
   }
@@ -147,7 +151,13 @@ void TForm1::CreateSets() {
   Book = std::make_unique<TWorkbook>(&Texts);
 }
 
-void TForm1::FormActivate() { Panel1->setFocus(); }
+// Only the first time: coming back to the window from a dialog or another program must not
+// take the focus from the control the user left it on.
+void TForm1::FormActivate() {
+  if (Activated) return;
+  Activated = true;
+  Panel1->setFocus();
+}
 
 void TForm1::RestoreSettings() {
   const auto settings = OpenSettings();
@@ -204,6 +214,7 @@ bool TForm1::CommandAllowed(bool waitsForPrinting) {
 
 void TForm1::Image4Click() {
   if (!CommandAllowed(false)) return;
+  if (!FacesInPlace(this)) return;
   WaitCursor cursor;
   TForm2* progress = Progress;
   if (progress) progress->show();
@@ -228,6 +239,7 @@ void TForm1::Image4Click() {
 
 void TForm1::Image8Click() {
   if (!CommandAllowed(true)) return;
+  if (!FacesInPlace(this)) return;
   if (!PrintSelection) return;
   PrintSelection->ShowModal();
   if (!PrintSelection->PrintSelected) return;
@@ -318,9 +330,12 @@ void TForm1::Image9Click() {
 // the scale first, and a sheet that fails half-way leaves the last preview whole.
 void TForm1::ShowSheet(const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) {
   const PageMapping mapping = PreviewMappingOf(QxPrinter());
-  Numbered<QWidget>(this, "TabSheet", sheet.tab)
-      ->findChild<TImage*>()
-      ->SetPicture(DrawPreviewImage(draw, mapping));
+  Previews.Show(Numbered<QWidget>(this, "TabSheet", sheet.tab)->findChild<TImage*>(), sheet.key,
+                mapping, draw);
+}
+
+void TForm1::FollowScreen() {
+  if (Book) Previews.Follow(*Book);
 }
 
 void TForm1::PrintOneSheet(SheetRef sheet) { Book->PrintSheet(sheet, QxPrinter()); }
@@ -340,6 +355,9 @@ bool TForm1::event(QEvent* event) {
     // comes back to the window.
     Guarded(this, [] { CheckForPrinterChanges(); });
     Guarded(this, [this] { FormActivate(); });
+    Guarded(this, [this] { FollowScreen(); });
+  } else if (event->type() == QEvent::ScreenChangeInternal) {
+    Guarded(this, [this] { FollowScreen(); });
   } else if (event->type() == QEvent::Close) {
     // A print under way is not dropped without asking: the sheets not yet sent are lost.
     if (Printing && !Closing &&

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/preview_density.h"
 #include "app/print_report.h"
 #include "app/settings.h"
 #include "app/workbook.h"
@@ -117,6 +118,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   QString PrinterInForce() const;
   // The print run of the chosen sheets, with the make-problems button off meanwhile.
   TPrintReport PrintChosenSheets();
+  // Previews drawn at another device pixel ratio are drawn again at the window's.
+  void FollowScreen();
   // Whether a command may run now; says why not when it may not.
   bool CommandAllowed(bool waitsForPrinting);
   void CreateSets();
@@ -124,6 +127,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   EditTexts Texts{*this};
   std::unique_ptr<TWorkbook> Book;
   std::unique_ptr<TRememberedPrinter> RememberedPrinter;
+  TPreviewPages Previews{this};
+  bool Activated = false;  // the focus goes to Panel1 at the first activation only
   bool Destroyed = false;
   bool Printing = false;
   bool Closing = false;

@@ -12,6 +12,10 @@ class TForm3 : public QWidget, public Ui::Form3 {
 
  public:
   explicit TForm3(QWidget* owner);
+
+  // Shows the window and returns once it is painted on the screen, or after
+  // `exposeWaitMs` when the window system never shows it.
+  void ShowPainted(int exposeWaitMs = 2000);
 };
 
 }  // namespace tamariko

@@ -4,13 +4,15 @@
 #include <QLibraryInfo>
 #include <QThread>
 #include <QTranslator>
+#include <optional>
+#include <utility>
 
+#include "app/faces_check.h"
 #include "app/form1.h"
 #include "app/form2.h"
 #include "app/form4.h"
 #include "app/message_box.h"
 #include "app/shutdown_signals.h"
-#include "platform/font_resources.h"
 #include "printing/qxprinters.h"
 
 namespace tamariko {
@@ -59,7 +61,7 @@ void DestroyForms() {
 
 int RunApplication() {
   TraceStep(QStringLiteral("application"));
-  Guarded(nullptr, [] { InstallFaceSubstitutions(); });
+  InstallWindowFaces();
   // The first reading of the printers runs during the splash.
   Guarded(nullptr, [] { BeginWatchingPrinters(); });
   CreateForms();

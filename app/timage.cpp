@@ -1,6 +1,9 @@
 #include "app/timage.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPen>
 #include <QPixmap>
 
 namespace tamariko {
@@ -10,6 +13,12 @@ TImage::TImage(QWidget* parent) : QLabel(parent) { setAlignment(Qt::AlignLeft | 
 void TImage::SetPicture(const QImage& picture) {
   Picture_ = picture;
   setPixmap(QPixmap::fromImage(picture));
+}
+
+void TImage::SetPictureFile(const QString& path) {
+  SetPicture(QImage(path));
+  // The icon finds the @2x file beside the named one and picks by the painter's density.
+  File_ = QIcon(path);
 }
 
 void TImage::Click() {
@@ -27,6 +36,37 @@ void TImage::mouseReleaseEvent(QMouseEvent* event) {
   Pressed = false;
   QLabel::mouseReleaseEvent(event);
   if (wasPressed && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+void TImage::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (!File_.isNull() && !event->isAutoRepeat() && plain &&
+      (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    event->accept();
+    Click();
+    return;
+  }
+  QLabel::keyPressEvent(event);
+}
+
+void TImage::paintEvent(QPaintEvent* event) {
+  if (File_.isNull()) {
+    QLabel::paintEvent(event);
+    return;
+  }
+  QPainter painter(this);
+  const QRect picture(QPoint(0, 0), Picture_.size());
+  File_.paint(&painter, picture, Qt::AlignLeft | Qt::AlignTop,
+              isEnabled() ? QIcon::Normal : QIcon::Disabled);
+  if (hasFocus()) {
+    // The style's own focus rectangle is faint on the panel's colour: a clear frame in the
+    // highlight colour around the oval.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(picture).adjusted(1, 1, -1, -1), 8, 8);
+  }
 }
 
 }  // namespace tamariko

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 
+class QKeyEvent;
 class QMouseEvent;
+class QPaintEvent;
 
 namespace tamariko {
 
@@ -18,6 +21,11 @@ class TImage : public QLabel {
   void SetPicture(const QImage& picture);
   const QImage& Picture() const { return Picture_; }
 
+  // Shows the carried picture file `path` or its double-density twin (name@2x.png),
+  // whichever suits the screen. Given the focus, such a picture is a button: it shows a
+  // focus frame, and Space or Enter clicks it.
+  void SetPictureFile(const QString& path);
+
   // Acts as if the user clicked, with the same checks: nothing happens while disabled.
   void Click();
 
@@ -28,9 +36,12 @@ class TImage : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   QImage Picture_;
+  QIcon File_;
   bool Pressed = false;
 };
 

@@ -142,6 +142,22 @@ void TWorkbook::PrintSheet(SheetRef sheet, TPrintTarget& plainPrinter) {
   }
 }
 
+void TWorkbook::DrawPreview(SheetRef sheet, TCanvas& image, const PageMapping& mapping) {
+  if (sheet.IsAnswerTable()) {
+    answers_.DrawSheet(image, mapping);
+  } else {
+    Kind(sheet.kind).DrawPreview(sheet.sheet, image, mapping);
+  }
+  if (mark_) DrawSetMark(image, mapping, *mark_);
+}
+
+std::optional<SheetRef> TWorkbook::SheetNamed(const QString& key) const {
+  for (const SheetRef sheet : Sheets()) {
+    if (Spec(sheet).key == key) return sheet;
+  }
+  return std::nullopt;
+}
+
 QByteArray TWorkbook::JsonLine(std::uint32_t seed) const {
   QByteArray json = "{\"seed\": " + QByteArray::number(seed);
   for (int k = 0; k < KindCount(); ++k) {
@@ -153,8 +169,9 @@ QByteArray TWorkbook::JsonLine(std::uint32_t seed) const {
   return json + "}\n";
 }
 
-QImage DrawPreviewImage(const TWorkbook::PreviewDraw& draw, const PageMapping& mapping) {
-  QImage page = MakePreviewImage();
+QImage DrawPreviewImage(const TWorkbook::PreviewDraw& draw, const PageMapping& mapping,
+                        qreal devicePixelRatio) {
+  QImage page = MakePreviewImage(devicePixelRatio);
   {
     QPainterCanvas canvas(&page);
     draw(canvas, mapping);

@@ -72,6 +72,10 @@ class TWorkbook {
   void PrintRun(const SheetChoice& choice, const std::function<void(SheetRef)>& print) const;
   void PrintSheets(const SheetChoice& choice, TPrintTarget& printer);
   void PrintSheet(SheetRef sheet, TPrintTarget& printer);
+  // Draws a sheet's preview again from what the sets hold, as the make-problems run drew it.
+  void DrawPreview(SheetRef sheet, TCanvas& image, const PageMapping& mapping);
+  // The sheet named `key` ("mitori", "kaitou", ...); none for a name no sheet has.
+  std::optional<SheetRef> SheetNamed(const QString& key) const;
 
   // The last set as one line of JSON: its seed, then each kind's part in the list's order
   // (a kind added later only when it was made), ending in a newline. Runs of many sets
@@ -85,7 +89,9 @@ class TWorkbook {
   std::optional<std::uint32_t> mark_;
 };
 
-// A fresh preview page (white, the preview's size and density) with `draw` drawn on it.
-QImage DrawPreviewImage(const TWorkbook::PreviewDraw& draw, const PageMapping& mapping);
+// A fresh preview page (white, the preview's size and density) with `draw` drawn on it, at
+// `devicePixelRatio` device pixels to each of the mapping's pixels.
+QImage DrawPreviewImage(const TWorkbook::PreviewDraw& draw, const PageMapping& mapping,
+                        qreal devicePixelRatio = 1);
 
 }  // namespace tamariko

@@ -55,6 +55,9 @@ class TProblemKind {
   virtual void Make(const ShowPreview& show) = 0;
   // Prints sheet `sheet` with the problems the set holds, as one job of one page.
   virtual void PrintSheet(int sheet, TPrintTarget& printer) = 0;
+  // Draws sheet `sheet`'s preview as Make left it, from the problems the set holds, without
+  // drawing a random number: a preview drawn again at another density shows the same set.
+  virtual void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const = 0;
 
   // The answer table column the answers fill, from its first row on.
   virtual AnswerColumn Column() const = 0;

@@ -1,5 +1,7 @@
 #include "kake/kake_kind.h"
 
+#include "kake/kake_sheet.h"
+
 namespace tamariko {
 
 TKakeKind::TKakeKind()
@@ -7,6 +9,10 @@ TKakeKind::TKakeKind()
                      QStringLiteral("かけ算 60題: 2桁×1桁 (1〜5番) から 6桁×5桁 (51〜60番) まで\n"
                                     "multiplication, 60 problems: two digits by one (1-5) up to\n"
                                     "six digits by five (51-60)")}) {}
+
+void TKakeKind::DrawPreview(int, TCanvas& image, const PageMapping& mapping) const {
+  DrawMultiplicationPreview(Problems(), image, mapping);
+}
 
 QByteArray TKakeKind::Json() const {
   const Tkake& set = Problems();

@@ -1,6 +1,13 @@
 #include "mitori/abacus_kind.h"
 
+#include "mitori/mitori_sheet.h"
+
 namespace tamariko {
+namespace {
+
+TMitori::Side SideOf(int sheet) { return sheet == 0 ? TMitori::Side::Front : TMitori::Side::Back; }
+
+}  // namespace
 
 const std::vector<SheetSpec>& TAbacusKind::Sheets() const {
   static const std::vector<SheetSpec> sheets = {
@@ -40,7 +47,11 @@ void TAbacusKind::Make(const ShowPreview& show) {
 }
 
 void TAbacusKind::PrintSheet(int sheet, TPrintTarget& printer) {
-  set_.PrintSheet(sheet == 0 ? TMitori::Side::Front : TMitori::Side::Back, printer);
+  set_.PrintSheet(SideOf(sheet), printer);
+}
+
+void TAbacusKind::DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const {
+  DrawAbacusPreview(set_, SideOf(sheet), image, mapping);
 }
 
 QByteArray TAbacusKind::Json() const {

@@ -15,6 +15,7 @@ class TAbacusKind : public TProblemKind {
 
   void Make(const ShowPreview& show) override;
   void PrintSheet(int sheet, TPrintTarget& printer) override;
+  void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const override;
 
   AnswerColumn Column() const override { return AnswerColumn::Abacus; }
   int AnswerCount() const override { return TMitori::kProblemCount; }

@@ -72,8 +72,11 @@ void InstallFaceSubstitutions() {
   // English name is only an alias, which the database resolves once it has read them all.
   QFontDatabase::families();
   if (!QFontDatabase::hasFamily(kLabelSubstitute)) {
+    // Said in English too: without fonts a terminal may be the only place it can be read.
     throw Error(QStringLiteral("フォント %1 (IPA P ゴシック) がインストールされていません。"
-                               "パッケージ fonts-ipafont-gothic を入れてください")
+                               "パッケージ fonts-ipafont-gothic を入れてください "
+                               "(the font %1 is not installed: install the package "
+                               "fonts-ipafont-gothic)")
                     .arg(kLabelSubstitute)
                     .toStdString());
   }

@@ -22,8 +22,12 @@ int PointsToPixels(int points, int dpi) {
 
 }  // namespace
 
-QImage MakePreviewImage() {
-  QImage image(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
+QImage MakePreviewImage(qreal devicePixelRatio) {
+  const auto pixels = [devicePixelRatio](int size) {
+    return static_cast<int>(std::ceil(size * devicePixelRatio));
+  };
+  QImage image(pixels(kPreviewWidth), pixels(kPreviewHeight), QImage::Format_RGB32);
+  image.setDevicePixelRatio(devicePixelRatio);
   const int dotsPerMeter = static_cast<int>(std::lround(kPreviewDpi / 0.0254));
   image.setDotsPerMeterX(dotsPerMeter);
   image.setDotsPerMeterY(dotsPerMeter);
@@ -115,7 +119,12 @@ void QPainterCanvas::SetBrushStyle(BrushStyle style) { brushStyle_ = style; }
 
 void QPainterCanvas::SetBrushColor(TColor color) { brushColor_ = color; }
 
-QRect QPainterCanvas::ClipRect() const { return QRect(0, 0, device_->width(), device_->height()); }
+// In the painter's coordinates: device-independent pixels on an image of a higher ratio.
+QRect QPainterCanvas::ClipRect() const {
+  const qreal ratio = device_->devicePixelRatio();
+  return QRect(0, 0, static_cast<int>(std::ceil(device_->width() / ratio)),
+               static_cast<int>(std::ceil(device_->height() / ratio)));
+}
 
 void QPainterCanvas::FillRect(const QRect& rect) {
   if (!painter_.isActive()) return;

@@ -16,8 +16,10 @@ inline constexpr int kPreviewWidth = 865;
 inline constexpr int kPreviewHeight = 1300;
 inline constexpr int kPreviewDpi = 96;
 
-// A white 865 x 1300 RGB32 image at 96 dpi, so that font points render at screen density.
-QImage MakePreviewImage();
+// A white RGB32 image of 865 x 1300 device-independent pixels at 96 dpi, so that font points
+// render at screen density. At a device pixel ratio above 1 it holds that many more pixels
+// and a painter on it draws the same positions through its ratio transform, sharper.
+QImage MakePreviewImage(qreal devicePixelRatio = 1);
 
 // The canvas on a QImage (preview) or a PDF page. The painter is opened by the
 // constructor and stays open until End() or destruction; on a printer, End() finishes the

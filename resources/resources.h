@@ -9,6 +9,9 @@ inline const QString kKerimoBitmap = QStringLiteral(":/tamariko/bitmaps/kerimo.p
 inline const QString kInsatsuBitmap = QStringLiteral(":/tamariko/bitmaps/insatsu.png");
 inline const QString kInsatsuSetteiBitmap = QStringLiteral(":/tamariko/bitmaps/insatsu_settei.png");
 inline const QString kFourArrowsIcon = QStringLiteral(":/tamariko/bitmaps/four_arrows.png");
+// The licence of the carried font, shown in the version window.
+inline const QString kCarriedFontLicence =
+    QStringLiteral(":/tamariko/licenses/ORVFont-LICENSE.txt");
 
 // The folder under which every carried resource lives, one subfolder per resource type.
 inline const QString kResourceRoot = QStringLiteral(":/tamariko");

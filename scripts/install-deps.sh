@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, and any named as
-# arguments; --dev adds the developers' tools (python3-fonttools for scripts/make-font.py,
-# Xvfb and xdotool for looking at the window, netpbm for scripts/compare-outputs.sh). Idempotent: packages already present are
-# left alone.
+# Installs the Debian packages that building, running and testing need (Xvfb and openbox
+# for the window tests on a real display), and any named as arguments; --dev adds the
+# developers' tools (python3-fonttools for scripts/make-font.py, xdotool for driving the
+# window by hand, netpbm for scripts/compare-outputs.sh). Idempotent: packages already
+# present are left alone.
 set -euo pipefail
 
 packages=(
@@ -13,10 +14,11 @@ packages=(
   fonts-ipafont-gothic fonts-vlgothic
   qt6-translations-l10n
   poppler-utils qpdf clang-format clang
+  xvfb openbox
 )
 for argument in "$@"; do
   if [ "$argument" = --dev ]; then
-    packages+=(python3-fonttools xvfb xdotool netpbm)
+    packages+=(python3-fonttools xdotool netpbm)
   else
     packages+=("$argument")
   fi

@@ -1,5 +1,6 @@
 // Draws the picture buttons and the scroll indicator of the main window into
-// resources/bitmaps/. Run by hand when the drawings change:
+// resources/bitmaps/, each at single and double density (name.png, name@2x.png: the window
+// shows the second on high-density screens). Run by hand when the drawings change:
 //   cmake --build <build> --target tamariko_make_bitmaps
 //   <build>/resources/tamariko_make_bitmaps <repo>/resources/bitmaps
 #include <QDir>
@@ -19,9 +20,17 @@ namespace {
 
 constexpr const char* kLabelFontFile = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
 
-QImage OvalButton(const QString& label, const QString& family) {
-  QImage image(153, 67, QImage::Format_ARGB32);
+// An image of width x height points at `ratio` pixels per point; a painter on it draws in
+// points.
+QImage Blank(int width, int height, qreal ratio) {
+  QImage image(qRound(width * ratio), qRound(height * ratio), QImage::Format_ARGB32);
+  image.setDevicePixelRatio(ratio);
   image.fill(Qt::transparent);
+  return image;
+}
+
+QImage OvalButton(const QString& label, const QString& family, qreal ratio) {
+  QImage image = Blank(153, 67, ratio);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   const QRectF oval(2.5, 2.5, 147, 61);
@@ -54,9 +63,8 @@ QImage OvalButton(const QString& label, const QString& family) {
   return image;
 }
 
-QImage FourArrows() {
-  QImage image(34, 31, QImage::Format_ARGB32);
-  image.fill(Qt::transparent);
+QImage FourArrows(qreal ratio) {
+  QImage image = Blank(34, 31, ratio);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(Qt::NoPen);
@@ -75,8 +83,8 @@ QImage FourArrows() {
   return image;
 }
 
-bool Save(const QImage& image, const QDir& dir, const char* name) {
-  const QString path = dir.filePath(QString::fromLatin1(name));
+bool Save(const QImage& image, const QDir& dir, const QString& name) {
+  const QString path = dir.filePath(name);
   if (!image.save(path, "PNG")) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
@@ -100,9 +108,15 @@ int main(int argc, char** argv) {
   }
   const QString family = QFontDatabase::applicationFontFamilies(id).value(0);
   const QDir dir(QString::fromLocal8Bit(argv[1]));
-  const bool ok = Save(OvalButton(QStringLiteral("ケリモ"), family), dir, "kerimo.png") &&
-                  Save(OvalButton(QStringLiteral("印刷"), family), dir, "insatsu.png") &&
-                  Save(OvalButton(QStringLiteral("印刷設定"), family), dir, "insatsu_settei.png") &&
-                  Save(FourArrows(), dir, "four_arrows.png");
-  return ok ? 0 : 1;
+  for (const qreal ratio : {1.0, 2.0}) {
+    const QString suffix = ratio == 1 ? QStringLiteral(".png") : QStringLiteral("@2x.png");
+    const bool ok =
+        Save(OvalButton(QStringLiteral("ケリモ"), family, ratio), dir, "kerimo" + suffix) &&
+        Save(OvalButton(QStringLiteral("印刷"), family, ratio), dir, "insatsu" + suffix) &&
+        Save(OvalButton(QStringLiteral("印刷設定"), family, ratio), dir,
+             "insatsu_settei" + suffix) &&
+        Save(FourArrows(ratio), dir, "four_arrows" + suffix);
+    if (!ok) return 1;
+  }
+  return 0;
 }

@@ -1,5 +1,7 @@
 #include "wari/wari_kind.h"
 
+#include "wari/wari_sheet.h"
+
 namespace tamariko {
 
 TWariKind::TWariKind()
@@ -9,6 +11,10 @@ TWariKind::TWariKind()
                                     "division, 60 problems with whole quotients, graded like\n"
                                     "the multiplication: a two-digit quotient by one digit (1-5)\n"
                                     "up to a six-digit quotient by five digits (51-60)")}) {}
+
+void TWariKind::DrawPreview(int, TCanvas& image, const PageMapping& mapping) const {
+  DrawDivisionPreview(Problems(), image, mapping);
+}
 
 QByteArray TWariKind::Json() const {
   const Twari& set = Problems();

@@ -10,6 +10,7 @@ class TWariKind : public TOneSheetKind<Twari> {
  public:
   TWariKind();
   AnswerColumn Column() const override { return AnswerColumn::Division; }
+  void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const override;
   QByteArray Json() const override;
 };
 

@@ -132,5 +132,37 @@ TEST(Program, TermAndHangUpEndTheWindowThroughItsShutDown) {
   }
 }
 
+TEST(Program, WithoutFontsTheWindowSaysSoOnStandardErrorInWordsATerminalShows) {
+  QTemporaryDir dir;
+  const QString config = QDir(dir.path()).filePath(QStringLiteral("fonts.conf"));
+  QFile file(config);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+  file.close();
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("FONTCONFIG_FILE"), config);
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+  QProcess window;
+  window.setProcessEnvironment(env);
+  window.setReadChannel(QProcess::StandardError);
+  window.start(QStringLiteral(TAMARIKO_EXE), {});
+  QByteArray err;
+  QElapsedTimer clock;
+  clock.start();
+  while (!err.contains("fonts-ipafont-gothic)") && clock.elapsed() < 30000 &&
+         window.state() != QProcess::NotRunning) {
+    window.waitForReadyRead(200);
+    err += window.readAllStandardError();
+  }
+  window.kill();
+  window.waitForFinished(5000);
+  EXPECT_TRUE(err.contains("tamariko: ")) << err.toStdString();
+  EXPECT_TRUE(
+      err.contains("the font IPAPGothic is not installed: install the package "
+                   "fonts-ipafont-gothic"))
+      << err.toStdString();
+}
+
 }  // namespace
 }  // namespace tamariko

@@ -11,6 +11,7 @@
 #include <QScopeGuard>
 #include <QTranslator>
 
+#include "app/faces_check.h"
 #include "app/form3.h"
 #include "app/shutdown_signals.h"
 #include "app_fixture.h"
@@ -150,12 +151,35 @@ TEST_F(AppTest, CommandsAfterAFailedStartUpOnlySaySo) {
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(AppTest, ActivatingTheMainWindowTakesFocusFromTheEditBoxes) {
+TEST_F(AppTest, WithoutTheLabelFaceMakeAndPrintRefuseWithItsMessage) {
+  const QString missing = QStringLiteral("フォントがありません (no font)");
+  InstallWindowFaces([&] { throw Error(missing.toStdString()); });
+  auto restore = qScopeGuard([] { InstallWindowFaces([] {}); });
+  CreateWindows();
+  // Should the print command wrongly open the selection, close it rather than hang.
+  QTimer::singleShot(0, Form4, [] { Form4->close(); });
+  form->Image4->Click();
+  form->Image8->Click();
+  ASSERT_EQ(boxes.shown.size(), 3u);
+  for (const ShownMessage& box : boxes.shown) EXPECT_EQ(box.text, missing);
+  EXPECT_TRUE(form->calls.empty());
+  EXPECT_TRUE(form->Image3->Picture().isNull());
+
+  InstallWindowFaces([] {});
+  form->Image4->Click();
+  EXPECT_TRUE(Operations().contains(QStringLiteral("Make mitori")));
+}
+
+TEST_F(AppTest, FirstActivationTakesFocusFromTheEditBoxesAndLaterOnesLeaveIt) {
   CreateWindows();
   form->Edit1->setFocus();
   QEvent activate(QEvent::WindowActivate);
   QCoreApplication::sendEvent(form, &activate);
   EXPECT_EQ(form->focusWidget(), form->Panel1);
+  // Back from a dialog or another program: the focus stays where the user left it.
+  form->Image8->setFocus();
+  QCoreApplication::sendEvent(form, &activate);
+  EXPECT_EQ(form->focusWidget(), form->Image8);
 }
 
 TEST_F(AppTest, ClosingTheMainWindowEndsTheMessageLoopAndShutsDown) {

@@ -1,0 +1,128 @@
+#include "app/help_window.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "resources/resources.h"
+
+namespace tamariko {
+namespace {
+
+// A window of `parent` that is made once and raised on every later call.
+template <typename Build>
+void ShowOnce(QWidget* parent, const char* name, Build build) {
+  auto* window = parent ? parent->findChild<QDialog*>(QLatin1String(name)) : nullptr;
+  if (!window) {
+    window = new QDialog(parent);
+    window->setObjectName(QLatin1String(name));
+    auto* layout = new QVBoxLayout(window);
+    build(window, layout);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
+    QObject::connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::close);
+    layout->addWidget(buttons);
+  }
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+}  // namespace
+
+QString GuideText() {
+  return QStringLiteral(
+      "<h2>タマリコの使い方</h2>"
+      "<h3>問題を作る</h3>"
+      "<p>「第□回」に回数を、右の 2 つの欄に見出しを入れます（上の欄は用紙の小さい見出し、"
+      "下の欄は大きい見出しになります）。作る用紙にチェックを入れて「ケリモ」を押します"
+      "（F5 キー、または見出しの欄で Enter キーでも作れます）。押すたびに新しい問題ができ、"
+      "用紙ごとのタブに B4 の見本が出ます。解答表もそのたびに作り直されます。</p>"
+      "<p>見本の上でマウスのボタンを押すと、マウスを動かした方へ見本が動きます。"
+      "もう一度押すと止まります。マウスのホイールでも上下に動きます。</p>"
+      "<h3>印刷する</h3>"
+      "<p>「印刷」（Ctrl+P）を押し、印刷する用紙にチェックを入れて「OK」、確かめる質問に"
+      "「はい」と答えます。印刷されるのは最後に作った問題で、印刷しても問題は変わりません。"
+      "プリンター、用紙（B4 など）、トレイ、向きは「印刷設定」（Ctrl+Shift+P）で選びます。</p>"
+      "<h3>「PDF」プリンター</h3>"
+      "<p>「印刷設定」で「PDF」を選ぶと、紙に印刷する代わりに、用紙ごとに PDF ファイル"
+      "（みとり暗算１.pdf など）を「ドキュメント」フォルダーに保存します。保存する"
+      "フォルダーは「印刷設定」で変えられます。前のファイルは上書きしません。"
+      "保存したファイルの名前は印刷の後に表示されます。</p>"
+      "<h3>用紙の種類</h3>"
+      "<ul>"
+      "<li><b>みとり算（表）・みとり算（裏）</b>：そろばんで解く、たし算・ひき算の"
+      "見取り算です。表と裏で 1 組です。</li>"
+      "<li><b>みとり暗算</b>：暗算で解く、たし算・ひき算の問題 30 題です。</li>"
+      "<li><b>かけ算</b>：2 けた×1 けたから 6 けた×5 けたまでの、かけ算の問題 60 題です。"
+      "</li>"
+      "<li><b>わり算</b>：わり算の問題です。チェックを入れられないときは、"
+      "この版ではまだ作れません。</li>"
+      "<li><b>解答表</b>：作った問題の答えの表です。見本には空の表が出て、"
+      "印刷すると答えが入ります。</li>"
+      "</ul>");
+}
+
+QString VersionText() {
+  return QStringLiteral("タマリコ バージョン " TAMARIKO_VERSION
+                        "\n\n用紙の数字には、タマリコに同梱のフォント ORVFont を使って"
+                        "います。そのライセンスは次のとおりです。");
+}
+
+void ShowGuide(QWidget* parent) {
+  ShowOnce(parent, "GuideWindow", [](QDialog* window, QVBoxLayout* layout) {
+    window->setWindowTitle(QStringLiteral("タマリコの使い方"));
+    auto* text = new QTextBrowser(window);
+    text->setHtml(GuideText());
+    layout->addWidget(text);
+    window->resize(560, 560);
+  });
+}
+
+void ShowVersionWindow(QWidget* parent) {
+  ShowOnce(parent, "VersionWindow", [](QDialog* window, QVBoxLayout* layout) {
+    window->setWindowTitle(QStringLiteral("バージョン情報"));
+    auto* label = new QLabel(VersionText(), window);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    QFile licence(kCarriedFontLicence);
+    auto* text = new QPlainTextEdit(window);
+    text->setReadOnly(true);
+    text->setPlainText(licence.open(QIODevice::ReadOnly) ? QString::fromUtf8(licence.readAll())
+                                                         : licence.errorString());
+    layout->addWidget(text);
+    window->resize(600, 480);
+  });
+}
+
+QToolButton* AddHelpEntry(QWidget* panel, int right, int top) {
+  auto* button = new QToolButton(panel);
+  button->setObjectName(QStringLiteral("HelpButton"));
+  button->setText(QStringLiteral("ヘルプ"));
+  button->setAutoRaise(true);
+  button->setPopupMode(QToolButton::InstantPopup);
+  button->setFocusPolicy(Qt::TabFocus);
+  auto* menu = new QMenu(button);
+  QAction* guide = menu->addAction(QStringLiteral("使い方"), panel->window(),
+                                   [panel] { ShowGuide(panel->window()); });
+  guide->setShortcut(QKeySequence(Qt::Key_F1));
+  guide->setShortcutContext(Qt::WindowShortcut);
+  // The shortcut is the window's: the menu need not be open.
+  panel->window()->addAction(guide);
+  menu->addAction(QStringLiteral("バージョン情報"), panel->window(),
+                  [panel] { ShowVersionWindow(panel->window()); });
+  button->setMenu(menu);
+  button->adjustSize();
+  button->move(right - button->width(), top);
+  button->show();
+  return button;
+}
+
+}  // namespace tamariko

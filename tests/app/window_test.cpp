@@ -1,0 +1,327 @@
+// The main window as a person meets it: on an X display (Xvfb) with and without a window
+// manager, at a device pixel ratio of 2, and moved between offscreen screens of ratios 1, 2
+// and 1.5. Each test case runs in a process of its own with a display of its own.
+#include <QCheckBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QtTest/QTest>
+#include <algorithm>
+#include <optional>
+
+#include "app/form3.h"
+#include "app/timage.h"
+#include "app_fixture.h"
+#include "mitori1_1/mitori_sheet.h"
+#include "tests/app/test_display.h"
+#include "tests/support/render_fixtures.h"
+
+namespace tamariko::testing {
+namespace {
+
+using test::Dark;
+
+bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < ms) QTest::qWait(10);
+  return done();
+}
+
+// A thin vertical rule of a preview drawn at ratio 1: a column dark over 40 rows whose
+// neighbours are light over the same rows.
+struct Rule {
+  int x, top;
+};
+std::optional<Rule> ThinRule(const QImage& image) {
+  for (int x = 1; x + 1 < image.width(); ++x) {
+    for (int top = 0; top + 40 < image.height(); top += 20) {
+      bool rule = true;
+      for (int y = top; y < top + 40 && rule; ++y) {
+        rule = Dark(image, x, y) && !Dark(image, x - 1, y) && !Dark(image, x + 1, y);
+      }
+      if (rule) return Rule{x, top};
+    }
+  }
+  return std::nullopt;
+}
+
+// How many dark pixels run across `row` through the first dark one within two of `near`.
+int DarkRun(const QImage& image, int row, int near) {
+  int x = near - 2;
+  while (x <= near + 2 && !Dark(image, x, row)) ++x;
+  int width = 0;
+  while (x < image.width() && Dark(image, x, row)) ++x, ++width;
+  return width;
+}
+
+// Where the rule found at ratio 1 falls on a picture of `ratio`: as wide as the ratio.
+void ExpectRuleScaled(const QImage& picture, const Rule& rule, int ratio) {
+  const int row = (rule.top + 20) * ratio;
+  EXPECT_EQ(DarkRun(picture, row, rule.x * ratio), ratio) << "rule at x " << rule.x;
+}
+
+// The mental addition preview drawn the way every preview was drawn before the screen's
+// ratio counted, and the way --batch --png still draws it: a plain 865 x 1300 page.
+QImage PlainMentalPreview(const TForm1* form) {
+  return DrawPreviewImage(
+      [&](TCanvas& canvas, const PageMapping& mapping) {
+        DrawMentalPreview(MentalOf(form), canvas, mapping);
+      },
+      PreviewMappingOf(QxPrinter()));
+}
+
+class WindowTest : public AppTest {
+ protected:
+  void SetUp() override {
+    if (!TestDisplay::Missing().empty()) GTEST_SKIP() << TestDisplay::Missing();
+    AppTest::SetUp();
+    Startup().Seed = 20261207;
+  }
+
+  // The window shown and active, under a window manager.
+  void ShowManaged() {
+    const std::string why = TestDisplay::StartWindowManager();
+    if (!why.empty()) GTEST_SKIP() << why;
+    CreateWindows();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+  }
+
+  // Runs `act` and closes the modal window it opens.
+  static bool ClosesModal(const std::function<void()>& act) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        opened = true;
+        modal->close();
+      }
+    });
+    act();
+    return opened;
+  }
+};
+
+TEST_F(WindowTest, SplashIsOnTheScreenBeforeItsPauseWithAndWithoutAWindowManager) {
+  for (const bool managed : {false, true}) {
+    SCOPED_TRACE(managed ? "with a window manager" : "without a window manager");
+    if (managed) {
+      const std::string why = TestDisplay::StartWindowManager();
+      if (!why.empty()) GTEST_SKIP() << why;
+    }
+    QImage screen;
+    QRect splash;
+    Startup().Sleep = [&](int) {
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<TForm3*>(window) && window->isVisible()) splash = window->geometry();
+      }
+      // What the display shows, not what the widget would paint.
+      screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    };
+    CreateWindows();
+    ASSERT_FALSE(splash.isEmpty());
+    int panel = 0, navy = 0;
+    for (int y = splash.top(); y <= splash.bottom(); ++y) {
+      for (int x = splash.left(); x <= splash.right(); ++x) {
+        const QColor c = screen.pixelColor(x, y);
+        panel += c == QColor(239, 239, 222);
+        navy += c.red() < 60 && c.green() < 60 && c.blue() > 100;
+      }
+    }
+    const int area = splash.width() * splash.height();
+    EXPECT_GT(panel, area / 2) << "the splash's colour is not on the screen";
+    EXPECT_GT(navy, 200) << "the splash's titles are not on the screen";
+    DestroyForms();
+    form = nullptr;
+  }
+}
+
+TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
+  ShowManaged();
+  EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == form->Panel1; }));
+  auto* help = form->findChild<QToolButton*>(QStringLiteral("HelpButton"));
+  ASSERT_NE(help, nullptr);
+  const std::vector<QWidget*> order = {form->Image4,
+                                       form->Image8,
+                                       form->Image9,
+                                       form->Edit1,
+                                       form->CheckBox1,
+                                       form->CheckBox2,
+                                       form->CheckBox3,
+                                       form->CheckBox4,
+                                       form->CheckBox5,
+                                       form->Edit2,
+                                       form->Edit3,
+                                       help,
+                                       form->PageControl1->tabBar()};
+  for (QWidget* next : order) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+  }
+
+  // A focused picture button shows a frame, and Space presses it.
+  form->Image4->setFocus();
+  const QImage focused = form->Image4->grab().toImage();
+  form->Image8->setFocus();
+  EXPECT_NE(form->Image4->grab().toImage(), focused) << "no focus frame";
+  form->Image4->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 1);
+
+  // Enter in a text box and F5 make problems; Ctrl+P and Ctrl+Shift+P open the print
+  // selection and the printer set-up; the tooltips name the keys.
+  QTest::keyClick(form->Edit3, Qt::Key_Return);
+  QTest::keyClick(form, Qt::Key_F5);
+  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 3);
+  EXPECT_TRUE(ClosesModal([&] { QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier); }));
+  EXPECT_TRUE(ClosesModal(
+      [&] { QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier); }));
+  EXPECT_TRUE(form->Image4->toolTip().contains(QStringLiteral("F5")));
+  EXPECT_TRUE(form->Image8->toolTip().contains(QStringLiteral("Ctrl+P")));
+  EXPECT_TRUE(form->Image9->toolTip().contains(QStringLiteral("Ctrl+Shift+P")));
+
+  // While a print is sent the keys meet the same checks as the clicks.
+  boxes.answers = {IDYES};
+  bool pressed = false;
+  form->during = [&] {
+    if (!pressed && !form->Image4->isEnabled()) {
+      pressed = true;
+      QTest::keyClick(form, Qt::Key_F5);
+      QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier);
+    }
+  };
+  PrintAnswering([] { Form4->Button1->click(); });
+  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 3) << "F5 made problems";
+  EXPECT_TRUE(std::any_of(boxes.shown.begin(), boxes.shown.end(), [](const ShownMessage& m) {
+    return m.text.contains(QStringLiteral("印刷中"));
+  })) << "Ctrl+P while printing is told, as a click is";
+
+  // F1 opens the guide.
+  QTest::keyClick(form, Qt::Key_F1);
+  auto* guide = form->findChild<QDialog*>(QStringLiteral("GuideWindow"));
+  ASSERT_NE(guide, nullptr);
+  EXPECT_TRUE(guide->isVisible());
+  const QString text = guide->findChild<QTextBrowser*>()->toPlainText();
+  for (const char* sheet : {"みとり算（表）", "みとり算（裏）", "みとり暗算", "かけ算", "わり算",
+                            "解答表", "「PDF」"}) {
+    EXPECT_TRUE(text.contains(QString::fromUtf8(sheet))) << sheet;
+  }
+}
+
+TEST_F(WindowTest, VersionWindowShowsTheCarriedFontsLicence) {
+  ShowManaged();
+  auto* help = form->findChild<QToolButton*>(QStringLiteral("HelpButton"));
+  ASSERT_NE(help, nullptr);
+  const QList<QAction*> entries = help->menu()->actions();
+  ASSERT_EQ(entries.size(), 2);
+  entries[1]->trigger();
+  auto* version = form->findChild<QDialog*>(QStringLiteral("VersionWindow"));
+  ASSERT_NE(version, nullptr);
+  EXPECT_TRUE(version->findChild<QLabel*>()->text().contains(QStringLiteral("バージョン")));
+  EXPECT_TRUE(
+      version->findChild<QPlainTextEdit*>()->toPlainText().contains(QStringLiteral("VL Gothic")));
+}
+
+TEST_F(WindowTest, SmallestWindowKeepsEveryControlWholeAndAWideOneCentresThePreview) {
+  ShowManaged();
+  form->resize(500, 200);
+  ASSERT_TRUE(WaitFor([&] { return form->size() == form->minimumSize(); }))
+      << form->width() << "x" << form->height() << " for " << form->minimumWidth() << "x"
+      << form->minimumHeight();
+  for (QWidget* control : form->Panel1->findChildren<QWidget*>()) {
+    if (!control->isVisible()) continue;
+    const QRect place(control->mapTo(form, QPoint()), control->size());
+    EXPECT_TRUE(form->rect().contains(place)) << control->objectName().toStdString();
+  }
+  QTabBar* tabs = form->PageControl1->tabBar();
+  EXPECT_LE(tabs->sizeHint().width(), tabs->width()) << "the tab row does not fit";
+  EXPECT_GT(form->ScrollBox3->viewport()->height(), 50);
+  EXPECT_TRUE(form->ScrollBox3->horizontalScrollBar()->isVisible());
+
+  form->resize(1400, 800);
+  ASSERT_TRUE(WaitFor([&] { return form->width() == 1400; }));
+  const QWidget* viewport = form->ScrollBox3->viewport();
+  EXPECT_EQ(form->Image3->size(), QSize(865, 1300));
+  EXPECT_NEAR(form->Image3->x(), (viewport->width() - 865) / 2, 1);
+}
+
+// Run with QT_SCALE_FACTOR=2.
+TEST_F(WindowTest, AtRatio2PreviewsAndPictureButtonsAreDrawnAtTwiceTheDensity) {
+  CreateWindows();
+  form->show();
+  ASSERT_EQ(form->devicePixelRatioF(), 2.0) << "run with QT_SCALE_FACTOR=2";
+  form->Image4->Click();
+  const QImage picture = form->Image3->Picture();
+  EXPECT_EQ(picture.devicePixelRatio(), 2.0);
+  EXPECT_EQ(picture.size(), QSize(1730, 2600));
+  const QImage plain = PlainMentalPreview(form);
+  const auto rule = ThinRule(plain);
+  ASSERT_TRUE(rule);
+  ExpectRuleScaled(plain, *rule, 1);
+  ExpectRuleScaled(picture, *rule, 2);
+
+  // The button's picture is the double-density drawing, not the plain one enlarged.
+  QImage twice(QStringLiteral(":/tamariko/bitmaps/kerimo@2x.png"));
+  twice.setDevicePixelRatio(2);
+  QImage expected(306, 146, QImage::Format_ARGB32_Premultiplied);
+  expected.setDevicePixelRatio(2);
+  expected.fill(form->Panel1->palette().color(QPalette::Window));
+  QPainter(&expected).drawImage(0, 0, twice);
+  const QImage drawn =
+      form->Image4->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  EXPECT_EQ(drawn.copy(0, 0, 306, 134), expected.copy(0, 0, 306, 134));
+}
+
+// Run on offscreen screens A, B and C of ratios 1, 2 and 1.5, side by side.
+TEST_F(AppTest, ScreensOfAnotherRatioRedrawThePreviewsFromTheSetsHeld) {
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  if (screens.size() != 3) GTEST_SKIP() << "run on the three offscreen screens";
+  Startup().Seed = 20261207;
+  CreateWindows();
+  const auto moveTo = [&](int screen, qreal ratio) {
+    form->move(screens[screen]->geometry().topLeft() + QPoint(40, 40));
+    return WaitFor([&] { return form->Image3->Picture().devicePixelRatio() == ratio; });
+  };
+  form->move(screens[0]->geometry().topLeft() + QPoint(40, 40));
+  form->show();
+  form->Image4->Click();
+  const QByteArray sets = form->Workbook()->JsonLine(0);
+  const QImage first = form->Image3->Picture();
+  const QImage multiplication = form->Image5->Picture();
+  // At ratio 1 the preview is what it always was.
+  EXPECT_EQ(first.devicePixelRatio(), 1.0);
+  EXPECT_EQ(first, PlainMentalPreview(form));
+  const auto rule = ThinRule(first);
+  ASSERT_TRUE(rule);
+
+  ASSERT_TRUE(moveTo(1, 2.0));
+  ExpectRuleScaled(form->Image3->Picture(), *rule, 2);
+  EXPECT_EQ(form->Image5->Picture().size(), QSize(1730, 2600));
+  // The wheel still moves the preview 8 of the window's pixels a notch.
+  bool handled = false;
+  form->FormMouseWheelDown(handled);
+  EXPECT_EQ(form->ScrollBox3->verticalScrollBar()->value(), 8);
+  EXPECT_EQ(form->ScrollBox3->verticalScrollBar()->maximum(),
+            1300 - form->ScrollBox3->viewport()->height());
+
+  ASSERT_TRUE(moveTo(2, 1.5));
+  EXPECT_EQ(form->Image3->Picture().size(), QSize(1298, 1950));
+
+  ASSERT_TRUE(moveTo(0, 1.0));
+  EXPECT_EQ(form->Image3->Picture(), first);
+  EXPECT_EQ(form->Image5->Picture(), multiplication);
+  EXPECT_EQ(form->Workbook()->JsonLine(0), sets) << "a move drew new problems";
+  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 1);
+}
+
+}  // namespace
+}  // namespace tamariko::testing
