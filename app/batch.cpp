@@ -28,11 +28,11 @@ namespace {
 constexpr int kMaxSets = 1000;
 
 // The options only the batch mode takes, with the name of their value (none for a flag).
-struct BatchOptionSpec {
+struct BatchOption {
   const char* name;
   const char* value;
 };
-constexpr BatchOptionSpec kBatchOptions[] = {
+constexpr BatchOption kBatchOptions[] = {
     {"seed", "N"},       {"round", "TEXT"}, {"heading1", "TEXT"}, {"heading2", "TEXT"},
     {"sheets", "LIST"},  {"json", "FILE"},  {"png", "DIR"},       {"pdf", "FILE"},
     {"printer", "NAME"}, {"paper", "NAME"}, {"count", "N"},       {"mark", nullptr}};
@@ -96,7 +96,7 @@ int ParsePaper(const QString& name) {
 
 QStringList SheetKeys() {
   QStringList keys;
-  for (const SheetSpec& sheet : ProblemSheets()) keys << sheet.key;
+  for (const SheetInfo& sheet : ProblemSheets()) keys << sheet.key;
   return keys;
 }
 
@@ -239,7 +239,7 @@ BatchUsageError BatchOptionError(const QString& option, const QString& japanese,
 
 bool IsBatchOptionName(const QString& name) {
   return std::any_of(std::begin(kBatchOptions), std::end(kBatchOptions),
-                     [&](const BatchOptionSpec& o) { return name == QLatin1String(o.name); });
+                     [&](const BatchOption& o) { return name == QLatin1String(o.name); });
 }
 
 bool IsBatchRun(int argc, char** argv) {
@@ -252,7 +252,7 @@ bool IsBatchRun(int argc, char** argv) {
 // Each sheet's key and what it holds, in tab order; the answer table covers the sheets made.
 QString SheetsHelp() {
   QString text = QStringLiteral("問題 / sheets:\n");
-  for (const SheetSpec& sheet : ProblemSheets()) {
+  for (const SheetInfo& sheet : ProblemSheets()) {
     const QStringList lines = sheet.summary.split(u'\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
       text += QStringLiteral("  %1%2\n").arg(i == 0 ? sheet.key : QString(), -10).arg(lines[i]);
@@ -340,7 +340,7 @@ QString BatchHelpText() {
 BatchOptions ParseBatchOptions(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  for (const BatchOptionSpec& o : kBatchOptions) {
+  for (const BatchOption& o : kBatchOptions) {
     parser.addOption(o.value ? QCommandLineOption(QLatin1String(o.name), {}, QLatin1String(o.value))
                              : QCommandLineOption(QLatin1String(o.name)));
   }
@@ -353,7 +353,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
                               .arg(parser.positionalArguments().front())};
   }
   // A value given twice is most likely a mistake in a script; say so rather than guess.
-  for (const BatchOptionSpec& o : kBatchOptions) {
+  for (const BatchOption& o : kBatchOptions) {
     if (o.value && parser.values(QLatin1String(o.name)).size() > 1) {
       throw BatchOptionError(Option(o.name), QStringLiteral("2回以上指定されています"),
                              QStringLiteral("given more than once"));

@@ -294,7 +294,7 @@ int RunBatch(int argc, char** argv) {
           // the same draws are made without drawing.
           TWorkbook::ShowPreview show;
           if (!options.pngFolder.isEmpty()) {
-            show = [&](const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) {
+            show = [&](const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
               if (!choice.contains(sheet.key)) return;
               const QString path =
                   QDir(options.pngFolder).filePath(PreviewName(sheet.key, n, count));

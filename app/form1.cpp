@@ -66,7 +66,7 @@ SheetChoice Ticked(const QWidget* form, bool withAnswerTable) {
   SheetChoice choice;
   auto sheets = ProblemSheets();
   if (withAnswerTable) sheets.push_back(kAnswerSheet);
-  for (const SheetSpec& sheet : sheets) {
+  for (const SheetInfo& sheet : sheets) {
     const auto* box = Numbered<QCheckBox>(form, "CheckBox", sheet.tab);
     if (box && box->isChecked()) choice.insert(sheet.key);
   }
@@ -91,7 +91,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(200);
   // The sheets the program makes are offered; the design's other boxes stay disabled.
-  for (const SheetSpec& sheet : ProblemSheets()) {
+  for (const SheetInfo& sheet : ProblemSheets()) {
     Numbered<QCheckBox>(this, "CheckBox", sheet.tab)->setEnabled(true);
   }
   LimitRoundBox(Edit1);
@@ -226,7 +226,7 @@ void TForm1::Image4Click() {
   });
   Book->MakeProblems(
       Ticked(this, false),
-      [this](const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) {
+      [this](const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
         ShowSheet(sheet, draw);
       },
       [progress] {
@@ -288,7 +288,7 @@ TPrintReport TForm1::PrintChosenSheets() {
   const QString printer = PrinterInForce();
   TakePrintNotices();  // none of an earlier run's
   Book->PrintRun(Ticked(PrintSelection, true), [&](SheetRef sheet) {
-    const QString title = Book->Spec(sheet).jobTitle;
+    const QString title = Book->Info(sheet).jobTitle;
     if (Ending()) {
       report.NotSent(title);
       return;
@@ -328,7 +328,7 @@ void TForm1::Image9Click() {
 
 // Draws a sheet on a fresh preview page and shows it on its tab. The printer is asked for
 // the scale first, and a sheet that fails half-way leaves the last preview whole.
-void TForm1::ShowSheet(const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) {
+void TForm1::ShowSheet(const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
   const PageMapping mapping = PreviewMappingOf(QxPrinter());
   Previews.Show(Numbered<QWidget>(this, "TabSheet", sheet.tab)->findChild<TImage*>(), sheet.key,
                 mapping, draw);

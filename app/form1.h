@@ -87,7 +87,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
  protected:
   // The two sheet operations, so that a test can stand in for a sheet: show what `draw`
   // draws on the sheet's tab; print one sheet.
-  virtual void ShowSheet(const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw);
+  virtual void ShowSheet(const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw);
   virtual void PrintOneSheet(SheetRef sheet);
 
   bool event(QEvent* event) override;

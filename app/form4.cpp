@@ -13,7 +13,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   ApplyDesign(this);
   CenterOnScreen(this);
   // The sheets the program makes can be printed; the design's other boxes stay disabled.
-  for (const SheetSpec& sheet : ProblemSheets()) {
+  for (const SheetInfo& sheet : ProblemSheets()) {
     findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(sheet.tab))->setEnabled(true);
   }
   connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);

@@ -19,15 +19,15 @@ const std::vector<KindEntry>& ProblemKinds() {
   return kinds;
 }
 
-const std::vector<SheetSpec>& ProblemSheets() {
-  static const std::vector<SheetSpec> sheets = [] {
-    std::vector<SheetSpec> all;
+const std::vector<SheetInfo>& ProblemSheets() {
+  static const std::vector<SheetInfo> sheets = [] {
+    std::vector<SheetInfo> all;
     for (const KindEntry& entry : ProblemKinds()) {
       const auto kind = entry.make();
       all.insert(all.end(), kind->Sheets().begin(), kind->Sheets().end());
     }
     std::sort(all.begin(), all.end(),
-              [](const SheetSpec& a, const SheetSpec& b) { return a.tab < b.tab; });
+              [](const SheetInfo& a, const SheetInfo& b) { return a.tab < b.tab; });
     return all;
   }();
   return sheets;

@@ -23,9 +23,9 @@ struct KindEntry {
 const std::vector<KindEntry>& ProblemKinds();
 
 // Every problem sheet of the list, in tab order (the answer table not among them).
-const std::vector<SheetSpec>& ProblemSheets();
+const std::vector<SheetInfo>& ProblemSheets();
 
 // The answer table: the last tab and the last page of every run.
-inline const SheetSpec kAnswerSheet{QStringLiteral("kaitou"), 6, QStringLiteral("解答表"), {}};
+inline const SheetInfo kAnswerSheet{QStringLiteral("kaitou"), 6, QStringLiteral("解答表"), {}};
 
 }  // namespace tamariko

@@ -72,13 +72,13 @@ const std::vector<TextBox>& TextBoxes() {
 }
 
 // Every sheet a window may offer, the answer table among them.
-std::vector<SheetSpec> AllSheets() {
-  std::vector<SheetSpec> sheets = ProblemSheets();
+std::vector<SheetInfo> AllSheets() {
+  std::vector<SheetInfo> sheets = ProblemSheets();
   sheets.push_back(kAnswerSheet);
   return sheets;
 }
 
-QCheckBox* SheetBox(const QWidget* window, const SheetSpec& sheet) {
+QCheckBox* SheetBox(const QWidget* window, const SheetInfo& sheet) {
   auto* box = window->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(sheet.tab));
   return box && box->isEnabled() ? box : nullptr;
 }
@@ -128,7 +128,7 @@ void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& g
     // The file may come from another version or another hand: only what fits goes in.
     if (const auto kept = text.limit(settings.value(key).toString())) box->setText(*kept);
   }
-  for (const SheetSpec& sheet : AllSheets()) {
+  for (const SheetInfo& sheet : AllSheets()) {
     QCheckBox* box = SheetBox(window, sheet);
     const QString key = QStringLiteral("sheets/") + sheet.key;
     if (box != nullptr && settings.contains(key)) box->setChecked(settings.value(key).toBool());
@@ -143,7 +143,7 @@ void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString
       settings.setValue(QLatin1String(text.key), box->text());
     }
   }
-  for (const SheetSpec& sheet : AllSheets()) {
+  for (const SheetInfo& sheet : AllSheets()) {
     if (const QCheckBox* box = SheetBox(window, sheet)) {
       settings.setValue(QStringLiteral("sheets/") + sheet.key, box->isChecked());
     }

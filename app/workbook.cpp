@@ -41,7 +41,7 @@ class MarkingPrintTarget : public TPrintTarget {
 
 SheetChoice EverySheet() {
   SheetChoice every{kAnswerSheet.key};
-  for (const SheetSpec& sheet : ProblemSheets()) every.insert(sheet.key);
+  for (const SheetInfo& sheet : ProblemSheets()) every.insert(sheet.key);
   return every;
 }
 
@@ -56,7 +56,7 @@ TWorkbook::TWorkbook(const TSheetTexts* texts) {
 
 TProblemKind* TWorkbook::KindOf(const QString& key) const {
   for (const auto& kind : kinds_) {
-    for (const SheetSpec& sheet : kind->Sheets()) {
+    for (const SheetInfo& sheet : kind->Sheets()) {
       if (sheet.key == key) return kind.get();
     }
   }
@@ -69,12 +69,12 @@ std::vector<SheetRef> TWorkbook::Sheets() const {
     for (int s = 0; s < static_cast<int>(Kind(k).Sheets().size()); ++s) sheets.push_back({k, s});
   }
   std::sort(sheets.begin(), sheets.end(),
-            [this](SheetRef a, SheetRef b) { return Spec(a).tab < Spec(b).tab; });
+            [this](SheetRef a, SheetRef b) { return Info(a).tab < Info(b).tab; });
   sheets.push_back({});
   return sheets;
 }
 
-const SheetSpec& TWorkbook::Spec(SheetRef sheet) const {
+const SheetInfo& TWorkbook::Info(SheetRef sheet) const {
   if (sheet.IsAnswerTable()) return kAnswerSheet;
   return Kind(sheet.kind).Sheets()[static_cast<std::size_t>(sheet.sheet)];
 }
@@ -83,7 +83,7 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
                              const std::function<void()>& step) {
   ShowPreview show = plainShow;
   if (show && mark_) {
-    show = [&](const SheetSpec& sheet, const PreviewDraw& draw) {
+    show = [&](const SheetInfo& sheet, const PreviewDraw& draw) {
       plainShow(sheet, [&](TCanvas& c, const PageMapping& m) {
         draw(c, m);
         DrawSetMark(c, m, *mark_);
@@ -100,7 +100,7 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
     TProblemKind& kind = Kind(k);
     const auto& sheets = kind.Sheets();
     if (std::none_of(sheets.begin(), sheets.end(),
-                     [&](const SheetSpec& s) { return choice.contains(s.key); })) {
+                     [&](const SheetInfo& s) { return choice.contains(s.key); })) {
       continue;
     }
     nextStep();
@@ -123,7 +123,7 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
 void TWorkbook::PrintRun(const SheetChoice& choice,
                          const std::function<void(SheetRef)>& print) const {
   for (const SheetRef sheet : Sheets()) {
-    if (choice.contains(Spec(sheet).key)) print(sheet);
+    if (choice.contains(Info(sheet).key)) print(sheet);
   }
 }
 
@@ -153,7 +153,7 @@ void TWorkbook::DrawPreview(SheetRef sheet, TCanvas& image, const PageMapping& m
 
 std::optional<SheetRef> TWorkbook::SheetNamed(const QString& key) const {
   for (const SheetRef sheet : Sheets()) {
-    if (Spec(sheet).key == key) return sheet;
+    if (Info(sheet).key == key) return sheet;
   }
   return std::nullopt;
 }

@@ -41,7 +41,7 @@ class TWorkbook {
   using PreviewDraw = TProblemKind::PreviewDraw;
   // Gives a sheet's preview drawing its image: the window's tab, a PNG file. It may leave a
   // sheet undrawn; the sets are made all the same.
-  using ShowPreview = std::function<void(const SheetSpec& sheet, const PreviewDraw& draw)>;
+  using ShowPreview = std::function<void(const SheetInfo& sheet, const PreviewDraw& draw)>;
 
   explicit TWorkbook(const TSheetTexts* texts);
 
@@ -59,7 +59,7 @@ class TWorkbook {
 
   // Every sheet in tab order, the answer table last.
   std::vector<SheetRef> Sheets() const;
-  const SheetSpec& Spec(SheetRef sheet) const;
+  const SheetInfo& Info(SheetRef sheet) const;
 
   // The make-problems run: the organizer label to every set; for each kind with a chosen
   // sheet, in the list's order, a step, the set made (its previews drawn as its problems

@@ -76,7 +76,7 @@ void BM_SetToPreviewPngs(benchmark::State& state) {
   SetRandomSeed(2026);
   for (auto _ : state) {
     TWorkbook book(&texts);
-    book.MakeProblems(kBatchDefault, [](const SheetSpec&, const TWorkbook::PreviewDraw& draw) {
+    book.MakeProblems(kBatchDefault, [](const SheetInfo&, const TWorkbook::PreviewDraw& draw) {
       benchmark::DoNotOptimize(EncodePng(DrawPreviewImage(draw, bench::World().mapping)).size());
     });
   }

@@ -28,7 +28,7 @@ enum class Source : std::uint8_t {
   NonZeroWithZero,  // three NonZero digits with a 0 put in as second or third digit
 };
 
-struct SourceSpec {
+struct FactorSource {
   Source kind;
   int places;  // digits of the whole number, the appended S included
 };
@@ -38,7 +38,7 @@ inline constexpr DigitMask kSDigits = 0x3FC;  // 2 .. 9
 // Whether some number the source can make has, in every place, a digit outside `taken`.
 // Exact: decided by distinct-representative existence, so a "no" means the repair could
 // only go on forever.
-inline bool SourceCanAvoid(SourceSpec source, const TakenDigits& taken) {
+inline bool SourceCanAvoid(FactorSource source, const TakenDigits& taken) {
   DigitMask allowed[kMaxPlaces];
   switch (source.kind) {
     case Source::Distinct:
@@ -89,7 +89,7 @@ inline void InsertZero(Places& digits, int choice) {
 // One number from the source, the zero rule included for NonZeroWithZero (its position is
 // drawn right after the digits).
 template <class Draws>
-inline Places DrawFactor(Draws& draws, SourceSpec source) {
+inline Places DrawFactor(Draws& draws, FactorSource source) {
   Places digits{};
   switch (source.kind) {
     case Source::Distinct:
@@ -130,8 +130,8 @@ struct GroupFactors {
 // Problems 1-5 and 6-10: the whole group is drawn again until it holds.
 
 struct WholeGroupRule {
-  SourceSpec multiplicand;  // D(2) or Z(3); the multiplier is always S
-  bool zeroMultiplicand;    // one multiplicand gets a 0 as its second or third digit
+  FactorSource multiplicand;  // D(2) or Z(3); the multiplier is always S
+  bool zeroMultiplicand;      // one multiplicand gets a 0 as its second or third digit
 };
 
 template <class Draws>
@@ -173,8 +173,8 @@ enum class Exceptions : std::uint8_t {
 
 struct RepairGroupRule {
   int count;  // 5 or 10
-  SourceSpec multiplicand;
-  SourceSpec multiplier;
+  FactorSource multiplicand;
+  FactorSource multiplier;
   bool zeroMultiplicand;  // one multiplicand, chosen at the group's start, carries a 0
   Exceptions exceptions;
 };
@@ -228,13 +228,13 @@ inline bool Clashes(const Places& digits, const TakenDigits& taken, int places) 
 // group must then be made again from its start.
 template <class Draws>
 inline bool RepairNumbers(std::array<Places, 10>& numbers, const RepairGroupRule& rule,
-                          SourceSpec source, int zeroProblem, Draws& draws) {
+                          FactorSource source, int zeroProblem, Draws& draws) {
   for (int j = 1; j < rule.count; ++j) {
     const Compared compared = ComparedFor(rule.exceptions, j, source.places);
     if (compared.places == 0) continue;
     const TakenDigits taken = TakenBy(numbers, compared, source.places);
     if (!Clashes(numbers[j], taken, source.places)) continue;
-    const SourceSpec own = j == zeroProblem ? SourceSpec{Source::NonZeroWithZero, 3} : source;
+    const FactorSource own = j == zeroProblem ? FactorSource{Source::NonZeroWithZero, 3} : source;
     if (!SourceCanAvoid(own, taken)) return false;
     do {
       numbers[j] = DrawFactor(draws, own);

@@ -6,13 +6,13 @@ namespace tamariko {
 namespace {
 
 using graded::Exceptions;
+using graded::FactorSource;
 using graded::GroupFactors;
 using graded::Source;
-using graded::SourceSpec;
 
-constexpr SourceSpec D(int n) { return {Source::Distinct, n}; }
-constexpr SourceSpec Z(int n) { return {Source::NonZero, n}; }
-constexpr SourceSpec DPlusS(int n) { return {Source::DistinctPlusS, n + 1}; }
+constexpr FactorSource D(int n) { return {Source::Distinct, n}; }
+constexpr FactorSource Z(int n) { return {Source::NonZero, n}; }
+constexpr FactorSource DPlusS(int n) { return {Source::DistinctPlusS, n + 1}; }
 
 struct RepairGroup {
   int first;  // problem number of the group's first problem

@@ -22,7 +22,7 @@ enum class AnswerColumn { Multiplication, Division, Mental, Abacus };
 
 // One sheet: how it is named to the batch mode, where it sits in the window and what its
 // print job is called.
-struct SheetSpec {
+struct SheetInfo {
   QString key;       // --sheets name and PNG file stem
   int tab;           // number of its check box, tab and print choice in the window (1 .. 6)
   QString jobTitle;  // print job title
@@ -45,7 +45,7 @@ class TProblemKind {
   TProblemKind& operator=(const TProblemKind&) = delete;
 
   // In tab order.
-  virtual const std::vector<SheetSpec>& Sheets() const = 0;
+  virtual const std::vector<SheetInfo>& Sheets() const = 0;
   // The problem set the kind's sheets share: its organizer label and texts.
   virtual TKeisan& Set() = 0;
 
@@ -73,9 +73,9 @@ class TProblemKind {
 template <typename SetType>
 class TOneSheetKind : public TProblemKind {
  public:
-  explicit TOneSheetKind(SheetSpec sheet) : sheets_{std::move(sheet)} {}
+  explicit TOneSheetKind(SheetInfo sheet) : sheets_{std::move(sheet)} {}
 
-  const std::vector<SheetSpec>& Sheets() const override { return sheets_; }
+  const std::vector<SheetInfo>& Sheets() const override { return sheets_; }
   TKeisan& Set() override { return set_; }
   const SetType& Problems() const { return set_; }
   SetType& Problems() { return set_; }
@@ -95,7 +95,7 @@ class TOneSheetKind : public TProblemKind {
   std::int64_t Answer(int index) const override { return set_.GetAnswer(index); }
 
  private:
-  std::vector<SheetSpec> sheets_;
+  std::vector<SheetInfo> sheets_;
   SetType set_;
 };
 

@@ -9,8 +9,8 @@ TMitori::Side SideOf(int sheet) { return sheet == 0 ? TMitori::Side::Front : TMi
 
 }  // namespace
 
-const std::vector<SheetSpec>& TAbacusKind::Sheets() const {
-  static const std::vector<SheetSpec> sheets = {
+const std::vector<SheetInfo>& TAbacusKind::Sheets() const {
+  static const std::vector<SheetInfo> sheets = {
       {QStringLiteral("omote"), 1, QStringLiteral("みとり算（表）"),
        QStringLiteral("みとり算（表）10口 1〜15番: 3桁 (1〜5)、4桁 (6〜10)、5桁 (11〜15);\n"
                       "8・10・13・15番は3口ひき算\n"

@@ -9,7 +9,7 @@ namespace tamariko {
 // the whole set and draws both previews.
 class TAbacusKind : public TProblemKind {
  public:
-  const std::vector<SheetSpec>& Sheets() const override;
+  const std::vector<SheetInfo>& Sheets() const override;
   TKeisan& Set() override { return set_; }
   const TMitori& Problems() const { return set_; }
 

@@ -75,14 +75,14 @@ class RecordingForm1 : public TForm1 {
 
  protected:
   // "Make mitori", "Make kaitou": the problem sheets are drawn for real, the answer table not.
-  void ShowSheet(const SheetSpec& sheet, const TWorkbook::PreviewDraw& draw) override {
+  void ShowSheet(const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) override {
     Record(QStringLiteral("Make ") + sheet.key, [&] {
       if (sheet.key != kAnswerSheet.key) TForm1::ShowSheet(sheet, draw);
     });
   }
   // "Print mitori".
   void PrintOneSheet(SheetRef sheet) override {
-    Record(QStringLiteral("Print ") + Workbook()->Spec(sheet).key, [] {});
+    Record(QStringLiteral("Print ") + Workbook()->Info(sheet).key, [] {});
   }
 
  private:

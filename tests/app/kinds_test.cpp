@@ -16,7 +16,7 @@ namespace {
 TEST(KindList, SheetsHaveOneKeyAndOneTabEach) {
   std::set<QString> keys{kAnswerSheet.key};
   std::set<int> tabs{kAnswerSheet.tab};
-  for (const SheetSpec& sheet : ProblemSheets()) {
+  for (const SheetInfo& sheet : ProblemSheets()) {
     EXPECT_TRUE(keys.insert(sheet.key).second) << sheet.key.toStdString();
     EXPECT_TRUE(tabs.insert(sheet.tab).second) << sheet.key.toStdString();
     EXPECT_GE(sheet.tab, 1);
@@ -28,9 +28,9 @@ TEST(KindList, SheetsHaveOneKeyAndOneTabEach) {
 // 印刷 prints it and then the answer table.
 TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
   CreateWindows();
-  for (const SheetSpec& sheet : ProblemSheets()) {
+  for (const SheetInfo& sheet : ProblemSheets()) {
     SCOPED_TRACE(sheet.key.toStdString());
-    for (const SheetSpec& other : ProblemSheets()) {
+    for (const SheetInfo& other : ProblemSheets()) {
       auto* box = form->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(other.tab));
       ASSERT_TRUE(box->isEnabled());
       box->setChecked(other.key == sheet.key);
@@ -87,7 +87,7 @@ TEST(KindList, TickingALaterKindChangesNoProblemOfTheEarlierOnes) {
   SheetChoice upTo{kAnswerSheet.key};
   for (std::size_t k = 0; k < ProblemKinds().size(); ++k) {
     const auto kind = ProblemKinds()[k].make();
-    for (const SheetSpec& sheet : kind->Sheets()) upTo.insert(sheet.key);
+    for (const SheetInfo& sheet : kind->Sheets()) upTo.insert(sheet.key);
     const std::vector<QByteArray> parts = partsOf(upTo);
     for (std::size_t earlier = 0; earlier <= k; ++earlier) {
       EXPECT_EQ(parts[earlier], every[earlier]) << "kind " << earlier << " with kinds 0.." << k;

@@ -344,7 +344,7 @@ TEST(Batch, PreviewAndPdfCarryTheSheetWhereTheMappingPutsIt) {
 // Every sheet of the list can be asked for by its key alone, and gets its file and page.
 TEST(Batch, EverySheetOfTheListIsMadeAloneByItsKey) {
   const QString help = QString::fromUtf8(Tamariko({"--batch", "--help"}).out);
-  for (const SheetSpec& sheet : ProblemSheets()) {
+  for (const SheetInfo& sheet : ProblemSheets()) {
     SCOPED_TRACE(sheet.key.toStdString());
     EXPECT_TRUE(help.contains(sheet.key + QStringLiteral(".png")));
     QTemporaryDir dir;

@@ -10,7 +10,8 @@ namespace {
 
 // Tries digit after digit, place by place, every number the source can make that avoids
 // `taken`: the definition the fast check must agree with.
-bool SearchAvoiding(SourceSpec source, const TakenDigits& taken, int place = 0, unsigned used = 0) {
+bool SearchAvoiding(FactorSource source, const TakenDigits& taken, int place = 0,
+                    unsigned used = 0) {
   if (place == source.places) return true;
   const bool free = !(taken[place] & 1u);
   if (source.kind == Source::NonZeroWithZero && place == 1) {
@@ -42,14 +43,14 @@ bool SearchAvoiding(SourceSpec source, const TakenDigits& taken, int place = 0, 
 }
 
 TEST(SourceCanAvoid, AgreesWithSearchOverEverySourceNumber) {
-  const SourceSpec sources[] = {
+  const FactorSource sources[] = {
       {Source::Distinct, 2},      {Source::Distinct, 3},      {Source::Distinct, 4},
       {Source::Distinct, 5},      {Source::NonZero, 2},       {Source::NonZero, 3},
       {Source::DistinctPlusS, 5}, {Source::DistinctPlusS, 6}, {Source::NonZeroWithZero, 3},
   };
   unsigned state = 2024;
   const auto next = [&state] { return state = state * 1103515245u + 12345u; };
-  for (const SourceSpec source : sources) {
+  for (const FactorSource source : sources) {
     int yes = 0, no = 0;
     for (int trial = 0; trial < 3000; ++trial) {
       TakenDigits taken{};
