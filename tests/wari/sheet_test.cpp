@@ -36,7 +36,7 @@ QString Grouped(std::int64_t v) {
   return s;
 }
 
-void ExpectDivisionLines(const Twari& set, const RecordingCanvas& canvas, const PageMapping& m) {
+void ExpectDivisionLines(const Twari& set, const RecordingCanvas& canvas) {
   const std::vector<Op> lines = ProblemLines(canvas);
   ASSERT_EQ(lines.size(), 60u);
   for (int n = 1; n <= 60; ++n) {
@@ -45,19 +45,11 @@ void ExpectDivisionLines(const Twari& set, const RecordingCanvas& canvas, const 
         << n;
     EXPECT_EQ(lines[n - 1].fontSize, 13) << n;
   }
-  EXPECT_EQ(lines[0].x1, m.X(26));
-  EXPECT_EQ(lines[0].y1, m.Y(66));
-  EXPECT_EQ(lines[59].x1, m.X(144));
-  EXPECT_EQ(lines[59].y1, m.Y(336));
 }
 
-void ExpectDivisionTitle(const RecordingCanvas& canvas, const PageMapping& m) {
+void ExpectDivisionTitle(const RecordingCanvas& canvas) {
   const Op* title = canvas.FindText(QStringLiteral("わ り 算 問 題"));
   ASSERT_NE(title, nullptr);
-  EXPECT_EQ(title->x1, m.X(50));
-  EXPECT_EQ(title->y1, m.Y(52));
-  EXPECT_EQ(title->fontSize, 16);
-  EXPECT_TRUE(title->bold);
   EXPECT_EQ(canvas.FindText(QStringLiteral("か け 算 問 題")), nullptr);
   EXPECT_NE(canvas.FindText(QStringLiteral("5点×")), nullptr);
   EXPECT_NE(canvas.FindText(QStringLiteral("(制限時間10分)")), nullptr);
@@ -66,22 +58,22 @@ void ExpectDivisionTitle(const RecordingCanvas& canvas, const PageMapping& m) {
 TEST_F(DivisionSheet, PreviewAndPageCarryTheTitleAndTheDivisionLines) {
   SetRandomSeed(8086);
   set.MakeSheet(image, preview);
-  ExpectDivisionTitle(image, preview);
-  ExpectDivisionLines(set, image, preview);
+  ExpectDivisionTitle(image);
+  ExpectDivisionLines(set, image);
 
   set.PrintSheet(printer);
   ASSERT_EQ(printer.jobs.size(), 1u);
   EXPECT_EQ(printer.jobs[0].title, QStringLiteral("わり算"));
   EXPECT_TRUE(printer.jobs[0].ended);
-  ExpectDivisionTitle(*printer.jobs[0].page, print);
-  ExpectDivisionLines(set, *printer.jobs[0].page, print);
+  ExpectDivisionTitle(*printer.jobs[0].page);
+  ExpectDivisionLines(set, *printer.jobs[0].page);
 }
 
 TEST_F(DivisionSheet, PrintingBeforeAnyRunPrintsTheFormOnly) {
   set.PrintSheet(printer);
   ASSERT_EQ(printer.jobs.size(), 1u);
   EXPECT_TRUE(printer.jobs[0].ended);
-  ExpectDivisionTitle(*printer.jobs[0].page, print);
+  ExpectDivisionTitle(*printer.jobs[0].page);
   EXPECT_TRUE(ProblemLines(*printer.jobs[0].page).empty());
 }
 
