@@ -399,12 +399,6 @@ void SettleFirstPrinterRead() {
   cups->GiveUpWaitingForServer();
 }
 
-void OnPrintServerLost(std::function<void(const QString& reason)> tell) {
-  if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) {
-    cups->OnServerLost = std::move(tell);
-  }
-}
-
 void CheckForPrinterChanges() {
   if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) cups->CheckForChanges();
 }

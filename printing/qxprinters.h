@@ -207,8 +207,6 @@ void CheckForPrinterChanges();
 // goes on with the PDF printer and the server counts as not answering (its queues appear
 // when it answers).
 void SettleFirstPrinterRead();
-// Who tells the teacher that the print server stopped answering (once an outage).
-void OnPrintServerLost(std::function<void(const QString& reason)> tell);
 // The files the built-in PDF printer has written so far, oldest first (to tell the user);
 // empty while the global printer object runs over another spooler.
 QStringList PdfPrinterFilesWritten();
