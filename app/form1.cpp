@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 #include "app/design.h"
 #include "app/faces_check.h"
@@ -163,10 +164,12 @@ void TForm1::RestoreSettings() {
   const auto settings = OpenSettings();
   RestoreWindowChoices(*settings, this, QStringLiteral("window"));
   if (PrintSelection) RestoreWindowChoices(*settings, PrintSelection, QStringLiteral("print"));
+  const std::optional<PrinterChoice> printer = ReadPrinterChoice(*settings);
+  // The copies every print asks for are the print selection's 部数.
+  if (PrintSelection && printer) PrintSelection->SpinEdit1->setValue(printer->copies);
   if (!SetsCreated()) return;
   RememberedPrinter = std::make_unique<TRememberedPrinter>(
-      ReadPrinterChoice(*settings),
-      [this](const QString& text) { QxPrinterSetupDialog1->SetNoticeOnce(text); },
+      printer, [this](const QString& text) { QxPrinterSetupDialog1->SetNoticeOnce(text); },
       [this] { return Printing; });
 }
 
@@ -176,7 +179,9 @@ void TForm1::SaveSettings() const {
   if (PrintSelection) SaveWindowChoices(*settings, PrintSelection, QStringLiteral("print"));
   if (RememberedPrinter) {
     try {
-      WritePrinterChoice(*settings, RememberedPrinter->ToRemember());
+      PrinterChoice choice = RememberedPrinter->ToRemember();
+      if (PrintSelection) choice.copies = PrintSelection->Copies();
+      WritePrinterChoice(*settings, choice);
     } catch (const std::exception&) {
       // No printer to ask: the printer last saved stays saved.
     }

@@ -76,5 +76,31 @@ TEST_F(AppTest, WithAStoppedPrintServerTheWindowOpensOnThePdfPrinterWithoutABox)
   EXPECT_EQ(SetUpDialogNotes(), QStringLiteral("-")) << "nothing to note once it answers";
 }
 
+// A paused queue takes the jobs and holds them: the window's one report of the run says so,
+// beside the sheets it took.
+TEST_F(AppTest, APausedQueueIsToldInTheRunsOneReport) {
+  OwnCupsd cupsd;
+  const QString reason = cupsd.Start();
+  if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+  ASSERT_TRUE(cupsd.Pause(QLatin1String(OwnCupsd::kQueue)));
+  const ScopedEnv server("CUPS_SERVER", cupsd.Socket().toLocal8Bit());
+  UsePrinters(std::make_shared<CupsSpooler>());
+  BeginWatchingPrinters(200);
+  CreateForms();
+  ASSERT_TRUE(WaitFor(
+      [] { return QxPrinter().Framework().Printers().contains(QLatin1String(OwnCupsd::kQueue)); },
+      15000));
+  QxPrinter().Framework().SelectPrinter(QLatin1String(OwnCupsd::kQueue));
+  boxes.answers = {IDYES};
+  QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+  Form1->Image8->Click();
+  ASSERT_EQ(boxes.shown.size(), 2u) << boxes.shown.back().text.toStdString();
+  const ShownMessage& report = boxes.shown[1];
+  EXPECT_EQ(report.caption, QStringLiteral("印刷の結果"));
+  EXPECT_TRUE(report.text.contains(QStringLiteral("解答表: 送りました")))
+      << report.text.toStdString();
+  EXPECT_EQ(report.text.count(QStringLiteral("一時停止中です")), 1) << report.text.toStdString();
+}
+
 }  // namespace
 }  // namespace tamariko::testing

@@ -29,9 +29,10 @@ ScriptedSpooler::Printer WithoutB4() {
 }
 
 // Writes a remembered printer as an earlier run would have left it.
-void RememberPrinter(const QString& name) {
+void RememberPrinter(const QString& name, const QString& pdfFolder = {}) {
   PrinterChoice choice;
   choice.printer = name;
+  choice.pdfFolder = pdfFolder;
   choice.paper = 8;
   choice.copies = 2;
   const auto settings = OpenSettings();
@@ -54,9 +55,9 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   office.printer = QStringLiteral("Office");
   office.paper = 8;
   office.bin = 4;
-  office.copies = 3;
   office.fit = false;
   PutPrinterChoiceInForce(office);
+  Form4->SpinEdit1->setValue(3);
   DestroyForms();
   EXPECT_TRUE(QFileInfo(QDir(tempFolder.path()).filePath("tamariko/tamariko.conf")).isFile());
 
@@ -69,6 +70,7 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   EXPECT_TRUE(form->CheckBox4->isChecked());
   EXPECT_FALSE(Form4->CheckBox6->isChecked());
   EXPECT_TRUE(Form4->CheckBox3->isChecked());
+  EXPECT_EQ(Form4->SpinEdit1->value(), 3) << "部数 is what every print asks for";
   EXPECT_TRUE(form->CheckBox5->isChecked()) << "a kind added to the list is remembered too";
   const PrinterChoice back = PrinterChoiceInForce();
   EXPECT_EQ(back.printer, QStringLiteral("Office"));
@@ -120,13 +122,16 @@ TEST_F(AppTest, AVanishedPrinterFallsBackToTheDefaultAndTheDialogSaysSoOnce) {
 TEST_F(AppTest, ARememberedQueueWaitsForTheServerAndIsNotForgotten) {
   const ScopedEnv server("CUPS_SERVER",
                          QDir(tempFolder.path()).filePath("no-server").toLocal8Bit());
-  RememberPrinter(QStringLiteral("office"));
+  const QString folder = tempFolder.path();
+  RememberPrinter(QStringLiteral("office"), folder);
   auto cups = std::make_shared<CupsSpooler>();
   UsePrinters(cups);
   CreateWindows();
   EXPECT_EQ(PrinterChoiceInForce().printer, QLatin1String(kPdfPrinterName));
+  EXPECT_EQ(cups->PdfOutputFolder(), folder) << "the PDF printer's folder serves at once";
   DestroyForms();
   EXPECT_EQ(ReadPrinterChoice(*OpenSettings())->printer, QStringLiteral("office"));
+  EXPECT_EQ(ReadPrinterChoice(*OpenSettings())->pdfFolder, folder);
 
   CreateWindows();
   CupsReading reading;

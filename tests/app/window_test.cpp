@@ -168,20 +168,22 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
     EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
   }
 
-  // A focused picture button shows a frame, and Space presses it.
+  // A focused picture button shows a frame, and Space, Enter and the keypad's Enter press it.
   form->Image4->setFocus();
   const QImage focused = form->Image4->grab().toImage();
   form->Image8->setFocus();
   EXPECT_NE(form->Image4->grab().toImage(), focused) << "no focus frame";
   form->Image4->setFocus();
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 1);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 3);
 
   // Enter in a text box and F5 make problems; Ctrl+P and Ctrl+Shift+P open the print
   // selection and the printer set-up; the tooltips name the keys.
   QTest::keyClick(form->Edit3, Qt::Key_Return);
   QTest::keyClick(form, Qt::Key_F5);
-  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 3);
+  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 5);
   EXPECT_TRUE(ClosesModal([&] { QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier); }));
   EXPECT_TRUE(ClosesModal(
       [&] { QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier); }));
@@ -200,7 +202,7 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
     }
   };
   PrintAnswering([] { Form4->Button1->click(); });
-  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 3) << "F5 made problems";
+  EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 5) << "F5 made problems";
   EXPECT_TRUE(std::any_of(boxes.shown.begin(), boxes.shown.end(), [](const ShownMessage& m) {
     return m.text.contains(QStringLiteral("印刷中"));
   })) << "Ctrl+P while printing is told, as a click is";
