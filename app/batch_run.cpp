@@ -7,6 +7,7 @@
 #include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -149,6 +150,9 @@ void ReportTemporariesLeft() {
 int RunBatch(int argc, char** argv) {
   // A kill, a logout or Ctrl+C ends the run as a failure does: nothing is put in place.
   const EndSignals endSignals;
+  // A reader that goes away (`| head`) is a failed write, cleared up like any other, not a
+  // death that leaves the temporaries behind.
+  std::signal(SIGPIPE, SIG_IGN);
   const auto reportLeft = qScopeGuard([] { ReportTemporariesLeft(); });
   BatchOptions options;
   std::unique_ptr<OutputPaths> paths;

@@ -52,6 +52,9 @@ Reason ReasonOf(int error) {
       return {QStringLiteral("ファイルが大きすぎます"), QStringLiteral("file too large")};
     case ENOENT:
       return {QStringLiteral("フォルダがありません"), QStringLiteral("no such folder")};
+    case EPIPE:
+      return {QStringLiteral("読み手がいなくなりました"),
+              QStringLiteral("the reader has gone away")};
     case kSizeMismatch:
       return {QStringLiteral("ディスク上の大きさが書いた量と合いません"),
               QStringLiteral("the file on disk is shorter than what was written")};

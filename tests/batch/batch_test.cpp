@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -357,6 +358,55 @@ TEST(Batch, EverySheetOfTheListIsMadeAloneByItsKey) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), expected);
     EXPECT_EQ(test::ReadPdf(pdf).pages, 2) << "the sheet and the answer table";
   }
+}
+
+// "all" makes every sheet: numbered previews, the pages in tab order with the answer table
+// last, and the division's JSON. The division set alone is the first the run draws.
+TEST(Batch, AllMakesEverySheetAndTheDivisionSetAloneIsDrawnFirst) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath(QStringLiteral("sets.pdf"));
+  const Outcome run = Tamariko({"--batch", "--seed", "20240601", "--count", "2", "--sheets", "all",
+                                "--png", dir.path(), "--pdf", pdf, "--json", "-"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  QStringList expected = {"sets.pdf"};
+  for (const char* set : {"0001", "0002"}) {
+    expected << QStringLiteral("kaitou-%1.png").arg(QLatin1String(set));
+    for (const SheetInfo& sheet : ProblemSheets()) {
+      expected << QStringLiteral("%1-%2.png").arg(sheet.key, QLatin1String(set));
+    }
+  }
+  expected.sort();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), expected);
+
+  const QJsonObject division =
+      Json(run.out.split('\n').front())[QStringLiteral("division")].toObject();
+  const auto dividends = division[QStringLiteral("dividends")].toArray();
+  const auto divisors = division[QStringLiteral("divisors")].toArray();
+  const auto quotients = division[QStringLiteral("answers")].toArray();
+  ASSERT_EQ(dividends.size(), 60);
+  ASSERT_EQ(divisors.size(), 60);
+  ASSERT_EQ(quotients.size(), 60);
+  for (int i = 0; i < 60; ++i) {
+    EXPECT_EQ(dividends[i].toInteger(), quotients[i].toInteger() * divisors[i].toInteger()) << i;
+  }
+
+  QStringList pages = test::PdfPageTexts(pdf);
+  if (pages.isEmpty()) GTEST_SKIP() << "pdftotext (poppler-utils) could not read the PDF";
+  const QStringList titles = {"みとり算問題（表）", "みとり算問題（裏）", "みとり暗算問題",
+                              "かけ算問題",         "わり算問題",         "解答表"};
+  ASSERT_EQ(pages.size(), 2 * titles.size());
+  for (int page = 0; page < pages.size(); ++page) {
+    pages[page].remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_TRUE(pages[page].contains(titles[page % titles.size()])) << "page " << page + 1;
+  }
+
+  // The pinned division set of this seed (see the division tests), made alone.
+  const Outcome alone =
+      Tamariko({"--batch", "--seed", "20240601", "--sheets", "wari", "--json", "-"});
+  const QJsonObject first = Json(alone.out)[QStringLiteral("division")].toObject();
+  EXPECT_EQ(first[QStringLiteral("dividends")].toArray()[0].toInteger(), 98);
+  EXPECT_EQ(first[QStringLiteral("dividends")].toArray()[59].toInteger(), 24346704480);
+  EXPECT_EQ(first[QStringLiteral("answers")].toArray()[59].toInteger(), 419655);
 }
 
 // On A4 (the PDF printer, no margins) every sheet's whole B4 page is on the paper, as wide

@@ -1,13 +1,16 @@
 // The output paths users give: the same file twice, standard output, devices and links.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cstring>
 
 #include "tests/support/pdf_support.h"
 #include "tests/support/run_tamariko.h"
@@ -52,8 +55,21 @@ TEST(BatchOutputs, TheSameFileTwiceIsBadInput) {
             0);
 }
 
+// A block device, if the system shows one.
+QString SomeBlockDevice() {
+  const QDir dev(QStringLiteral("/dev"));
+  for (const QString& name : dev.entryList(QDir::System)) {
+    struct stat info {};
+    if (stat(QFile::encodeName(dev.filePath(name)).constData(), &info) == 0 &&
+        S_ISBLK(info.st_mode)) {
+      return dev.filePath(name);
+    }
+  }
+  return {};
+}
+
 // "-" and a FIFO or a character device are written into after the files, never replaced;
-// a FIFO nobody reads is bad input.
+// a FIFO nobody reads, a socket and a block device are bad input.
 TEST(BatchOutputs, StreamsAndDevicesAreWrittenIntoAfterTheFiles) {
   QTemporaryDir dir;
   const QString pdf = dir.filePath("set.pdf");
@@ -64,6 +80,21 @@ TEST(BatchOutputs, StreamsAndDevicesAreWrittenIntoAfterTheFiles) {
   EXPECT_EQ(noReader.exitCode, 2);
   EXPECT_TRUE(noReader.err.contains(QStringLiteral("no program reads the FIFO")))
       << noReader.err.toStdString();
+  const QString socketPath = dir.filePath("socket");
+  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(),
+               sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  for (const QString& neither : {socketPath, SomeBlockDevice()}) {
+    if (neither.isEmpty()) continue;
+    const Outcome run = Tamariko({"--batch", "--seed", "8", "--json", neither});
+    EXPECT_EQ(run.exitCode, 2) << neither.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("is not a regular file, a FIFO or a character")))
+        << run.err.toStdString();
+  }
+  close(listening);
 
   // Opened without waiting for a writer; one set's JSON fits in the pipe.
   const int reader = open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
@@ -88,8 +119,8 @@ TEST(BatchOutputs, StreamsAndDevicesAreWrittenIntoAfterTheFiles) {
   EXPECT_EQ(devNull.exitCode, 0) << devNull.err.toStdString();
   ASSERT_EQ(stat("/dev/null", &info), 0);
   EXPECT_TRUE(S_ISCHR(info.st_mode));
-  EXPECT_EQ(test::AllEntries(dir.path()),
-            QStringList({"b.pdf", "fifo", "kaitou.png", "kake.png", "mitori.png", "set.pdf"}));
+  EXPECT_EQ(test::AllEntries(dir.path()), QStringList({"b.pdf", "fifo", "kaitou.png", "kake.png",
+                                                       "mitori.png", "set.pdf", "socket"}));
 }
 
 // A link to a regular file stays a link and its file gets the content, also a link to

@@ -98,6 +98,21 @@ TEST(BatchSignals, EndTheRunWithNothingInPlaceAndNothingLeft) {
   EXPECT_EQ(test::AllEntries(dir.path()), QStringList());
 }
 
+// A reader that goes away (`| head`) fails the run like any write: nothing left behind.
+TEST(BatchSignals, AReaderThatGoesAwayFailsTheRunWithNothingLeft) {
+  QTemporaryDir dir;
+  QProcess shell;
+  shell.start(QStringLiteral("/bin/sh"),
+              {"-c", "(\"$0\" \"$@\"; echo \"status $?\" >&2) | head -c 1 >/dev/null",
+               QStringLiteral(TAMARIKO_EXE), "--batch", "--seed", "31", "--count", "1000", "--json",
+               "-", "--png", dir.path()});
+  ASSERT_TRUE(shell.waitForFinished(60000));
+  const QString err = QString::fromLocal8Bit(shell.readAllStandardError());
+  EXPECT_TRUE(err.contains(QStringLiteral("the reader has gone away"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("status 1"))) << err.toStdString();
+  EXPECT_EQ(test::AllEntries(dir.path()), QStringList());
+}
+
 // A run killed outright leaves its temporaries; the next run writing into any of those
 // folders removes them, and never those of a run that still lives.
 TEST(BatchSignals, AKilledRunsTemporariesGoWithTheNextRunThere) {

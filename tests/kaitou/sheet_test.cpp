@@ -245,7 +245,10 @@ TEST_F(AnswerSheet, PrintedAnswersAreGroupedAndRightAlignedInTheirColumns) {
                               : 1000LL * i + i;
     table.SetMultiplicationAnswer(i, v);
     columns[0].push_back(TKeisan::FormatGrouped(v));
-    columns[1].push_back(QStringLiteral("0"));
+    // Quotients up to the largest a division set makes.
+    const std::int32_t quotient = i == 59 ? 987659 : 7 * i + 10;
+    table.SetDivisionAnswer(i, quotient);
+    columns[1].push_back(TKeisan::FormatGrouped(quotient));
   }
   for (int i = 0; i < 30; ++i) {
     const std::int32_t v = i == 0 ? -12345 : 200 * i;
