@@ -136,8 +136,10 @@ QString WindowHelpText() {
       "  X11: -display DISPLAY  -geometry GEOMETRY  -title TITLE  -icon ICON  -name NAME\n"
       "       -visual ID  -nograb  -dograb\n"
       "\n"
-      "終了コード / exit status: 0 成功 done, 1 書き込みの失敗 failure while writing,\n"
-      "2 引数の誤り bad arguments.\n");
+      "終了コード / exit status: 0 成功 done, 1 この説明か版を書けなかった cannot write\n"
+      "this help or the version, 2 引数の誤り bad arguments,\n"
+      "128+シグナル番号 SIGTERM・SIGHUP・SIGINT で閉じた (閉じるときと同じく片付けます)\n"
+      "128 + the signal: closed by SIGTERM, SIGHUP or SIGINT, as on a normal close.\n");
 }
 
 void WriteStandardOutputOrThrow(const QByteArray& text) {
