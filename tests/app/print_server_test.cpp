@@ -76,5 +76,43 @@ TEST_F(AppTest, WithAStoppedPrintServerTheWindowOpensOnThePdfPrinterWithoutABox)
   EXPECT_EQ(SetUpDialogNotes(), QStringLiteral("-")) << "nothing to note once it answers";
 }
 
+// The real sheets on a queue of a real server: a paused queue's notice is in the run's
+// report; a server that falls silent is waited for once a run, not once a sheet.
+TEST_F(AppTest, APausedQueueIsInTheReportAndASilentServerIsWaitedForOnceARun) {
+#ifdef TAMARIKO_SANITIZED_BUILD
+  GTEST_SKIP() << "timed end-to-end case, run in the normal build";
+#endif
+  OwnCupsd cupsd;
+  const QString reason = cupsd.Start();
+  if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+  const ScopedEnv server("CUPS_SERVER", cupsd.Socket().toLocal8Bit());
+  constexpr int kBoundMs = 2000;
+  const ScopedEnv bound("TAMARIKO_CUPS_TIMEOUT_MS", QByteArray::number(kBoundMs));
+  auto cups = std::make_shared<CupsSpooler>();
+  ASSERT_TRUE(cups->Refresh(15000)) << cups->ServerFailure().toStdString();
+  UsePrinters(cups);
+  QxPrinter().Framework().SelectPrinter(QLatin1String(OwnCupsd::kQueue));
+  CreateForms();
+  auto print = [this] {
+    boxes.shown.clear();
+    boxes.answers = {IDYES};
+    QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+    Form1->Image8->Click();
+    return boxes.shown.empty() ? QString() : boxes.shown.back().text;
+  };
+
+  ASSERT_TRUE(cupsd.Pause(QLatin1String(OwnCupsd::kQueue)));
+  EXPECT_TRUE(
+      print().contains(QStringLiteral("own-queue は一時停止中です。印刷は再開まで待ちます")));
+
+  cupsd.Stop();
+  QElapsedTimer clock;
+  clock.start();
+  const QString report = print();
+  EXPECT_LT(clock.elapsed(), kBoundMs + 2000) << "one bound for the run's three sheets";
+  EXPECT_EQ(report.count(QStringLiteral("送れませんでした。印刷サーバーが応答しません")), 3)
+      << report.toStdString();
+}
+
 }  // namespace
 }  // namespace tamariko::testing
