@@ -1,4 +1,5 @@
 #include <QElapsedTimer>
+#include <memory>
 
 #include "app_fixture.h"
 #include "platform/cups_spooler.h"
@@ -38,17 +39,27 @@ QString SetUpDialogNotes() {
   return notes;
 }
 
-// The whole window over a real print server that stops answering, with generous bounds;
-// the check that no libcups call runs on the GUI thread is on in every test. The
-// sanitizers slow the server's start too much for the bounds: normal build only.
-TEST_F(AppTest, WithAStoppedPrintServerTheWindowOpensOnThePdfPrinterWithoutABox) {
+// The whole window over a print server of the test's own, with generous bounds; the check
+// that no libcups call runs on the GUI thread is on in every test. The sanitizers slow the
+// server's start too much for the bounds: normal build only.
+class OwnServerTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    if (HasFatalFailure()) return;
 #ifdef TAMARIKO_SANITIZED_BUILD
-  GTEST_SKIP() << "timed end-to-end case, run in the normal build";
+    GTEST_SKIP() << "timed end-to-end case, run in the normal build";
 #endif
+    const QString reason = cupsd.Start();
+    if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+    server = std::make_unique<ScopedEnv>("CUPS_SERVER", cupsd.Socket().toLocal8Bit());
+  }
+
   OwnCupsd cupsd;
-  const QString reason = cupsd.Start();
-  if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
-  const ScopedEnv server("CUPS_SERVER", cupsd.Socket().toLocal8Bit());
+  std::unique_ptr<ScopedEnv> server;
+};
+
+TEST_F(OwnServerTest, WithAStoppedPrintServerTheWindowOpensOnThePdfPrinterWithoutABox) {
   const ScopedEnv bound("TAMARIKO_CUPS_TIMEOUT_MS", "1000");
   UsePrinters(std::make_shared<CupsSpooler>());
   cupsd.Stop();
@@ -78,14 +89,7 @@ TEST_F(AppTest, WithAStoppedPrintServerTheWindowOpensOnThePdfPrinterWithoutABox)
 
 // The real sheets on a queue of a real server: a paused queue's notice is in the run's
 // report; a server that falls silent is waited for once a run, not once a sheet.
-TEST_F(AppTest, APausedQueueIsInTheReportAndASilentServerIsWaitedForOnceARun) {
-#ifdef TAMARIKO_SANITIZED_BUILD
-  GTEST_SKIP() << "timed end-to-end case, run in the normal build";
-#endif
-  OwnCupsd cupsd;
-  const QString reason = cupsd.Start();
-  if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
-  const ScopedEnv server("CUPS_SERVER", cupsd.Socket().toLocal8Bit());
+TEST_F(OwnServerTest, APausedQueueIsInTheReportAndASilentServerIsWaitedForOnceARun) {
   constexpr int kBoundMs = 2000;
   const ScopedEnv bound("TAMARIKO_CUPS_TIMEOUT_MS", QByteArray::number(kBoundMs));
   auto cups = std::make_shared<CupsSpooler>();
