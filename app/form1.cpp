@@ -31,6 +31,7 @@
 #include "core/random.h"
 #include "platform/carried_font.h"
 #include "platform/off_thread.h"
+#include "platform/spooler.h"
 #include "printing/print_summary.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
@@ -292,10 +293,17 @@ TPrintReport TForm1::PrintChosenSheets() {
   TPrintReport report;
   const QString printer = PrinterInForce();
   TakePrintNotices();  // none of an earlier run's
+  // Once the print server has been silent for the whole bound, the sheets after are not
+  // waited for again, one bound each: the run gives up with the same reason.
+  QString silence;
   Book->PrintRun(Ticked(PrintSelection, true), [&](SheetRef sheet) {
     const QString title = Book->Info(sheet).jobTitle;
     if (Ending()) {
       report.NotSent(title);
+      return;
+    }
+    if (!silence.isEmpty()) {
+      report.Failed(title, printer, silence);
       return;
     }
     const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
@@ -308,6 +316,7 @@ TPrintReport TForm1::PrintChosenSheets() {
         report.NotSent(title);
       } else {
         report.Failed(title, printer, QString::fromUtf8(e.what()));
+        if (dynamic_cast<const EPrintServerSilent*>(&e)) silence = QString::fromUtf8(e.what());
       }
     }
   });

@@ -108,6 +108,7 @@ Http Connect(Watch& watch, QString& failure) {
   }
   int never = 0;
   if (httpReconnect2(http.get(), static_cast<int>(watch.bound.count()), &never) != 0) {
+    watch.KeepWaiting();  // a connection that took the whole bound is a silent server
     failure = Why(http.get(), watch);
     http.reset();
     return http;
@@ -470,9 +471,11 @@ CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
   QString failure;
   Http http = Connect(watch, failure);
   if (!http) {
-    throw EOSError(QStringLiteral("「%1」へ印刷できませんでした: %2")
-                       .arg(queue, CupsNotAnsweringText(failure))
-                       .toStdString());
+    const std::string message = QStringLiteral("「%1」へ印刷できませんでした: %2")
+                                    .arg(queue, CupsNotAnsweringText(failure))
+                                    .toStdString();
+    if (watch.expired) throw EPrintServerSilent(message);
+    throw EOSError(message);
   }
 
   const QByteArray name = queue.toUtf8();
@@ -565,8 +568,10 @@ CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
     reason = QStringLiteral("印刷サーバーが断りました (the print server refused the job: %1)")
                  .arg(verdict.failure);
   }
-  throw EOSError(
-      QStringLiteral("「%1」へ印刷できませんでした: %2").arg(queue, reason).toStdString());
+  const std::string message =
+      QStringLiteral("「%1」へ印刷できませんでした: %2").arg(queue, reason).toStdString();
+  if (watch.expired) throw EPrintServerSilent(message);
+  throw EOSError(message);
 }
 
 }  // namespace tamariko

@@ -86,8 +86,9 @@ struct CupsJobResult {
   bool queueStopped = false;  // the queue is paused: the job waits until it is resumed
 };
 
-// Sends one PDF as a job; throws Error with the reason when the server refuses it, stays
-// silent for longer than the bound (also in the middle of sending), or goes away.
+// Sends one PDF as a job; throws Error with the reason when the server refuses it or goes
+// away, EPrintServerSilent when it stays silent for longer than the bound (also in the
+// middle of sending).
 // `progress` is told each time the server takes or answers something.
 CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
                             const CupsJobOptions& options, const QByteArray& pdf, int timeoutMs,

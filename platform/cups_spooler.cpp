@@ -162,9 +162,9 @@ CupsJobResult SendToQueue(const QString& queue, const QString& title, const DevM
       },
       timeoutMs + kSilenceGraceMs);
   if (!ended) {
-    throw EOSError(QStringLiteral("「%1」へ印刷できませんでした: %2")
-                       .arg(queue, CupsNotAnsweringText(QStringLiteral("timed out")))
-                       .toStdString());
+    throw EPrintServerSilent(QStringLiteral("「%1」へ印刷できませんでした: %2")
+                                 .arg(queue, CupsNotAnsweringText(QStringLiteral("timed out")))
+                                 .toStdString());
   }
   return *result;
 }

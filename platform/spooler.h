@@ -29,6 +29,13 @@ class EOSError : public Error {
   using Error::Error;
 };
 
+// The print server stayed silent for the whole bound: a print run sends it nothing more,
+// rather than wait that long again for every sheet.
+class EPrintServerSilent : public EOSError {
+ public:
+  using EOSError::EOSError;
+};
+
 inline constexpr std::uint32_t PRINTER_ENUM_LOCAL = 0x2;
 inline constexpr std::uint32_t PRINTER_ENUM_CONNECTIONS = 0x4;
 inline constexpr std::uint32_t PRINTER_ATTRIBUTE_DEFAULT = 0x4;

@@ -26,6 +26,10 @@ PrintSummary SummarizePrint(TQxPrinter& printer, int sheets) {
                                                      .arg(choice.paperWidthTenthMm / 10.0)
                                                      .arg(choice.paperLengthTenthMm / 10.0)
                                                : JapanesePaperName(choice.paper);
+  // On B4 the page is the same either way.
+  if (choice.paper != DMPAPER_B4) {
+    summary.fit = choice.fit ? QStringLiteral("用紙に合わせる") : QStringLiteral("原寸");
+  }
   summary.sheets = sheets;
   summary.copies = std::max(1, choice.copies);
   summary.filePerSheet = dynamic_cast<CupsSpooler*>(&printer.GetSpooler()) != nullptr &&

@@ -7,12 +7,12 @@ namespace tamariko {
 class TQxPrinter;
 
 // What the confirmation before a print run says of it, below "印刷しますか？":
-// 「プリンター: 職員室レーザー（q1） 用紙: A4 3 枚 × 2 部」.
+// 「プリンター: 職員室レーザー（q1） 用紙: A4（用紙に合わせる） 3 枚 × 2 部」.
 struct PrintSummary {
   QString printer;  // as the teacher knows it
   QString paper;
-  // How the page meets the paper (to fit, actual size), said in brackets after the paper;
-  // empty while the printer offers no such choice.
+  // How the B4 page meets other paper (fitted, actual size), said in brackets after the
+  // paper; empty on B4.
   QString fit;
   int sheets = 0;
   int copies = 1;

@@ -2,6 +2,7 @@
 // added to it shows up everywhere without further wiring.
 #include <QCheckBox>
 #include <QTimer>
+#include <algorithm>
 #include <set>
 
 #include "app/kinds.h"
@@ -40,7 +41,19 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
     }
     form->calls.clear();
     form->Image4->Click();
-    EXPECT_TRUE(Operations().contains(QStringLiteral("Make ") + sheet.key));
+    // Every sheet of its kind is drawn again: both sides of the abacus set, ticked or not.
+    for (const KindEntry& entry : ProblemKinds()) {
+      const auto kind = entry.make();
+      const auto& sheets = kind->Sheets();
+      if (std::none_of(sheets.begin(), sheets.end(),
+                       [&](const SheetInfo& s) { return s.key == sheet.key; })) {
+        continue;
+      }
+      for (const SheetInfo& same : sheets) {
+        EXPECT_TRUE(Operations().contains(QStringLiteral("Make ") + same.key))
+            << same.key.toStdString();
+      }
+    }
     EXPECT_EQ(Operations().last(), QStringLiteral("Make kaitou"));
     auto* tab = form->findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(sheet.tab));
     EXPECT_FALSE(tab->findChild<TImage*>()->Picture().isNull());

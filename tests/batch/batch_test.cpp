@@ -415,15 +415,16 @@ TEST(Batch, PaperA4FitsEverySheetOnThePage) {
   QTemporaryDir dir;
   const QString b4 = dir.filePath(QStringLiteral("b4.pdf"));
   const QString a4 = dir.filePath(QStringLiteral("a4.pdf"));
-  const Outcome onB4 = Tamariko({"--batch", "--seed", "11", "--pdf", b4});
+  const Outcome onB4 = Tamariko({"--batch", "--seed", "11", "--sheets", "all", "--pdf", b4});
   ASSERT_EQ(onB4.exitCode, 0) << onB4.err.toStdString();
-  const Outcome onA4 = Tamariko({"--batch", "--seed", "11", "--paper", "a4", "--pdf", a4});
+  const Outcome onA4 =
+      Tamariko({"--batch", "--seed", "11", "--sheets", "all", "--paper", "a4", "--pdf", a4});
   ASSERT_EQ(onA4.exitCode, 0) << onA4.err.toStdString();
   const test::PdfFacts facts = test::ReadPdf(a4);
-  EXPECT_EQ(facts.pages, 3);
+  EXPECT_EQ(facts.pages, 6);
   EXPECT_NEAR(facts.widthPt, 210 / 25.4 * 72, 1.0);
   EXPECT_NEAR(facts.heightPt, 297 / 25.4 * 72, 1.0);
-  for (int page = 1; page <= 3; ++page) {
+  for (int page = 1; page <= 6; ++page) {
     SCOPED_TRACE(page);
     const QImage was = test::RasterisePdf(b4, dir.filePath(QStringLiteral("b4")), 100, page);
     const QImage now = test::RasterisePdf(a4, dir.filePath(QStringLiteral("a4")), 100, page);

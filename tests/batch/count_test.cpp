@@ -39,15 +39,25 @@ TEST(BatchCount, EachSetIsTheSetItsSeedGivesAlone) {
 
 TEST(BatchCount, FilesCarryTheSetNumberAndThePdfHoldsEverySetInTurn) {
   QTemporaryDir dir;
-  const Outcome run = Tamariko({"--batch", "--seed", "9", "--count", "3", "--sheets", "mitori",
-                                "--png", dir.path(), "--pdf", dir.filePath("sets.pdf")});
+  const Outcome run = Tamariko({"--batch", "--seed", "9", "--count", "2", "--sheets", "all",
+                                "--mark", "--png", dir.path(), "--pdf", dir.filePath("sets.pdf")});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-  EXPECT_FALSE(run.err.contains(QStringLiteral("3/3"))) << "no progress off a terminal";
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
-            QStringList({"kaitou-0001.png", "kaitou-0002.png", "kaitou-0003.png", "mitori-0001.png",
-                         "mitori-0002.png", "mitori-0003.png", "sets.pdf"}));
-  // Each set's sheet, then its answer table.
-  EXPECT_EQ(test::ReadPdf(dir.filePath("sets.pdf")).pages, 6);
+  EXPECT_FALSE(run.err.contains(QStringLiteral("2/2"))) << "no progress off a terminal";
+  QStringList files = {"sets.pdf"};
+  for (const char* sheet : {"omote", "ura", "mitori", "kake", "wari", "kaitou"}) {
+    for (const char* n : {"-0001.png", "-0002.png"}) files << QLatin1String(sheet) + n;
+  }
+  files.sort();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), files);
+  // Each set's sheets in tab order, then its answer table, every page with its set's seed.
+  const QStringList pages = test::PdfPageTexts(dir.filePath("sets.pdf"));
+  ASSERT_EQ(pages.size(), 12);
+  const char* titles[] = {"（表）", "（裏）", "みとり暗算問題", "かけ算問題", "わり算問題", "解"};
+  for (int page = 0; page < 12; ++page) {
+    EXPECT_TRUE(pages[page].contains(QString::fromUtf8(titles[page % 6]))) << "page " << page + 1;
+    EXPECT_TRUE(pages[page].contains(page < 6 ? QStringLiteral("No.9") : QStringLiteral("No.10")))
+        << "page " << page + 1;
+  }
 }
 
 // What reaches the printer is the sets of the run's seeds, not of the set numbers.

@@ -126,13 +126,25 @@ TEST_F(AbacusSheet, OneSideOrBothMakeTheSameSetFromTheSameDraws) {
   ExpectFigures(set, Side::Back, backOnly, preview);
 }
 
-// Each side carries its own title and no grade markers.
+// Each side carries the addition sheets' header, its own title, the time limit and no
+// grade markers.
 TEST_F(AbacusSheet, FormOfEachSide) {
   set.MakeSheets(&image, &back, preview);
   EXPECT_NE(image.FindText(QStringLiteral("み と り 算 問 題（表）")), nullptr);
   EXPECT_EQ(image.FindText(QStringLiteral("み と り 算 問 題（裏）")), nullptr);
   EXPECT_NE(back.FindText(QStringLiteral("み と り 算 問 題（裏）")), nullptr);
   for (const RecordingCanvas* side : {&image, &back}) {
+    const Op* title = side->FindText(side == &image ? QStringLiteral("み と り 算 問 題（表）")
+                                                    : QStringLiteral("み と り 算 問 題（裏）"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->fontSize, 16);
+    EXPECT_TRUE(title->bold);
+    const Op* limit = side->FindText(QStringLiteral("(制限時間10分)"));
+    ASSERT_NE(limit, nullptr);
+    EXPECT_EQ(limit->fontSize, 9);
+    for (const char* text : {"第12回", "参加番号", "10点×", "ORVぽろね教室"}) {
+      EXPECT_NE(side->FindText(QString::fromUtf8(text)), nullptr) << text;
+    }
     for (const auto& t : side->OfKind(Kind::TextOut)) {
       EXPECT_FALSE(t.text.contains(QStringLiteral("ここ"))) << "a grade marker";
     }

@@ -372,7 +372,11 @@ TEST(PrintSummary, ACupsQueueTakesTheCopiesAndThePdfPrinterWritesOneFileASheet) 
   qx.SetPaperSizeNumber(DMPAPER_A4);
   qx.SetCopies(2);
   qx.ApplySettings();
-  EXPECT_EQ(SummarizePrint(qx, 3).Text(), "プリンター: 2階（office） 用紙: A4 3 枚 × 2 部");
+  EXPECT_EQ(SummarizePrint(qx, 3).Text(),
+            "プリンター: 2階（office） 用紙: A4（用紙に合わせる） 3 枚 × 2 部");
+  qx.SetFitToPaper(false);
+  EXPECT_EQ(SummarizePrint(qx, 3).fit, "原寸");
+  qx.SetFitToPaper(true);
 
   qx.Framework().SelectPrinter("PDF");
   qx.SetPaperSizeNumber(DMPAPER_B4);
