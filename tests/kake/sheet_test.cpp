@@ -94,7 +94,7 @@ void ExpectGrid(const RecordingCanvas& canvas) {
   const QRect frame(QPoint(frames[0].x1, frames[0].y1), QPoint(frames[0].x2, frames[0].y2));
   const int middle = frame.center().x();
   for (int n = 1; n <= 60; ++n) {
-    SCOPED_TRACE(testing::Message() << "problem " << n);
+    SCOPED_TRACE(::testing::Message() << "problem " << n);
     const QRect line = RecordingCanvas::BoxOf(lines[n - 1]);
     EXPECT_TRUE(frame.contains(line));
     EXPECT_FALSE(canvas.RuleTouches(line));

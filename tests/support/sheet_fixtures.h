@@ -47,7 +47,7 @@ inline void ExpectSameDrawing(const RecordingCanvas& preview, const PageMapping&
   auto y = [&](int px) { return qm.Y((px + pm.ShiftY) / pm.ScaleY); };
   for (std::size_t i = 0; i < drawn.size(); ++i) {
     const auto &p = drawn[i], &q = page.ops[i];
-    SCOPED_TRACE(testing::Message() << "operation " << i << " " << p.text.toStdString());
+    SCOPED_TRACE(::testing::Message() << "operation " << i << " " << p.text.toStdString());
     EXPECT_EQ(q.kind, p.kind);
     EXPECT_EQ(q.text, p.text);
     EXPECT_NEAR(q.x1, x(p.x1), slack);
