@@ -21,109 +21,99 @@ namespace {
 const QColor kPanelColor(239, 239, 222);
 const QString kFace = QStringLiteral("ＭＳ Ｐゴシック");
 
+// A control as the teacher meets it: its kind, its text and whether it is ticked.
 struct Control {
   const char* name;
   const char* kind;
-  int x, y, width, height;  // width/height 0: sized by its text
-  const char* text;
-  int fontHeight;
-  bool bold;
-  bool enabled;
+  const char* text;  // nullptr: no text of its own
   bool checked;
 };
 
-void ExpectControl(QWidget* window, const Control& c) {
-  SCOPED_TRACE(c.name);
-  QWidget* w = window->findChild<QWidget*>(QString::fromLatin1(c.name));
-  ASSERT_NE(w, nullptr);
-  EXPECT_TRUE(w->inherits(c.kind)) << w->metaObject()->className();
-  EXPECT_EQ(w->pos(), QPoint(c.x, c.y));
-  if (c.width) {
-    EXPECT_EQ(w->size(), QSize(c.width, c.height));
+QString TextOf(QWidget* w) {
+  if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+  if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
+  return {};
+}
+
+// Each control is there, enabled, in the window's face, with its text and tick; and none of
+// them overlaps another of the same parent or sticks out of it.
+void ExpectControls(QWidget* window, std::initializer_list<Control> controls) {
+  std::vector<QWidget*> found;
+  for (const Control& c : controls) {
+    SCOPED_TRACE(c.name);
+    QWidget* w = window->findChild<QWidget*>(QString::fromLatin1(c.name));
+    ASSERT_NE(w, nullptr);
+    found.push_back(w);
+    EXPECT_TRUE(w->inherits(c.kind)) << w->metaObject()->className();
+    if (c.text) {
+      EXPECT_EQ(TextOf(w), QString::fromUtf8(c.text));
+    }
+    EXPECT_EQ(w->font().family(), kFace);
+    EXPECT_TRUE(w->isEnabled());
+    if (auto* box = qobject_cast<QCheckBox*>(w)) {
+      EXPECT_EQ(box->isChecked(), c.checked);
+    }
+    EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << "outside its parent";
   }
-  QString text;
-  if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
-  if (auto* edit = qobject_cast<QLineEdit*>(w)) text = edit->text();
-  if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
-  if (c.text) {
-    EXPECT_EQ(text, QString::fromUtf8(c.text));
-  }
-  if (c.fontHeight) {
-    EXPECT_EQ(w->font().pixelSize(), -c.fontHeight);
-  }
-  EXPECT_EQ(w->font().bold(), c.bold);
-  EXPECT_EQ(w->font().family(), kFace);
-  EXPECT_EQ(w->isEnabled(), c.enabled);
-  if (auto* box = qobject_cast<QCheckBox*>(w)) {
-    EXPECT_EQ(box->isChecked(), c.checked);
+  for (QWidget* a : found) {
+    for (QWidget* b : found) {
+      if (a == b || a->parentWidget() != b->parentWidget()) continue;
+      // The picture buttons share their edge column.
+      const QRect common = a->geometry().intersected(b->geometry());
+      EXPECT_TRUE(common.width() <= 1 || common.height() <= 1)
+          << a->objectName().toStdString() << " overlaps " << b->objectName().toStdString();
+    }
   }
 }
 
-TEST_F(AppTest, MainWindowControlsAreAsDesigned) {
+TEST_F(AppTest, MainWindowControlsAreThereWithTheirTextsAndTicks) {
   CreateWindows();
-  const Control controls[] = {
-      {"Panel1", "QFrame", 0, 0, 825, 177, nullptr, 0, false, true, false},
-      {"Image4", "tamariko::TImage", 0, 5, 153, 73, nullptr, 0, false, true, false},
-      {"Image8", "tamariko::TImage", 152, 5, 153, 73, nullptr, 0, false, true, false},
-      {"Image9", "tamariko::TImage", 304, 5, 153, 73, nullptr, 0, false, true, false},
-      {"Label1", "QLabel", 624, 38, 0, 0, "第", -37, false, true, false},
-      {"Edit1", "QLineEdit", 664, 21, 73, 56, "1", -48, false, true, false},
-      {"Label2", "QLabel", 741, 38, 0, 0, "回", -37, false, true, false},
-      {"Panel2", "QFrame", 0, 85, 337, 92, nullptr, 0, false, true, false},
-      {"Label3", "QLabel", 8, 5, 0, 0, "チェックの入ってる項目をケリモします", -19, true, true,
-       false},
-      {"CheckBox1", "QCheckBox", 8, 37, 0, 0, "みとり算（表）", -21, true, true, false},
-      {"CheckBox2", "QCheckBox", 152, 37, 0, 0, "みとり算（裏）", -21, true, true, false},
-      {"CheckBox3", "QCheckBox", 8, 61, 0, 0, "みとり暗算", -21, true, true, true},
-      {"CheckBox4", "QCheckBox", 152, 61, 0, 0, "かけ算", -21, true, true, true},
-      {"CheckBox5", "QCheckBox", 248, 61, 0, 0, "わり算", -21, true, true, false},
-      {"Edit2", "QLineEdit", 344, 85, 441, 37, "タマリコ", -29, false, true, false},
-      {"Edit3", "QLineEdit", 344, 139, 441, 37, "タマリコ練習問題", -29, false, true, false},
-      {"PageControl1", "QTabWidget", 0, 177, 825, 474, nullptr, -19, true, true, false},
-  };
-  for (const Control& c : controls) ExpectControl(form, c);
-
-  EXPECT_EQ(form->size(), QSize(825, 651));
+  form->show();
+  ExpectControls(form, {{"Panel1", "QFrame", nullptr, false},
+                        {"Image4", "tamariko::TImage", nullptr, false},
+                        {"Image8", "tamariko::TImage", nullptr, false},
+                        {"Image9", "tamariko::TImage", nullptr, false},
+                        {"Label1", "QLabel", "第", false},
+                        {"Edit1", "QLineEdit", "1", false},
+                        {"Label2", "QLabel", "回", false},
+                        {"Panel2", "QFrame", nullptr, false},
+                        {"Label3", "QLabel", "チェックの入ってる項目をケリモします", false},
+                        {"CheckBox1", "QCheckBox", "みとり算（表）", false},
+                        {"CheckBox2", "QCheckBox", "みとり算（裏）", false},
+                        {"CheckBox3", "QCheckBox", "みとり暗算", true},
+                        {"CheckBox4", "QCheckBox", "かけ算", true},
+                        {"CheckBox5", "QCheckBox", "わり算", false},
+                        {"Edit2", "QLineEdit", "タマリコ", false},
+                        {"Edit3", "QLineEdit", "タマリコ練習問題", false},
+                        {"PageControl1", "QTabWidget", nullptr, false}});
   EXPECT_EQ(form->windowTitle(), QStringLiteral("タマリコ"));
-  EXPECT_EQ(form->font().family(), kFace);
-  EXPECT_EQ(form->font().pixelSize(), 12);
-  EXPECT_EQ(form->Label3->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-  for (QWidget* panel : {static_cast<QWidget*>(form->Panel1), static_cast<QWidget*>(form->Panel2),
-                         static_cast<QWidget*>(form->Panel3)}) {
-    EXPECT_TRUE(panel->autoFillBackground()) << panel->objectName().toStdString();
+  for (QWidget* panel :
+       {static_cast<QWidget*>(form->Panel1), static_cast<QWidget*>(form->Panel2)}) {
     EXPECT_EQ(panel->palette().color(QPalette::Window), kPanelColor);
   }
   for (QWidget* image : {form->Image4, form->Image8, form->Image9}) {
     EXPECT_EQ(image->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(static_cast<TImage*>(image)->Picture().size(), QSize(153, 67));
+    EXPECT_FALSE(static_cast<TImage*>(image)->Picture().isNull());
   }
 }
 
-TEST_F(AppTest, MainWindowTabsHoldOnePreviewEach) {
+TEST_F(AppTest, MainWindowTabsHoldOnePreviewEachAndOpenOnTheMentalSheet) {
   CreateWindows();
   const char* captions[] = {"みとり算（表）", "みとり算（裏）", "みとり暗算",
                             "かけ算",         "わり算",         "解答"};
-  const char* images[] = {"Image1", "Image2", "Image3", "Image5", "Image6", "Image7"};
   ASSERT_EQ(form->PageControl1->count(), 6);
   for (int i = 0; i < 6; ++i) {
-    SCOPED_TRACE(images[i]);
-    QWidget* page = form->PageControl1->widget(i);
-    EXPECT_EQ(page->objectName(), QStringLiteral("TabSheet%1").arg(i + 1));
+    SCOPED_TRACE(captions[i]);
     EXPECT_EQ(form->PageControl1->tabText(i), QString::fromUtf8(captions[i]));
-    auto* box = page->findChild<QScrollArea*>(QStringLiteral("ScrollBox%1").arg(i + 1));
+    auto* box = form->PageControl1->widget(i)->findChild<QScrollArea*>();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->viewport()->palette().color(QPalette::Window), kPanelColor);
-    ASSERT_NE(box->widget(), nullptr);
-    EXPECT_EQ(box->widget()->objectName(), QString::fromLatin1(images[i]));
-    EXPECT_EQ(box->widget()->geometry(), QRect(0, 0, 865, 1300));
+    ASSERT_NE(qobject_cast<TImage*>(box->widget()), nullptr);
+    EXPECT_EQ(box->widget()->size(), QSize(865, 1300));
   }
   EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet3);
-
   EXPECT_TRUE(form->Panel3->isHidden());
-  EXPECT_EQ(form->Panel3->size(), QSize(34, 31));
-  EXPECT_EQ(form->Image10->Picture().size(), QSize(34, 31));
   EXPECT_FALSE(form->Timer1->isActive());
-  EXPECT_EQ(form->Timer1->interval(), 200);
 }
 
 TEST_F(AppTest, TabsFillTheWindowBelowTheCommandPanel) {
@@ -134,62 +124,44 @@ TEST_F(AppTest, TabsFillTheWindowBelowTheCommandPanel) {
   EXPECT_EQ(form->PageControl1->geometry(), QRect(0, 177, 1000, 623));
 }
 
-TEST_F(AppTest, SplashWindowIsAsDesigned) {
+TEST_F(AppTest, SplashWindowShowsItsTitles) {
   TForm3 splash(nullptr);
-  EXPECT_EQ(splash.size(), QSize(485, 216));
   EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
-  EXPECT_EQ(splash.palette().color(QPalette::Window), kPanelColor);
-  const Control controls[] = {
-      {"Panel1", "QFrame", 0, 0, 485, 216, nullptr, -12, false, true, false},
-      {"Label1", "QLabel", 16, 16, 0, 0, "ケリモシリーズ", -29, true, true, false},
-      {"Label2", "QLabel", 8, 56, 0, 0, "タマリコ", -35, true, true, false},
-      {"Label4", "QLabel", 16, 184, 0, 0, "タマリコ開発チーム", -19, true, true, false},
-  };
-  for (const Control& c : controls) ExpectControl(&splash, c);
-  EXPECT_EQ(splash.Panel1->lineWidth(), 4);
-  EXPECT_EQ(splash.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 160));
-  EXPECT_EQ(splash.Label2->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+  ExpectControls(&splash, {{"Label1", "QLabel", "ケリモシリーズ", false},
+                           {"Label2", "QLabel", "タマリコ", false},
+                           {"Label4", "QLabel", "タマリコ開発チーム", false}});
 }
 
-TEST_F(AppTest, ProgressWindowIsAsDesigned) {
+TEST_F(AppTest, ProgressWindowStaysOnTopWithoutBlockingAndCountsToAHundred) {
   CreateWindows();
-  EXPECT_EQ(Form2->size(), QSize(327, 135));
   EXPECT_EQ(Form2->windowTitle(), QStringLiteral("ケリモ中...."));
   EXPECT_TRUE(Form2->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_FALSE(Form2->isModal());
-  ExpectControl(Form2, {"Label1", "QLabel", 32, 8, 0, 0, "ケリモ中.....", -19, false, true, false});
-  ExpectControl(Form2,
-                {"ProgressBar1", "QProgressBar", 16, 40, 281, 33, nullptr, 0, false, true, false});
+  ExpectControls(Form2, {{"Label1", "QLabel", "ケリモ中.....", false},
+                         {"ProgressBar1", "QProgressBar", nullptr, false}});
   EXPECT_EQ(Form2->ProgressBar1->minimum(), 0);
   EXPECT_EQ(Form2->ProgressBar1->maximum(), 100);
   EXPECT_EQ(Form2->ProgressBar1->value(), 0);
 }
 
-TEST_F(AppTest, PrintSelectionWindowIsAsDesigned) {
+TEST_F(AppTest, PrintSelectionWindowOffersEverySheetAndOneToNinetyNineCopies) {
   CreateWindows();
-  EXPECT_EQ(Form4->size(), QSize(480, 226));
   EXPECT_EQ(Form4->windowTitle(), QStringLiteral("確認"));
-  EXPECT_EQ(Form4->palette().color(QPalette::Window), kPanelColor);
   EXPECT_FALSE(Form4->PrintSelected);
-  const Control controls[] = {
-      {"Label1", "QLabel", 16, 8, 0, 0, "チェックの入ってる項目を印刷します", -27, true, true,
-       false},
-      {"CheckBox1", "QCheckBox", 24, 48, 0, 0, "みとり算（表）", -21, true, true, false},
-      {"CheckBox2", "QCheckBox", 184, 48, 0, 0, "みとり算（裏）", -21, true, true, false},
-      {"CheckBox3", "QCheckBox", 336, 48, 0, 0, "みとり暗算", -21, true, true, true},
-      {"CheckBox4", "QCheckBox", 24, 80, 0, 0, "かけ算", -21, true, true, true},
-      {"CheckBox5", "QCheckBox", 184, 80, 0, 0, "わり算", -21, true, true, false},
-      {"CheckBox6", "QCheckBox", 336, 80, 0, 0, "解答", -21, true, true, true},
-      {"Label2", "QLabel", 24, 116, 0, 0, "部数", -21, true, true, false},
-      {"SpinEdit1", "QSpinBox", 88, 114, 72, 28, nullptr, -19, false, true, false},
-      {"Button1", "QPushButton", 96, 152, 121, 33, "OK", -19, true, true, false},
-      {"Button2", "QPushButton", 256, 152, 129, 33, "キャンセル", -19, true, true, false},
-  };
-  for (const Control& c : controls) ExpectControl(Form4, c);
+  ExpectControls(Form4, {{"Label1", "QLabel", "チェックの入ってる項目を印刷します", false},
+                         {"CheckBox1", "QCheckBox", "みとり算（表）", false},
+                         {"CheckBox2", "QCheckBox", "みとり算（裏）", false},
+                         {"CheckBox3", "QCheckBox", "みとり暗算", true},
+                         {"CheckBox4", "QCheckBox", "かけ算", true},
+                         {"CheckBox5", "QCheckBox", "わり算", false},
+                         {"CheckBox6", "QCheckBox", "解答", true},
+                         {"Label2", "QLabel", "部数", false},
+                         {"SpinEdit1", "QSpinBox", nullptr, false},
+                         {"Button1", "QPushButton", "OK", false},
+                         {"Button2", "QPushButton", "キャンセル", false}});
   EXPECT_EQ(Form4->SpinEdit1->minimum(), 1);
   EXPECT_EQ(Form4->SpinEdit1->maximum(), 99);
   EXPECT_EQ(Form4->Copies(), 1);
-  EXPECT_EQ(Form4->Label1->palette().color(QPalette::WindowText), QColor(0, 0, 128));
 }
 
 // The window face must come out as Japanese glyphs, not empty boxes: the labels leave ink.

@@ -1,5 +1,6 @@
 #include "tests/support/recording_canvas.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tamariko {
@@ -27,6 +28,31 @@ int RecordingCanvas::WidthOf(const QString& text, int points) {
     width += narrow ? em / 2 : em;
   }
   return width;
+}
+
+QRect RecordingCanvas::BoxOf(const Op& text) {
+  const int em = static_cast<int>(std::lround(text.fontSize * 96.0 / 72.0));
+  return QRect(text.x1, text.y1, WidthOf(text.text, text.fontSize), em);
+}
+
+bool RecordingCanvas::RuleTouches(const QRect& box) const {
+  auto touches = [&](int x1, int y1, int x2, int y2, int pen) {
+    const QRect line = QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
+                             QPoint(std::max(x1, x2) + pen - 1, std::max(y1, y2) + pen - 1));
+    return line.intersects(box);
+  };
+  for (const Op& op : ops) {
+    if (op.kind == Kind::LineTo && touches(op.x1, op.y1, op.x2, op.y2, op.penWidth)) return true;
+    if (op.kind != Kind::Rectangle) continue;
+    const int right = op.x2 - 1, bottom = op.y2 - 1;  // the outline ends a pixel short
+    if (touches(op.x1, op.y1, right, op.y1, op.penWidth) ||
+        touches(op.x1, bottom, right, bottom, op.penWidth) ||
+        touches(op.x1, op.y1, op.x1, bottom, op.penWidth) ||
+        touches(right, op.y1, right, bottom, op.penWidth)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 void RecordingCanvas::Record(Kind kind, int x1, int y1, int x2, int y2, const QString& text) {

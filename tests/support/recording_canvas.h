@@ -46,6 +46,10 @@ class RecordingCanvas : public TCanvas {
   const Op* FindText(const QString& text) const;
 
   static int WidthOf(const QString& text, int points);
+  // The box a text covers under that rule: its width, one em high.
+  static QRect BoxOf(const Op& text);
+  // Whether a line (by its bounding box) or an edge of a rectangle touches `box`.
+  bool RuleTouches(const QRect& box) const;
 
   void SetClipRect(QRect clip) { clip_ = clip; }
 

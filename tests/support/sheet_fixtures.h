@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/page_mapping.h"
 #include "core/sheet_texts.h"
 #include "tests/support/recording_canvas.h"
@@ -29,5 +31,37 @@ class RecordedSheet : public ::testing::Test {
   RecordingCanvas image;
   RecordingPrintTarget printer;
 };
+
+// The printed page holds the preview's drawing, erasing apart, at the print mapping: the same
+// operations in the same order, each within the rounding of both mappings, heavy where the
+// preview's pen is heavy.
+inline void ExpectSameDrawing(const RecordingCanvas& preview, const PageMapping& pm,
+                              const RecordingCanvas& page, const PageMapping& qm) {
+  std::vector<RecordingCanvas::Op> drawn;
+  for (const auto& op : preview.ops) {
+    if (op.kind != RecordingCanvas::Kind::FillRect) drawn.push_back(op);
+  }
+  ASSERT_EQ(page.ops.size(), drawn.size());
+  const int slack = static_cast<int>(qm.ScaleX / pm.ScaleX) + 1;
+  auto x = [&](int px) { return qm.X((px + pm.ShiftX) / pm.ScaleX); };
+  auto y = [&](int px) { return qm.Y((px + pm.ShiftY) / pm.ScaleY); };
+  for (std::size_t i = 0; i < drawn.size(); ++i) {
+    const auto &p = drawn[i], &q = page.ops[i];
+    SCOPED_TRACE(::testing::Message() << "operation " << i << " " << p.text.toStdString());
+    EXPECT_EQ(q.kind, p.kind);
+    EXPECT_EQ(q.text, p.text);
+    EXPECT_NEAR(q.x1, x(p.x1), slack);
+    EXPECT_NEAR(q.y1, y(p.y1), slack);
+    if (p.kind == RecordingCanvas::Kind::TextOut) {
+      EXPECT_EQ(q.fontName, p.fontName);
+      EXPECT_EQ(q.fontSize, p.fontSize);
+      EXPECT_EQ(q.bold, p.bold);
+    } else {
+      EXPECT_EQ(q.penWidth > 1, p.penWidth > 1);
+      EXPECT_NEAR(q.x2, x(p.x2), slack);
+      EXPECT_NEAR(q.y2, y(p.y2), slack);
+    }
+  }
+}
 
 }  // namespace tamariko::test
