@@ -51,13 +51,7 @@ void ExpectFormTexts(const RecordingCanvas& canvas, const QString& label) {
                         QStringLiteral("小学校　　　年生の部"),
                         QStringLiteral("一般の部(Ⅰ・Ⅱ)")};
   if (!label.isEmpty()) wanted << label;
-  const std::vector<Op> texts = canvas.OfKind(Kind::TextOut);
-  for (const QString& text : wanted) {
-    const auto n = std::count_if(texts.begin(), texts.end(), [&](const Op& t) {
-      return t.text == text && t.fontName == QStringLiteral("ＭＳ Ｐゴシック");
-    });
-    EXPECT_EQ(n, 1) << text.toStdString();
-  }
+  test::ExpectTextsOnce(canvas, wanted);
   const Op* title = canvas.FindText(QStringLiteral("か け 算 問 題"));
   ASSERT_NE(title, nullptr);
   EXPECT_TRUE(title->bold);
