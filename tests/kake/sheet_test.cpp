@@ -262,11 +262,7 @@ TEST_F(MultiplicationSheet, PrintingBeforeAnyRunPrintsTheFormOnly) {
   EXPECT_TRUE(ProblemLines(form).empty());
   ExpectFormTexts(form, QString());
   // The form is the one printed with the problems.
-  RecordingCanvas withoutLines;
-  for (const auto& op : printer.jobs[1].page->ops) {
-    if (op.fontName != kFigureFace || op.kind != Kind::TextOut) withoutLines.ops.push_back(op);
-  }
-  test::ExpectSameDrawing(withoutLines, print, form, print);
+  test::ExpectSameDrawing(test::Without(*printer.jobs[1].page, kFigureFace), print, form, print);
 }
 
 }  // namespace

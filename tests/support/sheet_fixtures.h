@@ -46,6 +46,15 @@ inline void ExpectTextsOnce(const RecordingCanvas& canvas, const QStringList& wa
   }
 }
 
+// The drawing without the texts in `face`.
+inline RecordingCanvas Without(const RecordingCanvas& canvas, const QString& face) {
+  RecordingCanvas kept;
+  for (const auto& op : canvas.ops) {
+    if (op.kind != RecordingCanvas::Kind::TextOut || op.fontName != face) kept.ops.push_back(op);
+  }
+  return kept;
+}
+
 // The printed page holds the preview's drawing, erasing apart, at the print mapping: the same
 // operations in the same order, each within the rounding of both mappings, heavy where the
 // preview's pen is heavy.
