@@ -128,7 +128,8 @@ void ExpectFigures(const TMitori1_1& set, const RecordingCanvas& canvas) {
       EXPECT_EQ(figures[i].text, p >= 18 ? TKeisan::FormatGrouped(value) : plain) << r;
       const QRect box = DigitsBox(figures[i], plain);
       EXPECT_FALSE(canvas.RuleTouches(box)) << r;
-      const auto [left, right] = canvas.RulesBeside(box);
+      const auto sides = canvas.RulesBeside(box);
+      const Op &left = sides.first, &right = sides.second;
       if (p == 1 || p == 13 || p == 23) {
         const auto labels = std::count_if(texts.begin(), texts.end(), [&](const Op& t) {
           const QRect label = RecordingCanvas::BoxOf(t);
