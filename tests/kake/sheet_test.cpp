@@ -51,13 +51,7 @@ void ExpectFormTexts(const RecordingCanvas& canvas, const QString& label) {
                         QStringLiteral("小学校　　　年生の部"),
                         QStringLiteral("一般の部(Ⅰ・Ⅱ)")};
   if (!label.isEmpty()) wanted << label;
-  const std::vector<Op> texts = canvas.OfKind(Kind::TextOut);
-  for (const QString& text : wanted) {
-    const auto n = std::count_if(texts.begin(), texts.end(), [&](const Op& t) {
-      return t.text == text && t.fontName == QStringLiteral("ＭＳ Ｐゴシック");
-    });
-    EXPECT_EQ(n, 1) << text.toStdString();
-  }
+  test::ExpectTextsOnce(canvas, wanted);
   const Op* title = canvas.FindText(QStringLiteral("か け 算 問 題"));
   ASSERT_NE(title, nullptr);
   EXPECT_TRUE(title->bold);
@@ -268,11 +262,7 @@ TEST_F(MultiplicationSheet, PrintingBeforeAnyRunPrintsTheFormOnly) {
   EXPECT_TRUE(ProblemLines(form).empty());
   ExpectFormTexts(form, QString());
   // The form is the one printed with the problems.
-  RecordingCanvas withoutLines;
-  for (const auto& op : printer.jobs[1].page->ops) {
-    if (op.fontName != kFigureFace || op.kind != Kind::TextOut) withoutLines.ops.push_back(op);
-  }
-  test::ExpectSameDrawing(withoutLines, print, form, print);
+  test::ExpectSameDrawing(test::Without(*printer.jobs[1].page, kFigureFace), print, form, print);
 }
 
 }  // namespace

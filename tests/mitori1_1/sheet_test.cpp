@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/page_mapping.h"
@@ -27,97 +28,44 @@ class MentalSheet : public test::RecordedSheet {
   TMitori1_1 set;
 };
 
-// The line drawn from a MoveTo to the LineTo that follows it.
-std::vector<Op> Lines(const RecordingCanvas& canvas) { return canvas.OfKind(Kind::LineTo); }
+const QString kFigureFace = QStringLiteral("ORVFont");
 
-const Op* LineAt(const std::vector<Op>& lines, int x1, int y1, int x2, int y2) {
-  for (const auto& l : lines) {
-    if (l.x1 == x1 && l.y1 == y1 && l.x2 == x2 && l.y2 == y2) return &l;
-  }
-  return nullptr;
-}
-
-TEST_F(MentalSheet, ColumnLinesAreHeavyOnlyWhereAGradeRangeEnds) {
-  set.MakeSheet(image, preview);
-  const auto lines = Lines(image);
-  struct Column {
-    long double x, top, bottom;
-    int width;
-  };
-  const Column columns[] = {
-      {22, 96, 154, 1},   {98, 96, 154, 1},   {117, 96, 154, 2},  // between problems 5 and 6
-      {136, 96, 154, 1},  {231, 96, 154, 1},  {22, 159, 249, 1},
-      {229, 159, 249, 1}, {80, 254, 344, 1},  {109, 254, 344, 2},  // between problems 25 and 26
-      {138, 254, 344, 1}, {225, 254, 344, 1},
-  };
-  for (const auto& c : columns) {
-    const Op* line =
-        LineAt(lines, preview.X(c.x), preview.Y(c.top), preview.X(c.x), preview.Y(c.bottom));
-    ASSERT_NE(line, nullptr) << "x " << static_cast<double>(c.x);
-    EXPECT_EQ(line->penWidth, c.width) << "x " << static_cast<double>(c.x);
-  }
-  // The strike lines over rows 8 to 10 of problems 13 to 15 are thin.
-  for (auto [fromX, toX] : {std::pair{45, 22}, {68, 45}, {91, 68}}) {
-    const Op* strike =
-        LineAt(lines, preview.X(fromX), preview.Y(218), preview.X(toX), preview.Y(238));
-    ASSERT_NE(strike, nullptr);
-    EXPECT_EQ(strike->penWidth, 1);
-  }
-  // Frames heavy, boxes thin, all outlines.
-  for (const auto& r : image.OfKind(Kind::Rectangle)) {
-    const bool frame = r.x1 == preview.X(14);
-    EXPECT_EQ(r.penWidth, frame ? 2 : 1);
-    EXPECT_EQ(r.brushStyle, BrushStyle::Clear);
-  }
-  EXPECT_EQ(image.OfKind(Kind::Rectangle).size(), 6u);
-}
-
-TEST_F(MentalSheet, FormTextsStandWithTheirSizeAndWeight) {
+TEST_F(MentalSheet, FormTextsStandOnceAndGradeMarkersAtTheHeavyRules) {
   set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   set.MakeSheet(image, preview);
-  struct Expected {
-    const char16_t* text;
-    long double x, y;
-    int points;
-    bool bold;
-  };
-  const Expected expected[] = {
-      {u"タマリコ練習問題", 44, 60, 22, true},
-      {u"タマリコ", 72, 50, 9, false},
-      {u"参", 176, 50, 9, true},
-      {u"門", 176, 62, 9, true},
-      {u"小学校　　　年生の部", 184, 53, 8, false},
-      {u"一般の部(Ⅰ・Ⅱ)", 184, 63, 8, false},
-      {u"参加番号", 229, 50, 9, true},
-      {u"10点×", 176, 76, 10, true},
-      {u"数", 190, 80, 9, true},
-      {u"欄", 218, 80, 9, true},
-      {u"第12回", 25, 82, 16, true},
-      {u"み と り 暗 算 問 題", 50, 82, 16, true},
-      {u"(制限時間3分)", 111, 85, 9, false},
-      {u"小学校5年生以上はここから (No.6～30)", 120, 92, 9, false},
-      {u"小学校4年生以下はここまで (No.1～25)", 50, 344, 9, false},
-      {u"12", 30 + 19 * 11, 99, 9, true},  // the number of problem 12, not the row label
-      {u"22", 32 + 23 * 9, 161, 9, true},
-      {u"30", 34 + 29 * 7, 256, 9, true},
-      {u"No.", 16, 98, 10, false},
-      {u"計", 16, 146, 10, false},
-      {u"ORVぽろね教室", 14, 347, 11, false},
-      {u"10", 16, 231, 11, false},  // row label 10 of the middle block
-  };
-  const std::vector<Op> texts = image.OfKind(Kind::TextOut);
-  for (const auto& e : expected) {
-    const QString text = QString::fromUtf16(e.text);
-    const Op* op = nullptr;
-    for (const auto& t : texts) {
-      if (t.text == text && t.x1 == preview.X(e.x) && t.y1 == preview.Y(e.y)) op = &t;
-    }
-    ASSERT_NE(op, nullptr) << text.toStdString();
-    EXPECT_EQ(op->fontSize, e.points) << text.toStdString();
-    EXPECT_EQ(op->bold, e.bold) << text.toStdString();
-    EXPECT_EQ(op->fontName, QStringLiteral("ＭＳ Ｐゴシック")) << text.toStdString();
-    EXPECT_FALSE(op->italic);
+  const QString from1 = QStringLiteral("小学校4年生以下はここから (No.1～25)");
+  const QString from6 = QStringLiteral("小学校5年生以上はここから (No.6～30)");
+  const QString to25 = QStringLiteral("小学校4年生以下はここまで (No.1～25)");
+  const QString to30 = QStringLiteral("小学校5年生以上はここまで (No.6～30)");
+  test::ExpectTextsOnce(image, {QStringLiteral("第12回"), QStringLiteral("み と り 暗 算 問 題"),
+                                QStringLiteral("(制限時間3分)"), QStringLiteral("タマリコ"),
+                                QStringLiteral("タマリコ練習問題"), QStringLiteral("10点×"),
+                                QStringLiteral("参加番号"), QStringLiteral("小学校　　　年生の部"),
+                                QStringLiteral("一般の部(Ⅰ・Ⅱ)"), QStringLiteral("ORVぽろね教室"),
+                                from1, from6, to25, to30});
+  const Op* title = image.FindText(QStringLiteral("み と り 暗 算 問 題"));
+  ASSERT_NE(title, nullptr);
+  EXPECT_TRUE(title->bold);
+  EXPECT_GT(title->fontSize, image.FindText(QStringLiteral("(制限時間3分)"))->fontSize);
+  // The markers stand above the top block and below the bottom one, either side of the
+  // heavy rule that ends the grade range.
+  std::vector<Op> heavy;
+  for (const auto& l : image.OfKind(Kind::LineTo)) {
+    if (l.x1 == l.x2 && l.penWidth > 1) heavy.push_back(l);
   }
+  ASSERT_EQ(heavy.size(), 2u);
+  auto marker = [&](const QString& text, const Op& rule, bool above, bool left) {
+    const Op* t = image.FindText(text);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->y1 < rule.y1, above) << text.toStdString();
+    EXPECT_EQ(t->y1 >= rule.y2, !above) << text.toStdString();
+    EXPECT_EQ(t->x1 < rule.x1, left) << text.toStdString();
+  };
+  marker(from1, heavy[0], true, true);
+  marker(from6, heavy[0], true, false);
+  marker(to25, heavy[1], false, true);
+  marker(to30, heavy[1], false, false);
+  for (const auto& r : image.OfKind(Kind::Rectangle)) EXPECT_EQ(r.brushStyle, BrushStyle::Clear);
 }
 
 TEST_F(MentalSheet, EmptyRoundAndLongHeadingAreDrawnAsTheyStand) {
@@ -147,45 +95,84 @@ TEST_F(MentalSheet, PreviewIsErasedFirstThenFormThenFigures) {
   }
 }
 
-// Where a row of problem p must stand: x of its alignment edge and the row's top.
-long double FigureX(int p) {
-  const long double x[31] = {0,   36,  55, 77,  96,  115, 134, 154, 173, 192, 211,
-                             230, 249, 43, 66,  89,  112, 136, 158, 181, 204, 227,
-                             249, 49,  78, 106, 136, 165, 194, 223, 249};
-  return x[p];
+// The box of a figure's digits: right alignment measures the plain digits, and the commas'
+// true ink is checked against the rules by the render test.
+QRect DigitsBox(const Op& figure, const QString& plain) {
+  return QRect(figure.x1, figure.y1, RecordingCanvas::WidthOf(plain, figure.fontSize),
+               RecordingCanvas::BoxOf(figure).height());
 }
 
-long double RowTop(int p, int r) { return (p <= 12 ? 107 : p <= 22 ? 168 : 263) + 7.0L * (r - 1); }
-
-// The figures of every row, in order, at their places, through the given mapping.
-void ExpectFigures(const TMitori1_1& set, const std::vector<Op>& texts, const PageMapping& m) {
-  std::vector<Op> figures;
+// Every row of the thirty problems drawn once, in order, showing its value; each problem's
+// rows one under another in a column of their own under its number, clear of every rule and
+// aligned on one edge; the column rule heavy only where a grade range ends (after 5 and 25);
+// rows 8 to 10 of problems 13 to 15 struck through.
+void ExpectFigures(const TMitori1_1& set, const RecordingCanvas& canvas) {
+  const std::vector<Op> texts = canvas.OfKind(Kind::TextOut);
+  std::vector<Op> figures, strikes;
   for (const auto& t : texts) {
-    if (t.fontName == QStringLiteral("ORVFont")) figures.push_back(t);
+    if (t.fontName == kFigureFace) figures.push_back(t);
   }
+  for (const auto& l : canvas.OfKind(Kind::LineTo)) {
+    if (l.x1 != l.x2 && l.y1 != l.y2) strikes.push_back(l);
+  }
+  EXPECT_EQ(strikes.size(), 3u);
   std::size_t i = 0;
+  std::pair<Op, Op> column;
+  QRect previous;
   for (int p = 1; p <= 30; ++p) {
+    SCOPED_TRACE(::testing::Message() << "problem " << p);
     for (int r = 1; r <= TMitori1_1::RowCount(p); ++r, ++i) {
       ASSERT_LT(i, figures.size());
       const std::int32_t value = set.GetNumber(TMitori1_1::FirstIndex(p) + r - 1);
       const QString plain = QString::number(value);
-      const QString shown = p >= 18 ? TKeisan::FormatGrouped(value) : plain;
-      const Op& f = figures[i];
-      EXPECT_EQ(f.text, shown) << p << "/" << r;
-      EXPECT_EQ(f.y1, m.Y(RowTop(p, r))) << p << "/" << r;
-      // Right alignment measures the plain digits, also where commas are drawn.
-      const int left =
-          p <= 2 ? m.X(FigureX(p)) : m.X(FigureX(p)) - RecordingCanvas::WidthOf(plain, 13);
-      EXPECT_EQ(f.x1, left) << p << "/" << r;
+      EXPECT_EQ(figures[i].text, p >= 18 ? TKeisan::FormatGrouped(value) : plain) << r;
+      const QRect box = DigitsBox(figures[i], plain);
+      EXPECT_FALSE(canvas.RuleTouches(box)) << r;
+      const auto sides = canvas.RulesBeside(box);
+      const Op &left = sides.first, &right = sides.second;
+      if (p == 1 || p == 13 || p == 23) {
+        const auto labels = std::count_if(texts.begin(), texts.end(), [&](const Op& t) {
+          const QRect label = RecordingCanvas::BoxOf(t);
+          return t.text == QString::number(r) && !t.bold && label.right() < left.x1 &&
+                 label.top() < box.bottom() && box.top() < label.bottom();
+        });
+        EXPECT_EQ(labels, 1) << "row label " << r;
+      }
+      const QRect above = std::exchange(previous, box);
+      if (r > 1) {
+        EXPECT_EQ(left.x1, column.first.x1) << r;
+        EXPECT_GT(box.top(), above.bottom()) << r;
+        // Problems 1 and 2 start on one edge, the others end on one.
+        EXPECT_EQ(p <= 2 ? box.left() : box.right(), p <= 2 ? above.left() : above.right());
+        continue;
+      }
+      EXPECT_NE(left.x1, column.first.x1) << "shares a column with problem " << p - 1;
+      column = {left, right};
+      const bool last = p == 12 || p == 22 || p == 30;
+      EXPECT_EQ(right.kind == Kind::Rectangle, last);
+      EXPECT_EQ(right.penWidth > 1, last || p == 5 || p == 25);
+      int numbers = 0;
+      for (const auto& t : texts) {
+        const QRect number = RecordingCanvas::BoxOf(t);
+        if (t.text != QString::number(p) || !t.bold || number.bottom() >= box.top()) continue;
+        ++numbers;
+        EXPECT_EQ(canvas.RulesBeside(number).first.x1, left.x1) << "number beside its column";
+      }
+      EXPECT_EQ(numbers, 1);
     }
+    const auto struck = std::count_if(strikes.begin(), strikes.end(), [&](const Op& s) {
+      return std::min(s.x1, s.x2) >= column.first.x1 && std::max(s.x1, s.x2) <= column.second.x1 &&
+             std::min(s.y1, s.y2) > figures[i - 1].y1;
+    });
+    EXPECT_EQ(struck, p >= 13 && p <= 15 ? 1 : 0);
   }
-  EXPECT_EQ(i, figures.size());  // 13 to 15 stop at seven rows; nothing in the total rows
+  EXPECT_EQ(i, figures.size());
 }
 
-TEST_F(MentalSheet, EveryRowIsDrawnAtItsPlaceWithItsSign) {
+TEST_F(MentalSheet, EveryRowStandsInItsProblemsColumnWithItsSign) {
   SetRandomSeed(4321);
   set.MakeSheet(image, preview);
-  ExpectFigures(set, image.OfKind(Kind::TextOut), preview);
+  ExpectFigures(set, image);
   bool sawMinus = false, sawGroupedMinus = false;
   for (const auto& t : image.OfKind(Kind::TextOut)) {
     sawMinus = sawMinus || t.text.startsWith(u'-');
@@ -195,7 +182,7 @@ TEST_F(MentalSheet, EveryRowIsDrawnAtItsPlaceWithItsSign) {
   EXPECT_TRUE(sawGroupedMinus);
 }
 
-TEST_F(MentalSheet, PrintedPageCarriesFormAndTheSameFiguresThroughThePrintMapping) {
+TEST_F(MentalSheet, PrintedPageCarriesThePreviewsDrawingThroughThePrintMapping) {
   SetRandomSeed(777);
   set.MakeSheet(image, preview);
   set.PrintSheet(printer);
@@ -203,13 +190,7 @@ TEST_F(MentalSheet, PrintedPageCarriesFormAndTheSameFiguresThroughThePrintMappin
   const auto& job = printer.jobs.front();
   EXPECT_EQ(job.title, QStringLiteral("みとり暗算１"));
   EXPECT_TRUE(job.ended);
-  const RecordingCanvas& page = *job.page;
-  EXPECT_TRUE(page.OfKind(Kind::FillRect).empty());  // the page is not erased
-  const std::vector<Op> lines = Lines(page);
-  const Op* heavy = LineAt(lines, print.X(117), print.Y(96), print.X(117), print.Y(154));
-  ASSERT_NE(heavy, nullptr);
-  EXPECT_EQ(heavy->penWidth, 4);
-  ExpectFigures(set, page.OfKind(Kind::TextOut), print);
+  test::ExpectSameDrawing(image, preview, *job.page, print);
 }
 
 TEST_F(MentalSheet, PrintingBeforeAnyRunPrintsTheFormOnly) {

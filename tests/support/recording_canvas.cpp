@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tamariko {
 
@@ -53,6 +54,28 @@ bool RecordingCanvas::RuleTouches(const QRect& box) const {
     }
   }
   return false;
+}
+
+std::pair<RecordingCanvas::Op, RecordingCanvas::Op> RecordingCanvas::RulesBeside(
+    const QRect& box) const {
+  Op left, right;
+  left.kind = right.kind = Kind::LineTo;
+  left.x1 = std::numeric_limits<int>::min();
+  right.x1 = std::numeric_limits<int>::max();
+  auto consider = [&](const Op& rule, int x, int y1, int y2) {
+    if (std::min(y1, y2) > box.top() || std::max(y1, y2) < box.bottom()) return;
+    Op side = rule;
+    side.x1 = side.x2 = x;
+    if (x < box.left() && x > left.x1) left = side;
+    if (x > box.right() && x < right.x1) right = side;
+  };
+  for (const Op& op : ops) {
+    if (op.kind == Kind::LineTo && op.x1 == op.x2) consider(op, op.x1, op.y1, op.y2);
+    if (op.kind != Kind::Rectangle) continue;
+    consider(op, op.x1, op.y1, op.y2 - 1);
+    consider(op, op.x2 - 1, op.y1, op.y2 - 1);
+  }
+  return {left, right};
 }
 
 void RecordingCanvas::Record(Kind kind, int x1, int y1, int x2, int y2, const QString& text) {

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <utility>
 #include <vector>
 
 #include "core/canvas.h"
@@ -50,6 +51,10 @@ class RecordingCanvas : public TCanvas {
   static QRect BoxOf(const Op& text);
   // Whether a line (by its bounding box) or an edge of a rectangle touches `box`.
   bool RuleTouches(const QRect& box) const;
+  // The nearest vertical rules (lines, or sides of a rectangle, kept as that Rectangle with
+  // x1 == x2) left and right of `box` that run its full height; x1 is INT_MIN, INT_MAX where
+  // there is none.
+  std::pair<Op, Op> RulesBeside(const QRect& box) const;
 
   void SetClipRect(QRect clip) { clip_ = clip; }
 
