@@ -1,6 +1,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include "app/input_limits.h"
 #include "app/settings.h"
 #include "app_fixture.h"
 #include "platform/cups_spooler.h"
@@ -35,6 +36,7 @@ void RememberPrinter(const QString& name, const QString& pdfFolder = {}) {
   choice.pdfFolder = pdfFolder;
   choice.paper = 8;
   choice.copies = 2;
+  choice.fit = false;
   const auto settings = OpenSettings();
   WritePrinterChoice(*settings, choice);
   ASSERT_TRUE(WriteSettings(*settings));
@@ -80,6 +82,23 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   EXPECT_FALSE(back.fit);
 }
 
+// A file edited by hand or left by another version gives the boxes only what fits them.
+TEST_F(AppTest, ARememberedTextThatDoesNotFitTheSheetIsCutOrLeftOut) {
+  const QString longHeading = QString(200, u'長');
+  {
+    const auto settings = OpenSettings();
+    settings->setValue(QStringLiteral("window/round"), QStringLiteral("abc"));
+    settings->setValue(QStringLiteral("window/heading2"), longHeading);
+    ASSERT_TRUE(WriteSettings(*settings));
+  }
+  CreateWindows();
+  EXPECT_EQ(form->Edit1->text(), QStringLiteral("1")) << "not a round: the design's stays";
+  const QString heading = form->Edit3->text();
+  EXPECT_TRUE(HeadingFits(HeadingLine::Second, heading));
+  EXPECT_FALSE(heading.isEmpty());
+  EXPECT_TRUE(longHeading.startsWith(heading)) << "cut at its end, not dropped";
+}
+
 // The default printer takes a vanished one's place, on B4 where it has it, and the set-up
 // dialog says so the first time only.
 TEST_F(AppTest, AVanishedPrinterFallsBackToTheDefaultAndTheDialogSaysSoOnce) {
@@ -103,6 +122,7 @@ TEST_F(AppTest, AVanishedPrinterFallsBackToTheDefaultAndTheDialogSaysSoOnce) {
     EXPECT_EQ(now.printer, c.printer.name);
     EXPECT_EQ(now.paper, c.paper);
     EXPECT_EQ(now.copies, 2);
+    EXPECT_TRUE(now.fit) << "the default printer's paper is fitted, whatever the gone one had";
     EXPECT_TRUE(boxes.shown.empty()) << "said in the dialog, not in a box";
     notices.clear();
     form->Image9->Click();
