@@ -1,6 +1,7 @@
 #include "app/design.h"
 
 #include <QAbstractScrollArea>
+#include <QCheckBox>
 #include <QColor>
 #include <QFont>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 #include <QWidget>
 #include <cstdlib>
 
+#include "app/kinds.h"
 #include "app/timage.h"
 
 namespace tamariko {
@@ -60,6 +62,14 @@ void CenterOnScreen(QWidget* window) {
   QRect frame = window->frameGeometry();
   frame.moveCenter(screen->availableGeometry().center());
   window->move(frame.topLeft());
+}
+
+QCheckBox* SheetCheckBox(const QWidget* window, int tab) {
+  return window->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(tab));
+}
+
+void OfferProblemSheets(QWidget* window) {
+  for (const SheetInfo& sheet : ProblemSheets()) SheetCheckBox(window, sheet.tab)->setEnabled(true);
 }
 
 }  // namespace tamariko

@@ -1,5 +1,6 @@
 #pragma once
 
+class QCheckBox;
 class QWidget;
 
 namespace tamariko {
@@ -11,5 +12,12 @@ void ApplyDesign(QWidget* window);
 
 // Places a top-level window in the middle of the screen it is on.
 void CenterOnScreen(QWidget* window);
+
+// The box of a window's design that ticks the sheet on tab `tab` ("CheckBox3"); null where the
+// design has none.
+QCheckBox* SheetCheckBox(const QWidget* window, int tab);
+
+// Enables the boxes of the sheets the program makes; the design's other boxes stay disabled.
+void OfferProblemSheets(QWidget* window);
 
 }  // namespace tamariko

@@ -57,19 +57,11 @@ void Sleep(int milliseconds) {
   }
 }
 
-// The widget of a sheet's place in a window's design: "CheckBox3", "TabSheet3".
-template <typename Widget>
-Widget* Numbered(const QWidget* form, const char* name, int tab) {
-  return form->findChild<Widget*>(QLatin1String(name) + QString::number(tab));
-}
-
 // The sheets the ticked boxes of a window choose.
 SheetChoice Ticked(const QWidget* form, bool withAnswerTable) {
   SheetChoice choice;
-  auto sheets = ProblemSheets();
-  if (withAnswerTable) sheets.push_back(kAnswerSheet);
-  for (const SheetInfo& sheet : sheets) {
-    const auto* box = Numbered<QCheckBox>(form, "CheckBox", sheet.tab);
+  for (const SheetInfo& sheet : withAnswerTable ? SheetsWithAnswerTable() : ProblemSheets()) {
+    const QCheckBox* box = SheetCheckBox(form, sheet.tab);
     if (box && box->isChecked()) choice.insert(sheet.key);
   }
   return choice;
@@ -92,10 +84,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(200);
-  // The sheets the program makes are offered; the design's other boxes stay disabled.
-  for (const SheetInfo& sheet : ProblemSheets()) {
-    Numbered<QCheckBox>(this, "CheckBox", sheet.tab)->setEnabled(true);
-  }
+  OfferProblemSheets(this);
   LimitRoundBox(Edit1);
   LimitHeadingBox(Edit2, HeadingLine::First);
   LimitHeadingBox(Edit3, HeadingLine::Second);
@@ -344,8 +333,9 @@ void TForm1::Image9Click() {
 // the scale first, and a sheet that fails half-way leaves the last preview whole.
 void TForm1::ShowSheet(const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
   const PageMapping mapping = PreviewMappingOf(QxPrinter());
-  Previews.Show(Numbered<QWidget>(this, "TabSheet", sheet.tab)->findChild<TImage*>(), sheet.key,
-                mapping, draw);
+  Previews.Show(
+      findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(sheet.tab))->findChild<TImage*>(),
+      sheet.key, mapping, draw);
 }
 
 void TForm1::FollowScreen() {

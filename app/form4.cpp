@@ -1,10 +1,8 @@
 #include "app/form4.h"
 
-#include <QCheckBox>
 #include <QPushButton>
 
 #include "app/design.h"
-#include "app/kinds.h"
 
 namespace tamariko {
 
@@ -12,10 +10,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   setupUi(this);
   ApplyDesign(this);
   CenterOnScreen(this);
-  // The sheets the program makes can be printed; the design's other boxes stay disabled.
-  for (const SheetInfo& sheet : ProblemSheets()) {
-    findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(sheet.tab))->setEnabled(true);
-  }
+  OfferProblemSheets(this);
   connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
 }

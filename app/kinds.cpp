@@ -33,4 +33,10 @@ const std::vector<SheetInfo>& ProblemSheets() {
   return sheets;
 }
 
+std::vector<SheetInfo> SheetsWithAnswerTable() {
+  std::vector<SheetInfo> sheets = ProblemSheets();
+  sheets.push_back(kAnswerSheet);
+  return sheets;
+}
+
 }  // namespace tamariko

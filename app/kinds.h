@@ -28,4 +28,7 @@ const std::vector<SheetInfo>& ProblemSheets();
 // The answer table: the last tab and the last page of every run.
 inline const SheetInfo kAnswerSheet{QStringLiteral("kaitou"), 6, QStringLiteral("解答表"), {}};
 
+// The problem sheets, then the answer table: every sheet a window can tick.
+std::vector<SheetInfo> SheetsWithAnswerTable();
+
 }  // namespace tamariko

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/design.h"
 #include "app/input_limits.h"
 #include "app/kinds.h"
 #include "platform/cups_spooler.h"
@@ -71,15 +72,9 @@ const std::vector<TextBox>& TextBoxes() {
   return boxes;
 }
 
-// Every sheet a window may offer, the answer table among them.
-std::vector<SheetInfo> AllSheets() {
-  std::vector<SheetInfo> sheets = ProblemSheets();
-  sheets.push_back(kAnswerSheet);
-  return sheets;
-}
-
+// A sheet's box where the window offers it.
 QCheckBox* SheetBox(const QWidget* window, const SheetInfo& sheet) {
-  auto* box = window->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(sheet.tab));
+  QCheckBox* box = SheetCheckBox(window, sheet.tab);
   return box && box->isEnabled() ? box : nullptr;
 }
 
@@ -128,7 +123,7 @@ void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& g
     // The file may come from another version or another hand: only what fits goes in.
     if (const auto kept = text.limit(settings.value(key).toString())) box->setText(*kept);
   }
-  for (const SheetInfo& sheet : AllSheets()) {
+  for (const SheetInfo& sheet : SheetsWithAnswerTable()) {
     QCheckBox* box = SheetBox(window, sheet);
     const QString key = QStringLiteral("sheets/") + sheet.key;
     if (box != nullptr && settings.contains(key)) box->setChecked(settings.value(key).toBool());
@@ -143,7 +138,7 @@ void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString
       settings.setValue(QLatin1String(text.key), box->text());
     }
   }
-  for (const SheetInfo& sheet : AllSheets()) {
+  for (const SheetInfo& sheet : SheetsWithAnswerTable()) {
     if (const QCheckBox* box = SheetBox(window, sheet)) {
       settings.setValue(QStringLiteral("sheets/") + sheet.key, box->isChecked());
     }
