@@ -40,8 +40,8 @@ class MarkingPrintTarget : public TPrintTarget {
 }  // namespace
 
 SheetChoice EverySheet() {
-  SheetChoice every{kAnswerSheet.key};
-  for (const SheetInfo& sheet : ProblemSheets()) every.insert(sheet.key);
+  SheetChoice every;
+  for (const SheetInfo& sheet : SheetsWithAnswerTable()) every.insert(sheet.key);
   return every;
 }
 
