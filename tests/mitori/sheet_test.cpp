@@ -31,11 +31,7 @@ class AbacusSheet : public test::RecordedSheet {
 };
 
 std::vector<Op> Figures(const RecordingCanvas& canvas) {
-  std::vector<Op> figures;
-  for (const auto& t : canvas.OfKind(Kind::TextOut)) {
-    if (t.fontName == QStringLiteral("ORVFont")) figures.push_back(t);
-  }
-  return figures;
+  return test::TextsIn(canvas, QStringLiteral("ORVFont"));
 }
 
 // Where problem p's figures end: 1.5 mm inside the rule right of its column. Problems 1-8
@@ -69,22 +65,11 @@ void ExpectFigures(const TMitori& set, Side side, const RecordingCanvas& canvas,
   }
 }
 
-void ExpectFormBeforeFigures(const RecordingCanvas& canvas) {
-  ASSERT_FALSE(canvas.ops.empty());
-  EXPECT_EQ(canvas.ops.front().kind, Kind::FillRect);
-  bool figuresStarted = false;
-  for (const auto& op : canvas.ops) {
-    const bool figure = op.kind == Kind::TextOut && op.fontName == QStringLiteral("ORVFont");
-    ASSERT_FALSE(figuresStarted && !figure) << "form drawn after a figure";
-    figuresStarted = figuresStarted || figure;
-  }
-}
-
 TEST_F(AbacusSheet, EachSideCarriesItsProblemsOnThePreviewAndOnPaper) {
   SetRandomSeed(4321);
   set.MakeSheets(&image, &back, preview);
-  ExpectFormBeforeFigures(image);
-  ExpectFormBeforeFigures(back);
+  test::ExpectErasedThenFormThen(image, QStringLiteral("ORVFont"));
+  test::ExpectErasedThenFormThen(back, QStringLiteral("ORVFont"));
   ExpectFigures(set, Side::Front, image, preview);
   ExpectFigures(set, Side::Back, back, preview);
 
