@@ -232,23 +232,5 @@ TEST(GradedPairs, ThousandsOfRunsFollowEveryRule) {
   EXPECT_EQ(zeroShapes16.size(), 10u) << "every problem of 16-20, middle and last digit";
 }
 
-// A group is handed out only once it is settled: no draw happens between the problems of
-// one group, and every group draws before its first problem.
-TEST(GradedPairs, ProblemsComeInOrderEachGroupWhenSettled) {
-  const int groupStarts[] = {1, 6, 11, 16, 21, 26, 31, 36, 41, 51};
-  SetRandomSeed(99);
-  std::vector<int> seen;
-  std::uint32_t seedAtLast = RandomSeed();
-  MakeGradedPairs([&](int problem, const GradedPair&) {
-    const bool starts =
-        std::find(std::begin(groupStarts), std::end(groupStarts), problem) != std::end(groupStarts);
-    EXPECT_EQ(RandomSeed() != seedAtLast, starts) << "problem " << problem;
-    seedAtLast = RandomSeed();
-    seen.push_back(problem);
-  });
-  ASSERT_EQ(seen.size(), 60u);
-  for (int i = 0; i < 60; ++i) EXPECT_EQ(seen[i], i + 1);
-}
-
 }  // namespace
 }  // namespace tamariko

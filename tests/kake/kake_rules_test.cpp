@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <vector>
 
 #include "core/random.h"
 #include "kake/kake.h"
@@ -73,24 +72,6 @@ TEST(Tkake, KnownSeedGivesKnownSet) {
     EXPECT_EQ(set.GetAnswer(p.number - 1), p.answer) << p.number;
   }
   EXPECT_EQ(RandomSeed(), 2622247049u) << "the set took a different number of draws";
-}
-
-TEST(Tkake, AcceptedProblemsComeInOrderWithTheirFactorsInPlace) {
-  Tkake set;
-  SetRandomSeed(99);
-  std::vector<int> seen;
-  set.Generate([&](int problem) {
-    const int i = problem - 1;
-    EXPECT_NE(set.GetMultiplicand(i), 0);
-    EXPECT_NE(set.GetMultiplier(i), 0);
-    EXPECT_EQ(set.GetAnswer(i), 0) << "the line is drawn before the product is stored";
-    if (i > 0) {
-      EXPECT_NE(set.GetAnswer(i - 1), 0);
-    }
-    seen.push_back(problem);
-  });
-  ASSERT_EQ(seen.size(), 60u);
-  for (int i = 0; i < 60; ++i) EXPECT_EQ(seen[i], i + 1);
 }
 
 TEST(Tkake, EveryRunReplacesThePreviousSet) {

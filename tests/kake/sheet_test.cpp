@@ -32,11 +32,7 @@ class MultiplicationSheet : public test::RecordedSheet {
 };
 
 std::vector<Op> ProblemLines(const RecordingCanvas& canvas) {
-  std::vector<Op> lines;
-  for (const auto& t : canvas.OfKind(Kind::TextOut)) {
-    if (t.fontName == kFigureFace) lines.push_back(t);
-  }
-  return lines;
+  return test::TextsIn(canvas, kFigureFace);
 }
 
 // The texts of the form as the teacher reads them, each drawn once in the label face.
@@ -125,6 +121,7 @@ void ExpectGrid(const RecordingCanvas& canvas) {
 TEST_F(MultiplicationSheet, SixtyLinesStandInTheirRowsWithTheirNumbersAndMarkers) {
   SetRandomSeed(55);
   set.MakeSheet(image, preview);
+  test::ExpectErasedThenFormThen(image, kFigureFace);
   ExpectGrid(image);
 }
 
@@ -139,68 +136,19 @@ TEST_F(MultiplicationSheet, EmptyRoundAndLongHeadingAreDrawnAsTheyStand) {
   ASSERT_NE(image.FindText(texts.heading2), nullptr);
 }
 
-TEST_F(MultiplicationSheet, PreviewIsErasedFirstThenFormThenProblemLines) {
-  set.MakeSheet(image, preview);
-  ASSERT_FALSE(image.ops.empty());
-  EXPECT_EQ(image.ops.front().kind, Kind::FillRect);
-  EXPECT_EQ(image.ops.front().brushStyle, BrushStyle::Solid);
-  EXPECT_EQ(image.ops.front().x1, 0);
-  EXPECT_EQ(image.ops.front().x2, 865);
-  EXPECT_EQ(image.ops.front().y2, 1300);
-  bool linesStarted = false;
-  for (const auto& op : image.ops) {
-    const bool line = op.kind == Kind::TextOut && op.fontName == kFigureFace;
-    if (line) {
-      EXPECT_EQ(op.fontSize, 13);
-      EXPECT_FALSE(op.bold);
-      EXPECT_FALSE(op.italic);
-    }
-    ASSERT_FALSE(linesStarted && !line) << "form drawn after a problem line";
-    linesStarted = linesStarted || line;
-  }
-  EXPECT_TRUE(linesStarted);
-}
-
-// The text of problem n's line as it must read, with its commas spelled out.
-QString Grouped(std::int64_t v) {
-  QString s = QString::number(v);
-  for (int i = s.size() - 3; i > 0; i -= 3) s.insert(i, u',');
-  return s;
-}
-
-// The sixty problem lines, in order, with their texts.
+// The sixty problem lines, in order, in the figure face at 13 points regular, every factor
+// of four digits or more with its commas.
 void ExpectProblemLines(const Tkake& set, const RecordingCanvas& canvas) {
   const std::vector<Op> lines = ProblemLines(canvas);
   ASSERT_EQ(lines.size(), 60u);
   for (int n = 1; n <= 60; ++n) {
     const Op& t = lines[n - 1];
-    const std::int64_t a = set.GetMultiplicand(n - 1), b = set.GetMultiplier(n - 1);
-    const QString left = n >= 21 ? Grouped(a) : QString::number(a);
-    const QString right = n >= 31 ? Grouped(b) : QString::number(b);
-    EXPECT_EQ(t.text, left + QStringLiteral("  *  ") + right + QStringLiteral(" =")) << n;
-  }
-}
-
-TEST_F(MultiplicationSheet, ProblemLinesReadFactorsWithCommasFromFourDigitsOn) {
-  for (std::uint32_t seed : {1u, 2026u, 987654u}) {
-    SetRandomSeed(seed);
-    RecordingCanvas canvas;
-    set.MakeSheet(canvas, preview);
-    ExpectProblemLines(set, canvas);
-    // The ranges as a teacher sees them: no comma up to 25; in 26-30 only the four-digit
-    // multiplicand; from 31 on both factors.
-    const std::vector<Op> all = canvas.OfKind(Kind::TextOut);
-    std::vector<QString> lines;
-    for (const auto& t : all) {
-      if (t.fontName == kFigureFace) lines.push_back(t.text);
-    }
-    for (int n = 1; n <= 60; ++n) {
-      const QString& line = lines[n - 1];
-      const QStringList parts = line.split(QStringLiteral("  *  "));
-      ASSERT_EQ(parts.size(), 2) << line.toStdString();
-      EXPECT_EQ(parts[0].contains(u','), n >= 26) << n << " " << line.toStdString();
-      EXPECT_EQ(parts[1].contains(u','), n >= 31) << n << " " << line.toStdString();
-    }
+    EXPECT_EQ(t.text, test::Grouped(set.GetMultiplicand(n - 1)) + QStringLiteral("  *  ") +
+                          test::Grouped(set.GetMultiplier(n - 1)) + QStringLiteral(" ="))
+        << n;
+    EXPECT_EQ(t.fontSize, 13);
+    EXPECT_FALSE(t.bold);
+    EXPECT_FALSE(t.italic);
   }
 }
 

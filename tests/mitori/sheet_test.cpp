@@ -4,7 +4,6 @@
 #include <optional>
 #include <vector>
 
-#include "core/page_mapping.h"
 #include "core/random.h"
 #include "mitori/mitori.h"
 #include "tests/support/recording_canvas.h"
@@ -31,62 +30,42 @@ class AbacusSheet : public test::RecordedSheet {
 };
 
 std::vector<Op> Figures(const RecordingCanvas& canvas) {
-  std::vector<Op> figures;
-  for (const auto& t : canvas.OfKind(Kind::TextOut)) {
-    if (t.fontName == QStringLiteral("ORVFont")) figures.push_back(t);
-  }
-  return figures;
+  return test::TextsIn(canvas, QStringLiteral("ORVFont"));
 }
 
-// Where problem p's figures end: 1.5 mm inside the rule right of its column. Problems 1-8
-// and 16-23 stand in columns of 29 mm from x 22, the others in columns of 33 mm; the last
-// column of a block runs to the frame at 252.
-long double RightEdge(int p) {
-  const int k = (p - 1) % 15;
-  const long double rule =
-      k < 8 ? (k == 7 ? 252 : 22 + 29.0L * (k + 1)) : (k == 14 ? 252 : 22 + 33.0L * (k - 7));
-  return rule - 1.5L;
-}
-
-long double RowTop(int p, int r) { return ((p - 1) % 15 < 8 ? 105 : 205) + 7.0L * (r - 1); }
-
-// The rows of the side's fifteen problems, in order, grouped, right-aligned on their own
-// width in the carried face at 11 points.
-void ExpectFigures(const TMitori& set, Side side, const RecordingCanvas& canvas,
-                   const PageMapping& m) {
+// The rows of the side's fifteen problems, in order, grouped, in the carried face at 11
+// points; each problem's rows one under another, ending on one edge, clear of every rule, in
+// a column of their own.
+void ExpectFigures(const TMitori& set, Side side, const RecordingCanvas& canvas) {
   const std::vector<Op> figures = Figures(canvas);
   ASSERT_EQ(figures.size(), 150u);
   const int first = side == Side::Front ? 1 : 16;
   for (int i = 0; i < 150; ++i) {
     const int p = first + i / 10, r = i % 10 + 1;
+    SCOPED_TRACE(::testing::Message() << "problem " << p << " row " << r);
     const Op& f = figures[i];
-    const QString text = TKeisan::FormatGrouped(set.GetNumber(10 * (p - 1) + r - 1));
-    EXPECT_EQ(f.text, text) << p << "/" << r;
+    EXPECT_EQ(f.text, TKeisan::FormatGrouped(set.GetNumber(10 * (p - 1) + r - 1)));
     EXPECT_EQ(f.fontSize, 11);
     EXPECT_FALSE(f.bold);
-    EXPECT_EQ(f.x1, m.X(RightEdge(p)) - RecordingCanvas::WidthOf(text, 11)) << p << "/" << r;
-    EXPECT_EQ(f.y1, m.Y(RowTop(p, r))) << p << "/" << r;
-  }
-}
-
-void ExpectFormBeforeFigures(const RecordingCanvas& canvas) {
-  ASSERT_FALSE(canvas.ops.empty());
-  EXPECT_EQ(canvas.ops.front().kind, Kind::FillRect);
-  bool figuresStarted = false;
-  for (const auto& op : canvas.ops) {
-    const bool figure = op.kind == Kind::TextOut && op.fontName == QStringLiteral("ORVFont");
-    ASSERT_FALSE(figuresStarted && !figure) << "form drawn after a figure";
-    figuresStarted = figuresStarted || figure;
+    const QRect box = RecordingCanvas::BoxOf(f);
+    EXPECT_FALSE(canvas.RuleTouches(box));
+    if (i == 0) continue;
+    const QRect above = RecordingCanvas::BoxOf(figures[i - 1]);
+    const bool sameColumn = canvas.RulesBeside(box).first.x1 == canvas.RulesBeside(above).first.x1;
+    EXPECT_EQ(sameColumn, r > 1);
+    if (r == 1) continue;
+    EXPECT_EQ(box.right(), above.right());
+    EXPECT_GT(box.top(), above.bottom());
   }
 }
 
 TEST_F(AbacusSheet, EachSideCarriesItsProblemsOnThePreviewAndOnPaper) {
   SetRandomSeed(4321);
   set.MakeSheets(&image, &back, preview);
-  ExpectFormBeforeFigures(image);
-  ExpectFormBeforeFigures(back);
-  ExpectFigures(set, Side::Front, image, preview);
-  ExpectFigures(set, Side::Back, back, preview);
+  test::ExpectErasedThenFormThen(image, QStringLiteral("ORVFont"));
+  test::ExpectErasedThenFormThen(back, QStringLiteral("ORVFont"));
+  ExpectFigures(set, Side::Front, image);
+  ExpectFigures(set, Side::Back, back);
 
   set.PrintSheet(Side::Back, printer);
   set.PrintSheet(Side::Front, printer);
@@ -97,8 +76,8 @@ TEST_F(AbacusSheet, EachSideCarriesItsProblemsOnThePreviewAndOnPaper) {
     EXPECT_TRUE(job.ended);
     EXPECT_TRUE(job.page->OfKind(Kind::FillRect).empty());  // the page is not erased
   }
-  ExpectFigures(set, Side::Back, *printer.jobs[0].page, print);
-  ExpectFigures(set, Side::Front, *printer.jobs[1].page, print);
+  ExpectFigures(set, Side::Back, *printer.jobs[0].page);
+  ExpectFigures(set, Side::Front, *printer.jobs[1].page);
   // A subtracted row shows its sign in front of grouped digits.
   bool groupedMinus = false;
   for (const auto& f : Figures(back))
@@ -122,8 +101,8 @@ TEST_F(AbacusSheet, OneSideOrBothMakeTheSameSetFromTheSameDraws) {
     EXPECT_EQ(RandomSeed(), after);
     for (int i = 0; i < 300; ++i) ASSERT_EQ(set.GetNumber(i), expected[i]) << i;
   }
-  ExpectFigures(set, Side::Front, frontOnly, preview);
-  ExpectFigures(set, Side::Back, backOnly, preview);
+  ExpectFigures(set, Side::Front, frontOnly);
+  ExpectFigures(set, Side::Back, backOnly);
 }
 
 // Each side carries the addition sheets' header, its own title, the time limit and no

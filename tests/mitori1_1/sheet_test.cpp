@@ -78,23 +78,6 @@ TEST_F(MentalSheet, EmptyRoundAndLongHeadingAreDrawnAsTheyStand) {
   ASSERT_NE(image.FindText(texts.heading2), nullptr);
 }
 
-TEST_F(MentalSheet, PreviewIsErasedFirstThenFormThenFigures) {
-  set.MakeSheet(image, preview);
-  ASSERT_FALSE(image.ops.empty());
-  EXPECT_EQ(image.ops.front().kind, Kind::FillRect);
-  EXPECT_EQ(image.ops.front().brushStyle, BrushStyle::Solid);
-  bool figuresStarted = false;
-  for (const auto& op : image.ops) {
-    const bool figure = op.kind == Kind::TextOut && op.fontName == QStringLiteral("ORVFont");
-    if (figure) {
-      EXPECT_EQ(op.fontSize, 13);
-      EXPECT_FALSE(op.bold);
-    }
-    ASSERT_FALSE(figuresStarted && !figure) << "form drawn after a figure";
-    figuresStarted = figuresStarted || figure;
-  }
-}
-
 // The box of a figure's digits: right alignment measures the plain digits, and the commas'
 // true ink is checked against the rules by the render test.
 QRect DigitsBox(const Op& figure, const QString& plain) {
@@ -108,10 +91,8 @@ QRect DigitsBox(const Op& figure, const QString& plain) {
 // rows 8 to 10 of problems 13 to 15 struck through.
 void ExpectFigures(const TMitori1_1& set, const RecordingCanvas& canvas) {
   const std::vector<Op> texts = canvas.OfKind(Kind::TextOut);
-  std::vector<Op> figures, strikes;
-  for (const auto& t : texts) {
-    if (t.fontName == kFigureFace) figures.push_back(t);
-  }
+  const std::vector<Op> figures = test::TextsIn(canvas, kFigureFace);
+  std::vector<Op> strikes;
   for (const auto& l : canvas.OfKind(Kind::LineTo)) {
     if (l.x1 != l.x2 && l.y1 != l.y2) strikes.push_back(l);
   }
@@ -126,6 +107,8 @@ void ExpectFigures(const TMitori1_1& set, const RecordingCanvas& canvas) {
       const std::int32_t value = set.GetNumber(TMitori1_1::FirstIndex(p) + r - 1);
       const QString plain = QString::number(value);
       EXPECT_EQ(figures[i].text, p >= 18 ? TKeisan::FormatGrouped(value) : plain) << r;
+      EXPECT_EQ(figures[i].fontSize, 13);
+      EXPECT_FALSE(figures[i].bold);
       const QRect box = DigitsBox(figures[i], plain);
       EXPECT_FALSE(canvas.RuleTouches(box)) << r;
       const auto sides = canvas.RulesBeside(box);
@@ -172,6 +155,7 @@ void ExpectFigures(const TMitori1_1& set, const RecordingCanvas& canvas) {
 TEST_F(MentalSheet, EveryRowStandsInItsProblemsColumnWithItsSign) {
   SetRandomSeed(4321);
   set.MakeSheet(image, preview);
+  test::ExpectErasedThenFormThen(image, kFigureFace);
   ExpectFigures(set, image);
   bool sawMinus = false, sawGroupedMinus = false;
   for (const auto& t : image.OfKind(Kind::TextOut)) {

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -35,6 +36,23 @@ class RecordedSheet : public ::testing::Test {
   RecordingPrintTarget printer;
 };
 
+// A number as a line must print it, its commas spelled out here.
+inline QString Grouped(std::int64_t v) {
+  QString s = QString::number(v);
+  for (int i = s.size() - 3; i > 0; i -= 3) s.insert(i, u',');
+  return s;
+}
+
+// The texts drawn in `face`, in drawing order.
+inline std::vector<RecordingCanvas::Op> TextsIn(const RecordingCanvas& canvas,
+                                                const QString& face) {
+  std::vector<RecordingCanvas::Op> found;
+  for (const auto& t : canvas.OfKind(RecordingCanvas::Kind::TextOut)) {
+    if (t.fontName == face) found.push_back(t);
+  }
+  return found;
+}
+
 // Each of `wanted` is drawn exactly once, in the label face.
 inline void ExpectTextsOnce(const RecordingCanvas& canvas, const QStringList& wanted) {
   const std::vector<RecordingCanvas::Op> texts = canvas.OfKind(RecordingCanvas::Kind::TextOut);
@@ -44,6 +62,22 @@ inline void ExpectTextsOnce(const RecordingCanvas& canvas, const QStringList& wa
     });
     EXPECT_EQ(n, 1) << text.toStdString();
   }
+}
+
+// The whole preview is erased first, then the form is drawn, then the texts in `face`.
+inline void ExpectErasedThenFormThen(const RecordingCanvas& canvas, const QString& face) {
+  ASSERT_FALSE(canvas.ops.empty());
+  const RecordingCanvas::Op& erase = canvas.ops.front();
+  EXPECT_EQ(erase.kind, RecordingCanvas::Kind::FillRect);
+  EXPECT_EQ(erase.brushStyle, BrushStyle::Solid);
+  EXPECT_EQ(QRect(erase.x1, erase.y1, erase.x2 - erase.x1, erase.y2 - erase.y1), canvas.ClipRect());
+  bool started = false;
+  for (const auto& op : canvas.ops) {
+    const bool inFace = op.kind == RecordingCanvas::Kind::TextOut && op.fontName == face;
+    ASSERT_FALSE(started && !inFace) << "form drawn after " << op.text.toStdString();
+    started = started || inFace;
+  }
+  EXPECT_TRUE(started) << "nothing in " << face.toStdString();
 }
 
 // The drawing without the texts in `face`.

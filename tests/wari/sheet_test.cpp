@@ -22,26 +22,15 @@ class DivisionSheet : public test::RecordedSheet {
 };
 
 std::vector<Op> ProblemLines(const RecordingCanvas& canvas) {
-  std::vector<Op> lines;
-  for (const auto& t : canvas.OfKind(Kind::TextOut)) {
-    if (t.fontName == QStringLiteral("ORVFont")) lines.push_back(t);
-  }
-  return lines;
-}
-
-// Every number grouped, the commas spelled out here.
-QString Grouped(std::int64_t v) {
-  QString s = QString::number(v);
-  for (int i = s.size() - 3; i > 0; i -= 3) s.insert(i, u',');
-  return s;
+  return test::TextsIn(canvas, QStringLiteral("ORVFont"));
 }
 
 void ExpectDivisionLines(const Twari& set, const RecordingCanvas& canvas) {
   const std::vector<Op> lines = ProblemLines(canvas);
   ASSERT_EQ(lines.size(), 60u);
   for (int n = 1; n <= 60; ++n) {
-    EXPECT_EQ(lines[n - 1].text, Grouped(set.GetDividend(n - 1)) + QStringLiteral("  ÷  ") +
-                                     Grouped(set.GetDivisor(n - 1)) + QStringLiteral(" ="))
+    EXPECT_EQ(lines[n - 1].text, test::Grouped(set.GetDividend(n - 1)) + QStringLiteral("  ÷  ") +
+                                     test::Grouped(set.GetDivisor(n - 1)) + QStringLiteral(" ="))
         << n;
     EXPECT_EQ(lines[n - 1].fontSize, 13) << n;
   }
