@@ -8,7 +8,6 @@
 
 #include "app/timage.h"
 #include "app_fixture.h"
-#include "kake/kake.h"
 #include "mitori1_1/mitori1_1.h"
 #include "platform/off_thread.h"
 #include "printing/qxprint_dialogs.h"
@@ -85,19 +84,6 @@ TEST_F(AppTest, FailingSheetIsReportedAndLeavesNoProgressOrCursorBehind) {
     EXPECT_FALSE(Form2->isVisible());
     EXPECT_EQ(Form2->ProgressBar1->value(), 0);
   }
-}
-
-TEST_F(AppTest, MakeProblemsGeneratesTheMultiplicationSet) {
-  CreateWindows();
-  form->CheckBox3->setChecked(false);
-  form->Image4->Click();
-  bool anyProduct = false;
-  for (int i = 0; i < Tkake::kProblemCount; ++i) {
-    const Tkake& set = MultiplicationOf(form);
-    EXPECT_EQ(set.GetAnswer(i), set.GetMultiplicand(i) * set.GetMultiplier(i));
-    anyProduct = anyProduct || set.GetAnswer(i) != 0;
-  }
-  EXPECT_TRUE(anyProduct);
 }
 
 TEST_F(AppTest, MakeProblemsDrawsTheMentalPreviewAndKeepsItWhenUnticked) {
