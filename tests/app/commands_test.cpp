@@ -8,7 +8,6 @@
 
 #include "app/timage.h"
 #include "app_fixture.h"
-#include "mitori1_1/mitori1_1.h"
 #include "platform/off_thread.h"
 #include "printing/qxprint_dialogs.h"
 
@@ -94,11 +93,6 @@ TEST_F(AppTest, MakeProblemsDrawsTheMentalPreviewAndKeepsItWhenUnticked) {
   const QImage drawn = form->Image3->Picture();
   EXPECT_EQ(drawn.size(), QSize(865, 1300));
   EXPECT_NE(drawn.pixel(400, 600) & 0xffffff, 0u) << "a page, not a black image";
-  int answered = 0;
-  for (int i = 0; i < TMitori1_1::kProblemCount; ++i) {
-    answered += MentalOf(form).GetAnswer(i) != 0;
-  }
-  EXPECT_GT(answered, 20);
 
   form->CheckBox3->setChecked(false);
   form->Image4->Click();
