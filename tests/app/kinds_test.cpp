@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QTimer>
 #include <algorithm>
-#include <set>
 
 #include "app/kinds.h"
 #include "app/timage.h"
@@ -13,17 +12,6 @@
 
 namespace tamariko::testing {
 namespace {
-
-TEST(KindList, SheetsHaveOneKeyAndOneTabEach) {
-  std::set<QString> keys{kAnswerSheet.key};
-  std::set<int> tabs{kAnswerSheet.tab};
-  for (const SheetInfo& sheet : ProblemSheets()) {
-    EXPECT_TRUE(keys.insert(sheet.key).second) << sheet.key.toStdString();
-    EXPECT_TRUE(tabs.insert(sheet.tab).second) << sheet.key.toStdString();
-    EXPECT_GE(sheet.tab, 1);
-    EXPECT_LT(sheet.tab, kAnswerSheet.tab) << "the answer table is the last tab";
-  }
-}
 
 // Each sheet alone: its boxes are offered, ケリモ draws its own tab and the answer table,
 // 印刷 prints it and then the answer table.

@@ -80,14 +80,22 @@ TEST(Program, HelpAndVersionNeedNoDisplayAndFailOnAFullOutput) {
 }
 
 // The window started on the offscreen platform, with its temporary folder in a private
-// runtime folder (QTemporaryDir makes it 0700) so the carried font's file is known.
+// runtime folder (QTemporaryDir makes it 0700) so the carried font's file is known;
+// `withoutFonts`: fontconfig finds no font at all.
 class RunningWindow {
  public:
-  RunningWindow() {
+  explicit RunningWindow(bool withoutFonts = false) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.path());  // its settings too
+    if (withoutFonts) {
+      const QString config = QDir(runtime.path()).filePath(QStringLiteral("fonts.conf"));
+      QFile file(config);
+      EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write("<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+      env.insert(QStringLiteral("FONTCONFIG_FILE"), config);
+    }
     process.setProcessEnvironment(env);
     // Qt's own options are the window's to take.
     process.start(QStringLiteral(TAMARIKO_EXE),
@@ -133,20 +141,9 @@ TEST(Program, TermAndHangUpEndTheWindowThroughItsShutDown) {
 }
 
 TEST(Program, WithoutFontsTheWindowSaysSoOnStandardErrorInWordsATerminalShows) {
-  QTemporaryDir dir;
-  const QString config = QDir(dir.path()).filePath(QStringLiteral("fonts.conf"));
-  QFile file(config);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
-  file.close();
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("FONTCONFIG_FILE"), config);
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-  QProcess window;
-  window.setProcessEnvironment(env);
+  RunningWindow running(true);
+  QProcess& window = running.process;
   window.setReadChannel(QProcess::StandardError);
-  window.start(QStringLiteral(TAMARIKO_EXE), {});
   QByteArray err;
   QElapsedTimer clock;
   clock.start();
@@ -155,8 +152,6 @@ TEST(Program, WithoutFontsTheWindowSaysSoOnStandardErrorInWordsATerminalShows) {
     window.waitForReadyRead(200);
     err += window.readAllStandardError();
   }
-  window.kill();
-  window.waitForFinished(5000);
   EXPECT_TRUE(err.contains("tamariko: ")) << err.toStdString();
   EXPECT_TRUE(
       err.contains("the font IPAPGothic is not installed: install the package "

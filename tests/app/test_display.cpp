@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QStandardPaths>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -25,17 +26,7 @@ pid_t windowManager = 0;
 std::string missing = "no X display was started";
 
 bool OnPath(const char* program) {
-  const char* path = std::getenv("PATH");
-  if (!path) return false;
-  const std::string all(path);
-  std::size_t start = 0;
-  while (start <= all.size()) {
-    const std::size_t end = std::min(all.find(':', start), all.size());
-    const std::string file = all.substr(start, end - start) + "/" + program;
-    if (access(file.c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
+  return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty();
 }
 
 // Runs `argv` with its output thrown away (descriptors opened without close-on-exec stay
