@@ -359,8 +359,9 @@ void PrintSets(const Sets& sets, Drawing& drawing) {
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
-  // A kill, a logout or Ctrl+C ends the run as a failure does: nothing is put in place.
-  const EndSignals endSignals;
+  // A kill, a logout or Ctrl+C ends the run as a failure does, also while a write waits
+  // for a reader that does not read.
+  const EndSignals endSignals(EndSignals::Calls::Interrupt);
   // A reader that goes away (`| head`) is a failed write, cleared up like any other, not a
   // death that leaves the temporaries behind.
   std::signal(SIGPIPE, SIG_IGN);
@@ -368,26 +369,45 @@ int RunBatch(int argc, char** argv) {
   BatchOptions options;
   std::unique_ptr<OutputPaths> paths;
   try {
+    CheckArgumentBytes(argc, argv);
     options = ParseBatchOptions(ArgumentList(argc, argv));
     paths = std::make_unique<OutputPaths>(options, PreviewPaths(options));
   } catch (const BatchUsageError& e) {
     PrintBatchError(e.message);
     return 2;
   }
-  if (options.help) return WriteStandardOutput(BatchHelpText().toLocal8Bit()) ? 0 : 1;
-  if (options.version) return WriteStandardOutput("tamariko " TAMARIKO_VERSION "\n") ? 0 : 1;
 
+  StagedOutputs outputs;
+  bool committing = false;
   try {
+    if (options.help || options.version) {
+      WriteStandardOutputOrThrow(options.help ? BatchHelpText().toLocal8Bit()
+                                              : QByteArray("tamariko " TAMARIKO_VERSION "\n"));
+      return 0;
+    }
     Drawing drawing = PrepareDrawing(options, argv);
     const Sets sets(options);
     sets.Announce();
     // Every file is written in full first and put in place only when all are complete.
-    StageFiles(options, *paths, sets, drawing).Commit();
-    PrintSets(sets, drawing);
+    outputs = StageFiles(options, *paths, sets, drawing);
+    committing = true;
+    outputs.Commit();
+    try {
+      PrintSets(sets, drawing);
+    } catch (const EndSignalReceived&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw Error(
+          (QString::fromUtf8(e.what()) + QStringLiteral("。") + outputs.Done()).toStdString());
+    }
   } catch (const BatchUsageError& e) {
     PrintBatchError(e.message);
     return 2;
-  } catch (const EndSignalReceived& e) {
+  } catch (EndSignalReceived& e) {
+    // The JSON on standard output goes out while the sets are made.
+    const bool cut = !committing && options.json == QStringLiteral("-");
+    if (e.done.isEmpty())
+      e.done = outputs.Done({}, cut ? QStringList{options.json} : QStringList{});
     PrintBatchError(e.Message());
     return 128 + e.signal;
   } catch (const std::exception& e) {

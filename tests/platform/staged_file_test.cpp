@@ -99,5 +99,47 @@ TEST(StagedOutputs, CommitWaitsForTheFolderLock) {
   EXPECT_EQ(Read(path), "new");
 }
 
+// A commit puts every file in place or none: a folder replaced after its file was staged
+// is found before the first rename; files replaced are kept until all are in place, then go.
+TEST(StagedOutputs, CommitIsAllOrNothing) {
+  QTemporaryDir dir;
+  const QString a = dir.filePath(QStringLiteral("a"));
+  const QString b = dir.filePath(QStringLiteral("b"));
+  ASSERT_TRUE(QDir().mkdir(a));
+  ASSERT_TRUE(QDir().mkdir(b));
+  Write(a + "/x", "old x");
+  Write(b + "/y", "old y");
+  {
+    StagedOutputs outputs;
+    outputs.Add(StagedFile::Written(a + "/x", "new x"));
+    outputs.Add(StagedFile::Written(b + "/y", "new y"));
+    ASSERT_TRUE(QDir().rename(b, dir.filePath(QStringLiteral("b-moved"))));
+    ASSERT_TRUE(QDir().mkdir(b));
+    try {
+      outputs.Commit();
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      const QString message = QString::fromUtf8(e.what());
+      EXPECT_TRUE(message.contains(QStringLiteral("was replaced during the run"))) << e.what();
+      EXPECT_TRUE(message.contains(QStringLiteral("nothing was replaced"))) << e.what();
+    }
+  }
+  EXPECT_EQ(Read(a + "/x"), "old x");
+  EXPECT_EQ(test::AllEntries(a), QStringList({"x"}));
+  EXPECT_EQ(test::AllEntries(b), QStringList());
+  EXPECT_EQ(test::AllEntries(dir.filePath(QStringLiteral("b-moved"))), QStringList({"y"}));
+
+  Write(b + "/y", "old y");
+  StagedOutputs outputs;
+  outputs.Add(StagedFile::Written(a + "/x", "new x"));
+  outputs.Add(StagedFile::Written(b + "/y", "new y"));
+  outputs.Add(StagedFile::Written(b + "/z", "new z"));
+  outputs.Commit();
+  EXPECT_EQ(Read(a + "/x"), "new x");
+  EXPECT_EQ(Read(b + "/y"), "new y");
+  EXPECT_EQ(test::AllEntries(a), QStringList({"x"}));
+  EXPECT_EQ(test::AllEntries(b), QStringList({"y", "z"}));
+}
+
 }  // namespace
 }  // namespace tamariko
