@@ -149,8 +149,9 @@ void WriteStandardOutputOrThrow(const QByteArray& text) {
   errno = 0;
   int err = std::fflush(stdout) == 0 ? 0 : errno;
   // Past the stdio buffer, so that an end signal is seen while a reader takes nothing.
-  if (err == 0)
+  if (err == 0) {
     err = WriteUnlessEnded(STDOUT_FILENO, text.constData(), static_cast<std::size_t>(text.size()));
+  }
   if (err == 0) return;
   throw Error(QStringLiteral("標準出力に書けませんでした (cannot write to standard output%1)")
                   .arg(err ? QStringLiteral(": ") + PlainReason(err) : QString())

@@ -406,8 +406,9 @@ int RunBatch(int argc, char** argv) {
   } catch (EndSignalReceived& e) {
     // The JSON on standard output goes out while the sets are made.
     const bool cut = !committing && options.json == QStringLiteral("-");
-    if (e.done.isEmpty())
+    if (e.done.isEmpty()) {
       e.done = outputs.Done({}, cut ? QStringList{options.json} : QStringList{});
+    }
     PrintBatchError(e.Message());
     return 128 + e.signal;
   } catch (const std::exception& e) {

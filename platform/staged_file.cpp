@@ -53,6 +53,9 @@ Reason ReasonOf(int error) {
       return {QStringLiteral("ファイルが大きすぎます"), QStringLiteral("file too large")};
     case ENOENT:
       return {QStringLiteral("フォルダがありません"), QStringLiteral("no such folder")};
+    case EISDIR:
+      return {QStringLiteral("同じ名前のフォルダがあります"),
+              QStringLiteral("a folder has that name")};
     case EPIPE:
       return {QStringLiteral("読み手がいなくなりました"),
               QStringLiteral("the reader has gone away")};
@@ -491,6 +494,11 @@ void StagedOutputs::PutFilesInPlace() {
         0) {
       refuse(CannotWriteMessage(p.file->finalPath_, errno));
     }
+    // A swap would put a folder made meanwhile under the temporary's name.
+    if (::fstatat(p.folder->Fd(), p.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(info.st_mode)) {
+      refuse(CannotWriteMessage(p.file->finalPath_, EISDIR));
+    }
   }
   for (const auto& folder : folders) {
     const Placing& any = *std::find_if(placings.begin(), placings.end(),
@@ -559,6 +567,8 @@ void StagedOutputs::PutFilesInPlace() {
       } else {
         error = errno;
       }
+    } else if (S_ISDIR(info.st_mode)) {
+      error = EISDIR;
     } else if (::renameat2(from, temp, to, name, RENAME_EXCHANGE) == 0) {
       p.done = Placing::Exchanged;  // the temporary's name now holds the old file
     } else if (Unsupported(errno)) {

@@ -128,6 +128,16 @@ TEST(StagedOutputs, CommitIsAllOrNothing) {
   EXPECT_EQ(test::AllEntries(a), QStringList({"x"}));
   EXPECT_EQ(test::AllEntries(b), QStringList());
   EXPECT_EQ(test::AllEntries(dir.filePath(QStringLiteral("b-moved"))), QStringList({"y"}));
+  {
+    // Nor a folder made where a file goes.
+    StagedOutputs outputs;
+    outputs.Add(StagedFile::Written(a + "/x", "new x"));
+    outputs.Add(StagedFile::Written(b + "/w", "new w"));
+    ASSERT_TRUE(QDir().mkdir(b + "/w"));
+    EXPECT_THROW(outputs.Commit(), Error);
+    ASSERT_TRUE(QDir().rmdir(b + "/w"));
+  }
+  EXPECT_EQ(Read(a + "/x"), "old x");
 
   Write(b + "/y", "old y");
   StagedOutputs outputs;
