@@ -413,6 +413,11 @@ int RunBatch(int argc, char** argv) {
     return 128 + e.signal;
   } catch (const std::exception& e) {
     PrintBatchError(QString::fromUtf8(e.what()));
+    // A call that the signal cut short fails as it comes: the signal ended the run.
+    if (const auto number = ReceivedEndSignal()) {
+      PrintBatchError(EndSignalReceived{*number}.Message());
+      return 128 + *number;
+    }
     return 1;
   }
   return 0;
