@@ -1,7 +1,9 @@
 #include "platform/staged_file.h"
 
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <fcntl.h>
@@ -149,6 +151,43 @@ TEST(StagedOutputs, CommitIsAllOrNothing) {
   EXPECT_EQ(Read(b + "/y"), "new y");
   EXPECT_EQ(test::AllEntries(a), QStringList({"x"}));
   EXPECT_EQ(test::AllEntries(b), QStringList({"y", "z"}));
+}
+
+// Sets or clears the immutable flag, which root alone may; false where it cannot.
+bool SetImmutable(const QString& path, bool immutable) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  int flags = 0;
+  bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  if (fd >= 0) ::close(fd);
+  return done;
+}
+
+// A rename that fails after others were made (a file that may not be replaced) puts
+// those back: every file is as it was.
+TEST(StagedOutputs, AFailedRenamePutsBackTheFilesAlreadyInPlace) {
+  QTemporaryDir dir;
+  const QString first = dir.filePath(QStringLiteral("a.json"));
+  const QString fixed = dir.filePath(QStringLiteral("b.pdf"));
+  Write(first, "old a");
+  Write(fixed, "old b");
+  StagedOutputs outputs;
+  outputs.Add(StagedFile::Written(first, "new a"));
+  outputs.Add(StagedFile::Written(dir.filePath(QStringLiteral("c.png")), "new c"));
+  outputs.Add(StagedFile::Written(fixed, "new b"));
+  if (!SetImmutable(fixed, true)) GTEST_SKIP() << "cannot make a file immutable here";
+  try {
+    outputs.Commit();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("nothing was replaced")))
+        << e.what();
+  }
+  ASSERT_TRUE(SetImmutable(fixed, false));
+  EXPECT_EQ(Read(first), "old a");
+  EXPECT_EQ(Read(fixed), "old b");
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("c.png"))));
 }
 
 }  // namespace
