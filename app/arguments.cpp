@@ -1,5 +1,7 @@
 #include "app/arguments.h"
 
+#include <unistd.h>
+
 #include <QLatin1StringView>
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include "app/batch.h"
 #include "app/startup.h"
 #include "core/error.h"
+#include "platform/end_signals.h"
 #include "platform/staged_file.h"
 
 namespace tamariko {
@@ -144,10 +147,12 @@ QString WindowHelpText() {
 
 void WriteStandardOutputOrThrow(const QByteArray& text) {
   errno = 0;
-  const bool written = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()),
-                                   stdout) == static_cast<std::size_t>(text.size());
-  if (std::fflush(stdout) == 0 && written) return;
-  const int err = errno;
+  int err = std::fflush(stdout) == 0 ? 0 : errno;
+  // Past the stdio buffer, so that an end signal is seen while a reader takes nothing.
+  if (err == 0) {
+    err = WriteUnlessEnded(STDOUT_FILENO, text.constData(), static_cast<std::size_t>(text.size()));
+  }
+  if (err == 0) return;
   throw Error(QStringLiteral("標準出力に書けませんでした (cannot write to standard output%1)")
                   .arg(err ? QStringLiteral(": ") + PlainReason(err) : QString())
                   .toStdString());
@@ -159,6 +164,9 @@ bool WriteStandardOutput(const QByteArray& text) {
     return true;
   } catch (const Error& e) {
     std::fprintf(stderr, "tamariko: %s\n", e.what());
+    return false;
+  } catch (const EndSignalReceived& e) {
+    std::fprintf(stderr, "tamariko: %s\n", e.Message().toLocal8Bit().constData());
     return false;
   }
 }

@@ -41,13 +41,19 @@ constexpr BatchOption kBatchOptions[] = {
 
 QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
 
-// A whole number of digits only, at most `max`.
+// The options that say where the run's work goes; a run needs one of them.
+constexpr const char* kOutputOptions[] = {"json", "png", "pdf", "printer"};
+
+// A whole number of digits only, any number of them leading zeros, at most `max`.
 std::optional<std::uint64_t> WholeNumber(const QString& text, std::uint64_t max) {
-  if (text.isEmpty() || text.size() > 10) return std::nullopt;
+  if (text.isEmpty()) return std::nullopt;
   for (QChar c : text) {
     if (c < u'0' || c > u'9') return std::nullopt;
   }
-  const qulonglong value = text.toULongLong();
+  qsizetype zeros = 0;
+  while (zeros < text.size() - 1 && text[zeros] == u'0') ++zeros;
+  if (text.size() - zeros > 10) return std::nullopt;
+  const qulonglong value = text.mid(zeros).toULongLong();
   if (value > max) return std::nullopt;
   return value;
 }
@@ -166,7 +172,17 @@ void CheckOutputFile(const char* option, const QString& file) {
   // OutputPaths has seen that it is one that can be.
   if (info.exists() && !info.isFile()) return;
   // Through a link, the file behind it is written.
-  const QFileInfo written(FileBehindLinks(file));
+  QByteArray unfaithful;
+  const QFileInfo written(FileBehindLinks(file, &unfaithful));
+  if (!unfaithful.isEmpty()) {
+    throw BatchOptionError(
+        Option(option),
+        QStringLiteral("リンク「%1」の先「%2」は UTF-8 の名前ではありません")
+            .arg(file, EscapedBytes(unfaithful)),
+        QStringLiteral("the link '%1' leads to '%2', a name that is not valid UTF-8 and would "
+                       "be written under another name")
+            .arg(file, EscapedBytes(unfaithful)));
+  }
   CheckFolder(option, written.absolutePath(), file);
   // The file is written under a temporary name and renamed at the end, so a name the folder
   // cannot hold would fail only after the other files are written.
@@ -221,7 +237,44 @@ BatchUsageError ParseError(const QCommandLineParser& parser, const QStringList& 
   return {QStringLiteral("指定が正しくありません (%1 see --batch --help)").arg(text)};
 }
 
+// A relative output path is taken from the current folder, whose name must then read as
+// text too.
+void CheckCurrentFolder(const char* option, const QString& path) {
+  if (path == QStringLiteral("-") || QDir::isAbsolutePath(path)) return;
+  QByteArray folder(PATH_MAX, '\0');
+  if (::getcwd(folder.data(), static_cast<size_t>(folder.size())) == nullptr) return;
+  folder.truncate(static_cast<qsizetype>(std::strlen(folder.constData())));
+  if (IsFaithfulName(folder)) return;
+  throw BatchOptionError(
+      Option(option),
+      QStringLiteral(
+          "今のフォルダ「%1」の名前は UTF-8 ではありません。/ から始まる名前で書いてください")
+          .arg(EscapedBytes(folder)),
+      QStringLiteral("the current folder '%1' has a name that is not valid UTF-8; give the path "
+                     "from /")
+          .arg(EscapedBytes(folder)));
+}
+
 }  // namespace
+
+void CheckArgumentBytes(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray bytes(argv[i]);
+    if (IsFaithfulName(bytes)) continue;
+    // Named by the option it is the value of, when it is one.
+    const QByteArray before = i > 1 ? QByteArray(argv[i - 1]) : QByteArray();
+    const QString option = before.startsWith('-') && before.size() > 1 && !before.contains('=')
+                               ? QString::fromUtf8(before)
+                               : QStringLiteral("引数 / argument");
+    throw BatchOptionError(
+        option,
+        QStringLiteral("「%1」は UTF-8 ではないため、別の名前で書かれてしまいます。何も書きません")
+            .arg(EscapedBytes(bytes)),
+        QStringLiteral("'%1' is not valid UTF-8; a file of that name would be written under "
+                       "another name, so nothing is written")
+            .arg(EscapedBytes(bytes)));
+  }
+}
 
 std::optional<std::uint32_t> SeedOfText(const QString& text) {
   const auto value = WholeNumber(text, 4294967295ull);
@@ -334,10 +387,17 @@ QString BatchHelpText() {
              "Files are replaced only once all are complete; a FIFO or a device such as\n"
              "/dev/null is written into after the files are in place.\n"
              "\n"
+             "ファイルはすべて置き換えるか、1つも置き換えないかのどちらかです。\n"
+             "The files are all put in place, or none is.\n"
+             "\n"
              "終了コード / exit status: 0 成功 done, 1 書き込みの失敗 failure while writing,\n"
-             "2 入力の誤り bad input (nothing written; also one file named twice),\n"
-             "128+シグナル番号 SIGTERM・SIGHUP・SIGINT で中止 (何も置き換えません)\n"
-             "128 + the signal: ended by SIGTERM, SIGHUP or SIGINT (nothing put in place).\n")
+             "2 入力の誤り bad input (nothing written: also no output option, one file named\n"
+             "twice, a name that is not UTF-8),\n"
+             "128+シグナル番号 SIGTERM・SIGHUP・SIGINT で中止\n"
+             "128 + the signal: ended by SIGTERM, SIGHUP or SIGINT.\n"
+             "1 と 128+ のときは、置いたファイルと、書き終えた・途中で切れた出力を言います。\n"
+             "On 1 and 128 + the signal the message says which files were put in place and\n"
+             "which streams were written in full or cut short.\n")
       .arg(keys.join(QStringLiteral(", ")),
            Listed(keys, QStringLiteral(", "), QStringLiteral(" and ")),
            pngs.join(QStringLiteral(", ")), SheetsHelp(),
@@ -388,12 +448,30 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   for (const char* name : {"json", "png", "pdf"}) {
     if (isSet(name)) CheckNotAnOption(name, value(name));
   }
+  for (const char* name : {"json", "png", "pdf"}) {
+    if (isSet(name)) CheckCurrentFolder(name, value(name));
+  }
   if (isSet("json") && options.json != QStringLiteral("-")) CheckOutputFile("json", options.json);
   if (isSet("png")) CheckFolder("png", options.pngFolder, {});
   if (isSet("pdf") && options.pdf != QStringLiteral("-")) CheckOutputFile("pdf", options.pdf);
   if (isSet("printer") && options.printer.isEmpty()) {
     throw BatchOptionError(Option("printer"), QStringLiteral("プリンタ名がありません"),
                            QStringLiteral("no printer name given"));
+  }
+  // A run without one would make the sets for nothing.
+  if (!options.help && !options.version &&
+      std::none_of(std::begin(kOutputOptions), std::end(kOutputOptions), isSet)) {
+    QStringList outputs;
+    for (const char* name : kOutputOptions) {
+      const auto o =
+          std::find_if(std::begin(kBatchOptions), std::end(kBatchOptions),
+                       [&](const BatchOption& b) { return std::strcmp(b.name, name) == 0; });
+      outputs << Option(name) + QLatin1Char(' ') + QLatin1String(o->value);
+    }
+    const QString listed = Listed(outputs, QStringLiteral(", "), QStringLiteral(" or "));
+    throw BatchUsageError{
+        QStringLiteral("出力先がありません。%1 のどれかを指定してください (no output: give %2)")
+            .arg(outputs.join(QStringLiteral("、")), listed)};
   }
   return options;
 }

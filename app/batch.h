@@ -48,6 +48,11 @@ bool IsBatchRun(int argc, char** argv);
 // Whether `name` (without its dashes) is one of the options only the batch mode takes.
 bool IsBatchOptionName(const QString& name);
 
+// Throws BatchUsageError for the first argument whose bytes are not valid UTF-8 (Qt's
+// file names are UTF-8, so such a name would be written under another), naming it escaped
+// ("\xff\xfe.json") with the option it is the value of.
+void CheckArgumentBytes(int argc, char** argv);
+
 // Reads the arguments (program name first). Throws BatchUsageError.
 BatchOptions ParseBatchOptions(const QStringList& arguments);
 

@@ -23,6 +23,7 @@
 #include "platform/cups_spooler.h"
 #include "platform/end_signals.h"
 #include "platform/font_resources.h"
+#include "platform/framework_printer.h"
 #include "platform/png_writer.h"
 #include "platform/resource.h"
 #include "platform/spooler_paper.h"
@@ -55,15 +56,6 @@ class BatchTexts : public TSheetTexts {
  private:
   const BatchOptions& o_;
 };
-
-// Puts the named printer in force on the paper asked for (0: B4, or A4 where the printer
-// has no B4), the page fitted to it. Returns the paper.
-int UsePrinter(const QString& name, int paper) {
-  TQxPrinter& printer = QxPrinter();
-  printer.Framework().SelectPrinter(name);
-  printer.ResetPrinter();
-  return printer.UseSheetPaper(paper);
-}
 
 // The preview's file: "mitori.png" for a single set, "mitori-0007.png" for set 7 of many.
 QString PreviewName(const QString& key, int set, int count) {
@@ -146,11 +138,234 @@ void ReportTemporariesLeft() {
                                              : QString()));
 }
 
+// The drawing side of a run: the application object, the fonts and the printer objects.
+// The PDF printer takes the --pdf pages; the --printer queue gets its own printer object
+// after the files are in place; neither is the global one.
+struct Drawing {
+  std::unique_ptr<QGuiApplication> app;
+  std::shared_ptr<CupsSpooler> spooler;
+  std::unique_ptr<TQxPrinter> pdf;    // for --pdf, and the previews' scale without --printer
+  std::unique_ptr<TQxPrinter> queue;  // for --printer
+  PageMapping previewMapping;
+};
+
+void StartApplication(Drawing& drawing, char** argv) {
+  if (drawing.app) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int qtArgc = 1;
+  drawing.app = std::make_unique<QGuiApplication>(qtArgc, argv);
+}
+
+// A printer object over the run's spooler with the named printer in force on the paper
+// asked for (0: B4, or A4 where the printer has no B4), the page fitted to it.
+// Sets `used` to the paper put in force.
+std::unique_ptr<TQxPrinter> PrinterFor(const std::shared_ptr<CupsSpooler>& spooler,
+                                       const QString& name, int paper, int& used) {
+  auto printer = std::make_unique<TQxPrinter>(spooler, std::make_shared<FrameworkPrinter>(spooler));
+  printer->Framework().SelectPrinter(name);
+  printer->ResetPrinter();
+  used = printer->UseSheetPaper(paper);
+  return printer;
+}
+
+// A heading given is measured in the sheets' font, as the window does; the defaults fit.
+// Throws BatchUsageError for a heading that does not fit.
+void CheckHeadings(const BatchOptions& options, Drawing& drawing, char** argv) {
+  if (options.heading1 == kDefaultHeading1 && options.heading2 == kDefaultHeading2 &&
+      options.organizer == kDefaultOrganizer) {
+    return;
+  }
+  StartApplication(drawing, argv);
+  InstallFaceSubstitutions();
+  if (const auto refused = RefusedHeading(options.heading1, options.heading2, options.organizer)) {
+    throw BatchUsageError{*refused};
+  }
+}
+
+// Throws BatchUsageError when the print server has no queue of that name, Error when it
+// does not answer.
+void CheckQueue(CupsSpooler& spooler, const QString& name) {
+  if (!spooler.Refresh(CupsTimeoutMs() + 2000)) {
+    throw Error(QStringLiteral("--printer: %1")
+                    .arg(CupsNotAnsweringText(spooler.ServerFailure()))
+                    .toStdString());
+  }
+  const auto& queues = spooler.Queues();
+  if (std::none_of(queues.begin(), queues.end(),
+                   [&](const CupsQueue& q) { return q.name == name; })) {
+    throw BatchOptionError(QStringLiteral("--printer"),
+                           QStringLiteral("プリンタ「%1」はありません").arg(name),
+                           QStringLiteral("no printer named '%1'").arg(name));
+  }
+}
+
+// Readies what drawing needs: fonts, the print server for --printer, the printer objects
+// and the previews' scale (that of the printer the sets are for, as on the tabs). Throws
+// BatchUsageError for bad input, Error (or another exception) for a failure.
+Drawing PrepareDrawing(const BatchOptions& options, char** argv) {
+  Drawing drawing;
+  CheckHeadings(options, drawing, argv);
+  // Drawing needs fonts and the printer's scale; the JSON alone needs neither.
+  if (options.pngFolder.isEmpty() && options.pdf.isEmpty() && options.printer.isEmpty()) {
+    return drawing;
+  }
+  StartApplication(drawing, argv);
+  InstallFaceSubstitutions();
+  AddFontResource(kCarriedFace, LoadResource(QStringLiteral("MYFONT"), QStringLiteral("MyFont")));
+  drawing.spooler = std::make_shared<CupsSpooler>();
+  const QString name =
+      options.printer.isEmpty() ? QString::fromLatin1(kPdfPrinterName) : options.printer;
+  // Only a CUPS queue needs the print server: files never wait on it.
+  if (name != QLatin1String(kPdfPrinterName)) CheckQueue(*drawing.spooler, name);
+  const QString option =
+      options.printer.isEmpty() ? QStringLiteral("--pdf") : QStringLiteral("--printer");
+  try {
+    int paper = 0;
+    if (!options.printer.isEmpty()) {
+      drawing.queue = PrinterFor(drawing.spooler, options.printer, options.paper, paper);
+    }
+    if (!options.pdf.isEmpty() || options.printer.isEmpty()) {
+      int pdfPaper = 0;
+      drawing.pdf = PrinterFor(drawing.spooler, QString::fromLatin1(kPdfPrinterName), options.paper,
+                               pdfPaper);
+      if (!drawing.queue) paper = pdfPaper;
+    }
+    TQxPrinter& target = drawing.queue ? *drawing.queue : *drawing.pdf;
+    if (options.paper != 0 && !target.HasPaper(paper)) {
+      throw BatchOptionError(
+          QStringLiteral("--paper"),
+          QStringLiteral("プリンタ「%1」には %2 の用紙がありません")
+              .arg(name, PaperNameOfNumber(paper)),
+          QStringLiteral("the printer '%1' has no %2 paper").arg(name, PaperNameOfNumber(paper)));
+    }
+    if (paper != DMPAPER_B4 && options.paper == 0) {
+      PrintBatchError(
+          QStringLiteral("プリンタ「%1」には B4 の用紙がないため、%2 に合わせて印刷します "
+                         "(the printer '%1' has no B4 paper: printing on %2, the page fitted)")
+              .arg(name, PaperNameOfNumber(paper)));
+    }
+    drawing.previewMapping = PreviewMappingOf(target);
+  } catch (const BatchUsageError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw Error(QStringLiteral("%1: %2").arg(option, QString::fromUtf8(e.what())).toStdString());
+  }
+  return drawing;
+}
+
+// The sets of a run, made one at a time: set n is the set that seed first + n - 1
+// (modulo 2^32) gives alone.
+class Sets {
+ public:
+  explicit Sets(const BatchOptions& options)
+      : options_(options),
+        texts_(options),
+        first_(options.seed ? *options.seed : ClockSeed()),
+        choice_(options.sheets.begin(), options.sheets.end()) {
+    choice_.insert(kAnswerSheet.key);
+  }
+
+  int Count() const { return options_.count; }
+  std::uint32_t SeedOf(int n) const { return first_ + static_cast<std::uint32_t>(n - 1); }
+  const SheetChoice& Choice() const { return choice_; }
+
+  // The seed used, on standard error.
+  void Announce() const {
+    if (Count() == 1) {
+      std::fprintf(stderr, "seed: %u\n", first_);
+    } else {
+      std::fprintf(stderr, "seed: %u (sets 1 to %d: seeds %u to %u)\n", first_, Count(), first_,
+                   SeedOf(Count()));
+    }
+  }
+
+  std::unique_ptr<TWorkbook> Make(int n, const TWorkbook::ShowPreview& show) const {
+    const std::uint32_t seed = SeedOf(n);
+    SetRandomSeed(seed);
+    auto book = std::make_unique<TWorkbook>(&texts_);
+    if (options_.mark) book->SetMark(seed);
+    book->MakeProblems(choice_, show);
+    return book;
+  }
+
+ private:
+  const BatchOptions& options_;
+  const BatchTexts texts_;
+  const std::uint32_t first_;
+  SheetChoice choice_;
+};
+
+// Makes every set into the files, staged: the previews, the JSON (on standard output line
+// by line as the sets are made) and the PDF's pages. Nothing is put in place here.
+StagedOutputs StageFiles(const BatchOptions& options, const OutputPaths& paths, const Sets& sets,
+                         Drawing& drawing) {
+  StagedOutputs outputs;
+  const bool files =
+      !options.json.isEmpty() || !options.pngFolder.isEmpty() || !options.pdf.isEmpty();
+  if (!files) return outputs;
+  std::unique_ptr<StagedFile> json;
+  if (!options.json.isEmpty() && options.json != QStringLiteral("-")) {
+    json = paths.Stage(options.json);
+  }
+  if (!options.pdf.isEmpty()) drawing.spooler->CollectPdfJobs(paths.Stage(options.pdf));
+  const int count = sets.Count();
+  Progress progress(count, "sets");
+  for (int n = 1; n <= count; ++n) {
+    ForSet(n, sets.SeedOf(n), count, [&] {
+      // Previews are drawn while the problems are made, as on the tabs; without them the
+      // same draws are made without drawing.
+      TWorkbook::ShowPreview show;
+      if (!options.pngFolder.isEmpty()) {
+        show = [&](const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
+          if (!sets.Choice().contains(sheet.key)) return;
+          const QString path = QDir(options.pngFolder).filePath(PreviewName(sheet.key, n, count));
+          WritePreview(outputs, path, drawing.previewMapping, draw);
+        };
+      }
+      const auto book = sets.Make(n, show);
+      if (!options.json.isEmpty()) {
+        const QByteArray line = book->JsonLine(sets.SeedOf(n));
+        if (json) {
+          if (json->write(line) != line.size()) json->Finish();  // throws the reason
+        } else {
+          WriteStandardOutputOrThrow(line);
+        }
+      }
+      if (!options.pdf.isEmpty()) {
+        book->PrintSheets(sets.Choice(), *drawing.pdf);
+        drawing.spooler->CheckPdfCollection();
+      }
+    });
+    progress.Done(n);
+  }
+  if (json) {
+    json->Finish();
+    outputs.Add(std::move(json));
+  }
+  if (!options.pdf.isEmpty()) outputs.Add(drawing.spooler->EndPdfCollection());
+  return outputs;
+}
+
+// Print jobs go last, so that one that fails leaves the files complete. The sets are made
+// again from their seeds, which gives them draw for draw.
+void PrintSets(const Sets& sets, Drawing& drawing) {
+  if (!drawing.queue) return;
+  Progress progress(sets.Count(), "printed");
+  for (int n = 1; n <= sets.Count(); ++n) {
+    ForSet(n, sets.SeedOf(n), sets.Count(),
+           [&] { sets.Make(n, {})->PrintSheets(sets.Choice(), *drawing.queue); });
+    progress.Done(n);
+  }
+  // A paused queue holds the jobs: said, and still a success.
+  for (const QString& notice : drawing.spooler->TakeNotices()) PrintBatchError(notice);
+}
+
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
-  // A kill, a logout or Ctrl+C ends the run as a failure does: nothing is put in place.
-  const EndSignals endSignals;
+  // A kill, a logout or Ctrl+C ends the run as a failure does, also while a write waits
+  // for a reader that does not read.
+  const EndSignals endSignals(EndSignals::Calls::Interrupt);
   // A reader that goes away (`| head`) is a failed write, cleared up like any other, not a
   // death that leaves the temporaries behind.
   std::signal(SIGPIPE, SIG_IGN);
@@ -158,197 +373,55 @@ int RunBatch(int argc, char** argv) {
   BatchOptions options;
   std::unique_ptr<OutputPaths> paths;
   try {
+    CheckArgumentBytes(argc, argv);
     options = ParseBatchOptions(ArgumentList(argc, argv));
     paths = std::make_unique<OutputPaths>(options, PreviewPaths(options));
   } catch (const BatchUsageError& e) {
     PrintBatchError(e.message);
     return 2;
   }
-  if (options.help) return WriteStandardOutput(BatchHelpText().toLocal8Bit()) ? 0 : 1;
-  if (options.version) return WriteStandardOutput("tamariko " TAMARIKO_VERSION "\n") ? 0 : 1;
 
-  // Drawing needs fonts and the printer's scale; the JSON alone needs neither.
-  const bool draws =
-      !options.pngFolder.isEmpty() || !options.pdf.isEmpty() || !options.printer.isEmpty();
-  std::unique_ptr<QGuiApplication> app;
-  std::shared_ptr<CupsSpooler> spooler;
-  std::unique_ptr<ScopedQxPrinter> printer;
-  PageMapping previewMapping;
-  auto startApplication = [&] {
-    if (app) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    app = std::make_unique<QGuiApplication>(qtArgc, argv);
-  };
-  // A heading given is measured in the sheets' font, as the window does; the defaults fit.
-  if (options.heading1 != kDefaultHeading1 || options.heading2 != kDefaultHeading2 ||
-      options.organizer != kDefaultOrganizer) {
-    startApplication();
-    std::optional<QString> refused;
-    try {
-      InstallFaceSubstitutions();
-      refused = RefusedHeading(options.heading1, options.heading2, options.organizer);
-    } catch (const std::exception& e) {
-      PrintBatchError(QString::fromUtf8(e.what()));
-      return 1;
-    }
-    if (refused) {
-      PrintBatchError(*refused);
-      return 2;
-    }
-  }
-  if (draws) {
-    startApplication();
-    try {
-      InstallFaceSubstitutions();
-      AddFontResource(kCarriedFace,
-                      LoadResource(QStringLiteral("MYFONT"), QStringLiteral("MyFont")));
-      spooler = std::make_shared<CupsSpooler>();
-      printer = std::make_unique<ScopedQxPrinter>(spooler);
-    } catch (const std::exception& e) {
-      PrintBatchError(QString::fromUtf8(e.what()));
-      return 1;
-    }
-    const QString name =
-        options.printer.isEmpty() ? QString::fromLatin1(kPdfPrinterName) : options.printer;
-    // Only a CUPS queue needs the print server: files never wait on it.
-    if (name != QLatin1String(kPdfPrinterName)) {
-      if (!spooler->Refresh(CupsTimeoutMs() + 2000)) {
-        PrintBatchError(
-            QStringLiteral("--printer: %1").arg(CupsNotAnsweringText(spooler->ServerFailure())));
-        return 1;
-      }
-      const auto& queues = spooler->Queues();
-      if (std::none_of(queues.begin(), queues.end(),
-                       [&](const CupsQueue& q) { return q.name == name; })) {
-        PrintBatchError(BatchOptionError(QStringLiteral("--printer"),
-                                         QStringLiteral("プリンタ「%1」はありません").arg(name),
-                                         QStringLiteral("no printer named '%1'").arg(name))
-                            .message);
-        return 2;
-      }
-    }
-    try {
-      const int paper = UsePrinter(name, options.paper);
-      if (options.paper != 0 && !QxPrinter().HasPaper(paper)) {
-        PrintBatchError(BatchOptionError(QStringLiteral("--paper"),
-                                         QStringLiteral("プリンタ「%1」には %2 の用紙がありません")
-                                             .arg(name, PaperNameOfNumber(paper)),
-                                         QStringLiteral("the printer '%1' has no %2 paper")
-                                             .arg(name, PaperNameOfNumber(paper)))
-                            .message);
-        return 2;
-      }
-      if (paper != DMPAPER_B4 && options.paper == 0) {
-        PrintBatchError(
-            QStringLiteral("プリンタ「%1」には B4 の用紙がないため、%2 に合わせて印刷します "
-                           "(the printer '%1' has no B4 paper: printing on %2, the page fitted)")
-                .arg(name, PaperNameOfNumber(paper)));
-      }
-      // The previews take the scale of the printer the sets are for, as on the tabs.
-      previewMapping = PreviewMappingOf(QxPrinter());
-    } catch (const std::exception& e) {
-      PrintBatchError(QStringLiteral("%1: %2").arg(
-          options.printer.isEmpty() ? QStringLiteral("--pdf") : QStringLiteral("--printer"),
-          QString::fromUtf8(e.what())));
-      return 1;
-    }
-  }
-
-  const std::uint32_t first = options.seed ? *options.seed : ClockSeed();
-  const int count = options.count;
-  // Set n is the set that seed first + n - 1 (modulo 2^32) gives alone.
-  auto seedOf = [first](int n) { return first + static_cast<std::uint32_t>(n - 1); };
-  if (count == 1) {
-    std::fprintf(stderr, "seed: %u\n", first);
-  } else {
-    std::fprintf(stderr, "seed: %u (sets 1 to %d: seeds %u to %u)\n", first, count, first,
-                 seedOf(count));
-  }
-
-  const BatchTexts texts(options);
-  SheetChoice choice(options.sheets.begin(), options.sheets.end());
-  choice.insert(kAnswerSheet.key);
-  // One set is kept at a time.
-  auto makeSet = [&](std::uint32_t seed, const TWorkbook::ShowPreview& show) {
-    SetRandomSeed(seed);
-    auto book = std::make_unique<TWorkbook>(&texts);
-    if (options.mark) book->SetMark(seed);
-    book->MakeProblems(choice, show);
-    return book;
-  };
-
+  StagedOutputs outputs;
+  bool committing = false;
   try {
+    if (options.help || options.version) {
+      WriteStandardOutputOrThrow(options.help ? BatchHelpText().toLocal8Bit()
+                                              : QByteArray("tamariko " TAMARIKO_VERSION "\n"));
+      return 0;
+    }
+    Drawing drawing = PrepareDrawing(options, argv);
+    const Sets sets(options);
+    sets.Announce();
     // Every file is written in full first and put in place only when all are complete.
-    StagedOutputs outputs;
-    std::unique_ptr<StagedFile> json;
-    if (!options.json.isEmpty() && options.json != QStringLiteral("-")) {
-      json = paths->Stage(options.json);
-    }
-    if (!options.pdf.isEmpty()) {
-      UsePrinter(QString::fromLatin1(kPdfPrinterName), options.paper);
-      spooler->CollectPdfJobs(paths->Stage(options.pdf));
-    }
-    const bool files = !options.json.isEmpty() || !options.pngFolder.isEmpty() ||
-                       !options.pdf.isEmpty() || options.printer.isEmpty();
-    if (files) {
-      Progress progress(count, "sets");
-      for (int n = 1; n <= count; ++n) {
-        const std::uint32_t seed = seedOf(n);
-        ForSet(n, seed, count, [&] {
-          // Previews are drawn while the problems are made, as on the tabs; without them
-          // the same draws are made without drawing.
-          TWorkbook::ShowPreview show;
-          if (!options.pngFolder.isEmpty()) {
-            show = [&](const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
-              if (!choice.contains(sheet.key)) return;
-              const QString path =
-                  QDir(options.pngFolder).filePath(PreviewName(sheet.key, n, count));
-              WritePreview(outputs, path, previewMapping, draw);
-            };
-          }
-          const auto book = makeSet(seed, show);
-          if (!options.json.isEmpty()) {
-            const QByteArray line = book->JsonLine(seed);
-            if (json) {
-              if (json->write(line) != line.size()) json->Finish();  // throws the reason
-            } else {
-              WriteStandardOutputOrThrow(line);
-            }
-          }
-          if (!options.pdf.isEmpty()) {
-            book->PrintSheets(choice, QxPrinter());
-            spooler->CheckPdfCollection();
-          }
-        });
-        progress.Done(n);
-      }
-    }
-    if (json) {
-      json->Finish();
-      outputs.Add(std::move(json));
-    }
-    if (!options.pdf.isEmpty()) outputs.Add(spooler->EndPdfCollection());
+    outputs = StageFiles(options, *paths, sets, drawing);
+    committing = true;
     outputs.Commit();
-
-    // Print jobs go last, so that one that fails leaves the files complete. The sets are
-    // made again from their seeds, which gives them draw for draw.
-    if (!options.printer.isEmpty()) {
-      UsePrinter(options.printer, options.paper);
-      Progress progress(count, "printed");
-      for (int n = 1; n <= count; ++n) {
-        const std::uint32_t seed = seedOf(n);
-        ForSet(n, seed, count, [&] { makeSet(seed, {})->PrintSheets(choice, QxPrinter()); });
-        progress.Done(n);
-      }
-      // A paused queue holds the jobs: said, and still a success.
-      for (const QString& notice : spooler->TakeNotices()) PrintBatchError(notice);
+    try {
+      PrintSets(sets, drawing);
+    } catch (const EndSignalReceived&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw Error(
+          (QString::fromUtf8(e.what()) + QStringLiteral("。") + outputs.Done()).toStdString());
     }
-  } catch (const EndSignalReceived& e) {
+  } catch (const BatchUsageError& e) {
+    PrintBatchError(e.message);
+    return 2;
+  } catch (EndSignalReceived& e) {
+    // The JSON on standard output goes out while the sets are made.
+    const bool cut = !committing && options.json == QStringLiteral("-");
+    if (e.done.isEmpty()) {
+      e.done = outputs.Done({}, cut ? QStringList{options.json} : QStringList{});
+    }
     PrintBatchError(e.Message());
     return 128 + e.signal;
   } catch (const std::exception& e) {
     PrintBatchError(QString::fromUtf8(e.what()));
+    // A call that the signal cut short fails as it comes: the signal ended the run.
+    if (const auto number = ReceivedEndSignal()) {
+      PrintBatchError(EndSignalReceived{*number}.Message());
+      return 128 + *number;
+    }
     return 1;
   }
   return 0;

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <QString>
+#include <cstddef>
 #include <optional>
 
 namespace tamariko {
@@ -12,8 +13,11 @@ namespace tamariko {
 // into a pipe. A signal ignored at start stays ignored (nohup, a background job's SIGINT).
 class EndSignals {
  public:
+  // Whether a call the signal interrupts goes on (Restart) or fails with EINTR (Interrupt),
+  // so that no wait outlasts a signal: what a run without a window asks for.
+  enum class Calls { Restart, Interrupt };
   // Catches the signals from now on, unless another EndSignals already does.
-  EndSignals();
+  explicit EndSignals(Calls calls = Calls::Restart);
   // Restores the earlier handling.
   ~EndSignals();
   EndSignals(const EndSignals&) = delete;
@@ -34,12 +38,21 @@ std::optional<int> ReceivedEndSignal();
 // failure to report and go on.
 struct EndSignalReceived {
   int signal;
-  // "SIGTERM を受けて止まりました (stopped by SIGTERM)".
+  // What had been done when it came, for the message ("「a.pdf」を置きました ..."); none
+  // said when empty.
+  QString done = {};
+  // "SIGTERM を受けて止まりました (stopped by SIGTERM)", then `done`.
   QString Message() const;
 };
 
 // Throws EndSignalReceived once an end signal has come.
 void StopIfEndSignalReceived();
+
+// Writes all `size` bytes into `fd` (a pipe, a FIFO, a device or a file), waiting for room
+// to write in while watching for the end signals: throws EndSignalReceived once one has
+// come, also while the reader takes nothing. Returns 0, or the error number of a failed
+// write.
+int WriteUnlessEnded(int fd, const char* data, std::size_t size);
 
 // Holds the end signals back on this thread while it lives, so that what it guards is done
 // whole; one that comes meanwhile is handled after.

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <tuple>
 #include <utility>
 
 #include "core/error.h"
@@ -52,6 +53,9 @@ Reason ReasonOf(int error) {
       return {QStringLiteral("ファイルが大きすぎます"), QStringLiteral("file too large")};
     case ENOENT:
       return {QStringLiteral("フォルダがありません"), QStringLiteral("no such folder")};
+    case EISDIR:
+      return {QStringLiteral("同じ名前のフォルダがあります"),
+              QStringLiteral("a folder has that name")};
     case EPIPE:
       return {QStringLiteral("読み手がいなくなりました"),
               QStringLiteral("the reader has gone away")};
@@ -64,15 +68,12 @@ Reason ReasonOf(int error) {
   }
 }
 
-// Holds a folder open and locked until destroyed.
+// An output folder of a commit, held open by its path; locked once all are open.
 class FolderLock {
  public:
-  explicit FolderLock(const QString& folder) {
-    const QByteArray name = QFile::encodeName(folder);
-    fd_ = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    int result = fd_ < 0 ? -1 : 0;
-    while (result == 0 && (result = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) result = 0;
-    if (result != 0) {
+  explicit FolderLock(const QString& folder) : path_(folder) {
+    fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0 || ::fstat(fd_, &info_) != 0) {
       const int error = errno;
       Close();
       throw Error(CannotWriteMessage(folder, error).toStdString());
@@ -82,6 +83,21 @@ class FolderLock {
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
+  void Lock() {
+    int result;
+    while ((result = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (result != 0) throw Error(CannotWriteMessage(path_, errno).toStdString());
+  }
+  int Fd() const { return fd_; }
+  const QString& Path() const { return path_; }
+  bool Is(int fd) const {
+    struct stat other {};
+    return ::fstat(fd, &other) == 0 && other.st_dev == info_.st_dev && other.st_ino == info_.st_ino;
+  }
+  bool operator<(const FolderLock& o) const {
+    return std::tie(info_.st_dev, info_.st_ino) < std::tie(o.info_.st_dev, o.info_.st_ino);
+  }
   // The renames survive a power cut only once the folder itself is on disk.
   void Sync() const { ::fsync(fd_); }
 
@@ -90,6 +106,8 @@ class FolderLock {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
   }
+  QString path_;
+  struct stat info_ {};
   int fd_ = -1;
 };
 
@@ -103,7 +121,35 @@ void NoteTemporaryLeft(const QString& path, int error) {
 
 }  // namespace
 
-QString FileBehindLinks(const QString& path) {
+bool IsFaithfulName(const QByteArray& bytes) {
+  return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
+}
+
+QString EscapedBytes(const QByteArray& bytes) {
+  QString shown;
+  qsizetype at = 0;
+  while (at < bytes.size()) {
+    const auto byte = static_cast<unsigned char>(bytes[at]);
+    // The length of the UTF-8 sequence that starts here, 0 when none does.
+    const qsizetype length = byte < 0x80             ? 1
+                             : (byte & 0xe0) == 0xc0 ? 2
+                             : (byte & 0xf0) == 0xe0 ? 3
+                             : (byte & 0xf8) == 0xf0 ? 4
+                                                     : 0;
+    const QByteArray piece = bytes.mid(at, length);
+    if (length > 0 && piece.size() == length && byte >= 0x20 && byte != 0x7f &&
+        IsFaithfulName(piece)) {
+      shown += QString::fromUtf8(piece);
+      at += length;
+    } else {
+      shown += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+      ++at;
+    }
+  }
+  return shown;
+}
+
+QString FileBehindLinks(const QString& path, QByteArray* unfaithful) {
   QString current = path;
   // As many links as the system itself follows.
   for (int hop = 0; hop < 40; ++hop) {
@@ -117,6 +163,10 @@ QString FileBehindLinks(const QString& path) {
         ::readlink(name.constData(), target.data(), static_cast<size_t>(target.size()));
     if (n <= 0 || n >= target.size()) return path;
     target.truncate(n);
+    if (!IsFaithfulName(target)) {
+      if (unfaithful) *unfaithful = target;
+      return path;
+    }
     const QString next = QFile::decodeName(target);
     current = QDir::isAbsolutePath(next) ? next : QFileInfo(current).dir().filePath(next);
   }
@@ -150,12 +200,14 @@ StagedFile::StagedFile(const QString& name, int streamFd) : finalPath_(name), st
 }
 
 void StagedFile::Create(const QString& folder) {
-  lock_ = StagingLock::In(folder);
+  // The temporary stays in this folder whatever becomes of its name.
+  folderFd_ = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd_ >= 0) lock_ = StagingLock::In(folder);
   for (int attempt = 0; lock_ && attempt < 100 && fd_ < 0; ++attempt) {
     tempPath_ = lock_->NewTemporaryPath();
-    tempName_ = QFile::encodeName(tempPath_);
+    tempName_ = QFile::encodeName(QFileInfo(tempPath_).fileName());
     // 0666 so that the umask decides, as for any new file; read back for a stream.
-    fd_ = ::open(tempName_.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd_ = ::openat(folderFd_, tempName_.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;
   }
   if (fd_ < 0) {
@@ -166,14 +218,21 @@ void StagedFile::Create(const QString& folder) {
   QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }
 
+QByteArray StagedFile::NewTemporaryName() const {
+  return QFile::encodeName(QFileInfo(lock_->NewTemporaryPath()).fileName());
+}
+
 StagedFile::~StagedFile() {
   if (fd_ >= 0) ::close(fd_);
   if (!placed_) RemoveTemporary();
+  if (folderFd_ >= 0) ::close(folderFd_);
 }
 
 void StagedFile::RemoveTemporary() {
   if (tempName_.isEmpty()) return;
-  if (::unlink(tempName_.constData()) != 0 && errno != ENOENT) NoteTemporaryLeft(tempPath_, errno);
+  if (::unlinkat(folderFd_, tempName_.constData(), 0) != 0 && errno != ENOENT) {
+    NoteTemporaryLeft(tempPath_, errno);
+  }
   tempName_.clear();
 }
 
@@ -257,14 +316,17 @@ void StagedFile::PutInPlace() {
     RemoveTemporary();
   } else {
     const QByteArray target = QFile::encodeName(targetPath_);
-    if (::rename(tempName_.constData(), target.constData()) != 0) Fail(errno);
+    if (::renameat(folderFd_, tempName_.constData(), AT_FDCWD, target.constData()) != 0) {
+      Fail(errno);
+    }
+    tempName_.clear();
   }
   placed_ = true;
   lock_.reset();  // no temporary of ours is left for it to cover
 }
 
 void StagedFile::CopyToStream() {
-  const int in = ::open(tempName_.constData(), O_RDONLY | O_CLOEXEC);
+  const int in = ::openat(folderFd_, tempName_.constData(), O_RDONLY | O_CLOEXEC);
   if (in < 0) Fail(errno);
   QByteArray chunk(kBufferSize, Qt::Uninitialized);
   int error = 0;
@@ -277,13 +339,7 @@ void StagedFile::CopyToStream() {
         if (n < 0) error = errno;
         break;
       }
-      for (ssize_t done = 0; done < n && error == 0;) {
-        const ssize_t w =
-            ::write(streamFd_, chunk.constData() + done, static_cast<size_t>(n - done));
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) error = w < 0 ? errno : EIO;
-        done += std::max<ssize_t>(w, 0);
-      }
+      error = WriteUnlessEnded(streamFd_, chunk.constData(), static_cast<std::size_t>(n));
       if (error != 0) break;
     }
   } catch (...) {
@@ -297,7 +353,7 @@ void StagedFile::CopyToStream() {
 bool StagedFile::PutInPlaceAsNew(const QString& path) {
   if (!finished_) Finish();
   const QByteArray target = QFile::encodeName(path);
-  if (::renameat2(AT_FDCWD, tempName_.constData(), AT_FDCWD, target.constData(),
+  if (::renameat2(folderFd_, tempName_.constData(), AT_FDCWD, target.constData(),
                   RENAME_NOREPLACE) != 0) {
     if (errno == EEXIST) return false;
     // Some file systems cannot rename without replacing; a hard link never replaces.
@@ -305,46 +361,304 @@ bool StagedFile::PutInPlaceAsNew(const QString& path) {
       finalPath_ = path;
       Fail(errno);
     }
-    if (::link(tempName_.constData(), target.constData()) != 0) {
+    if (::linkat(folderFd_, tempName_.constData(), AT_FDCWD, target.constData(), 0) != 0) {
       if (errno == EEXIST) return false;
       finalPath_ = path;
       Fail(errno);
     }
-    ::unlink(tempName_.constData());
+    ::unlinkat(folderFd_, tempName_.constData(), 0);
   }
+  tempName_.clear();
   finalPath_ = path;
   placed_ = true;
   lock_.reset();
   return true;
 }
 
+namespace {
+
+// At most a few names, then how many more: "「a」「b」「c」ほか 7 個".
+QString Names(const QStringList& names, bool all = false) {
+  QStringList shown;
+  const qsizetype limit = all ? names.size() : 3;
+  for (qsizetype i = 0; i < names.size() && i < limit; ++i) {
+    shown << QStringLiteral("「%1」").arg(names[i]);
+  }
+  QString text = shown.join(QString());
+  if (names.size() > limit) text += QStringLiteral(" ほか %1 個").arg(names.size() - limit);
+  return text;
+}
+QString EnglishNames(const QStringList& names, bool all = false) {
+  QStringList shown;
+  const qsizetype limit = all ? names.size() : 3;
+  for (qsizetype i = 0; i < names.size() && i < limit; ++i) {
+    shown << QStringLiteral("'%1'").arg(names[i]);
+  }
+  QString text = shown.join(QStringLiteral(", "));
+  if (names.size() > limit) text += QStringLiteral(" and %1 more").arg(names.size() - limit);
+  return text;
+}
+
+// A second name made beside a staged file's temporary, as a path.
+QString KeptPath(const StagedFile& file, const QByteArray& name) {
+  return QDir(QFileInfo(file.TemporaryPath()).absolutePath()).filePath(QFile::decodeName(name));
+}
+
+bool Unsupported(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+
+// What a commit does to one file, to be undone on a failure.
+struct Placing {
+  StagedFile* file;
+  FolderLock* folder;
+  QByteArray name;  // the final name in its folder
+  enum { Waiting, Added, Exchanged, Linked } done = Waiting;
+  QByteArray kept;  // Linked: the old file's second name
+};
+
+}  // namespace
+
 void StagedOutputs::Add(std::unique_ptr<StagedFile> file) { files_.push_back(std::move(file)); }
 
+QString StagedOutputs::Done(const QStringList& written, const QStringList& cut) const {
+  QStringList japanese, english;
+  if (placed_.isEmpty()) {
+    japanese << QStringLiteral("何も置き換えていません");
+    english << QStringLiteral("nothing put in place");
+  } else {
+    japanese << QStringLiteral("%1を置きました").arg(Names(placed_));
+    english << QStringLiteral("put in place: %1").arg(EnglishNames(placed_));
+  }
+  if (!written.isEmpty()) {
+    japanese << QStringLiteral("%1には書き終えました").arg(Names(written));
+    english << QStringLiteral("written in full: %1").arg(EnglishNames(written));
+  }
+  if (!cut.isEmpty()) {
+    japanese << QStringLiteral("%1への書き込みは途中で切れました").arg(Names(cut));
+    english << QStringLiteral("cut short: %1").arg(EnglishNames(cut));
+  }
+  return japanese.join(QStringLiteral("。")) + QStringLiteral(" (") +
+         english.join(QStringLiteral("; ")) + QStringLiteral(")");
+}
+
 void StagedOutputs::Commit() {
-  QStringList folders;
   for (const auto& file : files_) {
     if (!file->Finished()) file->Finish();
-    if (file->IsStream()) continue;
-    const QFileInfo folder(QFileInfo(file->targetPath_).absolutePath());
-    const QString canonical = folder.canonicalFilePath();
-    folders << (canonical.isEmpty() ? folder.absoluteFilePath() : canonical);
   }
-  folders.sort();
-  folders.removeDuplicates();
   {
     const EndSignalsHeld held;
     StopIfEndSignalReceived();
-    std::vector<std::unique_ptr<FolderLock>> locks;
-    for (const QString& folder : folders) locks.push_back(std::make_unique<FolderLock>(folder));
-    for (const auto& file : files_) {
-      if (!file->IsStream()) file->PutInPlace();
-    }
-    for (const auto& lock : locks) lock->Sync();
+    PutFilesInPlace();
   }
-  for (const auto& file : files_) {
-    if (file->IsStream()) file->PutInPlace();
-  }
+  CopyStreams();
   files_.clear();
+}
+
+void StagedOutputs::PutFilesInPlace() {
+  std::vector<std::unique_ptr<FolderLock>> folders;
+  std::vector<Placing> placings;
+  for (const auto& file : files_) {
+    if (file->IsStream()) continue;
+    const QFileInfo target(file->targetPath_);
+    auto folder = std::make_unique<FolderLock>(target.absolutePath());
+    FolderLock* same = nullptr;
+    for (const auto& held : folders) {
+      if (!(*held < *folder) && !(*folder < *held)) same = held.get();
+    }
+    if (!same) {
+      folders.push_back(std::move(folder));
+      same = folders.back().get();
+    }
+    placings.push_back(
+        {file.get(), same, QFile::encodeName(target.fileName()), Placing::Waiting, {}});
+  }
+  if (placings.empty()) return;
+  // One order for every run, so that two runs never wait on each other.
+  std::vector<FolderLock*> order;
+  for (const auto& folder : folders) order.push_back(folder.get());
+  std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return *a < *b; });
+  for (FolderLock* folder : order) folder->Lock();
+
+  const QString nothing = QStringLiteral("。何も置き換えていません (nothing was replaced)");
+  auto refuse = [&](const QString& message) { throw Error((message + nothing).toStdString()); };
+  // Before the first rename: each file is where it was staged, in the folder its name
+  // names now, and every folder takes files and keeps what is replaced until the end.
+  const bool keepOld = placings.size() > 1;
+  for (const Placing& p : placings) {
+    struct stat info {};
+    if (!p.folder->Is(p.file->folderFd_)) {
+      refuse(QStringLiteral("フォルダ「%1」は実行中に置き換えられました。「%2」を書けません "
+                            "(the folder '%1' was replaced during the run: cannot write '%2')")
+                 .arg(p.folder->Path(), p.file->finalPath_));
+    }
+    if (::fstatat(p.file->folderFd_, p.file->tempName_.constData(), &info, AT_SYMLINK_NOFOLLOW) !=
+        0) {
+      refuse(CannotWriteMessage(p.file->finalPath_, errno));
+    }
+    // A swap would put a folder made meanwhile under the temporary's name.
+    if (::fstatat(p.folder->Fd(), p.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(info.st_mode)) {
+      refuse(CannotWriteMessage(p.file->finalPath_, EISDIR));
+    }
+  }
+  for (const auto& folder : folders) {
+    const Placing& any = *std::find_if(placings.begin(), placings.end(),
+                                       [&](const Placing& p) { return p.folder == folder.get(); });
+    const int fd = folder->Fd();
+    const QByteArray probe = any.file->NewTemporaryName();
+    const int made = ::openat(fd, probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (made < 0) refuse(CannotWriteMessage(any.file->finalPath_, errno));
+    ::close(made);
+    bool replaces = false;
+    for (const Placing& p : placings) {
+      struct stat info {};
+      replaces = replaces || (p.folder == folder.get() &&
+                              ::fstatat(fd, p.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0);
+    }
+    int error = 0;
+    if (keepOld && replaces) {
+      // A swap first; where there is none, a hard link.
+      const QByteArray other = any.file->NewTemporaryName();
+      const int second =
+          ::openat(fd, other.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      if (second < 0) {
+        error = errno;
+      } else {
+        ::close(second);
+        if (::renameat2(fd, probe.constData(), fd, other.constData(), RENAME_EXCHANGE) != 0) {
+          error = errno;
+          const QByteArray third = any.file->NewTemporaryName();
+          if (::linkat(fd, probe.constData(), fd, third.constData(), 0) == 0) {
+            error = 0;
+            ::unlinkat(fd, third.constData(), 0);
+          }
+        }
+        ::unlinkat(fd, other.constData(), 0);
+      }
+    }
+    ::unlinkat(fd, probe.constData(), 0);
+    if (error != 0) {
+      refuse(QStringLiteral("フォルダ「%1」では置き換えるファイルを最後まで残せないため、まとめて"
+                            "置き換えられません (the file system of '%1' can neither swap nor "
+                            "hard-link files, so the files it replaces cannot be kept until all "
+                            "are in place: %2)")
+                 .arg(folder->Path(), PlainReason(error)));
+    }
+  }
+
+  // The renames. On a failure, each one made is undone, last first.
+  for (std::size_t i = 0; i < placings.size(); ++i) {
+    Placing& p = placings[i];
+    StagedFile& file = *p.file;
+    const int from = file.folderFd_;
+    const int to = p.folder->Fd();
+    const char* temp = file.tempName_.constData();
+    const char* name = p.name.constData();
+    int error = 0;
+    struct stat info {};
+    if (!keepOld) {
+      if (::renameat(from, temp, to, name) == 0)
+        p.done = Placing::Added;
+      else
+        error = errno;
+    } else if (::fstatat(to, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (::renameat2(from, temp, to, name, RENAME_NOREPLACE) == 0 ||
+          (Unsupported(errno) && ::renameat(from, temp, to, name) == 0)) {
+        p.done = Placing::Added;
+      } else {
+        error = errno;
+      }
+    } else if (S_ISDIR(info.st_mode)) {
+      error = EISDIR;
+    } else if (::renameat2(from, temp, to, name, RENAME_EXCHANGE) == 0) {
+      p.done = Placing::Exchanged;  // the temporary's name now holds the old file
+    } else if (Unsupported(errno)) {
+      p.kept = file.NewTemporaryName();
+      if (::linkat(to, name, from, p.kept.constData(), 0) == 0 &&
+          ::renameat(from, temp, to, name) == 0) {
+        p.done = Placing::Linked;
+      } else {
+        error = errno;
+        ::unlinkat(from, p.kept.constData(), 0);
+      }
+    } else {
+      error = errno;
+    }
+    if (error == 0) continue;
+
+    QStringList fresh, old, keptAs;
+    for (std::size_t j = i; j-- > 0;) {
+      Placing& q = placings[j];
+      const int qFrom = q.file->folderFd_;
+      const int qTo = q.folder->Fd();
+      const char* qTemp = q.file->tempName_.constData();
+      const char* qName = q.name.constData();
+      bool undone = false;
+      if (q.done == Placing::Added) {
+        undone = ::renameat(qTo, qName, qFrom, qTemp) == 0;
+      } else if (q.done == Placing::Exchanged) {
+        undone = ::renameat2(qTo, qName, qFrom, qTemp, RENAME_EXCHANGE) == 0;
+        if (!undone) {
+          q.file->placed_ = true;  // the temporary holds the old file: kept for the user
+          keptAs << q.file->TemporaryPath();
+        }
+      } else if (q.done == Placing::Linked) {
+        undone = ::renameat(qFrom, q.kept.constData(), qTo, qName) == 0;
+        if (!undone) {
+          keptAs << KeptPath(*q.file, q.kept);
+        }
+      }
+      (undone ? old : fresh) << q.file->finalPath_;
+    }
+    for (std::size_t j = i; j < placings.size(); ++j) old << placings[j].file->finalPath_;
+    QString message = CannotWriteMessage(file.finalPath_, error);
+    if (fresh.isEmpty()) {
+      message += nothing;
+    } else {
+      message +=
+          QStringLiteral(
+              "。元に戻せませんでした。新しいファイル: %1。元のままのファイル: %2。"
+              "置き換えた元のファイルは %3 に残しました "
+              "(could not undo: new files: %4; old files: %5; the replaced "
+              "files are kept as %6)")
+              .arg(Names(fresh, true), Names(old, true), Names(keptAs, true),
+                   EnglishNames(fresh, true), EnglishNames(old, true), EnglishNames(keptAs, true));
+    }
+    throw Error(message.toStdString());
+  }
+
+  // All in place: the replaced files go.
+  for (Placing& p : placings) {
+    StagedFile& file = *p.file;
+    if (p.done == Placing::Exchanged) {
+      file.RemoveTemporary();
+    } else {
+      if (p.done == Placing::Linked && ::unlinkat(file.folderFd_, p.kept.constData(), 0) != 0) {
+        NoteTemporaryLeft(KeptPath(file, p.kept), errno);
+      }
+      file.tempName_.clear();
+    }
+    file.placed_ = true;
+    file.lock_.reset();
+    placed_ << file.finalPath_;
+  }
+  for (const auto& folder : folders) folder->Sync();
+}
+
+void StagedOutputs::CopyStreams() {
+  QStringList written;
+  for (const auto& file : files_) {
+    if (!file->IsStream()) continue;
+    try {
+      file->PutInPlace();
+    } catch (EndSignalReceived& e) {
+      e.done = Done(written, {file->finalPath_});
+      throw;
+    } catch (const std::exception& e) {
+      throw Error(
+          (QString::fromUtf8(e.what()) + QStringLiteral("。") + Done(written, {})).toStdString());
+    }
+    written << file->finalPath_;
+  }
 }
 
 }  // namespace tamariko

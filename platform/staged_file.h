@@ -16,9 +16,18 @@ QString PlainReason(int error);
 // "「path」を書けませんでした: reason (cannot write 'path': reason)".
 QString CannotWriteMessage(const QString& path, int error);
 
+// Whether these bytes of a name read as text and give the same bytes back (Qt's file names
+// are UTF-8): a name that does not would be written under another.
+bool IsFaithfulName(const QByteArray& bytes);
+// Bytes as a message shows them: valid UTF-8 as it is, every other byte and every control
+// character as \xNN ("\xff\xfe.json").
+QString EscapedBytes(const QByteArray& bytes);
+
 // The file that `path` names through symbolic links when that is a regular file or none
-// yet (as a shell's redirection writes it); `path` itself otherwise.
-QString FileBehindLinks(const QString& path);
+// yet (as a shell's redirection writes it); `path` itself otherwise, and also when a link
+// on the way leads to a name that is not faithful (IsFaithfulName), whose bytes are then
+// given in `unfaithful`.
+QString FileBehindLinks(const QString& path, QByteArray* unfaithful = nullptr);
 
 // The temporaries that could not be removed since the last call, each with the reason
 // ("「path」: reason"): a folder made read-only under a run. The next run that writes
@@ -78,6 +87,8 @@ class StagedFile : public QIODevice {
  private:
   StagedFile(const QString& name, int streamFd);
   void Create(const QString& folder);
+  // The name of a fresh temporary in the folder of this one.
+  QByteArray NewTemporaryName() const;
   bool WriteOut(const char* data, qint64 size);
   void CopyToStream();
   void RemoveTemporary();
@@ -87,8 +98,9 @@ class StagedFile : public QIODevice {
   QString targetPath_;  // what is renamed over: the final path, or the file its link names
   int streamFd_ = -1;
   std::shared_ptr<StagingLock> lock_;
+  int folderFd_ = -1;  // the folder the temporary was made in, held (O_PATH)
   QString tempPath_;
-  QByteArray tempName_;  // tempPath_ in the local encoding
+  QByteArray tempName_;  // the temporary's name in that folder; empty once gone
   int fd_ = -1;
   int error_ = 0;  // the first failure
   qint64 written_ = 0;
@@ -97,22 +109,38 @@ class StagedFile : public QIODevice {
   bool placed_ = false;
 };
 
-// All file outputs of one run: put in place together, at the end, so that a run that
-// fails leaves the previous files as they were; the streams get theirs after the files.
+// All file outputs of one run: put in place together, at the end, all or none, so that a
+// run that fails leaves the previous files as they were; the streams get theirs after the
+// files.
 class StagedOutputs {
  public:
   // Takes a finished file.
   void Add(std::unique_ptr<StagedFile> file);
   bool Empty() const { return files_.empty(); }
 
-  // Locks each output folder (flock, in the order of their canonical paths, so that two
-  // runs cannot interleave), renames every file into place, then unlocks; the end signals
-  // are held meanwhile and one that came before stops it with nothing in place
-  // (EndSignalReceived). Then copies the streams. Throws Error.
+  // Locks each output folder (flock, in the order of the folders' device and inode, so
+  // that two runs cannot interleave) and checks, before the first rename, that each
+  // folder is still the one its file was staged in and takes files, and that every file
+  // to be replaced can be kept until the end: swapped with the new one (RENAME_EXCHANGE)
+  // or else hard-linked; a folder whose file system can do neither is refused when more
+  // than one file is put in place. Then renames every file into place; on a failure puts
+  // back every file already renamed, and says exactly which files are new and which old
+  // when that fails too. The end signals are held meanwhile; one that came before stops
+  // it with nothing in place (EndSignalReceived). Then copies the streams, saying in what
+  // it throws which files were put in place and which streams were written or cut.
+  // Throws Error.
   void Commit();
 
+  // What the commit has done so far, for a message: the files put in place ("nothing put
+  // in place" when none), the streams `written` in full and those `cut` short.
+  QString Done(const QStringList& written = {}, const QStringList& cut = {}) const;
+
  private:
+  void PutFilesInPlace();
+  void CopyStreams();
+
   std::vector<std::unique_ptr<StagedFile>> files_;
+  QStringList placed_;  // the files put in place, as the run named them
 };
 
 }  // namespace tamariko

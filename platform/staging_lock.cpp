@@ -48,12 +48,17 @@ QString Key(const QString& folder) {
 
 }  // namespace
 
-StagingLock::StagingLock(QString folder, QByteArray lockPath, int fd)
-    : folder_(std::move(folder)), lockPath_(std::move(lockPath)), fd_(fd) {}
+StagingLock::StagingLock(QString folder, QByteArray lockPath, int fd, int folderFd)
+    : folder_(std::move(folder)), lockPath_(std::move(lockPath)), fd_(fd), folderFd_(folderFd) {}
 
 StagingLock::~StagingLock() {
   // Unlinked before it is let go: a run that takes it afterwards finds it gone.
-  ::unlink(lockPath_.constData());
+  if (folderFd_ >= 0) {
+    ::unlinkat(folderFd_, QFile::encodeName(LockName(Token())).constData(), 0);
+    ::close(folderFd_);
+  } else {
+    ::unlink(lockPath_.constData());
+  }
   ::close(fd_);
   const std::lock_guard<std::mutex> hold(registryMutex);
   const auto it = Registry().find(Key(folder_));
@@ -83,7 +88,9 @@ std::shared_ptr<StagingLock> StagingLock::In(const QString& folder) {
       continue;
     }
     ClearDeadRuns(folder);
-    std::shared_ptr<StagingLock> lock(new StagingLock(folder, path, fd));
+    const int folderFd =
+        ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    std::shared_ptr<StagingLock> lock(new StagingLock(folder, path, fd, folderFd));
     Registry()[key] = lock;
     return lock;
   }

@@ -26,13 +26,14 @@ class StagingLock {
   QString NewTemporaryPath() const;
 
  private:
-  StagingLock(QString folder, QByteArray lockPath, int fd);
+  StagingLock(QString folder, QByteArray lockPath, int fd, int folderFd);
   // Removes the temporaries of runs whose lock nobody holds, with their lock files.
   static void ClearDeadRuns(const QString& folder);
 
   QString folder_;
   QByteArray lockPath_;
   int fd_;
+  int folderFd_;  // held (O_PATH): the lock file goes from there even if the folder moves
 };
 
 }  // namespace tamariko

@@ -4,7 +4,7 @@
 
 #include "platform/cups_spooler.h"
 #include "platform/spooler.h"
-#include "printing/printer_setup_form.h"
+#include "printing/paper_names.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
 

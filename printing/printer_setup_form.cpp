@@ -16,35 +16,11 @@
 #include "platform/cups_spooler.h"
 #include "platform/spooler.h"
 #include "platform/spooler_paper.h"
+#include "printing/paper_names.h"
 
 namespace tamariko {
 
 namespace {
-
-// The papers by the names on Japanese paper packs, in the order they come first in the list.
-constexpr std::pair<int, const char*> kJapanesePapers[] = {
-    {12, "B4 (JIS)"},    {9, "A4"},           {8, "A3"},           {13, "B5 (JIS)"},
-    {11, "A5"},          {70, "A6"},          {88, "B6 (JIS)"},    {66, "A2"},
-    {43, "はがき"},      {69, "往復はがき"},  {42, "B4 (ISO)"},    {71, "角形2号封筒"},
-    {72, "角形3号封筒"}, {73, "長形3号封筒"}, {74, "長形4号封筒"}, {91, "洋形4号封筒"},
-    {1, "レター"},       {5, "リーガル"},
-};
-
-int JapaneseRank(int paper) {
-  for (std::size_t i = 0; i < std::size(kJapanesePapers); ++i) {
-    if (kJapanesePapers[i].first == paper) return static_cast<int>(i);
-  }
-  return static_cast<int>(std::size(kJapanesePapers));
-}
-
-QString PaperName(int paper, const QString& driverName) {
-  for (const auto& [number, name] : kJapanesePapers) {
-    if (number == paper) return QString::fromUtf8(name);
-  }
-  if (!driverName.isEmpty()) return driverName;
-  const auto id = PageSizeOfPaperNumber(paper);
-  return id ? QPageSize(*id).name() : QStringLiteral("用紙 %1").arg(paper);
-}
 
 // The driver's defaults for a printer, if it can be asked.
 std::optional<DevMode> DefaultsOf(Spooler& spooler, const QString& name) {
@@ -76,8 +52,6 @@ void SelectData(QComboBox* box, int value) {
 }
 
 }  // namespace
-
-QString JapanesePaperName(int paper) { return PaperName(paper, QString()); }
 
 TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choice, QWidget* parent)
     : QDialog(parent), spooler_(spooler), initial_(choice), wantedPaper_(choice.paper) {
@@ -205,10 +179,10 @@ void TPrinterSetupForm::FillPapers(const QString& name, int wanted, int driverDe
     }
     const QString driverName =
         i < static_cast<std::size_t>(names.names.size()) ? names.names.at(i) : QString();
-    entries.push_back({number, PaperName(number, driverName)});
+    entries.push_back({number, JapanesePaperName(number, driverName)});
   }
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return JapaneseRank(a.number) < JapaneseRank(b.number);
+    return JapanesePaperRank(a.number) < JapanesePaperRank(b.number);
   });
   // The printer in force keeps a size of the teacher's own even when it is not listed.
   if (name == initial_.printer && initial_.paper == DMPAPER_USER &&

@@ -10,9 +10,6 @@ namespace tamariko {
 
 class Spooler;
 
-// A paper's name as on Japanese paper packs ("B4 (JIS)", "はがき"), else the usual one.
-QString JapanesePaperName(int paper);
-
 // The printer set-up dialog: the printers with what is known of each, the paper and tray
 // of the selected one, fit or actual size, and the orientation (upright only). Everything
 // comes from the spooler's own knowledge (for CUPS its cache), so opening it or switching

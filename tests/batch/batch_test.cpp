@@ -100,6 +100,12 @@ TEST(Batch, ClockSeedIsReportedAndMakesTheSetAgain) {
   EXPECT_EQ(first.out, again.out);
 }
 
+TEST(Batch, ASeedTakesAnyNumberOfLeadingZeros) {
+  const Outcome zeros = Tamariko({"--batch", "--seed", "00000000001", "--json", "-"});
+  ASSERT_EQ(zeros.exitCode, 0) << zeros.err.toStdString();
+  EXPECT_EQ(zeros.out, Tamariko({"--batch", "--seed", "1", "--json", "-"}).out);
+}
+
 TEST(Batch, UnchosenSheetKeepsItsArraysAtZero) {
   const Outcome run = Tamariko({"--batch", "--seed", "5", "--sheets", "kake", "--json", "-"});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -153,6 +159,7 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
       {{"--json", file, "--heading1", QString(40, u'問')}, "--heading1: 見出しが長すぎます"},
       {{"--json", file, "--heading2", QString(20, u'問')}, "幅 130 mm、22 ポイント太字"},
       {{"--json", file, "--organizer", QString(60, u'教')}, "--organizer: 教室名が長すぎます"},
+      {{"--seed", "1", "--sheets", "kake"}, "出力先がありません。--json FILE"},
   };
   QFile(file + ".txt").open(QIODevice::WriteOnly);  // a file where a folder is wanted
   for (const auto& c : cases) {

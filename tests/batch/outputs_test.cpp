@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
 
@@ -121,6 +122,46 @@ TEST(BatchOutputs, StreamsAndDevicesAreWrittenIntoAfterTheFiles) {
   EXPECT_TRUE(S_ISCHR(info.st_mode));
   EXPECT_EQ(test::AllEntries(dir.path()), QStringList({"b.pdf", "fifo", "kaitou.png", "kake.png",
                                                        "mitori.png", "set.pdf", "socket"}));
+}
+
+// A name whose bytes are not UTF-8 would be written under another: refused, named byte
+// for byte, also as where a link leads; nothing is written.
+TEST(BatchOutputs, ANameThatIsNotUtf8IsRefusedAndNamedByteForByte) {
+  QTemporaryDir dir;
+  auto run = [&](const char* script) {
+    QProcess shell;
+    shell.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    shell.setProcessEnvironment(env);
+    shell.start(QStringLiteral("/bin/sh"), {"-c", QString::fromLatin1(script), TAMARIKO_EXE});
+    EXPECT_TRUE(shell.waitForFinished(60000));
+    return QString::fromUtf8(shell.readAllStandardError());
+  };
+  const QString named = run(
+      "\"$0\" --batch --seed 1 --json \"$(printf 'a\\377\\376.json')\"; echo \"status $?\" >&2");
+  EXPECT_TRUE(named.contains(QStringLiteral("--json: 「a\\xff\\xfe.json」")))
+      << named.toStdString();
+  EXPECT_TRUE(named.contains(QStringLiteral("status 2"))) << named.toStdString();
+  const QString linked =
+      run("ln -s \"$(printf 'b\\377.json')\" link.json; \"$0\" --batch --seed 1 --json link.json; "
+          "echo \"status $?\" >&2");
+  EXPECT_TRUE(linked.contains(QStringLiteral("leads to 'b\\xff.json'"))) << linked.toStdString();
+  EXPECT_TRUE(linked.contains(QStringLiteral("status 2"))) << linked.toStdString();
+  EXPECT_EQ(test::AllEntries(dir.path()), QStringList({"link.json"}));
+}
+
+// A stream that fails after the files are in place says so, and which files those are.
+TEST(BatchOutputs, AStreamFailingAfterTheFilesNamesTheFilesPutInPlace) {
+  QTemporaryDir dir;
+  const Outcome run = Tamariko({"--batch", "--seed", "2", "--count", "2", "--json", "/dev/full",
+                                "--pdf", dir.filePath("new.pdf")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains(QStringLiteral("cannot write '/dev/full'")))
+      << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains(QStringLiteral("put in place: '%1'").arg(dir.filePath("new.pdf"))))
+      << run.err.toStdString();
+  EXPECT_EQ(test::ReadPdf(dir.filePath("new.pdf")).pages, 6);
 }
 
 // A link to a regular file stays a link and its file gets the content, also a link to

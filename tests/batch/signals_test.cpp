@@ -1,8 +1,12 @@
 // A batch run ended from outside: by a signal it handles, by SIGKILL, or by a folder made
 // read-only under it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,9 +28,11 @@ QStringList Staging(const QString& folder) {
 // A long run (a thousand sets) going on in the background, staging its files in `folder`.
 class RunningBatch {
  public:
-  RunningBatch(const QString& folder, const QStringList& arguments, const QString& shell = {})
+  RunningBatch(const QString& folder, const QStringList& arguments, const QString& shell = {},
+               int count = 1000)
       : folder_(folder), before_(tamariko::Staging(folder)) {
-    QStringList all = QStringList{"--batch", "--seed", "31", "--count", "1000"} + arguments;
+    QStringList all =
+        QStringList{"--batch", "--seed", "31", "--count", QString::number(count)} + arguments;
     if (shell.isEmpty()) {
       process.start(QStringLiteral(TAMARIKO_EXE), all);
     } else {
@@ -111,6 +117,74 @@ TEST(BatchSignals, AReaderThatGoesAwayFailsTheRunWithNothingLeft) {
   EXPECT_TRUE(err.contains(QStringLiteral("the reader has gone away"))) << err.toStdString();
   EXPECT_TRUE(err.contains(QStringLiteral("status 1"))) << err.toStdString();
   EXPECT_EQ(test::AllEntries(dir.path()), QStringList());
+}
+
+// Waits until a reader that takes nothing holds a full pipe: what it has stops growing.
+bool PipeFull(int reader) {
+  int last = -1;
+  for (int i = 0; i < 600; ++i) {
+    int now = 0;
+    if (ioctl(reader, FIONREAD, &now) != 0) return false;
+    if (now > 0 && now == last) return true;
+    last = now;
+    QThread::msleep(100);
+  }
+  return false;
+}
+
+// A writer held by a reader that takes nothing (`| less` left alone) is no hold on the
+// run: a signal ends it within a second, with its status and message, also once the files
+// are in place, which the message then names.
+TEST(BatchSignals, ASignalEndsARunWhoseReaderTakesNothing) {
+  QTemporaryDir dir;
+  const QString fifo = dir.filePath("fifo");
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const int reader = open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_GE(fcntl(reader, F_SETPIPE_SZ, 4096), 0);  // filled by any output
+  {
+    RunningBatch run(dir.path(), {"--json", "-"}, QStringLiteral("exec >'%1'").arg(fifo));
+    ASSERT_TRUE(PipeFull(reader));
+    run.Send(SIGINT);
+    // Within a second as a rule; the bound leaves room for a loaded machine.
+    EXPECT_EQ(run.Status(5000), 128 + SIGINT);
+    const QString err = run.Err();
+    EXPECT_TRUE(err.contains(QStringLiteral("stopped by SIGINT"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("nothing put in place"))) << err.toStdString();
+  }
+  char drain[65536];
+  while (read(reader, drain, sizeof drain) > 0) {
+  }
+  RunningBatch run(dir.path(), {"--json", dir.filePath("sets.json"), "--pdf", fifo}, {}, 2);
+  ASSERT_TRUE(PipeFull(reader));
+  run.Send(SIGTERM);
+  EXPECT_EQ(run.Status(5000), 128 + SIGTERM);
+  const QString err = run.Err();
+  EXPECT_TRUE(err.contains(QStringLiteral("stopped by SIGTERM"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("put in place: '%1'").arg(dir.filePath("sets.json"))))
+      << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("cut short: '%1'").arg(fifo))) << err.toStdString();
+  close(reader);
+  EXPECT_EQ(test::AllEntries(dir.path()), QStringList({"fifo", "sets.json"}));
+}
+
+// A folder replaced under a run (moved away and made again) is found before the first
+// rename: no file is put in place, not even those of the other folders.
+TEST(BatchSignals, AFolderReplacedUnderARunPutsNoFileInPlace) {
+  QTemporaryDir previews, top;
+  const QString b = top.filePath("b");
+  ASSERT_TRUE(QDir().mkdir(b));
+  RunningBatch run(b, {"--png", previews.path(), "--json", b + "/y.json", "--pdf", b + "/x.pdf"},
+                   {}, 20);
+  ASSERT_TRUE(run.Staging()) << run.Err().toStdString();
+  ASSERT_TRUE(QDir().rename(b, top.filePath("b-moved")));
+  ASSERT_TRUE(QDir().mkdir(b));
+  EXPECT_EQ(run.Status(), 1);
+  const QString err = run.Err();
+  EXPECT_TRUE(err.contains(QStringLiteral("was replaced during the run"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("nothing was replaced"))) << err.toStdString();
+  EXPECT_EQ(test::AllEntries(previews.path()), QStringList());
+  EXPECT_EQ(test::AllEntries(b), QStringList());
 }
 
 // A run killed outright leaves its temporaries; the next run writing into any of those

@@ -1,7 +1,9 @@
 #include "platform/staged_file.h"
 
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <fcntl.h>
@@ -97,6 +99,95 @@ TEST(StagedOutputs, CommitWaitsForTheFolderLock) {
   ::close(folder);
   commit.get();
   EXPECT_EQ(Read(path), "new");
+}
+
+// A commit puts every file in place or none: a folder replaced after its file was staged
+// is found before the first rename; files replaced are kept until all are in place, then go.
+TEST(StagedOutputs, CommitIsAllOrNothing) {
+  QTemporaryDir dir;
+  const QString a = dir.filePath(QStringLiteral("a"));
+  const QString b = dir.filePath(QStringLiteral("b"));
+  ASSERT_TRUE(QDir().mkdir(a));
+  ASSERT_TRUE(QDir().mkdir(b));
+  Write(a + "/x", "old x");
+  Write(b + "/y", "old y");
+  {
+    StagedOutputs outputs;
+    outputs.Add(StagedFile::Written(a + "/x", "new x"));
+    outputs.Add(StagedFile::Written(b + "/y", "new y"));
+    ASSERT_TRUE(QDir().rename(b, dir.filePath(QStringLiteral("b-moved"))));
+    ASSERT_TRUE(QDir().mkdir(b));
+    try {
+      outputs.Commit();
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      const QString message = QString::fromUtf8(e.what());
+      EXPECT_TRUE(message.contains(QStringLiteral("was replaced during the run"))) << e.what();
+      EXPECT_TRUE(message.contains(QStringLiteral("nothing was replaced"))) << e.what();
+    }
+  }
+  EXPECT_EQ(Read(a + "/x"), "old x");
+  EXPECT_EQ(test::AllEntries(a), QStringList({"x"}));
+  EXPECT_EQ(test::AllEntries(b), QStringList());
+  EXPECT_EQ(test::AllEntries(dir.filePath(QStringLiteral("b-moved"))), QStringList({"y"}));
+  {
+    // Nor a folder made where a file goes.
+    StagedOutputs outputs;
+    outputs.Add(StagedFile::Written(a + "/x", "new x"));
+    outputs.Add(StagedFile::Written(b + "/w", "new w"));
+    ASSERT_TRUE(QDir().mkdir(b + "/w"));
+    EXPECT_THROW(outputs.Commit(), Error);
+    ASSERT_TRUE(QDir().rmdir(b + "/w"));
+  }
+  EXPECT_EQ(Read(a + "/x"), "old x");
+
+  Write(b + "/y", "old y");
+  StagedOutputs outputs;
+  outputs.Add(StagedFile::Written(a + "/x", "new x"));
+  outputs.Add(StagedFile::Written(b + "/y", "new y"));
+  outputs.Add(StagedFile::Written(b + "/z", "new z"));
+  outputs.Commit();
+  EXPECT_EQ(Read(a + "/x"), "new x");
+  EXPECT_EQ(Read(b + "/y"), "new y");
+  EXPECT_EQ(test::AllEntries(a), QStringList({"x"}));
+  EXPECT_EQ(test::AllEntries(b), QStringList({"y", "z"}));
+}
+
+// Sets or clears the immutable flag, which root alone may; false where it cannot.
+bool SetImmutable(const QString& path, bool immutable) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  int flags = 0;
+  bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  if (fd >= 0) ::close(fd);
+  return done;
+}
+
+// A rename that fails after others were made (a file that may not be replaced) puts
+// those back: every file is as it was.
+TEST(StagedOutputs, AFailedRenamePutsBackTheFilesAlreadyInPlace) {
+  QTemporaryDir dir;
+  const QString first = dir.filePath(QStringLiteral("a.json"));
+  const QString fixed = dir.filePath(QStringLiteral("b.pdf"));
+  Write(first, "old a");
+  Write(fixed, "old b");
+  StagedOutputs outputs;
+  outputs.Add(StagedFile::Written(first, "new a"));
+  outputs.Add(StagedFile::Written(dir.filePath(QStringLiteral("c.png")), "new c"));
+  outputs.Add(StagedFile::Written(fixed, "new b"));
+  if (!SetImmutable(fixed, true)) GTEST_SKIP() << "cannot make a file immutable here";
+  try {
+    outputs.Commit();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("nothing was replaced")))
+        << e.what();
+  }
+  ASSERT_TRUE(SetImmutable(fixed, false));
+  EXPECT_EQ(Read(first), "old a");
+  EXPECT_EQ(Read(fixed), "old b");
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("c.png"))));
 }
 
 }  // namespace
