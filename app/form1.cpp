@@ -7,9 +7,11 @@
 #include <QLineEdit>
 #include <QResizeEvent>
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -94,8 +96,11 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
   AddHelpEntry(Panel1, Edit2->geometry().right() + 1, 1);
   ConnectKeyboard(this, {Image4, Image8, Image9}, {Edit4, Edit1, Edit2, Edit3});
-  FitWindow(this, Panel1, PageControl1);
-  CenterOnScreen(this);
+  StatusLine = new QStatusBar(this);
+  StatusLine->setObjectName(QStringLiteral("StatusLine"));
+  ConnectZoom();
+  FitWindow(this, Panel1, PageControl1, StatusLine);
+  PlaceWindow(this, {});
 
   connect(Image4, &TImage::clicked, this, [this] { Guarded(this, [this] { Image4Click(); }); });
   connect(Image8, &TImage::clicked, this, [this] { Guarded(this, [this] { Image8Click(); }); });
@@ -150,11 +155,17 @@ void TForm1::FormActivate() {
   if (Activated) return;
   Activated = true;
   Panel1->setFocus();
+  // The window manager's frame is known now: the title bar must be on the screen.
+  KeepOnScreen(this);
 }
 
 void TForm1::RestoreSettings() {
   const auto settings = OpenSettings();
   RestoreWindowChoices(*settings, this, QStringLiteral("window"));
+  PlaceWindow(this, settings->value(QStringLiteral("window/place")).toByteArray());
+  // Written over with what could be read at the next save, which says so.
+  SettingsUnreadable = settings->status() == QSettings::FormatError;
+  SetZoom(PreviewZoom::FromText(settings->value(QStringLiteral("window/zoom")).toString()));
   const std::optional<PrinterChoice> printer = ReadPrinterChoice(*settings);
   // The copies every print asks for are the print selection's 部数.
   if (PrintSelection && printer) PrintSelection->SpinEdit1->setValue(printer->copies);
@@ -169,6 +180,8 @@ void TForm1::SaveSettings() const {
   SaveWindowChoices(*settings, this, QStringLiteral("window"));
   // The print ticks follow each ケリモ; older versions kept them here.
   settings->remove(QStringLiteral("print/sheets"));
+  settings->setValue(QStringLiteral("window/place"), WindowPlace(this));
+  settings->setValue(QStringLiteral("window/zoom"), Zoom.ToText());
   if (RememberedPrinter) {
     try {
       PrinterChoice choice = RememberedPrinter->ToRemember();
@@ -178,7 +191,33 @@ void TForm1::SaveSettings() const {
       // No printer to ask: the printer last saved stays saved.
     }
   }
-  WriteSettings(*settings);
+  // Said once on the status line, not again at every save; at the end, with the window
+  // gone, on standard error if it was never said.
+  QString note;
+  const bool saved = WriteSettings(*settings, &note, SettingsUnreadable);
+  if (saved) SettingsUnreadable = false;
+  if (note == SettingsNote) return;
+  if (!saved && !isVisible()) {
+    std::fprintf(stderr, "tamariko: %s (cannot save the settings)\n",
+                 note.toLocal8Bit().constData());
+  }
+  SettingsNote = note;
+  const_cast<TForm1*>(this)->UpdateStatusLine();
+}
+
+void TForm1::UpdateStatusLine() {
+  if (!PrintTitles.isEmpty()) {
+    StatusLine->showMessage(
+        QStringLiteral("印刷中… %1/%2").arg(std::max(PrintTaken, 1)).arg(PrintTitles.size()));
+  } else if (!SettingsNote.isEmpty()) {
+    StatusLine->showMessage(SettingsNote);
+  } else {
+    StatusLine->clearMessage();
+  }
+  // The whole text when the line is too narrow for it.
+  StatusLine->setToolTip(StatusLine->currentMessage());
+  // Shown at once, also while a job is being sent.
+  StatusLine->repaint();
 }
 
 void TForm1::FormDestroy() {
@@ -286,8 +325,16 @@ void TForm1::Image8Click() {
 TPrintReport TForm1::PrintChosenSheets() {
   Image4->setEnabled(false);
   Printing = true;
+  PrintTitles.clear();
+  Book->PrintRun(Ticked(PrintSelection, true),
+                 [&](SheetRef sheet) { PrintTitles << Book->Info(sheet).jobTitle; });
+  PrintTaken = 0;
+  UpdateStatusLine();
+  // The status line says it until the report.
   auto enable = qScopeGuard([this] {
     Printing = false;
+    PrintTitles.clear();
+    UpdateStatusLine();
     Image4->setEnabled(true);
   });
   TPrintReport report;
@@ -298,6 +345,8 @@ TPrintReport TForm1::PrintChosenSheets() {
   QString silence;
   Book->PrintRun(Ticked(PrintSelection, true), [&](SheetRef sheet) {
     const QString title = Book->Info(sheet).jobTitle;
+    ++PrintTaken;
+    UpdateStatusLine();
     if (Ending()) {
       report.NotSent(title);
       return;
@@ -377,11 +426,13 @@ bool TForm1::event(QEvent* event) {
     Guarded(this, [this] { FollowScreen(); });
   } else if (event->type() == QEvent::Close) {
     // A print under way is not dropped without asking: the sheets not yet sent are lost.
+    // The sheet under way is given up too.
     if (Printing && !Closing &&
         ShowMessageBox(
             this,
-            QStringLiteral("印刷中です。終了すると、まだ送っていない用紙は印刷されません。"
-                           "終了しますか？"),
+            QStringLiteral("印刷中です。終了すると、まだ送っていない次の用紙は印刷されません。\n\n"
+                           "%1\n\n終了しますか？")
+                .arg(PrintTitles.mid(std::max(PrintTaken - 1, 0)).join(QStringLiteral("、"))),
             QStringLiteral("タマリコ"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
       event->ignore();
       return true;
@@ -398,9 +449,12 @@ bool TForm1::event(QEvent* event) {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  // The command panel keeps its height; the tabs take the rest.
+  // The command panel keeps its height; the tabs take the rest,
+  // and the status line its own at the bottom.
+  const int line = StatusLine ? StatusLine->sizeHint().height() : 0;
   Panel1->setGeometry(0, 0, width(), Panel1->height());
-  PageControl1->setGeometry(0, Panel1->height(), width(), height() - Panel1->height());
+  PageControl1->setGeometry(0, Panel1->height(), width(), height() - Panel1->height() - line);
+  if (StatusLine) StatusLine->setGeometry(0, height() - line, width(), line);
 }
 
 }  // namespace tamariko

@@ -4,8 +4,10 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/preview_density.h"
+#include "app/preview_zoom.h"
 #include "app/print_report.h"
 #include "app/settings.h"
 #include "app/workbook.h"
@@ -13,8 +15,11 @@
 #include "printing/qxprint_dialogs.h"
 #include "ui_form1.h"
 
+class QLabel;
 class QScrollArea;
+class QStatusBar;
 class QTimer;
+class QToolButton;
 
 namespace tamariko {
 
@@ -84,6 +89,24 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // Where the pointer is on the screen; the real cursor when empty.
   std::function<QPoint()> PointerPosition;
 
+  // The zoom of the previews (zooming.cpp): the choice (全体, 幅に合わせる or a percentage)
+  // and the percentage in force. A new choice resizes the previews at once, keeping the
+  // point at `anchor` of the scroll box's viewport (its middle when none) in place, and
+  // draws them again at the new density right after.
+  void SetZoom(const PreviewZoom& zoom, std::optional<QPoint> anchor = std::nullopt);
+  const PreviewZoom& ZoomChoice() const { return Zoom; }
+  int ZoomPercent() const { return Previews.Zoom(); }
+  void ZoomIn(std::optional<QPoint> anchor = std::nullopt);
+  void ZoomOut(std::optional<QPoint> anchor = std::nullopt);
+
+  // What the window is doing and what it knows: the sheet being printed, settings that
+  // could not be saved. The zoom controls sit at its right.
+  QStatusBar* StatusLine = nullptr;
+  QLabel* ZoomLabel = nullptr;
+  QToolButton* ZoomPageButton = nullptr;
+  QToolButton* ZoomWidthButton = nullptr;
+  QToolButton* ZoomActualButton = nullptr;
+
  protected:
   // The two sheet operations, so that a test can stand in for a sheet: show what `draw`
   // draws on the sheet's tab; print one sheet.
@@ -108,7 +131,15 @@ class TForm1 : public QWidget, public Ui::Form1 {
   };
 
   class WheelFilter;
+  class ZoomFilter;
   void ConnectScrolling();
+  void ConnectZoom();
+  // The zoom in force for the scroll boxes' size now; the previews drawn again after
+  // `redrawDelay` milliseconds (a resize waits for the size to settle).
+  void ApplyZoom(std::optional<QPoint> anchor, int redrawDelay);
+  // Ctrl+wheel: one zoom step a notch, about the point under the pointer.
+  void ZoomWheel(int angleDelta, QPoint global);
+  void UpdateStatusLine();
   QPoint Pointer() const;
   // Turns the wheel by angleDelta eighths of a degree, up when positive.
   void MouseWheel(int angleDelta);
@@ -137,6 +168,15 @@ class TForm1 : public QWidget, public Ui::Form1 {
   bool Printing = false;
   bool Closing = false;
   int WheelAngle = 0;  // wheel turn not yet worth a whole notch, in eighths of a degree
+  int ZoomAngle = 0;   // the same for Ctrl+wheel
+  PreviewZoom Zoom;
+  QTimer* RedrawTimer = nullptr;
+  // The sheets of the print under way by job title, and how many have been taken up.
+  QStringList PrintTitles;
+  int PrintTaken = 0;
+  // The last settings note (not saved and why, or written over), said once.
+  mutable QString SettingsNote;
+  mutable bool SettingsUnreadable = false;  // the file read at start had unreadable parts
 };
 
 }  // namespace tamariko

@@ -2,10 +2,13 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTextBoundaryFinder>
+#include <QTimer>
 #include <QToolTip>
 #include <QValidator>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -68,6 +71,37 @@ void ShowWhy(QLineEdit* box, const QString& why) {
   QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), why, box);
 }
 
+// The note of a heading box that cut a text: under the panel the boxes are on (so it covers
+// neither heading box), over the preview, letting every click through, gone after a while.
+void ShowHeadingNote(QLineEdit* box, const QString& why) {
+  QWidget* window = box->window();
+  QWidget* panel = box->parentWidget();
+  auto* note = window->findChild<QLabel*>(QStringLiteral("HeadingNote"));
+  if (!note) {
+    note = new QLabel(window);
+    note->setObjectName(QStringLiteral("HeadingNote"));
+    note->setAttribute(Qt::WA_TransparentForMouseEvents);
+    note->setForegroundRole(QPalette::ToolTipText);
+    note->setBackgroundRole(QPalette::ToolTipBase);
+    note->setPalette(QToolTip::palette());
+    note->setAutoFillBackground(true);
+    note->setFrameShape(QFrame::Box);
+    note->setMargin(4);
+    auto* timer = new QTimer(note);
+    timer->setObjectName(QStringLiteral("HeadingNoteTimer"));
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, note, &QWidget::hide);
+  }
+  note->setText(why);
+  note->adjustSize();
+  const QPoint corner = box->mapTo(window, QPoint(0, 0));
+  const int below = panel->mapTo(window, QPoint(0, panel->height())).y() + 2;
+  note->move(std::max(0, std::min(corner.x(), window->width() - note->width())), below);
+  note->raise();
+  note->show();
+  note->findChild<QTimer*>(QStringLiteral("HeadingNoteTimer"))->start(6000);
+}
+
 class RoundValidator : public QValidator {
  public:
   using QValidator::QValidator;
@@ -86,7 +120,7 @@ class HeadingValidator : public QValidator {
     if (HeadingFits(line_, input)) return Acceptable;
     input = FittingHeading(line_, input);
     pos = std::min(pos, static_cast<int>(input.size()));
-    ShowWhy(box_, HeadingRule(line_) + QStringLiteral("\n入りきらない部分を切りました。"));
+    ShowHeadingNote(box_, HeadingRule(line_) + QStringLiteral("\n入りきらない部分を切りました。"));
     return Acceptable;
   }
 

@@ -47,7 +47,12 @@ class TForm1::WheelFilter : public QObject {
     auto* wheel = static_cast<QWheelEvent*>(event);
     // A sideways tilt is no turn up or down: the widget under the pointer deals with it.
     if (wheel->angleDelta().y() == 0 && wheel->pixelDelta().y() == 0) return false;
-    Form->MouseWheel(wheel->angleDelta().y());
+    // With Ctrl held the wheel zooms the previews (zooming.cpp).
+    if (wheel->modifiers() & Qt::ControlModifier) {
+      Form->ZoomWheel(wheel->angleDelta().y(), wheel->globalPosition().toPoint());
+    } else {
+      Form->MouseWheel(wheel->angleDelta().y());
+    }
     wheel->accept();
     return true;
   }

@@ -1,9 +1,13 @@
 #include "app/settings.h"
 
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QWidget>
@@ -93,6 +97,58 @@ bool HasPaper(Spooler& spooler, const QString& printer, int paper) {
   return std::find(out.numbers.begin(), out.numbers.end(), paper) != out.numbers.end();
 }
 
+// Which file is at a path: a file written anew under another name and renamed into place
+// is another file.
+struct FileStamp {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{};
+  bool operator!=(const FileStamp& o) const {
+    return exists != o.exists || device != o.device || inode != o.inode ||
+           modified.tv_sec != o.modified.tv_sec || modified.tv_nsec != o.modified.tv_nsec;
+  }
+};
+
+FileStamp StampOf(const QString& path) {
+  struct stat info {};
+  if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
+  return {true, info.st_dev, info.st_ino, info.st_mtim};
+}
+
+// Why the settings file cannot be written, in plain words, reason first and the path after.
+QString WhyNotWritten(const QString& path) {
+  const QString shown = QDir::toNativeSeparators(path);
+  const QFileInfo file(path);
+  if (file.isDir()) {
+    return QStringLiteral("設定ファイルの場所がフォルダーになっています (%1)").arg(shown);
+  }
+  const QFileInfo folder(file.absolutePath());
+  if (!folder.exists()) {
+    return QStringLiteral("フォルダーを作れません (%1)")
+        .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+  }
+  if (!folder.isDir()) {
+    return QStringLiteral("フォルダーの場所がファイルになっています (%1)")
+        .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+  }
+  if (file.exists() && !file.isWritable()) {
+    return QStringLiteral("設定ファイルが読み取り専用です (%1)").arg(shown);
+  }
+  if (!folder.isWritable()) {
+    return QStringLiteral("フォルダーに書き込めません (%1)")
+        .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+  }
+  // Whatever else stops it (a full disk, ...): the system's words.
+  QSaveFile probe(path);
+  probe.setDirectWriteFallback(false);
+  if (!probe.open(QIODevice::WriteOnly)) {
+    return QStringLiteral("%1 (%2)").arg(probe.errorString(), shown);
+  }
+  probe.cancelWriting();
+  return QStringLiteral("書き込めません (%1)").arg(shown);
+}
+
 }  // namespace
 
 QString SettingsFilePath() {
@@ -104,16 +160,28 @@ std::unique_ptr<QSettings> OpenSettings() {
   return std::make_unique<QSettings>(SettingsFilePath(), QSettings::IniFormat);
 }
 
-bool WriteSettings(QSettings& settings) {
-  // Written under another name and renamed: a failure leaves the last file whole.
+bool WriteSettings(QSettings& settings, QString* note, bool hadUnreadableParts) {
+  // Written under another name and renamed: a failure leaves the last file whole, and a
+  // file written anew is another file. The status keeps the first error, so an unreadable
+  // file (a format error) hides whether the write failed: the file says it.
+  const FileStamp before = StampOf(settings.fileName());
   settings.sync();
-  if (settings.status() == QSettings::NoError) return true;
-  std::fprintf(stderr, "tamariko: %s\n",
-               QStringLiteral("設定を保存できませんでした (cannot save the settings): %1")
-                   .arg(settings.fileName())
-                   .toLocal8Bit()
-                   .constData());
-  return false;
+  const bool written =
+      settings.status() == QSettings::NoError ||
+      (settings.status() == QSettings::FormatError && StampOf(settings.fileName()) != before);
+  QString text;
+  if (!written) {
+    text = QStringLiteral("設定を保存できません：") + WhyNotWritten(settings.fileName());
+    if (!note) {
+      std::fprintf(stderr, "tamariko: %s (cannot save the settings)\n",
+                   text.toLocal8Bit().constData());
+    }
+  } else if (hadUnreadableParts || settings.status() == QSettings::FormatError) {
+    text = QStringLiteral("設定ファイルに読めない部分があったため、読めた設定で書き直しました (%1)")
+               .arg(QDir::toNativeSeparators(settings.fileName()));
+  }
+  if (note) *note = text;
+  return written;
 }
 
 void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group) {
@@ -123,7 +191,10 @@ void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& g
     const QString key = QLatin1String(text.key);
     if (box == nullptr || !settings.contains(key)) continue;
     // The file may come from another version or another hand: only what fits goes in.
-    if (const auto kept = text.limit(settings.value(key).toString())) box->setText(*kept);
+    if (const auto kept = text.limit(settings.value(key).toString())) {
+      box->setText(*kept);
+      box->setCursorPosition(0);  // a long line shows its beginning
+    }
   }
   for (const SheetInfo& sheet : SheetsWithAnswerTable()) {
     QCheckBox* box = SheetBox(window, sheet);

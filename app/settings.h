@@ -22,9 +22,11 @@ class Spooler;
 // $XDG_CONFIG_HOME/tamariko/tamariko.conf (~/.config/tamariko/tamariko.conf without it).
 QString SettingsFilePath();
 std::unique_ptr<QSettings> OpenSettings();
-// Writes what was set; false, with the reason on standard error, when the file cannot be
-// written (the program goes on without it).
-bool WriteSettings(QSettings& settings);
+// Writes what was set; false when the file cannot be written (the program goes on without
+// it). The reason goes to `note` when given, else to standard error. A file that had
+// unreadable parts (as read here, or `hadUnreadableParts` as read before) and was written
+// over with what could be read is saved, and `note` says so.
+bool WriteSettings(QSettings& settings, QString* note = nullptr, bool hadUnreadableParts = false);
 
 // A window's edit boxes Edit1 to Edit3 (the texts, kept to the sheets' limits) and its
 // sheet check boxes, under `group`. Boxes the window lacks or keeps disabled are left

@@ -4,7 +4,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
-#include <QPixmap>
 
 namespace tamariko {
 
@@ -12,7 +11,7 @@ TImage::TImage(QWidget* parent) : QLabel(parent) { setAlignment(Qt::AlignLeft | 
 
 void TImage::SetPicture(const QImage& picture) {
   Picture_ = picture;
-  setPixmap(QPixmap::fromImage(picture));
+  update();
 }
 
 void TImage::SetPictureFile(const QString& path) {
@@ -50,12 +49,17 @@ void TImage::keyPressEvent(QKeyEvent* event) {
   QLabel::keyPressEvent(event);
 }
 
-void TImage::paintEvent(QPaintEvent* event) {
+void TImage::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
   if (File_.isNull()) {
-    QLabel::paintEvent(event);
+    if (Picture_.isNull()) return;
+    const QRectF whole(rect());
+    if (Picture_.deviceIndependentSize() != whole.size()) {
+      painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
+    painter.drawImage(whole, Picture_);
     return;
   }
-  QPainter painter(this);
   const QRect picture(QPoint(0, 0), Picture_.size());
   File_.paint(&painter, picture, Qt::AlignLeft | Qt::AlignTop,
               isEnabled() ? QIcon::Normal : QIcon::Disabled);

@@ -18,6 +18,8 @@ class TImage : public QLabel {
  public:
   explicit TImage(QWidget* parent = nullptr);
 
+  // Shows `picture` filling the picture's whole size (a preview drawn at the density of its
+  // zoom, or stretched until it is drawn again at a new size).
   void SetPicture(const QImage& picture);
   const QImage& Picture() const { return Picture_; }
 

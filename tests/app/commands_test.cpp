@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <QThread>
 #include <map>
 
@@ -279,22 +280,26 @@ TEST_F(AppTest, AFailingSheetHoldsBackNoneAndTheRunIsReportedOnceAtTheEnd) {
   EXPECT_TRUE(Form1->Image4->isEnabled());
 }
 
+// The question names the sheet under way and those after it.
 bool AskedToEnd(const ShownMessage& m) {
-  return m.text ==
-             QStringLiteral(
-                 "印刷中です。終了すると、まだ送っていない用紙は印刷されません。終了しますか？") &&
+  return m.text == QStringLiteral(
+                       "印刷中です。終了すると、まだ送っていない次の用紙は印刷されま"
+                       "せん。\n\nかけ算、解答表\n\n終了しますか？") &&
          m.flags == (MB_YESNO | MB_ICONQUESTION);
 }
 
 // Closing the window while かけ算 is being sent, on the real sheets and the scripted printer:
-// "no" lets the run go on; "yes" gives up the send under way at once (it waits on its own
-// thread, as a send to a silent print server does), sends nothing more and names the
-// sheets not sent on standard error.
+// the status line says which sheet is being sent until the report; the question names the
+// sheets not sent yet; "no" lets the run go on; "yes" gives up the send under way at once
+// (it waits on its own thread, as a send to a silent print server does), sends nothing more
+// and names the sheets not sent on standard error.
 TEST_F(AppTest, ClosingDuringAPrintAsksAndOnYesEndsAtOnceNamingTheUnsentSheets) {
   CreateForms();
   Form1->show();
   bool stayed = false;
+  QStringList status;
   spooler->sending = [&](const ScriptedSpooler::Job& job) {
+    status << Form1->StatusLine->currentMessage();
     if (job.title != QStringLiteral("かけ算")) return;
     if (boxes.answers.front() == IDNO) {
       stayed = !Form1->close();
@@ -321,6 +326,8 @@ TEST_F(AppTest, ClosingDuringAPrintAsksAndOnYesEndsAtOnceNamingTheUnsentSheets) 
   EXPECT_TRUE(AskedToEnd(boxes.shown[1]));
   EXPECT_EQ(boxes.shown[2].caption, QStringLiteral("印刷の結果"));
   EXPECT_EQ(spooler->Jobs().size(), 3u);
+  EXPECT_EQ(status, QStringList({"印刷中… 1/3", "印刷中… 2/3", "印刷中… 3/3"}));
+  EXPECT_TRUE(Form1->StatusLine->currentMessage().isEmpty()) << "said until the report";
 
   boxes.shown.clear();
   boxes.answers = {IDYES, IDYES};

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -118,12 +119,15 @@ TEST_F(AppTest, MainWindowTabsHoldOnePreviewEachAndOpenOnTheMentalSheet) {
   EXPECT_FALSE(form->Timer1->isActive());
 }
 
-TEST_F(AppTest, TabsFillTheWindowBelowTheCommandPanel) {
+TEST_F(AppTest, TabsFillTheWindowBetweenTheCommandPanelAndTheStatusLine) {
   CreateWindows();
   form->show();
   form->resize(1000, 800);
+  const int line = form->StatusLine->height();
+  EXPECT_GT(line, 0);
   EXPECT_EQ(form->Panel1->geometry(), QRect(0, 0, 1000, 177));
-  EXPECT_EQ(form->PageControl1->geometry(), QRect(0, 177, 1000, 623));
+  EXPECT_EQ(form->PageControl1->geometry(), QRect(0, 177, 1000, 623 - line));
+  EXPECT_EQ(form->StatusLine->geometry(), QRect(0, 800 - line, 1000, line));
 }
 
 TEST_F(AppTest, SplashWindowShowsItsTitles) {

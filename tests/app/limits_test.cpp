@@ -1,4 +1,5 @@
 #include <QKeyEvent>
+#include <QLabel>
 #include <QToolTip>
 
 #include "app_fixture.h"
@@ -51,8 +52,12 @@ TEST_F(AppTest, HeadingsAreCutToTheirPlaceAndNoTextReachesTheBoxesOrTheTitle) {
   const QImage blank = preview();
 
   form->Edit2->insert(QString(80, u'問'));  // pasted
-  EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("切りました")))
-      << QToolTip::text().toStdString();
+  // Said under the panel, off the other heading box, and every click goes through it.
+  const auto* note = form->findChild<QLabel*>(QStringLiteral("HeadingNote"));
+  ASSERT_NE(note, nullptr);
+  EXPECT_TRUE(note->text().contains(QStringLiteral("切りました"))) << note->text().toStdString();
+  EXPECT_FALSE(note->geometry().intersects(form->Edit3->geometry()));
+  EXPECT_TRUE(note->testAttribute(Qt::WA_TransparentForMouseEvents));
   form->Edit3->insert(QString(40, u'問'));
   form->Edit1->insert(QStringLiteral("99"));
   EXPECT_LT(form->Edit2->text().size(), 80);

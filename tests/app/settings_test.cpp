@@ -1,5 +1,7 @@
+#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QStatusBar>
 
 #include "app/input_limits.h"
 #include "app/settings.h"
@@ -100,6 +102,44 @@ TEST_F(AppTest, ARememberedTextThatDoesNotFitTheSheetIsCutOrLeftOut) {
   EXPECT_TRUE(HeadingFits(HeadingLine::Second, heading));
   EXPECT_FALSE(heading.isEmpty());
   EXPECT_TRUE(longHeading.startsWith(heading)) << "cut at its end, not dropped";
+}
+
+// A file that cannot be written is said once on the status line, with the reason, and not
+// on standard error; one with unreadable bytes is written over and said to be so, once.
+TEST_F(AppTest, SettingsThatCannotBeSavedAreSaidOnceOnTheStatusLineWithTheReason) {
+  const QString path = SettingsFilePath();
+  ASSERT_TRUE(QDir().mkpath(path)) << "a folder in the file's place";
+  ::testing::internal::CaptureStderr();
+  CreateWindows();
+  form->show();
+  form->Image4->Click();
+  const QString said = form->StatusLine->currentMessage();
+  EXPECT_TRUE(said.startsWith(QStringLiteral("設定を保存できません："))) << said.toStdString();
+  EXPECT_TRUE(said.contains(QStringLiteral("フォルダーになっています"))) << said.toStdString();
+  form->Image4->Click();
+  DestroyForms();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr().find("cannot save"), std::string::npos);
+
+  ASSERT_TRUE(QDir(path).removeRecursively());
+  {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const char bytes[] = "[window]\nround=3\n\0\1\2\xff\n";
+    file.write(bytes, sizeof bytes - 1);
+  }
+  CreateWindows();
+  form->show();
+  form->Image4->Click();
+  EXPECT_TRUE(form->StatusLine->currentMessage().contains(QStringLiteral("書き直しました")))
+      << form->StatusLine->currentMessage().toStdString();
+  form->Image4->Click();
+  EXPECT_TRUE(form->StatusLine->currentMessage().isEmpty()) << "said once";
+  DestroyForms();
+  CreateWindows();
+  form->show();
+  form->Image4->Click();
+  EXPECT_TRUE(form->StatusLine->currentMessage().isEmpty())
+      << form->StatusLine->currentMessage().toStdString();
 }
 
 // The default printer takes a vanished one's place, on B4 where it has it, and the set-up

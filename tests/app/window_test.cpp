@@ -14,11 +14,14 @@
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <QtTest/QTest>
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "app/form3.h"
+#include "app/settings.h"
 #include "app/timage.h"
 #include "app_fixture.h"
 #include "mitori1_1/mitori_sheet.h"
@@ -255,6 +258,109 @@ TEST_F(WindowTest, SmallestWindowKeepsEveryControlWholeAndAWideOneCentresThePrev
   const QWidget* viewport = form->ScrollBox3->viewport();
   EXPECT_EQ(form->Image3->size(), QSize(865, 1300));
   EXPECT_NEAR(form->Image3->x(), (viewport->width() - 865) / 2, 1);
+}
+
+// Enter means OK, with the focus on the first box.
+TEST_F(WindowTest, EnterInThePrintSelectionPrints) {
+  ShowManaged();
+  boxes.answers = {IDYES};
+  QWidget* focus = nullptr;
+  PrintAnswering([&] {
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Form4));
+    focus = QApplication::focusWidget();
+    QTest::keyClick(focus, Qt::Key_Return);
+  });
+  EXPECT_EQ(focus, Form4->CheckBox1);
+  EXPECT_TRUE(Form4->PrintSelected);
+  EXPECT_EQ(Operations(), QStringList({"Print mitori", "Print kake", "Print kaitou"}));
+}
+
+// Ctrl++, Ctrl+-, Ctrl+0 and Ctrl+wheel change the size of the previews, and the pages are
+// drawn again at the density of that size; press-and-hold still scrolls; the choice comes
+// back in the next run.
+TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
+  ShowManaged();
+  form->Image4->Click();
+  // The keys go to the window once the progress window has gone.
+  ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form; }));
+  const QImage plain = form->Image3->Picture();
+  ASSERT_EQ(plain.size(), QSize(865, 1300));
+  // Shown at `size`, drawn at `density` (to the pixel the density rounds to).
+  const auto drawnAt = [&](qreal density, QSize size) {
+    return WaitFor([&] {
+      const QImage picture = form->Image3->Picture();
+      return qFuzzyCompare(picture.devicePixelRatio(), density) &&
+             std::abs(picture.width() - size.width()) <= 1 &&
+             std::abs(picture.height() - size.height()) <= 1 && form->Image3->size() == size;
+    });
+  };
+  QTest::keyClick(form, Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_TRUE(drawnAt(0.9, QSize(779, 1170))) << form->ZoomPercent();
+  QTest::keyClick(form, Qt::Key_Plus, Qt::ControlModifier);
+  QTest::keyClick(form, Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_TRUE(drawnAt(1.1, QSize(952, 1430))) << form->ZoomPercent();
+  QTest::keyClick(form, Qt::Key_0, Qt::ControlModifier);
+  EXPECT_TRUE(drawnAt(1.0, QSize(865, 1300)));
+  EXPECT_EQ(form->Image3->Picture(), plain);
+  QWheelEvent wheel(QPointF(5, 5), QPointF(form->Image3->mapToGlobal(QPoint(5, 5))), QPoint(),
+                    QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(form->Image3, &wheel);
+  EXPECT_TRUE(drawnAt(1.1, QSize(952, 1430))) << form->ZoomPercent();
+  EXPECT_EQ(form->ZoomLabel->text(), QStringLiteral("110%"));
+
+  QScrollBar* down = form->ScrollBox3->verticalScrollBar();
+  const int before = down->value();
+  const QPoint anchor = form->mapToGlobal(QPoint(300, 400));
+  QPoint pointer = anchor;
+  form->PointerPosition = [&] { return pointer; };
+  form->StartScroll();
+  pointer += QPoint(0, 30);
+  form->ScrollStep(form->ScrollBox3);
+  form->StopScroll();
+  EXPECT_EQ(down->value(), before + 8);
+
+  form->ZoomPageButton->click();
+  EXPECT_TRUE(WaitFor([&] { return form->Image3->Picture().size() == form->Image3->size(); }));
+  const QSize view = form->ScrollBox3->viewport()->size();
+  EXPECT_LE(form->Image3->height(), view.height());
+  EXPECT_LE(form->Image3->width(), view.width());
+  EXPECT_EQ(down->maximum(), 0);
+  DestroyForms();
+  CreateWindows();
+  EXPECT_EQ(form->ZoomChoice().fit, PreviewZoom::Fit::Page);
+}
+
+// Run with QT_SCALE_FACTOR=2: the test display is then 800 x 600, smaller than the window's
+// design. The window opens inside it, a remembered place outside it is brought in, and a
+// maximised window comes back maximised.
+TEST_F(WindowTest, AtRatio2TheWindowOpensInsideTheScreen) {
+  ShowManaged();
+  const QRect available = form->screen()->availableGeometry();
+  ASSERT_LT(available.height(), 651) << "run with QT_SCALE_FACTOR=2";
+  const auto inside = [&] {
+    return WaitFor([&] { return available.contains(form->frameGeometry()); });
+  };
+  EXPECT_TRUE(inside()) << "frame " << form->frameGeometry().y() << " + "
+                        << form->frameGeometry().height();
+
+  DestroyForms();
+  {
+    QWidget elsewhere;
+    elsewhere.setGeometry(-300, -200, 1650, 1302);
+    const auto settings = OpenSettings();
+    settings->setValue(QStringLiteral("window/place"), elsewhere.saveGeometry());
+  }
+  CreateWindows();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+  EXPECT_TRUE(inside());
+
+  form->showMaximized();
+  ASSERT_TRUE(WaitFor([&] { return form->isMaximized(); }));
+  DestroyForms();
+  CreateWindows();
+  form->show();
+  EXPECT_TRUE(WaitFor([&] { return form->isMaximized(); }));
 }
 
 // Run with QT_SCALE_FACTOR=2.

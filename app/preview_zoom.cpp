@@ -1,0 +1,77 @@
+#include "app/preview_zoom.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "platform/qpainter_canvas.h"
+
+namespace tamariko {
+namespace {
+
+constexpr std::array kSteps = {20, 25, 33, 50, 67, 75, 90, 100, 110, 125, 150, 175, 200};
+static_assert(kSteps.front() == PreviewZoom::kLeast && kSteps.back() == PreviewZoom::kMost);
+
+int Bounded(int percent) { return std::clamp(percent, PreviewZoom::kLeast, PreviewZoom::kMost); }
+
+// The largest whole percentage at which `page` pixels fit in `room`.
+int Fitting(int room, int page) { return static_cast<int>(std::floor(100.0 * room / page)); }
+
+}  // namespace
+
+QSize PreviewSizeAt(int percent) {
+  const auto at = [percent](int size) {
+    return static_cast<int>(std::ceil(size * percent / 100.0));
+  };
+  return {at(kPreviewWidth), at(kPreviewHeight)};
+}
+
+int PreviewZoom::PercentIn(QSize box, int bar) const {
+  switch (fit) {
+    case Fit::Page:
+      return Bounded(
+          std::min(Fitting(box.width(), kPreviewWidth), Fitting(box.height(), kPreviewHeight)));
+    case Fit::Width: {
+      const int whole = Fitting(box.width(), kPreviewWidth);
+      // A page taller than the box brings the vertical scroll bar, which takes its width.
+      if (PreviewSizeAt(whole).height() <= box.height()) return Bounded(whole);
+      return Bounded(Fitting(box.width() - bar, kPreviewWidth));
+    }
+    case Fit::None:
+      break;
+  }
+  return Bounded(percent);
+}
+
+PreviewZoom PreviewZoom::In(int now) {
+  const auto next = std::upper_bound(kSteps.begin(), kSteps.end(), now);
+  return {Fit::None, next == kSteps.end() ? kMost : *next};
+}
+
+PreviewZoom PreviewZoom::Out(int now) {
+  const auto next = std::lower_bound(kSteps.begin(), kSteps.end(), now);
+  return {Fit::None, next == kSteps.begin() ? kLeast : *(next - 1)};
+}
+
+QString PreviewZoom::ToText() const {
+  switch (fit) {
+    case Fit::Page:
+      return QStringLiteral("page");
+    case Fit::Width:
+      return QStringLiteral("width");
+    case Fit::None:
+      break;
+  }
+  return QString::number(percent);
+}
+
+PreviewZoom PreviewZoom::FromText(const QString& text) {
+  if (text == QLatin1String("page")) return {Fit::Page, 100};
+  if (text == QLatin1String("width")) return {Fit::Width, 100};
+  bool number = false;
+  const int percent = text.toInt(&number);
+  if (!number) return {};
+  return {Fit::None, Bounded(percent)};
+}
+
+}  // namespace tamariko
