@@ -73,16 +73,15 @@ class TProblemKind {
 // draws the form and then each problem as it is accepted, whose Generate makes the same draws
 // without drawing, which prints its one sheet and hands out one whole-number answer a problem.
 template <typename SetType>
-concept OneSheetSet =
-    std::derived_from<SetType, TKeisan> && std::default_initializable<SetType> &&
+concept OneSheetSet = std::derived_from<SetType, TKeisan> && std::default_initializable<SetType> &&
     requires(SetType set, const SetType& made, TCanvas& canvas, const PageMapping& mapping,
              TPrintTarget& printer) {
-      { SetType::kProblemCount } -> std::convertible_to<int>;
-      set.MakeSheet(canvas, mapping);
-      set.Generate();
-      set.PrintSheet(printer);
-      { made.GetAnswer(std::int32_t{0}) } -> std::convertible_to<std::int64_t>;
-    };
+  { SetType::kProblemCount } -> std::convertible_to<int>;
+  set.MakeSheet(canvas, mapping);
+  set.Generate();
+  set.PrintSheet(printer);
+  { made.GetAnswer(std::int32_t{0}) } -> std::convertible_to<std::int64_t>;
+};
 
 // A kind of one sheet over a set of the usual shape.
 template <OneSheetSet SetType>

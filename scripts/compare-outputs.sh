@@ -79,7 +79,7 @@ choices=(default)
 if $list; then
   choices+=(all)
   while read -r key _; do choices+=("$key"); done < <("$new" --batch --help 2>/dev/null |
-    sed -n '/^問題 \/ sheets:/,/^$/p' | sed -n 's/^  \([a-z][a-z0-9]*\) .*/\1/p')
+    sed -n '/^問題 \/ sheets:/,/^$/p' | sed -n 's/^  \([a-z][a-z0-9]*\)  .*/\1/p')
 fi
 
 found=0
