@@ -494,10 +494,17 @@ void StagedOutputs::PutFilesInPlace() {
         0) {
       refuse(CannotWriteMessage(p.file->finalPath_, errno));
     }
-    // A swap would put a folder made meanwhile under the temporary's name.
+    // A swap would put a folder made meanwhile under the temporary's name; a device, FIFO or
+    // socket made there is written into, never replaced by a file.
     if (::fstatat(p.folder->Fd(), p.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISDIR(info.st_mode)) {
       refuse(CannotWriteMessage(p.file->finalPath_, EISDIR));
+    }
+    if (::fstatat(p.folder->Fd(), p.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+      refuse(QStringLiteral("「%1」はふつうのファイルではないので置き換えません (not a regular "
+                            "file: it is not replaced)")
+                 .arg(p.file->finalPath_));
     }
   }
   for (const auto& folder : folders) {

@@ -4,6 +4,7 @@
 #include <linux/fs.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fcntl.h>
@@ -130,14 +131,21 @@ TEST(StagedOutputs, CommitIsAllOrNothing) {
   EXPECT_EQ(test::AllEntries(a), QStringList({"x"}));
   EXPECT_EQ(test::AllEntries(b), QStringList());
   EXPECT_EQ(test::AllEntries(dir.filePath(QStringLiteral("b-moved"))), QStringList({"y"}));
-  {
-    // Nor a folder made where a file goes.
+  for (const bool fifo : {false, true}) {
+    // Nor a folder or a FIFO made where a file goes: neither is ever replaced.
     StagedOutputs outputs;
     outputs.Add(StagedFile::Written(a + "/x", "new x"));
     outputs.Add(StagedFile::Written(b + "/w", "new w"));
-    ASSERT_TRUE(QDir().mkdir(b + "/w"));
+    if (fifo) {
+      ASSERT_EQ(::mkfifo(QFile::encodeName(b + "/w").constData(), 0600), 0);
+    } else {
+      ASSERT_TRUE(QDir().mkdir(b + "/w"));
+    }
     EXPECT_THROW(outputs.Commit(), Error);
-    ASSERT_TRUE(QDir().rmdir(b + "/w"));
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(b + "/w").constData(), &info), 0);
+    EXPECT_TRUE(fifo ? S_ISFIFO(info.st_mode) : S_ISDIR(info.st_mode));
+    ASSERT_TRUE(QFile::remove(b + "/w") || QDir().rmdir(b + "/w"));
   }
   EXPECT_EQ(Read(a + "/x"), "old x");
 
