@@ -16,6 +16,7 @@
 
 #include "app/input_limits.h"
 #include "app/kinds.h"
+#include "core/contest_header.h"
 #include "core/error.h"
 #include "platform/spooler_paper.h"
 #include "platform/staged_file.h"
@@ -33,9 +34,10 @@ struct BatchOption {
   const char* value;
 };
 constexpr BatchOption kBatchOptions[] = {
-    {"seed", "N"},       {"round", "TEXT"}, {"heading1", "TEXT"}, {"heading2", "TEXT"},
-    {"sheets", "LIST"},  {"json", "FILE"},  {"png", "DIR"},       {"pdf", "FILE"},
-    {"printer", "NAME"}, {"paper", "NAME"}, {"count", "N"},       {"mark", nullptr}};
+    {"seed", "N"},         {"round", "TEXT"},   {"heading1", "TEXT"}, {"heading2", "TEXT"},
+    {"organizer", "TEXT"}, {"sheets", "LIST"},  {"json", "FILE"},     {"png", "DIR"},
+    {"pdf", "FILE"},       {"printer", "NAME"}, {"paper", "NAME"},    {"count", "N"},
+    {"mark", nullptr}};
 
 QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
 
@@ -288,6 +290,10 @@ QString BatchHelpText() {
              "                    大きな見出しは幅 130 mm) に収まる長さまでです。\n"
              "                    each heading must fit before the division box on the sheet\n"
              "                    (102 mm for the first, 130 mm for the second).\n"
+             "  --organizer TEXT  用紙の下に印刷する教室名 (既定は \"ORVぽろね教室\"、空なら\n"
+             "                    印刷しません)。幅 %5 mm (11 ポイント) に収まる長さまでです。\n"
+             "                    the school printed at the foot of every sheet (default\n"
+             "                    \"ORVぽろね教室\"; empty prints none), up to %5 mm at 11 pt.\n"
              "  --sheets LIST     作る問題 %1 をカンマ区切りで、all はすべて\n"
              "                    (既定は mitori,kake; 下の「問題」を参照)\n"
              "                    sheets to make, comma list of %2, or all\n"
@@ -334,7 +340,8 @@ QString BatchHelpText() {
              "128 + the signal: ended by SIGTERM, SIGHUP or SIGINT (nothing put in place).\n")
       .arg(keys.join(QStringLiteral(", ")),
            Listed(keys, QStringLiteral(", "), QStringLiteral(" and ")),
-           pngs.join(QStringLiteral(", ")), SheetsHelp());
+           pngs.join(QStringLiteral(", ")), SheetsHelp(),
+           QString::number(static_cast<int>(kOrganizerPlace.endX - kOrganizerPlace.x)));
 }
 
 BatchOptions ParseBatchOptions(const QStringList& arguments) {
@@ -372,6 +379,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   if (isSet("round")) options.round = ParseRound(value("round"));
   if (isSet("heading1")) options.heading1 = value("heading1");
   if (isSet("heading2")) options.heading2 = value("heading2");
+  if (isSet("organizer")) options.organizer = value("organizer");
   if (isSet("sheets")) options.sheets = ParseSheets(value("sheets"));
   options.json = value("json");
   options.pngFolder = value("png");

@@ -15,6 +15,7 @@ struct BatchOptions {
   QString round = kDefaultRound;
   QString heading1 = kDefaultHeading1;
   QString heading2 = kDefaultHeading2;
+  QString organizer = kDefaultOrganizer;
   // Sheet keys, as --sheets names them; the window's design ticks the same two at start.
   QStringList sheets = {QStringLiteral("mitori"), QStringLiteral("kake")};
   QString json;  // "-" is standard output

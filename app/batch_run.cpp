@@ -50,6 +50,7 @@ class BatchTexts : public TSheetTexts {
   QString RoundText() const override { return o_.round; }
   QString Heading1() const override { return o_.heading1; }
   QString Heading2() const override { return o_.heading2; }
+  QString Organizer() const override { return o_.organizer; }
 
  private:
   const BatchOptions& o_;
@@ -180,12 +181,13 @@ int RunBatch(int argc, char** argv) {
     app = std::make_unique<QGuiApplication>(qtArgc, argv);
   };
   // A heading given is measured in the sheets' font, as the window does; the defaults fit.
-  if (options.heading1 != kDefaultHeading1 || options.heading2 != kDefaultHeading2) {
+  if (options.heading1 != kDefaultHeading1 || options.heading2 != kDefaultHeading2 ||
+      options.organizer != kDefaultOrganizer) {
     startApplication();
     std::optional<QString> refused;
     try {
       InstallFaceSubstitutions();
-      refused = RefusedHeading(options.heading1, options.heading2);
+      refused = RefusedHeading(options.heading1, options.heading2, options.organizer);
     } catch (const std::exception& e) {
       PrintBatchError(QString::fromUtf8(e.what()));
       return 1;

@@ -72,6 +72,7 @@ SheetChoice Ticked(const QWidget* form, bool withAnswerTable) {
 QString TForm1::EditTexts::RoundText() const { return Form.Edit1->text(); }
 QString TForm1::EditTexts::Heading1() const { return Form.Edit2->text(); }
 QString TForm1::EditTexts::Heading2() const { return Form.Edit3->text(); }
+QString TForm1::EditTexts::Organizer() const { return Form.Edit4->text(); }
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setupUi(this);
@@ -88,10 +89,11 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   LimitRoundBox(Edit1);
   LimitHeadingBox(Edit2, HeadingLine::First);
   LimitHeadingBox(Edit3, HeadingLine::Second);
+  LimitHeadingBox(Edit4, HeadingLine::Organizer);
   QxPrinterSetupDialog1 = std::make_unique<TQxPrinterSetupDialog>(this);
   QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
   AddHelpEntry(Panel1, Edit2->geometry().right() + 1, 1);
-  ConnectKeyboard(this, {Image4, Image8, Image9}, {Edit1, Edit2, Edit3});
+  ConnectKeyboard(this, {Image4, Image8, Image9}, {Edit4, Edit1, Edit2, Edit3});
   FitWindow(this, Panel1, PageControl1);
   CenterOnScreen(this);
 
@@ -153,7 +155,6 @@ void TForm1::FormActivate() {
 void TForm1::RestoreSettings() {
   const auto settings = OpenSettings();
   RestoreWindowChoices(*settings, this, QStringLiteral("window"));
-  if (PrintSelection) RestoreWindowChoices(*settings, PrintSelection, QStringLiteral("print"));
   const std::optional<PrinterChoice> printer = ReadPrinterChoice(*settings);
   // The copies every print asks for are the print selection's 部数.
   if (PrintSelection && printer) PrintSelection->SpinEdit1->setValue(printer->copies);
@@ -166,7 +167,8 @@ void TForm1::RestoreSettings() {
 void TForm1::SaveSettings() const {
   const auto settings = OpenSettings();
   SaveWindowChoices(*settings, this, QStringLiteral("window"));
-  if (PrintSelection) SaveWindowChoices(*settings, PrintSelection, QStringLiteral("print"));
+  // The print ticks follow each ケリモ; older versions kept them here.
+  settings->remove(QStringLiteral("print/sheets"));
   if (RememberedPrinter) {
     try {
       PrinterChoice choice = RememberedPrinter->ToRemember();
@@ -229,6 +231,13 @@ void TForm1::Image4Click() {
         progress->StepIt();
         progress->repaint();
       });
+  // A kind this run did not make shows nothing and cannot be printed with old problems.
+  for (int k = 0; k < Book->KindCount(); ++k) {
+    if (Book->Made(k)) continue;
+    for (const SheetInfo& sheet : Book->Kind(k).Sheets()) Previews.Clear(PreviewOf(sheet));
+  }
+  MadeOnce = true;
+  if (PrintSelection) PrintSelection->OfferMadeSheets(*Book);
   SaveSettings();
 }
 
@@ -244,7 +253,9 @@ void TForm1::Image8Click() {
   QxPrinter().ApplySettings();
   const PrintSummary summary =
       SummarizePrint(QxPrinter(), static_cast<int>(Ticked(PrintSelection, true).size()));
-  if (ShowMessageBox(this, QStringLiteral("印刷しますか？\n\n") + summary.Text(),
+  // Before any ケリモ only the forms can be printed: say so before the question.
+  const QString formsOnly = MadeOnce ? QString() : QStringLiteral("問題のない用紙を印刷します。\n");
+  if (ShowMessageBox(this, formsOnly + QStringLiteral("印刷しますか？\n\n") + summary.Text(),
                      QStringLiteral("印刷の確認"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
   }
@@ -333,9 +344,11 @@ void TForm1::Image9Click() {
 // the scale first, and a sheet that fails half-way leaves the last preview whole.
 void TForm1::ShowSheet(const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
   const PageMapping mapping = PreviewMappingOf(QxPrinter());
-  Previews.Show(
-      findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(sheet.tab))->findChild<TImage*>(),
-      sheet.key, mapping, draw);
+  Previews.Show(PreviewOf(sheet), sheet.key, mapping, draw);
+}
+
+TImage* TForm1::PreviewOf(const SheetInfo& sheet) const {
+  return findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(sheet.tab))->findChild<TImage*>();
 }
 
 void TForm1::FollowScreen() {

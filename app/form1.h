@@ -101,6 +101,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
     QString RoundText() const override;
     QString Heading1() const override;
     QString Heading2() const override;
+    QString Organizer() const override;
 
    private:
     const TForm1& Form;
@@ -123,11 +124,14 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // Whether a command may run now; says why not when it may not.
   bool CommandAllowed(bool waitsForPrinting);
   void CreateSets();
+  // The tab of a sheet, by its number.
+  TImage* PreviewOf(const SheetInfo& sheet) const;
 
   EditTexts Texts{*this};
   std::unique_ptr<TWorkbook> Book;
   std::unique_ptr<TRememberedPrinter> RememberedPrinter;
   TPreviewPages Previews{this};
+  bool MadeOnce = false;   // a make-problems run has ended well
   bool Activated = false;  // the focus goes to Panel1 at the first activation only
   bool Destroyed = false;
   bool Printing = false;

@@ -1,8 +1,10 @@
 #include "app/form4.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 
 #include "app/design.h"
+#include "app/workbook.h"
 
 namespace tamariko {
 
@@ -16,6 +18,16 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
 }
 
 void TForm4::ShowModal() { exec(); }
+
+void TForm4::OfferMadeSheets(const TWorkbook& book) {
+  for (const SheetRef sheet : book.Sheets()) {
+    QCheckBox* box = SheetCheckBox(this, book.Info(sheet).tab);
+    if (box == nullptr) continue;
+    const bool made = sheet.IsAnswerTable() || book.Made(sheet.kind);
+    box->setEnabled(made);
+    box->setChecked(made);
+  }
+}
 
 void TForm4::Button1Click() {
   close();

@@ -6,6 +6,8 @@
 
 namespace tamariko {
 
+class TWorkbook;
+
 // Chooses the sheets the print command prints. Lives for the whole run, so the boxes keep
 // the user's choices from one use to the next.
 class TForm4 : public QDialog, public Ui::Form4 {
@@ -19,6 +21,9 @@ class TForm4 : public QDialog, public Ui::Form4 {
 
   void Button1Click();
   void Button2Click();
+  // After each ケリモ the boxes start as the sheets it made (both sides of a kind of two,
+  // and the answer table); a sheet not made is greyed, so no empty form goes out unasked.
+  void OfferMadeSheets(const TWorkbook& book);
   // 部数: the copies every job of the run asks for.
   int Copies() const { return SpinEdit1->value(); }
 

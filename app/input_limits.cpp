@@ -18,7 +18,27 @@ namespace tamariko {
 namespace {
 
 const HeadingPlace& PlaceOf(HeadingLine line) {
-  return line == HeadingLine::First ? kHeading1Place : kHeading2Place;
+  switch (line) {
+    case HeadingLine::First:
+      return kHeading1Place;
+    case HeadingLine::Second:
+      return kHeading2Place;
+    case HeadingLine::Organizer:
+      break;
+  }
+  return kOrganizerPlace;
+}
+
+QString LineName(HeadingLine line) {
+  switch (line) {
+    case HeadingLine::First:
+      return QStringLiteral("上の見出し");
+    case HeadingLine::Second:
+      return QStringLiteral("大きな見出し");
+    case HeadingLine::Organizer:
+      break;
+  }
+  return QStringLiteral("教室名");
 }
 
 // Every printer is driven at kPrinterDpi, so the preview always has this scale; the page
@@ -35,10 +55,13 @@ QImage MeasuringPage() {
 }
 
 QString HeadingRule(HeadingLine line) {
+  if (line == HeadingLine::Organizer) {
+    return QStringLiteral(
+               "教室名は、用紙の下の枠外 (%1) に収まる長さまでです。空なら印刷しません。")
+        .arg(HeadingRoom(line));
+  }
   return QStringLiteral("%1は、用紙の「参加部門」の枠の手前まで (%2) に収まる長さまでです。")
-      .arg(line == HeadingLine::First ? QStringLiteral("上の見出し")
-                                      : QStringLiteral("大きな見出し"),
-           HeadingRoom(line));
+      .arg(LineName(line), HeadingRoom(line));
 }
 
 void ShowWhy(QLineEdit* box, const QString& why) {
@@ -119,26 +142,33 @@ QString FittingHeading(HeadingLine line, const QString& text) {
 QString HeadingRoom(HeadingLine line) {
   const HeadingPlace& place = PlaceOf(line);
   return QStringLiteral("幅 %1 mm、%2 ポイント%3")
-      .arg(static_cast<int>(kHeadingsEndX - place.x))
+      .arg(static_cast<int>(place.endX - place.x))
       .arg(place.points)
       .arg(place.bold ? QStringLiteral("太字") : QString());
 }
 
-std::optional<QString> RefusedHeading(const QString& heading1, const QString& heading2) {
+std::optional<QString> RefusedHeading(const QString& heading1, const QString& heading2,
+                                      const QString& organizer) {
   const struct {
     const char* option;
     const QString& text;
     HeadingLine line;
   } headings[] = {{"--heading1", heading1, HeadingLine::First},
-                  {"--heading2", heading2, HeadingLine::Second}};
+                  {"--heading2", heading2, HeadingLine::Second},
+                  {"--organizer", organizer, HeadingLine::Organizer}};
   for (const auto& h : headings) {
     if (HeadingFits(h.line, h.text)) continue;
     const HeadingPlace& place = PlaceOf(h.line);
+    const bool heading = h.line != HeadingLine::Organizer;
     return QStringLiteral(
-               "%1: 見出しが長すぎます。%2入るのは「%3」までです (too long: the heading must "
-               "fit the %4 mm before the division box at %5 pt)")
-        .arg(QLatin1String(h.option), HeadingRule(h.line), FittingHeading(h.line, h.text))
-        .arg(static_cast<int>(kHeadingsEndX - place.x))
+               "%1: %2が長すぎます。%3入るのは「%4」までです (too long: the %5 "
+               "must fit the %6 mm %7 at %8 pt)")
+        .arg(QLatin1String(h.option), heading ? QStringLiteral("見出し") : LineName(h.line),
+             HeadingRule(h.line), FittingHeading(h.line, h.text),
+             heading ? QStringLiteral("heading") : QStringLiteral("organizer"))
+        .arg(static_cast<int>(place.endX - place.x))
+        .arg(heading ? QStringLiteral("before the division box")
+                     : QStringLiteral("under the frame"))
         .arg(place.points);
   }
   return std::nullopt;

@@ -20,19 +20,22 @@ std::optional<QString> RoundOfText(const QString& text);
 // The rule in words, for the window's tooltip and the batch's refusal.
 QString RoundRule();
 
-enum class HeadingLine { First, Second };
+// The teacher's lines: the two headings and the organizer (教室名) at the foot.
+enum class HeadingLine { First, Second, Organizer };
 
-// Whether the line fits its place on the sheets (up to the division box), measured on the
-// preview in the sheet's font and size. Needs the application object and the label face.
+// Whether the line fits its place on the sheets (a heading up to the division box, the
+// organizer up to the first other ink beside it), measured on the preview in the sheet's
+// font and size. Needs the application object and the label face.
 bool HeadingFits(HeadingLine line, const QString& text);
 // The longest beginning of `text`, in whole characters, that fits.
 QString FittingHeading(HeadingLine line, const QString& text);
 // The room of a line in words, for messages: "幅 130 mm、22 ポイント太字".
 QString HeadingRoom(HeadingLine line);
 
-// The batch's --heading1 and --heading2 against the limits: the refusal naming the option
-// and the limit, or nothing when both fit.
-std::optional<QString> RefusedHeading(const QString& heading1, const QString& heading2);
+// The batch's --heading1, --heading2 and --organizer against the limits: the refusal naming
+// the option and the limit, or nothing when all fit.
+std::optional<QString> RefusedHeading(const QString& heading1, const QString& heading2,
+                                      const QString& organizer);
 
 // The main window's boxes keep to the limits as they are typed into: the round box refuses
 // anything but digits and a digit past the second (full-width digits become half-width);

@@ -23,6 +23,11 @@ void TPreviewPages::Show(TImage* image, const QString& key, const PageMapping& m
   Entry(image) = Shown{image, key, mapping, ratio};
 }
 
+void TPreviewPages::Clear(TImage* image) {
+  image->SetPicture(QImage());
+  std::erase_if(shown_, [image](const Shown& s) { return s.image == image; });
+}
+
 void TPreviewPages::Follow(TWorkbook& book) {
   const qreal ratio = Ratio();
   for (Shown& shown : shown_) {

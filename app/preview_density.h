@@ -30,6 +30,9 @@ class TPreviewPages {
   void Show(TImage* image, const QString& key, const PageMapping& mapping,
             const TWorkbook::PreviewDraw& draw);
 
+  // Takes the picture off `image`, as before any preview was shown there.
+  void Clear(TImage* image);
+
   // Draws every preview shown so far again from the sets of `book`, at the window's ratio,
   // when that is not the ratio it was drawn at.
   void Follow(TWorkbook& book);

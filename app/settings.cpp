@@ -68,6 +68,8 @@ const std::vector<TextBox>& TextBoxes() {
        [](const QString& t) { return std::optional(FittingHeading(HeadingLine::First, t)); }},
       {"heading2", "Edit3",
        [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Second, t)); }},
+      {"organizer", "Edit4",
+       [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Organizer, t)); }},
   };
   return boxes;
 }

@@ -90,8 +90,12 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
       });
     };
   }
-  for (const auto& kind : kinds_) kind->Set().SetOrganizerLabel(kOrganizerLabel);
-  answers_.SetOrganizerLabel(kOrganizerLabel);
+  const QString organizer = answers_.SheetTexts().Organizer();
+  for (const auto& kind : kinds_) kind->Set().SetOrganizerLabel(organizer);
+  answers_.SetOrganizerLabel(organizer);
+  // What an earlier run made and this one does not must not reach the answer table.
+  answers_.ForgetAnswers();
+  made_.assign(kinds_.size(), false);
   auto nextStep = [&] {
     if (step) step();
   };

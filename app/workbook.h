@@ -19,9 +19,6 @@
 
 namespace tamariko {
 
-// The organizer label every sheet carries.
-inline const QString kOrganizerLabel = QStringLiteral("ORVぽろね教室");
-
 // One sheet of a workbook: sheet `sheet` of kind `kind`, or the answer table (kind -1).
 struct SheetRef {
   int kind = -1;
@@ -54,6 +51,8 @@ class TWorkbook {
   TProblemKind& Kind(int index) const { return *kinds_[static_cast<std::size_t>(index)]; }
   // The kind that draws the sheet named `key`; nullptr for none.
   TProblemKind* KindOf(const QString& key) const;
+  // Whether the last make-problems run made kind `index`.
+  bool Made(int index) const { return made_[static_cast<std::size_t>(index)]; }
   Tkaitou& Answers() { return answers_; }
   const Tkaitou& Answers() const { return answers_; }
 
@@ -61,10 +60,10 @@ class TWorkbook {
   std::vector<SheetRef> Sheets() const;
   const SheetInfo& Info(SheetRef sheet) const;
 
-  // The make-problems run: the organizer label to every set; for each kind with a chosen
-  // sheet, in the list's order, a step, the set made (its previews drawn as its problems
-  // are accepted when there is a preview to show) and its answers copied into the answer
-  // table; last a step and the answer table's preview.
+  // The make-problems run: the organizer label to every set and the answer table emptied;
+  // for each kind with a chosen sheet, in the list's order, a step, the set made (its
+  // previews drawn as its problems are accepted when there is a preview to show) and its
+  // answers copied into the answer table; last a step and the answer table's preview.
   void MakeProblems(const SheetChoice& choice, const ShowPreview& show,
                     const std::function<void()>& step = {});
   // The print run: one job for each chosen sheet, in tab order, the answer table last.

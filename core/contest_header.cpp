@@ -6,7 +6,7 @@ bool HeadingFits(TCanvas& canvas, const PageMapping& mapping, const HeadingPlace
                  const QString& text) {
   canvas.SetFontSize(place.points);
   canvas.SetFontBold(place.bold);
-  return mapping.X(place.x) + canvas.TextWidth(text) <= mapping.X(kHeadingsEndX);
+  return mapping.X(place.x) + canvas.TextWidth(text) <= mapping.X(place.endX);
 }
 
 void DrawContestBoxes(SheetDrawer& d, long double top) {
@@ -54,7 +54,7 @@ void DrawAdditionHeaderTexts(SheetDrawer& d, const TSheetTexts& texts, const QSt
                              const FormText& timeLimit) {
   DrawContestLabels(d, texts, 48, {49, 53, 57, 60, 63}, u"10点×");
   d.Font(16, true);
-  d.Text(25, 82, QStringLiteral("第") + texts.RoundText() + QStringLiteral("回"));
+  d.Text(25, 82, RoundLabel(texts));
   d.Text(50, 82, title);
   d.Texts(9, false, {timeLimit});
 }

@@ -11,19 +11,24 @@ namespace tamariko {
 // The heading and the contest boxes (division, participant number, score) that both problem
 // sheets carry, drawn from the boxes' top edge `top` in millimetres.
 
-// Where a heading line starts and in what size and weight it is drawn. Both lines may run up
-// to the division box.
+// Where a line of the teacher's text starts, in what size and weight it is drawn and how far
+// it may run.
 struct HeadingPlace {
   long double x;  // mm
   int points;
   bool bold;
+  long double endX;  // mm
 };
-inline constexpr HeadingPlace kHeading1Place{72, 9, false};
-inline constexpr HeadingPlace kHeading2Place{44, 22, true};
 inline constexpr long double kHeadingsEndX = 174;  // the division box's left edge
+// Both heading lines may run up to the division box.
+inline constexpr HeadingPlace kHeading1Place{72, 9, false, kHeadingsEndX};
+inline constexpr HeadingPlace kHeading2Place{44, 22, true, kHeadingsEndX};
+// The organizer line at the foot of every sheet, under the frame: up to the first other ink
+// level with it on any sheet, the grade label under the mental sheet's frame at x 50.
+inline constexpr HeadingPlace kOrganizerPlace{14, 11, false, 50};
 
-// Whether `text` drawn at `place` ends before the division box, measured on `canvas` with
-// `mapping` (the canvas's label font is used, only its size and weight are set).
+// Whether `text` drawn at `place` ends before its end, measured on `canvas` with `mapping`
+// (the canvas's label font is used, only its size and weight are set).
 bool HeadingFits(TCanvas& canvas, const PageMapping& mapping, const HeadingPlace& place,
                  const QString& text);
 

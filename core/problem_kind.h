@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -68,9 +69,23 @@ class TProblemKind {
   virtual QByteArray Json() const = 0;
 };
 
-// A kind of one sheet over a set of the usual shape: MakeSheet draws the form and then each
-// problem as it is accepted, Generate makes the same draws without drawing.
+// A set of the usual shape: a problem set with a fixed number of problems, whose MakeSheet
+// draws the form and then each problem as it is accepted, whose Generate makes the same draws
+// without drawing, which prints its one sheet and hands out one whole-number answer a problem.
 template <typename SetType>
+concept OneSheetSet =
+    std::derived_from<SetType, TKeisan> && std::default_initializable<SetType> &&
+    requires(SetType set, const SetType& made, TCanvas& canvas, const PageMapping& mapping,
+             TPrintTarget& printer) {
+      { SetType::kProblemCount } -> std::convertible_to<int>;
+      set.MakeSheet(canvas, mapping);
+      set.Generate();
+      set.PrintSheet(printer);
+      { made.GetAnswer(std::int32_t{0}) } -> std::convertible_to<std::int64_t>;
+    };
+
+// A kind of one sheet over a set of the usual shape.
+template <OneSheetSet SetType>
 class TOneSheetKind : public TProblemKind {
  public:
   explicit TOneSheetKind(SheetInfo sheet) : sheets_{std::move(sheet)} {}

@@ -14,7 +14,7 @@ struct PageMapping;
 
 // The answer table (解答表): the answers of the multiplication, division, mental addition
 // and abacus addition sheets in three columns of sixty rows. It holds what it is given and
-// generates nothing; a column whose kind was never made shows 0.
+// generates nothing; the cells of a kind not made stay empty.
 class Tkaitou : public TKeisan {
  public:
   static constexpr int kMultiplicationCount = 60;
@@ -27,22 +27,36 @@ class Tkaitou : public TKeisan {
   // Indexes are not checked; callers keep them in range.
   void SetMultiplicationAnswer(std::int32_t index, std::int64_t value) {
     MultiplicationAnswers[index] = value;
+    Hold(AnswerColumn::Multiplication);
   }
   std::int64_t GetMultiplicationAnswer(std::int32_t index) const {
     return MultiplicationAnswers[index];
   }
   std::int32_t GetDivisionAnswer(std::int32_t index) const { return DivisionAnswers[index]; }
-  void SetDivisionAnswer(std::int32_t index, std::int32_t value) { DivisionAnswers[index] = value; }
-  void SetMentalAnswer(std::int32_t index, std::int32_t value) { MentalAnswers[index] = value; }
+  void SetDivisionAnswer(std::int32_t index, std::int32_t value) {
+    DivisionAnswers[index] = value;
+    Hold(AnswerColumn::Division);
+  }
+  void SetMentalAnswer(std::int32_t index, std::int32_t value) {
+    MentalAnswers[index] = value;
+    Hold(AnswerColumn::Mental);
+  }
   std::int32_t GetMentalAnswer(std::int32_t index) const { return MentalAnswers[index]; }
   std::int64_t GetAbacusAnswerA(std::int32_t index) const { return AbacusAnswers[index]; }
   std::int64_t GetAbacusAnswerB(std::int32_t index) const {
     return AbacusAnswers[kAbacusRunA + index];
   }
-  void SetAbacusAnswer(std::int32_t index, std::int64_t value) { AbacusAnswers[index] = value; }
+  void SetAbacusAnswer(std::int32_t index, std::int64_t value) {
+    AbacusAnswers[index] = value;
+    Hold(AnswerColumn::Abacus);
+  }
 
-  // The answers a kind made, into its column from the first row on.
+  // The answers a kind made, into its column from the first row on. A column is printed
+  // once it was given answers.
   void TakeAnswers(const TProblemKind& kind);
+  // Empties every cell: a run that does not make a kind must not print its old answers.
+  void ForgetAnswers();
+  bool Holds(AnswerColumn column) const { return held_[static_cast<std::size_t>(column)]; }
   // Answer `index` of a column, as TakeAnswers fills it.
   std::int64_t Answer(AnswerColumn column, std::int32_t index) const;
 
@@ -52,10 +66,13 @@ class Tkaitou : public TKeisan {
   void PrintSheet(TPrintTarget& printer);
 
  private:
+  void Hold(AnswerColumn column) { held_[static_cast<std::size_t>(column)] = true; }
+
   std::array<std::int64_t, kMultiplicationCount> MultiplicationAnswers{};
   std::array<std::int32_t, kDivisionCount> DivisionAnswers{};
   std::array<std::int32_t, kMentalCount> MentalAnswers{};
   std::array<std::int64_t, kAbacusCount> AbacusAnswers{};
+  std::array<bool, 4> held_{};
 };
 
 }  // namespace tamariko

@@ -17,7 +17,7 @@ QString ProblemLine(const Tkake& set, int p) {
   const QString left =
       p >= 21 ? TKeisan::FormatGrouped(multiplicand) : QString::number(multiplicand);
   const QString right = p >= 31 ? TKeisan::FormatGrouped(multiplier) : QString::number(multiplier);
-  return left + QStringLiteral("  *  ") + right + QStringLiteral(" =");
+  return left + QStringLiteral("  ×  ") + right + QStringLiteral(" =");
 }
 
 SixtyProblemSheet SheetOf(const Tkake& set) {

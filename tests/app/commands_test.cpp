@@ -5,6 +5,7 @@
 
 #include <QScopeGuard>
 #include <QThread>
+#include <map>
 
 #include "app/timage.h"
 #include "app_fixture.h"
@@ -85,7 +86,9 @@ TEST_F(AppTest, FailingSheetIsReportedAndLeavesNoProgressOrCursorBehind) {
   }
 }
 
-TEST_F(AppTest, MakeProblemsDrawsTheMentalPreviewAndKeepsItWhenUnticked) {
+// Each ケリモ shows what it made and nothing else, and the print selection starts as it:
+// the sheets made ticked with the answer table, the others greyed.
+TEST_F(AppTest, MakeProblemsShowsAndOffersToPrintOnlyWhatItMade) {
   CreateWindows();
   EXPECT_TRUE(form->Image3->Picture().isNull());
   form->Image4->Click();
@@ -95,11 +98,18 @@ TEST_F(AppTest, MakeProblemsDrawsTheMentalPreviewAndKeepsItWhenUnticked) {
   EXPECT_NE(drawn.pixel(400, 600) & 0xffffff, 0u) << "a page, not a black image";
 
   form->CheckBox3->setChecked(false);
+  form->CheckBox1->setChecked(true);  // one side of the abacus set makes both
+  Form4->CheckBox6->setChecked(false);
   form->Image4->Click();
-  EXPECT_EQ(form->Image3->Picture(), drawn);
-  EXPECT_TRUE(form->Image1->Picture().isNull());
-  EXPECT_TRUE(form->Image2->Picture().isNull());
+  EXPECT_TRUE(form->Image3->Picture().isNull()) << "a kind not made shows nothing";
   EXPECT_TRUE(form->Image6->Picture().isNull());
+  const std::map<QCheckBox*, bool> offered = {{Form4->CheckBox1, true},  {Form4->CheckBox2, true},
+                                              {Form4->CheckBox3, false}, {Form4->CheckBox4, true},
+                                              {Form4->CheckBox5, false}, {Form4->CheckBox6, true}};
+  for (const auto& [box, made] : offered) {
+    EXPECT_EQ(box->isEnabled(), made) << box->objectName().toStdString();
+    EXPECT_EQ(box->isChecked(), made) << box->objectName().toStdString();
+  }
 }
 
 // Print command: the selection window is answered by the given action.
@@ -109,7 +119,7 @@ void CloseFrame() { Form4->close(); }
 
 bool AskedToPrint(const std::vector<ShownMessage>& shown) {
   for (const auto& m : shown) {
-    if (m.text.startsWith(QStringLiteral("印刷しますか？\n\nプリンター: ")) &&
+    if (m.text.contains(QStringLiteral("印刷しますか？\n\nプリンター: ")) &&
         m.caption == QStringLiteral("印刷の確認") && m.flags == (MB_YESNO | MB_ICONQUESTION)) {
       return true;
     }
@@ -206,8 +216,8 @@ TEST_F(AppTest, PrintAsksWithPrinterPaperAndCountsAndEveryJobCarriesTheCopies) {
   ASSERT_FALSE(boxes.shown.empty());
   EXPECT_EQ(
       boxes.shown[0].text,
-      QStringLiteral("印刷しますか？\n\nプリンター: 職員室レーザー（Scripted） 用紙: B4 (JIS) "
-                     "2 枚 × 3 部"));
+      QStringLiteral("問題のない用紙を印刷します。\n印刷しますか？\n\nプリンター: 職員室レーザー"
+                     "（Scripted） 用紙: B4 (JIS) 2 枚 × 3 部"));
   ASSERT_EQ(spooler->Jobs().size(), 2u);
   for (const auto& job : spooler->Jobs()) EXPECT_EQ(job.devMode.dmCopies, 3);
 }
@@ -218,9 +228,18 @@ TEST_F(AppTest, PrintBeforeAnyMakeProblemsStartsTheJobsAllTheSame) {
   QTimer::singleShot(0, Form4, PressOk);
   Form1->Image8->Click();
   ASSERT_EQ(boxes.shown.size(), 2u) << boxes.shown.back().text.toStdString();
+  EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("問題のない用紙を印刷します。\n")));
   EXPECT_EQ(boxes.shown[1].flags, MB_OK | MB_ICONINFORMATION) << boxes.shown[1].text.toStdString();
   EXPECT_EQ(spooler->Jobs().size(), 3u);
   for (const auto& job : spooler->Jobs()) EXPECT_TRUE(job.ended);
+  // After a ケリモ the question no longer warns.
+  Form1->Image4->Click();
+  boxes.shown.clear();
+  boxes.answers = {IDYES};
+  QTimer::singleShot(0, Form4, PressOk);
+  Form1->Image8->Click();
+  ASSERT_FALSE(boxes.shown.empty());
+  EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("印刷しますか？")));
 }
 
 // The real sheets on the scripted printer, whose middle send fails as a silent server's does:

@@ -86,6 +86,8 @@ TEST_F(AppTest, MainWindowControlsAreThereWithTheirTextsAndTicks) {
                         {"CheckBox5", "QCheckBox", "わり算", false},
                         {"Edit2", "QLineEdit", "タマリコ", false},
                         {"Edit3", "QLineEdit", "タマリコ練習問題", false},
+                        {"Label4", "QLabel", "教室名", false},
+                        {"Edit4", "QLineEdit", "ORVぽろね教室", false},
                         {"PageControl1", "QTabWidget", nullptr, false}});
   EXPECT_EQ(form->windowTitle(), QStringLiteral("タマリコ"));
   for (QWidget* panel :

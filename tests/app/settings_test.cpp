@@ -50,6 +50,7 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   form->Edit1->setText(QStringLiteral("12"));
   form->Edit2->setText(QStringLiteral("第12回 校内大会"));
   form->Edit3->setText(QStringLiteral("かけ算の練習"));
+  form->Edit4->setText(QStringLiteral("そろばん塾"));
   form->CheckBox3->setChecked(false);
   form->CheckBox5->setChecked(true);
   Form4->CheckBox6->setChecked(false);
@@ -68,10 +69,12 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   EXPECT_EQ(form->Edit1->text(), QStringLiteral("12"));
   EXPECT_EQ(form->Edit2->text(), QStringLiteral("第12回 校内大会"));
   EXPECT_EQ(form->Edit3->text(), QStringLiteral("かけ算の練習"));
+  EXPECT_EQ(form->Edit4->text(), QStringLiteral("そろばん塾"));
   EXPECT_FALSE(form->CheckBox3->isChecked());
   EXPECT_TRUE(form->CheckBox4->isChecked());
-  EXPECT_FALSE(Form4->CheckBox6->isChecked());
-  EXPECT_TRUE(Form4->CheckBox3->isChecked());
+  // The print ticks are not remembered: they follow each ケリモ.
+  EXPECT_TRUE(Form4->CheckBox6->isChecked());
+  EXPECT_FALSE(OpenSettings()->contains(QStringLiteral("print/sheets/kaitou")));
   EXPECT_EQ(Form4->SpinEdit1->value(), 3) << "部数 is what every print asks for";
   EXPECT_TRUE(form->CheckBox5->isChecked()) << "a kind added to the list is remembered too";
   const PrinterChoice back = PrinterChoiceInForce();

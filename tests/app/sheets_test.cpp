@@ -100,14 +100,16 @@ TEST_F(SheetsTest, MakeProblemsFillsTheTableAndDrawsEveryTab) {
   EXPECT_TRUE(window->Image1->Picture().isNull());  // the tabs without a sheet stay blank
 }
 
-TEST_F(SheetsTest, AnUntickedSheetKeepsItsAnswersInTheTable) {
+TEST_F(SheetsTest, AnUntickedSheetLeavesNoAnswersInTheTable) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
-  const std::int32_t mental = AnswersOf(window).GetMentalAnswer(29);
+  EXPECT_TRUE(AnswersOf(window).Holds(AnswerColumn::Mental));
   const std::int64_t product = AnswersOf(window).GetMultiplicationAnswer(59);
   window->CheckBox3->setChecked(false);
   window->Image4->Click();
-  EXPECT_EQ(AnswersOf(window).GetMentalAnswer(29), mental);
+  EXPECT_FALSE(AnswersOf(window).Holds(AnswerColumn::Mental));
+  EXPECT_FALSE(AnswersOf(window).Holds(AnswerColumn::Division));
+  EXPECT_TRUE(AnswersOf(window).Holds(AnswerColumn::Multiplication));
   EXPECT_NE(AnswersOf(window).GetMultiplicationAnswer(59), product);
 }
 

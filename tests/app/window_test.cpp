@@ -153,6 +153,7 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
   const std::vector<QWidget*> order = {form->Image4,
                                        form->Image8,
                                        form->Image9,
+                                       form->Edit4,
                                        form->Edit1,
                                        form->CheckBox1,
                                        form->CheckBox2,

@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include "app/kinds.h"
+#include "core/contest_header.h"
 #include "core/page_mapping.h"
 #include "kake/kake.h"
 #include "tests/support/abacus_rules.h"
@@ -151,6 +152,7 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
       {{"--json", file, "--round", "第3回"}, "--round"},
       {{"--json", file, "--heading1", QString(40, u'問')}, "--heading1: 見出しが長すぎます"},
       {{"--json", file, "--heading2", QString(20, u'問')}, "幅 130 mm、22 ポイント太字"},
+      {{"--json", file, "--organizer", QString(60, u'教')}, "--organizer: 教室名が長すぎます"},
   };
   QFile(file + ".txt").open(QIODevice::WriteOnly);  // a file where a folder is wanted
   for (const auto& c : cases) {
@@ -188,6 +190,46 @@ TEST(Batch, FullWidthRoundDrawsAsHalfWidthAndTheWindowSettingsAreNotRead) {
     pngs << QDir(out).filePath(QStringLiteral("mitori.png"));
   }
   EXPECT_EQ(QImage(pngs[0]), QImage(pngs[1]));
+}
+
+// The school named prints at the foot of every sheet; an empty one prints none, and nothing
+// else on the page changes.
+TEST(Batch, TheOrganizerPrintsAtTheFootOfEverySheetOrNotAtAll) {
+  QTemporaryDir dir;
+  const PageMapping m = PreviewMapping({300, 300}, {0, 0});
+  QList<QImage> pages[2];
+  const QString organizers[2] = {QString(), QStringLiteral("そろばん塾本町")};
+  for (int i = 0; i < 2; ++i) {
+    const QString out = QDir(dir.path()).filePath(QString::number(i));
+    QDir().mkpath(out);
+    const Outcome run = Tamariko(
+        {"--batch", "--seed", "12", "--sheets", "all", "--organizer", organizers[i], "--png", out});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const QString& name : QDir(out).entryList(QDir::Files, QDir::Name)) {
+      pages[i] << QImage(QDir(out).filePath(name)).convertToFormat(QImage::Format_Grayscale8);
+    }
+  }
+  ASSERT_EQ(pages[0].size(), 6);
+  ASSERT_EQ(pages[1].size(), 6);
+  // Dark pixels of the organizer's line from x1 to x2 (its ink may reach a pixel above its top).
+  const int top = m.Y(347) - 2, bottom = m.Y(351);
+  auto ink = [&](const QImage& page, int x1, int x2) {
+    int dark = 0;
+    for (int y = top; y <= bottom; ++y) {
+      for (int x = x1; x < x2; ++x) dark += qGray(page.pixel(x, y)) < 128;
+    }
+    return dark;
+  };
+  const int end = m.X(kOrganizerPlace.endX);
+  for (int p = 0; p < 6; ++p) {
+    // Its room is free on every sheet; nothing else on the page changes.
+    EXPECT_EQ(ink(pages[0][p], m.X(kOrganizerPlace.x), end), 0) << p;
+    EXPECT_GT(ink(pages[1][p], m.X(kOrganizerPlace.x), end), 100) << p;
+    const QRect above(0, 0, pages[0][p].width(), top);
+    EXPECT_EQ(pages[0][p].copy(above), pages[1][p].copy(above)) << p;
+  }
+  // The room ends where the mental sheet's label begins (kaitou, kake, mitori, ...).
+  EXPECT_GT(ink(pages[0][2], end, end + 6), 0);
 }
 
 // A teacher's session is Japanese: fontconfig then names the label face "IPA Pゴシック".
@@ -280,8 +322,9 @@ TEST(Batch, FullDiskExitsOneAndKeepsEveryOldFile) {
 TEST(Batch, HelpAndVersionAnswerAndWriteNothingElse) {
   const Outcome help = Tamariko({"--batch", "--help"});
   EXPECT_EQ(help.exitCode, 0);
-  for (const char* option : {"--seed", "--round", "--heading1", "--heading2", "--sheets", "--json",
-                             "--png", "--pdf", "--printer", "--paper", "--help", "--version"}) {
+  for (const char* option :
+       {"--seed", "--round", "--heading1", "--heading2", "--organizer", "--sheets", "--json",
+        "--png", "--pdf", "--printer", "--paper", "--help", "--version"}) {
     EXPECT_TRUE(help.out.contains(option)) << option;
   }
   EXPECT_TRUE(QString::fromUtf8(help.out).contains(QStringLiteral("乱数の種")));

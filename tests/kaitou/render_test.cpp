@@ -1,19 +1,27 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QTemporaryDir>
+#include <cmath>
 #include <memory>
 
 #include "core/page_mapping.h"
+#include "core/random.h"
 #include "kaitou/kaitou.h"
+#include "kake/kake_kind.h"
+#include "mitori/abacus_kind.h"
+#include "mitori1_1/mental_kind.h"
 #include "platform/carried_font.h"
 #include "platform/cups_spooler.h"
 #include "platform/font_resources.h"
 #include "platform/qpainter_canvas.h"
 #include "printing/qxprinters.h"
 #include "tests/support/pdf_support.h"
+#include "tests/support/recording_canvas.h"
 #include "tests/support/render_fixtures.h"
+#include "wari/wari_kind.h"
 
 namespace tamariko {
 namespace {
@@ -99,10 +107,90 @@ TEST_F(AnswerRender, PrintedPageCarriesTheTableAndRightAlignedAnswers) {
   EXPECT_NEAR(shortEnd, longEnd, 1);
   EXPECT_GT(InkIn(page, m.X(60), m.Y(59), edge, m.Y(63)),
             InkIn(page, m.X(80), m.Y(63.8L), edge, m.Y(67.8L)));
-  // "0" in the division column and in the abacus addition rows.
-  EXPECT_GT(InkIn(page, m.X(150), m.Y(59), m.X(158), m.Y(63)), 20);
-  EXPECT_GT(InkIn(page, m.X(240), m.Y(59 + 4.8L * 40), m.X(248), m.Y(63 + 4.8L * 40)), 20);
+  // The division column and the abacus addition rows were given nothing: between the group
+  // rules their cells are empty.
+  EXPECT_EQ(InkIn(page, m.X(96) + 3, m.Y(59), m.X(161) - 3, m.Y(81)), 0);
+  EXPECT_EQ(InkIn(page, m.X(175), m.Y(203), m.X(252) - 3, m.Y(225)), 0);
   EXPECT_GT(InkIn(page, m.X(14), m.Y(347), m.X(60), m.Y(352)), 50);  // organizer label
+}
+
+// A printed page at 300 dpi whose operations are recorded, its texts measured in the real
+// fonts, so that right-aligned answers stand where they stand on paper.
+class MeasuredPage : public RecordingCanvas {
+ public:
+  MeasuredPage() : RecordingCanvas(QRect(0, 0, 3035, 4299)), real_(&device_) {}
+  void SetFontName(const QString& name) override {
+    RecordingCanvas::SetFontName(name);
+    real_.SetFontName(name);
+  }
+  void SetFontSize(int points) override {
+    RecordingCanvas::SetFontSize(points);
+    real_.SetFontSize(points);
+  }
+  void SetFontBold(bool bold) override {
+    RecordingCanvas::SetFontBold(bold);
+    real_.SetFontBold(bold);
+  }
+  int TextWidth(const QString& text) override { return real_.TextWidth(text); }
+
+  // Where a text's ink falls: its tight box in its face at the canvas's pixel size, placed as
+  // the canvas places text (top at y, then the ascent).
+  static QRect InkOf(const Op& text) {
+    QFont font(text.fontName);
+    font.setPixelSize(static_cast<int>(std::lround(text.fontSize * 300 / 72.0)));
+    const QRectF ink = QFontMetricsF(font).tightBoundingRect(text.text);
+    return ink.translated(text.x1, text.y1 + QFontMetrics(font).ascent()).toAlignedRect();
+  }
+
+ private:
+  static QImage Device() {
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(static_cast<int>(std::lround(300 / 0.0254)));
+    device.setDotsPerMeterY(static_cast<int>(std::lround(300 / 0.0254)));
+    return device;
+  }
+  QImage device_ = Device();
+  QPainterCanvas real_;
+};
+
+class MeasuringPrinter : public TPrintTarget {
+ public:
+  PixelPair GetPixelsPerInch() override { return {300, 300}; }
+  PixelPair GetPageOffset() override { return {0, 0}; }
+  void BeginDoc(const QString&) override { page = std::make_unique<MeasuredPage>(); }
+  TCanvas& Canvas() override { return *page; }
+  void EndDoc() override {}
+  std::unique_ptr<MeasuredPage> page;
+};
+
+// Every answer of every kind, over many sets, keeps its ink off every rule of the printed
+// table, a pixel clear at least: the commas of each fifth row above the rule under it, the
+// widest answers inside their columns, the last band inside the frame.
+TEST_F(AnswerRender, PrintedAnswersOfEveryKindKeepTheirInkOffEveryRule) {
+  TMentalKind mental;
+  TKakeKind multiplication;
+  TWariKind division;
+  TAbacusKind abacus;
+  for (std::uint32_t seed = 900; seed < 960; ++seed) {
+    SetRandomSeed(seed);
+    for (TProblemKind* kind :
+         std::initializer_list<TProblemKind*>{&mental, &multiplication, &division, &abacus}) {
+      kind->Make({});
+      table.TakeAnswers(*kind);
+    }
+    MeasuringPrinter printer;
+    table.PrintSheet(printer);
+    int answers = 0;
+    for (const RecordingCanvas::Op& op : printer.page->OfKind(RecordingCanvas::Kind::TextOut)) {
+      if (op.fontName != kCarriedFace) continue;
+      ++answers;
+      const QRect ink = MeasuredPage::InkOf(op);
+      ASSERT_FALSE(ink.isEmpty()) << op.text.toStdString();
+      EXPECT_FALSE(printer.page->RuleTouches(ink.adjusted(-1, -1, 1, 1)))
+          << "seed " << seed << ": " << op.text.toStdString() << " at " << op.x1 << ", " << op.y1;
+    }
+    EXPECT_EQ(answers, 180);
+  }
 }
 
 }  // namespace

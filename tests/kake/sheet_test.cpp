@@ -116,6 +116,10 @@ void ExpectGrid(const RecordingCanvas& canvas) {
   };
   between(u"小学校5年生以上はここから (No.11～60)", 10);
   between(u"小学校4年生以下はここまで (No.1～50)", 50);
+  // The end of the older pupils' range names the range its start names.
+  const Op* end = canvas.FindText(QStringLiteral("小学校5年生以上はここまで (No.11～60)"));
+  ASSERT_NE(end, nullptr);
+  EXPECT_GT(end->y1, lines[59].y1);
 }
 
 TEST_F(MultiplicationSheet, SixtyLinesStandInTheirRowsWithTheirNumbersAndMarkers) {
@@ -129,7 +133,7 @@ TEST_F(MultiplicationSheet, EmptyRoundAndLongHeadingAreDrawnAsTheyStand) {
   texts.round.clear();
   texts.heading2 = QString(60, QChar(u'長'));
   set.MakeSheet(image, preview);
-  const Op* round = image.FindText(QStringLiteral("第回"));
+  const Op* round = image.FindText(QStringLiteral("第　回"));
   ASSERT_NE(round, nullptr);
   EXPECT_EQ(round->x1, preview.X(25));
   EXPECT_EQ(round->y1, preview.Y(52));
@@ -143,7 +147,7 @@ void ExpectProblemLines(const Tkake& set, const RecordingCanvas& canvas) {
   ASSERT_EQ(lines.size(), 60u);
   for (int n = 1; n <= 60; ++n) {
     const Op& t = lines[n - 1];
-    EXPECT_EQ(t.text, test::Grouped(set.GetMultiplicand(n - 1)) + QStringLiteral("  *  ") +
+    EXPECT_EQ(t.text, test::Grouped(set.GetMultiplicand(n - 1)) + QStringLiteral("  ×  ") +
                           test::Grouped(set.GetMultiplier(n - 1)) + QStringLiteral(" ="))
         << n;
     EXPECT_EQ(t.fontSize, 13);

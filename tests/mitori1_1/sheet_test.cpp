@@ -72,7 +72,7 @@ TEST_F(MentalSheet, EmptyRoundAndLongHeadingAreDrawnAsTheyStand) {
   texts.round.clear();
   texts.heading2 = QString(60, QChar(u'長'));
   set.MakeSheet(image, preview);
-  const Op* round = image.FindText(QStringLiteral("第回"));
+  const Op* round = image.FindText(QStringLiteral("第　回"));
   ASSERT_NE(round, nullptr);
   EXPECT_EQ(round->x1, preview.X(25));
   ASSERT_NE(image.FindText(texts.heading2), nullptr);
