@@ -230,10 +230,17 @@ std::optional<PrinterChoice> ReadPrinterChoice(QSettings& settings) {
       if (!value.isValid()) return;
       if constexpr (std::is_enum_v<Field>) {
         field = static_cast<Field>(value.toInt());
+      } else if constexpr (std::is_same_v<Field, int>) {
+        // Not a number (too big, a list, text): the default stays rather than some number.
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        if (ok) field = number;
       } else {
         field = value.value<Field>();
       }
     });
+    // A paper number the device mode cannot hold is as good as unreadable: chosen again.
+    if (choice->paper <= 0 || choice->paper > 0x7fff) choice->paper = 0;
   }
   settings.endGroup();
   return choice;
@@ -293,7 +300,17 @@ void TRememberedPrinter::TryNow() {
     waiting_.reset();
     if (known) {
       try {
-        PutPrinterChoiceInForce(wanted);
+        PrinterChoice choice = wanted;
+        // A paper that could not be read: B4 where the printer has it, as for a gone one.
+        const bool unreadPaper = choice.paper == 0;
+        const bool b4 = unreadPaper && HasPaper(spooler, choice.printer, DMPAPER_B4);
+        if (unreadPaper) choice.paper = b4 ? DMPAPER_B4 : DMPAPER_A4;
+        PutPrinterChoiceInForce(choice);
+        if (unreadPaper) {
+          notice_(
+              QStringLiteral("前回の用紙が読めないため、%1にしました。")
+                  .arg(b4 ? QStringLiteral("B4") : QStringLiteral("A4 (B4 の用紙がありません) ")));
+        }
         return;
       } catch (const std::exception&) {
         // It is there but takes the settings no more: as good as gone.

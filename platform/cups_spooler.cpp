@@ -29,6 +29,9 @@
 
 namespace tamariko {
 
+// Text is sized in the printer's whole pixels on every device (platform/qpainter_canvas.h).
+static_assert(kTextDpi == kPrinterDpi, "the canvas sizes text at another density than the printer");
+
 namespace {
 
 constexpr std::uint32_t kSupportedFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH |

@@ -2,8 +2,12 @@
 
 #include <QColor>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QList>
 #include <QPaintDevice>
 #include <QPen>
+#include <QRawFont>
+#include <QTextLayout>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
@@ -71,9 +75,15 @@ void QPainterCanvas::SetPageTransform(const PageTransform& transform) {
 
 bool QPainterCanvas::End() { return !painter_.isActive() || painter_.end(); }
 
+// The font in the printer's whole pixels, whatever the device: a preview draws it scaled.
 void QPainterCanvas::ApplyFont() {
-  font_.setPixelSize(std::max(1, PointsToPixels(points_, device_->logicalDpiY())));
+  font_.setPixelSize(std::max(1, PointsToPixels(points_, kTextDpi)));
+  faces_.reset();
   if (painter_.isActive()) painter_.setFont(font_);
+}
+
+qreal QPainterCanvas::TextScale() const {
+  return static_cast<qreal>(device_->logicalDpiY()) / kTextDpi;
 }
 
 void QPainterCanvas::ApplyPen() {
@@ -150,22 +160,86 @@ void QPainterCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   painter_.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
+// Off the printer's page the text is drawn as printed, scaled about (x, y) to the device.
 void QPainterCanvas::TextOut(int x, int y, const QString& text) {
   if (!painter_.isActive() || text.isEmpty()) return;
   const QFontMetrics metrics = painter_.fontMetrics();
+  const qreal scale = TextScale();
   if (brushStyle_ == BrushStyle::Solid) {
-    painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()),
-                      QColor::fromRgb(brushColor_));
+    painter_.fillRect(
+        QRect(x, y, TextWidth(text), static_cast<int>(std::lround(metrics.height() * scale))),
+        QColor::fromRgb(brushColor_));
   }
   const QPen pen = painter_.pen();
   painter_.setPen(Qt::black);  // text takes the font colour, which the sheets never change
-  painter_.drawText(QPoint(x, y + metrics.ascent()), text);
+  if (scale == 1) {
+    painter_.drawText(QPoint(x, y + metrics.ascent()), text);
+  } else {
+    DrawScaledText(x, y, text, scale);
+  }
   painter_.setPen(pen);
 }
 
+// The glyphs at the device's nearest whole pixel size, each where the printed page puts it,
+// scaled: so the text spans what it spans on paper. (Drawn through a scaling transform
+// instead, a synthesised bold would be far too heavy when small and lost when large.)
+// The sheets' texts take their glyphs straight from the face, one a character, unkerned;
+// a text the face does not hold whole is laid out in full, at both sizes.
+void QPainterCanvas::DrawScaledText(int x, int y, const QString& text, qreal scale) {
+  QFont small = font_;
+  small.setPixelSize(std::max(1, static_cast<int>(std::lround(font_.pixelSize() * scale))));
+  if (!faces_) faces_.emplace(QRawFont::fromFont(font_), QRawFont::fromFont(small));
+  const auto& [printedFace, drawnFace] = *faces_;
+  const QList<quint32> glyphs = printedFace.glyphIndexesForString(text);
+  if (printedFace.isValid() && drawnFace.isValid() && !glyphs.contains(0)) {
+    const QList<QPointF> advances = printedFace.advancesForGlyphIndexes(glyphs);
+    QList<QPointF> positions;
+    positions.reserve(advances.size());
+    qreal pen = 0;
+    for (const QPointF& advance : advances) {
+      positions.append(QPointF(pen * scale, 0));
+      pen += advance.x();
+    }
+    QGlyphRun run;
+    run.setRawFont(drawnFace);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    painter_.drawGlyphRun(QPointF(x, y + painter_.fontMetrics().ascent() * scale), run);
+    return;
+  }
+  const auto glyphRuns = [this, &text](const QFont& font) {
+    QTextLayout layout(text, font, device_);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    return layout.glyphRuns();
+  };
+  const QList<QGlyphRun> printed = glyphRuns(font_);
+  QList<QGlyphRun> drawn = glyphRuns(small);
+  bool same = printed.size() == drawn.size();
+  for (qsizetype r = 0; same && r < drawn.size(); ++r) {
+    same = printed[r].glyphIndexes() == drawn[r].glyphIndexes();
+  }
+  if (!same) {  // not met with the sheets' faces; the device's own layout then
+    painter_.setFont(small);
+    painter_.drawText(QPoint(x, y + QFontMetrics(small, device_).ascent()), text);
+    painter_.setFont(font_);
+    return;
+  }
+  for (qsizetype r = 0; r < drawn.size(); ++r) {
+    QList<QPointF> positions = printed[r].positions();
+    for (QPointF& p : positions) p *= scale;
+    drawn[r].setPositions(positions);
+    painter_.drawGlyphRun(QPointF(x, y), drawn[r]);
+  }
+}
+
+// The printed width, scaled to the device and rounded.
 int QPainterCanvas::TextWidth(const QString& text) {
-  if (painter_.isActive()) return painter_.fontMetrics().horizontalAdvance(text);
-  return QFontMetrics(font_, device_).horizontalAdvance(text);
+  const int printed = painter_.isActive() ? painter_.fontMetrics().horizontalAdvance(text)
+                                          : QFontMetrics(font_, device_).horizontalAdvance(text);
+  const qreal scale = TextScale();
+  return scale == 1 ? printed : static_cast<int>(std::lround(printed * scale));
 }
 
 }  // namespace tamariko

@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
+#include <QRawFont>
+#include <optional>
+#include <utility>
 
 #include "core/canvas.h"
 #include "core/page_mapping.h"
@@ -14,16 +17,28 @@ namespace tamariko {
 
 inline constexpr int kPreviewWidth = 865;
 inline constexpr int kPreviewHeight = 1300;
-inline constexpr int kPreviewDpi = 96;
+// The density every printer is driven at (kPrinterDpi, which the spooler checks against it),
+// in whose whole pixels text is sized on every device.
+inline constexpr int kTextDpi = 300;
+// The preview's own density: a quarter of the printer's pixels per inch, as PreviewMapping
+// lays the page out (B4's 257 mm are 759 pixels), so that a point is as big as on paper.
+inline constexpr int kPreviewDpi = kTextDpi / 4;
 
-// A white RGB32 image of 865 x 1300 device-independent pixels at 96 dpi, so that font points
-// render at screen density. At a device pixel ratio above 1 it holds that many more pixels
-// and a painter on it draws the same positions through its ratio transform, sharper.
+// A white RGB32 image of 865 x 1300 device-independent pixels at kPreviewDpi. At a device
+// pixel ratio above 1 it holds that many more pixels and a painter on it draws the same
+// positions through its ratio transform, sharper.
 QImage MakePreviewImage(qreal devicePixelRatio = 1);
 
 // The canvas on a QImage (preview) or a PDF page. The painter is opened by the
 // constructor and stays open until End() or destruction; on a printer, End() finishes the
 // job. Lines are drawn without antialiasing so that 1, 2 and 4 pixel rules stay exact.
+//
+// Text is laid out as on paper on every device: the font is sized in the printer's whole
+// pixels (kTextDpi), and off the printer each glyph is placed where the printed page
+// puts it, scaled to the device's density, and measured so. Sized in the device's own
+// pixels, a preview's font would be rounded to whole pixels at its density (9 points: 9.375
+// to 9; FreeType rounds a fractional size too) and laid out there, so its widths would not
+// be the printed ones scaled.
 class QPainterCanvas : public TCanvas {
  public:
   // Throws Error when painting on `device` cannot start.
@@ -66,10 +81,16 @@ class QPainterCanvas : public TCanvas {
  private:
   void ApplyFont();
   void ApplyPen();
+  // Device pixels per printer pixel of text: 1 on the printer's page, 1/4 on a preview.
+  qreal TextScale() const;
+  void DrawScaledText(int x, int y, const QString& text, qreal scale);
 
   QPaintDevice* device_;
   QPainter painter_;
   QFont font_;
+  // The font's faces off the printer, made at the first text drawn in it: as printed, and
+  // at the device's size.
+  std::optional<std::pair<QRawFont, QRawFont>> faces_;
   int points_ = 9;
   int charset_ = DEFAULT_CHARSET;
   TColor penColor_ = 0xff000000;

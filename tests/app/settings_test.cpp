@@ -180,6 +180,49 @@ TEST_F(AppTest, AVanishedPrinterFallsBackToTheDefaultAndTheDialogSaysSoOnce) {
   }
 }
 
+// A remembered paper that cannot be read (too big a number, a wrong type) is not taken as
+// some number: the remembered printer gets B4 where it has it, and the dialog says so once.
+TEST_F(AppTest, AnUnreadableRememberedPaperBecomesB4WhereThePrinterHasIt) {
+  const struct {
+    ScriptedSpooler::Printer printer;
+    QVariant paper;
+    int now;
+  } cases[] = {{Office(), QStringLiteral("2147483648"), DMPAPER_B4},
+               {Office(), QStringList{QStringLiteral("B4"), QStringLiteral("A4")}, DMPAPER_B4},
+               {WithoutB4(), QStringLiteral("B4"), DMPAPER_A4}};
+  std::vector<QString> notices;
+  TQxPrinterSetupDialog::SetRunner([&](PrinterChoice&) {
+    notices.push_back(Form1->QxPrinterSetupDialog1->NoticeOnce());
+    return false;
+  });
+  auto resetRunner = qScopeGuard([] { TQxPrinterSetupDialog::SetRunner({}); });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.paper.toString().toStdString());
+    UsePrinters(std::make_shared<ScriptedSpooler>(
+        std::vector<ScriptedSpooler::Printer>{OnePrinter().front(), c.printer}));
+    RememberPrinter(c.printer.name);
+    {
+      const auto settings = OpenSettings();
+      settings->setValue(QStringLiteral("printer/paper"), c.paper);
+      ASSERT_TRUE(WriteSettings(*settings));
+    }
+    CreateWindows();
+    const PrinterChoice now = PrinterChoiceInForce();
+    EXPECT_EQ(now.printer, c.printer.name);
+    EXPECT_EQ(now.paper, c.now);
+    EXPECT_EQ(now.copies, 2) << "the rest of the remembered choice stands";
+    notices.clear();
+    form->Image9->Click();
+    form->Image9->Click();
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_TRUE(
+        notices[0].contains(c.now == DMPAPER_B4 ? QStringLiteral("B4") : QStringLiteral("A4")))
+        << notices[0].toStdString();
+    EXPECT_TRUE(notices[1].isEmpty());
+    DestroyForms();
+  }
+}
+
 // Until the print server has answered, the remembered printer is not "gone": it stays
 // remembered (a run closed meanwhile keeps it), and goes in force when the queues arrive.
 TEST_F(AppTest, ARememberedQueueWaitsForTheServerAndIsNotForgotten) {

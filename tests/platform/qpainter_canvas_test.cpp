@@ -8,12 +8,15 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <cstdlib>
+#include <iterator>
 #include <set>
+#include <vector>
 
 #include "core/error.h"
 #include "platform/carried_font.h"
 #include "platform/font_resources.h"
 #include "tests/platform/test_dirs.h"
+#include "tests/support/pdf_support.h"
 
 namespace tamariko {
 namespace {
@@ -54,12 +57,13 @@ class QPainterCanvasTest : public test::FontsInstalled {
   QImage image_ = MakePreviewImage();
 };
 
-TEST(PreviewImage, IsWhite865By1300At96Dpi) {
+// 75 dpi: a quarter of the printer's 300, the density the preview mapping lays pages out at.
+TEST(PreviewImage, IsWhite865By1300At75Dpi) {
   const QImage image = MakePreviewImage();
   EXPECT_EQ(image.size(), QSize(865, 1300));
   EXPECT_EQ(image.format(), QImage::Format_RGB32);
-  EXPECT_EQ(image.logicalDpiX(), 96);
-  EXPECT_EQ(image.logicalDpiY(), 96);
+  EXPECT_EQ(image.logicalDpiX(), 75);
+  EXPECT_EQ(image.logicalDpiY(), 75);
   EXPECT_EQ(CountColour(image, image.rect(), kWhite), 865 * 1300);
 }
 
@@ -153,7 +157,7 @@ TEST_F(QPainterCanvasTest, TextCellTopLeftIsAtThePoint) {
   EXPECT_GE(ink.top(), 300);
   EXPECT_LE(ink.right(), 200 + width);
   EXPECT_LT(ink.top(), 300 + 15) << "the glyph hangs from the point, not stands on it";
-  EXPECT_LE(ink.bottom(), 300 + 40);  // 30 pt at 96 dpi is a 40 pixel em
+  EXPECT_LE(ink.bottom(), 300 + 32);  // 30 pt: a 125 pixel em on paper, 31.25 at 75 dpi
 }
 
 TEST_F(QPainterCanvasTest, SolidBrushGivesTextAnOpaqueBackground) {
@@ -168,7 +172,7 @@ TEST_F(QPainterCanvasTest, SolidBrushGivesTextAnOpaqueBackground) {
       canvas.SetBrushColor(kYellow);
       canvas.SetBrushStyle(style);
       canvas.TextOut(40, 50, QStringLiteral("123"));
-      cell = QRect(40, 50, canvas.TextWidth(QStringLiteral("123")), 17);
+      cell = QRect(40, 50, canvas.TextWidth(QStringLiteral("123")), 14);
     }
     const int yellow = CountColour(image, image.rect(), kYellow);
     if (style == BrushStyle::Solid) {
@@ -193,8 +197,9 @@ TEST_F(QPainterCanvasTest, PointsFollowTheDeviceDensity) {
     canvas->SetFontSize(13);
   }
   const QString figures = QStringLiteral("1234567890");
-  // 13 pt: 17 pixels at 96 dpi, 54 at 300 dpi; the digits are half an em wide.
-  EXPECT_NEAR(preview.TextWidth(figures), 10 * 17 / 2, 10);
+  // 13 pt: 54 pixels at 300 dpi, a quarter of them (13.5) at the preview's 75; the digits
+  // are half an em wide.
+  EXPECT_NEAR(preview.TextWidth(figures), 10 * 13.5 / 2, 10);
   EXPECT_NEAR(paper.TextWidth(figures), 10 * 54 / 2, 10);
 }
 
@@ -209,7 +214,9 @@ TEST_F(QPainterCanvasTest, BoldWidensTheStrokes) {
       canvas.SetFontBold(bold);
       canvas.TextOut(10, 10, QStringLiteral("採点欄"));
     }
-    ink[bold] = CountColour(image, image.rect(), kBlack);
+    for (int y = 0; y < 60; ++y) {
+      for (int x = 0; x < 200; ++x) ink[bold] += Dark(image, x, y);
+    }
   }
   EXPECT_GT(ink[1], ink[0] * 11 / 10);
 }
@@ -311,6 +318,68 @@ TEST_F(QPainterCanvasTest, PdfPageEmbedsBothFaces) {
   const QString listed = QString::fromUtf8(fonts.readAllStandardOutput());
   EXPECT_TRUE(listed.contains(QStringLiteral("ORVFont"))) << listed.toStdString();
   EXPECT_TRUE(listed.contains(QStringLiteral("IPAPGothic"))) << listed.toStdString();
+}
+
+// A label on the preview is as wide as on paper, the page scaled to the same width: the
+// printed page at 300 dpi read back at the preview's 75, ink edge for ink edge, and the
+// width the sheets lay out with (TextWidth) the printed one's quarter. Before, the preview
+// sized its fonts at 96 dpi on a page laid out at 75 and drew every text about a quarter
+// wider than printed.
+TEST_F(QPainterCanvasTest, PreviewTextIsAsWideAsPrinted) {
+  const struct {
+    const char* face;
+    int points;
+    bool bold;
+    QString text;
+  } labels[] = {
+      {nullptr, 9, false, QStringLiteral("小学校5年生以上はここまで (No.6～30)")},
+      {nullptr, 10, false, QStringLiteral("No.")},
+      {nullptr, 22, true, QStringLiteral("タマリコ練習問題")},
+      {"carried", 13, false, QStringLiteral("-684,723")},
+  };
+  const auto draw = [&](QPainterCanvas& canvas, int scale, std::vector<int>& widths) {
+    for (int i = 0; i < static_cast<int>(std::size(labels)); ++i) {
+      const auto& label = labels[i];
+      canvas.SetFontName(label.face ? kCarriedFace : kLabelFace);
+      canvas.SetFontSize(label.points);
+      canvas.SetFontBold(label.bold);
+      canvas.TextOut(40 * scale, (40 + 60 * i) * scale, label.text);
+      widths.push_back(canvas.TextWidth(label.text));
+    }
+  };
+  std::vector<int> previewWidths, printedWidths;
+  {
+    QPainterCanvas canvas(&image_);
+    canvas.SetBrushStyle(BrushStyle::Clear);
+    draw(canvas, 1, previewWidths);
+  }
+  const QString pdf = dir_->File(QStringLiteral("labels.pdf"));
+  {
+    QPdfWriter writer(pdf);
+    writer.setResolution(300);
+    writer.setPageSize(QPageSize(QPageSize::JisB4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainterCanvas canvas(&writer);
+    canvas.SetBrushStyle(BrushStyle::Clear);
+    draw(canvas, 4, printedWidths);
+  }
+  Keep(image_, "labels_preview.png");
+  for (int i = 0; i < static_cast<int>(std::size(labels)); ++i) {
+    SCOPED_TRACE(labels[i].text.toStdString());
+    EXPECT_NEAR(previewWidths[i], printedWidths[i] / 4.0, 1);
+  }
+  const QImage page = test::RasterisePdf(pdf, dir_->File(QStringLiteral("labels")), 75);
+  if (page.isNull()) GTEST_SKIP() << "pdftoppm (poppler-utils) could not rasterise the page";
+  Keep(page, "labels_printed.png");
+  for (int i = 0; i < static_cast<int>(std::size(labels)); ++i) {
+    SCOPED_TRACE(labels[i].text.toStdString());
+    const QRect band(0, 40 + 60 * i - 5, 700, 50);
+    const QRect preview = Ink(image_.copy(band));
+    const QRect printed = Ink(page.copy(band));
+    ASSERT_FALSE(printed.isEmpty());
+    EXPECT_NEAR(preview.left(), printed.left(), 1);
+    EXPECT_NEAR(preview.right(), printed.right(), 1);
+  }
 }
 
 }  // namespace
