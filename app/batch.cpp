@@ -359,14 +359,14 @@ QString BatchHelpText() {
              "                    prints the sheets into one PDF, one page per sheet\n"
              "                    (- for standard output)\n"
              "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
-             "  --paper NAME      PDF と印刷の用紙 B4 (既定), A4, A3, B5, Letter, Legal。\n"
+             "  --paper NAME      PDF と印刷の用紙 %6 (既定は B4)。\n"
              "                    B4 の問題用紙をその用紙に合わせて縮小・拡大します。\n"
              "                    A4 に印刷するには --paper A4。B4 のないプリンタは A4 "
              "になります。\n"
-             "                    paper of the PDF and the print jobs: B4 (default), A4, A3,\n"
-             "                    B5 (JIS), Letter, Legal; the B4 page is fitted to it. To print "
-             "on\n"
-             "                    A4: --paper A4. A printer without B4 gets A4.\n"
+             "                    paper of the PDF and the print jobs: %6\n"
+             "                    (default B4; B4 and B5 are the JIS sizes); the B4 page is\n"
+             "                    fitted to it. To print on A4: --paper A4. A printer without\n"
+             "                    B4 gets A4.\n"
              "  --count N         N 組 (1〜1000) 作ります。n 組目は種 SEED+n-1 の組と同じです。\n"
              "                    PNG は mitori-0001.png のように番号付き、JSON は1行1組、\n"
              "                    PDF と印刷は組ごとに解答表まで続けて出ます。\n"
@@ -401,7 +401,8 @@ QString BatchHelpText() {
       .arg(keys.join(QStringLiteral(", ")),
            Listed(keys, QStringLiteral(", "), QStringLiteral(" and ")),
            pngs.join(QStringLiteral(", ")), SheetsHelp(),
-           QString::number(static_cast<int>(kOrganizerPlace.endX - kOrganizerPlace.x)));
+           QString::number(static_cast<int>(kOrganizerPlace.endX - kOrganizerPlace.x)),
+           PaperNamesList());
 }
 
 BatchOptions ParseBatchOptions(const QStringList& arguments) {

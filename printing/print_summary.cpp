@@ -4,7 +4,7 @@
 
 #include "platform/cups_spooler.h"
 #include "platform/spooler.h"
-#include "printing/paper_names.h"
+#include "platform/spooler_paper.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
 

@@ -16,7 +16,6 @@
 #include "platform/cups_spooler.h"
 #include "platform/spooler.h"
 #include "platform/spooler_paper.h"
-#include "printing/paper_names.h"
 
 namespace tamariko {
 

@@ -17,6 +17,7 @@
 #include "core/contest_header.h"
 #include "core/page_mapping.h"
 #include "kake/kake.h"
+#include "platform/spooler_paper.h"
 #include "tests/support/abacus_rules.h"
 #include "tests/support/mental_rules.h"
 #include "tests/support/multiplication_rules.h"
@@ -336,6 +337,7 @@ TEST(Batch, HelpAndVersionAnswerAndWriteNothingElse) {
   }
   EXPECT_TRUE(QString::fromUtf8(help.out).contains(QStringLiteral("乱数の種")));
   EXPECT_TRUE(help.out.contains("--paper A4"));
+  EXPECT_TRUE(QString::fromUtf8(help.out).contains(PaperNamesList())) << "the papers of the table";
   const Outcome version = Tamariko({"--batch", "--version"});
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_TRUE(version.out.startsWith("tamariko "));

@@ -34,6 +34,28 @@ TEST(PaperNumbers, RoundTripForEveryMappedSize) {
   EXPECT_EQ(PaperNumberOfPageSize(QPageSize::Custom), 0);
 }
 
+// Each --paper name, in any case, is a paper of a known size with its name on Japanese paper
+// packs, listed before the papers without one; B4 first, as the sheets are laid out on it.
+TEST(PaperNumbers, EveryRunPaperIsAKnownSizeWithItsJapaneseName) {
+  const QStringList names = PaperNames();
+  ASSERT_FALSE(names.isEmpty());
+  EXPECT_EQ(PaperNumberOfName(names.front()), 12);
+  EXPECT_EQ(PaperNamesList(), names.join(QStringLiteral(", ")));
+  for (const QString& name : names) {
+    SCOPED_TRACE(name.toStdString());
+    const int number = PaperNumberOfName(name.toLower());
+    ASSERT_NE(number, 0);
+    EXPECT_TRUE(PageSizeOfPaperNumber(number).has_value());
+    EXPECT_EQ(PaperNameOfNumber(number), name);
+    EXPECT_LT(JapanesePaperRank(number), JapanesePaperRank(14));  // 14: a size no pack names
+  }
+  EXPECT_EQ(JapanesePaperName(12), QStringLiteral("B4 (JIS)"));
+  EXPECT_EQ(JapanesePaperName(43), QStringLiteral("はがき"));
+  EXPECT_EQ(JapanesePaperName(3, QStringLiteral("11x17")), QStringLiteral("11x17"));
+  EXPECT_LT(JapanesePaperRank(12), JapanesePaperRank(9));
+  EXPECT_EQ(PaperNumberOfName(QStringLiteral("A5")), 0) << "not a run's paper";
+}
+
 TEST(PaperNumbers, UserSizeNeedsItsDimensions) {
   EXPECT_FALSE(PageSizeOfPaperNumber(256).has_value());
   const QPageSize user = PageSizeOfDevMode(256, 1000, 500);
