@@ -2,6 +2,9 @@
 # Builds the Debian package tamariko_<version>_amd64.deb into the top folder, from a
 # Release tree of its own (build-package), and checks it with lintian.
 #
+# --tree DIR packages a tree configured with the flags of scripts/package-flags.sh instead
+# (the test command's, so that the program is compiled once).
+#
 # --check then also installs the package, runs the installed program, validates its desktop
 # entry, metadata and manual page, removes the package and checks that none of its files
 # remain. It refuses to run while a tamariko package is installed, so as to leave it alone.
@@ -9,11 +12,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 check=0
-case "${1:-}" in
-  --check) check=1 ;;
-  "") ;;
-  *) echo "usage: $0 [--check]" >&2; exit 2 ;;
-esac
+tree=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --check) check=1 ;;
+    --tree) [ $# -ge 2 ] || { echo "usage: $0 [--check] [--tree DIR]" >&2; exit 2; }; tree=$2; shift ;;
+    *) echo "usage: $0 [--check] [--tree DIR]" >&2; exit 2 ;;
+  esac
+  shift
+done
 
 ./scripts/install-deps.sh lintian desktop-file-utils appstream librsvg2-bin groff-base
 
@@ -25,16 +32,17 @@ echo "== icons match their source"
 ./scripts/make-icons.sh --check
 
 echo "== package build"
-# Hardened the way Debian builds its own packages.
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DTAMARIKO_BENCH=OFF -DTAMARIKO_TESTS=OFF \
-  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" > /dev/null
-cmake --build build-package -j "$(nproc)"
-rm -f build-package/"$deb"
-(cd build-package && cpack -G DEB > /dev/null)
-cp build-package/"$deb" .
+if [ -z "$tree" ]; then
+  tree=build-package
+  # shellcheck source=scripts/package-flags.sh
+  . scripts/package-flags.sh
+  cmake -S . -B "$tree" -G Ninja "${package_cmake_flags[@]}" -DTAMARIKO_BENCH=OFF -DTAMARIKO_TESTS=OFF \
+    > /dev/null
+fi
+cmake --build "$tree" -j "$(nproc)"
+rm -f "$tree/$deb"
+(cd "$tree" && cpack -G DEB > /dev/null)
+cp "$tree/$deb" .
 echo "built $deb"
 
 echo "== lintian"
