@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/answer.h"
 #include "core/canvas.h"
 #include "core/keisan.h"
 #include "core/page_mapping.h"
@@ -63,7 +64,8 @@ class TProblemKind {
   // The answer table column the answers fill, from its first row on.
   virtual AnswerColumn Column() const = 0;
   virtual int AnswerCount() const = 0;
-  virtual std::int64_t Answer(int index) const = 0;
+  // Answer `index` as the sheet prints it.
+  virtual TAnswer Answer(int index) const = 0;
 
   // The kind's member of a set's JSON object: "\"name\": {...}".
   virtual QByteArray Json() const = 0;
@@ -106,20 +108,26 @@ class TOneSheetKind : public TProblemKind {
   }
   void PrintSheet(int, TPrintTarget& printer) override { set_.PrintSheet(printer); }
   int AnswerCount() const override { return SetType::kProblemCount; }
-  std::int64_t Answer(int index) const override { return set_.GetAnswer(index); }
+  TAnswer Answer(int index) const override { return TAnswer::Whole(set_.GetAnswer(index)); }
 
  private:
   std::vector<SheetInfo> sheets_;
   SetType set_;
 };
 
-// "[1, 2, 3]": `count` values of `get`, as a set's JSON writes its arrays.
+inline QByteArray JsonValue(const TAnswer& answer) { return answer.Json(); }
+inline QByteArray JsonValue(std::int64_t number) {
+  return QByteArray::number(static_cast<qlonglong>(number));
+}
+
+// "[1, 2, 3]": `count` values of `get` (numbers or answers), as a set's JSON writes its
+// arrays.
 template <typename Get>
 QByteArray JsonArray(int count, Get get) {
   QByteArray out("[");
   for (int i = 0; i < count; ++i) {
     if (i) out += ", ";
-    out += QByteArray::number(static_cast<qlonglong>(get(static_cast<std::int32_t>(i))));
+    out += JsonValue(get(static_cast<std::int32_t>(i)));
   }
   return out + "]";
 }

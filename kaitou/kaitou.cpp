@@ -81,8 +81,8 @@ void DrawForm(SheetDrawer& d, const Tkaitou& table) {
   d.Text(14, 347, table.GetOrganizerLabel());
 }
 
-void DrawAnswer(SheetDrawer& d, long double right, int row, std::int64_t value) {
-  const QString text = TKeisan::FormatGrouped(value);
+void DrawAnswer(SheetDrawer& d, long double right, int row, const TAnswer& value) {
+  const QString text = value.Printed();
   d.TextRightAligned(right, kAnswerTops[row - 1], text, text);
 }
 
@@ -121,17 +121,16 @@ void Tkaitou::DrawSheet(TCanvas& image, const PageMapping& mapping) {
 
 void Tkaitou::TakeAnswers(const TProblemKind& kind) {
   for (int i = 0; i < kind.AnswerCount(); ++i) {
-    const std::int64_t answer = kind.Answer(i);
+    const TAnswer answer = kind.Answer(i);
     switch (kind.Column()) {
       case AnswerColumn::Multiplication:
         SetMultiplicationAnswer(i, answer);
         break;
-      // Quotients and mental sums fit the table's 32-bit columns.
       case AnswerColumn::Division:
-        SetDivisionAnswer(i, static_cast<std::int32_t>(answer));
+        SetDivisionAnswer(i, answer);
         break;
       case AnswerColumn::Mental:
-        SetMentalAnswer(i, static_cast<std::int32_t>(answer));
+        SetMentalAnswer(i, answer);
         break;
       case AnswerColumn::Abacus:
         SetAbacusAnswer(i, answer);
@@ -141,14 +140,14 @@ void Tkaitou::TakeAnswers(const TProblemKind& kind) {
 }
 
 void Tkaitou::ForgetAnswers() {
-  MultiplicationAnswers.fill(0);
-  DivisionAnswers.fill(0);
-  MentalAnswers.fill(0);
-  AbacusAnswers.fill(0);
+  MultiplicationAnswers.fill({});
+  DivisionAnswers.fill({});
+  MentalAnswers.fill({});
+  AbacusAnswers.fill({});
   held_.fill(false);
 }
 
-std::int64_t Tkaitou::Answer(AnswerColumn column, std::int32_t index) const {
+TAnswer Tkaitou::Answer(AnswerColumn column, std::int32_t index) const {
   switch (column) {
     case AnswerColumn::Multiplication:
       return GetMultiplicationAnswer(index);
@@ -159,7 +158,7 @@ std::int64_t Tkaitou::Answer(AnswerColumn column, std::int32_t index) const {
     case AnswerColumn::Abacus:
       return index < kAbacusRunA ? GetAbacusAnswerA(index) : GetAbacusAnswerB(index - kAbacusRunA);
   }
-  return 0;
+  return {};
 }
 
 void Tkaitou::PrintSheet(TPrintTarget& printer) {

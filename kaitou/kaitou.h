@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/answer.h"
 #include "core/keisan.h"
 #include "core/problem_kind.h"
 
@@ -25,28 +26,24 @@ class Tkaitou : public TKeisan {
   static constexpr int kAbacusRunA = 17;
 
   // Indexes are not checked; callers keep them in range.
-  void SetMultiplicationAnswer(std::int32_t index, std::int64_t value) {
+  void SetMultiplicationAnswer(std::int32_t index, TAnswer value) {
     MultiplicationAnswers[index] = value;
     Hold(AnswerColumn::Multiplication);
   }
-  std::int64_t GetMultiplicationAnswer(std::int32_t index) const {
-    return MultiplicationAnswers[index];
-  }
-  std::int32_t GetDivisionAnswer(std::int32_t index) const { return DivisionAnswers[index]; }
-  void SetDivisionAnswer(std::int32_t index, std::int32_t value) {
+  TAnswer GetMultiplicationAnswer(std::int32_t index) const { return MultiplicationAnswers[index]; }
+  TAnswer GetDivisionAnswer(std::int32_t index) const { return DivisionAnswers[index]; }
+  void SetDivisionAnswer(std::int32_t index, TAnswer value) {
     DivisionAnswers[index] = value;
     Hold(AnswerColumn::Division);
   }
-  void SetMentalAnswer(std::int32_t index, std::int32_t value) {
+  void SetMentalAnswer(std::int32_t index, TAnswer value) {
     MentalAnswers[index] = value;
     Hold(AnswerColumn::Mental);
   }
-  std::int32_t GetMentalAnswer(std::int32_t index) const { return MentalAnswers[index]; }
-  std::int64_t GetAbacusAnswerA(std::int32_t index) const { return AbacusAnswers[index]; }
-  std::int64_t GetAbacusAnswerB(std::int32_t index) const {
-    return AbacusAnswers[kAbacusRunA + index];
-  }
-  void SetAbacusAnswer(std::int32_t index, std::int64_t value) {
+  TAnswer GetMentalAnswer(std::int32_t index) const { return MentalAnswers[index]; }
+  TAnswer GetAbacusAnswerA(std::int32_t index) const { return AbacusAnswers[index]; }
+  TAnswer GetAbacusAnswerB(std::int32_t index) const { return AbacusAnswers[kAbacusRunA + index]; }
+  void SetAbacusAnswer(std::int32_t index, TAnswer value) {
     AbacusAnswers[index] = value;
     Hold(AnswerColumn::Abacus);
   }
@@ -58,7 +55,7 @@ class Tkaitou : public TKeisan {
   void ForgetAnswers();
   bool Holds(AnswerColumn column) const { return held_[static_cast<std::size_t>(column)]; }
   // Answer `index` of a column, as TakeAnswers fills it.
-  std::int64_t Answer(AnswerColumn column, std::int32_t index) const;
+  TAnswer Answer(AnswerColumn column, std::int32_t index) const;
 
   // The empty table on the preview image; answers are never drawn there.
   void DrawSheet(TCanvas& image, const PageMapping& mapping);
@@ -68,10 +65,10 @@ class Tkaitou : public TKeisan {
  private:
   void Hold(AnswerColumn column) { held_[static_cast<std::size_t>(column)] = true; }
 
-  std::array<std::int64_t, kMultiplicationCount> MultiplicationAnswers{};
-  std::array<std::int32_t, kDivisionCount> DivisionAnswers{};
-  std::array<std::int32_t, kMentalCount> MentalAnswers{};
-  std::array<std::int64_t, kAbacusCount> AbacusAnswers{};
+  std::array<TAnswer, kMultiplicationCount> MultiplicationAnswers{};
+  std::array<TAnswer, kDivisionCount> DivisionAnswers{};
+  std::array<TAnswer, kMentalCount> MentalAnswers{};
+  std::array<TAnswer, kAbacusCount> AbacusAnswers{};
   std::array<bool, 4> held_{};
 };
 

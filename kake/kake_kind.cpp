@@ -20,7 +20,7 @@ QByteArray TKakeKind::Json() const {
   return "\"multiplication\": {\"multiplicands\": " +
          array([&](int i) { return set.GetMultiplicand(i); }) +
          ", \"multipliers\": " + array([&](int i) { return set.GetMultiplier(i); }) +
-         ", \"answers\": " + array([&](int i) { return set.GetAnswer(i); }) + "}";
+         ", \"answers\": " + array([&](int i) { return Answer(i); }) + "}";
 }
 
 }  // namespace tamariko

@@ -57,8 +57,8 @@ void TAbacusKind::DrawPreview(int sheet, TCanvas& image, const PageMapping& mapp
 QByteArray TAbacusKind::Json() const {
   return "\"abacus\": {\"numbers\": " +
          JsonArray(TMitori::kNumberCount, [&](int i) { return set_.GetNumber(i); }) +
-         ", \"answers\": " +
-         JsonArray(TMitori::kProblemCount, [&](int i) { return set_.GetAnswer(i); }) + "}";
+         ", \"answers\": " + JsonArray(TMitori::kProblemCount, [&](int i) { return Answer(i); }) +
+         "}";
 }
 
 }  // namespace tamariko

@@ -19,7 +19,7 @@ class TAbacusKind : public TProblemKind {
 
   AnswerColumn Column() const override { return AnswerColumn::Abacus; }
   int AnswerCount() const override { return TMitori::kProblemCount; }
-  std::int64_t Answer(int index) const override { return set_.GetAnswer(index); }
+  TAnswer Answer(int index) const override { return TAnswer::Whole(set_.GetAnswer(index)); }
   QByteArray Json() const override;
 
  private:

@@ -19,7 +19,7 @@ QByteArray TMentalKind::Json() const {
   return "\"mental\": {\"numbers\": " +
          JsonArray(TMitori1_1::kNumberCount, [&](int i) { return set.GetNumber(i); }) +
          ", \"answers\": " +
-         JsonArray(TMitori1_1::kProblemCount, [&](int i) { return set.GetAnswer(i); }) + "}";
+         JsonArray(TMitori1_1::kProblemCount, [&](int i) { return Answer(i); }) + "}";
 }
 
 }  // namespace tamariko

@@ -21,7 +21,7 @@ QByteArray TWariKind::Json() const {
   const auto array = [](auto get) { return JsonArray(Twari::kProblemCount, get); };
   return "\"division\": {\"dividends\": " + array([&](int i) { return set.GetDividend(i); }) +
          ", \"divisors\": " + array([&](int i) { return set.GetDivisor(i); }) +
-         ", \"answers\": " + array([&](int i) { return set.GetAnswer(i); }) + "}";
+         ", \"answers\": " + array([&](int i) { return Answer(i); }) + "}";
 }
 
 }  // namespace tamariko

@@ -70,7 +70,7 @@ TEST(KindList, EveryKindsAnswersFillItsColumnOfTheTable) {
     for (int i = 0; i < kind.AnswerCount(); ++i) {
       ASSERT_EQ(book.Answers().Answer(kind.Column(), i), kind.Answer(i))
           << "kind " << k << ", " << i;
-      nonZero = nonZero || kind.Answer(i) != 0;
+      nonZero = nonZero || kind.Answer(i) != TAnswer::Whole(0);
     }
     EXPECT_TRUE(nonZero) << "kind " << k;
   }

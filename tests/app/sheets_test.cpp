@@ -93,7 +93,7 @@ TEST_F(SheetsTest, MakeProblemsFillsTheTableAndDrawsEveryTab) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
   // The columns' contents: KindList.EveryKindsAnswersFillItsColumnOfTheTable.
-  EXPECT_NE(AnswersOf(window).GetMultiplicationAnswer(59), 0);
+  EXPECT_NE(AnswersOf(window).GetMultiplicationAnswer(59), TAnswer::Whole(0));
   for (TImage* preview : {window->Image3, window->Image5, window->Image7}) {
     EXPECT_EQ(preview->Picture().size(), QSize(865, 1300)) << preview->objectName().toStdString();
   }
@@ -104,7 +104,7 @@ TEST_F(SheetsTest, AnUntickedSheetLeavesNoAnswersInTheTable) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
   EXPECT_TRUE(AnswersOf(window).Holds(AnswerColumn::Mental));
-  const std::int64_t product = AnswersOf(window).GetMultiplicationAnswer(59);
+  const TAnswer product = AnswersOf(window).GetMultiplicationAnswer(59);
   window->CheckBox3->setChecked(false);
   window->Image4->Click();
   EXPECT_FALSE(AnswersOf(window).Holds(AnswerColumn::Mental));

@@ -52,7 +52,7 @@ class AnswerRender : public test::RenderedSheet {
 };
 
 TEST_F(AnswerRender, PreviewShowsTheEmptyTableWhereTheMappingPutsIt) {
-  table.SetMultiplicationAnswer(0, 1234567890);
+  table.SetMultiplicationAnswer(0, TAnswer::Whole(1234567890));
   QImage image = MakePreviewImage();
   image.fill(Qt::black);  // an earlier drawing that must be erased
   {
@@ -76,9 +76,9 @@ TEST_F(AnswerRender, PreviewShowsTheEmptyTableWhereTheMappingPutsIt) {
 }
 
 TEST_F(AnswerRender, PrintedPageCarriesTheTableAndRightAlignedAnswers) {
-  table.SetMultiplicationAnswer(0, 1234567890);
-  table.SetMultiplicationAnswer(1, 7);
-  table.SetMentalAnswer(0, 45678);
+  table.SetMultiplicationAnswer(0, TAnswer::Whole(1234567890));
+  table.SetMultiplicationAnswer(1, TAnswer::Whole(7));
+  table.SetMentalAnswer(0, TAnswer::Whole(45678));
   table.PrintSheet(QxPrinter());
   ASSERT_EQ(spooler->PdfFilesWritten().size(), 1);
   const QString pdf = spooler->PdfFilesWritten().front();

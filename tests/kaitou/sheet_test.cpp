@@ -68,8 +68,8 @@ TEST_F(AnswerSheet, EmptyRoundLeavesRoomForANumberWrittenByHand) {
 
 TEST_F(AnswerSheet, PreviewShowsNoAnswerAndIsTheSameForAnyAnswers) {
   table.DrawSheet(image, preview);
-  for (int i = 0; i < 60; ++i) table.SetMultiplicationAnswer(i, 1234567890LL + i);
-  for (int i = 0; i < 30; ++i) table.SetMentalAnswer(i, -98765 - i);
+  for (int i = 0; i < 60; ++i) table.SetMultiplicationAnswer(i, TAnswer::Whole(1234567890LL + i));
+  for (int i = 0; i < 30; ++i) table.SetMentalAnswer(i, TAnswer::Whole(-98765 - i));
   RecordingCanvas again;
   table.DrawSheet(again, preview);
   EXPECT_TRUE(TextsIn(again, kAnswerFace).empty());
@@ -179,22 +179,24 @@ TEST_F(AnswerSheet, PrintedAnswersAreGroupedAndRightAlignedInTheirColumns) {
                      : i == 2 ? std::numeric_limits<std::int64_t>::max()
                      : i == 3 ? -1000
                               : 1000LL * i + i;
-    table.SetMultiplicationAnswer(i, v);
-    columns[0].push_back(TKeisan::FormatGrouped(v));
+    table.SetMultiplicationAnswer(i, TAnswer::Whole(v));
+    // Every answer is grouped whatever its length.
+    columns[0].push_back(i == 2 ? QStringLiteral("9,223,372,036,854,775,807")
+                                : TKeisan::FormatGrouped(v));
     // Quotients up to the largest a division set makes.
     const std::int32_t quotient = i == 59 ? 987659 : 7 * i + 10;
-    table.SetDivisionAnswer(i, quotient);
+    table.SetDivisionAnswer(i, TAnswer::Whole(quotient));
     columns[1].push_back(TKeisan::FormatGrouped(quotient));
   }
   for (int i = 0; i < 30; ++i) {
     const std::int32_t v = i == 0 ? -12345 : 200 * i;
-    table.SetMentalAnswer(i, v);
+    table.SetMentalAnswer(i, TAnswer::Whole(v));
     columns[2].push_back(TKeisan::FormatGrouped(v));
   }
   // Abacus answers fill rows 31 to 60 of the third column; those below zero keep their sign.
   for (int i = 0; i < 30; ++i) {
     const std::int64_t v = i == 24 ? -98765432 : i == 29 ? -1234 : 1000003LL * i;
-    table.SetAbacusAnswer(i, v);
+    table.SetAbacusAnswer(i, TAnswer::Whole(v));
     columns[2].push_back(TKeisan::FormatGrouped(v));
   }
   ExpectAnswers(PrintedPage(), columns);
@@ -203,7 +205,7 @@ TEST_F(AnswerSheet, PrintedAnswersAreGroupedAndRightAlignedInTheirColumns) {
 // A kind not made leaves its cells empty, its heading in place; forgetting empties all.
 TEST_F(AnswerSheet, OnlyTheColumnsGivenAnswersArePrinted) {
   EXPECT_TRUE(TextsIn(PrintedPage(), kAnswerFace).empty()) << "before any run";
-  for (int i = 0; i < 60; ++i) table.SetDivisionAnswer(i, 0);
+  for (int i = 0; i < 60; ++i) table.SetDivisionAnswer(i, TAnswer::Whole(0));
   table.PrintSheet(printer);
   const auto answers = TextsIn(*printer.jobs.back().page, kAnswerFace);
   ASSERT_EQ(answers.size(), 60u);
