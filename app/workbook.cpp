@@ -4,6 +4,7 @@
 
 #include "app/kinds.h"
 #include "core/sheet_drawer.h"
+#include "kaitou/kaitou.h"
 #include "platform/qpainter_canvas.h"
 
 namespace tamariko {
@@ -51,7 +52,12 @@ TWorkbook::TWorkbook(const TSheetTexts* texts) {
     kinds_.back()->Set().SetSheetTexts(texts);
   }
   made_.assign(kinds_.size(), false);
-  answers_.SetSheetTexts(texts);
+  std::vector<AnswerRun> runs;
+  for (const auto& kind : kinds_) {
+    for (const AnswerRun& run : kind->AnswerRuns()) runs.push_back(run);
+  }
+  answers_ = std::make_unique<Tkaitou>(std::move(runs));
+  answers_->SetSheetTexts(texts);
 }
 
 TProblemKind* TWorkbook::KindOf(const QString& key) const {
@@ -90,11 +96,11 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
       });
     };
   }
-  const QString organizer = answers_.SheetTexts().Organizer();
+  const QString organizer = answers_->SheetTexts().Organizer();
   for (const auto& kind : kinds_) kind->Set().SetOrganizerLabel(organizer);
-  answers_.SetOrganizerLabel(organizer);
+  answers_->SetOrganizerLabel(organizer);
   // What an earlier run made and this one does not must not reach the answer table.
-  answers_.ForgetAnswers();
+  answers_->ForgetAnswers();
   made_.assign(kinds_.size(), false);
   auto nextStep = [&] {
     if (step) step();
@@ -116,11 +122,11 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
     }
     kind.Make(showSheet);
     made_[static_cast<std::size_t>(k)] = true;
-    answers_.TakeAnswers(kind);
+    answers_->TakeAnswers(kind);
   }
   nextStep();
   if (show) {
-    show(kAnswerSheet, [this](TCanvas& c, const PageMapping& m) { answers_.DrawSheet(c, m); });
+    show(kAnswerSheet, [this](TCanvas& c, const PageMapping& m) { answers_->DrawSheet(c, m); });
   }
 }
 
@@ -140,7 +146,7 @@ void TWorkbook::PrintSheet(SheetRef sheet, TPrintTarget& plainPrinter) {
   if (mark_) marking.emplace(plainPrinter, *mark_);
   TPrintTarget& printer = marking ? static_cast<TPrintTarget&>(*marking) : plainPrinter;
   if (sheet.IsAnswerTable()) {
-    answers_.PrintSheet(printer);
+    answers_->PrintSheet(printer);
   } else {
     Kind(sheet.kind).PrintSheet(sheet.sheet, printer);
   }
@@ -148,7 +154,7 @@ void TWorkbook::PrintSheet(SheetRef sheet, TPrintTarget& plainPrinter) {
 
 void TWorkbook::DrawPreview(SheetRef sheet, TCanvas& image, const PageMapping& mapping) {
   if (sheet.IsAnswerTable()) {
-    answers_.DrawSheet(image, mapping);
+    answers_->DrawSheet(image, mapping);
   } else {
     Kind(sheet.kind).DrawPreview(sheet.sheet, image, mapping);
   }

@@ -13,9 +13,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/answer_page.h"
 #include "core/problem_kind.h"
 #include "core/sheet_texts.h"
-#include "kaitou/kaitou.h"
 
 namespace tamariko {
 
@@ -53,8 +53,9 @@ class TWorkbook {
   TProblemKind* KindOf(const QString& key) const;
   // Whether the last make-problems run made kind `index`.
   bool Made(int index) const { return made_[static_cast<std::size_t>(index)]; }
-  Tkaitou& Answers() { return answers_; }
-  const Tkaitou& Answers() const { return answers_; }
+  // The answer table.
+  TAnswerPage& Answers() { return *answers_; }
+  const TAnswerPage& Answers() const { return *answers_; }
 
   // Every sheet in tab order, the answer table last.
   std::vector<SheetRef> Sheets() const;
@@ -84,7 +85,7 @@ class TWorkbook {
  private:
   std::vector<std::unique_ptr<TProblemKind>> kinds_;
   std::vector<bool> made_;
-  Tkaitou answers_;
+  std::unique_ptr<TAnswerPage> answers_;
   std::optional<std::uint32_t> mark_;
 };
 

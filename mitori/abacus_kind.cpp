@@ -26,6 +26,11 @@ const std::vector<SheetInfo>& TAbacusKind::Sheets() const {
   return sheets;
 }
 
+// Below the mental sums, in the same column.
+std::vector<AnswerRun> TAbacusKind::AnswerRuns() const {
+  return {{QStringLiteral("みとり算"), 0, 2, 30, 0, TMitori::kProblemCount}};
+}
+
 void TAbacusKind::Make(const ShowPreview& show) {
   // Both sides are drawn as the one set is made; a side the caller leaves undrawn is left
   // out, and without either the same draws are made without drawing.

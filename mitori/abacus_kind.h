@@ -17,7 +17,7 @@ class TAbacusKind : public TProblemKind {
   void PrintSheet(int sheet, TPrintTarget& printer) override;
   void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const override;
 
-  AnswerColumn Column() const override { return AnswerColumn::Abacus; }
+  std::vector<AnswerRun> AnswerRuns() const override;
   int AnswerCount() const override { return TMitori::kProblemCount; }
   TAnswer Answer(int index) const override { return TAnswer::Whole(set_.GetAnswer(index)); }
   QByteArray Json() const override;

@@ -104,7 +104,7 @@ inline Tkake& MultiplicationOf(const TWorkbook& book) {
 }
 inline TMitori1_1& MentalOf(const TForm1* form) { return MentalOf(*form->Workbook()); }
 inline Tkake& MultiplicationOf(const TForm1* form) { return MultiplicationOf(*form->Workbook()); }
-inline Tkaitou& AnswersOf(const TForm1* form) { return form->Workbook()->Answers(); }
+inline TAnswerPage& AnswersOf(const TForm1* form) { return form->Workbook()->Answers(); }
 
 // The program's windows made as at start-up, without the splash pause, over a scripted
 // printer and a private temporary folder.

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QTimer>
 #include <algorithm>
+#include <set>
 
 #include "app/kinds.h"
 #include "app/timage.h"
@@ -58,20 +59,29 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
   }
 }
 
-// Every kind's answers reach its column of the answer table.
-TEST(KindList, EveryKindsAnswersFillItsColumnOfTheTable) {
+// Every answer of every kind reaches the answer table once, in the rows of its run, and no
+// two runs share a cell.
+TEST(KindList, EveryKindsAnswersFillTheirRowsOfTheTable) {
   const TDefaultSheetTexts texts;
   SetRandomSeed(77u);
   TWorkbook book(&texts);
   book.MakeProblems(EverySheet(), {});
+  std::set<std::pair<int, int>> cells;
   for (int k = 0; k < book.KindCount(); ++k) {
     const TProblemKind& kind = book.Kind(k);
+    std::vector<int> placed(static_cast<std::size_t>(kind.AnswerCount()));
     bool nonZero = false;
-    for (int i = 0; i < kind.AnswerCount(); ++i) {
-      ASSERT_EQ(book.Answers().Answer(kind.Column(), i), kind.Answer(i))
-          << "kind " << k << ", " << i;
-      nonZero = nonZero || kind.Answer(i) != TAnswer::Whole(0);
+    for (const AnswerRun& run : kind.AnswerRuns()) {
+      for (int i = 0; i < run.count; ++i) {
+        const int row = run.firstRow + i;
+        EXPECT_TRUE(cells.insert({run.column, row}).second) << run.column << ", " << row;
+        ASSERT_TRUE(book.Answers().At(run.column, row).has_value());
+        EXPECT_EQ(*book.Answers().At(run.column, row), kind.Answer(run.firstAnswer + i));
+        ++placed.at(static_cast<std::size_t>(run.firstAnswer + i));
+        nonZero = nonZero || kind.Answer(run.firstAnswer + i) != TAnswer::Whole(0);
+      }
     }
+    EXPECT_EQ(std::count(placed.begin(), placed.end(), 1), kind.AnswerCount()) << "kind " << k;
     EXPECT_TRUE(nonZero) << "kind " << k;
   }
 }

@@ -93,7 +93,7 @@ TEST_F(SheetsTest, MakeProblemsFillsTheTableAndDrawsEveryTab) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
   // The columns' contents: KindList.EveryKindsAnswersFillItsColumnOfTheTable.
-  EXPECT_NE(AnswersOf(window).GetMultiplicationAnswer(59), TAnswer::Whole(0));
+  EXPECT_NE(*AnswersOf(window).At(0, 59), TAnswer::Whole(0));
   for (TImage* preview : {window->Image3, window->Image5, window->Image7}) {
     EXPECT_EQ(preview->Picture().size(), QSize(865, 1300)) << preview->objectName().toStdString();
   }
@@ -103,14 +103,14 @@ TEST_F(SheetsTest, MakeProblemsFillsTheTableAndDrawsEveryTab) {
 TEST_F(SheetsTest, AnUntickedSheetLeavesNoAnswersInTheTable) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
-  EXPECT_TRUE(AnswersOf(window).Holds(AnswerColumn::Mental));
-  const TAnswer product = AnswersOf(window).GetMultiplicationAnswer(59);
+  EXPECT_TRUE(AnswersOf(window).At(2, 0).has_value()) << "mental sums";
+  const TAnswer product = *AnswersOf(window).At(0, 59);
   window->CheckBox3->setChecked(false);
   window->Image4->Click();
-  EXPECT_FALSE(AnswersOf(window).Holds(AnswerColumn::Mental));
-  EXPECT_FALSE(AnswersOf(window).Holds(AnswerColumn::Division));
-  EXPECT_TRUE(AnswersOf(window).Holds(AnswerColumn::Multiplication));
-  EXPECT_NE(AnswersOf(window).GetMultiplicationAnswer(59), product);
+  EXPECT_FALSE(AnswersOf(window).At(2, 0).has_value()) << "mental sums";
+  EXPECT_FALSE(AnswersOf(window).At(1, 0).has_value()) << "quotients";
+  EXPECT_TRUE(AnswersOf(window).At(0, 0).has_value()) << "products";
+  EXPECT_NE(*AnswersOf(window).At(0, 59), product);
 }
 
 TEST_F(SheetsTest, PrintSendsTheThreeSheetsAsThreeJobsInOrder) {
