@@ -4,10 +4,10 @@
 // makes it, the sheets it draws, where its answers go on its paper's answer page and its
 // part of a set's JSON.
 //
-// What a new kind provides: its sheets (SheetInfo: key, tab, label, job title, summary),
+// What a new kind provides: its sheets (SheetInfo: key, tab, job title, summary, label),
 // Make, PrintSheet and DrawPreview for each sheet, its answers as printed (TAnswer) and the
 // runs of rows they fill on the answer page (AnswerRun), and its JSON member. A paper
-// (app/papers.h) lists it; nothing else names it.
+// (core/paper.h) lists it; nothing else names it.
 
 #include <QByteArray>
 #include <QString>
@@ -39,12 +39,16 @@ struct AnswerRun {
 // One sheet: how it is named to the batch mode, where it sits in the window and what its
 // print job is called.
 struct SheetInfo {
-  QString key;       // --sheets name and PNG file stem
-  int tab;           // number of its check box, tab and print choice in the window (1 .. 6)
+  QString key;  // --sheets name, PNG file stem and settings key; unique among all papers'
+  // Its place among its paper's sheets, from 1: the order of the tabs, the check boxes and
+  // the print run, and the number in the window's names of its controls (CheckBox3, ...).
+  int tab;
   QString jobTitle;  // print job title
   // What the sheet holds and how it is graded, for --help: a line in Japanese, then one in
   // English.
   QString summary;
+  QString label = {};  // its tab and check boxes; the job title when empty
+  const QString& Label() const { return label.isEmpty() ? jobTitle : label; }
 };
 
 class TProblemKind {

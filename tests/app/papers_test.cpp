@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/kinds.h"
+#include "app/papers.h"
 #include "app/timage.h"
 #include "app/workbook.h"
 #include "core/random.h"
