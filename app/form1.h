@@ -74,7 +74,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // The paper whose sheets the window offers, and the switch to another: its tabs, check
   // boxes and print choices are built anew, each with the ticks it had when last shown
   // (the remembered ones, or its first ticks, the first time); its sets are made at the
-  // next ケリモ.
+  // next ケリモ. Not while printing: the caller checks CommandAllowed(true) first.
   const TPaper& Paper() const { return *Paper_; }
   void UsePaper(const TPaper& paper);
 
