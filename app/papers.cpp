@@ -77,13 +77,9 @@ std::vector<SheetInfo> SheetsWithAnswerTable(const TPaper& paper) {
   return sheets;
 }
 
-const std::vector<KindEntry>& ProblemKinds() { return DefaultPaper().kinds; }
-
 const std::vector<SheetInfo>& ProblemSheets() {
   static const std::vector<SheetInfo> sheets = ProblemSheets(ContestPaper());
   return sheets;
 }
-
-std::vector<SheetInfo> SheetsWithAnswerTable() { return SheetsWithAnswerTable(DefaultPaper()); }
 
 }  // namespace tamariko

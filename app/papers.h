@@ -23,10 +23,8 @@ const TPaper* PaperOfSheet(const QString& key);
 std::vector<SheetInfo> ProblemSheets(const TPaper& paper);
 std::vector<SheetInfo> SheetsWithAnswerTable(const TPaper& paper);
 
-// The default paper's, for the batch mode and the benchmarks.
-const std::vector<KindEntry>& ProblemKinds();
+// The default paper's problem sheets, for the batch mode.
 const std::vector<SheetInfo>& ProblemSheets();
-std::vector<SheetInfo> SheetsWithAnswerTable();
 
 // The contest paper's answer table: the last tab and the last page of every run.
 inline const SheetInfo kAnswerSheet{

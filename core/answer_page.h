@@ -20,8 +20,6 @@ class TAnswerPage : public TKeisan {
   // a run leaves the page's `columns` by `rows` cells.
   TAnswerPage(int page, int columns, int rows, std::vector<AnswerRun> runs);
 
-  int Columns() const { return columns_; }
-  int Rows() const { return rows_; }
   const std::vector<AnswerRun>& Runs() const { return runs_; }
 
   // The answers `kind` made, into its runs on this page.

@@ -82,7 +82,7 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
     form->Image4->Click();
     // Every sheet of its kind is drawn again: both sides of the abacus set, ticked or not.
     QStringList printed;
-    for (const KindEntry& entry : ProblemKinds()) {
+    for (const KindEntry& entry : DefaultPaper().kinds) {
       const auto kind = entry.make();
       const auto& sheets = kind->Sheets();
       if (std::none_of(sheets.begin(), sheets.end(),
@@ -154,8 +154,9 @@ TEST(KindList, TickingALaterKindChangesNoProblemOfTheEarlierOnes) {
   };
   const std::vector<QByteArray> every = partsOf(EverySheet());
   SheetChoice upTo{kAnswerSheet.key};
-  for (std::size_t k = 0; k < ProblemKinds().size(); ++k) {
-    const auto kind = ProblemKinds()[k].make();
+  const std::vector<KindEntry>& kinds = DefaultPaper().kinds;
+  for (std::size_t k = 0; k < kinds.size(); ++k) {
+    const auto kind = kinds[k].make();
     for (const SheetInfo& sheet : kind->Sheets()) upTo.insert(sheet.key);
     const std::vector<QByteArray> parts = partsOf(upTo);
     for (std::size_t earlier = 0; earlier <= k; ++earlier) {
