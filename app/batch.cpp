@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "app/input_limits.h"
-#include "app/kinds.h"
+#include "app/papers.h"
 #include "core/contest_header.h"
 #include "core/error.h"
 #include "platform/spooler_paper.h"
@@ -108,6 +108,15 @@ QStringList SheetKeys() {
   return keys;
 }
 
+// Whether `key` names a problem sheet of a paper other than the default one.
+bool OtherPapersSheet(const QString& key) {
+  const TPaper* paper = PaperOfSheet(key);
+  if (!paper || paper == &DefaultPaper()) return false;
+  const std::vector<SheetInfo> sheets = ProblemSheets(*paper);
+  return std::any_of(sheets.begin(), sheets.end(),
+                     [&](const SheetInfo& sheet) { return sheet.key == key; });
+}
+
 // "a and b", "a, b and c".
 QString Listed(const QStringList& names, const QString& separator, const QString& last) {
   if (names.size() < 2) return names.join(QString());
@@ -124,13 +133,22 @@ QStringList ParseSheets(const QString& list) {
       }
       continue;
     }
-    if (!known.contains(name)) {
+    if (!known.contains(name) && !OtherPapersSheet(name)) {
       throw BatchOptionError(
           Option("sheets"), QStringLiteral("「%1」という問題はありません").arg(name),
           QStringLiteral("unknown sheet '%1'; use %2, or all")
               .arg(name, Listed(known, QStringLiteral(", "), QStringLiteral(" and "))));
     }
     if (!chosen.contains(name)) chosen << name;
+  }
+  // A run makes one paper.
+  for (const QString& name : chosen) {
+    if (PaperOfSheet(name) != PaperOfSheet(chosen.first())) {
+      throw BatchOptionError(
+          Option("sheets"),
+          QStringLiteral("「%1」と「%2」は別の用紙の問題です").arg(chosen.first(), name),
+          QStringLiteral("sheets '%1' and '%2' are of different papers").arg(chosen.first(), name));
+    }
   }
   return chosen;
 }

@@ -14,8 +14,8 @@
 #include "app/arguments.h"
 #include "app/batch.h"
 #include "app/input_limits.h"
-#include "app/kinds.h"
 #include "app/output_paths.h"
+#include "app/papers.h"
 #include "app/workbook.h"
 #include "core/error.h"
 #include "core/random.h"
@@ -114,12 +114,25 @@ void ForSet(int n, std::uint32_t seed, int count, Make make) {
   }
 }
 
+// The paper whose sheets the run makes: the default one unless --sheets names another's.
+const TPaper& PaperOf(const BatchOptions& options) {
+  const TPaper* paper = options.sheets.isEmpty() ? nullptr : PaperOfSheet(options.sheets.first());
+  return paper ? *paper : DefaultPaper();
+}
+
+// The keys of the paper's answer pages, which every run makes.
+QStringList AnswerKeys(const TPaper& paper) {
+  QStringList keys;
+  for (const AnswerPageEntry& page : paper.answerPages) keys << page.sheet.key;
+  return keys;
+}
+
 // Every preview file of the run, which no other output may be.
 QStringList PreviewPaths(const BatchOptions& options) {
   QStringList paths;
   if (options.pngFolder.isEmpty()) return paths;
   for (int n = 1; n <= options.count; ++n) {
-    for (const QString& key : options.sheets + QStringList{kAnswerSheet.key}) {
+    for (const QString& key : options.sheets + AnswerKeys(PaperOf(options))) {
       paths << QDir(options.pngFolder).filePath(PreviewName(key, n, options.count));
     }
   }
@@ -261,8 +274,9 @@ class Sets {
       : options_(options),
         texts_(options),
         first_(options.seed ? *options.seed : ClockSeed()),
+        paper_(PaperOf(options)),
         choice_(options.sheets.begin(), options.sheets.end()) {
-    choice_.insert(kAnswerSheet.key);
+    for (const QString& key : AnswerKeys(paper_)) choice_.insert(key);
   }
 
   int Count() const { return options_.count; }
@@ -282,7 +296,7 @@ class Sets {
   std::unique_ptr<TWorkbook> Make(int n, const TWorkbook::ShowPreview& show) const {
     const std::uint32_t seed = SeedOf(n);
     SetRandomSeed(seed);
-    auto book = std::make_unique<TWorkbook>(&texts_);
+    auto book = std::make_unique<TWorkbook>(&texts_, &paper_);
     if (options_.mark) book->SetMark(seed);
     book->MakeProblems(choice_, show);
     return book;
@@ -292,6 +306,7 @@ class Sets {
   const BatchOptions& options_;
   const BatchTexts texts_;
   const std::uint32_t first_;
+  const TPaper& paper_;
   SheetChoice choice_;
 };
 

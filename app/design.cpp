@@ -12,8 +12,8 @@
 #include <QWidget>
 #include <cstdlib>
 
-#include "app/kinds.h"
 #include "app/timage.h"
+#include "core/problem_kind.h"
 
 namespace tamariko {
 namespace {
@@ -68,8 +68,17 @@ QCheckBox* SheetCheckBox(const QWidget* window, int tab) {
   return window->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(tab));
 }
 
-void OfferProblemSheets(QWidget* window) {
-  for (const SheetInfo& sheet : ProblemSheets()) SheetCheckBox(window, sheet.tab)->setEnabled(true);
+QCheckBox* MakeSheetBox(QWidget* parent, const SheetInfo& sheet, bool checked) {
+  auto* box = new QCheckBox(sheet.Label(), parent);
+  box->setObjectName(QStringLiteral("CheckBox%1").arg(sheet.tab));
+  // As the designs set their boxes: bold, 21 pixels high.
+  QFont bold;
+  bold.setBold(true);
+  box->setFont(bold);
+  box->setProperty("fontHeight", -21);
+  ApplyOne(box);
+  box->setChecked(checked);
+  return box;
 }
 
 }  // namespace tamariko

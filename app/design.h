@@ -13,11 +13,14 @@ void ApplyDesign(QWidget* window);
 // Places a top-level window in the middle of the screen it is on.
 void CenterOnScreen(QWidget* window);
 
-// The box of a window's design that ticks the sheet on tab `tab` ("CheckBox3"); null where the
-// design has none.
+struct SheetInfo;
+
+// The box of a window that ticks the sheet on tab `tab` ("CheckBox3"); null where the window
+// has none.
 QCheckBox* SheetCheckBox(const QWidget* window, int tab);
 
-// Enables the boxes of the sheets the program makes; the design's other boxes stay disabled.
-void OfferProblemSheets(QWidget* window);
+// A box that ticks `sheet`, named and lettered as the designs' boxes are; placed by the
+// caller.
+QCheckBox* MakeSheetBox(QWidget* parent, const SheetInfo& sheet, bool checked);
 
 }  // namespace tamariko

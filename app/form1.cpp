@@ -2,15 +2,18 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColor>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QResizeEvent>
 #include <QScopeGuard>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -22,8 +25,8 @@
 #include "app/form4.h"
 #include "app/help_window.h"
 #include "app/input_limits.h"
-#include "app/kinds.h"
 #include "app/message_box.h"
+#include "app/papers.h"
 #include "app/shortcuts.h"
 #include "app/shutdown_signals.h"
 #include "app/startup.h"
@@ -59,14 +62,22 @@ void Sleep(int milliseconds) {
   }
 }
 
-// The sheets the ticked boxes of a window choose.
-SheetChoice Ticked(const QWidget* form, bool withAnswerTable) {
+// The sheets of `paper` the ticked boxes of a window choose.
+SheetChoice Ticked(const QWidget* form, const TPaper& paper, bool withAnswerTable) {
   SheetChoice choice;
-  for (const SheetInfo& sheet : withAnswerTable ? SheetsWithAnswerTable() : ProblemSheets()) {
+  for (const SheetInfo& sheet :
+       withAnswerTable ? SheetsWithAnswerTable(paper) : ProblemSheets(paper)) {
     const QCheckBox* box = SheetCheckBox(form, sheet.tab);
     if (box && box->isChecked()) choice.insert(sheet.key);
   }
   return choice;
+}
+
+// The preview's name keeps clear of the command pictures Image4 and Image8 to Image10.
+QString PreviewName(int tab) {
+  if (tab <= 3) return QStringLiteral("Image%1").arg(tab);
+  if (tab <= 6) return QStringLiteral("Image%1").arg(tab + 1);
+  return QStringLiteral("Preview%1").arg(tab);
 }
 
 }  // namespace
@@ -79,7 +90,6 @@ QString TForm1::EditTexts::Organizer() const { return Form.Edit4->text(); }
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setupUi(this);
   ApplyDesign(this);
-  PageControl1->setCurrentWidget(TabSheet3);
   Image4->SetPictureFile(kKerimoBitmap);
   Image8->SetPictureFile(kInsatsuBitmap);
   Image9->SetPictureFile(kInsatsuSetteiBitmap);
@@ -87,7 +97,6 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(200);
-  OfferProblemSheets(this);
   LimitRoundBox(Edit1);
   LimitHeadingBox(Edit2, HeadingLine::First);
   LimitHeadingBox(Edit3, HeadingLine::Second);
@@ -99,6 +108,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   StatusLine = new QStatusBar(this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
   ConnectZoom();
+  UsePaper(DefaultPaper());
   FitWindow(this, Panel1, PageControl1, StatusLine);
   PlaceWindow(this, {});
 
@@ -146,7 +156,93 @@ void TForm1::FormCreate() {
 
 void TForm1::CreateSets() {
   TraceStep(QStringLiteral("sets"));
-  Book = std::make_unique<TWorkbook>(&Texts);
+  Book = std::make_unique<TWorkbook>(&Texts, Paper_);
+}
+
+void TForm1::UsePaper(const TPaper& paper) {
+  if (Paper_ == &paper) return;
+  if (Paper_) {
+    KeptTicks[Paper_->key] = {
+        Ticked(this, *Paper_, false),
+        PrintSelection ? Ticked(PrintSelection, *Paper_, true) : SheetChoice()};
+  }
+  StopScroll();
+  Previews.Forget();
+  for (const SheetView& view : Views) delete view.tab;
+  Views.clear();
+  for (QCheckBox* box : Panel2->findChildren<QCheckBox*>()) delete box;
+  Paper_ = &paper;
+
+  const auto kept = KeptTicks.find(paper.key);
+  SheetChoice first(paper.firstTicked.begin(), paper.firstTicked.end());
+  BuildSheetBoxes(kept != KeptTicks.end() ? kept->second.main : first);
+  if (kept == KeptTicks.end() && SettingsRestored) {
+    RestoreSheetChoices(*OpenSettings(), this, paper, QStringLiteral("window"));
+  }
+  BuildTabs();
+  if (PrintSelection) {
+    PrintSelection->UsePaper(paper, kept != KeptTicks.end() ? kept->second.print : first);
+  }
+  if (Book) {
+    Book = std::make_unique<TWorkbook>(&Texts, Paper_);
+    MadeOnce = false;
+  }
+}
+
+void TForm1::BuildSheetBoxes(const SheetChoice& ticked) {
+  const std::vector<SheetInfo> sheets = ProblemSheets(*Paper_);
+  // Unplaced boxes go in rows under the panel's heading, as wide as their texts.
+  QPoint next(8, 37);
+  QWidget* before = Edit1;  // the keyboard goes from the round box to the sheet boxes
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    QCheckBox* box = MakeSheetBox(Panel2, sheets[i], ticked.contains(sheets[i].key));
+    if (i < Paper_->boxPlaces.size()) {
+      const BoxPlace& p = Paper_->boxPlaces[i];
+      box->setGeometry(p.x, p.y, p.width, p.height);
+    } else {
+      const int width = box->sizeHint().width();
+      if (next.x() > 8 && next.x() + width > Panel2->width() - 8) next = QPoint(8, next.y() + 24);
+      box->setGeometry(next.x(), next.y(), width, 24);
+      next.rx() += width + 7;
+    }
+    box->show();
+    QWidget::setTabOrder(before, box);
+    before = box;
+  }
+  QWidget::setTabOrder(before, Edit2);
+}
+
+void TForm1::BuildTabs() {
+  const QSize size = PreviewSizeAt(Previews.Zoom());
+  QWidget* opening = nullptr;
+  for (const SheetInfo& sheet : SheetsWithAnswerTable(*Paper_)) {
+    auto* tab = new QWidget;
+    tab->setObjectName(QStringLiteral("TabSheet%1").arg(sheet.tab));
+    auto* layout = new QVBoxLayout(tab);
+    layout->setObjectName(QStringLiteral("TabSheet%1Layout").arg(sheet.tab));
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* box = new QScrollArea(tab);
+    box->setObjectName(QStringLiteral("ScrollBox%1").arg(sheet.tab));
+    box->setProperty("color", QColor(239, 239, 222));
+    box->setFrameShape(QFrame::NoFrame);
+    box->setWidgetResizable(false);
+    auto* image = new TImage;
+    image->setObjectName(PreviewName(sheet.tab));
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image->setGeometry(0, 0, size.width(), size.height());
+    box->setWidget(image);
+    layout->addWidget(box);
+    ApplyDesign(tab);
+    PageControl1->addTab(tab, sheet.Label());
+    connect(image, &TImage::mouseDown, this, [this] { StartScroll(); });
+    if (ZoomWatch) box->installEventFilter(ZoomWatch);
+    Views.push_back({sheet.key, tab, box, image});
+    // The window opens on the first sheet ticked at first.
+    if (!opening && Paper_->firstTicked.contains(sheet.key)) opening = tab;
+  }
+  if (opening) PageControl1->setCurrentWidget(opening);
+  if (ZoomLabel) ApplyZoom(std::nullopt, 0);
 }
 
 // Only the first time: coming back to the window from a dialog or another program must not
@@ -162,6 +258,8 @@ void TForm1::FormActivate() {
 void TForm1::RestoreSettings() {
   const auto settings = OpenSettings();
   RestoreWindowChoices(*settings, this, QStringLiteral("window"));
+  RestoreSheetChoices(*settings, this, *Paper_, QStringLiteral("window"));
+  SettingsRestored = true;
   PlaceWindow(this, settings->value(QStringLiteral("window/place")).toByteArray());
   // Written over with what could be read at the next save, which says so.
   SettingsUnreadable = settings->status() == QSettings::FormatError;
@@ -178,6 +276,12 @@ void TForm1::RestoreSettings() {
 void TForm1::SaveSettings() const {
   const auto settings = OpenSettings();
   SaveWindowChoices(*settings, this, QStringLiteral("window"));
+  SaveSheetChoices(*settings, Ticked(this, *Paper_, false), *Paper_, QStringLiteral("window"));
+  for (const auto& [key, ticks] : KeptTicks) {
+    if (const TPaper* paper = PaperNamed(key); paper && paper != Paper_) {
+      SaveSheetChoices(*settings, ticks.main, *paper, QStringLiteral("window"));
+    }
+  }
   // The print ticks follow each ケリモ; older versions kept them here.
   settings->remove(QStringLiteral("print/sheets"));
   settings->setValue(QStringLiteral("window/place"), WindowPlace(this));
@@ -261,7 +365,7 @@ void TForm1::Image4Click() {
     progress->Reset();
   });
   Book->MakeProblems(
-      Ticked(this, false),
+      Ticked(this, *Paper_, false),
       [this](const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
         ShowSheet(sheet, draw);
       },
@@ -291,7 +395,7 @@ void TForm1::Image8Click() {
   QxPrinter().SetCopies(PrintSelection->Copies());
   QxPrinter().ApplySettings();
   const PrintSummary summary =
-      SummarizePrint(QxPrinter(), static_cast<int>(Ticked(PrintSelection, true).size()));
+      SummarizePrint(QxPrinter(), static_cast<int>(Ticked(PrintSelection, *Paper_, true).size()));
   // Before any ケリモ only the forms can be printed: say so before the question.
   const QString formsOnly = MadeOnce ? QString() : QStringLiteral("問題のない用紙を印刷します。\n");
   if (ShowMessageBox(this, formsOnly + QStringLiteral("印刷しますか？\n\n") + summary.Text(),
@@ -326,7 +430,7 @@ TPrintReport TForm1::PrintChosenSheets() {
   Image4->setEnabled(false);
   Printing = true;
   PrintTitles.clear();
-  Book->PrintRun(Ticked(PrintSelection, true),
+  Book->PrintRun(Ticked(PrintSelection, *Paper_, true),
                  [&](SheetRef sheet) { PrintTitles << Book->Info(sheet).jobTitle; });
   PrintTaken = 0;
   UpdateStatusLine();
@@ -343,7 +447,7 @@ TPrintReport TForm1::PrintChosenSheets() {
   // Once the print server has been silent for the whole bound, the sheets after are not
   // waited for again, one bound each: the run gives up with the same reason.
   QString silence;
-  Book->PrintRun(Ticked(PrintSelection, true), [&](SheetRef sheet) {
+  Book->PrintRun(Ticked(PrintSelection, *Paper_, true), [&](SheetRef sheet) {
     const QString title = Book->Info(sheet).jobTitle;
     ++PrintTaken;
     UpdateStatusLine();
@@ -397,7 +501,10 @@ void TForm1::ShowSheet(const SheetInfo& sheet, const TWorkbook::PreviewDraw& dra
 }
 
 TImage* TForm1::PreviewOf(const SheetInfo& sheet) const {
-  return findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(sheet.tab))->findChild<TImage*>();
+  for (const SheetView& view : Views) {
+    if (view.key == sheet.key) return view.image;
+  }
+  return nullptr;
 }
 
 void TForm1::FollowScreen() {

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -11,6 +12,7 @@
 #include "app/print_report.h"
 #include "app/settings.h"
 #include "app/workbook.h"
+#include "core/paper.h"
 #include "core/sheet_texts.h"
 #include "printing/qxprint_dialogs.h"
 #include "ui_form1.h"
@@ -69,13 +71,14 @@ class TForm1 : public QWidget, public Ui::Form1 {
   bool Scrolling = false;
   int PressCount = 0;
 
+  // The paper whose sheets the window offers, and the switch to another: its tabs, check
+  // boxes and print choices are built anew, each with the ticks it had when last shown
+  // (the remembered ones, or its first ticks, the first time); its sets are made at the
+  // next ケリモ. Not while printing: the caller checks CommandAllowed(true) first.
+  const TPaper& Paper() const { return *Paper_; }
+  void UsePaper(const TPaper& paper);
+
   // Press-and-hold scrolling and the wheel on the previews (scrolling.cpp).
-  void Image1MouseDown();
-  void Image2MouseDown();
-  void Image3MouseDown();
-  void Image5MouseDown();
-  void Image6MouseDown();
-  void Image7MouseDown();
   void Image10MouseDown();
   void Timer1Timer();
   void PageControl1Change();
@@ -155,9 +158,27 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // Whether a command may run now; says why not when it may not.
   bool CommandAllowed(bool waitsForPrinting);
   void CreateSets();
-  // The tab of a sheet, by its number.
+  // The preview of a sheet, by its key; nullptr for none.
   TImage* PreviewOf(const SheetInfo& sheet) const;
+  // A sheet's tab, scroll box and preview, built from the paper.
+  struct SheetView {
+    QString key;
+    QWidget* tab;
+    QScrollArea* box;
+    TImage* image;
+  };
+  void BuildSheetBoxes(const SheetChoice& ticked);
+  void BuildTabs();
+  // What a paper's boxes were ticked when the window left it.
+  struct PaperTicks {
+    SheetChoice main;
+    SheetChoice print;
+  };
 
+  const TPaper* Paper_ = nullptr;
+  std::vector<SheetView> Views;
+  std::map<QString, PaperTicks> KeptTicks;  // by paper key
+  bool SettingsRestored = false;
   EditTexts Texts{*this};
   std::unique_ptr<TWorkbook> Book;
   std::unique_ptr<TRememberedPrinter> RememberedPrinter;
@@ -171,6 +192,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
   int ZoomAngle = 0;   // the same for Ctrl+wheel
   PreviewZoom Zoom;
   QTimer* RedrawTimer = nullptr;
+  QObject* ZoomWatch = nullptr;  // refits the page when a scroll box changes size
   // The sheets of the print under way by job title, and how many have been taken up.
   QStringList PrintTitles;
   int PrintTaken = 0;

@@ -2,8 +2,10 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/design.h"
+#include "app/papers.h"
 #include "app/workbook.h"
 
 namespace tamariko {
@@ -11,8 +13,14 @@ namespace tamariko {
 TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   setupUi(this);
   ApplyDesign(this);
+  for (QWidget* w : {static_cast<QWidget*>(Label2), static_cast<QWidget*>(SpinEdit1),
+                     static_cast<QWidget*>(Button1), static_cast<QWidget*>(Button2)}) {
+    Below.emplace_back(w, w->geometry());
+  }
+  DesignSize = size();
+  UsePaper(DefaultPaper(),
+           SheetChoice(DefaultPaper().firstTicked.begin(), DefaultPaper().firstTicked.end()));
   CenterOnScreen(this);
-  OfferProblemSheets(this);
   // Enter means OK, wherever the focus is but on キャンセル.
   Button1->setAutoDefault(true);
   Button2->setAutoDefault(true);
@@ -31,6 +39,27 @@ void TForm4::ShowModal() {
   }
   Button1->setDefault(true);
   exec();
+}
+
+void TForm4::UsePaper(const TPaper& paper, const SheetChoice& ticked) {
+  for (QCheckBox* box : findChildren<QCheckBox*>()) delete box;
+  static constexpr int kX[] = {24, 184, 336};
+  static constexpr int kWidth[] = {150, 150, 137};
+  constexpr int kPitch = 32;
+  const std::vector<SheetInfo> sheets = SheetsWithAnswerTable(paper);
+  QWidget* last = nullptr;
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    QCheckBox* box = MakeSheetBox(this, sheets[i], ticked.contains(sheets[i].key));
+    box->setGeometry(kX[i % 3], 48 + kPitch * static_cast<int>(i / 3), kWidth[i % 3], 24);
+    box->show();
+    // Tab goes from box to box in their order, then on as the design has it.
+    if (last) QWidget::setTabOrder(last, box);
+    last = box;
+  }
+  if (last) QWidget::setTabOrder(last, SpinEdit1);
+  const int extra = kPitch * std::max(0, static_cast<int>((sheets.size() + 2) / 3) - 2);
+  for (const auto& [widget, place] : Below) widget->setGeometry(place.translated(0, extra));
+  resize(DesignSize.width(), DesignSize.height() + extra);
 }
 
 void TForm4::OfferMadeSheets(const TWorkbook& book) {

@@ -2,11 +2,13 @@
 
 #include <QDialog>
 
+#include "app/workbook.h"
 #include "ui_form4.h"
 
 namespace tamariko {
 
 class TWorkbook;
+struct TPaper;
 
 // Chooses the sheets the print command prints. Lives for the whole run, so the boxes keep
 // the user's choices from one use to the next.
@@ -19,6 +21,10 @@ class TForm4 : public QDialog, public Ui::Form4 {
   // Shows the window modally and returns when it is closed, by a button or the frame.
   void ShowModal();
 
+  // Offers the sheets of `paper` and its answer pages, those of `ticked` ticked: three boxes
+  // a row, the copies and the buttons below them.
+  void UsePaper(const TPaper& paper, const SheetChoice& ticked);
+
   void Button1Click();
   void Button2Click();
   // After each ケリモ the boxes start as the sheets it made (both sides of a kind of two,
@@ -29,6 +35,11 @@ class TForm4 : public QDialog, public Ui::Form4 {
 
   // Written only by OK and キャンセル: closing through the frame keeps the last answer.
   bool PrintSelected = false;
+
+ private:
+  // Where the design puts what stands below two rows of boxes.
+  std::vector<std::pair<QWidget*, QRect>> Below;
+  QSize DesignSize;
 };
 
 }  // namespace tamariko

@@ -39,6 +39,8 @@ class TPreviewPages {
 
   // Takes the picture off `image`, as before any preview was shown there.
   void Clear(TImage* image);
+  // Forgets every preview shown: their pictures are going away.
+  void Forget() { shown_.clear(); }
 
   // Draws every preview shown so far again from the sets of `book`, at the density, when
   // that is not the density it was drawn at.

@@ -62,12 +62,7 @@ class TForm1::WheelFilter : public QObject {
 };
 
 void TForm1::ConnectScrolling() {
-  connect(Image1, &TImage::mouseDown, this, [this] { Image1MouseDown(); });
-  connect(Image2, &TImage::mouseDown, this, [this] { Image2MouseDown(); });
-  connect(Image3, &TImage::mouseDown, this, [this] { Image3MouseDown(); });
-  connect(Image5, &TImage::mouseDown, this, [this] { Image5MouseDown(); });
-  connect(Image6, &TImage::mouseDown, this, [this] { Image6MouseDown(); });
-  connect(Image7, &TImage::mouseDown, this, [this] { Image7MouseDown(); });
+  // (Each preview starts the scrolling as its tab is built.)
   connect(Image10, &TImage::mouseDown, this, [this] { Image10MouseDown(); });
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
@@ -77,21 +72,12 @@ void TForm1::ConnectScrolling() {
 QPoint TForm1::Pointer() const { return PointerPosition ? PointerPosition() : QCursor::pos(); }
 
 QScrollArea* TForm1::ActiveScrollBox() const {
-  QWidget* const tabs[] = {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5, TabSheet6};
-  QScrollArea* const boxes[] = {ScrollBox1, ScrollBox2, ScrollBox3,
-                                ScrollBox4, ScrollBox5, ScrollBox6};
-  for (int i = 0; i < 6; ++i) {
-    if (PageControl1->currentWidget() == tabs[i]) return boxes[i];
+  for (const SheetView& view : Views) {
+    if (PageControl1->currentWidget() == view.tab) return view.box;
   }
   return nullptr;
 }
 
-void TForm1::Image1MouseDown() { StartScroll(); }
-void TForm1::Image2MouseDown() { StartScroll(); }
-void TForm1::Image3MouseDown() { StartScroll(); }
-void TForm1::Image5MouseDown() { StartScroll(); }
-void TForm1::Image6MouseDown() { StartScroll(); }
-void TForm1::Image7MouseDown() { StartScroll(); }
 void TForm1::Image10MouseDown() { StopScroll(); }
 void TForm1::PageControl1Change() { StopScroll(); }
 

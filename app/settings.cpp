@@ -20,7 +20,7 @@
 
 #include "app/design.h"
 #include "app/input_limits.h"
-#include "app/kinds.h"
+#include "app/papers.h"
 #include "platform/cups_spooler.h"
 #include "printing/qxprint_dialogs.h"
 #include "printing/qxprinters.h"
@@ -76,6 +76,12 @@ const std::vector<TextBox>& TextBoxes() {
        [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Organizer, t)); }},
   };
   return boxes;
+}
+
+// The default paper's ticks are kept as they always were; another paper's under its key.
+QString SheetsKey(const TPaper& paper) {
+  return &paper == &DefaultPaper() ? QStringLiteral("sheets/")
+                                   : paper.key + QStringLiteral("/sheets/");
 }
 
 // A sheet's box where the window offers it.
@@ -196,10 +202,25 @@ void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& g
       box->setCursorPosition(0);  // a long line shows its beginning
     }
   }
-  for (const SheetInfo& sheet : SheetsWithAnswerTable()) {
+  settings.endGroup();
+}
+
+void RestoreSheetChoices(QSettings& settings, QWidget* window, const TPaper& paper,
+                         const QString& group) {
+  settings.beginGroup(group);
+  for (const SheetInfo& sheet : SheetsWithAnswerTable(paper)) {
     QCheckBox* box = SheetBox(window, sheet);
-    const QString key = QStringLiteral("sheets/") + sheet.key;
+    const QString key = SheetsKey(paper) + sheet.key;
     if (box != nullptr && settings.contains(key)) box->setChecked(settings.value(key).toBool());
+  }
+  settings.endGroup();
+}
+
+void SaveSheetChoices(QSettings& settings, const QSet<QString>& ticked, const TPaper& paper,
+                      const QString& group) {
+  settings.beginGroup(group);
+  for (const SheetInfo& sheet : ProblemSheets(paper)) {
+    settings.setValue(SheetsKey(paper) + sheet.key, ticked.contains(sheet.key));
   }
   settings.endGroup();
 }
@@ -209,11 +230,6 @@ void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString
   for (const TextBox& text : TextBoxes()) {
     if (const auto* box = window->findChild<QLineEdit*>(QLatin1String(text.box))) {
       settings.setValue(QLatin1String(text.key), box->text());
-    }
-  }
-  for (const SheetInfo& sheet : SheetsWithAnswerTable()) {
-    if (const QCheckBox* box = SheetBox(window, sheet)) {
-      settings.setValue(QStringLiteral("sheets/") + sheet.key, box->isChecked());
     }
   }
   settings.endGroup();

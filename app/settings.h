@@ -5,6 +5,7 @@
 // print selection (by sheet key, so a kind added later is remembered too), and the printer
 // settings. The batch mode never reads it: a seed and its options alone decide its output.
 
+#include <QSet>
 #include <QSettings>
 #include <QString>
 #include <functional>
@@ -18,6 +19,7 @@ class QWidget;
 namespace tamariko {
 
 class Spooler;
+struct TPaper;
 
 // $XDG_CONFIG_HOME/tamariko/tamariko.conf (~/.config/tamariko/tamariko.conf without it).
 QString SettingsFilePath();
@@ -28,11 +30,17 @@ std::unique_ptr<QSettings> OpenSettings();
 // over with what could be read is saved, and `note` says so.
 bool WriteSettings(QSettings& settings, QString* note = nullptr, bool hadUnreadableParts = false);
 
-// A window's edit boxes Edit1 to Edit3 (the texts, kept to the sheets' limits) and its
-// sheet check boxes, under `group`. Boxes the window lacks or keeps disabled are left
-// alone, and so are those the file does not name: they keep their design's state.
+// A window's edit boxes Edit1 to Edit3 (the texts, kept to the sheets' limits), under
+// `group`. Boxes the window lacks are left alone, and so are those the file does not name.
 void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group);
 void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString& group);
+// The ticks of the sheet check boxes of `paper` under `group`: the default paper's as
+// sheets/<key>, another's as <paper>/sheets/<key>. Boxes the window lacks or keeps disabled
+// are left alone, and so are those the file does not name.
+void RestoreSheetChoices(QSettings& settings, QWidget* window, const TPaper& paper,
+                         const QString& group);
+void SaveSheetChoices(QSettings& settings, const QSet<QString>& ticked, const TPaper& paper,
+                      const QString& group);
 
 // Every field of the printer choice; nothing when none was saved.
 std::optional<PrinterChoice> ReadPrinterChoice(QSettings& settings);

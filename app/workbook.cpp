@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/kinds.h"
+#include "app/papers.h"
 #include "core/sheet_drawer.h"
 #include "platform/qpainter_canvas.h"
 
@@ -39,19 +39,31 @@ class MarkingPrintTarget : public TPrintTarget {
 
 }  // namespace
 
-SheetChoice EverySheet() {
+SheetChoice EverySheet(const TPaper& paper) {
   SheetChoice every;
-  for (const SheetInfo& sheet : SheetsWithAnswerTable()) every.insert(sheet.key);
+  for (const SheetInfo& sheet : SheetsWithAnswerTable(paper)) every.insert(sheet.key);
   return every;
 }
 
-TWorkbook::TWorkbook(const TSheetTexts* texts) {
-  for (const KindEntry& entry : ProblemKinds()) {
+SheetChoice EverySheet() { return EverySheet(DefaultPaper()); }
+
+TWorkbook::TWorkbook(const TSheetTexts* texts, const TPaper* paper)
+    : paper_(paper ? paper : &DefaultPaper()) {
+  for (const KindEntry& entry : paper_->kinds) {
     kinds_.push_back(entry.make());
     kinds_.back()->Set().SetSheetTexts(texts);
   }
   made_.assign(kinds_.size(), false);
-  answers_.SetSheetTexts(texts);
+  for (std::size_t p = 0; p < paper_->answerPages.size(); ++p) {
+    std::vector<AnswerRun> runs;
+    for (const auto& kind : kinds_) {
+      for (const AnswerRun& run : kind->AnswerRuns()) {
+        if (run.page == static_cast<int>(p)) runs.push_back(run);
+      }
+    }
+    pages_.push_back(paper_->answerPages[p].make(std::move(runs)));
+    pages_.back()->SetSheetTexts(texts);
+  }
 }
 
 TProblemKind* TWorkbook::KindOf(const QString& key) const {
@@ -70,12 +82,14 @@ std::vector<SheetRef> TWorkbook::Sheets() const {
   }
   std::sort(sheets.begin(), sheets.end(),
             [this](SheetRef a, SheetRef b) { return Info(a).tab < Info(b).tab; });
-  sheets.push_back({});
+  for (int p = 0; p < static_cast<int>(pages_.size()); ++p) sheets.push_back({-1, p});
   return sheets;
 }
 
 const SheetInfo& TWorkbook::Info(SheetRef sheet) const {
-  if (sheet.IsAnswerTable()) return kAnswerSheet;
+  if (sheet.IsAnswerTable()) {
+    return paper_->answerPages[static_cast<std::size_t>(sheet.sheet)].sheet;
+  }
   return Kind(sheet.kind).Sheets()[static_cast<std::size_t>(sheet.sheet)];
 }
 
@@ -90,11 +104,13 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
       });
     };
   }
-  const QString organizer = answers_.SheetTexts().Organizer();
+  const QString organizer = Answers().SheetTexts().Organizer();
   for (const auto& kind : kinds_) kind->Set().SetOrganizerLabel(organizer);
-  answers_.SetOrganizerLabel(organizer);
-  // What an earlier run made and this one does not must not reach the answer table.
-  answers_.ForgetAnswers();
+  for (const auto& page : pages_) {
+    page->SetOrganizerLabel(organizer);
+    // What an earlier run made and this one does not must not reach an answer page.
+    page->ForgetAnswers();
+  }
   made_.assign(kinds_.size(), false);
   auto nextStep = [&] {
     if (step) step();
@@ -116,11 +132,14 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
     }
     kind.Make(showSheet);
     made_[static_cast<std::size_t>(k)] = true;
-    answers_.TakeAnswers(kind);
+    for (const auto& page : pages_) page->TakeAnswers(kind);
   }
   nextStep();
   if (show) {
-    show(kAnswerSheet, [this](TCanvas& c, const PageMapping& m) { answers_.DrawSheet(c, m); });
+    for (std::size_t p = 0; p < pages_.size(); ++p) {
+      show(paper_->answerPages[p].sheet,
+           [&](TCanvas& c, const PageMapping& m) { pages_[p]->DrawSheet(c, m); });
+    }
   }
 }
 
@@ -140,7 +159,7 @@ void TWorkbook::PrintSheet(SheetRef sheet, TPrintTarget& plainPrinter) {
   if (mark_) marking.emplace(plainPrinter, *mark_);
   TPrintTarget& printer = marking ? static_cast<TPrintTarget&>(*marking) : plainPrinter;
   if (sheet.IsAnswerTable()) {
-    answers_.PrintSheet(printer);
+    pages_[static_cast<std::size_t>(sheet.sheet)]->PrintSheet(printer);
   } else {
     Kind(sheet.kind).PrintSheet(sheet.sheet, printer);
   }
@@ -148,7 +167,7 @@ void TWorkbook::PrintSheet(SheetRef sheet, TPrintTarget& plainPrinter) {
 
 void TWorkbook::DrawPreview(SheetRef sheet, TCanvas& image, const PageMapping& mapping) {
   if (sheet.IsAnswerTable()) {
-    answers_.DrawSheet(image, mapping);
+    pages_[static_cast<std::size_t>(sheet.sheet)]->DrawSheet(image, mapping);
   } else {
     Kind(sheet.kind).DrawPreview(sheet.sheet, image, mapping);
   }
@@ -166,7 +185,7 @@ QByteArray TWorkbook::JsonLine(std::uint32_t seed) const {
   QByteArray json = "{\"seed\": " + QByteArray::number(seed);
   for (int k = 0; k < KindCount(); ++k) {
     if (made_[static_cast<std::size_t>(k)] ||
-        ProblemKinds()[static_cast<std::size_t>(k)].inJsonUnmade) {
+        paper_->kinds[static_cast<std::size_t>(k)].inJsonUnmade) {
       json += ", " + Kind(k).Json();
     }
   }

@@ -13,13 +13,14 @@
 #include <optional>
 #include <vector>
 
+#include "core/answer_page.h"
+#include "core/paper.h"
 #include "core/problem_kind.h"
 #include "core/sheet_texts.h"
-#include "kaitou/kaitou.h"
 
 namespace tamariko {
 
-// One sheet of a workbook: sheet `sheet` of kind `kind`, or the answer table (kind -1).
+// One sheet of a workbook: sheet `sheet` of kind `kind`, or answer page `sheet` (kind -1).
 struct SheetRef {
   int kind = -1;
   int sheet = 0;
@@ -28,9 +29,10 @@ struct SheetRef {
 };
 
 // The sheets a run makes or prints, by key ("mitori", "kake", "kaitou", ...). A kind is made
-// when any of its sheets is chosen; the answer table is always made.
+// when any of its sheets is chosen; the answer pages are always made.
 using SheetChoice = QSet<QString>;
-// Every sheet of the list and the answer table.
+// Every sheet of a paper (the default one) and its answer pages.
+SheetChoice EverySheet(const TPaper& paper);
 SheetChoice EverySheet();
 
 class TWorkbook {
@@ -40,7 +42,9 @@ class TWorkbook {
   // sheet undrawn; the sets are made all the same.
   using ShowPreview = std::function<void(const SheetInfo& sheet, const PreviewDraw& draw)>;
 
-  explicit TWorkbook(const TSheetTexts* texts);
+  // The sets of `paper`, the default one when none is given.
+  explicit TWorkbook(const TSheetTexts* texts, const TPaper* paper = nullptr);
+  const TPaper& Paper() const { return *paper_; }
 
   // Every page of this workbook, preview and paper, carries the set's seed as a small label
   // (see DrawSetMark); none without.
@@ -53,20 +57,21 @@ class TWorkbook {
   TProblemKind* KindOf(const QString& key) const;
   // Whether the last make-problems run made kind `index`.
   bool Made(int index) const { return made_[static_cast<std::size_t>(index)]; }
-  Tkaitou& Answers() { return answers_; }
-  const Tkaitou& Answers() const { return answers_; }
+  // The paper's first answer page.
+  TAnswerPage& Answers() { return *pages_.front(); }
+  const TAnswerPage& Answers() const { return *pages_.front(); }
 
-  // Every sheet in tab order, the answer table last.
+  // Every sheet in tab order, the answer pages last.
   std::vector<SheetRef> Sheets() const;
   const SheetInfo& Info(SheetRef sheet) const;
 
-  // The make-problems run: the organizer label to every set and the answer table emptied;
-  // for each kind with a chosen sheet, in the list's order, a step, the set made (its
+  // The make-problems run: the organizer label to every set and the answer pages emptied;
+  // for each kind with a chosen sheet, in the paper's order, a step, the set made (its
   // previews drawn as its problems are accepted when there is a preview to show) and its
-  // answers copied into the answer table; last a step and the answer table's preview.
+  // answers copied onto the answer pages; last a step and the answer pages' previews.
   void MakeProblems(const SheetChoice& choice, const ShowPreview& show,
                     const std::function<void()>& step = {});
-  // The print run: one job for each chosen sheet, in tab order, the answer table last.
+  // The print run: one job for each chosen sheet, in tab order, the answer pages last.
   // `print` sends one.
   void PrintRun(const SheetChoice& choice, const std::function<void(SheetRef)>& print) const;
   void PrintSheets(const SheetChoice& choice, TPrintTarget& printer);
@@ -82,9 +87,10 @@ class TWorkbook {
   QByteArray JsonLine(std::uint32_t seed) const;
 
  private:
+  const TPaper* paper_;
   std::vector<std::unique_ptr<TProblemKind>> kinds_;
   std::vector<bool> made_;
-  Tkaitou answers_;
+  std::vector<std::unique_ptr<TAnswerPage>> pages_;
   std::optional<std::uint32_t> mark_;
 };
 

@@ -108,11 +108,8 @@ void TForm1::ConnectZoom() {
   key(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { ZoomOut(); });
   key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { SetZoom({}); });
 
-  auto* filter = new ZoomFilter(this);
-  for (QScrollArea* box :
-       {ScrollBox1, ScrollBox2, ScrollBox3, ScrollBox4, ScrollBox5, ScrollBox6}) {
-    box->installEventFilter(filter);
-  }
+  ZoomWatch = new ZoomFilter(this);
+  for (const SheetView& view : Views) view.box->installEventFilter(ZoomWatch);
   ApplyZoom(std::nullopt, 0);
 }
 
@@ -130,7 +127,8 @@ void TForm1::SetZoom(const PreviewZoom& zoom, std::optional<QPoint> anchor) {
 }
 
 void TForm1::ApplyZoom(std::optional<QPoint> anchor, int redrawDelay) {
-  QScrollArea* shown = ActiveScrollBox() ? ActiveScrollBox() : ScrollBox3;
+  if (Views.empty()) return;
+  QScrollArea* shown = ActiveScrollBox() ? ActiveScrollBox() : Views.front().box;
   const int bar = shown->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, shown);
   const int percent = Zoom.PercentIn(shown->contentsRect().size(), bar);
   ZoomLabel->setText(QStringLiteral("%1%").arg(percent));
@@ -138,12 +136,11 @@ void TForm1::ApplyZoom(std::optional<QPoint> anchor, int redrawDelay) {
   ZoomWidthButton->setChecked(Zoom.fit == PreviewZoom::Fit::Width);
   ZoomActualButton->setChecked(Zoom == PreviewZoom{});
   const QSize size = PreviewSizeAt(percent);
-  if (percent == Previews.Zoom() && Image3->size() == size) return;
+  if (percent == Previews.Zoom() && Views.front().image->size() == size) return;
   Previews.SetZoom(percent);
-  const std::pair<QScrollArea*, TImage*> previews[] = {{ScrollBox1, Image1}, {ScrollBox2, Image2},
-                                                       {ScrollBox3, Image3}, {ScrollBox4, Image5},
-                                                       {ScrollBox5, Image6}, {ScrollBox6, Image7}};
-  for (const auto& [box, image] : previews) {
+  for (const SheetView& built : Views) {
+    QScrollArea* box = built.box;
+    TImage* image = built.image;
     // The point of the page at the anchor (the middle of the box) stays there.
     const QSize view = box->viewport()->size();
     const QPoint at =

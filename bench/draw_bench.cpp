@@ -3,10 +3,10 @@
 #include <QImage>
 #include <memory>
 
+#include "app/workbook.h"
 #include "bench/drawing_world.h"
 #include "core/page_mapping.h"
 #include "core/random.h"
-#include "kaitou/kaitou.h"
 #include "kake/kake.h"
 #include "kake/kake_sheet.h"
 #include "mitori1_1/mitori1_1.h"
@@ -48,11 +48,12 @@ BENCHMARK(BM_DrawMultiplicationPreview)->Unit(benchmark::kMillisecond);
 // The empty answer table on the preview: the whole of DrawSheet, answers make no difference.
 void BM_DrawAnswerPreview(benchmark::State& state) {
   tamariko::bench::World();
-  tamariko::Tkaitou table;
+  const tamariko::TDefaultSheetTexts texts;
+  tamariko::TWorkbook book(&texts);
   QImage image = tamariko::MakePreviewImage();
   for (auto _ : state) {
     tamariko::QPainterCanvas canvas(&image);
-    table.DrawSheet(canvas, tamariko::bench::World().mapping);
+    book.Answers().DrawSheet(canvas, tamariko::bench::World().mapping);
   }
 }
 BENCHMARK(BM_DrawAnswerPreview)->Unit(benchmark::kMillisecond);

@@ -1,8 +1,13 @@
 #pragma once
 
 // A kind of problem set as the window, the batch mode and the printer see it: how a run
-// makes it, the sheets it draws, where its answers go in the answer table and its part of
-// a set's JSON.
+// makes it, the sheets it draws, where its answers go on its paper's answer page and its
+// part of a set's JSON.
+//
+// What a new kind provides: its sheets (SheetInfo: key, tab, job title, summary, label),
+// Make, PrintSheet and DrawPreview for each sheet, its answers as printed (TAnswer) and the
+// runs of rows they fill on the answer page (AnswerRun), and its JSON member. A paper
+// (core/paper.h) lists it; nothing else names it.
 
 #include <QByteArray>
 #include <QString>
@@ -11,6 +16,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/answer.h"
 #include "core/canvas.h"
 #include "core/keisan.h"
 #include "core/page_mapping.h"
@@ -18,18 +24,31 @@
 
 namespace tamariko {
 
-// The answer table's columns of answers, by the kind of answer they hold.
-enum class AnswerColumn { Multiplication, Division, Mental, Abacus };
+// A run of a kind's answers on its paper's answer page: the heading that names them and
+// the rows of one column they fill, one answer a row. A run that starts below a column's
+// top row is named by its heading written downwards beside its rows.
+struct AnswerRun {
+  QString heading;
+  int page = 0;         // the paper's answer page, from 0 (papers have one so far)
+  int column = 0;       // column of that page, from 0
+  int firstRow = 0;     // row of the column the first answer fills, from 0
+  int firstAnswer = 0;  // index of the kind's answer that fills it
+  int count = 0;
+};
 
 // One sheet: how it is named to the batch mode, where it sits in the window and what its
 // print job is called.
 struct SheetInfo {
-  QString key;       // --sheets name and PNG file stem
-  int tab;           // number of its check box, tab and print choice in the window (1 .. 6)
+  QString key;  // --sheets name, PNG file stem and settings key; unique among all papers'
+  // Its place among its paper's sheets, from 1: the order of the tabs, the check boxes and
+  // the print run, and the number in the window's names of its controls (CheckBox3, ...).
+  int tab;
   QString jobTitle;  // print job title
   // What the sheet holds and how it is graded, for --help: a line in Japanese, then one in
   // English.
   QString summary;
+  QString label = {};  // its tab and check boxes; the job title when empty
+  const QString& Label() const { return label.isEmpty() ? jobTitle : label; }
 };
 
 class TProblemKind {
@@ -60,10 +79,11 @@ class TProblemKind {
   // drawing a random number: a preview drawn again at another density shows the same set.
   virtual void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const = 0;
 
-  // The answer table column the answers fill, from its first row on.
-  virtual AnswerColumn Column() const = 0;
+  // Where the answers stand on the paper's answer page; together they hold each answer once.
+  virtual std::vector<AnswerRun> AnswerRuns() const = 0;
   virtual int AnswerCount() const = 0;
-  virtual std::int64_t Answer(int index) const = 0;
+  // Answer `index` as the sheet prints it.
+  virtual TAnswer Answer(int index) const = 0;
 
   // The kind's member of a set's JSON object: "\"name\": {...}".
   virtual QByteArray Json() const = 0;
@@ -87,7 +107,11 @@ concept OneSheetSet = std::derived_from<SetType, TKeisan> && std::default_initia
 template <OneSheetSet SetType>
 class TOneSheetKind : public TProblemKind {
  public:
-  explicit TOneSheetKind(SheetInfo sheet) : sheets_{std::move(sheet)} {}
+  // All its answers go in one run (`answers`, whose count the kind fills in).
+  TOneSheetKind(SheetInfo sheet, AnswerRun answers)
+      : sheets_{std::move(sheet)}, answers_(std::move(answers)) {
+    answers_.count = SetType::kProblemCount;
+  }
 
   const std::vector<SheetInfo>& Sheets() const override { return sheets_; }
   TKeisan& Set() override { return set_; }
@@ -105,21 +129,29 @@ class TOneSheetKind : public TProblemKind {
     if (!made) set_.Generate();
   }
   void PrintSheet(int, TPrintTarget& printer) override { set_.PrintSheet(printer); }
+  std::vector<AnswerRun> AnswerRuns() const override { return {answers_}; }
   int AnswerCount() const override { return SetType::kProblemCount; }
-  std::int64_t Answer(int index) const override { return set_.GetAnswer(index); }
+  TAnswer Answer(int index) const override { return TAnswer::Whole(set_.GetAnswer(index)); }
 
  private:
   std::vector<SheetInfo> sheets_;
+  AnswerRun answers_;
   SetType set_;
 };
 
-// "[1, 2, 3]": `count` values of `get`, as a set's JSON writes its arrays.
+inline QByteArray JsonValue(const TAnswer& answer) { return answer.Json(); }
+inline QByteArray JsonValue(std::int64_t number) {
+  return QByteArray::number(static_cast<qlonglong>(number));
+}
+
+// "[1, 2, 3]": `count` values of `get` (numbers or answers), as a set's JSON writes its
+// arrays.
 template <typename Get>
 QByteArray JsonArray(int count, Get get) {
   QByteArray out("[");
   for (int i = 0; i < count; ++i) {
     if (i) out += ", ";
-    out += QByteArray::number(static_cast<qlonglong>(get(static_cast<std::int32_t>(i))));
+    out += JsonValue(get(static_cast<std::int32_t>(i)));
   }
   return out + "]";
 }

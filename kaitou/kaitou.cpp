@@ -3,13 +3,14 @@
 
 #include <QString>
 #include <array>
+#include <cmath>
 
 #include "core/sheet_drawer.h"
 
 namespace tamariko {
 namespace {
 
-constexpr int kRows = 60;
+constexpr int kRows = Tkaitou::kRows;
 
 // Tops of rows 1 .. 60 in millimetres, as the numbers stand. The last band (rows 56 to 60)
 // is closed up with a smaller pitch. The offset is a running sum, as the rows were always
@@ -43,70 +44,91 @@ void DrawRules(SheetDrawer& d) {
   }
 }
 
-void DrawRowNumbers(SheetDrawer& d) {
+// Where a column's parts stand, in millimetres: the "No." heading and its numbers, the
+// rule between numbers and answers, the right edge of the answers, the column's heading.
+struct ColumnPlace {
+  long double noX;
+  long double numberX;
+  long double numberRule;
+  long double answerRight;
+  long double headingX;
+};
+constexpr ColumnPlace kColumnPlaces[Tkaitou::kColumns] = {
+    {16, 16, 22, 87, 47},
+    {91, 91.5L, 96, 158, 120},
+    {162, 162.5L, 167, 248, 198},
+};
+
+// To the nearest tenth of a millimetre, as the form's places are written.
+long double Tenths(long double mm) { return std::round(mm * 10) / 10; }
+
+// A row's number counts within the run that fills it, as the sheet numbered its problems.
+int NumberOf(const Tkaitou& table, int column, int row) {
+  const AnswerRun* run = table.RunAt(column, row);
+  return run ? run->firstAnswer + row - run->firstRow + 1 : row + 1;
+}
+
+void DrawRowNumbers(SheetDrawer& d, const Tkaitou& table) {
   d.Font(9, false);
   const QString no = QStringLiteral("No.");
-  d.Text(16, 52, no);
-  for (int n = 1; n <= kRows; ++n) d.Text(16, kNumberTops[n - 1], QString::number(n));
-  d.Text(91, 52, no);
-  for (int n = 1; n <= kRows; ++n) d.Text(91.5L, kNumberTops[n - 1], QString::number(n));
-  // The third column holds two sheets of thirty answers, each numbered from 1.
-  d.Text(162, 52, no);
-  for (int n = 1; n <= kRows; ++n) {
-    d.Text(162.5L, kNumberTops[n - 1], QString::number((n - 1) % 30 + 1));
+  for (int c = 0; c < Tkaitou::kColumns; ++c) {
+    const ColumnPlace& place = kColumnPlaces[c];
+    d.Text(place.noX, 52, no);
+    for (int row = 0; row < kRows; ++row) {
+      d.Text(place.numberX, kNumberTops[row], QString::number(NumberOf(table, c, row)));
+    }
   }
+}
+
+// A heading beside its run's rows reads downwards, a character every 5 mm, with a rule on
+// the answers' side. The label face is proportional: its wider glyphs stand 0.7 mm further
+// left to look centred.
+void DrawSideHeading(SheetDrawer& d, const AnswerRun& run) {
+  static const QString wider = QStringLiteral("み算");
+  const ColumnPlace& place = kColumnPlaces[run.column];
+  const long double top = Tenths(kNumberTops[run.firstRow]);
+  const long double x = place.numberRule + 2;
+  for (int i = 0; i < run.heading.size(); ++i) {
+    const QString glyph = run.heading.mid(i, 1);
+    d.Text(wider.contains(glyph) ? Tenths(x - 0.7L) : x, top + 2 + 5 * i, glyph);
+  }
+  d.ThinPen();
+  d.Line(place.numberRule + 7, top - 1, place.numberRule + 7,
+         top - 1 + 5 * static_cast<long double>(run.heading.size()) + 4);
 }
 
 void DrawForm(SheetDrawer& d, const Tkaitou& table) {
   DrawRules(d);
-  DrawRowNumbers(d);
+  DrawRowNumbers(d, table);
 
   d.Font(25, false);
   d.Text(90, 22, QStringLiteral("解      答      表"));
   d.Text(90, 37, RoundLabel(table.SheetTexts(), QStringLiteral("      ")));
 
   d.Font(12, false);
-  d.Text(47, 51, QStringLiteral("か  け  算"));
-  d.Text(120, 51, QStringLiteral("わ  り  算"));
-  d.Text(198, 51, QStringLiteral("み と り 暗 算"));
-  // The abacus addition half of the third column is labelled downwards beside its rows.
-  d.Text(168.3L, 205, QStringLiteral("み"));
-  d.Text(169, 210, QStringLiteral("と"));
-  d.Text(169, 215, QStringLiteral("り"));
-  d.Text(168.3L, 220, QStringLiteral("算"));
-  d.ThinPen();
-  d.Line(174, 202, 174, 226);
+  for (int c = 0; c < Tkaitou::kColumns; ++c) {
+    for (const AnswerRun& run : table.Runs()) {
+      if (run.column == c && run.firstRow == 0) d.Text(kColumnPlaces[c].headingX, 51, run.heading);
+    }
+  }
+  for (const AnswerRun& run : table.Runs()) {
+    if (run.firstRow > 0) DrawSideHeading(d, run);
+  }
 
   d.Font(11, false);
   d.Text(14, 347, table.GetOrganizerLabel());
 }
 
-void DrawAnswer(SheetDrawer& d, long double right, int row, std::int64_t value) {
-  const QString text = TKeisan::FormatGrouped(value);
-  d.TextRightAligned(right, kAnswerTops[row - 1], text, text);
-}
-
 void DrawAnswers(SheetDrawer& d, const Tkaitou& table) {
   d.Canvas().SetFontName(kCarriedFace);
   d.Font(10, false);
-  if (table.Holds(AnswerColumn::Multiplication)) {
-    for (int n = 1; n <= kRows; ++n) DrawAnswer(d, 87, n, table.GetMultiplicationAnswer(n - 1));
-  }
-  if (table.Holds(AnswerColumn::Division)) {
-    for (int n = 1; n <= kRows; ++n) DrawAnswer(d, 158, n, table.GetDivisionAnswer(n - 1));
-  }
-  if (table.Holds(AnswerColumn::Mental)) {
-    for (int n = 1; n <= Tkaitou::kMentalCount; ++n) {
-      DrawAnswer(d, 248, n, table.GetMentalAnswer(n - 1));
+  for (int c = 0; c < Tkaitou::kColumns; ++c) {
+    for (int row = 0; row < kRows; ++row) {
+      if (const auto& answer = table.At(c, row)) {
+        const QString text = answer->Printed();
+        d.TextRightAligned(kColumnPlaces[c].answerRight, kAnswerTops[row], text, text);
+      }
     }
-  }
-  if (!table.Holds(AnswerColumn::Abacus)) return;
-  for (int i = 0; i < Tkaitou::kAbacusRunA; ++i) {
-    DrawAnswer(d, 248, Tkaitou::kMentalCount + 1 + i, table.GetAbacusAnswerA(i));
-  }
-  for (int i = 0; i < Tkaitou::kAbacusCount - Tkaitou::kAbacusRunA; ++i) {
-    DrawAnswer(d, 248, Tkaitou::kMentalCount + Tkaitou::kAbacusRunA + 1 + i,
-               table.GetAbacusAnswerB(i));
   }
 }
 
@@ -117,49 +139,6 @@ void Tkaitou::DrawSheet(TCanvas& image, const PageMapping& mapping) {
   // Texts of this sheet stand on opaque white.
   image.SetBrushStyle(BrushStyle::Solid);
   DrawForm(d, *this);
-}
-
-void Tkaitou::TakeAnswers(const TProblemKind& kind) {
-  for (int i = 0; i < kind.AnswerCount(); ++i) {
-    const std::int64_t answer = kind.Answer(i);
-    switch (kind.Column()) {
-      case AnswerColumn::Multiplication:
-        SetMultiplicationAnswer(i, answer);
-        break;
-      // Quotients and mental sums fit the table's 32-bit columns.
-      case AnswerColumn::Division:
-        SetDivisionAnswer(i, static_cast<std::int32_t>(answer));
-        break;
-      case AnswerColumn::Mental:
-        SetMentalAnswer(i, static_cast<std::int32_t>(answer));
-        break;
-      case AnswerColumn::Abacus:
-        SetAbacusAnswer(i, answer);
-        break;
-    }
-  }
-}
-
-void Tkaitou::ForgetAnswers() {
-  MultiplicationAnswers.fill(0);
-  DivisionAnswers.fill(0);
-  MentalAnswers.fill(0);
-  AbacusAnswers.fill(0);
-  held_.fill(false);
-}
-
-std::int64_t Tkaitou::Answer(AnswerColumn column, std::int32_t index) const {
-  switch (column) {
-    case AnswerColumn::Multiplication:
-      return GetMultiplicationAnswer(index);
-    case AnswerColumn::Division:
-      return GetDivisionAnswer(index);
-    case AnswerColumn::Mental:
-      return GetMentalAnswer(index);
-    case AnswerColumn::Abacus:
-      return index < kAbacusRunA ? GetAbacusAnswerA(index) : GetAbacusAnswerB(index - kAbacusRunA);
-  }
-  return 0;
 }
 
 void Tkaitou::PrintSheet(TPrintTarget& printer) {

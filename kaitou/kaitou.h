@@ -1,10 +1,8 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include <vector>
 
-#include "core/keisan.h"
-#include "core/problem_kind.h"
+#include "core/answer_page.h"
 
 namespace tamariko {
 
@@ -12,67 +10,21 @@ class TCanvas;
 class TPrintTarget;
 struct PageMapping;
 
-// The answer table (解答表): the answers of the multiplication, division, mental addition
-// and abacus addition sheets in three columns of sixty rows. It holds what it is given and
-// generates nothing; the cells of a kind not made stay empty.
-class Tkaitou : public TKeisan {
+// The answer table (解答表) of the contest paper: three columns of sixty rows, each row
+// numbered within the run that fills it, each run named by its heading over its column (or
+// beside its rows when it starts lower down).
+class Tkaitou : public TAnswerPage {
  public:
-  static constexpr int kMultiplicationCount = 60;
-  static constexpr int kDivisionCount = 60;
-  static constexpr int kMentalCount = 30;
-  static constexpr int kAbacusCount = 30;
-  // Abacus answers are read in two runs: 0 .. 16 through A, 17 .. 29 through B.
-  static constexpr int kAbacusRunA = 17;
+  static constexpr int kColumns = 3;
+  static constexpr int kRows = 60;
 
-  // Indexes are not checked; callers keep them in range.
-  void SetMultiplicationAnswer(std::int32_t index, std::int64_t value) {
-    MultiplicationAnswers[index] = value;
-    Hold(AnswerColumn::Multiplication);
-  }
-  std::int64_t GetMultiplicationAnswer(std::int32_t index) const {
-    return MultiplicationAnswers[index];
-  }
-  std::int32_t GetDivisionAnswer(std::int32_t index) const { return DivisionAnswers[index]; }
-  void SetDivisionAnswer(std::int32_t index, std::int32_t value) {
-    DivisionAnswers[index] = value;
-    Hold(AnswerColumn::Division);
-  }
-  void SetMentalAnswer(std::int32_t index, std::int32_t value) {
-    MentalAnswers[index] = value;
-    Hold(AnswerColumn::Mental);
-  }
-  std::int32_t GetMentalAnswer(std::int32_t index) const { return MentalAnswers[index]; }
-  std::int64_t GetAbacusAnswerA(std::int32_t index) const { return AbacusAnswers[index]; }
-  std::int64_t GetAbacusAnswerB(std::int32_t index) const {
-    return AbacusAnswers[kAbacusRunA + index];
-  }
-  void SetAbacusAnswer(std::int32_t index, std::int64_t value) {
-    AbacusAnswers[index] = value;
-    Hold(AnswerColumn::Abacus);
-  }
+  // The runs of the paper's kinds on the table.
+  explicit Tkaitou(std::vector<AnswerRun> runs)
+      : TAnswerPage(0, kColumns, kRows, std::move(runs)) {}
 
-  // The answers a kind made, into its column from the first row on. A column is printed
-  // once it was given answers.
-  void TakeAnswers(const TProblemKind& kind);
-  // Empties every cell: a run that does not make a kind must not print its old answers.
-  void ForgetAnswers();
-  bool Holds(AnswerColumn column) const { return held_[static_cast<std::size_t>(column)]; }
-  // Answer `index` of a column, as TakeAnswers fills it.
-  std::int64_t Answer(AnswerColumn column, std::int32_t index) const;
-
-  // The empty table on the preview image; answers are never drawn there.
-  void DrawSheet(TCanvas& image, const PageMapping& mapping);
-  // The table with all 180 answers, as one print job of one page.
-  void PrintSheet(TPrintTarget& printer);
-
- private:
-  void Hold(AnswerColumn column) { held_[static_cast<std::size_t>(column)] = true; }
-
-  std::array<std::int64_t, kMultiplicationCount> MultiplicationAnswers{};
-  std::array<std::int32_t, kDivisionCount> DivisionAnswers{};
-  std::array<std::int32_t, kMentalCount> MentalAnswers{};
-  std::array<std::int64_t, kAbacusCount> AbacusAnswers{};
-  std::array<bool, 4> held_{};
+  void DrawSheet(TCanvas& image, const PageMapping& mapping) override;
+  // The table with the answers it holds, as one print job of one page.
+  void PrintSheet(TPrintTarget& printer) override;
 };
 
 }  // namespace tamariko

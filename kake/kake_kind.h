@@ -9,7 +9,6 @@ namespace tamariko {
 class TKakeKind : public TOneSheetKind<Tkake> {
  public:
   TKakeKind();
-  AnswerColumn Column() const override { return AnswerColumn::Multiplication; }
   void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const override;
   QByteArray Json() const override;
 };

@@ -26,6 +26,11 @@ const std::vector<SheetInfo>& TAbacusKind::Sheets() const {
   return sheets;
 }
 
+// Below the mental sums, in the same column.
+std::vector<AnswerRun> TAbacusKind::AnswerRuns() const {
+  return {{QStringLiteral("みとり算"), 0, 2, 30, 0, TMitori::kProblemCount}};
+}
+
 void TAbacusKind::Make(const ShowPreview& show) {
   // Both sides are drawn as the one set is made; a side the caller leaves undrawn is left
   // out, and without either the same draws are made without drawing.
@@ -57,8 +62,8 @@ void TAbacusKind::DrawPreview(int sheet, TCanvas& image, const PageMapping& mapp
 QByteArray TAbacusKind::Json() const {
   return "\"abacus\": {\"numbers\": " +
          JsonArray(TMitori::kNumberCount, [&](int i) { return set_.GetNumber(i); }) +
-         ", \"answers\": " +
-         JsonArray(TMitori::kProblemCount, [&](int i) { return set_.GetAnswer(i); }) + "}";
+         ", \"answers\": " + JsonArray(TMitori::kProblemCount, [&](int i) { return Answer(i); }) +
+         "}";
 }
 
 }  // namespace tamariko

@@ -17,9 +17,9 @@ class TAbacusKind : public TProblemKind {
   void PrintSheet(int sheet, TPrintTarget& printer) override;
   void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const override;
 
-  AnswerColumn Column() const override { return AnswerColumn::Abacus; }
+  std::vector<AnswerRun> AnswerRuns() const override;
   int AnswerCount() const override { return TMitori::kProblemCount; }
-  std::int64_t Answer(int index) const override { return set_.GetAnswer(index); }
+  TAnswer Answer(int index) const override { return TAnswer::Whole(set_.GetAnswer(index)); }
   QByteArray Json() const override;
 
  private:

@@ -9,7 +9,6 @@ namespace tamariko {
 class TMentalKind : public TOneSheetKind<TMitori1_1> {
  public:
   TMentalKind();
-  AnswerColumn Column() const override { return AnswerColumn::Mental; }
   void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const override;
   QByteArray Json() const override;
 };

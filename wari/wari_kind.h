@@ -9,7 +9,6 @@ namespace tamariko {
 class TWariKind : public TOneSheetKind<Twari> {
  public:
   TWariKind();
-  AnswerColumn Column() const override { return AnswerColumn::Division; }
   void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const override;
   QByteArray Json() const override;
 };

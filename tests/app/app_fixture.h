@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QScrollArea>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -15,9 +17,10 @@
 #include "app/form1.h"
 #include "app/form2.h"
 #include "app/form4.h"
-#include "app/kinds.h"
 #include "app/message_box.h"
+#include "app/papers.h"
 #include "app/program.h"
+#include "app/timage.h"
 #include "core/error.h"
 #include "kake/kake_kind.h"
 #include "mitori1_1/mental_kind.h"
@@ -30,6 +33,15 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStd
 QT_END_NAMESPACE
 
 namespace tamariko::testing {
+
+// A control the window built from its paper, by the name it carries ("CheckBox3",
+// "Image5", "ScrollBox6", "TabSheet2"); fails the test where there is none.
+template <typename T>
+T* Child(const QObject* window, const char* name) {
+  T* child = window->findChild<T*>(QLatin1String(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
 
 struct ShownMessage {
   QString text;
@@ -104,7 +116,7 @@ inline Tkake& MultiplicationOf(const TWorkbook& book) {
 }
 inline TMitori1_1& MentalOf(const TForm1* form) { return MentalOf(*form->Workbook()); }
 inline Tkake& MultiplicationOf(const TForm1* form) { return MultiplicationOf(*form->Workbook()); }
-inline Tkaitou& AnswersOf(const TForm1* form) { return form->Workbook()->Answers(); }
+inline TAnswerPage& AnswersOf(const TForm1* form) { return form->Workbook()->Answers(); }
 
 // The program's windows made as at start-up, without the splash pause, over a scripted
 // printer and a private temporary folder.

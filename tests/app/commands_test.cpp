@@ -35,8 +35,8 @@ TEST_F(AppTest, MakeProblemsRunsTheTickedSheetsAndStepsTheProgress) {
   for (const MakeCase& c : cases) {
     SCOPED_TRACE(c.name);
     form->calls.clear();
-    form->CheckBox3->setChecked(c.mental);
-    form->CheckBox4->setChecked(c.multiplication);
+    Child<QCheckBox>(form, "CheckBox3")->setChecked(c.mental);
+    Child<QCheckBox>(form, "CheckBox4")->setChecked(c.multiplication);
     form->Image4->Click();
     EXPECT_EQ(Operations(), c.operations);
     std::vector<int> progress;
@@ -91,22 +91,23 @@ TEST_F(AppTest, FailingSheetIsReportedAndLeavesNoProgressOrCursorBehind) {
 // the sheets made ticked with the answer table, the others greyed.
 TEST_F(AppTest, MakeProblemsShowsAndOffersToPrintOnlyWhatItMade) {
   CreateWindows();
-  EXPECT_TRUE(form->Image3->Picture().isNull());
+  EXPECT_TRUE(Child<TImage>(form, "Image3")->Picture().isNull());
   form->Image4->Click();
   ASSERT_TRUE(boxes.shown.empty());
-  const QImage drawn = form->Image3->Picture();
+  const QImage drawn = Child<TImage>(form, "Image3")->Picture();
   EXPECT_EQ(drawn.size(), QSize(865, 1300));
   EXPECT_NE(drawn.pixel(400, 600) & 0xffffff, 0u) << "a page, not a black image";
 
-  form->CheckBox3->setChecked(false);
-  form->CheckBox1->setChecked(true);  // one side of the abacus set makes both
-  Form4->CheckBox6->setChecked(false);
+  Child<QCheckBox>(form, "CheckBox3")->setChecked(false);
+  Child<QCheckBox>(form, "CheckBox1")->setChecked(true);  // one side of the abacus set makes both
+  Child<QCheckBox>(Form4, "CheckBox6")->setChecked(false);
   form->Image4->Click();
-  EXPECT_TRUE(form->Image3->Picture().isNull()) << "a kind not made shows nothing";
-  EXPECT_TRUE(form->Image6->Picture().isNull());
-  const std::map<QCheckBox*, bool> offered = {{Form4->CheckBox1, true},  {Form4->CheckBox2, true},
-                                              {Form4->CheckBox3, false}, {Form4->CheckBox4, true},
-                                              {Form4->CheckBox5, false}, {Form4->CheckBox6, true}};
+  EXPECT_TRUE(Child<TImage>(form, "Image3")->Picture().isNull()) << "a kind not made shows nothing";
+  EXPECT_TRUE(Child<TImage>(form, "Image6")->Picture().isNull());
+  const std::map<QCheckBox*, bool> offered = {
+      {Child<QCheckBox>(Form4, "CheckBox1"), true},  {Child<QCheckBox>(Form4, "CheckBox2"), true},
+      {Child<QCheckBox>(Form4, "CheckBox3"), false}, {Child<QCheckBox>(Form4, "CheckBox4"), true},
+      {Child<QCheckBox>(Form4, "CheckBox5"), false}, {Child<QCheckBox>(Form4, "CheckBox6"), true}};
   for (const auto& [box, made] : offered) {
     EXPECT_EQ(box->isEnabled(), made) << box->objectName().toStdString();
     EXPECT_EQ(box->isChecked(), made) << box->objectName().toStdString();
@@ -144,9 +145,9 @@ TEST_F(AppTest, PrintWithEveryBoxClearedAsksAndPrintsNothing) {
   CreateWindows();
   boxes.answers = {IDYES};
   PrintAnswering([] {
-    Form4->CheckBox3->setChecked(false);
-    Form4->CheckBox4->setChecked(false);
-    Form4->CheckBox6->setChecked(false);
+    Child<QCheckBox>(Form4, "CheckBox3")->setChecked(false);
+    Child<QCheckBox>(Form4, "CheckBox4")->setChecked(false);
+    Child<QCheckBox>(Form4, "CheckBox6")->setChecked(false);
     PressOk();
   });
   EXPECT_TRUE(Form4->PrintSelected);
@@ -159,7 +160,7 @@ TEST_F(AppTest, PrintSelectionKeepsItsBoxesBetweenUses) {
   CreateWindows();
   boxes.answers = {IDYES, IDYES};
   PrintAnswering([] {
-    Form4->CheckBox4->setChecked(false);
+    Child<QCheckBox>(Form4, "CheckBox4")->setChecked(false);
     PressOk();
   });
   form->calls.clear();
@@ -209,7 +210,7 @@ TEST_F(AppTest, PrintAsksWithPrinterPaperAndCountsAndEveryJobCarriesTheCopies) {
   CreateForms();  // the real sheets, printing on the scripted printer
   boxes.answers = {IDYES};
   QTimer::singleShot(0, Form4, [] {
-    Form4->CheckBox4->setChecked(false);
+    Child<QCheckBox>(Form4, "CheckBox4")->setChecked(false);
     Form4->SpinEdit1->setValue(3);
     PressOk();
   });

@@ -114,7 +114,7 @@ TEST_F(AppTest, MainWindowTabsHoldOnePreviewEachAndOpenOnTheMentalSheet) {
     ASSERT_NE(qobject_cast<TImage*>(box->widget()), nullptr);
     EXPECT_EQ(box->widget()->size(), QSize(865, 1300));
   }
-  EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet3);
+  EXPECT_EQ(form->PageControl1->currentWidget(), Child<QWidget>(form, "TabSheet3"));
   EXPECT_TRUE(form->Panel3->isHidden());
   EXPECT_FALSE(form->Timer1->isActive());
 }

@@ -46,7 +46,7 @@ TEST_F(AppTest, HeadingsAreCutToTheirPlaceAndNoTextReachesTheBoxesOrTheTitle) {
   auto preview = [this] {
     SetRandomSeed(20261207);
     form->Image4->Click();
-    return form->Image3->Picture();
+    return Child<TImage>(form, "Image3")->Picture();
   };
   for (QLineEdit* box : {form->Edit1, form->Edit2, form->Edit3}) box->clear();
   const QImage blank = preview();

@@ -34,7 +34,7 @@ class ScrollingTest : public AppTest {
     ASSERT_GE(Box()->verticalScrollBar()->maximum(), kStartPosition.y() + 8);
   }
 
-  QScrollArea* Box() const { return form->ScrollBox3; }
+  QScrollArea* Box() const { return Child<QScrollArea>(form, "ScrollBox3"); }
   QPoint Position(QScrollArea* box) const {
     return {box->horizontalScrollBar()->value(), box->verticalScrollBar()->value()};
   }
@@ -79,7 +79,7 @@ TEST_F(ScrollingTest, PressWithTheStillPointerShowsTheIndicatorAndScrollsNothing
   for (Qt::MouseButton button : buttons) {
     SCOPED_TRACE(button);
     SetPosition(Box(), kStartPosition);
-    Press(form->Image3, button);
+    Press(Child<TImage>(form, "Image3"), button);
     EXPECT_TRUE(form->Scrolling);
     EXPECT_EQ(form->PressCount, 1);
     EXPECT_EQ(QPoint(form->AnchorX, form->AnchorY), kAnchor);
@@ -128,7 +128,7 @@ TEST_F(ScrollingTest, EachTickMovesEightPixelsTowardThePointerFasterFartherAway)
     SCOPED_TRACE(c.name);
     SetPosition(Box(), kStartPosition);
     pointer = kAnchor;
-    Press(form->Image3);
+    Press(Child<TImage>(form, "Image3"));
     pointer = kAnchor + c.offset;
     form->Timer1Timer();
     EXPECT_EQ(Position() - kStartPosition, c.moved);
@@ -142,7 +142,7 @@ TEST_F(ScrollingTest, EachTickMovesEightPixelsTowardThePointerFasterFartherAway)
 
 TEST_F(ScrollingTest, TheFastPaceStaysWhenThePointerComesBackNearTheAnchor) {
   SetPosition(Box(), kStartPosition);
-  Press(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
   pointer = kAnchor + QPoint(0, 80);
   form->Timer1Timer();
   EXPECT_EQ(form->Timer1->interval(), 10);
@@ -169,7 +169,7 @@ TEST_F(ScrollingTest, TimerTicksScrollTheActivePreview) {
   SetPosition(Box(), kStartPosition);
   // Due at once, so that handling pending events runs one tick without waiting.
   form->Timer1->setInterval(0);
-  Press(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
   pointer = kAnchor + QPoint(0, 30);
   QCoreApplication::processEvents();
   EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
@@ -178,7 +178,7 @@ TEST_F(ScrollingTest, TimerTicksScrollTheActivePreview) {
 
 TEST_F(ScrollingTest, ThePointerIsReadAgainBeforeEveryTest) {
   SetPosition(Box(), kStartPosition);
-  Press(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
   // Right of the anchor at the first look, far left of it from then on.
   int reads = 0;
   form->PointerPosition = [&reads] { return kAnchor + QPoint(reads++ == 0 ? 80 : -80, 0); };
@@ -190,8 +190,8 @@ TEST_F(ScrollingTest, ThePointerIsReadAgainBeforeEveryTest) {
 
 TEST_F(ScrollingTest, ReleasingTheButtonChangesNothing) {
   SetPosition(Box(), kStartPosition);
-  Press(form->Image3);
-  Release(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
+  Release(Child<TImage>(form, "Image3"));
   EXPECT_TRUE(form->Scrolling);
   EXPECT_EQ(form->PressCount, 1);
   EXPECT_TRUE(form->Timer1->isActive());
@@ -203,9 +203,9 @@ TEST_F(ScrollingTest, ReleasingTheButtonChangesNothing) {
 
 TEST_F(ScrollingTest, SecondPressStopsAtTheNextTickAndAThirdStartsAgain) {
   SetPosition(Box(), kStartPosition);
-  Press(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
   pointer = kAnchor + QPoint(40, 60);
-  Press(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
   EXPECT_EQ(form->PressCount, 2);
   EXPECT_EQ(QPoint(form->AnchorX, form->AnchorY), pointer);
   EXPECT_EQ(form->Panel3->pos(), QPoint(320, 477));
@@ -215,7 +215,7 @@ TEST_F(ScrollingTest, SecondPressStopsAtTheNextTickAndAThirdStartsAgain) {
   EXPECT_EQ(Position(), kStartPosition);
   ExpectIdle();
 
-  Press(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
   EXPECT_TRUE(form->Scrolling);
   EXPECT_EQ(form->PressCount, 1);
   EXPECT_TRUE(form->Timer1->isActive());
@@ -226,7 +226,7 @@ TEST_F(ScrollingTest, SecondPressStopsAtTheNextTickAndAThirdStartsAgain) {
 }
 
 TEST_F(ScrollingTest, PressOnTheIndicatorStopsAtOnce) {
-  Press(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
   pointer = kAnchor + QPoint(0, 80);
   form->Timer1Timer();
   Press(form->Image10);
@@ -238,14 +238,14 @@ TEST_F(ScrollingTest, PressOnTheIndicatorStopsAtOnce) {
 
 TEST_F(ScrollingTest, ChangingTabsStopsAndTheNewPreviewStaysPut) {
   SetPosition(Box(), kStartPosition);
-  Press(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
   pointer = kAnchor + QPoint(80, 80);
   form->Timer1Timer();
-  form->PageControl1->setCurrentWidget(form->TabSheet4);
+  form->PageControl1->setCurrentWidget(Child<QWidget>(form, "TabSheet4"));
   ExpectIdle();
-  const QPoint before = Position(form->ScrollBox4);
+  const QPoint before = Position(Child<QScrollArea>(form, "ScrollBox4"));
   form->Timer1Timer();
-  EXPECT_EQ(Position(form->ScrollBox4), before);
+  EXPECT_EQ(Position(Child<QScrollArea>(form, "ScrollBox4")), before);
   EXPECT_EQ(Position(), kStartPosition + QPoint(8, 8));
 }
 
@@ -256,12 +256,18 @@ TEST_F(ScrollingTest, EveryTabScrollsItsOwnPreview) {
     TImage* image;
   };
   const Tab tabs[] = {
-      {form->TabSheet1, form->ScrollBox1, form->Image1},
-      {form->TabSheet2, form->ScrollBox2, form->Image2},
-      {form->TabSheet3, form->ScrollBox3, form->Image3},
-      {form->TabSheet4, form->ScrollBox4, form->Image5},
-      {form->TabSheet5, form->ScrollBox5, form->Image6},
-      {form->TabSheet6, form->ScrollBox6, form->Image7},
+      {Child<QWidget>(form, "TabSheet1"), Child<QScrollArea>(form, "ScrollBox1"),
+       Child<TImage>(form, "Image1")},
+      {Child<QWidget>(form, "TabSheet2"), Child<QScrollArea>(form, "ScrollBox2"),
+       Child<TImage>(form, "Image2")},
+      {Child<QWidget>(form, "TabSheet3"), Child<QScrollArea>(form, "ScrollBox3"),
+       Child<TImage>(form, "Image3")},
+      {Child<QWidget>(form, "TabSheet4"), Child<QScrollArea>(form, "ScrollBox4"),
+       Child<TImage>(form, "Image5")},
+      {Child<QWidget>(form, "TabSheet5"), Child<QScrollArea>(form, "ScrollBox5"),
+       Child<TImage>(form, "Image6")},
+      {Child<QWidget>(form, "TabSheet6"), Child<QScrollArea>(form, "ScrollBox6"),
+       Child<TImage>(form, "Image7")},
   };
   for (const Tab& tab : tabs) {
     SCOPED_TRACE(tab.sheet->objectName().toStdString());
@@ -284,7 +290,7 @@ TEST_F(ScrollingTest, EveryTabScrollsItsOwnPreview) {
 
 TEST_F(ScrollingTest, EachWheelNotchMovesTheActivePreviewEightPixelsWhereverThePointerIs) {
   QWidget* const places[] = {Box()->viewport(),
-                             form->Image3,
+                             Child<TImage>(form, "Image3"),
                              Box()->verticalScrollBar(),
                              form->PageControl1->tabBar(),
                              form->Panel1,
@@ -298,13 +304,13 @@ TEST_F(ScrollingTest, EachWheelNotchMovesTheActivePreviewEightPixelsWhereverTheP
     Wheel(place, 120);
     Wheel(place, 120);
     EXPECT_EQ(Position(), kStartPosition - QPoint(0, 8));
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet3);
+    EXPECT_EQ(form->PageControl1->currentWidget(), Child<QWidget>(form, "TabSheet3"));
   }
 }
 
 TEST_F(ScrollingTest, WheelMovesWhilePressAndHoldScrollingGoesOn) {
   SetPosition(Box(), kStartPosition);
-  Press(form->Image3);
+  Press(Child<TImage>(form, "Image3"));
   Wheel(Box()->viewport(), -120);
   EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
   EXPECT_TRUE(form->Scrolling);
@@ -340,12 +346,12 @@ TEST_F(ScrollingTest, WheelCountsWholeNotches) {
 }
 
 TEST_F(ScrollingTest, WheelMovesTheVisibleTabsPreviewOnly) {
-  form->PageControl1->setCurrentWidget(form->TabSheet6);
+  form->PageControl1->setCurrentWidget(Child<QWidget>(form, "TabSheet6"));
   QCoreApplication::processEvents();
   SetPosition(Box(), kStartPosition);
-  SetPosition(form->ScrollBox6, kStartPosition);
-  Wheel(form->ScrollBox6->viewport(), -120);
-  EXPECT_EQ(Position(form->ScrollBox6), kStartPosition + QPoint(0, 8));
+  SetPosition(Child<QScrollArea>(form, "ScrollBox6"), kStartPosition);
+  Wheel(Child<QScrollArea>(form, "ScrollBox6")->viewport(), -120);
+  EXPECT_EQ(Position(Child<QScrollArea>(form, "ScrollBox6")), kStartPosition + QPoint(0, 8));
   EXPECT_EQ(Position(), kStartPosition);
 }
 

@@ -53,9 +53,9 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   form->Edit2->setText(QStringLiteral("第12回 校内大会"));
   form->Edit3->setText(QStringLiteral("かけ算の練習"));
   form->Edit4->setText(QStringLiteral("そろばん塾"));
-  form->CheckBox3->setChecked(false);
-  form->CheckBox5->setChecked(true);
-  Form4->CheckBox6->setChecked(false);
+  Child<QCheckBox>(form, "CheckBox3")->setChecked(false);
+  Child<QCheckBox>(form, "CheckBox5")->setChecked(true);
+  Child<QCheckBox>(Form4, "CheckBox6")->setChecked(false);
   PrinterChoice office = PrinterChoiceInForce();
   office.printer = QStringLiteral("Office");
   office.paper = 8;
@@ -72,13 +72,14 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   EXPECT_EQ(form->Edit2->text(), QStringLiteral("第12回 校内大会"));
   EXPECT_EQ(form->Edit3->text(), QStringLiteral("かけ算の練習"));
   EXPECT_EQ(form->Edit4->text(), QStringLiteral("そろばん塾"));
-  EXPECT_FALSE(form->CheckBox3->isChecked());
-  EXPECT_TRUE(form->CheckBox4->isChecked());
+  EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox3")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox4")->isChecked());
   // The print ticks are not remembered: they follow each ケリモ.
-  EXPECT_TRUE(Form4->CheckBox6->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(Form4, "CheckBox6")->isChecked());
   EXPECT_FALSE(OpenSettings()->contains(QStringLiteral("print/sheets/kaitou")));
   EXPECT_EQ(Form4->SpinEdit1->value(), 3) << "部数 is what every print asks for";
-  EXPECT_TRUE(form->CheckBox5->isChecked()) << "a kind added to the list is remembered too";
+  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked())
+      << "a kind added to the list is remembered too";
   const PrinterChoice back = PrinterChoiceInForce();
   EXPECT_EQ(back.printer, QStringLiteral("Office"));
   EXPECT_EQ(back.paper, 8);

@@ -55,16 +55,16 @@ class SheetsTest : public AppTest {
 TEST_F(SheetsTest, WithoutAPrinterMakeProblemsLeavesThePreviewsAndProblemsAsTheyWere) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
-  const QImage mental = window->Image3->Picture();
-  const QImage multiplication = window->Image5->Picture();
+  const QImage mental = Child<TImage>(window, "Image3")->Picture();
+  const QImage multiplication = Child<TImage>(window, "Image5")->Picture();
   const std::int32_t number = MentalOf(window).GetNumber(TMitori1_1::FirstIndex(18));
   const std::int64_t multiplicand = MultiplicationOf(window).GetMultiplicand(44);
   UsePrinters(std::make_shared<ScriptedSpooler>());
   window->Image4->Click();
   ASSERT_FALSE(boxes.shown.empty());
   EXPECT_EQ(boxes.shown.back().text, QStringLiteral("TQxPrinter.CheckNoPrinter: No Printer"));
-  EXPECT_EQ(window->Image3->Picture(), mental);
-  EXPECT_EQ(window->Image5->Picture(), multiplication);
+  EXPECT_EQ(Child<TImage>(window, "Image3")->Picture(), mental);
+  EXPECT_EQ(Child<TImage>(window, "Image5")->Picture(), multiplication);
   EXPECT_EQ(MentalOf(window).GetNumber(TMitori1_1::FirstIndex(18)), number);
   EXPECT_EQ(MultiplicationOf(window).GetMultiplicand(44), multiplicand);
 }
@@ -74,7 +74,8 @@ TEST_F(SheetsTest, WithoutAPrinterMakeProblemsLeavesThePreviewsAndProblemsAsThey
 TEST_F(SheetsTest, AChosenSeedGivesTheBatchModesSets) {
   Startup().Seed = 3141592653u;
   CreateWindowsWithRealSheets();
-  window->CheckBox3->setChecked(false);  // multiplication only, as --sheets kake
+  Child<QCheckBox>(window, "CheckBox3")
+      ->setChecked(false);  // multiplication only, as --sheets kake
   window->Image4->Click();
   SetRandomSeed(3141592653u);
   const TDefaultSheetTexts texts;
@@ -93,24 +94,26 @@ TEST_F(SheetsTest, MakeProblemsFillsTheTableAndDrawsEveryTab) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
   // The columns' contents: KindList.EveryKindsAnswersFillItsColumnOfTheTable.
-  EXPECT_NE(AnswersOf(window).GetMultiplicationAnswer(59), 0);
-  for (TImage* preview : {window->Image3, window->Image5, window->Image7}) {
+  EXPECT_NE(*AnswersOf(window).At(0, 59), TAnswer::Whole(0));
+  for (TImage* preview : {Child<TImage>(window, "Image3"), Child<TImage>(window, "Image5"),
+                          Child<TImage>(window, "Image7")}) {
     EXPECT_EQ(preview->Picture().size(), QSize(865, 1300)) << preview->objectName().toStdString();
   }
-  EXPECT_TRUE(window->Image1->Picture().isNull());  // the tabs without a sheet stay blank
+  EXPECT_TRUE(
+      Child<TImage>(window, "Image1")->Picture().isNull());  // the tabs without a sheet stay blank
 }
 
 TEST_F(SheetsTest, AnUntickedSheetLeavesNoAnswersInTheTable) {
   CreateWindowsWithRealSheets();
   window->Image4->Click();
-  EXPECT_TRUE(AnswersOf(window).Holds(AnswerColumn::Mental));
-  const std::int64_t product = AnswersOf(window).GetMultiplicationAnswer(59);
-  window->CheckBox3->setChecked(false);
+  EXPECT_TRUE(AnswersOf(window).At(2, 0).has_value()) << "mental sums";
+  const TAnswer product = *AnswersOf(window).At(0, 59);
+  Child<QCheckBox>(window, "CheckBox3")->setChecked(false);
   window->Image4->Click();
-  EXPECT_FALSE(AnswersOf(window).Holds(AnswerColumn::Mental));
-  EXPECT_FALSE(AnswersOf(window).Holds(AnswerColumn::Division));
-  EXPECT_TRUE(AnswersOf(window).Holds(AnswerColumn::Multiplication));
-  EXPECT_NE(AnswersOf(window).GetMultiplicationAnswer(59), product);
+  EXPECT_FALSE(AnswersOf(window).At(2, 0).has_value()) << "mental sums";
+  EXPECT_FALSE(AnswersOf(window).At(1, 0).has_value()) << "quotients";
+  EXPECT_TRUE(AnswersOf(window).At(0, 0).has_value()) << "products";
+  EXPECT_NE(*AnswersOf(window).At(0, 59), product);
 }
 
 TEST_F(SheetsTest, PrintSendsTheThreeSheetsAsThreeJobsInOrder) {

@@ -163,7 +163,7 @@ TEST_F(AppTest, WithoutTheLabelFaceMakeAndPrintRefuseWithItsMessage) {
   ASSERT_EQ(boxes.shown.size(), 3u);
   for (const ShownMessage& box : boxes.shown) EXPECT_EQ(box.text, missing);
   EXPECT_TRUE(form->calls.empty());
-  EXPECT_TRUE(form->Image3->Picture().isNull());
+  EXPECT_TRUE(Child<TImage>(form, "Image3")->Picture().isNull());
 
   InstallWindowFaces([] {});
   form->Image4->Click();

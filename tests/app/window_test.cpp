@@ -158,11 +158,11 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
                                        form->Image9,
                                        form->Edit4,
                                        form->Edit1,
-                                       form->CheckBox1,
-                                       form->CheckBox2,
-                                       form->CheckBox3,
-                                       form->CheckBox4,
-                                       form->CheckBox5,
+                                       Child<QCheckBox>(form, "CheckBox1"),
+                                       Child<QCheckBox>(form, "CheckBox2"),
+                                       Child<QCheckBox>(form, "CheckBox3"),
+                                       Child<QCheckBox>(form, "CheckBox4"),
+                                       Child<QCheckBox>(form, "CheckBox5"),
                                        form->Edit2,
                                        form->Edit3,
                                        help,
@@ -250,14 +250,14 @@ TEST_F(WindowTest, SmallestWindowKeepsEveryControlWholeAndAWideOneCentresThePrev
   }
   QTabBar* tabs = form->PageControl1->tabBar();
   EXPECT_LE(tabs->sizeHint().width(), tabs->width()) << "the tab row does not fit";
-  EXPECT_GT(form->ScrollBox3->viewport()->height(), 50);
-  EXPECT_TRUE(form->ScrollBox3->horizontalScrollBar()->isVisible());
+  EXPECT_GT(Child<QScrollArea>(form, "ScrollBox3")->viewport()->height(), 50);
+  EXPECT_TRUE(Child<QScrollArea>(form, "ScrollBox3")->horizontalScrollBar()->isVisible());
 
   form->resize(1400, 800);
   ASSERT_TRUE(WaitFor([&] { return form->width() == 1400; }));
-  const QWidget* viewport = form->ScrollBox3->viewport();
-  EXPECT_EQ(form->Image3->size(), QSize(865, 1300));
-  EXPECT_NEAR(form->Image3->x(), (viewport->width() - 865) / 2, 1);
+  const QWidget* viewport = Child<QScrollArea>(form, "ScrollBox3")->viewport();
+  EXPECT_EQ(Child<TImage>(form, "Image3")->size(), QSize(865, 1300));
+  EXPECT_NEAR(Child<TImage>(form, "Image3")->x(), (viewport->width() - 865) / 2, 1);
 }
 
 // Enter means OK, with the focus on the first box.
@@ -270,7 +270,7 @@ TEST_F(WindowTest, EnterInThePrintSelectionPrints) {
     focus = QApplication::focusWidget();
     QTest::keyClick(focus, Qt::Key_Return);
   });
-  EXPECT_EQ(focus, Form4->CheckBox1);
+  EXPECT_EQ(focus, Child<QCheckBox>(Form4, "CheckBox1"));
   EXPECT_TRUE(Form4->PrintSelected);
   EXPECT_EQ(Operations(), QStringList({"Print mitori", "Print kake", "Print kaitou"}));
 }
@@ -283,15 +283,16 @@ TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
   form->Image4->Click();
   // The keys go to the window once the progress window has gone.
   ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form; }));
-  const QImage plain = form->Image3->Picture();
+  const QImage plain = Child<TImage>(form, "Image3")->Picture();
   ASSERT_EQ(plain.size(), QSize(865, 1300));
   // Shown at `size`, drawn at `density` (to the pixel the density rounds to).
   const auto drawnAt = [&](qreal density, QSize size) {
     return WaitFor([&] {
-      const QImage picture = form->Image3->Picture();
+      const QImage picture = Child<TImage>(form, "Image3")->Picture();
       return qFuzzyCompare(picture.devicePixelRatio(), density) &&
              std::abs(picture.width() - size.width()) <= 1 &&
-             std::abs(picture.height() - size.height()) <= 1 && form->Image3->size() == size;
+             std::abs(picture.height() - size.height()) <= 1 &&
+             Child<TImage>(form, "Image3")->size() == size;
     });
   };
   QTest::keyClick(form, Qt::Key_Minus, Qt::ControlModifier);
@@ -301,29 +302,32 @@ TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
   EXPECT_TRUE(drawnAt(1.1, QSize(952, 1430))) << form->ZoomPercent();
   QTest::keyClick(form, Qt::Key_0, Qt::ControlModifier);
   EXPECT_TRUE(drawnAt(1.0, QSize(865, 1300)));
-  EXPECT_EQ(form->Image3->Picture(), plain);
-  QWheelEvent wheel(QPointF(5, 5), QPointF(form->Image3->mapToGlobal(QPoint(5, 5))), QPoint(),
+  EXPECT_EQ(Child<TImage>(form, "Image3")->Picture(), plain);
+  QWheelEvent wheel(QPointF(5, 5),
+                    QPointF(Child<TImage>(form, "Image3")->mapToGlobal(QPoint(5, 5))), QPoint(),
                     QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(form->Image3, &wheel);
+  QApplication::sendEvent(Child<TImage>(form, "Image3"), &wheel);
   EXPECT_TRUE(drawnAt(1.1, QSize(952, 1430))) << form->ZoomPercent();
   EXPECT_EQ(form->ZoomLabel->text(), QStringLiteral("110%"));
 
-  QScrollBar* down = form->ScrollBox3->verticalScrollBar();
+  QScrollBar* down = Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar();
   const int before = down->value();
   const QPoint anchor = form->mapToGlobal(QPoint(300, 400));
   QPoint pointer = anchor;
   form->PointerPosition = [&] { return pointer; };
   form->StartScroll();
   pointer += QPoint(0, 30);
-  form->ScrollStep(form->ScrollBox3);
+  form->ScrollStep(Child<QScrollArea>(form, "ScrollBox3"));
   form->StopScroll();
   EXPECT_EQ(down->value(), before + 8);
 
   form->ZoomPageButton->click();
-  EXPECT_TRUE(WaitFor([&] { return form->Image3->Picture().size() == form->Image3->size(); }));
-  const QSize view = form->ScrollBox3->viewport()->size();
-  EXPECT_LE(form->Image3->height(), view.height());
-  EXPECT_LE(form->Image3->width(), view.width());
+  EXPECT_TRUE(WaitFor([&] {
+    return Child<TImage>(form, "Image3")->Picture().size() == Child<TImage>(form, "Image3")->size();
+  }));
+  const QSize view = Child<QScrollArea>(form, "ScrollBox3")->viewport()->size();
+  EXPECT_LE(Child<TImage>(form, "Image3")->height(), view.height());
+  EXPECT_LE(Child<TImage>(form, "Image3")->width(), view.width());
   EXPECT_EQ(down->maximum(), 0);
   DestroyForms();
   CreateWindows();
@@ -369,7 +373,7 @@ TEST_F(WindowTest, AtRatio2PreviewsAndPictureButtonsAreDrawnAtTwiceTheDensity) {
   form->show();
   ASSERT_EQ(form->devicePixelRatioF(), 2.0) << "run with QT_SCALE_FACTOR=2";
   form->Image4->Click();
-  const QImage picture = form->Image3->Picture();
+  const QImage picture = Child<TImage>(form, "Image3")->Picture();
   EXPECT_EQ(picture.devicePixelRatio(), 2.0);
   EXPECT_EQ(picture.size(), QSize(1730, 2600));
   const QImage plain = PlainMentalPreview(form);
@@ -398,14 +402,15 @@ TEST_F(AppTest, ScreensOfAnotherRatioRedrawThePreviewsFromTheSetsHeld) {
   CreateWindows();
   const auto moveTo = [&](int screen, qreal ratio) {
     form->move(screens[screen]->geometry().topLeft() + QPoint(40, 40));
-    return WaitFor([&] { return form->Image3->Picture().devicePixelRatio() == ratio; });
+    return WaitFor(
+        [&] { return Child<TImage>(form, "Image3")->Picture().devicePixelRatio() == ratio; });
   };
   form->move(screens[0]->geometry().topLeft() + QPoint(40, 40));
   form->show();
   form->Image4->Click();
   const QByteArray sets = form->Workbook()->JsonLine(0);
-  const QImage first = form->Image3->Picture();
-  const QImage multiplication = form->Image5->Picture();
+  const QImage first = Child<TImage>(form, "Image3")->Picture();
+  const QImage multiplication = Child<TImage>(form, "Image5")->Picture();
   // At ratio 1 the preview is what it always was.
   EXPECT_EQ(first.devicePixelRatio(), 1.0);
   EXPECT_EQ(first, PlainMentalPreview(form));
@@ -413,21 +418,21 @@ TEST_F(AppTest, ScreensOfAnotherRatioRedrawThePreviewsFromTheSetsHeld) {
   ASSERT_TRUE(rule);
 
   ASSERT_TRUE(moveTo(1, 2.0));
-  ExpectRuleScaled(form->Image3->Picture(), *rule, 2);
-  EXPECT_EQ(form->Image5->Picture().size(), QSize(1730, 2600));
+  ExpectRuleScaled(Child<TImage>(form, "Image3")->Picture(), *rule, 2);
+  EXPECT_EQ(Child<TImage>(form, "Image5")->Picture().size(), QSize(1730, 2600));
   // The wheel still moves the preview 8 of the window's pixels a notch.
   bool handled = false;
   form->FormMouseWheelDown(handled);
-  EXPECT_EQ(form->ScrollBox3->verticalScrollBar()->value(), 8);
-  EXPECT_EQ(form->ScrollBox3->verticalScrollBar()->maximum(),
-            1300 - form->ScrollBox3->viewport()->height());
+  EXPECT_EQ(Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->value(), 8);
+  EXPECT_EQ(Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->maximum(),
+            1300 - Child<QScrollArea>(form, "ScrollBox3")->viewport()->height());
 
   ASSERT_TRUE(moveTo(2, 1.5));
-  EXPECT_EQ(form->Image3->Picture().size(), QSize(1298, 1950));
+  EXPECT_EQ(Child<TImage>(form, "Image3")->Picture().size(), QSize(1298, 1950));
 
   ASSERT_TRUE(moveTo(0, 1.0));
-  EXPECT_EQ(form->Image3->Picture(), first);
-  EXPECT_EQ(form->Image5->Picture(), multiplication);
+  EXPECT_EQ(Child<TImage>(form, "Image3")->Picture(), first);
+  EXPECT_EQ(Child<TImage>(form, "Image5")->Picture(), multiplication);
   EXPECT_EQ(form->Workbook()->JsonLine(0), sets) << "a move drew new problems";
   EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 1);
 }

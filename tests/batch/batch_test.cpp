@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "app/kinds.h"
+#include "app/papers.h"
 #include "core/contest_header.h"
 #include "core/page_mapping.h"
 #include "kake/kake.h"

@@ -48,11 +48,21 @@ class AnswerRender : public test::RenderedSheet {
     table.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   }
 
-  Tkaitou table;
+  static std::vector<AnswerRun> ContestRuns() {
+    std::vector<AnswerRun> runs;
+    for (const auto& kind : std::initializer_list<std::shared_ptr<TProblemKind>>{
+             std::make_shared<TMentalKind>(), std::make_shared<TKakeKind>(),
+             std::make_shared<TWariKind>(), std::make_shared<TAbacusKind>()}) {
+      for (const AnswerRun& run : kind->AnswerRuns()) runs.push_back(run);
+    }
+    return runs;
+  }
+
+  Tkaitou table{ContestRuns()};
 };
 
 TEST_F(AnswerRender, PreviewShowsTheEmptyTableWhereTheMappingPutsIt) {
-  table.SetMultiplicationAnswer(0, 1234567890);
+  table.Put(0, 0, TAnswer::Whole(1234567890));
   QImage image = MakePreviewImage();
   image.fill(Qt::black);  // an earlier drawing that must be erased
   {
@@ -76,9 +86,9 @@ TEST_F(AnswerRender, PreviewShowsTheEmptyTableWhereTheMappingPutsIt) {
 }
 
 TEST_F(AnswerRender, PrintedPageCarriesTheTableAndRightAlignedAnswers) {
-  table.SetMultiplicationAnswer(0, 1234567890);
-  table.SetMultiplicationAnswer(1, 7);
-  table.SetMentalAnswer(0, 45678);
+  table.Put(0, 0, TAnswer::Whole(1234567890));
+  table.Put(0, 1, TAnswer::Whole(7));
+  table.Put(2, 0, TAnswer::Whole(45678));
   table.PrintSheet(QxPrinter());
   ASSERT_EQ(spooler->PdfFilesWritten().size(), 1);
   const QString pdf = spooler->PdfFilesWritten().front();

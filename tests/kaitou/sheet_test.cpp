@@ -29,6 +29,15 @@ class Texts : public TSheetTexts {
   QString Heading2() const override { return {}; }
 };
 
+// The contest paper's runs: products and quotients fill a column each, mental sums the
+// top half of the third and abacus sums its bottom half.
+std::vector<AnswerRun> ContestRuns() {
+  return {{QStringLiteral("み と り 暗 算"), 0, 2, 0, 0, 30},
+          {QStringLiteral("か  け  算"), 0, 0, 0, 0, 60},
+          {QStringLiteral("わ  り  算"), 0, 1, 0, 0, 60},
+          {QStringLiteral("みとり算"), 0, 2, 30, 0, 30}};
+}
+
 // The table drawn with a 300 dpi printer without offsets.
 class AnswerSheet : public test::RecordedSheet {
  protected:
@@ -42,7 +51,7 @@ class AnswerSheet : public test::RecordedSheet {
   }
 
   Texts texts;
-  Tkaitou table;
+  Tkaitou table{ContestRuns()};
 };
 
 const QString kAnswerFace = QStringLiteral("ORVFont");
@@ -68,8 +77,8 @@ TEST_F(AnswerSheet, EmptyRoundLeavesRoomForANumberWrittenByHand) {
 
 TEST_F(AnswerSheet, PreviewShowsNoAnswerAndIsTheSameForAnyAnswers) {
   table.DrawSheet(image, preview);
-  for (int i = 0; i < 60; ++i) table.SetMultiplicationAnswer(i, 1234567890LL + i);
-  for (int i = 0; i < 30; ++i) table.SetMentalAnswer(i, -98765 - i);
+  for (int i = 0; i < 60; ++i) table.Put(0, i, TAnswer::Whole(1234567890LL + i));
+  for (int i = 0; i < 30; ++i) table.Put(2, i, TAnswer::Whole(-98765 - i));
   RecordingCanvas again;
   table.DrawSheet(again, preview);
   EXPECT_TRUE(TextsIn(again, kAnswerFace).empty());
@@ -179,22 +188,24 @@ TEST_F(AnswerSheet, PrintedAnswersAreGroupedAndRightAlignedInTheirColumns) {
                      : i == 2 ? std::numeric_limits<std::int64_t>::max()
                      : i == 3 ? -1000
                               : 1000LL * i + i;
-    table.SetMultiplicationAnswer(i, v);
-    columns[0].push_back(TKeisan::FormatGrouped(v));
+    table.Put(0, i, TAnswer::Whole(v));
+    // Every answer is grouped whatever its length.
+    columns[0].push_back(i == 2 ? QStringLiteral("9,223,372,036,854,775,807")
+                                : TKeisan::FormatGrouped(v));
     // Quotients up to the largest a division set makes.
     const std::int32_t quotient = i == 59 ? 987659 : 7 * i + 10;
-    table.SetDivisionAnswer(i, quotient);
+    table.Put(1, i, TAnswer::Whole(quotient));
     columns[1].push_back(TKeisan::FormatGrouped(quotient));
   }
   for (int i = 0; i < 30; ++i) {
     const std::int32_t v = i == 0 ? -12345 : 200 * i;
-    table.SetMentalAnswer(i, v);
+    table.Put(2, i, TAnswer::Whole(v));
     columns[2].push_back(TKeisan::FormatGrouped(v));
   }
   // Abacus answers fill rows 31 to 60 of the third column; those below zero keep their sign.
   for (int i = 0; i < 30; ++i) {
     const std::int64_t v = i == 24 ? -98765432 : i == 29 ? -1234 : 1000003LL * i;
-    table.SetAbacusAnswer(i, v);
+    table.Put(2, 30 + i, TAnswer::Whole(v));
     columns[2].push_back(TKeisan::FormatGrouped(v));
   }
   ExpectAnswers(PrintedPage(), columns);
@@ -203,7 +214,7 @@ TEST_F(AnswerSheet, PrintedAnswersAreGroupedAndRightAlignedInTheirColumns) {
 // A kind not made leaves its cells empty, its heading in place; forgetting empties all.
 TEST_F(AnswerSheet, OnlyTheColumnsGivenAnswersArePrinted) {
   EXPECT_TRUE(TextsIn(PrintedPage(), kAnswerFace).empty()) << "before any run";
-  for (int i = 0; i < 60; ++i) table.SetDivisionAnswer(i, 0);
+  for (int i = 0; i < 60; ++i) table.Put(1, i, TAnswer::Whole(0));
   table.PrintSheet(printer);
   const auto answers = TextsIn(*printer.jobs.back().page, kAnswerFace);
   ASSERT_EQ(answers.size(), 60u);
@@ -217,6 +228,28 @@ TEST_F(AnswerSheet, OnlyTheColumnsGivenAnswersArePrinted) {
   table.ForgetAnswers();
   table.PrintSheet(printer);
   EXPECT_TRUE(TextsIn(*printer.jobs.back().page, kAnswerFace).empty()) << "forgotten";
+}
+
+// A run numbers its rows from 1 again; decimals and yen print as given.
+TEST_F(AnswerSheet, RunsOfAnotherPaperNumberTheirRowsAndPrintTheirAnswersAsGiven) {
+  Tkaitou other({{QStringLiteral("A"), 0, 1, 0, 0, 10}, {QStringLiteral("円"), 0, 1, 10, 0, 5}});
+  other.SetSheetTexts(&texts);
+  other.Put(1, 0, TAnswer::Fixed(68551, 3));
+  other.Put(1, 10, TAnswer::Yen(-3742305984));
+  other.PrintSheet(printer);
+  const RecordingCanvas& page = *printer.jobs.back().page;
+  std::vector<QString> answers;
+  for (const auto& a : TextsIn(page, kAnswerFace)) answers.push_back(a.text);
+  EXPECT_EQ(answers,
+            (std::vector<QString>{QStringLiteral("68.551"), QString::fromUtf8("-¥3,742,305,984")}));
+  EXPECT_NE(page.FindText(QStringLiteral("A")), nullptr);
+  EXPECT_NE(page.FindText(QStringLiteral("円")), nullptr) << "beside its rows";
+  int ones = 0;
+  for (const auto& t : TextsIn(page, kLabelFaceName)) ones += t.text == QStringLiteral("1");
+  EXPECT_EQ(ones, 4) << "rows 1 of the columns, and row 11 of the second";
+  EXPECT_EQ(page.FindText(QStringLiteral("み と り 暗 算")), nullptr);
+  EXPECT_THROW(Tkaitou({{QStringLiteral("B"), 0, 0, 55, 0, 6}}), Error) << "past row 60";
+  EXPECT_THROW(Tkaitou({{QStringLiteral("B"), 0, 3, 0, 0, 1}}), Error) << "no fourth column";
 }
 
 TEST_F(AnswerSheet, APrinterThatCannotAnswerStartsNoJob) {

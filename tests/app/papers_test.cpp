@@ -3,15 +3,69 @@
 #include <QCheckBox>
 #include <QTimer>
 #include <algorithm>
+#include <set>
 
-#include "app/kinds.h"
+#include "app/papers.h"
 #include "app/timage.h"
 #include "app/workbook.h"
 #include "core/random.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/own_paper.h"
+#include "tests/support/recording_print_target.h"
 
 namespace tamariko::testing {
 namespace {
+
+// A paper added in test code only: the window builds its tab, check box and print choices,
+// makes and prints its sheets, puts its answers on its answer page as printed, and each
+// paper keeps its ticks across switches (in the settings too).
+TEST_F(AppTest, AnOwnPaperBuildsItsControlsAndEachPaperKeepsItsTicks) {
+  const ScopedQuizPaper quiz;
+  CreateWindows();
+  Child<QCheckBox>(form, "CheckBox4")->setChecked(false);
+  Child<QCheckBox>(form, "CheckBox5")->setChecked(true);
+  form->UsePaper(QuizPaper());
+  ASSERT_EQ(form->PageControl1->count(), 2);
+  EXPECT_EQ(form->PageControl1->tabText(0), QStringLiteral("小数"));
+  EXPECT_EQ(form->PageControl1->tabText(1), QStringLiteral("解答"));
+  EXPECT_EQ(form->findChild<QCheckBox*>(QStringLiteral("CheckBox5")), nullptr);
+  EXPECT_EQ(Child<QCheckBox>(form, "CheckBox1")->text(), QStringLiteral("小数"));
+  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox1")->isChecked());
+  EXPECT_EQ(Child<QCheckBox>(Form4, "CheckBox2")->text(), QStringLiteral("解答"));
+  EXPECT_EQ(Form4->findChildren<QCheckBox*>().size(), 2);
+
+  form->calls.clear();
+  form->Image4->Click();
+  EXPECT_EQ(Operations(), QStringList({"Make quiz", "Make quizkaitou"}));
+  EXPECT_FALSE(Child<TImage>(form, "Image1")->Picture().isNull());
+  test::RecordingPrintTarget answers;
+  form->Workbook()->PrintSheet({-1, 0}, answers);
+  QStringList printed;
+  for (const auto& op : answers.jobs.back().page->OfKind(RecordingCanvas::Kind::TextOut)) {
+    if (op.fontName == kCarriedFace) printed << op.text;
+  }
+  ASSERT_EQ(printed.size(), 3);
+  EXPECT_EQ(printed.mid(0, 2), QStringList({"68.551", QString::fromUtf8("-¥1,234")}));
+  EXPECT_NE(answers.jobs.back().page->FindText(QStringLiteral("小  数")), nullptr) << "heading";
+
+  form->calls.clear();
+  boxes.answers = {IDYES};
+  PrintAnswering([] { Form4->Button1->click(); });
+  EXPECT_EQ(Operations(), QStringList({"Print quiz", "Print quizkaitou"}));
+
+  Child<QCheckBox>(form, "CheckBox1")->setChecked(false);
+  form->UsePaper(DefaultPaper());
+  EXPECT_EQ(form->PageControl1->count(), 6);
+  EXPECT_EQ(form->PageControl1->currentWidget(), Child<QWidget>(form, "TabSheet3"));
+  EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox4")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked());
+  form->SaveSettings();
+  const auto settings = OpenSettings();
+  EXPECT_FALSE(settings->value(QStringLiteral("window/quiz-paper/sheets/quiz")).toBool());
+  EXPECT_TRUE(settings->value(QStringLiteral("window/sheets/wari")).toBool());
+  form->UsePaper(QuizPaper());
+  EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox1")->isChecked());
+}
 
 // Each sheet alone: its boxes are offered, ケリモ draws its own tab and the answer table and
 // offers to print its kind's sheets and the answer table only; 印刷 prints them.
@@ -58,20 +112,29 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
   }
 }
 
-// Every kind's answers reach its column of the answer table.
-TEST(KindList, EveryKindsAnswersFillItsColumnOfTheTable) {
+// Every answer of every kind reaches the answer table once, in the rows of its run, and no
+// two runs share a cell.
+TEST(KindList, EveryKindsAnswersFillTheirRowsOfTheTable) {
   const TDefaultSheetTexts texts;
   SetRandomSeed(77u);
   TWorkbook book(&texts);
   book.MakeProblems(EverySheet(), {});
+  std::set<std::pair<int, int>> cells;
   for (int k = 0; k < book.KindCount(); ++k) {
     const TProblemKind& kind = book.Kind(k);
+    std::vector<int> placed(static_cast<std::size_t>(kind.AnswerCount()));
     bool nonZero = false;
-    for (int i = 0; i < kind.AnswerCount(); ++i) {
-      ASSERT_EQ(book.Answers().Answer(kind.Column(), i), kind.Answer(i))
-          << "kind " << k << ", " << i;
-      nonZero = nonZero || kind.Answer(i) != 0;
+    for (const AnswerRun& run : kind.AnswerRuns()) {
+      for (int i = 0; i < run.count; ++i) {
+        const int row = run.firstRow + i;
+        EXPECT_TRUE(cells.insert({run.column, row}).second) << run.column << ", " << row;
+        ASSERT_TRUE(book.Answers().At(run.column, row).has_value());
+        EXPECT_EQ(*book.Answers().At(run.column, row), kind.Answer(run.firstAnswer + i));
+        ++placed.at(static_cast<std::size_t>(run.firstAnswer + i));
+        nonZero = nonZero || kind.Answer(run.firstAnswer + i) != TAnswer::Whole(0);
+      }
     }
+    EXPECT_EQ(std::count(placed.begin(), placed.end(), 1), kind.AnswerCount()) << "kind " << k;
     EXPECT_TRUE(nonZero) << "kind " << k;
   }
 }

@@ -1,0 +1,89 @@
+#include "app/papers.h"
+
+#include <algorithm>
+
+#include "kaitou/kaitou.h"
+#include "kake/kake_kind.h"
+#include "mitori/abacus_kind.h"
+#include "mitori1_1/mental_kind.h"
+#include "wari/wari_kind.h"
+
+namespace tamariko {
+namespace {
+
+// 大会問題: the contest's five sheets and its answer table.
+const TPaper& ContestPaper() {
+  static const TPaper paper{
+      QStringLiteral("contest"),
+      QStringLiteral("大会問題"),
+      {
+          {[] { return std::make_unique<TMentalKind>(); }, true},
+          {[] { return std::make_unique<TKakeKind>(); }, true},
+          {[] { return std::make_unique<TWariKind>(); }},
+          {[] { return std::make_unique<TAbacusKind>(); }},
+      },
+      {{kAnswerSheet,
+        [](std::vector<AnswerRun> runs) { return std::make_unique<Tkaitou>(std::move(runs)); }}},
+      {QStringLiteral("mitori"), QStringLiteral("kake"), kAnswerSheet.key},
+      // The abacus sides on the first row, the other sheets on the second.
+      {{8, 37, 137, 24},
+       {152, 37, 177, 24},
+       {8, 61, 137, 24},
+       {152, 61, 93, 24},
+       {248, 61, 85, 24}},
+  };
+  return paper;
+}
+
+}  // namespace
+
+std::vector<const TPaper*>& Papers() {
+  static std::vector<const TPaper*> papers = {&ContestPaper()};
+  return papers;
+}
+
+const TPaper& DefaultPaper() { return *Papers().front(); }
+
+const TPaper* PaperNamed(const QString& key) {
+  for (const TPaper* paper : Papers()) {
+    if (paper->key == key) return paper;
+  }
+  return nullptr;
+}
+
+const TPaper* PaperOfSheet(const QString& key) {
+  for (const TPaper* paper : Papers()) {
+    for (const SheetInfo& sheet : SheetsWithAnswerTable(*paper)) {
+      if (sheet.key == key) return paper;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<SheetInfo> ProblemSheets(const TPaper& paper) {
+  std::vector<SheetInfo> all;
+  for (const KindEntry& entry : paper.kinds) {
+    const auto kind = entry.make();
+    all.insert(all.end(), kind->Sheets().begin(), kind->Sheets().end());
+  }
+  std::sort(all.begin(), all.end(),
+            [](const SheetInfo& a, const SheetInfo& b) { return a.tab < b.tab; });
+  return all;
+}
+
+std::vector<SheetInfo> SheetsWithAnswerTable(const TPaper& paper) {
+  std::vector<SheetInfo> sheets = ProblemSheets(paper);
+  for (const AnswerPageEntry& page : paper.answerPages) sheets.push_back(page.sheet);
+  return sheets;
+}
+
+const std::vector<KindEntry>& ProblemKinds() { return DefaultPaper().kinds; }
+
+const std::vector<SheetInfo>& ProblemSheets() {
+  static const std::vector<SheetInfo> sheets = ProblemSheets(ContestPaper());
+  return sheets;
+}
+
+std::vector<SheetInfo> SheetsWithAnswerTable() { return SheetsWithAnswerTable(DefaultPaper()); }
+
+}  // namespace tamariko

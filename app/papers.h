@@ -1,0 +1,35 @@
+#pragma once
+
+// The papers the program makes, the contest paper first and the default. A window or a
+// batch run makes one paper's sheets: the window's check boxes, tabs and print choices, the
+// batch's --sheets and file names, the JSON and the print order all come from its paper.
+
+#include <vector>
+
+#include "core/paper.h"
+
+namespace tamariko {
+
+// Every paper, the default first. A test may add its own for as long as it runs.
+std::vector<const TPaper*>& Papers();
+const TPaper& DefaultPaper();
+// The paper named `key`; nullptr for none.
+const TPaper* PaperNamed(const QString& key);
+// The paper that holds the sheet named `key`; nullptr for none.
+const TPaper* PaperOfSheet(const QString& key);
+
+// A paper's problem sheets in tab order, then its answer pages: every sheet a window can
+// tick.
+std::vector<SheetInfo> ProblemSheets(const TPaper& paper);
+std::vector<SheetInfo> SheetsWithAnswerTable(const TPaper& paper);
+
+// The default paper's, for the batch mode and the benchmarks.
+const std::vector<KindEntry>& ProblemKinds();
+const std::vector<SheetInfo>& ProblemSheets();
+std::vector<SheetInfo> SheetsWithAnswerTable();
+
+// The contest paper's answer table: the last tab and the last page of every run.
+inline const SheetInfo kAnswerSheet{
+    QStringLiteral("kaitou"), 6, QStringLiteral("解答表"), {}, QStringLiteral("解答")};
+
+}  // namespace tamariko
