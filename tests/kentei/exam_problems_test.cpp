@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <set>
+
 #include "core/random.h"
 #include "kentei/exam_grades.h"
 #include "kentei/exam_paper.h"
@@ -116,6 +119,40 @@ TEST(ExamPaper, PagesAnswersAndJsonFollowThePaperShape) {
   const QString first = products.front();
   EXPECT_TRUE(first.contains(u','));
   EXPECT_TRUE(two.JsonMembers().contains(QString(first).remove(u',').toLatin1()));
+}
+
+}  // namespace
+}  // namespace tamariko
+
+namespace tamariko {
+namespace {
+
+// Sections so crowded that redraws keep failing: the draw-free choices end them and keep the
+// rules (8 × 8 one-digit pairs for 60 problems; 85 distinct two-digit rows of 90).
+TEST(ExamProblems, CrowdedSectionsEndInDrawFreeChoicesThatKeepTheRules) {
+  TExamGrade crowded;
+  crowded.abacus = {{{1, 3, 2, 85, 3, 0}}, 10, false};
+  crowded.multiplication = {{{1, 60, 2, 1, 1, 1, 1, TNumberKind::Whole}}, 5};
+  SetRandomSeed(3);
+  const TExamProblems made = MakeExamProblems(crowded);
+  std::set<std::pair<std::int64_t, std::int64_t>> pairs;
+  for (const auto& p : made.multiplication) {
+    EXPECT_TRUE(p.first.Units() >= 2 && p.first.Units() <= 9 && p.second.Units() >= 2 &&
+                p.second.Units() <= 9);
+    EXPECT_TRUE(pairs.insert({p.first.Units(), p.second.Units()}).second);
+  }
+  ASSERT_EQ(made.abacus.size(), 3u);
+  for (const auto& p : made.abacus) {
+    std::set<std::int64_t> rows;
+    std::int64_t total = 0;
+    for (const auto& row : p.rows) {
+      EXPECT_TRUE(rows.insert(std::abs(row.Units())).second);
+      total += row.Units();
+      EXPECT_GE(total, 0);
+    }
+    EXPECT_EQ(rows.size(), 85u);
+    EXPECT_GT(total, 0);
+  }
 }
 
 }  // namespace
