@@ -7,6 +7,7 @@
 #include "kentei/exam_grades.h"
 #include "kentei/exam_paper.h"
 #include "kentei/exam_problems.h"
+#include "kentei/exam_sheet.h"
 #include "tests/support/exam_rules.h"
 
 namespace tamariko {
@@ -153,6 +154,24 @@ TEST(ExamProblems, CrowdedSectionsEndInDrawFreeChoicesThatKeepTheRules) {
     EXPECT_EQ(rows.size(), 85u);
     EXPECT_GT(total, 0);
   }
+}
+
+}  // namespace
+}  // namespace tamariko
+
+namespace tamariko {
+namespace {
+
+// 4 mm a digit, 2 mm a comma, for the longest answer the grade's rules allow.
+TEST(ExamPages, AnswerSpacesFitTheLongestAnswerOfTheGrade) {
+  const TExamGrade& ten = *FindExamGrade(QStringLiteral("shuzan-10"));
+  const TExamGrade& four = *FindExamGrade(QStringLiteral("shuzan-4"));
+  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(ten.abacus)), 12);             // 5 × 99 = 495
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(ten.multiplication, false)), 12);  // 99 × 9 = 891
+  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(four.abacus)), 26);  // 10 × 99,999 = 999,990
+  // 7 digits: 99,999 × 99 = 9,899,901, or 999 × 9,999 = 9,989,001.
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(four.multiplication, false)), 32);
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(four.division, true)), 18);  // 商 up to 9,999
 }
 
 }  // namespace
