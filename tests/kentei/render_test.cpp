@@ -49,6 +49,8 @@ TEST(ExamPages, EveryFigureIsDrawnAt13PointsClearOfEveryRuleAndEveryAnswerIsOnTh
     for (int page = 0; page < static_cast<int>(paper.Pages().size()); ++page) {
       RecordingCanvas canvas;
       paper.DrawPreview(page, canvas, preview);
+      EXPECT_NE(canvas.FindText(QStringLiteral("ORVぽろね教室")), nullptr);
+      EXPECT_NE(canvas.FindText(QStringLiteral("第1回")), nullptr);
       for (const auto& op : canvas.OfKind(Kind::TextOut)) {
         if (op.fontName != kCarriedFace) continue;
         EXPECT_EQ(op.fontSize, 13) << op.text.toStdString();
@@ -101,6 +103,15 @@ TEST_F(ExamRender, EveryPageShapePrintsOnB4AndFitsA4) {
         test::KeepForLooking(image, (name + QStringLiteral(".png")).toLatin1().constData());
         EXPECT_GT(test::InkIn(image, 0, 0, image.width(), image.height()), 1000)
             << name.toStdString();
+        if (!a4) {
+          QImage preview = MakePreviewImage();
+          {
+            QPainterCanvas canvas(&preview);
+            paper.DrawPreview(page, canvas, Preview());
+          }
+          test::KeepForLooking(preview,
+                               (name + QStringLiteral("-preview.png")).toLatin1().constData());
+        }
         if (paper.Pages()[page].kind != TExamPageKind::Answers || a4) continue;
         const QStringList texts = test::PdfPageTexts(pdf);
         if (texts.isEmpty()) continue;
