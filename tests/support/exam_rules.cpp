@@ -78,6 +78,9 @@ void CheckAddition(const Grade& g, const ExamNumbers& paper, std::vector<std::st
       if (minus < least || minus > least + 1) out.push_back(at + "subtracted row count");
     }
   }
+  const std::set<std::vector<std::int64_t>> problems(paper.abacusRows.begin(),
+                                                     paper.abacusRows.end());
+  if (problems.size() != paper.abacusRows.size()) out.push_back("みとり算: a problem twice");
   if (withMinus[0] != 2 || withMinus[1] != 2)
     out.push_back("みとり算: not 2 + 2 problems with subtractions");
 }
