@@ -1,0 +1,93 @@
+#include "kentei/exam_grades.h"
+
+#include <algorithm>
+
+namespace tamariko {
+namespace {
+
+// Ten problems of `digits`-digit rows, two with subtractions in each half, none negative:
+// the addition of every whole-number 珠算 grade.
+TAdditionSection Addition10(int digits, int rows) {
+  return {{{1, 5, digits, rows, 2, 0}, {6, 10, digits, rows, 2, 0}}, 10, false};
+}
+
+// `count` problems of one digit total and one range of splits.
+TPairSection Pairs(int count, int digits, int minLeft, int maxLeft, int minRight, int maxRight) {
+  return {{{1, count, digits, minLeft, maxLeft, minRight, maxRight, TNumberKind::Whole}}, 5};
+}
+
+TExamGrade Shuzan(const char* key, const char* name, const char* paperName, int minutes, int total,
+                  std::vector<TPassMark> pass, TAdditionSection abacus, TPairSection multiplication,
+                  TPairSection division, TPageShape pages) {
+  return {QString::fromLatin1(key),
+          QString::fromUtf8(name),
+          QString::fromUtf8(paperName),
+          QStringLiteral("珠算"),
+          minutes,
+          total,
+          std::move(pass),
+          std::move(abacus),
+          std::move(multiplication),
+          std::move(division),
+          pages};
+}
+
+std::vector<TExamGrade> MakeGrades() {
+  using P = TPageShape;
+  std::vector<TExamGrade> g;
+  // 10級 and 9級 are one paper; only the pass mark shown differs.
+  g.push_back(Shuzan("shuzan-10", "10級", "10級・9級", 20, 200, {{{}, 60}}, Addition10(2, 5),
+                     Pairs(20, 3, 2, 2, 1, 1), {}, P::Single));
+  g.push_back(Shuzan("shuzan-9", "9級", "10級・9級", 20, 200, {{{}, 120}}, Addition10(2, 5),
+                     Pairs(20, 3, 2, 2, 1, 1), {}, P::Single));
+  g.push_back(Shuzan("shuzan-8", "8級", "8級", 20, 200, {{{}, 120}}, Addition10(2, 8),
+                     Pairs(10, 4, 3, 3, 1, 1), Pairs(10, 3, 1, 1, 2, 2), P::Single));
+  g.push_back(Shuzan("shuzan-7", "7級", "7級", 20, 200, {{{}, 120}}, Addition10(2, 10),
+                     Pairs(10, 4, 2, 2, 2, 2), Pairs(10, 4, 1, 1, 3, 3), P::Single));
+  g.push_back(Shuzan("shuzan-6", "6級", "6級", 30, 300, {{{}, 210}}, Addition10(3, 10),
+                     Pairs(20, 5, 2, 3, 2, 3), Pairs(20, 4, 2, 2, 2, 2), P::FrontBack));
+  g.push_back(Shuzan("shuzan-5", "5級", "5級", 30, 300, {{{}, 210}}, Addition10(4, 10),
+                     Pairs(20, 6, 2, 4, 2, 4), Pairs(20, 5, 2, 3, 2, 3), P::FrontBack));
+  g.push_back(Shuzan("shuzan-4", "4級", "4級", 30, 300, {{{}, 210}}, Addition10(5, 10),
+                     Pairs(20, 7, 3, 5, 2, 4), Pairs(20, 6, 2, 4, 2, 4), P::FrontBack));
+  return g;
+}
+
+}  // namespace
+
+const TAdditionBlock& TAdditionSection::BlockOf(int problem) const {
+  for (const auto& b : blocks) {
+    if (problem <= b.last) return b;
+  }
+  return blocks.back();
+}
+
+const TPairBlock& TPairSection::BlockOf(int problem) const {
+  for (const auto& b : blocks) {
+    if (problem <= b.last) return b;
+  }
+  return blocks.back();
+}
+
+std::vector<TSplit> SplitsOf(const TPairBlock& block) {
+  std::vector<TSplit> splits;
+  for (int left = block.maxLeft; left >= block.minLeft; --left) {
+    const int right = block.digits - left;
+    if (right >= block.minRight && right <= block.maxRight) splits.push_back({left, right});
+  }
+  return splits;
+}
+
+std::span<const TExamGrade> ExamGrades() {
+  static const std::vector<TExamGrade> grades = MakeGrades();
+  return grades;
+}
+
+const TExamGrade* FindExamGrade(const QString& key) {
+  const auto grades = ExamGrades();
+  const auto it =
+      std::find_if(grades.begin(), grades.end(), [&](const TExamGrade& g) { return g.key == key; });
+  return it == grades.end() ? nullptr : &*it;
+}
+
+}  // namespace tamariko

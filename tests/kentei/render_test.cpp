@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <algorithm>
+
+#include "core/random.h"
+#include "kentei/exam_paper.h"
+#include "platform/qpainter_canvas.h"
+#include "printing/qxprinters.h"
+#include "tests/support/pdf_support.h"
+#include "tests/support/recording_canvas.h"
+#include "tests/support/render_fixtures.h"
+
+namespace tamariko {
+namespace {
+
+using Kind = RecordingCanvas::Kind;
+
+// The page shapes: one page with かけ算 alone (10級) or beside わり算 (8級), and the two-page
+// paper with the widest figures (4級).
+const char* const kShapes[] = {"shuzan-10", "shuzan-8", "shuzan-4"};
+
+TExamPaper& Made(const char* key, std::uint32_t seed = 11) {
+  static std::map<std::string, std::unique_ptr<TExamPaper>> papers;
+  auto& paper = papers[key];
+  paper = std::make_unique<TExamPaper>(*FindExamGrade(QString::fromLatin1(key)));
+  paper->SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
+  SetRandomSeed(seed);
+  paper->Make();
+  return *paper;
+}
+
+// The figures drawn (the carried face), by text.
+QStringList Figures(const RecordingCanvas& canvas) {
+  QStringList out;
+  for (const auto& op : canvas.OfKind(Kind::TextOut)) {
+    if (op.fontName == kCarriedFace) out << op.text;
+  }
+  return out;
+}
+
+TEST(ExamPages, EveryFigureIsDrawnAt13PointsClearOfEveryRuleAndEveryAnswerIsOnTheAnswerPage) {
+  const PageMapping preview = PreviewMapping({300, 300}, {0, 0});
+  for (const char* key : kShapes) {
+    SCOPED_TRACE(key);
+    const TExamPaper& paper = Made(key);
+    QStringList problemFigures;
+    for (int page = 0; page < static_cast<int>(paper.Pages().size()); ++page) {
+      RecordingCanvas canvas;
+      paper.DrawPreview(page, canvas, preview);
+      EXPECT_NE(canvas.FindText(QStringLiteral("ORVぽろね教室")), nullptr);
+      EXPECT_NE(canvas.FindText(QStringLiteral("第1回")), nullptr);
+      for (const auto& op : canvas.OfKind(Kind::TextOut)) {
+        if (op.fontName != kCarriedFace) continue;
+        EXPECT_EQ(op.fontSize, 13) << op.text.toStdString();
+        EXPECT_FALSE(canvas.RuleTouches(RecordingCanvas::BoxOf(op)))
+            << page << " " << op.text.toStdString();
+      }
+      if (paper.Pages()[page].kind != TExamPageKind::Answers) {
+        problemFigures << Figures(canvas);
+        continue;
+      }
+      QStringList answers = paper.Answers(TExamSubject::Abacus) +
+                            paper.Answers(TExamSubject::Multiplication) +
+                            paper.Answers(TExamSubject::Division);
+      EXPECT_EQ(Figures(canvas), answers);
+    }
+    // Every row of every みとり算 problem, and every かけ算 and わり算 line.
+    const TExamProblems& made = *paper.Problems();
+    for (const auto& p : made.abacus) {
+      for (const auto& row : p.rows)
+        EXPECT_TRUE(problemFigures.contains(row.Text())) << row.Text().toStdString();
+    }
+    for (const auto& p : made.multiplication) {
+      EXPECT_TRUE(problemFigures.contains(p.first.Text() + QStringLiteral(" × ") + p.second.Text() +
+                                          QStringLiteral(" =")));
+    }
+    for (const auto& p : made.division) {
+      EXPECT_TRUE(problemFigures.contains(p.first.Text() + QStringLiteral(" ÷ ") + p.second.Text() +
+                                          QStringLiteral(" =")));
+    }
+  }
+}
+
+// Printed for real on B4 and fitted on A4, kept in TAMARIKO_RENDER_DIR for a person to look at;
+// the answer page's text holds every answer.
+class ExamRender : public test::RenderedSheet {};
+
+TEST_F(ExamRender, EveryPageShapePrintsOnB4AndFitsA4) {
+  for (const char* key : kShapes) {
+    const TExamPaper& paper = Made(key);
+    for (const bool a4 : {false, true}) {
+      QxPrinter().UseSheetPaper(a4 ? DMPAPER_A4 : DMPAPER_B4);
+      QxPrinter().SetFitToPaper(true);
+      for (int page = 0; page < static_cast<int>(paper.Pages().size()); ++page) {
+        paper.PrintPage(page, QxPrinter());
+        const QString pdf = spooler->PdfFilesWritten().back();
+        const QString name = QStringLiteral("%1-%2%3").arg(
+            QLatin1String(key), paper.Pages()[page].key, a4 ? QStringLiteral("-a4") : QString());
+        const QImage image = test::RasterisePdf(pdf, QDir(output.path()).filePath(name), 100);
+        if (image.isNull()) GTEST_SKIP() << "pdftoppm (poppler-utils) could not rasterise the page";
+        test::KeepForLooking(image, (name + QStringLiteral(".png")).toLatin1().constData());
+        EXPECT_GT(test::InkIn(image, 0, 0, image.width(), image.height()), 1000)
+            << name.toStdString();
+        if (!a4) {
+          QImage preview = MakePreviewImage();
+          {
+            QPainterCanvas canvas(&preview);
+            paper.DrawPreview(page, canvas, Preview());
+          }
+          test::KeepForLooking(preview,
+                               (name + QStringLiteral("-preview.png")).toLatin1().constData());
+        }
+        if (paper.Pages()[page].kind != TExamPageKind::Answers || a4) continue;
+        const QStringList texts = test::PdfPageTexts(pdf);
+        if (texts.isEmpty()) continue;
+        for (const QString& answer : paper.Answers(TExamSubject::Multiplication)) {
+          EXPECT_TRUE(texts.front().contains(answer)) << answer.toStdString();
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tamariko

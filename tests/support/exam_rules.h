@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tamariko::testing {
+
+// A 珠算 exam paper's figures, whole numbers, signed as on the sheet.
+struct ExamNumbers {
+  struct Pair {
+    std::int64_t first, second, answer;  // 実 × 法 = answer; dividend ÷ divisor = answer
+  };
+  std::vector<std::vector<std::int64_t>> abacusRows;
+  std::vector<std::int64_t> abacusAnswers;
+  std::vector<Pair> multiplication, division;
+};
+
+// Every rule the grade of `key` (shuzan-10 .. shuzan-4) sets for its paper, checked from the
+// figures alone. One line per broken rule; empty when the paper is sound.
+std::vector<std::string> ShuzanExamViolations(const std::string& key, const ExamNumbers& paper);
+
+}  // namespace tamariko::testing
