@@ -105,9 +105,16 @@ QString TExactNumber::PlainMagnitude(bool grouped) const {
   return scale_ > 0 ? integer + u'.' + fraction : integer;
 }
 
+TAnswer TExactNumber::Answer() const {
+  if (!yen_) return TAnswer::Fixed(units_, scale_);
+  if (scale_ != 0) throw Error("円の答えに小数はありません (a yen answer has no decimals)");
+  return TAnswer::Yen(units_);
+}
+
 QString TExactNumber::Text() const {
-  return (Negative() ? QStringLiteral("-") : QString()) + (yen_ ? QStringLiteral("¥") : QString()) +
-         PlainMagnitude(true);
+  // A yen figure with decimals is no answer, but is written the same way.
+  if (!yen_ || scale_ == 0) return Answer().Printed();
+  return (Negative() ? QStringLiteral("-¥") : QStringLiteral("¥")) + PlainMagnitude(true);
 }
 
 QByteArray TExactNumber::Json() const {

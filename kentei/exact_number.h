@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/answer.h"
+
 namespace tamariko {
 
 // A figure or answer of an exam paper, exact: Units() / 10^Scale(), a yen amount or a plain
@@ -37,6 +39,9 @@ class TExactNumber {
   static TExactNumber Quotient(const TExactNumber& dividend, const TExactNumber& divisor,
                                int decimals);
 
+  // As an answer page holds it. Throws Error for a yen amount with decimals, which no
+  // answer is.
+  TAnswer Answer() const;
   // As printed: -¥1,234,567.5 (comma every three digits of the integer part).
   QString Text() const;
   // As JSON: -1234567.5 (no comma, no ¥).

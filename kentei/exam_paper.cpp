@@ -42,7 +42,7 @@ TExamPaper::TExamPaper(const TExamGrade& grade) : grade_(grade) {
 void TExamPaper::Make() { problems_ = MakeExamProblems(grade_); }
 
 TExamPageContent TExamPaper::Content() const {
-  return {grade_, Problems(), SheetTexts(), GetOrganizerLabel()};
+  return {grade_, Problems(), SheetTexts(), GetOrganizerLabel(), nullptr};
 }
 
 void TExamPaper::DrawPage(int page, SheetDrawer& d) const {

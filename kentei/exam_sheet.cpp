@@ -221,24 +221,35 @@ void DrawAnswers(SheetDrawer& d, const TExamPageContent& c) {
     for (const auto& p : problems) list << answerOf(p).Text();
     return list;
   };
+  // Given answers fill as many cells as they have; the rest stay empty.
+  const auto fitted = [](QStringList list, int n) {
+    list.resize(n);
+    return list;
+  };
   const auto blank = [](int n) { return QStringList(n, QString()); };
   if (g.abacus.Count() > 0) {
+    const int n = g.abacus.Count();
     y = DrawAnswerGrid(
         d, u"みとり算", g.abacus.pointsEach,
-        c.problems ? texts(c.problems->abacus, [](const TAdditionProblem& p) { return p.answer; })
-                   : blank(g.abacus.Count()),
+        c.answers    ? fitted(c.answers->abacus, n)
+        : c.problems ? texts(c.problems->abacus, [](const TAdditionProblem& p) { return p.answer; })
+                     : blank(n),
         LongestAdditionAnswer(g.abacus), y);
   }
   const auto pairs = [&](const char16_t* name, const TPairSection& s,
-                         const std::vector<TPairProblem>* made, bool division) {
+                         const std::vector<TPairProblem>* made, const QStringList* given,
+                         bool division) {
     if (s.Count() == 0) return;
-    y = DrawAnswerGrid(
-        d, name, s.pointsEach,
-        made ? texts(*made, [](const TPairProblem& p) { return p.answer; }) : blank(s.Count()),
-        LongestPairAnswer(s, division), y);
+    y = DrawAnswerGrid(d, name, s.pointsEach,
+                       given  ? fitted(*given, s.Count())
+                       : made ? texts(*made, [](const TPairProblem& p) { return p.answer; })
+                              : blank(s.Count()),
+                       LongestPairAnswer(s, division), y);
   };
-  pairs(u"かけ算", g.multiplication, c.problems ? &c.problems->multiplication : nullptr, false);
-  pairs(u"わり算", g.division, c.problems ? &c.problems->division : nullptr, true);
+  pairs(u"かけ算", g.multiplication, c.problems ? &c.problems->multiplication : nullptr,
+        c.answers ? &c.answers->multiplication : nullptr, false);
+  pairs(u"わり算", g.division, c.problems ? &c.problems->division : nullptr,
+        c.answers ? &c.answers->division : nullptr, true);
 }
 
 }  // namespace

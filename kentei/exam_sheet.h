@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "core/sheet_drawer.h"
 #include "core/sheet_texts.h"
@@ -11,6 +12,12 @@ namespace tamariko {
 
 enum class TExamPageKind { Single, Front, Back, Answers };
 
+// An answer page's answers as printed, by subject and problem number, as a paper's answer
+// page holds them; an empty text leaves its cell empty.
+struct TExamAnswerTexts {
+  QStringList abacus, multiplication, division;
+};
+
 // What a page of an exam paper is drawn from. `problems` is null for a paper never made: its
 // pages show the form alone.
 struct TExamPageContent {
@@ -18,6 +25,8 @@ struct TExamPageContent {
   const TExamProblems* problems;
   const TSheetTexts& texts;
   QString organizer;
+  // The answer page's answers; null: the problems' own.
+  const TExamAnswerTexts* answers = nullptr;
 };
 
 // The problem figures' size.
