@@ -59,10 +59,10 @@ class TExamAnswerPage : public TAnswerPage {
     QStringList* columns[kSubjects] = {&texts.abacus, &texts.multiplication, &texts.division};
     for (const AnswerRun& run : Runs()) {
       QStringList& list = *columns[run.column];
-      list.resize(run.firstAnswer + run.count);
-      for (int i = 0; i < run.count; ++i) {
-        const auto& cell = At(run.column, run.firstRow + i);
-        if (cell) list[run.firstAnswer + i] = cell->Printed();
+      // A subject's column holds its answers from its problem No.1 down.
+      list.resize(run.firstRow + run.count);
+      for (int row = run.firstRow; row < run.firstRow + run.count; ++row) {
+        if (const auto& cell = At(run.column, row)) list[row] = cell->Printed();
       }
     }
     const TExamPageContent content{paper_.Grade(), nullptr, SheetTexts(), GetOrganizerLabel(),
