@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/random.h"
+#include "kentei/exam_kind.h"
 #include "kentei/exam_paper.h"
 #include "platform/qpainter_canvas.h"
 #include "printing/qxprinters.h"
@@ -80,6 +81,30 @@ TEST(ExamPages, EveryFigureIsDrawnAt13PointsClearOfEveryRuleAndEveryAnswerIsOnTh
       EXPECT_TRUE(problemFigures.contains(p.first.Text() + QStringLiteral(" ÷ ") + p.second.Text() +
                                           QStringLiteral(" =")));
     }
+  }
+}
+
+// As a paper's kind: its answers reach its answer page through their runs, each subject's
+// from its No.1, and that page draws them as the exam's own answer page does.
+TEST(ExamPages, TheAnswerPageOfAPaperDrawsTheAnswersItsKindHandsIt) {
+  const PageMapping preview = PreviewMapping({300, 300}, {0, 0});
+  for (const char* key : kShapes) {
+    SCOPED_TRACE(key);
+    const TExamGrade& grade = *FindExamGrade(QString::fromLatin1(key));
+    TExamKind kind(grade);
+    const auto page = MakeExamAnswerPage(grade, kind.AnswerRuns());
+    RecordingCanvas empty;
+    page->DrawSheet(empty, preview);
+    EXPECT_TRUE(Figures(empty).join(QString()).isEmpty()) << "no answer before the paper is made";
+    SetRandomSeed(11);
+    kind.Make({});
+    page->TakeAnswers(kind);
+    RecordingCanvas canvas;
+    page->DrawSheet(canvas, preview);
+    const TExamPaper& paper = kind.Paper();
+    EXPECT_EQ(Figures(canvas), paper.Answers(TExamSubject::Abacus) +
+                                   paper.Answers(TExamSubject::Multiplication) +
+                                   paper.Answers(TExamSubject::Division));
   }
 }
 
