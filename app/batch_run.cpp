@@ -423,7 +423,7 @@ int RunBatch(int argc, char** argv) {
   StagedOutputs outputs;
   bool committing = false;
   try {
-    if (options.listExams) {
+    if (options.listExams && !options.help && !options.version) {
       WriteStandardOutputOrThrow(ExamList());
       return 0;
     }

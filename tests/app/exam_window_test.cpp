@@ -30,6 +30,16 @@ QByteArray BatchLine(const QString& key, std::uint32_t seed, const QString& fold
   return json.readAll();
 }
 
+// The control Tab moves to from `from`.
+QWidget* NextTabStop(QWidget* from) {
+  for (QWidget* w = from->nextInFocusChain(); w != from; w = w->nextInFocusChain()) {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(from->window())) {
+      return w;
+    }
+  }
+  return nullptr;
+}
+
 void Choose(TForm1* form, int paper, const QString& grade = {}) {
   form->PaperBox->setCurrentIndex(paper);
   if (!grade.isEmpty()) form->GradeBox->setCurrentIndex(form->GradeBox->findText(grade));
@@ -49,6 +59,10 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
   EXPECT_EQ(form->PageControl1->tabText(1), QStringLiteral("解答"));
   EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox1")->isChecked());
   EXPECT_EQ(form->findChild<QCheckBox*>(QStringLiteral("CheckBox2")), nullptr);
+  // Tab goes from the round box through the choice to the boxes.
+  EXPECT_EQ(NextTabStop(form->Edit1), form->PaperBox);
+  EXPECT_EQ(NextTabStop(form->PaperBox), form->GradeBox);
+  EXPECT_EQ(NextTabStop(form->GradeBox), Child<QCheckBox>(form, "CheckBox1"));
 
   const std::uint32_t seed = 4242;
   SetRandomSeed(seed);
@@ -73,8 +87,14 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
               BatchLine(form->Paper().key, seed + static_cast<std::uint32_t>(g), folder.path()));
   }
 
+  // 印刷 prints the ticked pages in order, the answer page last.
   Choose(form, 1, QStringLiteral("6級"));
   EXPECT_EQ(form->PageControl1->count(), 3);
+  form->Image4->Click();
+  form->calls.clear();
+  boxes.answers = {IDYES};
+  PrintAnswering([] { Form4->Button1->click(); });
+  EXPECT_EQ(Operations(), QStringList({"Print omote", "Print ura", "Print kaitou"}));
   Child<QCheckBox>(form, "CheckBox2")->setChecked(false);
   form->SaveSettings();
   DestroyForms();
