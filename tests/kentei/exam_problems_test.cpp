@@ -58,24 +58,71 @@ TEST(ExamProblems, EveryWholeNumberGradeKeepsItsRulesOverManySeeds) {
   }
 }
 
+std::string Printed(const TExactNumber& n) { return n.Text().toStdString(); }
+
+testing::ExamTexts TextsOf(const TExamProblems& made) {
+  testing::ExamTexts out;
+  for (const auto& p : made.abacus) {
+    out.abacusRows.emplace_back();
+    for (const auto& row : p.rows) out.abacusRows.back().push_back(Printed(row));
+    out.abacusAnswers.push_back(Printed(p.answer));
+  }
+  for (const auto& p : made.multiplication)
+    out.multiplication.push_back({Printed(p.first), Printed(p.second), Printed(p.answer)});
+  for (const auto& p : made.division)
+    out.division.push_back({Printed(p.first), Printed(p.second), Printed(p.answer)});
+  return out;
+}
+
+TEST(ExamProblems, EveryDecimalGradeKeepsItsRulesOverManySeeds) {
+  for (const char* key :
+       {"shuzan-p3", "shuzan-3", "shuzan-p2", "shuzan-2", "shuzan-p1", "shuzan-1", "shuzan-dan"}) {
+    const std::uint32_t seeds = std::string(key) == "shuzan-dan" ? 150 : 300;
+    for (std::uint32_t seed = 0; seed < seeds; ++seed) {
+      const auto faults =
+          testing::ShuzanDecimalExamViolations(key, TextsOf(MadeFrom(seed * 2654435761u, key)));
+      ASSERT_TRUE(faults.empty()) << key << " seed " << seed * 2654435761u << ": "
+                                  << faults.front();
+    }
+  }
+}
+
 // The table the window and the batch list, in ladder order, with the exam's clock and marks.
 TEST(ExamProblems, GradeTableHoldsTheLadderAndItsMarks) {
   QStringList keys;
   for (const TExamGrade& g : ExamGrades()) keys << g.key;
   EXPECT_EQ(keys.join(u' '),
-            QStringLiteral("shuzan-10 shuzan-9 shuzan-8 shuzan-7 shuzan-6 shuzan-5 shuzan-4"));
+            QStringLiteral("shuzan-10 shuzan-9 shuzan-8 shuzan-7 shuzan-6 shuzan-5 shuzan-4 "
+                           "shuzan-p3 shuzan-3 shuzan-p2 shuzan-2 shuzan-p1 shuzan-1 shuzan-dan"));
   EXPECT_EQ(Grade("shuzan-10").passMarks.front().points, 60);
   EXPECT_EQ(Grade("shuzan-9").passMarks.front().points, 120);
   EXPECT_EQ(Grade("shuzan-7").minutes, 20);
   EXPECT_EQ(Grade("shuzan-4").minutes, 30);
   EXPECT_EQ(Grade("shuzan-4").passMarks.front().points, 210);
+  EXPECT_EQ(Grade("shuzan-p3").passMarks.front().points, 240);
+  EXPECT_EQ(Grade("shuzan-p2").passMarks.front().points, 240);
+  EXPECT_EQ(Grade("shuzan-1").minutes, 30);
+  // 段位: each subject 10 minutes and 300 points, the 段 by the ladder from 90 to 290.
+  const TExamGrade& dan = Grade("shuzan-dan");
+  EXPECT_EQ(dan.minutes, 10);
+  ASSERT_EQ(dan.passMarks.size(), 13u);
+  EXPECT_EQ(dan.passMarks.front().label + QString::number(dan.passMarks.front().points),
+            QStringLiteral("準初段90"));
+  EXPECT_EQ(dan.passMarks[6].label + QString::number(dan.passMarks[6].points),
+            QStringLiteral("四段160"));
+  EXPECT_EQ(dan.passMarks.back().label + QString::number(dan.passMarks.back().points),
+            QStringLiteral("十段290"));
   for (const TExamGrade& g : ExamGrades()) {
-    const int total = g.abacus.Count() * g.abacus.pointsEach +
-                      g.multiplication.Count() * g.multiplication.pointsEach +
-                      g.division.Count() * g.division.pointsEach;
-    EXPECT_EQ(total, g.totalPoints) << g.key.toStdString();
+    const int points[] = {g.abacus.Count() * g.abacus.pointsEach,
+                          g.multiplication.Count() * g.multiplication.pointsEach,
+                          g.division.Count() * g.division.pointsEach};
+    if (g.pages == TPageShape::Dan) {
+      for (int p : points) EXPECT_EQ(p, g.totalPoints);
+    } else {
+      EXPECT_EQ(points[0] + points[1] + points[2], g.totalPoints) << g.key.toStdString();
+    }
   }
-  EXPECT_EQ(FindExamGrade(QStringLiteral("shuzan-3")), nullptr);
+  EXPECT_EQ(FindExamGrade(QStringLiteral("shuzan-0")), nullptr);
 }
 
 TEST(ExamProblems, OneSeedGivesOnePaperAndSharedGradesTheSameProblems) {
