@@ -253,6 +253,7 @@ long double DrawPairs(SheetDrawer& d, const TExamPageContent& c, bool division, 
       if (s.BlockOf(p).kind == TNumberKind::Yen) {
         d.Font(10, false);
         d.Text(x1 - answerMm + 1, y + (a.lineMm - 3.6L) / 2, QStringLiteral("¥"));
+        d.Font(10, true);  // the figures bold, as on every line
       }
       if (!problems) continue;
       const TPairProblem& problem = (*problems)[static_cast<std::size_t>(p - 1)];

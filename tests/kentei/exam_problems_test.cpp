@@ -87,6 +87,23 @@ TEST(ExamProblems, EveryDecimalGradeKeepsItsRulesOverManySeeds) {
   }
 }
 
+// The checker is no rubber stamp: a figure off by a rounding, a yen sign lost or a row
+// subtracted too many are each caught.
+TEST(ExamProblems, DecimalRuleCheckerCatchesBrokenPapers) {
+  const testing::ExamTexts sound = TextsOf(MadeFrom(9, "shuzan-1"));
+  ASSERT_TRUE(testing::ShuzanDecimalExamViolations("shuzan-1", sound).empty());
+  const auto broken = [&](auto change) {
+    testing::ExamTexts paper = sound;
+    change(paper);
+    return !testing::ShuzanDecimalExamViolations("shuzan-1", paper).empty();
+  };
+  EXPECT_TRUE(broken([](auto& p) { p.multiplication[0].answer += "1"; }));
+  EXPECT_TRUE(broken([](auto& p) { p.division[12].answer.erase(0, 2); }));  // ¥ lost
+  EXPECT_TRUE(broken([](auto& p) { p.division[3].answer = "0.00" + p.division[3].answer; }));
+  EXPECT_TRUE(broken([](auto& p) { p.abacusRows[0][2] = "-" + p.abacusRows[0][2]; }));
+  EXPECT_TRUE(broken([](auto& p) { std::swap(p.abacusRows[0], p.abacusRows[7]); }));
+}
+
 // The table the window and the batch list, in ladder order, with the exam's clock and marks.
 TEST(ExamProblems, GradeTableHoldsTheLadderAndItsMarks) {
   QStringList keys;
@@ -167,6 +184,27 @@ TEST(ExamPaper, PagesAnswersAndJsonFollowThePaperShape) {
   const QString first = products.front();
   EXPECT_TRUE(first.contains(u','));
   EXPECT_TRUE(two.JsonMembers().contains(QString(first).remove(u',').toLatin1()));
+
+  // Decimals as JSON numbers written as printed; the 円名数 problems listed.
+  TExamPaper decimals(Grade("shuzan-2"));
+  SetRandomSeed(5);
+  decimals.Make();
+  const QByteArray members = decimals.JsonMembers();
+  EXPECT_TRUE(members.contains("\"yen\": [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]"));  // みとり算 in yen
+  EXPECT_EQ(members.count("\"yen\": [11, 12, 13, 14, 15, 16, 17, 18, 19, 20]"), 2);
+  for (const auto& p : decimals.Problems()->multiplication) {
+    for (const TExactNumber& n : {p.first, p.second, p.answer}) {
+      const QByteArray json = QByteArray(n.Text().remove(u',').remove(u'¥').toLatin1());
+      EXPECT_TRUE(members.contains(json)) << json.toStdString();
+      EXPECT_FALSE(json.contains('.') && json.endsWith('0')) << json.toStdString();
+    }
+  }
+  EXPECT_FALSE(members.contains("\xC2\xA5"));
+  // The 段位's pages: one a subject, みとり算 on two, then the answers.
+  QStringList danKeys;
+  const TExamPaper dan(Grade("shuzan-dan"));
+  for (const TExamPage& p : dan.Pages()) danKeys << p.key;
+  EXPECT_EQ(danKeys.join(u' '), QStringLiteral("kake wari mitori1 mitori2 kaitou"));
 }
 
 }  // namespace
