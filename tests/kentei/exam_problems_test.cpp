@@ -257,6 +257,17 @@ TEST(ExamPages, AnswerSpacesFitTheLongestAnswerOfTheGrade) {
   // 7 digits: 99,999 × 99 = 9,899,901, or 999 × 9,999 = 9,989,001.
   EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(four.multiplication, false)), 32);
   EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(four.division, true)), 18);  // 商 up to 9,999
+  const TExamGrade& one = *FindExamGrade(QStringLiteral("shuzan-1"));
+  // 10 rows of 10 digits, negative in yen: -¥99,999,999,990.
+  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(one.abacus)), 54);
+  // 7 + 4 digits: 9,999,999,999.9 or ¥99,999,999,999.
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(one.multiplication, false)), 52);
+  // 商 of 6 digits: ¥999,999 or 99,999.9, wider than 999.999 or 999,999.
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(one.division, true)), 28);
+  // 準3級's 商 of up to 4 digits: ¥9,999.
+  EXPECT_EQ(
+      AnswerSpaceMm(LongestPairAnswer(FindExamGrade(QStringLiteral("shuzan-p3"))->division, true)),
+      20);
 }
 
 }  // namespace
