@@ -23,7 +23,7 @@ struct TAdditionBlock {
   int digits;      // every row has exactly these (けた揃い)
   int rows;        // 口
   int subtracted;  // problems of the block with subtracted rows
-  int negatives;   // of those, problems whose answer is below zero
+  int negatives;   // of those, problems whose answer is below zero (10口 blocks only)
 };
 
 struct TAdditionSection {

@@ -91,7 +91,8 @@ std::vector<std::int64_t> DrawAdditionRows(const TAdditionBlock& block,
   std::vector<std::int64_t> rows;
   if (negative) {
     // Draw-free: the smallest rows added, the largest subtracted. Four or five of nearly
-    // 10^digits outweigh six or five of 10^(digits - 1) and a little.
+    // 10^digits outweigh six or five of 10^(digits - 1) and a little: negative answers come
+    // only in problems of 10口.
     std::int64_t nextAdded = lo, nextSubtracted = hi;
     for (int r = 0; r < block.rows; ++r)
       rows.push_back(subtracted(r) ? -nextSubtracted-- : nextAdded++);
