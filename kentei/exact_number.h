@@ -13,8 +13,9 @@ namespace tamariko {
 // Kept without trailing zeros after the point (12.5, not 12.500).
 class TExactNumber {
  public:
-  // Decimals a figure may carry; an answer is rounded to at most 3.
-  static constexpr int kMaxScale = 6;
+  // Decimals an exact product of two figures may carry (each has at most 6); an answer is
+  // rounded to at most 3.
+  static constexpr int kMaxScale = 12;
 
   TExactNumber() = default;
   static TExactNumber Whole(std::int64_t value, bool yen = false);

@@ -23,7 +23,7 @@ struct TAdditionBlock {
   int digits;      // every row has exactly these (けた揃い)
   int rows;        // 口
   int subtracted;  // problems of the block with subtracted rows
-  int negatives;   // of those, problems whose answer is below zero
+  int negatives;   // of those, problems whose answer is below zero (10口 blocks only)
 };
 
 struct TAdditionSection {
@@ -63,20 +63,21 @@ std::vector<TSplit> SplitsOf(const TPairBlock& block);
 enum class TPageShape {
   Single,     // one page: みとり算, かけ算, わり算
   FrontBack,  // 表 かけ算 and わり算, 裏 みとり算
+  Dan,  // かけ算, わり算, みとり算 first half, second half: a clock for each subject
 };
 
 struct TPassMark {
-  QString label;  // empty for a paper of one pass mark
+  QString label;  // empty for a paper of one pass mark; the 段 of a rung of the 段位 ladder
   int points;
 };
 
 struct TExamGrade {
-  QString key;        // --exam name
-  QString name;       // Japanese name of the grade alone: 「10級」
-  QString paperName;  // the paper's grades, as its title names them: 「10級・9級」
-  QString ladder;     // 「珠算」
-  int minutes = 0;
-  int totalPoints = 0;
+  QString key;          // --exam name
+  QString name;         // Japanese name of the grade alone: 「10級」
+  QString paperName;    // the paper's grades, as its title names them: 「10級・9級」
+  QString ladder;       // 「珠算」
+  int minutes = 0;      // the paper's clock, or each subject's where pages is Dan
+  int totalPoints = 0;  // the whole paper's; each subject's alone where pages is Dan
   std::vector<TPassMark> passMarks;
   TAdditionSection abacus;      // みとり算
   TPairSection multiplication;  // かけ算

@@ -30,6 +30,15 @@ TExamPaper::TExamPaper(const TExamGrade& grade) : grade_(grade) {
   const QString name = grade.ladder + QStringLiteral("検定練習") + grade.paperName;
   if (grade.pages == TPageShape::Single) {
     pages_.push_back({QStringLiteral("omote"), name, TExamPageKind::Single});
+  } else if (grade.pages == TPageShape::Dan) {
+    pages_.push_back({QStringLiteral("kake"), name + QStringLiteral("（かけ算）"),
+                      TExamPageKind::DanMultiplication});
+    pages_.push_back(
+        {QStringLiteral("wari"), name + QStringLiteral("（わり算）"), TExamPageKind::DanDivision});
+    pages_.push_back({QStringLiteral("mitori1"), name + QStringLiteral("（みとり算１）"),
+                      TExamPageKind::DanAdditionFirst});
+    pages_.push_back({QStringLiteral("mitori2"), name + QStringLiteral("（みとり算２）"),
+                      TExamPageKind::DanAdditionSecond});
   } else {
     pages_.push_back(
         {QStringLiteral("omote"), name + QStringLiteral("（表）"), TExamPageKind::Front});

@@ -21,7 +21,9 @@
 namespace tamariko {
 
 struct TExamPage {
-  QString key;       // --sheets name and PNG file stem: omote, ura, kaitou
+  // --sheets name and PNG file stem: omote, ura, kaitou; 段位 kake, wari, mitori1, mitori2,
+  // kaitou
+  QString key;
   QString jobTitle;  // print job title
   TExamPageKind kind;
 };

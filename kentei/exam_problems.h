@@ -27,7 +27,7 @@ struct TExamProblems {
 // A paper's problems from the run's generator, drawn in a fixed order: みとり算, かけ算, わり算,
 // each by problem number. Every redraw is bounded and ends in a draw-free choice that keeps
 // the grade's rules, so the same seed gives the same paper and no grade can hang. Grades
-// that share a paper share every draw. Throws Error for a number kind not yet made.
+// that share a paper share every draw.
 TExamProblems MakeExamProblems(const TExamGrade& grade);
 
 }  // namespace tamariko

@@ -10,7 +10,17 @@
 
 namespace tamariko {
 
-enum class TExamPageKind { Single, Front, Back, Answers };
+enum class TExamPageKind {
+  Single,
+  Front,
+  Back,
+  Answers,
+  // 段位: a page a subject, みとり算 on two
+  DanMultiplication,
+  DanDivision,
+  DanAdditionFirst,
+  DanAdditionSecond,
+};
 
 // An answer page's answers as printed, by subject and problem number, as a paper's answer
 // page holds them; an empty text leaves its cell empty.
@@ -29,8 +39,11 @@ struct TExamPageContent {
   const TExamAnswerTexts* answers = nullptr;
 };
 
-// The problem figures' size.
+// The problem figures' size up to 4級; above it figures shrink to 11 and, on the crowded
+// 段位 みとり算 pages, 10 points.
 inline constexpr int kExamFigurePoints = 13;
+inline constexpr int kExamSmallFigurePoints = 11;
+inline constexpr int kExamSmallestFigurePoints = 10;
 
 // The whole page, form and figures, laid out on B4 in millimetres.
 void DrawExamPage(SheetDrawer& d, const TExamPageContent& content, TExamPageKind kind);

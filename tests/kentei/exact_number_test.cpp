@@ -53,6 +53,14 @@ TEST(ExactNumber, ArithmeticIsExactAndQuotientsRoundHalfUp) {
             QStringLiteral("-3"));
   EXPECT_EQ(TExactNumber::Whole(-1000, true).Minus(TExactNumber::Whole(1)).Text(),
             QStringLiteral("-¥1,001"));
+  // 1,999.999 ÷ 2 = 999.9995: the rounding adds a digit and a comma.
+  EXPECT_EQ(TExactNumber::Quotient(N(1999999, 3), N(2, 0), 3).Text(), QStringLiteral("1,000"));
+  // ¥17,710,089 ÷ 177.27 = 99,904.8…: to the yen, 5 digits.
+  EXPECT_EQ(TExactNumber::Quotient(N(17710089, 0, true), N(17727, 2), 0).Text(),
+            QStringLiteral("¥99,905"));
+  // Twelve decimals stay exact: 0.123456 × 0.654321 = 0.080779853376 → 0.081.
+  EXPECT_EQ(N(123456, 6).Times(N(654321, 6)).Scale(), 12);
+  EXPECT_EQ(N(123456, 6).Times(N(654321, 6)).Rounded(3).Text(), QStringLiteral("0.081"));
   EXPECT_THROW(TExactNumber::Quotient(N(1, 0), N(0, 0), 3), Error);
   EXPECT_THROW(TExactNumber::Whole(999'999'999'999).Times(TExactNumber::Whole(999'999'999)), Error);
 }

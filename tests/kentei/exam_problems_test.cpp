@@ -58,24 +58,88 @@ TEST(ExamProblems, EveryWholeNumberGradeKeepsItsRulesOverManySeeds) {
   }
 }
 
+std::string Printed(const TExactNumber& n) { return n.Text().toStdString(); }
+
+testing::ExamTexts TextsOf(const TExamProblems& made) {
+  testing::ExamTexts out;
+  for (const auto& p : made.abacus) {
+    out.abacusRows.emplace_back();
+    for (const auto& row : p.rows) out.abacusRows.back().push_back(Printed(row));
+    out.abacusAnswers.push_back(Printed(p.answer));
+  }
+  for (const auto& p : made.multiplication)
+    out.multiplication.push_back({Printed(p.first), Printed(p.second), Printed(p.answer)});
+  for (const auto& p : made.division)
+    out.division.push_back({Printed(p.first), Printed(p.second), Printed(p.answer)});
+  return out;
+}
+
+TEST(ExamProblems, EveryDecimalGradeKeepsItsRulesOverManySeeds) {
+  for (const char* key :
+       {"shuzan-p3", "shuzan-3", "shuzan-p2", "shuzan-2", "shuzan-p1", "shuzan-1", "shuzan-dan"}) {
+    const std::uint32_t seeds = std::string(key) == "shuzan-dan" ? 150 : 300;
+    for (std::uint32_t seed = 0; seed < seeds; ++seed) {
+      const auto faults =
+          testing::ShuzanDecimalExamViolations(key, TextsOf(MadeFrom(seed * 2654435761u, key)));
+      ASSERT_TRUE(faults.empty()) << key << " seed " << seed * 2654435761u << ": "
+                                  << faults.front();
+    }
+  }
+}
+
+// The checker is no rubber stamp: a figure off by a rounding, a yen sign lost or a row
+// subtracted too many are each caught.
+TEST(ExamProblems, DecimalRuleCheckerCatchesBrokenPapers) {
+  const testing::ExamTexts sound = TextsOf(MadeFrom(9, "shuzan-1"));
+  ASSERT_TRUE(testing::ShuzanDecimalExamViolations("shuzan-1", sound).empty());
+  const auto broken = [&](auto change) {
+    testing::ExamTexts paper = sound;
+    change(paper);
+    return !testing::ShuzanDecimalExamViolations("shuzan-1", paper).empty();
+  };
+  EXPECT_TRUE(broken([](auto& p) { p.multiplication[0].answer += "1"; }));
+  EXPECT_TRUE(broken([](auto& p) { p.division[12].answer.erase(0, 2); }));  // ¥ lost
+  EXPECT_TRUE(broken([](auto& p) { p.division[3].answer = "0.00" + p.division[3].answer; }));
+  EXPECT_TRUE(broken([](auto& p) { p.abacusRows[0][2] = "-" + p.abacusRows[0][2]; }));
+  EXPECT_TRUE(broken([](auto& p) { std::swap(p.abacusRows[0], p.abacusRows[7]); }));
+}
+
 // The table the window and the batch list, in ladder order, with the exam's clock and marks.
 TEST(ExamProblems, GradeTableHoldsTheLadderAndItsMarks) {
   QStringList keys;
   for (const TExamGrade& g : ExamGrades()) keys << g.key;
   EXPECT_EQ(keys.join(u' '),
-            QStringLiteral("shuzan-10 shuzan-9 shuzan-8 shuzan-7 shuzan-6 shuzan-5 shuzan-4"));
+            QStringLiteral("shuzan-10 shuzan-9 shuzan-8 shuzan-7 shuzan-6 shuzan-5 shuzan-4 "
+                           "shuzan-p3 shuzan-3 shuzan-p2 shuzan-2 shuzan-p1 shuzan-1 shuzan-dan"));
   EXPECT_EQ(Grade("shuzan-10").passMarks.front().points, 60);
   EXPECT_EQ(Grade("shuzan-9").passMarks.front().points, 120);
   EXPECT_EQ(Grade("shuzan-7").minutes, 20);
   EXPECT_EQ(Grade("shuzan-4").minutes, 30);
   EXPECT_EQ(Grade("shuzan-4").passMarks.front().points, 210);
+  EXPECT_EQ(Grade("shuzan-p3").passMarks.front().points, 240);
+  EXPECT_EQ(Grade("shuzan-p2").passMarks.front().points, 240);
+  EXPECT_EQ(Grade("shuzan-1").minutes, 30);
+  // 段位: each subject 10 minutes and 300 points, the 段 by the ladder from 90 to 290.
+  const TExamGrade& dan = Grade("shuzan-dan");
+  EXPECT_EQ(dan.minutes, 10);
+  ASSERT_EQ(dan.passMarks.size(), 13u);
+  EXPECT_EQ(dan.passMarks.front().label + QString::number(dan.passMarks.front().points),
+            QStringLiteral("準初段90"));
+  EXPECT_EQ(dan.passMarks[6].label + QString::number(dan.passMarks[6].points),
+            QStringLiteral("四段160"));
+  EXPECT_EQ(dan.passMarks.back().label + QString::number(dan.passMarks.back().points),
+            QStringLiteral("十段290"));
   for (const TExamGrade& g : ExamGrades()) {
-    const int total = g.abacus.Count() * g.abacus.pointsEach +
-                      g.multiplication.Count() * g.multiplication.pointsEach +
-                      g.division.Count() * g.division.pointsEach;
-    EXPECT_EQ(total, g.totalPoints) << g.key.toStdString();
+    const int points[] = {g.abacus.Count() * g.abacus.pointsEach,
+                          g.multiplication.Count() * g.multiplication.pointsEach,
+                          g.division.Count() * g.division.pointsEach};
+    if (g.pages == TPageShape::Dan) {
+      for (int p : points) EXPECT_EQ(p, g.totalPoints);
+    } else {
+      EXPECT_EQ(points[0] + points[1] + points[2], g.totalPoints) << g.key.toStdString();
+    }
   }
-  EXPECT_EQ(FindExamGrade(QStringLiteral("shuzan-3")), nullptr);
+  EXPECT_EQ(FindExamGrade(QStringLiteral("shuzan-0")), nullptr);
 }
 
 TEST(ExamProblems, OneSeedGivesOnePaperAndSharedGradesTheSameProblems) {
@@ -120,6 +184,27 @@ TEST(ExamPaper, PagesAnswersAndJsonFollowThePaperShape) {
   const QString first = products.front();
   EXPECT_TRUE(first.contains(u','));
   EXPECT_TRUE(two.JsonMembers().contains(QString(first).remove(u',').toLatin1()));
+
+  // Decimals as JSON numbers written as printed; the 円名数 problems listed.
+  TExamPaper decimals(Grade("shuzan-2"));
+  SetRandomSeed(5);
+  decimals.Make();
+  const QByteArray members = decimals.JsonMembers();
+  EXPECT_TRUE(members.contains("\"yen\": [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]"));  // みとり算 in yen
+  EXPECT_EQ(members.count("\"yen\": [11, 12, 13, 14, 15, 16, 17, 18, 19, 20]"), 2);
+  for (const auto& p : decimals.Problems()->multiplication) {
+    for (const TExactNumber& n : {p.first, p.second, p.answer}) {
+      const QByteArray json = QByteArray(n.Text().remove(u',').remove(u'¥').toLatin1());
+      EXPECT_TRUE(members.contains(json)) << json.toStdString();
+      EXPECT_FALSE(json.contains('.') && json.endsWith('0')) << json.toStdString();
+    }
+  }
+  EXPECT_FALSE(members.contains("\xC2\xA5"));
+  // The 段位's pages: one a subject, みとり算 on two, then the answers.
+  QStringList danKeys;
+  const TExamPaper dan(Grade("shuzan-dan"));
+  for (const TExamPage& p : dan.Pages()) danKeys << p.key;
+  EXPECT_EQ(danKeys.join(u' '), QStringLiteral("kake wari mitori1 mitori2 kaitou"));
 }
 
 }  // namespace
@@ -172,6 +257,17 @@ TEST(ExamPages, AnswerSpacesFitTheLongestAnswerOfTheGrade) {
   // 7 digits: 99,999 × 99 = 9,899,901, or 999 × 9,999 = 9,989,001.
   EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(four.multiplication, false)), 32);
   EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(four.division, true)), 18);  // 商 up to 9,999
+  const TExamGrade& one = *FindExamGrade(QStringLiteral("shuzan-1"));
+  // 10 rows of 10 digits, negative in yen: -¥99,999,999,990.
+  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(one.abacus)), 54);
+  // 7 + 4 digits: 9,999,999,999.9 or ¥99,999,999,999.
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(one.multiplication, false)), 52);
+  // 商 of 6 digits: ¥999,999 or 99,999.9, wider than 999.999 or 999,999.
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(one.division, true)), 28);
+  // 準3級's 商 of up to 4 digits: ¥9,999.
+  EXPECT_EQ(
+      AnswerSpaceMm(LongestPairAnswer(FindExamGrade(QStringLiteral("shuzan-p3"))->division, true)),
+      20);
 }
 
 }  // namespace

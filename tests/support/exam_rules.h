@@ -21,3 +21,22 @@ struct ExamNumbers {
 std::vector<std::string> ShuzanExamViolations(const std::string& key, const ExamNumbers& paper);
 
 }  // namespace tamariko::testing
+
+namespace tamariko::testing {
+
+// A 珠算 exam paper of decimals and yen, every figure as printed: commas, ¥ and sign.
+struct ExamTexts {
+  struct Pair {
+    std::string first, second, answer;  // 実 × 法 = answer; dividend ÷ divisor = answer
+  };
+  std::vector<std::vector<std::string>> abacusRows;
+  std::vector<std::string> abacusAnswers;
+  std::vector<Pair> multiplication, division;
+};
+
+// Every rule the grade of `key` (shuzan-p3 .. shuzan-1, shuzan-dan) sets for its paper,
+// checked from the printed figures alone, with exact arithmetic of its own.
+std::vector<std::string> ShuzanDecimalExamViolations(const std::string& key,
+                                                     const ExamTexts& paper);
+
+}  // namespace tamariko::testing
