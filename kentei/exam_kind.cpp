@@ -34,6 +34,14 @@ QString SheetLabel(TExamPageKind kind) {
       return QStringLiteral("かけ算・わり算（表）");
     case TExamPageKind::Back:
       return QStringLiteral("みとり算（裏）");
+    case TExamPageKind::DanMultiplication:
+      return QStringLiteral("かけ算");
+    case TExamPageKind::DanDivision:
+      return QStringLiteral("わり算");
+    case TExamPageKind::DanAdditionFirst:
+      return QStringLiteral("みとり算（No.1～15）");
+    case TExamPageKind::DanAdditionSecond:
+      return QStringLiteral("みとり算（No.16～30）");
     default:
       return QStringLiteral("問題");
   }
