@@ -37,7 +37,7 @@ constexpr BatchOption kBatchOptions[] = {
     {"seed", "N"},         {"round", "TEXT"},   {"heading1", "TEXT"}, {"heading2", "TEXT"},
     {"organizer", "TEXT"}, {"sheets", "LIST"},  {"json", "FILE"},     {"png", "DIR"},
     {"pdf", "FILE"},       {"printer", "NAME"}, {"paper", "NAME"},    {"count", "N"},
-    {"mark", nullptr}};
+    {"mark", nullptr},     {"exam", "KEY"}};
 
 QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
 
@@ -121,6 +121,45 @@ bool OtherPapersSheet(const QString& key) {
 QString Listed(const QStringList& names, const QString& separator, const QString& last) {
   if (names.size() < 2) return names.join(QString());
   return names.mid(0, names.size() - 1).join(separator) + last + names.last();
+}
+
+// "shuzan-10, shuzan-9, ...": the --exam keys.
+QString ExamKeys() {
+  QStringList keys;
+  for (const TPaper* paper : ExamPapers()) keys << paper->key;
+  return keys.join(QStringLiteral(", "));
+}
+
+const TPaper& ParseExam(const QString& key) {
+  const TPaper* paper = ExamPaperNamed(key);
+  if (!paper) {
+    throw BatchOptionError(
+        Option("exam"), QStringLiteral("「%1」という検定はありません").arg(key),
+        QStringLiteral("unknown exam '%1'; use one of %2, or list").arg(key, ExamKeys()));
+  }
+  return *paper;
+}
+
+// The pages of an exam paper --sheets names; the answer page comes with every run, but may
+// be named.
+QStringList ParseExamSheets(const QString& list, const TPaper& paper) {
+  QStringList known;
+  for (const SheetInfo& sheet : SheetsWithAnswerTable(paper)) known << sheet.key;
+  QStringList chosen;
+  for (const QString& name : list.split(u',')) {
+    const QStringList names = name == QStringLiteral("all") ? known : QStringList{name};
+    for (const QString& key : names) {
+      if (!known.contains(key)) {
+        throw BatchOptionError(
+            Option("sheets"),
+            QStringLiteral("「%1」は検定 %2 の用紙にありません").arg(key, paper.key),
+            QStringLiteral("'%1' is no page of exam %2; use %3, or all (exams: %4)")
+                .arg(key, paper.key, known.join(QStringLiteral(", ")), ExamKeys()));
+      }
+      if (!chosen.contains(key)) chosen << key;
+    }
+  }
+  return chosen;
 }
 
 QStringList ParseSheets(const QString& list) {
@@ -369,6 +408,16 @@ QString BatchHelpText() {
              "                    (既定は mitori,kake; 下の「問題」を参照)\n"
              "                    sheets to make, comma list of %2, or all\n"
              "                    (default mitori,kake; see the sheets below)\n"
+             "  --exam KEY        大会問題の代わりに検定練習の用紙を作ります。KEY は\n"
+             "                    %7\n"
+             "                    --sheets はその用紙のページ omote, ura (2枚の級), kaitou を\n"
+             "                    選び、既定は問題のページすべて。PNG は shuzan-8-omote.png の\n"
+             "                    ように KEY 付き。--exam list で KEY と級の名前を出します。\n"
+             "                    makes an exam-practice paper instead of the contest paper,\n"
+             "                    KEY one of those; --sheets picks its pages: omote, ura (grades "
+             "of\n"
+             "                    two pages), kaitou (default: every problem page); PNG files\n"
+             "                    are named KEY-PAGE.png. --exam list prints the keys and names.\n"
              "  --json FILE       問題と答えを JSON で書きます (- は標準出力)\n"
              "                    writes problems and answers as JSON (- for standard output)\n"
              "  --png DIR         プレビューを PNG で書きます / writes the previews as PNG\n"
@@ -420,7 +469,7 @@ QString BatchHelpText() {
            Listed(keys, QStringLiteral(", "), QStringLiteral(" and ")),
            pngs.join(QStringLiteral(", ")), SheetsHelp(),
            QString::number(static_cast<int>(kOrganizerPlace.endX - kOrganizerPlace.x)),
-           PaperNamesList());
+           PaperNamesList(), ExamKeys());
 }
 
 BatchOptions ParseBatchOptions(const QStringList& arguments) {
@@ -459,7 +508,17 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   if (isSet("heading1")) options.heading1 = value("heading1");
   if (isSet("heading2")) options.heading2 = value("heading2");
   if (isSet("organizer")) options.organizer = value("organizer");
-  if (isSet("sheets")) options.sheets = ParseSheets(value("sheets"));
+  if (isSet("exam") && value("exam") == QStringLiteral("list")) {
+    options.listExams = true;
+  } else if (isSet("exam")) {
+    const TPaper& paper = ParseExam(value("exam"));
+    options.exam = paper.key;
+    options.sheets.clear();
+    for (const SheetInfo& sheet : ProblemSheets(paper)) options.sheets << sheet.key;
+    if (isSet("sheets")) options.sheets = ParseExamSheets(value("sheets"), paper);
+  } else if (isSet("sheets")) {
+    options.sheets = ParseSheets(value("sheets"));
+  }
   options.json = value("json");
   options.pngFolder = value("png");
   options.pdf = value("pdf");
@@ -478,7 +537,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
                            QStringLiteral("no printer name given"));
   }
   // A run without one would make the sets for nothing.
-  if (!options.help && !options.version &&
+  if (!options.help && !options.version && !options.listExams &&
       std::none_of(std::begin(kOutputOptions), std::end(kOutputOptions), isSet)) {
     QStringList outputs;
     for (const char* name : kOutputOptions) {

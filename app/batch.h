@@ -18,7 +18,11 @@ struct BatchOptions {
   QString organizer = kDefaultOrganizer;
   // Sheet keys, as --sheets names them; the window's design ticks the same two at start.
   QStringList sheets = {QStringLiteral("mitori"), QStringLiteral("kake")};
-  QString json;  // "-" is standard output
+  // An exam paper's key (--exam): its pages instead of the contest's sheets, every problem
+  // page unless --sheets names some.
+  QString exam;
+  bool listExams = false;  // --exam list: the keys and their names, nothing made
+  QString json;            // "-" is standard output
   QString pngFolder;
   QString pdf;
   QString printer;

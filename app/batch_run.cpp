@@ -114,10 +114,26 @@ void ForSet(int n, std::uint32_t seed, int count, Make make) {
   }
 }
 
-// The paper whose sheets the run makes: the default one unless --sheets names another's.
+// The paper whose sheets the run makes: the exam's, or the default one unless --sheets
+// names another's.
 const TPaper& PaperOf(const BatchOptions& options) {
+  if (!options.exam.isEmpty()) return *ExamPaperNamed(options.exam);
   const TPaper* paper = options.sheets.isEmpty() ? nullptr : PaperOfSheet(options.sheets.first());
   return paper ? *paper : DefaultPaper();
+}
+
+// A sheet's file stem: an exam's pages share their names, so its key leads them.
+QString FileStem(const BatchOptions& options, const QString& key) {
+  return options.exam.isEmpty() ? key : options.exam + QLatin1Char('-') + key;
+}
+
+// "shuzan-8  珠算検定練習 8級", one a line.
+QByteArray ExamList() {
+  QString text;
+  for (const TPaper* paper : ExamPapers()) {
+    text += QStringLiteral("%1  %2\n").arg(paper->key, -10).arg(paper->name);
+  }
+  return text.toLocal8Bit();
 }
 
 // The keys of the paper's answer pages, which every run makes.
@@ -132,8 +148,11 @@ QStringList PreviewPaths(const BatchOptions& options) {
   QStringList paths;
   if (options.pngFolder.isEmpty()) return paths;
   for (int n = 1; n <= options.count; ++n) {
-    for (const QString& key : options.sheets + AnswerKeys(PaperOf(options))) {
-      paths << QDir(options.pngFolder).filePath(PreviewName(key, n, options.count));
+    QStringList keys = options.sheets + AnswerKeys(PaperOf(options));
+    keys.removeDuplicates();  // an exam's answer page may be named too
+    for (const QString& key : keys) {
+      paths << QDir(options.pngFolder)
+                   .filePath(PreviewName(FileStem(options, key), n, options.count));
     }
   }
   return paths;
@@ -277,6 +296,9 @@ class Sets {
         paper_(PaperOf(options)),
         choice_(options.sheets.begin(), options.sheets.end()) {
     for (const QString& key : AnswerKeys(paper_)) choice_.insert(key);
+    made_ = choice_;
+    // An exam's answer page alone still needs its problems.
+    if (!options.exam.isEmpty()) made_ = EverySheet(paper_);
   }
 
   int Count() const { return options_.count; }
@@ -298,7 +320,7 @@ class Sets {
     SetRandomSeed(seed);
     auto book = std::make_unique<TWorkbook>(&texts_, &paper_);
     if (options_.mark) book->SetMark(seed);
-    book->MakeProblems(choice_, show);
+    book->MakeProblems(made_, show);
     return book;
   }
 
@@ -307,7 +329,8 @@ class Sets {
   const BatchTexts texts_;
   const std::uint32_t first_;
   const TPaper& paper_;
-  SheetChoice choice_;
+  SheetChoice choice_;  // the sheets written and printed
+  SheetChoice made_;    // the sheets whose kinds are made
 };
 
 // Makes every set into the files, staged: the previews, the JSON (on standard output line
@@ -333,7 +356,8 @@ StagedOutputs StageFiles(const BatchOptions& options, const OutputPaths& paths, 
       if (!options.pngFolder.isEmpty()) {
         show = [&](const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
           if (!sets.Choice().contains(sheet.key)) return;
-          const QString path = QDir(options.pngFolder).filePath(PreviewName(sheet.key, n, count));
+          const QString path =
+              QDir(options.pngFolder).filePath(PreviewName(FileStem(options, sheet.key), n, count));
           WritePreview(outputs, path, drawing.previewMapping, draw);
         };
       }
@@ -399,6 +423,10 @@ int RunBatch(int argc, char** argv) {
   StagedOutputs outputs;
   bool committing = false;
   try {
+    if (options.listExams && !options.help && !options.version) {
+      WriteStandardOutputOrThrow(ExamList());
+      return 0;
+    }
     if (options.help || options.version) {
       WriteStandardOutputOrThrow(options.help ? BatchHelpText().toLocal8Bit()
                                               : QByteArray("tamariko " TAMARIKO_VERSION "\n"));

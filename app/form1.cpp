@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColor>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QResizeEvent>
 #include <QScopeGuard>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
@@ -73,6 +75,18 @@ SheetChoice Ticked(const QWidget* form, const TPaper& paper, bool withAnswerTabl
   return choice;
 }
 
+// The paper choice's row stands above the boxes, which the papers place below the heading.
+constexpr int kPaperRow = 28;
+
+// The window offers one exam paper a grade; 10級 and 9級 share one, named as its title.
+struct GradeChoice {
+  const char16_t* label;
+  const char* key;
+};
+constexpr GradeChoice kGrades[] = {{u"10級・9級", "shuzan-10"}, {u"8級", "shuzan-8"},
+                                   {u"7級", "shuzan-7"},        {u"6級", "shuzan-6"},
+                                   {u"5級", "shuzan-5"},        {u"4級", "shuzan-4"}};
+
 // The preview's name keeps clear of the command pictures Image4 and Image8 to Image10.
 QString PreviewName(int tab) {
   if (tab <= 3) return QStringLiteral("Image%1").arg(tab);
@@ -108,6 +122,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   StatusLine = new QStatusBar(this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
   ConnectZoom();
+  FillPaperChoice();
   UsePaper(DefaultPaper());
   FitWindow(this, Panel1, PageControl1, StatusLine);
   PlaceWindow(this, {});
@@ -172,6 +187,7 @@ void TForm1::UsePaper(const TPaper& paper) {
   Views.clear();
   for (QCheckBox* box : Panel2->findChildren<QCheckBox*>()) delete box;
   Paper_ = &paper;
+  ShowPaperChoice(paper);
 
   const auto kept = KeptTicks.find(paper.key);
   SheetChoice first(paper.firstTicked.begin(), paper.firstTicked.end());
@@ -189,16 +205,59 @@ void TForm1::UsePaper(const TPaper& paper) {
   }
 }
 
+void TForm1::FillPaperChoice() {
+  PaperBox->addItem(DefaultPaper().name);
+  PaperBox->addItem(QStringLiteral("珠算検定練習"));
+  for (const GradeChoice& grade : kGrades) {
+    GradeBox->addItem(QString::fromUtf16(grade.label), QString::fromLatin1(grade.key));
+  }
+  GradeBox->setEnabled(false);
+  // The keyboard goes from the round box to the paper choice, then to the sheet boxes.
+  QWidget::setTabOrder(Edit1, PaperBox);
+  QWidget::setTabOrder(PaperBox, GradeBox);
+  connect(PaperBox, &QComboBox::activated, this,
+          [this] { Guarded(this, [this] { PaperBoxChange(); }); });
+  connect(GradeBox, &QComboBox::activated, this,
+          [this] { Guarded(this, [this] { PaperBoxChange(); }); });
+}
+
+const TPaper& TForm1::ChosenPaper() const {
+  if (PaperBox->currentIndex() != 1) return DefaultPaper();
+  const TPaper* paper = PaperNamed(GradeBox->currentData().toString());
+  return paper ? *paper : DefaultPaper();
+}
+
+void TForm1::ShowPaperChoice(const TPaper& paper) {
+  const QSignalBlocker paperBlock(PaperBox), gradeBlock(GradeBox);
+  const int grade = GradeBox->findData(paper.key);
+  PaperBox->setCurrentIndex(grade >= 0 ? 1 : 0);
+  if (grade >= 0) GradeBox->setCurrentIndex(grade);
+  GradeBox->setEnabled(grade >= 0);
+}
+
+void TForm1::PaperBoxChange() {
+  GradeBox->setEnabled(PaperBox->currentIndex() == 1);
+  const TPaper& chosen = ChosenPaper();
+  if (&chosen == Paper_) return;
+  // A print under way prints the paper it started with.
+  if (SetsCreated() && !CommandAllowed(true)) {
+    ShowPaperChoice(*Paper_);
+    return;
+  }
+  UsePaper(chosen);
+  if (SettingsRestored) SaveSettings();
+}
+
 void TForm1::BuildSheetBoxes(const SheetChoice& ticked) {
   const std::vector<SheetInfo> sheets = ProblemSheets(*Paper_);
-  // Unplaced boxes go in rows under the panel's heading, as wide as their texts.
-  QPoint next(8, 37);
-  QWidget* before = Edit1;  // the keyboard goes from the round box to the sheet boxes
+  // Unplaced boxes go in rows under the paper choice, as wide as their texts.
+  QPoint next(8, 37 + kPaperRow);
+  QWidget* before = GradeBox;
   for (std::size_t i = 0; i < sheets.size(); ++i) {
     QCheckBox* box = MakeSheetBox(Panel2, sheets[i], ticked.contains(sheets[i].key));
     if (i < Paper_->boxPlaces.size()) {
       const BoxPlace& p = Paper_->boxPlaces[i];
-      box->setGeometry(p.x, p.y, p.width, p.height);
+      box->setGeometry(p.x, p.y + kPaperRow, p.width, p.height);
     } else {
       const int width = box->sizeHint().width();
       if (next.x() > 8 && next.x() + width > Panel2->width() - 8) next = QPoint(8, next.y() + 24);
@@ -258,8 +317,16 @@ void TForm1::FormActivate() {
 void TForm1::RestoreSettings() {
   const auto settings = OpenSettings();
   RestoreWindowChoices(*settings, this, QStringLiteral("window"));
+  // The paper in force at start first, so that a switch keeps its remembered ticks.
   RestoreSheetChoices(*settings, this, *Paper_, QStringLiteral("window"));
   SettingsRestored = true;
+  // The grade chosen last stays in its box when the contest paper is in force.
+  const int grade = GradeBox->findData(settings->value(QStringLiteral("window/grade")));
+  if (grade >= 0) GradeBox->setCurrentIndex(grade);
+  // Only a paper the choice offers: one another version offered is not put back.
+  const QString paperKey = settings->value(QStringLiteral("window/paper")).toString();
+  const TPaper* paper = PaperNamed(paperKey);
+  if (paper && (paper == &DefaultPaper() || GradeBox->findData(paperKey) >= 0)) UsePaper(*paper);
   PlaceWindow(this, settings->value(QStringLiteral("window/place")).toByteArray());
   // Written over with what could be read at the next save, which says so.
   SettingsUnreadable = settings->status() == QSettings::FormatError;
@@ -276,6 +343,8 @@ void TForm1::RestoreSettings() {
 void TForm1::SaveSettings() const {
   const auto settings = OpenSettings();
   SaveWindowChoices(*settings, this, QStringLiteral("window"));
+  settings->setValue(QStringLiteral("window/paper"), Paper_->key);
+  settings->setValue(QStringLiteral("window/grade"), GradeBox->currentData().toString());
   SaveSheetChoices(*settings, Ticked(this, *Paper_, false), *Paper_, QStringLiteral("window"));
   for (const auto& [key, ticks] : KeptTicks) {
     if (const TPaper* paper = PaperNamed(key); paper && paper != Paper_) {

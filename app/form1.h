@@ -77,6 +77,9 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // next ケリモ. Not while printing: the caller checks CommandAllowed(true) first.
   const TPaper& Paper() const { return *Paper_; }
   void UsePaper(const TPaper& paper);
+  // The paper choice above the sheet boxes (PaperBox: 大会問題 or 珠算検定練習, GradeBox: the
+  // grade) put in force; while printing it goes back to the paper in force.
+  void PaperBoxChange();
 
   // Press-and-hold scrolling and the wheel on the previews (scrolling.cpp).
   void Image10MouseDown();
@@ -168,6 +171,10 @@ class TForm1 : public QWidget, public Ui::Form1 {
     TImage* image;
   };
   void BuildSheetBoxes(const SheetChoice& ticked);
+  void FillPaperChoice();
+  // The paper the choice names; the boxes shown as `paper` names it.
+  const TPaper& ChosenPaper() const;
+  void ShowPaperChoice(const TPaper& paper);
   void BuildTabs();
   // What a paper's boxes were ticked when the window left it.
   struct PaperTicks {

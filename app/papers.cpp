@@ -4,6 +4,8 @@
 
 #include "kaitou/kaitou.h"
 #include "kake/kake_kind.h"
+#include "kentei/exam_grades.h"
+#include "kentei/exam_kind.h"
 #include "mitori/abacus_kind.h"
 #include "mitori1_1/mental_kind.h"
 #include "wari/wari_kind.h"
@@ -35,7 +37,44 @@ const TPaper& ContestPaper() {
   return paper;
 }
 
+// An exam-practice paper: its problem pages and its answer page, every page ticked at first.
+TPaper ExamPaper(const TExamGrade& grade) {
+  TPaper paper{grade.key,
+               grade.ladder + QStringLiteral("検定練習 ") + grade.name,
+               {{[&grade] { return std::make_unique<TExamKind>(grade); }}},
+               {{ExamAnswerSheet(grade),
+                 [&grade](std::vector<AnswerRun> runs) {
+                   return MakeExamAnswerPage(grade, std::move(runs));
+                 }}},
+               {}};
+  const TExamKind kind(grade);
+  for (const SheetInfo& sheet : kind.Sheets()) paper.firstTicked << sheet.key;
+  paper.firstTicked << ExamAnswerSheet(grade).key;
+  return paper;
+}
+
 }  // namespace
+
+const std::vector<const TPaper*>& ExamPapers() {
+  static const std::vector<TPaper> papers = [] {
+    std::vector<TPaper> made;
+    for (const TExamGrade& grade : ExamGrades()) made.push_back(ExamPaper(grade));
+    return made;
+  }();
+  static const std::vector<const TPaper*> pointers = [] {
+    std::vector<const TPaper*> list;
+    for (const TPaper& paper : papers) list.push_back(&paper);
+    return list;
+  }();
+  return pointers;
+}
+
+const TPaper* ExamPaperNamed(const QString& key) {
+  for (const TPaper* paper : ExamPapers()) {
+    if (paper->key == key) return paper;
+  }
+  return nullptr;
+}
 
 std::vector<const TPaper*>& Papers() {
   static std::vector<const TPaper*> papers = {&ContestPaper()};
@@ -48,7 +87,7 @@ const TPaper* PaperNamed(const QString& key) {
   for (const TPaper* paper : Papers()) {
     if (paper->key == key) return paper;
   }
-  return nullptr;
+  return ExamPaperNamed(key);
 }
 
 const TPaper* PaperOfSheet(const QString& key) {

@@ -13,9 +13,14 @@ namespace tamariko {
 // Every paper, the default first. A test may add its own for as long as it runs.
 std::vector<const TPaper*>& Papers();
 const TPaper& DefaultPaper();
-// The paper named `key`; nullptr for none.
+// The exam-practice papers, one a key of --exam (shuzan-10, ...) in ladder order. Their
+// pages share names (omote, kaitou), so --sheets alone never names them.
+const std::vector<const TPaper*>& ExamPapers();
+// The exam paper of `key`; nullptr for none.
+const TPaper* ExamPaperNamed(const QString& key);
+// The paper named `key`, an exam paper too; nullptr for none.
 const TPaper* PaperNamed(const QString& key);
-// The paper that holds the sheet named `key`; nullptr for none.
+// The paper (not an exam paper) that holds the sheet named `key`; nullptr for none.
 const TPaper* PaperOfSheet(const QString& key);
 
 // A paper's problem sheets in tab order, then its answer pages: every sheet a window can

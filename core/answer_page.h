@@ -32,7 +32,7 @@ class TAnswerPage : public TKeisan {
   // The run that fills a cell; nullptr for none.
   const AnswerRun* RunAt(int column, int row) const;
 
-  // The empty page on the preview image; answers are never drawn there.
+  // The page on the preview image: the contest's table empty, an exam's with its answers.
   virtual void DrawSheet(TCanvas& image, const PageMapping& mapping) = 0;
   // The page with the answers it holds, as one print job of one page.
   virtual void PrintSheet(TPrintTarget& printer) = 0;

@@ -125,8 +125,8 @@ TEST_F(AppTest, TabsFillTheWindowBetweenTheCommandPanelAndTheStatusLine) {
   form->resize(1000, 800);
   const int line = form->StatusLine->height();
   EXPECT_GT(line, 0);
-  EXPECT_EQ(form->Panel1->geometry(), QRect(0, 0, 1000, 177));
-  EXPECT_EQ(form->PageControl1->geometry(), QRect(0, 177, 1000, 623 - line));
+  EXPECT_EQ(form->Panel1->geometry(), QRect(0, 0, 1000, 205));
+  EXPECT_EQ(form->PageControl1->geometry(), QRect(0, 205, 1000, 595 - line));
   EXPECT_EQ(form->StatusLine->geometry(), QRect(0, 800 - line, 1000, line));
 }
 

@@ -1,0 +1,165 @@
+#include "kentei/exam_kind.h"
+
+#include <algorithm>
+
+#include "core/sheet_drawer.h"
+
+namespace tamariko {
+namespace {
+
+// The answer page's columns: one a subject, in the order of TExamSubject.
+constexpr int kSubjects = 3;
+
+struct SubjectPart {
+  TExamSubject subject;
+  const char16_t* heading;
+  int count;
+};
+
+std::vector<SubjectPart> PartsOf(const TExamGrade& g) {
+  std::vector<SubjectPart> parts;
+  if (g.abacus.Count() > 0) parts.push_back({TExamSubject::Abacus, u"みとり算", g.abacus.Count()});
+  if (g.multiplication.Count() > 0) {
+    parts.push_back({TExamSubject::Multiplication, u"かけ算", g.multiplication.Count()});
+  }
+  if (g.division.Count() > 0) {
+    parts.push_back({TExamSubject::Division, u"わり算", g.division.Count()});
+  }
+  return parts;
+}
+
+QString SheetLabel(TExamPageKind kind) {
+  switch (kind) {
+    case TExamPageKind::Front:
+      return QStringLiteral("かけ算・わり算（表）");
+    case TExamPageKind::Back:
+      return QStringLiteral("みとり算（裏）");
+    case TExamPageKind::DanMultiplication:
+      return QStringLiteral("かけ算");
+    case TExamPageKind::DanDivision:
+      return QStringLiteral("わり算");
+    case TExamPageKind::DanAdditionFirst:
+      return QStringLiteral("みとり算（No.1～15）");
+    case TExamPageKind::DanAdditionSecond:
+      return QStringLiteral("みとり算（No.16～30）");
+    default:
+      return QStringLiteral("問題");
+  }
+}
+
+class TExamAnswerPage : public TAnswerPage {
+ public:
+  TExamAnswerPage(const TExamGrade& grade, std::vector<AnswerRun> runs, int rows)
+      : TAnswerPage(0, kSubjects, rows, std::move(runs)), paper_(grade) {}
+
+  // Unlike the contest's table, the exam's answer page shows its answers on screen too.
+  void DrawSheet(TCanvas& image, const PageMapping& mapping) override {
+    SheetDrawer d = PreparePreview(image, mapping);
+    Draw(d);
+  }
+  void PrintSheet(TPrintTarget& printer) override {
+    PrintPage(printer, paper_.Pages().back().jobTitle, 10, [&](SheetDrawer& d) { Draw(d); });
+  }
+
+ private:
+  void Draw(SheetDrawer& d) {
+    TExamAnswerTexts texts;
+    QStringList* columns[kSubjects] = {&texts.abacus, &texts.multiplication, &texts.division};
+    for (const AnswerRun& run : Runs()) {
+      QStringList& list = *columns[run.column];
+      // A subject's column holds its answers from its problem No.1 down.
+      list.resize(run.firstRow + run.count);
+      for (int row = run.firstRow; row < run.firstRow + run.count; ++row) {
+        if (const auto& cell = At(run.column, row)) list[row] = cell->Printed();
+      }
+    }
+    const TExamPageContent content{paper_.Grade(), nullptr, SheetTexts(), GetOrganizerLabel(),
+                                   &texts};
+    DrawExamPage(d, content, TExamPageKind::Answers);
+  }
+
+  TExamPaper paper_;  // never made: its grade and page titles
+};
+
+}  // namespace
+
+TExamKind::TExamKind(const TExamGrade& grade) : paper_(grade) {
+  const auto& pages = paper_.Pages();
+  for (std::size_t i = 0; i + 1 < pages.size(); ++i) {
+    sheets_.push_back({pages[i].key, static_cast<int>(i) + 1, pages[i].jobTitle,
+                       ExamPageTitle(grade, pages[i].kind), SheetLabel(pages[i].kind)});
+  }
+}
+
+void TExamKind::Make(const ShowPreview& show) {
+  paper_.Make();
+  if (!show) return;
+  for (int i = 0; i < static_cast<int>(sheets_.size()); ++i) {
+    show(i, [&](TCanvas& image, const PageMapping& mapping) {
+      paper_.DrawPreview(i, image, mapping);
+    });
+  }
+}
+
+void TExamKind::PrintSheet(int sheet, TPrintTarget& printer) { paper_.PrintPage(sheet, printer); }
+
+void TExamKind::DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const {
+  paper_.DrawPreview(sheet, image, mapping);
+}
+
+std::vector<AnswerRun> TExamKind::AnswerRuns() const {
+  std::vector<AnswerRun> runs;
+  int first = 0;
+  for (const SubjectPart& part : PartsOf(paper_.Grade())) {
+    runs.push_back({QString::fromUtf16(part.heading), 0, static_cast<int>(part.subject), 0, first,
+                    part.count});
+    first += part.count;
+  }
+  return runs;
+}
+
+int TExamKind::AnswerCount() const {
+  int count = 0;
+  for (const SubjectPart& part : PartsOf(paper_.Grade())) count += part.count;
+  return count;
+}
+
+TAnswer TExamKind::Answer(int index) const {
+  const TExamProblems* made = paper_.Problems();
+  if (!made) return {};
+  for (const SubjectPart& part : PartsOf(paper_.Grade())) {
+    if (index < part.count) {
+      const auto at = static_cast<std::size_t>(index);
+      switch (part.subject) {
+        case TExamSubject::Abacus:
+          return made->abacus.at(at).answer.Answer();
+        case TExamSubject::Multiplication:
+          return made->multiplication.at(at).answer.Answer();
+        case TExamSubject::Division:
+          return made->division.at(at).answer.Answer();
+      }
+    }
+    index -= part.count;
+  }
+  return {};
+}
+
+QByteArray TExamKind::Json() const {
+  return "\"exam\": \"" + paper_.Grade().key.toLatin1() + "\", " + paper_.JsonMembers();
+}
+
+SheetInfo ExamAnswerSheet(const TExamGrade& grade) {
+  const TExamPaper paper(grade);
+  const TExamPage& page = paper.Pages().back();
+  return {page.key, static_cast<int>(paper.Pages().size()), page.jobTitle,
+          ExamPageTitle(grade, page.kind), QStringLiteral("解答")};
+}
+
+std::unique_ptr<TAnswerPage> MakeExamAnswerPage(const TExamGrade& grade,
+                                                std::vector<AnswerRun> runs) {
+  int rows = 1;
+  for (const SubjectPart& part : PartsOf(grade)) rows = std::max(rows, part.count);
+  return std::make_unique<TExamAnswerPage>(grade, std::move(runs), rows);
+}
+
+}  // namespace tamariko

@@ -1,0 +1,413 @@
+#include "kentei/exam_problems.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <tuple>
+#include <utility>
+
+#include "core/random.h"
+
+namespace tamariko {
+namespace {
+
+// Redraws of one row or pair, and whole draws of one addition problem, before the
+// draw-free choice.
+constexpr int kRowRedraws = 12;
+constexpr int kProblemRedraws = 40;
+constexpr int kPairRedraws = 20;
+
+std::int64_t PowerOfTen(int n) {
+  std::int64_t p = 1;
+  while (n-- > 0) p *= 10;
+  return p;
+}
+
+// Uniform in 0 .. n - 1 (n >= 1): one draw below 2^31, else two, each drawn once.
+std::int64_t DrawBelow(std::int64_t n) {
+  constexpr std::int64_t kOneDraw = 0x7fffffff;
+  if (n <= kOneDraw) return Random(static_cast<int>(n));
+  const std::int64_t high =
+      Random(static_cast<int>(std::min<std::int64_t>(n / kOneDraw + 1, kOneDraw)));
+  return (high * kOneDraw + Random(static_cast<int>(kOneDraw))) % n;
+}
+
+std::int64_t DrawBetween(std::int64_t lo, std::int64_t hi) { return lo + DrawBelow(hi - lo + 1); }
+
+// `count` of the indices 0 .. n - 1, drawn without repeats, in rising order.
+std::vector<int> DrawPositions(int n, int count) {
+  std::vector<int> pool(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) pool[static_cast<std::size_t>(i)] = i;
+  for (int i = 0; i < count && i < n; ++i) std::swap(pool[i], pool[i + Random(n - i)]);
+  pool.resize(static_cast<std::size_t>(std::min(count, n)));
+  std::sort(pool.begin(), pool.end());
+  return pool;
+}
+
+// A factor of exactly `digits` digits that is no power of ten: the only one of its length is
+// 10^(digits - 1) (1 for one digit, leaving 2 .. 9), so one draw from the rest does.
+std::int64_t DrawFactor(int digits) {
+  const std::int64_t lo = PowerOfTen(digits - 1);
+  return DrawBetween(lo + 1, PowerOfTen(digits) - 1);
+}
+
+// The rows of an addition problem without a repeated row and with an answer other than 0,
+// subtracted at `minus` (row indices, none of the first two). The running total never falls
+// below zero, unless `negative`: then the answer is below zero, the subtracted rows drawn
+// from the upper half of the range so that most draws get there.
+std::vector<std::int64_t> DrawAdditionRows(const TAdditionBlock& block,
+                                           const std::vector<int>& minus, bool negative) {
+  const std::int64_t lo = PowerOfTen(block.digits - 1), hi = PowerOfTen(block.digits) - 1;
+  const auto subtracted = [&](int r) {
+    return std::find(minus.begin(), minus.end(), r) != minus.end();
+  };
+  // Rows of one digit may repeat.
+  const bool distinct = block.digits > 1;
+  for (int attempt = 0; attempt < kProblemRedraws; ++attempt) {
+    std::vector<std::int64_t> rows;
+    std::int64_t total = 0;
+    bool ok = true;
+    for (int r = 0; r < block.rows && ok; ++r) {
+      const bool minusRow = subtracted(r);
+      const std::int64_t bottom = minusRow && negative ? (lo + hi) / 2 : lo;
+      const std::int64_t top = minusRow && !negative ? std::min(hi, total) : hi;
+      if (top < bottom) {
+        ok = false;
+        break;
+      }
+      std::int64_t v = 0;
+      bool fresh = false;
+      for (int t = 0; t < kRowRedraws && !fresh; ++t) {
+        v = DrawBetween(bottom, top);
+        fresh = !distinct || std::none_of(rows.begin(), rows.end(),
+                                          [&](std::int64_t w) { return w == v || w == -v; });
+      }
+      ok = fresh;
+      rows.push_back(minusRow ? -v : v);
+      total += rows.back();
+    }
+    if (ok && (negative ? total < 0 : total != 0)) return rows;
+  }
+  std::vector<std::int64_t> rows;
+  if (negative) {
+    // Draw-free: the smallest rows added, the largest subtracted. Four or five of nearly
+    // 10^digits outweigh six or five of 10^(digits - 1) and a little: negative answers come
+    // only in problems of 10口.
+    std::int64_t nextAdded = lo, nextSubtracted = hi;
+    for (int r = 0; r < block.rows; ++r)
+      rows.push_back(subtracted(r) ? -nextSubtracted-- : nextAdded++);
+    return rows;
+  }
+  // Draw-free: the largest rows added, the smallest subtracted. At most three of them follow
+  // two additions of nearly 10^digits, so the total stays positive, and no two are equal.
+  std::int64_t nextAdded = hi, nextSubtracted = lo;
+  for (int r = 0; r < block.rows; ++r)
+    rows.push_back(subtracted(r) ? -nextSubtracted++ : nextAdded--);
+  return rows;
+}
+
+void MakeAddition(const TAdditionSection& section, std::vector<TAdditionProblem>& out) {
+  for (const TAdditionBlock& block : section.blocks) {
+    const int size = block.last - block.first + 1;
+    const std::vector<int> withMinus = DrawPositions(size, block.subtracted);
+    // Of those, the ones whose answer is below zero.
+    std::vector<int> negative;
+    for (int k : DrawPositions(block.subtracted, block.negatives))
+      negative.push_back(withMinus[static_cast<std::size_t>(k)]);
+    for (int i = 0; i < size; ++i) {
+      std::vector<int> minus;
+      const bool below = std::find(negative.begin(), negative.end(), i) != negative.end();
+      if (std::find(withMinus.begin(), withMinus.end(), i) != withMinus.end()) {
+        // 2 or 3 subtracted rows (1 or 2 at 5口; 4 or 5 for a negative answer), never row 1
+        // or 2.
+        const int count = below ? 4 + Random(2) : (block.rows <= 5 ? 1 : 2) + Random(2);
+        for (int r : DrawPositions(block.rows - 2, count)) minus.push_back(r + 2);
+      }
+      TAdditionProblem problem;
+      TExactNumber total;
+      for (std::int64_t v : DrawAdditionRows(block, minus, below)) {
+        problem.rows.push_back(TExactNumber::Whole(v, section.yen));
+        total = total.Plus(problem.rows.back());
+      }
+      problem.answer = TExactNumber::Whole(total.Units(), section.yen);
+      out.push_back(std::move(problem));
+    }
+  }
+}
+
+// The left and right factors of each problem of a section: splits taken in turn, so every
+// split appears and their counts differ by at most one in any stretch of the section; no
+// pair twice.
+std::vector<std::pair<std::int64_t, std::int64_t>> DrawPairs(const TPairSection& section) {
+  std::vector<std::pair<std::int64_t, std::int64_t>> pairs;
+  std::set<std::pair<std::int64_t, std::int64_t>> used;
+  for (const TPairBlock& block : section.blocks) {
+    const std::vector<TSplit> splits = SplitsOf(block);
+    for (int p = block.first; p <= block.last; ++p) {
+      const TSplit split = splits[static_cast<std::size_t>((p - block.first) % splits.size())];
+      std::pair<std::int64_t, std::int64_t> pair;
+      bool fresh = false;
+      for (int t = 0; t < kPairRedraws && !fresh; ++t) {
+        pair.first = DrawFactor(split.left);
+        pair.second = DrawFactor(split.right);
+        fresh = !used.contains(pair);
+      }
+      // Draw-free: the next unused pair after the last draw, every left factor before the
+      // right one moves on. A split has at least 8 × 8 pairs, more than any section's
+      // problems, so one is free.
+      const auto next = [](std::int64_t v, int digits) {
+        return v + 1 > PowerOfTen(digits) - 1 ? PowerOfTen(digits - 1) + 1 : v + 1;
+      };
+      const std::int64_t leftRange = PowerOfTen(split.left) - PowerOfTen(split.left - 1) - 1;
+      for (std::int64_t step = 1; !fresh; ++step) {
+        pair.first = next(pair.first, split.left);
+        if (step % leftRange == 0) pair.second = next(pair.second, split.right);
+        fresh = !used.contains(pair);
+      }
+      used.insert(pair);
+      pairs.push_back(pair);
+    }
+  }
+  return pairs;
+}
+
+// Decimals a figure of a decimal section may carry: a d-digit figure is written from
+// d + 1 decimals (0.0xx…, one 0 after the point at most) down to none, but never more than
+// this, so products stay exact in TExactNumber.
+constexpr int kMostDecimals = 6;
+
+// The decimals a written figure of `digits` digits may have.
+int DecimalsBound(int digits) { return std::min(digits + 1, kMostDecimals); }
+
+// A figure's digits: exactly `digits`, no power of ten, and no 0 last where a point follows
+// (57.30 is written 57.3), set to 1 rather than drawn again.
+std::int64_t DrawMantissa(int digits, bool point) {
+  const std::int64_t m = DrawFactor(digits);
+  return point && m % 10 == 0 ? m + 1 : m;
+}
+
+// A number below 1 has at most one 0 right after the point (0.0846 yes, 0.00846 no); the
+// figures are drawn so, answers are held to it too.
+bool WrittenWell(const TExactNumber& n) {
+  return n.Scale() < 2 || n.Units() >= PowerOfTen(n.Scale() - 2);
+}
+
+// The draw-free choices step through these for a problem not made yet. The next figure of
+// `digits` digits after m ending in the digit m ends in (1 .. 9), wrapping round: 9 × 10^
+// (digits - 2) of them, at least 90 for the 3 digits of the shortest 実.
+std::int64_t NextSameLast(std::int64_t m, int digits) {
+  const std::int64_t next = m + 10;
+  return next < PowerOfTen(digits) ? next : PowerOfTen(digits - 1) + m % 10;
+}
+
+// The next answer of `digits` digits after u, wrapping round, with no 0 last where it has a
+// point: at least 81 of them for the 2 digits of the shortest 商.
+std::int64_t NextAnswer(std::int64_t u, int digits, bool point) {
+  do u = u + 1 < PowerOfTen(digits) ? u + 1 : PowerOfTen(digits - 1) + 1;
+  while (point && u % 10 == 0);
+  return u;
+}
+
+using TProblemKey = std::tuple<std::int64_t, int, std::int64_t, int>;
+TProblemKey KeyOf(const TExactNumber& a, const TExactNumber& b) {
+  return {a.Units(), a.Scale(), b.Units(), b.Scale()};
+}
+
+// 無名数 かけ算: a point in 実 or 法, answer rounded to 3 decimals, at least 0.01. `rounds`: the
+// rounding changes the exact product; `belowOne`: 法 below 1.
+TPairProblem DrawPlainProduct(TSplit split, bool rounds, bool belowOne,
+                              std::set<TProblemKey>& used) {
+  std::int64_t m1 = 0, m2 = 0;
+  for (int t = 0; t < kPairRedraws; ++t) {
+    const int s1 = Random(DecimalsBound(split.left) + 1);
+    const int s2 = belowOne ? std::min(split.right + Random(2), kMostDecimals)
+                            : Random(DecimalsBound(split.right) + 1);
+    m1 = DrawMantissa(split.left, s1 > 0);
+    m2 = DrawMantissa(split.right, s2 > 0);
+    if (s1 + s2 == 0) continue;
+    const TExactNumber a = TExactNumber::Scaled(m1, s1), b = TExactNumber::Scaled(m2, s2);
+    const TExactNumber exact = a.Times(b), answer = exact.Rounded(3);
+    if (answer.IsZero() || (rounds && exact.Scale() <= 3) || !WrittenWell(answer) ||
+        used.contains(KeyOf(a, b)))
+      continue;
+    used.insert(KeyOf(a, b));
+    return {a, b, answer};
+  }
+  // Draw-free: 7 and 3 last, so the product ends in 1 and keeps all its 4 or more decimals;
+  // 実 steps on while the problem is made already (at least 90 of them, at most 60 used).
+  m1 = m1 - m1 % 10 + 7;
+  m2 = m2 - m2 % 10 + 3;
+  const TExactNumber b = TExactNumber::Scaled(m2, belowOne ? std::min(split.right, 6) : 2);
+  TExactNumber a = TExactNumber::Scaled(m1, 2);
+  while (used.contains(KeyOf(a, b))) {
+    m1 = NextSameLast(m1, split.left);
+    a = TExactNumber::Scaled(m1, 2);
+  }
+  used.insert(KeyOf(a, b));
+  return {a, b, a.Times(b).Rounded(3)};
+}
+
+// 円名数 かけ算: 実 whole yen, 法 a rate that may carry a point, answer to the yen.
+TPairProblem DrawYenProduct(TSplit split, std::set<TProblemKey>& used) {
+  std::int64_t m1 = 0;
+  for (int t = 0; t < kPairRedraws; ++t) {
+    const int s2 = Random(DecimalsBound(split.right) + 1);
+    m1 = DrawFactor(split.left);
+    const TExactNumber a = TExactNumber::Whole(m1, true),
+                       b = TExactNumber::Scaled(DrawMantissa(split.right, s2 > 0), s2);
+    const TExactNumber answer = a.Times(b).Rounded(0);
+    if (answer.IsZero() || !WrittenWell(b) || used.contains(KeyOf(a, b))) continue;
+    used.insert(KeyOf(a, b));
+    return {a, b, answer};
+  }
+  // Draw-free: a whole 法 and 実 stepping on past the problems made.
+  const TExactNumber b = TExactNumber::Whole(PowerOfTen(split.right - 1) + 1);
+  m1 = m1 - m1 % 10 + 1;
+  TExactNumber a = TExactNumber::Whole(m1, true);
+  while (used.contains(KeyOf(a, b))) {
+    m1 = NextSameLast(m1, split.left);
+    a = TExactNumber::Whole(m1, true);
+  }
+  used.insert(KeyOf(a, b));
+  return {a, b, a.Times(b).Rounded(0)};
+}
+
+// The answer of a わり算 of 商 `digits` digits: uA / 10^decimals, no 0 last after a point.
+std::int64_t DrawAnswerUnits(int digits, int decimals) {
+  const std::int64_t u = DrawBetween(PowerOfTen(digits - 1), PowerOfTen(digits) - 1);
+  return decimals > 0 && u % 10 == 0 ? u + 1 : u;
+}
+
+// 無名数 わり算 (split: 法 left, 商 right). The answer A is drawn first; the dividend is
+// A × divisor exactly, or, where `inexact`, moved by j / 10^(3 + divisor's decimals) with
+// 0 < |j| < divisor's digits / 2, so the quotient lies within half a unit of A's third decimal
+// and is not exact there. Either way the dividend has at most 法 + 商 digits. `point`: the
+// dividend or the divisor carries a decimal point.
+TPairProblem DrawPlainQuotient(TSplit split, bool inexact, bool point,
+                               std::set<TProblemKey>& used) {
+  std::int64_t m = 0, uA = 0;
+  for (int t = 0; t < kPairRedraws; ++t) {
+    const int sd = Random(DecimalsBound(split.left) + 1);
+    m = DrawMantissa(split.left, sd > 0);
+    const bool moved = inexact || Random(2) == 0;
+    // The answer's decimals: 3 where moved, else up to 3 (0.0xy at most for two digits).
+    const int k = moved ? 3 : Random(std::min(3, split.right + 1) + 1);
+    uA = DrawAnswerUnits(split.right, k);
+    std::int64_t j = 0;
+    if (moved) {
+      j = DrawBetween(-(m / 2), (m + 1) / 2 - 2);
+      if (j >= 0) ++j;
+    }
+    const TExactNumber divisor = TExactNumber::Scaled(m, sd);
+    const TExactNumber dividend = TExactNumber::Scaled(uA * m + j, k + sd);
+    const TExactNumber answer = TExactNumber::Quotient(dividend, divisor, 3);
+    if (answer != TExactNumber::Scaled(uA, k) || !WrittenWell(dividend) ||
+        dividend.Digits() > split.left + split.right ||
+        (point && dividend.Scale() == 0 && divisor.Scale() == 0) ||
+        used.contains(KeyOf(dividend, divisor)))
+      continue;
+    used.insert(KeyOf(dividend, divisor));
+    return {dividend, divisor, answer};
+  }
+  // Draw-free: divisor m / 10 (a point, at least 1.1), answer uA / 1000 stepping on past the
+  // problems made, dividend uA × m + 1 over 10^4: at 6 or more digits together it is at least
+  // 1, and 1 / m keeps the quotient inexact but within the rounding of uA.
+  if (m % 10 == 0) ++m;
+  if (uA % 10 == 0) ++uA;
+  const TExactNumber divisor = TExactNumber::Scaled(m, 1);
+  TExactNumber dividend = TExactNumber::Scaled(uA * m + 1, 4);
+  while (used.contains(KeyOf(dividend, divisor))) {
+    uA = NextAnswer(uA, split.right, true);
+    dividend = TExactNumber::Scaled(uA * m + 1, 4);
+  }
+  used.insert(KeyOf(dividend, divisor));
+  return {dividend, divisor, TExactNumber::Scaled(uA, 3)};
+}
+
+// 円名数 わり算: a whole yen dividend in the window of the answer uA, drawn first, to the yen.
+TPairProblem DrawYenQuotient(TSplit split, std::set<TProblemKey>& used) {
+  std::int64_t m = 0, uA = 0;
+  for (int t = 0; t < kPairRedraws; ++t) {
+    const int sd = Random(DecimalsBound(split.left) + 1);
+    m = DrawMantissa(split.left, sd > 0);
+    uA = DrawAnswerUnits(split.right, 0);
+    // dividend / (m / 10^sd) in [uA - 1/2, uA + 1/2): the whole yen lo .. hi.
+    const std::int64_t twice = 2 * PowerOfTen(sd);
+    const std::int64_t lo = ((2 * uA - 1) * m + twice - 1) / twice;
+    const std::int64_t hi = ((2 * uA + 1) * m + twice - 1) / twice - 1;
+    if (lo > hi || lo < 1) continue;
+    const TExactNumber dividend = TExactNumber::Whole(DrawBetween(lo, hi), true);
+    const TExactNumber divisor = TExactNumber::Scaled(m, sd);
+    const TExactNumber answer = TExactNumber::Quotient(dividend, divisor, 0);
+    if (answer != TExactNumber::Whole(uA, true) || dividend.Digits() > split.left + split.right ||
+        used.contains(KeyOf(dividend, divisor)))
+      continue;
+    used.insert(KeyOf(dividend, divisor));
+    return {dividend, divisor, answer};
+  }
+  // Draw-free: a whole divisor and an exact quotient, uA stepping on past the problems made.
+  const TExactNumber divisor = TExactNumber::Whole(m);
+  TExactNumber dividend = TExactNumber::Whole(uA * m, true);
+  while (used.contains(KeyOf(dividend, divisor))) {
+    uA = NextAnswer(uA, split.right, false);
+    dividend = TExactNumber::Whole(uA * m, true);
+  }
+  used.insert(KeyOf(dividend, divisor));
+  return {dividend, divisor, TExactNumber::Whole(uA, true)};
+}
+
+// A section of 無名数 and 円名数 blocks. Splits are taken in turn over the whole section; in
+// each 無名数 block half the problems (rounded up), drawn, must round (a product the rounding
+// changes, a quotient inexact at three decimals, with a point in dividend or divisor), and
+// the first of them multiplies by a 法 below 1.
+std::vector<TPairProblem> MakeDecimalPairs(const TPairSection& section, bool division) {
+  std::vector<TPairProblem> made;
+  std::set<TProblemKey> used;
+  for (const TPairBlock& block : section.blocks) {
+    const std::vector<TSplit> splits = SplitsOf(block);
+    const int size = block.last - block.first + 1;
+    const std::vector<int> rounding =
+        block.kind == TNumberKind::Plain ? DrawPositions(size, (size + 1) / 2) : std::vector<int>{};
+    for (int i = 0; i < size; ++i) {
+      const TSplit split = splits[static_cast<std::size_t>((block.first - 1 + i) % splits.size())];
+      const bool rounds = std::find(rounding.begin(), rounding.end(), i) != rounding.end();
+      if (block.kind == TNumberKind::Yen) {
+        made.push_back(division ? DrawYenQuotient(split, used) : DrawYenProduct(split, used));
+      } else if (division) {
+        made.push_back(DrawPlainQuotient(split, rounds, rounds, used));
+      } else {
+        made.push_back(DrawPlainProduct(split, rounds, rounds && i == rounding.front(), used));
+      }
+    }
+  }
+  return made;
+}
+
+bool WholeNumbers(const TPairSection& section) {
+  return std::all_of(section.blocks.begin(), section.blocks.end(),
+                     [](const TPairBlock& b) { return b.kind == TNumberKind::Whole; });
+}
+
+}  // namespace
+
+TExamProblems MakeExamProblems(const TExamGrade& grade) {
+  TExamProblems made;
+  MakeAddition(grade.abacus, made.abacus);
+  if (!WholeNumbers(grade.multiplication)) {
+    made.multiplication = MakeDecimalPairs(grade.multiplication, false);
+    made.division = MakeDecimalPairs(grade.division, true);
+    return made;
+  }
+  for (const auto& [m, n] : DrawPairs(grade.multiplication)) {
+    const TExactNumber a = TExactNumber::Whole(m), b = TExactNumber::Whole(n);
+    made.multiplication.push_back({a, b, a.Times(b)});
+  }
+  // 法 left, 商 right: the dividend is their product.
+  for (const auto& [divisor, quotient] : DrawPairs(grade.division)) {
+    const TExactNumber d = TExactNumber::Whole(divisor), q = TExactNumber::Whole(quotient);
+    made.division.push_back({d.Times(q), d, q});
+  }
+  return made;
+}
+
+}  // namespace tamariko

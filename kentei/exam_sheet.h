@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "core/sheet_drawer.h"
+#include "core/sheet_texts.h"
+#include "kentei/exam_grades.h"
+#include "kentei/exam_problems.h"
+
+namespace tamariko {
+
+enum class TExamPageKind {
+  Single,
+  Front,
+  Back,
+  Answers,
+  // 段位: a page a subject, みとり算 on two
+  DanMultiplication,
+  DanDivision,
+  DanAdditionFirst,
+  DanAdditionSecond,
+};
+
+// An answer page's answers as printed, by subject and problem number, as a paper's answer
+// page holds them; an empty text leaves its cell empty.
+struct TExamAnswerTexts {
+  QStringList abacus, multiplication, division;
+};
+
+// What a page of an exam paper is drawn from. `problems` is null for a paper never made: its
+// pages show the form alone.
+struct TExamPageContent {
+  const TExamGrade& grade;
+  const TExamProblems* problems;
+  const TSheetTexts& texts;
+  QString organizer;
+  // The answer page's answers; null: the problems' own.
+  const TExamAnswerTexts* answers = nullptr;
+};
+
+// The problem figures' size up to 4級; above it figures shrink to 11 and, on the crowded
+// 段位 みとり算 pages, 10 points.
+inline constexpr int kExamFigurePoints = 13;
+inline constexpr int kExamSmallFigurePoints = 11;
+inline constexpr int kExamSmallestFigurePoints = 10;
+
+// The whole page, form and figures, laid out on B4 in millimetres.
+void DrawExamPage(SheetDrawer& d, const TExamPageContent& content, TExamPageKind kind);
+
+// The page's title: 「珠算検定練習問題　８級（表）」.
+QString ExamPageTitle(const TExamGrade& grade, TExamPageKind kind);
+
+// Width in millimetres of an answer space for `longest` at B4: 4 mm a digit, 2 mm any other
+// character (comma, point, sign, ¥).
+long double AnswerSpaceMm(const QString& longest);
+
+// The longest answer each subject of the grade can have, by its rules alone.
+QString LongestAdditionAnswer(const TAdditionSection& section);
+QString LongestPairAnswer(const TPairSection& section, bool division);
+
+}  // namespace tamariko

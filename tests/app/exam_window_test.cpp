@@ -1,0 +1,115 @@
+// The paper choice of the main window: an exam grade builds its tabs and boxes, ケリモ makes
+// the paper the batch mode makes from the same seed, and the choice outlives the window.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+#include "app/batch.h"
+#include "core/random.h"
+#include "kentei/exam_kind.h"
+#include "tests/app/app_fixture.h"
+
+namespace tamariko::testing {
+namespace {
+
+// The JSON line the batch mode writes for `key` and `seed`.
+QByteArray BatchLine(const QString& key, std::uint32_t seed, const QString& folder) {
+  const QString file = folder + QStringLiteral("/") + key + QStringLiteral(".json");
+  std::vector<std::string> args = {"tamariko",        "--batch",         "--exam",
+                                   key.toStdString(), "--seed",          std::to_string(seed),
+                                   "--json",          file.toStdString()};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  EXPECT_EQ(RunBatch(static_cast<int>(args.size()), argv.data()), 0);
+  QFile json(file);
+  EXPECT_TRUE(json.open(QIODevice::ReadOnly));
+  return json.readAll();
+}
+
+// The control Tab moves to from `from`.
+QWidget* NextTabStop(QWidget* from) {
+  for (QWidget* w = from->nextInFocusChain(); w != from; w = w->nextInFocusChain()) {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(from->window())) {
+      return w;
+    }
+  }
+  return nullptr;
+}
+
+void Choose(TForm1* form, int paper, const QString& grade = {}) {
+  form->PaperBox->setCurrentIndex(paper);
+  if (!grade.isEmpty()) form->GradeBox->setCurrentIndex(form->GradeBox->findText(grade));
+  form->PaperBoxChange();
+}
+
+TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
+  CreateWindows();
+  Child<QCheckBox>(form, "CheckBox5")->setChecked(true);  // a contest tick of the user's
+  EXPECT_FALSE(form->GradeBox->isEnabled());
+
+  Choose(form, 1, QStringLiteral("8級"));
+  EXPECT_EQ(form->Paper().key, QStringLiteral("shuzan-8"));
+  EXPECT_TRUE(form->GradeBox->isEnabled());
+  ASSERT_EQ(form->PageControl1->count(), 2);
+  EXPECT_EQ(form->PageControl1->tabText(0), QStringLiteral("問題"));
+  EXPECT_EQ(form->PageControl1->tabText(1), QStringLiteral("解答"));
+  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox1")->isChecked());
+  EXPECT_EQ(form->findChild<QCheckBox*>(QStringLiteral("CheckBox2")), nullptr);
+  // Tab goes from the round box through the choice to the boxes.
+  EXPECT_EQ(NextTabStop(form->Edit1), form->PaperBox);
+  EXPECT_EQ(NextTabStop(form->PaperBox), form->GradeBox);
+  EXPECT_EQ(NextTabStop(form->GradeBox), Child<QCheckBox>(form, "CheckBox1"));
+
+  const std::uint32_t seed = 4242;
+  SetRandomSeed(seed);
+  form->Image4->Click();
+  EXPECT_FALSE(Child<TImage>(form, "Image1")->Picture().isNull());
+  // The answer page holds every answer of the paper, a subject a column.
+  const auto& kind = static_cast<const TExamKind&>(form->Workbook()->Kind(0));
+  const TAnswerPage& answers = AnswersOf(form);
+  const QStringList division = kind.Paper().Answers(TExamSubject::Division);
+  ASSERT_EQ(division.size(), 10);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(answers.At(2, i)->Printed(), division[i]);
+  EXPECT_EQ(answers.At(0, 9)->Printed(), kind.Paper().Answers(TExamSubject::Abacus)[9]);
+
+  // Every grade the window offers makes the batch's paper from the same seed.
+  QTemporaryDir folder;
+  for (int g = 0; g < form->GradeBox->count(); ++g) {
+    Choose(form, 1, form->GradeBox->itemText(g));
+    SCOPED_TRACE(form->Paper().key.toStdString());
+    SetRandomSeed(seed + static_cast<std::uint32_t>(g));
+    form->Image4->Click();
+    EXPECT_EQ(form->Workbook()->JsonLine(seed + static_cast<std::uint32_t>(g)),
+              BatchLine(form->Paper().key, seed + static_cast<std::uint32_t>(g), folder.path()));
+  }
+
+  // 印刷 prints the ticked pages in order, the answer page last.
+  Choose(form, 1, QStringLiteral("6級"));
+  EXPECT_EQ(form->PageControl1->count(), 3);
+  form->Image4->Click();
+  form->calls.clear();
+  boxes.answers = {IDYES};
+  PrintAnswering([] { Form4->Button1->click(); });
+  EXPECT_EQ(Operations(), QStringList({"Print omote", "Print ura", "Print kaitou"}));
+  Child<QCheckBox>(form, "CheckBox2")->setChecked(false);
+  form->SaveSettings();
+  DestroyForms();
+  CreateWindows();
+  EXPECT_EQ(form->Paper().key, QStringLiteral("shuzan-6"));
+  EXPECT_EQ(form->PaperBox->currentIndex(), 1);
+  EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("6級"));
+  EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox2")->isChecked());
+
+  Choose(form, 0);
+  EXPECT_EQ(form->PageControl1->count(), 6);
+  EXPECT_FALSE(form->GradeBox->isEnabled());
+  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked());
+  EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("6級")) << "kept for next time";
+}
+
+}  // namespace
+}  // namespace tamariko::testing

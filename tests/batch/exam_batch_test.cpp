@@ -1,0 +1,117 @@
+// --exam through the real executable: the keys, refused input, the JSON of a paper read
+// back against the grade's rules, the PNG names and the PDF pages.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include "tests/support/exam_rules.h"
+#include "tests/support/pdf_support.h"
+#include "tests/support/run_tamariko.h"
+
+namespace tamariko::testing {
+namespace {
+
+using test::Tamariko;
+
+const QStringList kKeys = {"shuzan-10", "shuzan-9", "shuzan-8", "shuzan-7",
+                           "shuzan-6",  "shuzan-5", "shuzan-4"};
+
+std::vector<std::int64_t> Numbers(const QJsonValue& list) {
+  std::vector<std::int64_t> numbers;
+  for (const QJsonValue& v : list.toArray()) numbers.push_back(v.toInteger());
+  return numbers;
+}
+
+ExamNumbers PaperOf(const QJsonObject& set) {
+  ExamNumbers paper;
+  const QJsonObject abacus = set["abacus"].toObject();
+  for (const QJsonValue& rows : abacus["problems"].toArray()) {
+    paper.abacusRows.push_back(Numbers(rows));
+  }
+  paper.abacusAnswers = Numbers(abacus["answers"]);
+  const auto pairs = [](const QJsonObject& o, const char* first, const char* second) {
+    std::vector<ExamNumbers::Pair> list;
+    const auto a = Numbers(o[first]), b = Numbers(o[second]), c = Numbers(o["answers"]);
+    for (std::size_t i = 0; i < c.size(); ++i) list.push_back({a.at(i), b.at(i), c[i]});
+    return list;
+  };
+  paper.multiplication = pairs(set["multiplication"].toObject(), "multiplicands", "multipliers");
+  paper.division = pairs(set["division"].toObject(), "dividends", "divisors");
+  return paper;
+}
+
+TEST(ExamBatch, TheKeysAreListedAndAnythingElseIsRefusedWithThem) {
+  const auto list = Tamariko({"--batch", "--exam", "list"});
+  ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
+  const QStringList lines = QString::fromUtf8(list.out).split(u'\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), kKeys.size());
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].section(u' ', 0, 0), kKeys[i]);
+    EXPECT_TRUE(lines[i].contains(u'級')) << lines[i].toStdString();
+  }
+  for (const QStringList& bad :
+       {QStringList{"--exam", "shuzan-3"}, QStringList{"--exam", "shuzan-8", "--sheets", "kake"},
+        QStringList{"--exam", "shuzan-8", "--sheets", "ura"}}) {
+    const auto run = Tamariko(QStringList{"--batch", "--json", "-"} + bad);
+    EXPECT_EQ(run.exitCode, 2) << bad.join(u' ').toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(kKeys.join(QStringLiteral(", ")))) << run.err.toStdString();
+  }
+}
+
+// Every key over many seeds: the grade's rules hold, subjects the paper lacks are absent,
+// and a shared paper gives the same problems.
+TEST(ExamBatch, EachKeysJsonKeepsItsGradesRulesOverManySeeds) {
+  std::map<QString, QList<QJsonObject>> sets;
+  for (const QString& key : kKeys) {
+    const auto run =
+        Tamariko({"--batch", "--exam", key, "--seed", "777", "--count", "40", "--json", "-"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QList<QByteArray> lines = run.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 40);
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+      const QJsonObject set = QJsonDocument::fromJson(lines[n]).object();
+      EXPECT_EQ(lines[n].left(lines[n].indexOf("\"abacus\"")),
+                QByteArray("{\"seed\": ") + QByteArray::number(777 + n) + ", \"exam\": \"" +
+                    key.toLatin1() + "\", ");
+      EXPECT_EQ(set.contains("division"),
+                key != QStringLiteral("shuzan-10") && key != QStringLiteral("shuzan-9"));
+      for (const std::string& fault : ShuzanExamViolations(key.toStdString(), PaperOf(set))) {
+        ADD_FAILURE() << key.toStdString() << " seed " << 777 + n << ": " << fault;
+      }
+      sets[key] << set;
+    }
+  }
+  for (int n = 0; n < 40; ++n) {
+    QJsonObject ten = sets["shuzan-10"][n], nine = sets["shuzan-9"][n];
+    ten.remove("exam");
+    nine.remove("exam");
+    EXPECT_EQ(ten, nine) << "seed " << 777 + n;
+  }
+}
+
+TEST(ExamBatch, PagesGoToFilesNamedByKeyAndIntoOnePdf) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString pdf = folder.filePath("paper.pdf");
+  const auto run = Tamariko({"--batch", "--exam", "shuzan-5", "--seed", "9", "--png", folder.path(),
+                             "--pdf", pdf, "--paper", "A4"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(QDir(folder.path()).entryList({"*.png"}, QDir::Files, QDir::Name),
+            QStringList({"shuzan-5-kaitou.png", "shuzan-5-omote.png", "shuzan-5-ura.png"}));
+  EXPECT_EQ(test::ReadPdf(pdf).pages, 3);
+
+  const auto answers = Tamariko({"--batch", "--exam", "shuzan-5", "--sheets", "kaitou", "--png",
+                                 folder.path(), "--count", "2"});
+  ASSERT_EQ(answers.exitCode, 0) << answers.err.toStdString();
+  EXPECT_TRUE(QFile::exists(folder.filePath("shuzan-5-kaitou-0002.png")));
+  EXPECT_FALSE(QFile::exists(folder.filePath("shuzan-5-omote-0001.png")));
+}
+
+}  // namespace
+}  // namespace tamariko::testing
