@@ -83,9 +83,12 @@ struct GradeChoice {
   const char16_t* label;
   const char* key;
 };
-constexpr GradeChoice kGrades[] = {{u"10級・9級", "shuzan-10"}, {u"8級", "shuzan-8"},
-                                   {u"7級", "shuzan-7"},        {u"6級", "shuzan-6"},
-                                   {u"5級", "shuzan-5"},        {u"4級", "shuzan-4"}};
+constexpr GradeChoice kGrades[] = {
+    {u"10級・9級", "shuzan-10"}, {u"8級", "shuzan-8"},    {u"7級", "shuzan-7"},
+    {u"6級", "shuzan-6"},        {u"5級", "shuzan-5"},    {u"4級", "shuzan-4"},
+    {u"準3級", "shuzan-p3"},     {u"3級", "shuzan-3"},    {u"準2級", "shuzan-p2"},
+    {u"2級", "shuzan-2"},        {u"準1級", "shuzan-p1"}, {u"1級", "shuzan-1"},
+    {u"段位", "shuzan-dan"}};
 
 // The preview's name keeps clear of the command pictures Image4 and Image8 to Image10.
 QString PreviewName(int tab) {

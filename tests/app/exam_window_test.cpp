@@ -78,6 +78,7 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
 
   // Every grade the window offers makes the batch's paper from the same seed.
   QTemporaryDir folder;
+  ASSERT_EQ(form->GradeBox->count(), 13) << "10級・9級 to 段位";
   for (int g = 0; g < form->GradeBox->count(); ++g) {
     Choose(form, 1, form->GradeBox->itemText(g));
     SCOPED_TRACE(form->Paper().key.toStdString());

@@ -158,6 +158,7 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
                                        form->Image9,
                                        form->Edit4,
                                        form->Edit1,
+                                       form->PaperBox,
                                        Child<QCheckBox>(form, "CheckBox1"),
                                        Child<QCheckBox>(form, "CheckBox2"),
                                        Child<QCheckBox>(form, "CheckBox3"),

@@ -18,8 +18,11 @@ namespace {
 
 using test::Tamariko;
 
+// The whole-number grades, whose JSON the checker below reads.
 const QStringList kKeys = {"shuzan-10", "shuzan-9", "shuzan-8", "shuzan-7",
                            "shuzan-6",  "shuzan-5", "shuzan-4"};
+const QStringList kLadder = kKeys + QStringList{"shuzan-p3", "shuzan-3", "shuzan-p2", "shuzan-2",
+                                                "shuzan-p1", "shuzan-1", "shuzan-dan"};
 
 std::vector<std::int64_t> Numbers(const QJsonValue& list) {
   std::vector<std::int64_t> numbers;
@@ -49,18 +52,19 @@ TEST(ExamBatch, TheKeysAreListedAndAnythingElseIsRefusedWithThem) {
   const auto list = Tamariko({"--batch", "--exam", "list"});
   ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
   const QStringList lines = QString::fromUtf8(list.out).split(u'\n', Qt::SkipEmptyParts);
-  ASSERT_EQ(lines.size(), kKeys.size());
+  ASSERT_EQ(lines.size(), kLadder.size());
   for (qsizetype i = 0; i < lines.size(); ++i) {
-    EXPECT_EQ(lines[i].section(u' ', 0, 0), kKeys[i]);
-    EXPECT_TRUE(lines[i].contains(u'級')) << lines[i].toStdString();
+    EXPECT_EQ(lines[i].section(u' ', 0, 0), kLadder[i]);
+    EXPECT_TRUE(lines[i].endsWith(u'級') || lines[i].endsWith(QStringLiteral("段位")))
+        << lines[i].toStdString();
   }
   for (const QStringList& bad :
-       {QStringList{"--exam", "shuzan-3"}, QStringList{"--exam", "shuzan-8", "--sheets", "kake"},
+       {QStringList{"--exam", "shuzan-0"}, QStringList{"--exam", "shuzan-8", "--sheets", "kake"},
         QStringList{"--exam", "shuzan-8", "--sheets", "ura"}}) {
     const auto run = Tamariko(QStringList{"--batch", "--json", "-"} + bad);
     EXPECT_EQ(run.exitCode, 2) << bad.join(u' ').toStdString();
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.contains(kKeys.join(QStringLiteral(", ")))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(kLadder.join(QStringLiteral(", ")))) << run.err.toStdString();
   }
 }
 
