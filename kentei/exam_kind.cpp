@@ -39,9 +39,9 @@ QString SheetLabel(TExamPageKind kind) {
     case TExamPageKind::DanDivision:
       return QStringLiteral("わり算");
     case TExamPageKind::DanAdditionFirst:
-      return QStringLiteral("みとり算（No.1～15）");
+      return QStringLiteral("みとり算１");
     case TExamPageKind::DanAdditionSecond:
-      return QStringLiteral("みとり算（No.16～30）");
+      return QStringLiteral("みとり算２");
     default:
       return QStringLiteral("問題");
   }

@@ -82,6 +82,11 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
   for (int g = 0; g < form->GradeBox->count(); ++g) {
     Choose(form, 1, form->GradeBox->itemText(g));
     SCOPED_TRACE(form->Paper().key.toStdString());
+    // Every sheet box shows whole inside its panel.
+    for (const QCheckBox* box : form->Panel2->findChildren<QCheckBox*>()) {
+      EXPECT_TRUE(form->Panel2->rect().contains(box->geometry())) << box->text().toStdString();
+      EXPECT_GE(box->width(), box->sizeHint().width()) << box->text().toStdString();
+    }
     SetRandomSeed(seed + static_cast<std::uint32_t>(g));
     form->Image4->Click();
     EXPECT_EQ(form->Workbook()->JsonLine(seed + static_cast<std::uint32_t>(g)),
