@@ -80,9 +80,9 @@ struct TExamGrade {
   int minutes = 0;      // the paper's clock, or each subject's where pages is Dan
   int totalPoints = 0;  // the whole paper's; each subject's alone where pages is Dan
   std::vector<TPassMark> passMarks;
-  TAdditionSection abacus;      // みとり算
-  TPairSection multiplication;  // かけ算
-  TPairSection division;        // わり算 (法 left, 商 right)
+  TAdditionSection abacus;      // みとり算 (みとり暗算 where `mental`)
+  TPairSection multiplication;  // かけ算 (かけ暗算)
+  TPairSection division;        // わり算 (わり暗算; 法 left, 商 right)
   TPageShape pages = TPageShape::Single;
   // 暗算: the subjects are みとり暗算, かけ暗算 and わり暗算, whole numbers throughout.
   bool mental = false;

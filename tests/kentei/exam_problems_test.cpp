@@ -241,6 +241,14 @@ TEST(ExamProblems, CrowdedSectionsEndInDrawFreeChoicesThatKeepTheRules) {
     EXPECT_EQ(rows.size(), 85u);
     EXPECT_GT(total, 0);
   }
+  // One-digit rows of 2口 make 81 problems at most: all of them, none twice.
+  TExamGrade every;
+  every.abacus = {{{1, 81, 1, 2, 0, 0}}, 10, false};
+  SetRandomSeed(3);
+  std::set<std::pair<std::int64_t, std::int64_t>> problems;
+  for (const auto& p : MakeExamProblems(every).abacus)
+    problems.insert({p.rows.at(0).Units(), p.rows.at(1).Units()});
+  EXPECT_EQ(problems.size(), 81u);
 }
 
 }  // namespace
