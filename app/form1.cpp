@@ -18,7 +18,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <optional>
+#include <span>
 
 #include "app/design.h"
 #include "app/faces_check.h"
@@ -78,17 +80,50 @@ SheetChoice Ticked(const QWidget* form, const TPaper& paper, bool withAnswerTabl
 // The paper choice's row stands above the boxes, which the papers place below the heading.
 constexpr int kPaperRow = 28;
 
-// The window offers one exam paper a grade; 10級 and 9級 share one, named as its title.
+// The window offers one exam paper a grade; grades that share one are one entry, named as its
+// title.
 struct GradeChoice {
   const char16_t* label;
   const char* key;
 };
-constexpr GradeChoice kGrades[] = {
+constexpr GradeChoice kShuzanGrades[] = {
     {u"10級・9級", "shuzan-10"}, {u"8級", "shuzan-8"},    {u"7級", "shuzan-7"},
     {u"6級", "shuzan-6"},        {u"5級", "shuzan-5"},    {u"4級", "shuzan-4"},
     {u"準3級", "shuzan-p3"},     {u"3級", "shuzan-3"},    {u"準2級", "shuzan-p2"},
     {u"2級", "shuzan-2"},        {u"準1級", "shuzan-p1"}, {u"1級", "shuzan-1"},
     {u"段位", "shuzan-dan"}};
+constexpr GradeChoice kAnzanGrades[] = {
+    {u"10級〜7級", "anzan-10"}, {u"6級", "anzan-6"}, {u"5級", "anzan-5"},    {u"4級", "anzan-4"},
+    {u"準3級", "anzan-p3"},     {u"3級", "anzan-3"}, {u"準2級", "anzan-p2"}, {u"2級", "anzan-2"},
+    {u"準1級", "anzan-p1"},     {u"1級", "anzan-1"}, {u"段位", "anzan-dan"}};
+// The paper choice's exam entries, after 大会問題.
+struct LadderChoice {
+  const char16_t* name;
+  std::span<const GradeChoice> grades;
+};
+constexpr LadderChoice kLadders[] = {{u"珠算検定練習", kShuzanGrades},
+                                     {u"暗算検定練習", kAnzanGrades}};
+
+// The ladder that offers `key`, or -1.
+int LadderOf(const QString& key) {
+  for (int l = 0; l < static_cast<int>(std::size(kLadders)); ++l) {
+    for (const GradeChoice& g : kLadders[l].grades) {
+      if (key == QLatin1String(g.key)) return l;
+    }
+  }
+  return -1;
+}
+
+// The grade box holds the grades of one ladder; another ladder's keeps a grade of the same name.
+void FillGrades(QComboBox* box, int ladder) {
+  if (box->count() > 0 && LadderOf(box->itemData(0).toString()) == ladder) return;
+  const QSignalBlocker block(box);
+  const QString kept = box->currentText();
+  box->clear();
+  for (const GradeChoice& g : kLadders[ladder].grades)
+    box->addItem(QString::fromUtf16(g.label), QString::fromLatin1(g.key));
+  box->setCurrentIndex(std::max(0, box->findText(kept)));
+}
 
 // The preview's name keeps clear of the command pictures Image4 and Image8 to Image10.
 QString PreviewName(int tab) {
@@ -210,10 +245,8 @@ void TForm1::UsePaper(const TPaper& paper) {
 
 void TForm1::FillPaperChoice() {
   PaperBox->addItem(DefaultPaper().name);
-  PaperBox->addItem(QStringLiteral("珠算検定練習"));
-  for (const GradeChoice& grade : kGrades) {
-    GradeBox->addItem(QString::fromUtf16(grade.label), QString::fromLatin1(grade.key));
-  }
+  for (const LadderChoice& ladder : kLadders) PaperBox->addItem(QString::fromUtf16(ladder.name));
+  FillGrades(GradeBox, 0);
   GradeBox->setEnabled(false);
   // The keyboard goes from the round box to the paper choice, then to the sheet boxes.
   QWidget::setTabOrder(Edit1, PaperBox);
@@ -225,21 +258,24 @@ void TForm1::FillPaperChoice() {
 }
 
 const TPaper& TForm1::ChosenPaper() const {
-  if (PaperBox->currentIndex() != 1) return DefaultPaper();
+  if (PaperBox->currentIndex() < 1) return DefaultPaper();
   const TPaper* paper = PaperNamed(GradeBox->currentData().toString());
   return paper ? *paper : DefaultPaper();
 }
 
 void TForm1::ShowPaperChoice(const TPaper& paper) {
   const QSignalBlocker paperBlock(PaperBox), gradeBlock(GradeBox);
+  const int ladder = LadderOf(paper.key);
+  if (ladder >= 0) FillGrades(GradeBox, ladder);
   const int grade = GradeBox->findData(paper.key);
-  PaperBox->setCurrentIndex(grade >= 0 ? 1 : 0);
+  PaperBox->setCurrentIndex(grade >= 0 ? ladder + 1 : 0);
   if (grade >= 0) GradeBox->setCurrentIndex(grade);
   GradeBox->setEnabled(grade >= 0);
 }
 
 void TForm1::PaperBoxChange() {
-  GradeBox->setEnabled(PaperBox->currentIndex() == 1);
+  if (PaperBox->currentIndex() >= 1) FillGrades(GradeBox, PaperBox->currentIndex() - 1);
+  GradeBox->setEnabled(PaperBox->currentIndex() >= 1);
   const TPaper& chosen = ChosenPaper();
   if (&chosen == Paper_) return;
   // A print under way prints the paper it started with.
@@ -324,7 +360,9 @@ void TForm1::RestoreSettings() {
   RestoreSheetChoices(*settings, this, *Paper_, QStringLiteral("window"));
   SettingsRestored = true;
   // The grade chosen last stays in its box when the contest paper is in force.
-  const int grade = GradeBox->findData(settings->value(QStringLiteral("window/grade")));
+  const QString gradeKey = settings->value(QStringLiteral("window/grade")).toString();
+  if (LadderOf(gradeKey) >= 0) FillGrades(GradeBox, LadderOf(gradeKey));
+  const int grade = GradeBox->findData(gradeKey);
   if (grade >= 0) GradeBox->setCurrentIndex(grade);
   // Only a paper the choice offers: one another version offered is not put back.
   const QString paperKey = settings->value(QStringLiteral("window/paper")).toString();

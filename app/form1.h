@@ -77,8 +77,9 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // next ケリモ. Not while printing: the caller checks CommandAllowed(true) first.
   const TPaper& Paper() const { return *Paper_; }
   void UsePaper(const TPaper& paper);
-  // The paper choice above the sheet boxes (PaperBox: 大会問題 or 珠算検定練習, GradeBox: the
-  // grade) put in force; while printing it goes back to the paper in force.
+  // The paper choice above the sheet boxes (PaperBox: 大会問題, 珠算検定練習 or 暗算検定練習,
+  // GradeBox: the grade of that ladder) put in force; while printing it goes back to the paper
+  // in force.
   void PaperBoxChange();
 
   // Press-and-hold scrolling and the wheel on the previews (scrolling.cpp).

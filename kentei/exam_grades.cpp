@@ -45,7 +45,93 @@ TExamGrade Shuzan(const char* key, const char* name, const char* paperName, int 
           std::move(abacus),
           std::move(multiplication),
           std::move(division),
-          pages};
+          pages,
+          false,
+          {0, 0, 0}};
+}
+
+// 暗算 pairs: every split with a digit on each side, taken in turn (1 × 1 .. 4 × 1 and back).
+TPairBlock MentalPairs(int first, int last, int digits) {
+  return {first, last, digits, 1, digits - 1, 1, digits - 1, TNumberKind::Whole};
+}
+
+// `count` problems of one length in blocks of 15: 準3級 and 準1級 change the length halfway.
+TPairSection MentalSection(int count, int digits, int secondDigits) {
+  if (secondDigits == digits) return {{MentalPairs(1, count, digits)}, 5};
+  return {{MentalPairs(1, count / 2, digits), MentalPairs(count / 2 + 1, count, secondDigits)}, 5};
+}
+
+// みとり暗算 of 20: No.1–10 and No.11–20, `subtracted` problems with subtractions in each.
+TAdditionSection MentalAddition20(int digits, int rows, int secondRows, int subtracted,
+                                  int secondDigits = 0) {
+  return {{{1, 10, digits, rows, subtracted, 0},
+           {11, 20, secondDigits > 0 ? secondDigits : digits, secondRows, subtracted, 0}},
+          10,
+          false};
+}
+
+TExamGrade Anzan(const char* key, const char* name, TAdditionSection mental,
+                 TPairSection multiplication, TPairSection division) {
+  TExamGrade g = Shuzan(key, name, name, 12, 500, {{{}, 400}}, std::move(mental),
+                        std::move(multiplication), std::move(division), TPageShape::FrontBack);
+  g.ladder = QStringLiteral("暗算");
+  g.mental = true;
+  return g;
+}
+
+// The 暗算 ladder after the 珠算 one.
+void AddAnzan(std::vector<TExamGrade>& g, const std::vector<TPassMark>& danLadder) {
+  // 10級 to 7級 are one paper of みとり暗算 alone, its four pass marks printed on it.
+  const std::vector<TPassMark> marks = {{QStringLiteral("10級"), 250},
+                                        {QStringLiteral("9級"), 300},
+                                        {QStringLiteral("8級"), 350},
+                                        {QStringLiteral("7級"), 400}};
+  for (const auto& [key, name] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"anzan-10", "10級"}, {"anzan-9", "9級"}, {"anzan-8", "8級"}, {"anzan-7", "7級"}}) {
+    TExamGrade shared = Anzan(
+        key, name, {{{1, 15, 1, 3, 0, 0}, {16, 30, 1, 4, 0, 0}, {31, 50, 1, 5, 0, 0}}, 10, false},
+        {}, {});
+    shared.paperName = QStringLiteral("10級〜7級");
+    shared.passMarks = marks;
+    shared.pages = TPageShape::Single;
+    g.push_back(std::move(shared));
+  }
+  g.push_back(Anzan("anzan-6", "6級", MentalAddition20(1, 5, 5, 0), MentalSection(30, 2, 2),
+                    MentalSection(30, 2, 2)));
+  // 5級 splits as the exam does: 2 × 1, and 法 1 with 商 2.
+  g.push_back(Anzan("anzan-5", "5級", MentalAddition20(2, 3, 3, 0),
+                    {{{1, 30, 3, 2, 2, 1, 1, TNumberKind::Whole}}, 5},
+                    {{{1, 30, 3, 1, 1, 2, 2, TNumberKind::Whole}}, 5}));
+  g.push_back(Anzan("anzan-4", "4級", MentalAddition20(2, 5, 5, 0), MentalSection(30, 3, 3),
+                    MentalSection(30, 3, 3)));
+  g.push_back(Anzan("anzan-p3", "準3級", MentalAddition20(2, 5, 5, 0, 3), MentalSection(30, 3, 4),
+                    MentalSection(30, 3, 4)));
+  g.push_back(Anzan("anzan-3", "3級", MentalAddition20(3, 5, 5, 0), MentalSection(30, 4, 4),
+                    MentalSection(30, 4, 4)));
+  g.push_back(Anzan("anzan-p2", "準2級", MentalAddition20(3, 5, 7, 2), MentalSection(30, 4, 4),
+                    MentalSection(30, 4, 4)));
+  g.push_back(Anzan("anzan-2", "2級", MentalAddition20(3, 7, 7, 2), MentalSection(30, 4, 4),
+                    MentalSection(30, 4, 4)));
+  g.push_back(Anzan("anzan-p1", "準1級", MentalAddition20(3, 7, 10, 4), MentalSection(30, 4, 5),
+                    MentalSection(30, 4, 5)));
+  g.push_back(Anzan("anzan-1", "1級", MentalAddition20(3, 10, 10, 4), MentalSection(30, 5, 5),
+                    MentalSection(30, 5, 5)));
+  // 段位: each subject timed and scored alone, 60 かけ暗算 and わり暗算 in blocks of 20.
+  const auto sixty = [] {
+    return TPairSection{{MentalPairs(1, 20, 5), MentalPairs(21, 40, 6), MentalPairs(41, 60, 7)}, 5};
+  };
+  TExamGrade dan =
+      Anzan("anzan-dan", "段位",
+            {{{1, 10, 4, 10, 4, 1}, {11, 20, 6, 10, 4, 1}, {21, 30, 8, 10, 4, 1}}, 10, false},
+            sixty(), sixty());
+  dan.minutes = 4;
+  dan.totalPoints = 300;
+  dan.passMarks = danLadder;
+  dan.pages = TPageShape::Dan;
+  dan.subjectMinutes[0] = 4;
+  dan.subjectMinutes[1] = 3;
+  dan.subjectMinutes[2] = 3;
+  g.push_back(std::move(dan));
 }
 
 std::vector<TExamGrade> MakeGrades() {
@@ -99,9 +185,10 @@ std::vector<TExamGrade> MakeGrades() {
                                                           {"十段", 290}})
     ladder.push_back({QString::fromUtf8(dan), points});
   g.push_back(
-      Shuzan("shuzan-dan", "段位", "段位", 10, 300, std::move(ladder),
+      Shuzan("shuzan-dan", "段位", "段位", 10, 300, ladder,
              {{{1, 10, 10, 10, 4, 1}, {11, 20, 10, 10, 4, 1}, {21, 30, 10, 10, 4, 1}}, 10, true},
              Decimals(60, 11, 5, 7, 4, 6), Decimals(60, 10, 4, 6, 4, 6), P::Dan));
+  AddAnzan(g, ladder);
   return g;
 }
 

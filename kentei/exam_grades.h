@@ -59,11 +59,12 @@ struct TPairSection {
 // Every split a block allows, left digits falling.
 std::vector<TSplit> SplitsOf(const TPairBlock& block);
 
-// How a paper's problem pages are cut.
+// How a paper's problem pages are cut (暗算: みとり暗算 first throughout).
 enum class TPageShape {
   Single,     // one page: みとり算, かけ算, わり算
-  FrontBack,  // 表 かけ算 and わり算, 裏 みとり算
-  Dan,  // かけ算, わり算, みとり算 first half, second half: a clock for each subject
+  FrontBack,  // 表 かけ算 and わり算, 裏 みとり算; 暗算: 表 みとり暗算, 裏 かけ暗算 and わり暗算
+  Dan,  // かけ算, わり算, みとり算 first half, second half: a clock for each subject;
+        // 暗算: みとり暗算 in halves, かけ暗算, わり暗算
 };
 
 struct TPassMark {
@@ -75,14 +76,18 @@ struct TExamGrade {
   QString key;          // --exam name
   QString name;         // Japanese name of the grade alone: 「10級」
   QString paperName;    // the paper's grades, as its title names them: 「10級・9級」
-  QString ladder;       // 「珠算」
+  QString ladder;       // 「珠算」 or 「暗算」
   int minutes = 0;      // the paper's clock, or each subject's where pages is Dan
   int totalPoints = 0;  // the whole paper's; each subject's alone where pages is Dan
   std::vector<TPassMark> passMarks;
-  TAdditionSection abacus;      // みとり算
-  TPairSection multiplication;  // かけ算
-  TPairSection division;        // わり算 (法 left, 商 right)
+  TAdditionSection abacus;      // みとり算 (みとり暗算 where `mental`)
+  TPairSection multiplication;  // かけ算 (かけ暗算)
+  TPairSection division;        // わり算 (わり暗算; 法 left, 商 right)
   TPageShape pages = TPageShape::Single;
+  // 暗算: the subjects are みとり暗算, かけ暗算 and わり暗算, whole numbers throughout.
+  bool mental = false;
+  // Where a Dan paper's subjects have clocks of their own: みとり, かけ, わり; else 0.
+  int subjectMinutes[3] = {0, 0, 0};
 };
 
 // Every grade of every ladder, in ladder order.

@@ -12,36 +12,38 @@ constexpr int kSubjects = 3;
 
 struct SubjectPart {
   TExamSubject subject;
-  const char16_t* heading;
+  QString heading;
   int count;
 };
 
 std::vector<SubjectPart> PartsOf(const TExamGrade& g) {
   std::vector<SubjectPart> parts;
-  if (g.abacus.Count() > 0) parts.push_back({TExamSubject::Abacus, u"みとり算", g.abacus.Count()});
-  if (g.multiplication.Count() > 0) {
-    parts.push_back({TExamSubject::Multiplication, u"かけ算", g.multiplication.Count()});
-  }
-  if (g.division.Count() > 0) {
-    parts.push_back({TExamSubject::Division, u"わり算", g.division.Count()});
+  const int counts[] = {g.abacus.Count(), g.multiplication.Count(), g.division.Count()};
+  for (int s = 0; s < kSubjects; ++s) {
+    if (counts[s] > 0)
+      parts.push_back({static_cast<TExamSubject>(s), ExamSubjectName(g, s), counts[s]});
   }
   return parts;
 }
 
-QString SheetLabel(TExamPageKind kind) {
+QString SheetLabel(const TExamGrade& g, TExamPageKind kind) {
   switch (kind) {
     case TExamPageKind::Front:
       return QStringLiteral("かけ算・わり算（表）");
     case TExamPageKind::Back:
       return QStringLiteral("みとり算（裏）");
+    case TExamPageKind::MentalAddition:
+      return QStringLiteral("みとり暗算（表）");
+    case TExamPageKind::MentalPairs:
+      return QStringLiteral("かけ暗算・わり暗算（裏）");
     case TExamPageKind::DanMultiplication:
-      return QStringLiteral("かけ算");
+      return ExamSubjectName(g, 1);
     case TExamPageKind::DanDivision:
-      return QStringLiteral("わり算");
+      return ExamSubjectName(g, 2);
     case TExamPageKind::DanAdditionFirst:
-      return QStringLiteral("みとり算１");
+      return ExamSubjectName(g, 0) + QStringLiteral("１");
     case TExamPageKind::DanAdditionSecond:
-      return QStringLiteral("みとり算２");
+      return ExamSubjectName(g, 0) + QStringLiteral("２");
     default:
       return QStringLiteral("問題");
   }
@@ -87,7 +89,7 @@ TExamKind::TExamKind(const TExamGrade& grade) : paper_(grade) {
   const auto& pages = paper_.Pages();
   for (std::size_t i = 0; i + 1 < pages.size(); ++i) {
     sheets_.push_back({pages[i].key, static_cast<int>(i) + 1, pages[i].jobTitle,
-                       ExamPageTitle(grade, pages[i].kind), SheetLabel(pages[i].kind)});
+                       ExamPageTitle(grade, pages[i].kind), SheetLabel(grade, pages[i].kind)});
   }
 }
 
@@ -111,8 +113,7 @@ std::vector<AnswerRun> TExamKind::AnswerRuns() const {
   std::vector<AnswerRun> runs;
   int first = 0;
   for (const SubjectPart& part : PartsOf(paper_.Grade())) {
-    runs.push_back({QString::fromUtf16(part.heading), 0, static_cast<int>(part.subject), 0, first,
-                    part.count});
+    runs.push_back({part.heading, 0, static_cast<int>(part.subject), 0, first, part.count});
     first += part.count;
   }
   return runs;

@@ -28,21 +28,32 @@ QByteArray JsonYen(const TPairSection& section) {
 
 TExamPaper::TExamPaper(const TExamGrade& grade) : grade_(grade) {
   const QString name = grade.ladder + QStringLiteral("検定練習") + grade.paperName;
+  const auto titled = [&](int subject) {
+    return name + u'（' + ExamSubjectName(grade, subject) + u'）';
+  };
   if (grade.pages == TPageShape::Single) {
     pages_.push_back({QStringLiteral("omote"), name, TExamPageKind::Single});
+  } else if (grade.pages == TPageShape::Dan && grade.mental) {
+    // みとり暗算 first, on two pages: thirty columns of 10口 need the room.
+    pages_.push_back({QStringLiteral("mitori1"), name + QStringLiteral("（みとり暗算１）"),
+                      TExamPageKind::DanAdditionFirst});
+    pages_.push_back({QStringLiteral("mitori2"), name + QStringLiteral("（みとり暗算２）"),
+                      TExamPageKind::DanAdditionSecond});
+    pages_.push_back({QStringLiteral("kake"), titled(1), TExamPageKind::DanMultiplication});
+    pages_.push_back({QStringLiteral("wari"), titled(2), TExamPageKind::DanDivision});
   } else if (grade.pages == TPageShape::Dan) {
-    pages_.push_back({QStringLiteral("kake"), name + QStringLiteral("（かけ算）"),
-                      TExamPageKind::DanMultiplication});
-    pages_.push_back(
-        {QStringLiteral("wari"), name + QStringLiteral("（わり算）"), TExamPageKind::DanDivision});
+    pages_.push_back({QStringLiteral("kake"), titled(1), TExamPageKind::DanMultiplication});
+    pages_.push_back({QStringLiteral("wari"), titled(2), TExamPageKind::DanDivision});
     pages_.push_back({QStringLiteral("mitori1"), name + QStringLiteral("（みとり算１）"),
                       TExamPageKind::DanAdditionFirst});
     pages_.push_back({QStringLiteral("mitori2"), name + QStringLiteral("（みとり算２）"),
                       TExamPageKind::DanAdditionSecond});
   } else {
-    pages_.push_back(
-        {QStringLiteral("omote"), name + QStringLiteral("（表）"), TExamPageKind::Front});
-    pages_.push_back({QStringLiteral("ura"), name + QStringLiteral("（裏）"), TExamPageKind::Back});
+    const bool mental = grade.mental;
+    pages_.push_back({QStringLiteral("omote"), name + QStringLiteral("（表）"),
+                      mental ? TExamPageKind::MentalAddition : TExamPageKind::Front});
+    pages_.push_back({QStringLiteral("ura"), name + QStringLiteral("（裏）"),
+                      mental ? TExamPageKind::MentalPairs : TExamPageKind::Back});
   }
   pages_.push_back(
       {QStringLiteral("kaitou"), name + QStringLiteral("（解答）"), TExamPageKind::Answers});
@@ -86,6 +97,11 @@ QByteArray TExamPaper::JsonMembers() const {
   const TExamProblems empty;
   const TExamProblems& made = problems_ ? *problems_ : empty;
   const auto answer = [](const auto& p) { return p.answer; };
+  // 暗算's subjects under names of their own, whole numbers without a yen list.
+  const bool mental = grade_.mental;
+  const auto yenList = [&](const QByteArray& list) {
+    return mental ? QByteArray() : ", \"yen\": " + list;
+  };
   if (grade_.abacus.Count() > 0) {
     QList<QByteArray> problems;
     for (const TAdditionProblem& p : made.abacus) {
@@ -95,27 +111,29 @@ QByteArray TExamPaper::JsonMembers() const {
     QList<QByteArray> yen;
     for (int p = 1; grade_.abacus.yen && p <= grade_.abacus.Count(); ++p)
       yen << QByteArray::number(p);
-    members << "\"abacus\": {\"problems\": " + JsonList(problems) +
-                   ", \"answers\": " + JsonNumbers(made.abacus, answer) +
-                   ", \"yen\": " + JsonList(yen) + "}";
+    members << (mental ? "\"mental\"" : "\"abacus\"") + QByteArray(": {\"problems\": ") +
+                   JsonList(problems) + ", \"answers\": " + JsonNumbers(made.abacus, answer) +
+                   yenList(JsonList(yen)) + "}";
   }
   if (grade_.multiplication.Count() > 0) {
     const auto& m = made.multiplication;
-    members << "\"multiplication\": {\"multiplicands\": " +
+    members << (mental ? "\"mental_multiplication\"" : "\"multiplication\"") +
+                   QByteArray(": {\"multiplicands\": ") +
                    JsonNumbers(m, [](const TPairProblem& p) { return p.first; }) +
                    ", \"multipliers\": " +
                    JsonNumbers(m, [](const TPairProblem& p) { return p.second; }) +
                    ", \"answers\": " + JsonNumbers(m, answer) +
-                   ", \"yen\": " + JsonYen(grade_.multiplication) + "}";
+                   yenList(JsonYen(grade_.multiplication)) + "}";
   }
   if (grade_.division.Count() > 0) {
     const auto& v = made.division;
-    members << "\"division\": {\"dividends\": " +
+    members << (mental ? "\"mental_division\"" : "\"division\"") +
+                   QByteArray(": {\"dividends\": ") +
                    JsonNumbers(v, [](const TPairProblem& p) { return p.first; }) +
                    ", \"divisors\": " +
                    JsonNumbers(v, [](const TPairProblem& p) { return p.second; }) +
-                   ", \"answers\": " + JsonNumbers(v, answer) +
-                   ", \"yen\": " + JsonYen(grade_.division) + "}";
+                   ", \"answers\": " + JsonNumbers(v, answer) + yenList(JsonYen(grade_.division)) +
+                   "}";
   }
   return members.join(", ");
 }

@@ -22,7 +22,7 @@ namespace tamariko {
 
 struct TExamPage {
   // --sheets name and PNG file stem: omote, ura, kaitou; 段位 kake, wari, mitori1, mitori2,
-  // kaitou
+  // kaitou (暗算: mitori1, mitori2, kake, wari, kaitou)
   QString key;
   QString jobTitle;  // print job title
   TExamPageKind kind;
@@ -57,7 +57,8 @@ class TExamPaper : public TKeisan {
   // or before Make.
   QStringList Answers(TExamSubject subject) const;
   // The paper's members of a set's JSON: "\"abacus\": {...}, \"multiplication\": {...}, ...",
-  // the subjects it has, in that order; numbers as printed without commas or ¥.
+  // the subjects it has, in that order; numbers as printed without commas or ¥. A 暗算 paper's
+  // are "mental", "mental_multiplication" and "mental_division", without yen lists.
   QByteArray JsonMembers() const;
 
  private:

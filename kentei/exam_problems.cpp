@@ -106,7 +106,44 @@ std::vector<std::int64_t> DrawAdditionRows(const TAdditionBlock& block,
   return rows;
 }
 
+// The row rules DrawAdditionRows keeps: no equal rows (but of one digit), the running total
+// never below zero and the answer above it, or the answer below zero where `negative`.
+bool KeepsRowRules(const TAdditionBlock& block, const std::vector<std::int64_t>& rows,
+                   bool negative) {
+  std::int64_t total = 0;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t q = 0; q < r && block.digits > 1; ++q) {
+      if (rows[q] == rows[r] || rows[q] == -rows[r]) return false;
+    }
+    total += rows[r];
+    if (!negative && total < 0) return false;
+  }
+  return negative ? total < 0 : total > 0;
+}
+
+// Draw-free: rows 1 and 2 (never subtracted) stepped through pairs of their values, at most
+// kSteps each from the drawn ones, until the problem is new and keeps the row rules. Rows
+// of one digit without subtractions give 81 pairs, more than any section's problems; longer
+// rows repeat a problem too seldom to get here. Where none is found the draw stands.
+std::vector<std::int64_t> NewRows(const TAdditionBlock& block, std::vector<std::int64_t> rows,
+                                  bool negative, const std::set<std::vector<std::int64_t>>& used) {
+  constexpr std::int64_t kSteps = 100;
+  const std::int64_t lo = PowerOfTen(block.digits - 1), span = PowerOfTen(block.digits) - lo;
+  const std::int64_t first = rows[0], second = rows[1];
+  for (std::int64_t i = 0; i < std::min(kSteps, span); ++i) {
+    for (std::int64_t j = 0; j < std::min(kSteps, span); ++j) {
+      std::vector<std::int64_t> tried = rows;
+      tried[0] = lo + (first - lo + i) % span;
+      tried[1] = lo + (second - lo + j) % span;
+      if (!used.contains(tried) && KeepsRowRules(block, tried, negative)) return tried;
+    }
+  }
+  return rows;
+}
+
 void MakeAddition(const TAdditionSection& section, std::vector<TAdditionProblem>& out) {
+  // No problem twice in the section.
+  std::set<std::vector<std::int64_t>> used;
   for (const TAdditionBlock& block : section.blocks) {
     const int size = block.last - block.first + 1;
     const std::vector<int> withMinus = DrawPositions(size, block.subtracted);
@@ -123,9 +160,14 @@ void MakeAddition(const TAdditionSection& section, std::vector<TAdditionProblem>
         const int count = below ? 4 + Random(2) : (block.rows <= 5 ? 1 : 2) + Random(2);
         for (int r : DrawPositions(block.rows - 2, count)) minus.push_back(r + 2);
       }
+      std::vector<std::int64_t> rows = DrawAdditionRows(block, minus, below);
+      for (int t = 0; t < kProblemRedraws && used.contains(rows); ++t)
+        rows = DrawAdditionRows(block, minus, below);
+      if (used.contains(rows)) rows = NewRows(block, std::move(rows), below, used);
+      used.insert(rows);
       TAdditionProblem problem;
       TExactNumber total;
-      for (std::int64_t v : DrawAdditionRows(block, minus, below)) {
+      for (std::int64_t v : rows) {
         problem.rows.push_back(TExactNumber::Whole(v, section.yen));
         total = total.Plus(problem.rows.back());
       }

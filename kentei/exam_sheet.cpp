@@ -36,18 +36,37 @@ QString FullWidthDigits(QString text) {
 }
 
 // 「制限時間 20分　みとり算 10点×10題　かけ算 5点×20題　200点満点　合格点 120点」
-QString InfoLine(const TExamGrade& g) {
+QString InfoLine(const TExamGrade& g, TExamPageKind kind) {
   const bool dan = g.pages == TPageShape::Dan;
+  const int points[] = {g.abacus.pointsEach, g.multiplication.pointsEach, g.division.pointsEach};
+  const int counts[] = {g.abacus.Count(), g.multiplication.Count(), g.division.Count()};
+  // 暗算 段位: a page a subject on its own clock; the answer page lists the clocks.
+  if (dan && g.subjectMinutes[0] > 0) {
+    const int only = kind == TExamPageKind::DanMultiplication ? 1
+                     : kind == TExamPageKind::DanDivision     ? 2
+                     : kind == TExamPageKind::Answers         ? -1
+                                                              : 0;
+    QString line = QStringLiteral("制限時間");
+    for (int s = 0; s < 3; ++s) {
+      if (only >= 0 && s != only) continue;
+      line += only >= 0
+                  ? QStringLiteral(" %1分　%2 %3点×%4題")
+                        .arg(g.subjectMinutes[s])
+                        .arg(ExamSubjectName(g, s))
+                        .arg(points[s])
+                        .arg(counts[s])
+                  : QStringLiteral(" %1 %2分").arg(ExamSubjectName(g, s)).arg(g.subjectMinutes[s]);
+    }
+    return line + QStringLiteral("　各種目%1点満点").arg(g.totalPoints);
+  }
   QString line = dan ? QStringLiteral("制限時間 各種目%1分").arg(g.minutes)
                      : QStringLiteral("制限時間 %1分").arg(g.minutes);
-  const auto subject = [&](const char16_t* name, int points, int count) {
-    if (count > 0) {
-      line += QStringLiteral("　%1 %2点×%3題").arg(QString::fromUtf16(name)).arg(points).arg(count);
+  for (int s = 0; s < 3; ++s) {
+    if (counts[s] > 0) {
+      line +=
+          QStringLiteral("　%1 %2点×%3題").arg(ExamSubjectName(g, s)).arg(points[s]).arg(counts[s]);
     }
-  };
-  subject(u"みとり算", g.abacus.pointsEach, g.abacus.Count());
-  subject(u"かけ算", g.multiplication.pointsEach, g.multiplication.Count());
-  subject(u"わり算", g.division.pointsEach, g.division.Count());
+  }
   // 段位 scores each subject alone; the ladder beside the name boxes gives the 段.
   if (dan) return line + QStringLiteral("　各種目%1点満点").arg(g.totalPoints);
   line += QStringLiteral("　%1点満点　合格点").arg(g.totalPoints);
@@ -55,8 +74,9 @@ QString InfoLine(const TExamGrade& g) {
     line += QStringLiteral(" ") + (mark.label.isEmpty() ? QString() : mark.label + u' ') +
             QString::number(mark.points) + QStringLiteral("点");
   }
-  // A shared paper names the grade whose pass mark it shows.
-  if (g.paperName != g.name) line += QStringLiteral("（") + g.name + QStringLiteral("）");
+  // A shared paper of one pass mark names the grade whose mark it shows.
+  if (g.paperName != g.name && g.passMarks.size() == 1)
+    line += QStringLiteral("（") + g.name + QStringLiteral("）");
   return line;
 }
 
@@ -98,7 +118,7 @@ void DrawHeader(SheetDrawer& d, const TExamPageContent& c, TExamPageKind kind) {
   d.Text(kLeftMm, 54, RoundLabel(c.texts));
   d.Text(40, 54, ExamPageTitle(c.grade, kind));
   d.Font(10, false);
-  d.Text(kLeftMm, 63, InfoLine(c.grade));
+  d.Text(kLeftMm, 63, InfoLine(c.grade, kind));
   if (c.grade.pages == TPageShape::Dan) DrawLadder(d, c.grade);
   d.HeavyPen();
   d.Line(kLeftMm, 70, kRightMm, 70);
@@ -108,12 +128,14 @@ void DrawHeader(SheetDrawer& d, const TExamPageContent& c, TExamPageKind kind) {
 }
 
 // A subject's caption: its name, points and count.
-void DrawCaption(SheetDrawer& d, long double x, long double top, const char16_t* name, int points,
+void DrawCaption(SheetDrawer& d, long double x, long double top, const QString& name, int points,
                  int count) {
   d.Font(12, true);
-  d.Text(x, top, QString::fromUtf16(name));
+  d.Text(x, top, name);
   d.Font(10, false);
-  d.Text(x + 22, top + 0.6L, QStringLiteral("（%1点×%2題）").arg(points).arg(count));
+  // 暗算's names are a character longer.
+  d.Text(x + (name.size() > 4 ? 27 : 22), top + 0.6L,
+         QStringLiteral("（%1点×%2題）").arg(points).arg(count));
 }
 
 // Above 4級 the figures carry decimals and yen and are smaller.
@@ -137,6 +159,42 @@ ProblemBlock AdditionBlock(long double top, int first, int columns, int rows, lo
           top + 1.2L, firstRow, rows};
 }
 
+// One framed block of みとり算 columns: rules, numbers, row labels, ¥ and the rows.
+void DrawAdditionFrame(SheetDrawer& d, const TExamPageContent& c, const ProblemBlock& block,
+                       long double rowMm, int points, const QString& longest) {
+  const TAdditionSection& s = c.grade.abacus;
+  DrawBlockRules(d, block);
+  DrawProblemNumbers(d, block);
+  DrawBlockCaptions(d, {&block});
+  if (rowMm == 7) {
+    DrawRowLabels(d, block);
+  } else {
+    d.Font(std::min(points, 11), false);
+    for (int r = 1; r <= block.rows; ++r)
+      d.Text(r < 10 ? 17 : 16, block.firstRowTop + rowMm * (r - 1), QString::number(r));
+  }
+  for (int k = 0; k < block.columns; ++k) {
+    const long double right = block.ColumnRight(k) - kFigureInsetMm;
+    // ¥ before the answer space, at its left end.
+    if (s.yen) {
+      d.Font(10, false);
+      d.Text(right - AnswerSpaceMm(longest), block.totalRowTop + 3.5L, QStringLiteral("¥"));
+    }
+    if (!c.problems) continue;
+    const TAdditionProblem& problem =
+        c.problems->abacus[static_cast<std::size_t>(block.firstProblem + k - 1)];
+    d.FigureFont(points);
+    for (std::size_t r = 0; r < problem.rows.size(); ++r) {
+      // ¥ stands before the first row only.
+      QString text = problem.rows[r].Text();
+      if (r > 0) text.remove(u'¥');
+      d.TextRightAligned(right, block.firstRowTop + rowMm * static_cast<long double>(r), text,
+                         text);
+    }
+    d.Canvas().SetFontName(kLabelFace);
+  }
+}
+
 // みとり算 problems first .. last in framed blocks of ten columns, or of five or four where
 // the answer space needs the room, as many columns in each block as can be. Rows stand 7 mm
 // apart at 13 points, closer at 11 or 10 points where `roomMm` (the page below `top`, 0:
@@ -144,7 +202,7 @@ ProblemBlock AdditionBlock(long double top, int first, int columns, int rows, lo
 long double DrawAddition(SheetDrawer& d, const TExamPageContent& c, long double top, int first,
                          int last, long double roomMm) {
   const TAdditionSection& s = c.grade.abacus;
-  DrawCaption(d, kLeftMm, top, u"みとり算", s.pointsEach, s.Count());
+  DrawCaption(d, kLeftMm, top, ExamSubjectName(c.grade, 0), s.pointsEach, s.Count());
   const QString longest = LongestAdditionAnswer(s);
   const long double need = AnswerSpaceMm(longest) + 2 * kFigureInsetMm;
   const int perBlock = need <= 230.0L / 10 ? 10 : need <= 230.0L / 5 ? 5 : 4;
@@ -165,39 +223,55 @@ long double DrawAddition(SheetDrawer& d, const TExamPageContent& c, long double 
   for (int b = 0, next = first; b < blocks; ++b) {
     const int columns = count / blocks + (b < count % blocks ? 1 : 0);
     const ProblemBlock block = AdditionBlock(y, next, columns, rows, rowMm, points);
-    DrawBlockRules(d, block);
-    DrawProblemNumbers(d, block);
-    DrawBlockCaptions(d, {&block});
-    if (rowMm == 7) {
-      DrawRowLabels(d, block);
-    } else {
-      d.Font(std::min(points, 11), false);
-      for (int r = 1; r <= rows; ++r)
-        d.Text(r < 10 ? 17 : 16, block.firstRowTop + rowMm * (r - 1), QString::number(r));
-    }
-    for (int k = 0; k < block.columns; ++k) {
-      const long double right = block.ColumnRight(k) - kFigureInsetMm;
-      // ¥ before the answer space, at its left end.
-      if (s.yen) {
-        d.Font(10, false);
-        d.Text(right - AnswerSpaceMm(longest), block.totalRowTop + 3.5L, QStringLiteral("¥"));
-      }
-      if (!c.problems) continue;
-      const TAdditionProblem& problem = c.problems->abacus[static_cast<std::size_t>(next + k - 1)];
-      d.FigureFont(points);
-      for (std::size_t r = 0; r < problem.rows.size(); ++r) {
-        // ¥ stands before the first row only.
-        QString text = problem.rows[r].Text();
-        if (r > 0) text.remove(u'¥');
-        d.TextRightAligned(right, block.firstRowTop + rowMm * static_cast<long double>(r), text,
-                           text);
-      }
-      d.Canvas().SetFontName(kLabelFace);
-    }
+    DrawAdditionFrame(d, c, block, rowMm, points, longest);
     next += columns;
     y = block.bottom + gapMm;
   }
   return y;
+}
+
+// みとり暗算 problems first .. last as on the contest's mental sheet: each block of the grade
+// (its own digits and rows) in framed blocks of up to 15 columns, as many as its answer space
+// allows. Rows stand 7 mm apart, closer where `roomMm` would not hold the blocks.
+void DrawMentalAddition(SheetDrawer& d, const TExamPageContent& c, long double top, int first,
+                        int last, long double roomMm) {
+  const TAdditionSection& s = c.grade.abacus;
+  DrawCaption(d, kLeftMm, top, ExamSubjectName(c.grade, 0), s.pointsEach, s.Count());
+  struct Frame {
+    int first, columns, rows;
+    QString longest;
+  };
+  std::vector<Frame> frames;
+  int allRows = 0;
+  for (const TAdditionBlock& b : s.blocks) {
+    const int from = std::max(first, b.first), to = std::min(last, b.last);
+    if (from > to) continue;
+    const QString longest = LongestAdditionAnswer({{b}, s.pointsEach, s.yen});
+    const long double need = AnswerSpaceMm(longest) + 2 * kFigureInsetMm;
+    const int most = std::clamp(static_cast<int>(230.0L / need), 1, 15);
+    const int count = to - from + 1, n = (count + most - 1) / most;
+    for (int f = 0, next = from; f < n; ++f) {
+      const int columns = count / n + (f < count % n ? 1 : 0);
+      frames.push_back({next, columns, b.rows, longest});
+      allRows += b.rows;
+      next += columns;
+    }
+  }
+  const auto framesCount = static_cast<long double>(frames.size());
+  long double gapMm = 6;
+  const long double fixedMm = 7 + framesCount * 19;
+  if (fixedMm + (framesCount - 1) * gapMm + 7.0L * allRows > roomMm) gapMm = 3;
+  const long double rowMm =
+      std::min(7.0L, (roomMm - fixedMm - (framesCount - 1) * gapMm) / allRows);
+  const int points = rowMm >= 7     ? kExamFigurePoints
+                     : rowMm >= 5.5 ? kExamSmallFigurePoints
+                                    : kExamSmallestFigurePoints;
+  long double y = top + 7;
+  for (const Frame& f : frames) {
+    const ProblemBlock block = AdditionBlock(y, f.first, f.columns, f.rows, rowMm, points);
+    DrawAdditionFrame(d, c, block, rowMm, points, f.longest);
+    y = block.bottom + gapMm;
+  }
 }
 
 struct PairArea {
@@ -211,7 +285,8 @@ long double DrawPairs(SheetDrawer& d, const TExamPageContent& c, bool division, 
   const TPairSection& s = division ? c.grade.division : c.grade.multiplication;
   const std::vector<TPairProblem>* problems =
       c.problems ? (division ? &c.problems->division : &c.problems->multiplication) : nullptr;
-  DrawCaption(d, a.left, a.top, division ? u"わり算" : u"かけ算", s.pointsEach, s.Count());
+  DrawCaption(d, a.left, a.top, ExamSubjectName(c.grade, division ? 2 : 1), s.pointsEach,
+              s.Count());
   const long double tableTop = a.top + 7;
   const int lines = (s.Count() + a.columns - 1) / a.columns;
   const long double width = (a.right - a.left - kColumnGapMm * (a.columns - 1)) / a.columns;
@@ -222,14 +297,19 @@ long double DrawPairs(SheetDrawer& d, const TExamPageContent& c, bool division, 
   const auto textOf = [&](const TPairProblem& p) {
     return p.first.Text() + sign + p.second.Text() + QStringLiteral(" =");
   };
-  // Above 4級 11 points, or 10 where the widest line would not clear the number column.
+  // Above 4級 11 points, or 10 where the widest line would not clear the number column;
+  // whole numbers 13, stepping down the same way where long ones (暗算 from 準1級) need it.
   int points = DecimalGrade(c.grade) ? kExamSmallFigurePoints : kExamFigurePoints;
-  if (problems && points == kExamSmallFigurePoints) {
+  if (problems) {
     const auto room = d.Mapping().X(a.left + width - answerMm - 2) - d.Mapping().X(a.left + 11);
-    d.FigureFont(points);
-    for (const TPairProblem& p : *problems) {
-      if (d.Canvas().TextWidth(textOf(p)) > room) points = kExamSmallestFigurePoints;
-    }
+    const auto fits = [&](int size) {
+      d.FigureFont(size);
+      return std::all_of(problems->begin(), problems->end(), [&](const TPairProblem& p) {
+        return d.Canvas().TextWidth(textOf(p)) <= room;
+      });
+    };
+    if (points == kExamFigurePoints && !fits(points)) points = kExamSmallFigurePoints;
+    if (points == kExamSmallFigurePoints && !fits(points)) points = kExamSmallestFigurePoints;
     d.Canvas().SetFontName(kLabelFace);
   }
   for (int col = 0; col < a.columns; ++col) {
@@ -268,7 +348,7 @@ long double DrawPairs(SheetDrawer& d, const TExamPageContent& c, bool division, 
 
 // A subject's answers in numbered cells, as many to a row as their width allows; `compact`
 // (the 段位's 150 answers on one page): low cells of 10-point figures, up to six a row.
-long double DrawAnswerGrid(SheetDrawer& d, const char16_t* name, int points,
+long double DrawAnswerGrid(SheetDrawer& d, const QString& name, int points,
                            const QStringList& answers, const QString& longest, long double top,
                            bool compact = false) {
   DrawCaption(d, kLeftMm, top, name, points, static_cast<int>(answers.size()));
@@ -318,13 +398,13 @@ void DrawAnswers(SheetDrawer& d, const TExamPageContent& c) {
   if (g.abacus.Count() > 0) {
     const int n = g.abacus.Count();
     y = DrawAnswerGrid(
-        d, u"みとり算", g.abacus.pointsEach,
+        d, ExamSubjectName(g, 0), g.abacus.pointsEach,
         c.answers    ? fitted(c.answers->abacus, n)
         : c.problems ? texts(c.problems->abacus, [](const TAdditionProblem& p) { return p.answer; })
                      : blank(n),
         LongestAdditionAnswer(g.abacus), y, compact);
   }
-  const auto pairs = [&](const char16_t* name, const TPairSection& s,
+  const auto pairs = [&](const QString& name, const TPairSection& s,
                          const std::vector<TPairProblem>* made, const QStringList* given,
                          bool division) {
     if (s.Count() == 0) return;
@@ -334,20 +414,51 @@ void DrawAnswers(SheetDrawer& d, const TExamPageContent& c) {
                               : blank(s.Count()),
                        LongestPairAnswer(s, division), y, compact);
   };
-  pairs(u"かけ算", g.multiplication, c.problems ? &c.problems->multiplication : nullptr,
+  pairs(ExamSubjectName(g, 1), g.multiplication, c.problems ? &c.problems->multiplication : nullptr,
         c.answers ? &c.answers->multiplication : nullptr, false);
-  pairs(u"わり算", g.division, c.problems ? &c.problems->division : nullptr,
+  pairs(ExamSubjectName(g, 2), g.division, c.problems ? &c.problems->division : nullptr,
         c.answers ? &c.answers->division : nullptr, true);
 }
 
 }  // namespace
 
+QString ExamSubjectName(const TExamGrade& grade, int subject) {
+  static const char16_t* const kNames[2][3] = {{u"みとり算", u"かけ算", u"わり算"},
+                                               {u"みとり暗算", u"かけ暗算", u"わり暗算"}};
+  return QString::fromUtf16(kNames[grade.mental ? 1 : 0][subject]);
+}
+
 QString ExamPageTitle(const TExamGrade& grade, TExamPageKind kind) {
-  static const char16_t* const kSuffix[] = {
-      u"",           u"（表）",     u"（裏）",         u"（解答）",
-      u"（かけ算）", u"（わり算）", u"（みとり算１）", u"（みとり算２）"};
+  QString suffix;
+  switch (kind) {
+    case TExamPageKind::Single:
+      break;
+    case TExamPageKind::Front:
+    case TExamPageKind::MentalAddition:
+      suffix = QStringLiteral("（表）");
+      break;
+    case TExamPageKind::Back:
+    case TExamPageKind::MentalPairs:
+      suffix = QStringLiteral("（裏）");
+      break;
+    case TExamPageKind::Answers:
+      suffix = QStringLiteral("（解答）");
+      break;
+    case TExamPageKind::DanMultiplication:
+      suffix = u'（' + ExamSubjectName(grade, 1) + u'）';
+      break;
+    case TExamPageKind::DanDivision:
+      suffix = u'（' + ExamSubjectName(grade, 2) + u'）';
+      break;
+    case TExamPageKind::DanAdditionFirst:
+      suffix = u'（' + ExamSubjectName(grade, 0) + QStringLiteral("１）");
+      break;
+    case TExamPageKind::DanAdditionSecond:
+      suffix = u'（' + ExamSubjectName(grade, 0) + QStringLiteral("２）");
+      break;
+  }
   return grade.ladder + QStringLiteral("検定練習問題　") + FullWidthDigits(grade.paperName) +
-         QString::fromUtf16(kSuffix[static_cast<int>(kind)]);
+         suffix;
 }
 
 long double AnswerSpaceMm(const QString& longest) {
@@ -411,6 +522,10 @@ void DrawExamPage(SheetDrawer& d, const TExamPageContent& c, TExamPageKind kind)
   const bool both = g.multiplication.Count() > 0 && g.division.Count() > 0;
   switch (kind) {
     case TExamPageKind::Single: {
+      if (g.mental) {
+        DrawMentalAddition(d, c, kBodyTopMm, 1, g.abacus.Count(), kPageBottomMm - kBodyTopMm);
+        break;
+      }
       const long double top = DrawAddition(d, c, kBodyTopMm, 1, g.abacus.Count(), 0);
       if (both && g.multiplication.Count() <= 10 && g.division.Count() <= 10) {
         const long double middle = (kLeftMm + kRightMm) / 2;
@@ -445,8 +560,21 @@ void DrawExamPage(SheetDrawer& d, const TExamPageContent& c, TExamPageKind kind)
     case TExamPageKind::DanAdditionSecond: {
       const int half = (g.abacus.Count() + 1) / 2;
       const bool first = kind == TExamPageKind::DanAdditionFirst;
-      DrawAddition(d, c, kBodyTopMm, first ? 1 : half + 1, first ? half : g.abacus.Count(),
-                   kPageBottomMm - kBodyTopMm);
+      const int from = first ? 1 : half + 1, to = first ? half : g.abacus.Count();
+      if (g.mental) {
+        DrawMentalAddition(d, c, kBodyTopMm, from, to, kPageBottomMm - kBodyTopMm);
+      } else {
+        DrawAddition(d, c, kBodyTopMm, from, to, kPageBottomMm - kBodyTopMm);
+      }
+      break;
+    }
+    case TExamPageKind::MentalAddition:
+      DrawMentalAddition(d, c, kBodyTopMm, 1, g.abacus.Count(), kPageBottomMm - kBodyTopMm);
+      break;
+    case TExamPageKind::MentalPairs: {
+      // Thirty of each in three columns of ten.
+      const long double y = DrawPairs(d, c, false, {kLeftMm, kRightMm, kBodyTopMm, 3, 10});
+      DrawPairs(d, c, true, {kLeftMm, kRightMm, y, 3, 10});
       break;
     }
     case TExamPageKind::Answers:

@@ -20,6 +20,9 @@ enum class TExamPageKind {
   DanDivision,
   DanAdditionFirst,
   DanAdditionSecond,
+  // 暗算 of two pages: 表 みとり暗算, 裏 かけ暗算 and わり暗算
+  MentalAddition,
+  MentalPairs,
 };
 
 // An answer page's answers as printed, by subject and problem number, as a paper's answer
@@ -47,6 +50,9 @@ inline constexpr int kExamSmallestFigurePoints = 10;
 
 // The whole page, form and figures, laid out on B4 in millimetres.
 void DrawExamPage(SheetDrawer& d, const TExamPageContent& content, TExamPageKind kind);
+
+// A subject's name on the grade's papers: 0 みとり算, 1 かけ算, 2 わり算, or their 暗算.
+QString ExamSubjectName(const TExamGrade& grade, int subject);
 
 // The page's title: 「珠算検定練習問題　８級（表）」.
 QString ExamPageTitle(const TExamGrade& grade, TExamPageKind kind);

@@ -42,8 +42,16 @@ QWidget* NextTabStop(QWidget* from) {
 
 void Choose(TForm1* form, int paper, const QString& grade = {}) {
   form->PaperBox->setCurrentIndex(paper);
-  if (!grade.isEmpty()) form->GradeBox->setCurrentIndex(form->GradeBox->findText(grade));
+  form->PaperBoxChange();  // the grade box now holds that ladder's grades
+  if (grade.isEmpty()) return;
+  form->GradeBox->setCurrentIndex(form->GradeBox->findText(grade));
   form->PaperBoxChange();
+}
+
+QStringList GradeTexts(const QComboBox* box) {
+  QStringList texts;
+  for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
+  return texts;
 }
 
 TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
@@ -115,6 +123,38 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
   EXPECT_FALSE(form->GradeBox->isEnabled());
   EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked());
   EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("6級")) << "kept for next time";
+}
+
+// The third choice: the 暗算 ladder's grades, its pages, the batch's paper, remembered.
+TEST_F(AppTest, TheMentalLadderIsTheThirdChoiceWithItsOwnGrades) {
+  CreateWindows();
+  EXPECT_EQ(form->PaperBox->itemText(2), QStringLiteral("暗算検定練習"));
+  Choose(form, 2, QStringLiteral("段位"));
+  EXPECT_EQ(form->Paper().key, QStringLiteral("anzan-dan"));
+  EXPECT_EQ(GradeTexts(form->GradeBox).join(u' '),
+            QStringLiteral("10級〜7級 6級 5級 4級 準3級 3級 準2級 2級 準1級 1級 段位"));
+  EXPECT_EQ(form->PageControl1->count(), 5);
+  QTemporaryDir folder;
+  SetRandomSeed(808);
+  form->Image4->Click();
+  EXPECT_EQ(form->Workbook()->JsonLine(808),
+            BatchLine(QStringLiteral("anzan-dan"), 808, folder.path()));
+
+  // The other ladder offers its own grades, a grade of the same name kept.
+  Choose(form, 1);
+  EXPECT_EQ(form->Paper().key, QStringLiteral("shuzan-dan"));
+  EXPECT_EQ(form->GradeBox->count(), 13);
+  Choose(form, 2, QStringLiteral("10級〜7級"));
+  EXPECT_EQ(form->Paper().key, QStringLiteral("anzan-10"));
+  ASSERT_EQ(form->PageControl1->count(), 2);
+  Choose(form, 2, QStringLiteral("3級"));
+  form->SaveSettings();
+  DestroyForms();
+  CreateWindows();
+  EXPECT_EQ(form->Paper().key, QStringLiteral("anzan-3"));
+  EXPECT_EQ(form->PaperBox->currentIndex(), 2);
+  EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("3級"));
+  EXPECT_EQ(form->PageControl1->count(), 3);
 }
 
 }  // namespace

@@ -18,11 +18,15 @@ namespace {
 
 using test::Tamariko;
 
-// The whole-number grades, whose JSON the checker below reads.
 const QStringList kKeys = {"shuzan-10", "shuzan-9", "shuzan-8", "shuzan-7",
                            "shuzan-6",  "shuzan-5", "shuzan-4"};
-const QStringList kLadder = kKeys + QStringList{"shuzan-p3", "shuzan-3", "shuzan-p2", "shuzan-2",
-                                                "shuzan-p1", "shuzan-1", "shuzan-dan"};
+const QStringList kAnzanKeys = {"anzan-10", "anzan-9",  "anzan-8",  "anzan-7",  "anzan-6",
+                                "anzan-5",  "anzan-4",  "anzan-p3", "anzan-3",  "anzan-p2",
+                                "anzan-2",  "anzan-p1", "anzan-1",  "anzan-dan"};
+// Every key --exam takes, in ladder order.
+const QStringList kAllKeys = kKeys + QStringList{"shuzan-p3", "shuzan-3", "shuzan-p2", "shuzan-2",
+                                                 "shuzan-p1", "shuzan-1", "shuzan-dan"} +
+                             kAnzanKeys;
 
 std::vector<std::int64_t> Numbers(const QJsonValue& list) {
   std::vector<std::int64_t> numbers;
@@ -52,19 +56,22 @@ TEST(ExamBatch, TheKeysAreListedAndAnythingElseIsRefusedWithThem) {
   const auto list = Tamariko({"--batch", "--exam", "list"});
   ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
   const QStringList lines = QString::fromUtf8(list.out).split(u'\n', Qt::SkipEmptyParts);
-  ASSERT_EQ(lines.size(), kLadder.size());
+  ASSERT_EQ(lines.size(), kAllKeys.size());
   for (qsizetype i = 0; i < lines.size(); ++i) {
-    EXPECT_EQ(lines[i].section(u' ', 0, 0), kLadder[i]);
-    EXPECT_TRUE(lines[i].endsWith(u'級') || lines[i].endsWith(QStringLiteral("段位")))
+    EXPECT_EQ(lines[i].section(u' ', 0, 0), kAllKeys[i]);
+    EXPECT_TRUE(lines[i].contains(u'級') || lines[i].contains(QStringLiteral("段位")))
         << lines[i].toStdString();
+    EXPECT_EQ(lines[i].contains(QStringLiteral("暗算")), kAllKeys[i].startsWith("anzan"));
   }
   for (const QStringList& bad :
-       {QStringList{"--exam", "shuzan-0"}, QStringList{"--exam", "shuzan-8", "--sheets", "kake"},
-        QStringList{"--exam", "shuzan-8", "--sheets", "ura"}}) {
+       {QStringList{"--exam", "shuzan-11"}, QStringList{"--exam", "anzan-0"},
+        QStringList{"--exam", "shuzan-8", "--sheets", "kake"},
+        QStringList{"--exam", "shuzan-8", "--sheets", "ura"},
+        QStringList{"--exam", "anzan-10", "--sheets", "ura"}}) {
     const auto run = Tamariko(QStringList{"--batch", "--json", "-"} + bad);
     EXPECT_EQ(run.exitCode, 2) << bad.join(u' ').toStdString();
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.contains(kLadder.join(QStringLiteral(", ")))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(kAllKeys.join(QStringLiteral(", ")))) << run.err.toStdString();
   }
 }
 
@@ -99,6 +106,39 @@ TEST(ExamBatch, EachKeysJsonKeepsItsGradesRulesOverManySeeds) {
   }
 }
 
+// 暗算: its subjects under their own names, the rules over many seeds, one paper for 10級〜7級.
+TEST(ExamBatch, EachAnzanKeysJsonKeepsItsGradesRules) {
+  std::map<QString, QList<QJsonObject>> sets;
+  for (const QString& key : kAnzanKeys) {
+    const auto run =
+        Tamariko({"--batch", "--exam", key, "--seed", "31", "--count", "15", "--json", "-"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QList<QByteArray> lines = run.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 15);
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+      const QJsonObject set = QJsonDocument::fromJson(lines[n]).object();
+      // 10級〜7級: みとり暗算 alone.
+      EXPECT_EQ(set.keys(), kAnzanKeys.indexOf(key) < 4
+                                ? QStringList({"exam", "mental", "seed"})
+                                : QStringList({"exam", "mental", "mental_division",
+                                               "mental_multiplication", "seed"}));
+      QJsonObject named;
+      named["abacus"] = set["mental"];
+      named["multiplication"] = set["mental_multiplication"];
+      named["division"] = set["mental_division"];
+      for (const std::string& fault : AnzanExamViolations(key.toStdString(), PaperOf(named))) {
+        ADD_FAILURE() << key.toStdString() << " seed " << 31 + n << ": " << fault;
+      }
+      QJsonObject problems = set;
+      problems.remove("exam");
+      sets[key] << problems;
+    }
+  }
+  EXPECT_EQ(sets["anzan-10"], sets["anzan-7"]);
+  EXPECT_EQ(sets["anzan-9"], sets["anzan-8"]);
+  EXPECT_EQ(sets["anzan-10"], sets["anzan-9"]);
+}
+
 TEST(ExamBatch, PagesGoToFilesNamedByKeyAndIntoOnePdf) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
@@ -115,6 +155,13 @@ TEST(ExamBatch, PagesGoToFilesNamedByKeyAndIntoOnePdf) {
   ASSERT_EQ(answers.exitCode, 0) << answers.err.toStdString();
   EXPECT_TRUE(QFile::exists(folder.filePath("shuzan-5-kaitou-0002.png")));
   EXPECT_FALSE(QFile::exists(folder.filePath("shuzan-5-omote-0001.png")));
+
+  QTemporaryDir dan;
+  const auto mental = Tamariko({"--batch", "--exam", "anzan-dan", "--png", dan.path()});
+  ASSERT_EQ(mental.exitCode, 0) << mental.err.toStdString();
+  EXPECT_EQ(QDir(dan.path()).entryList({"*.png"}, QDir::Files, QDir::Name),
+            QStringList({"anzan-dan-kaitou.png", "anzan-dan-kake.png", "anzan-dan-mitori1.png",
+                         "anzan-dan-mitori2.png", "anzan-dan-wari.png"}));
 }
 
 }  // namespace

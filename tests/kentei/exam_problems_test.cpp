@@ -110,7 +110,9 @@ TEST(ExamProblems, GradeTableHoldsTheLadderAndItsMarks) {
   for (const TExamGrade& g : ExamGrades()) keys << g.key;
   EXPECT_EQ(keys.join(u' '),
             QStringLiteral("shuzan-10 shuzan-9 shuzan-8 shuzan-7 shuzan-6 shuzan-5 shuzan-4 "
-                           "shuzan-p3 shuzan-3 shuzan-p2 shuzan-2 shuzan-p1 shuzan-1 shuzan-dan"));
+                           "shuzan-p3 shuzan-3 shuzan-p2 shuzan-2 shuzan-p1 shuzan-1 shuzan-dan "
+                           "anzan-10 anzan-9 anzan-8 anzan-7 anzan-6 anzan-5 anzan-4 anzan-p3 "
+                           "anzan-3 anzan-p2 anzan-2 anzan-p1 anzan-1 anzan-dan"));
   EXPECT_EQ(Grade("shuzan-10").passMarks.front().points, 60);
   EXPECT_EQ(Grade("shuzan-9").passMarks.front().points, 120);
   EXPECT_EQ(Grade("shuzan-7").minutes, 20);
@@ -239,6 +241,14 @@ TEST(ExamProblems, CrowdedSectionsEndInDrawFreeChoicesThatKeepTheRules) {
     EXPECT_EQ(rows.size(), 85u);
     EXPECT_GT(total, 0);
   }
+  // One-digit rows of 2口 make 81 problems at most: all of them, none twice.
+  TExamGrade every;
+  every.abacus = {{{1, 81, 1, 2, 0, 0}}, 10, false};
+  SetRandomSeed(3);
+  std::set<std::pair<std::int64_t, std::int64_t>> problems;
+  for (const auto& p : MakeExamProblems(every).abacus)
+    problems.insert({p.rows.at(0).Units(), p.rows.at(1).Units()});
+  EXPECT_EQ(problems.size(), 81u);
 }
 
 }  // namespace
@@ -268,6 +278,90 @@ TEST(ExamPages, AnswerSpacesFitTheLongestAnswerOfTheGrade) {
   EXPECT_EQ(
       AnswerSpaceMm(LongestPairAnswer(FindExamGrade(QStringLiteral("shuzan-p3"))->division, true)),
       20);
+}
+
+}  // namespace
+}  // namespace tamariko
+
+namespace tamariko {
+namespace {
+
+const char* const kAnzanKeys[] = {"anzan-10", "anzan-9",  "anzan-8",  "anzan-7",  "anzan-6",
+                                  "anzan-5",  "anzan-4",  "anzan-p3", "anzan-3",  "anzan-p2",
+                                  "anzan-2",  "anzan-p1", "anzan-1",  "anzan-dan"};
+
+TEST(AnzanProblems, EveryGradeKeepsItsRulesOverManySeedsAndTheSharedPaperIsOne) {
+  for (const char* key : kAnzanKeys) {
+    for (std::uint32_t seed = 0; seed < 250; ++seed) {
+      const auto faults =
+          testing::AnzanExamViolations(key, NumbersOf(MadeFrom(seed * 2654435761u, key)));
+      ASSERT_TRUE(faults.empty()) << key << " seed " << seed * 2654435761u << ": "
+                                  << faults.front();
+    }
+  }
+  for (std::uint32_t seed : {1u, 90u, 4000000000u}) {
+    const auto ten = NumbersOf(MadeFrom(seed, "anzan-10"));
+    for (const char* key : {"anzan-9", "anzan-8", "anzan-7"}) {
+      EXPECT_EQ(NumbersOf(MadeFrom(seed, key)).abacusRows, ten.abacusRows) << key;
+    }
+  }
+  // The checker is no rubber stamp.
+  const testing::ExamNumbers sound = NumbersOf(MadeFrom(9, "anzan-dan"));
+  const auto broken = [&](auto change) {
+    testing::ExamNumbers paper = sound;
+    change(paper);
+    return !testing::AnzanExamViolations("anzan-dan", paper).empty();
+  };
+  EXPECT_FALSE(broken([](auto&) {}));
+  EXPECT_TRUE(broken([](auto& p) { p.division[4].first += 1; }));
+  EXPECT_TRUE(broken([](auto& p) { p.multiplication[30] = p.multiplication[31]; }));
+  EXPECT_TRUE(broken([](auto& p) { p.abacusRows[3][1] = -p.abacusRows[3][1]; }));
+}
+
+TEST(AnzanPaper, MarksPagesAndJsonOfTheMentalLadder) {
+  QStringList marks;
+  for (const TPassMark& m : Grade("anzan-8").passMarks)
+    marks << m.label + QString::number(m.points);
+  EXPECT_EQ(marks.join(u' '), QStringLiteral("10級250 9級300 8級350 7級400"));
+  EXPECT_EQ(Grade("anzan-7").paperName, QStringLiteral("10級〜7級"));
+  EXPECT_EQ(Grade("anzan-1").minutes, 12);
+  EXPECT_EQ(Grade("anzan-p2").passMarks.front().points, 400);
+  const TExamGrade& dan = Grade("anzan-dan");
+  EXPECT_EQ(QStringLiteral("%1 %2 %3")
+                .arg(dan.subjectMinutes[0])
+                .arg(dan.subjectMinutes[1])
+                .arg(dan.subjectMinutes[2]),
+            QStringLiteral("4 3 3"));
+  EXPECT_EQ(dan.passMarks.size(), 13u);
+  EXPECT_EQ(ExamPageTitle(Grade("anzan-9"), TExamPageKind::Single),
+            QStringLiteral("暗算検定練習問題　１０級〜７級"));
+  EXPECT_EQ(ExamPageTitle(Grade("anzan-1"), TExamPageKind::MentalAddition),
+            QStringLiteral("暗算検定練習問題　１級（表）"));
+
+  const auto pages = [](const char* key) {
+    QStringList keys;
+    const TExamPaper paper(Grade(key));
+    for (const TExamPage& p : paper.Pages()) keys << p.key;
+    return keys.join(u' ');
+  };
+  EXPECT_EQ(pages("anzan-10"), QStringLiteral("omote kaitou"));
+  EXPECT_EQ(pages("anzan-3"), QStringLiteral("omote ura kaitou"));
+  EXPECT_EQ(pages("anzan-dan"), QStringLiteral("mitori1 mitori2 kake wari kaitou"));
+
+  TExamPaper young(Grade("anzan-10"));
+  SetRandomSeed(5);
+  young.Make();
+  EXPECT_TRUE(young.JsonMembers().startsWith("\"mental\": {\"problems\": [["));
+  EXPECT_FALSE(young.JsonMembers().contains("multipl"));
+  EXPECT_FALSE(young.JsonMembers().contains("yen"));
+  TExamPaper two(Grade("anzan-2"));
+  SetRandomSeed(5);
+  two.Make();
+  const QByteArray json = two.JsonMembers();
+  EXPECT_TRUE(json.contains("}, \"mental_multiplication\": {\"multiplicands\": ["));
+  EXPECT_TRUE(json.contains("}, \"mental_division\": {\"dividends\": ["));
+  EXPECT_FALSE(json.contains("yen"));
+  EXPECT_FALSE(json.contains("abacus"));
 }
 
 }  // namespace

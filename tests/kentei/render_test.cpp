@@ -20,14 +20,18 @@ using Kind = RecordingCanvas::Kind;
 
 // The page shapes: one page with かけ算 alone (10級) or beside わり算 (8級), the two-page
 // paper with the widest whole figures (4級), with decimals (準3級), with yen amounts and
-// negative answers in blocks of four (1級), and the 段位's four pages and answers.
-const char* const kShapes[] = {"shuzan-10", "shuzan-8", "shuzan-4",
-                               "shuzan-p3", "shuzan-1", "shuzan-dan"};
+// negative answers in blocks of four (1級), and the 段位's four pages and answers. 暗算: the
+// 10級〜7級 page of 50, two pages of 30 + 30 (4級), blocks of other rows and digits (準1級), and
+// the 段位's pages with negative answers.
+const char* const kShapes[] = {"shuzan-10",  "shuzan-8", "shuzan-4", "shuzan-p3", "shuzan-1",
+                               "shuzan-dan", "anzan-10", "anzan-4",  "anzan-p1",  "anzan-dan"};
 
 // Up to 4級 every figure is 13 points; above it at least 10.
 bool Young(const char* key) {
-  return std::string(key) == "shuzan-10" || std::string(key) == "shuzan-8" ||
-         std::string(key) == "shuzan-4";
+  for (const char* young : {"shuzan-10", "shuzan-8", "shuzan-4", "anzan-10", "anzan-4"}) {
+    if (std::string(key) == young) return true;
+  }
+  return false;
 }
 
 TExamPaper& Made(const char* key, std::uint32_t seed = 11) {

@@ -408,3 +408,154 @@ std::vector<std::string> ShuzanDecimalExamViolations(const std::string& key,
 }
 
 }  // namespace tamariko::testing
+
+// The 暗算 grades, whole numbers throughout, from the exam rules alone.
+namespace tamariko::testing {
+namespace {
+
+struct MentalBlock {
+  int count, digits, rows, withMinus, negatives;
+};
+struct MentalPairBlock {
+  int count, digits;
+  Range left;  // 実 for かけ暗算, 法 for わり暗算; the rest is the other side's
+};
+struct MentalGrade {
+  std::vector<MentalBlock> addition;
+  std::vector<MentalPairBlock> multiplication, division;  // empty: none
+};
+
+// Every split with a digit on each side.
+MentalPairBlock Any(int count, int digits) { return {count, digits, {1, digits - 1}}; }
+
+const std::map<std::string, MentalGrade>& MentalGrades() {
+  const MentalGrade young{{{15, 1, 3, 0, 0}, {15, 1, 4, 0, 0}, {20, 1, 5, 0, 0}}, {}, {}};
+  const auto same = [](std::vector<MentalBlock> addition, std::vector<MentalPairBlock> pairs) {
+    return MentalGrade{std::move(addition), pairs, pairs};
+  };
+  static const std::map<std::string, MentalGrade> grades = {
+      {"anzan-10", young},
+      {"anzan-9", young},
+      {"anzan-8", young},
+      {"anzan-7", young},
+      {"anzan-6", same({{20, 1, 5, 0, 0}}, {{30, 2, {1, 1}}})},
+      {"anzan-5", {{{20, 2, 3, 0, 0}}, {{30, 3, {2, 2}}}, {{30, 3, {1, 1}}}}},
+      {"anzan-4", same({{20, 2, 5, 0, 0}}, {Any(30, 3)})},
+      {"anzan-p3", same({{10, 2, 5, 0, 0}, {10, 3, 5, 0, 0}}, {Any(15, 3), Any(15, 4)})},
+      {"anzan-3", same({{20, 3, 5, 0, 0}}, {Any(30, 4)})},
+      {"anzan-p2", same({{10, 3, 5, 2, 0}, {10, 3, 7, 2, 0}}, {Any(30, 4)})},
+      {"anzan-2", same({{10, 3, 7, 2, 0}, {10, 3, 7, 2, 0}}, {Any(30, 4)})},
+      {"anzan-p1", same({{10, 3, 7, 4, 0}, {10, 3, 10, 4, 0}}, {Any(15, 4), Any(15, 5)})},
+      {"anzan-1", same({{10, 3, 10, 4, 0}, {10, 3, 10, 4, 0}}, {Any(30, 5)})},
+      {"anzan-dan", same({{10, 4, 10, 4, 1}, {10, 6, 10, 4, 1}, {10, 8, 10, 4, 1}},
+                         {Any(20, 5), Any(20, 6), Any(20, 7)})},
+  };
+  return grades;
+}
+
+void CheckMentalAddition(const MentalGrade& g, const ExamNumbers& paper,
+                         std::vector<std::string>& out) {
+  std::size_t count = 0;
+  for (const MentalBlock& b : g.addition) count += static_cast<std::size_t>(b.count);
+  if (paper.abacusRows.size() != count || paper.abacusAnswers.size() != count) {
+    out.push_back("みとり暗算: problem count");
+    return;
+  }
+  std::size_t p = 0;
+  for (const MentalBlock& b : g.addition) {
+    int withMinus = 0, negatives = 0;
+    for (int i = 0; i < b.count; ++i, ++p) {
+      const std::string at = "みとり暗算 No." + std::to_string(p + 1) + ": ";
+      const auto& rows = paper.abacusRows[p];
+      if (static_cast<int>(rows.size()) != b.rows) out.push_back(at + "rows");
+      std::int64_t total = 0;
+      bool belowOnTheWay = false;
+      int minus = 0;
+      std::set<std::int64_t> seen;
+      for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (DigitsOf(rows[r]) != b.digits) out.push_back(at + "row digits");
+        if (b.digits > 1 && !seen.insert(rows[r] < 0 ? -rows[r] : rows[r]).second)
+          out.push_back(at + "equal rows");
+        if (rows[r] < 0) {
+          ++minus;
+          if (r < 2) out.push_back(at + "row 1 or 2 subtracted");
+        }
+        total += rows[r];
+        belowOnTheWay = belowOnTheWay || total < 0;
+      }
+      if (total != paper.abacusAnswers[p]) out.push_back(at + "answer is not the sum");
+      if (total == 0) out.push_back(at + "answer 0");
+      if (total < 0) {
+        ++negatives;
+        if (minus < 4 || minus > 5) out.push_back(at + "not 4 or 5 rows subtracted to go below 0");
+      } else if (belowOnTheWay) {
+        out.push_back(at + "running total below zero");
+      } else if (minus > 0) {
+        const int least = b.rows <= 5 ? 1 : 2;
+        if (minus < least || minus > least + 1) out.push_back(at + "subtracted row count");
+      }
+      withMinus += minus > 0;
+    }
+    if (withMinus != b.withMinus || negatives != b.negatives)
+      out.push_back("みとり暗算 block ending No." + std::to_string(p) +
+                    ": subtractions or negatives");
+  }
+  const std::set<std::vector<std::int64_t>> problems(paper.abacusRows.begin(),
+                                                     paper.abacusRows.end());
+  if (problems.size() != paper.abacusRows.size()) out.push_back("みとり暗算: a problem twice");
+}
+
+void CheckMentalPairs(const char* name, const std::vector<MentalPairBlock>& blocks,
+                      const std::vector<ExamNumbers::Pair>& made, bool division,
+                      std::vector<std::string>& out) {
+  std::size_t count = 0;
+  for (const MentalPairBlock& b : blocks) count += static_cast<std::size_t>(b.count);
+  if (made.size() != count) {
+    out.push_back(std::string(name) + ": problem count");
+    return;
+  }
+  std::set<std::pair<std::int64_t, std::int64_t>> seen;
+  std::size_t i = 0;
+  for (const MentalPairBlock& b : blocks) {
+    std::map<int, int> splits;  // left digits: problems
+    for (int k = 0; k < b.count; ++k, ++i) {
+      const auto& m = made[i];
+      const std::string at = std::string(name) + " No." + std::to_string(i + 1) + ": ";
+      // 実 × 法 = answer; dividend ÷ 法 = 商.
+      const std::int64_t left = division ? m.second : m.first;
+      const std::int64_t right = division ? m.answer : m.second;
+      const int l = DigitsOf(left), r = DigitsOf(right);
+      if (l + r != b.digits || l < b.left.lo || l > b.left.hi)
+        out.push_back(at + "digits or split");
+      ++splits[l];
+      if (left <= 0 || right <= 0 || PowerOfTen(left) || PowerOfTen(right))
+        out.push_back(at + "factor 1 or a power of ten");
+      if (!seen.insert({left, right}).second) out.push_back(at + "repeats an earlier problem");
+      if (division ? m.first != left * right : m.answer != left * right)
+        out.push_back(at + "wrong answer");
+    }
+    // Every split of the block, spread evenly.
+    int least = b.count, most = 0;
+    for (int l = b.left.lo; l <= b.left.hi; ++l) {
+      least = std::min(least, splits[l]);
+      most = std::max(most, splits[l]);
+    }
+    if (least == 0 || most - least > 1)
+      out.push_back(std::string(name) + ": splits missing or uneven before No." +
+                    std::to_string(i + 1));
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> AnzanExamViolations(const std::string& key, const ExamNumbers& paper) {
+  const auto it = MentalGrades().find(key);
+  if (it == MentalGrades().end()) return {"unknown key " + key};
+  std::vector<std::string> out;
+  CheckMentalAddition(it->second, paper, out);
+  CheckMentalPairs("かけ暗算", it->second.multiplication, paper.multiplication, false, out);
+  CheckMentalPairs("わり暗算", it->second.division, paper.division, true, out);
+  return out;
+}
+
+}  // namespace tamariko::testing

@@ -40,3 +40,12 @@ std::vector<std::string> ShuzanDecimalExamViolations(const std::string& key,
                                                      const ExamTexts& paper);
 
 }  // namespace tamariko::testing
+
+namespace tamariko::testing {
+
+// Every rule the 暗算 grade of `key` (anzan-10 .. anzan-1, the 準級, anzan-dan) sets for its
+// paper, checked from the figures alone: みとり暗算 in `abacus…`, かけ暗算 and わり暗算 in the
+// pairs.
+std::vector<std::string> AnzanExamViolations(const std::string& key, const ExamNumbers& paper);
+
+}  // namespace tamariko::testing
