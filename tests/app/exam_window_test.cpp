@@ -81,7 +81,7 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
   for (int g = 0; g < form->GradeBox->count(); ++g) {
     Choose(form, 1, form->GradeBox->itemText(g));
     SCOPED_TRACE(form->Paper().key.toStdString());
-    SetRandomSeed(seed + static_cast<std::uint32_t>(g));
+    TypePaperNumber(form, seed + static_cast<std::uint32_t>(g));
     form->Image4->Click();
     EXPECT_EQ(form->Workbook()->JsonLine(seed + static_cast<std::uint32_t>(g)),
               BatchLine(form->Paper().key, seed + static_cast<std::uint32_t>(g), folder.path()));
