@@ -135,6 +135,10 @@ TEST_F(VersionsWindowTest, TwoVersionsGoToOnePdfInOrderEachWithItsMarkAndAnswers
   ASSERT_EQ(pdf->PdfFilesWritten().size(), 2);
   EXPECT_EQ(QFileInfo(pdf->PdfFilesWritten().back()).fileName(),
             QStringLiteral("大会問題_A-B (2).pdf"));
+  // 版数 is remembered.
+  DestroyForms();
+  CreateWindowsWithRealSheets();
+  EXPECT_EQ(Form4->Versions(), 2);
 }
 
 // A printer failing part-way: the report says which versions' sheets went and which did
