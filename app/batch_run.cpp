@@ -16,9 +16,11 @@
 #include "app/input_limits.h"
 #include "app/output_paths.h"
 #include "app/papers.h"
+#include "app/versions.h"
 #include "app/workbook.h"
 #include "core/error.h"
 #include "core/random.h"
+#include "core/sheet_drawer.h"
 #include "platform/carried_font.h"
 #include "platform/cups_spooler.h"
 #include "platform/end_signals.h"
@@ -317,11 +319,8 @@ class Sets {
 
   std::unique_ptr<TWorkbook> Make(int n, const TWorkbook::ShowPreview& show) const {
     const std::uint32_t seed = SeedOf(n);
-    SetRandomSeed(seed);
-    auto book = std::make_unique<TWorkbook>(&texts_, &paper_);
-    if (options_.mark) book->SetMark(seed);
-    book->MakeProblems(made_, show);
-    return book;
+    return MakePaper(&texts_, paper_, seed, made_, options_.mark ? SetMarkLabel(seed) : QString(),
+                     show);
   }
 
  private:

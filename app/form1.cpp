@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScopeGuard>
 #include <QScrollArea>
@@ -35,6 +37,7 @@
 #include "app/shutdown_signals.h"
 #include "app/startup.h"
 #include "app/timage.h"
+#include "app/versions.h"
 #include "app/window_size.h"
 #include "core/error.h"
 #include "core/random.h"
@@ -160,6 +163,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   StatusLine = new QStatusBar(this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
   ConnectZoom();
+  ConnectPaperNumber();
   FillPaperChoice();
   UsePaper(DefaultPaper());
   FitWindow(this, Panel1, PageControl1, StatusLine);
@@ -187,14 +191,10 @@ void TForm1::FormCreate() {
   }
 
   TraceStep(QStringLiteral("Randomize"));
-  std::uint32_t seed;
-  if (Startup().Seed) {
-    seed = *Startup().Seed;
-    SetRandomSeed(seed);
-  } else {
-    seed = Randomize();
-  }
-  // As the batch mode does: a set seen in the window can be made again from it.
+  // The first ケリモ makes the paper of this number, as the batch mode does from --seed.
+  const std::uint32_t seed = Startup().Seed ? *Startup().Seed : FreshPaperNumber();
+  NumberBox->setText(QString::number(seed));
+  NumberTyped = true;
   std::fprintf(stderr, "seed: %u\n", seed);
 
   TraceStep(QStringLiteral("paper"));
@@ -210,6 +210,7 @@ void TForm1::FormCreate() {
 void TForm1::CreateSets() {
   TraceStep(QStringLiteral("sets"));
   Book = std::make_unique<TWorkbook>(&Texts, Paper_);
+  Book->SetAnswersShown(AnswersOnScreen);
 }
 
 void TForm1::UsePaper(const TPaper& paper) {
@@ -238,8 +239,11 @@ void TForm1::UsePaper(const TPaper& paper) {
     PrintSelection->UsePaper(paper, kept != KeptTicks.end() ? kept->second.print : first);
   }
   if (Book) {
-    Book = std::make_unique<TWorkbook>(&Texts, Paper_);
+    CreateSets();
     MadeOnce = false;
+    Number.reset();
+    MadeChoice.clear();
+    UpdateStatusLine();
   }
 }
 
@@ -335,6 +339,16 @@ void TForm1::BuildTabs() {
     PageControl1->addTab(tab, sheet.Label());
     connect(image, &TImage::mouseDown, this, [this] { StartScroll(); });
     if (ZoomWatch) box->installEventFilter(ZoomWatch);
+    if (std::any_of(Paper_->answerPages.begin(), Paper_->answerPages.end(),
+                    [&](const AnswerPageEntry& page) { return page.sheet.key == sheet.key; })) {
+      auto* answers = new QCheckBox(QStringLiteral("答えを表示"), tab);
+      answers->setObjectName(QStringLiteral("AnswersBox%1").arg(sheet.tab));
+      answers->setChecked(AnswersOnScreen);
+      answers->setToolTip(QStringLiteral("画面の見本に答えを書き込みます（印刷には関係しません）"));
+      layout->insertWidget(0, answers);
+      connect(answers, &QCheckBox::toggled, this,
+              [this](bool shown) { Guarded(this, [this, shown] { ShowAnswers(shown); }); });
+    }
     Views.push_back({sheet.key, tab, box, image});
     // The window opens on the first sheet ticked at first.
     if (!opening && Paper_->firstTicked.contains(sheet.key)) opening = tab;
@@ -375,6 +389,10 @@ void TForm1::RestoreSettings() {
   const std::optional<PrinterChoice> printer = ReadPrinterChoice(*settings);
   // The copies every print asks for are the print selection's 部数.
   if (PrintSelection && printer) PrintSelection->SpinEdit1->setValue(printer->copies);
+  // Out of range (a hand-edited file) is put in range by the box.
+  if (PrintSelection) {
+    PrintSelection->SetVersions(settings->value(QStringLiteral("print/versions"), 1).toInt());
+  }
   if (!SetsCreated()) return;
   RememberedPrinter = std::make_unique<TRememberedPrinter>(
       printer, [this](const QString& text) { QxPrinterSetupDialog1->SetNoticeOnce(text); },
@@ -394,6 +412,8 @@ void TForm1::SaveSettings() const {
   }
   // The print ticks follow each ケリモ; older versions kept them here.
   settings->remove(QStringLiteral("print/sheets"));
+  if (PrintSelection)
+    settings->setValue(QStringLiteral("print/versions"), PrintSelection->Versions());
   settings->setValue(QStringLiteral("window/place"), WindowPlace(this));
   settings->setValue(QStringLiteral("window/zoom"), Zoom.ToText());
   if (RememberedPrinter) {
@@ -419,7 +439,76 @@ void TForm1::SaveSettings() const {
   const_cast<TForm1*>(this)->UpdateStatusLine();
 }
 
+void TForm1::ConnectPaperNumber() {
+  NumberLabel = new QLabel(QStringLiteral("問題番号"), StatusLine);
+  NumberLabel->setObjectName(QStringLiteral("NumberLabel"));
+  NumberBox = new QLineEdit(StatusLine);
+  NumberBox->setObjectName(QStringLiteral("NumberBox"));
+  NumberBox->setMaxLength(10);
+  // Digits only, full-width ones too; a number beyond 32 bits is said at ケリモ.
+  NumberBox->setValidator(new QRegularExpressionValidator(
+      QRegularExpression(QStringLiteral("[0-9\\x{FF10}-\\x{FF19}]*")), NumberBox));
+  NumberBox->setFixedWidth(NumberBox->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 11 +
+                           12);
+  NumberBox->setToolTip(QStringLiteral("この番号でケリモすると、同じ用紙に同じ問題が作られます"));
+  NumberLabel->setBuddy(NumberBox);
+  MadeSheetsLabel = new QLabel(StatusLine);
+  MadeSheetsLabel->setObjectName(QStringLiteral("MadeSheetsLabel"));
+  StatusLine->insertPermanentWidget(0, NumberLabel);
+  StatusLine->insertPermanentWidget(1, NumberBox);
+  StatusLine->insertPermanentWidget(2, MadeSheetsLabel);
+  connect(NumberBox, &QLineEdit::textEdited, this, [this] { NumberTyped = true; });
+  // Enter in the box makes the paper of the number typed.
+  connect(NumberBox, &QLineEdit::returnPressed, this,
+          [this] { Guarded(this, [this] { Image4Click(); }); });
+}
+
+std::optional<std::uint32_t> TForm1::NextNumber() {
+  // An emptied box asks for a fresh number.
+  if (!NumberTyped || NumberBox->text().trimmed().isEmpty()) return FreshPaperNumber();
+  if (const auto typed = ReadPaperNumber(NumberBox->text())) return typed;
+  ShowMessageBox(this,
+                 QStringLiteral("問題番号「%1」は使えません。0 から 4294967295 までの数字を"
+                                "入力してください。")
+                     .arg(NumberBox->text()),
+                 QStringLiteral("問題番号"), MB_OK | MB_ICONWARNING);
+  return std::nullopt;
+}
+
+QCheckBox* TForm1::AnswersBox(const QString& key) const {
+  for (const SheetView& view : Views) {
+    if (view.key == key) return view.tab->findChild<QCheckBox*>();
+  }
+  return nullptr;
+}
+
+void TForm1::ShowAnswers(bool shown) {
+  AnswersOnScreen = shown;
+  for (const SheetView& view : Views) {
+    if (QCheckBox* box = view.tab->findChild<QCheckBox*>()) {
+      const QSignalBlocker block(box);
+      box->setChecked(shown);
+    }
+  }
+  if (!Book) return;
+  Book->SetAnswersShown(shown);
+  if (!MadeOnce) return;
+  const PageMapping mapping = PreviewMappingOf(QxPrinter());
+  for (const SheetRef sheet : Book->Sheets()) {
+    if (!sheet.IsAnswerTable()) continue;
+    Previews.Show(PreviewOf(Book->Info(sheet)), Book->Info(sheet).key, mapping,
+                  [&](TCanvas& c, const PageMapping& m) { Book->DrawPreview(sheet, c, m); });
+  }
+}
+
 void TForm1::UpdateStatusLine() {
+  if (MadeSheetsLabel) {
+    QStringList made;
+    for (const SheetInfo& sheet : ProblemSheets(*Paper_)) {
+      if (Number && MadeChoice.contains(sheet.key)) made << sheet.Label();
+    }
+    MadeSheetsLabel->setText(made.join(QStringLiteral("・")));
+  }
   if (!PrintTitles.isEmpty()) {
     StatusLine->showMessage(
         QStringLiteral("印刷中… %1/%2").arg(std::max(PrintTaken, 1)).arg(PrintTitles.size()));
@@ -465,6 +554,8 @@ bool TForm1::CommandAllowed(bool waitsForPrinting) {
 void TForm1::Image4Click() {
   if (!CommandAllowed(false)) return;
   if (!FacesInPlace(this)) return;
+  const std::optional<std::uint32_t> number = NextNumber();
+  if (!number) return;
   WaitCursor cursor;
   TForm2* progress = Progress;
   if (progress) progress->show();
@@ -474,8 +565,15 @@ void TForm1::Image4Click() {
     progress->close();
     progress->Reset();
   });
+  // Made as the batch mode makes the paper of --seed: the generator at the number, the
+  // number on every page. A run that fails keeps the number of the problems it leaves.
+  const SheetChoice ticked = Ticked(this, *Paper_, false);
+  SetRandomSeed(*number);
+  Book->SetMarkText(PaperMark(*number));
+  auto keepMark =
+      qScopeGuard([this] { Book->SetMarkText(Number ? PaperMark(*Number) : QString()); });
   Book->MakeProblems(
-      Ticked(this, *Paper_, false),
+      ticked,
       [this](const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
         ShowSheet(sheet, draw);
       },
@@ -489,7 +587,13 @@ void TForm1::Image4Click() {
     if (Book->Made(k)) continue;
     for (const SheetInfo& sheet : Book->Kind(k).Sheets()) Previews.Clear(PreviewOf(sheet));
   }
+  keepMark.dismiss();
   MadeOnce = true;
+  Number = *number;
+  NumberTyped = false;
+  NumberBox->setText(QString::number(*number));
+  MadeChoice = ticked;
+  UpdateStatusLine();
   if (PrintSelection) PrintSelection->OfferMadeSheets(*Book);
   SaveSettings();
 }
@@ -504,8 +608,9 @@ void TForm1::Image8Click() {
   // The copies go with every job; the question says where and how much is printed.
   QxPrinter().SetCopies(PrintSelection->Copies());
   QxPrinter().ApplySettings();
-  const PrintSummary summary =
-      SummarizePrint(QxPrinter(), static_cast<int>(Ticked(PrintSelection, *Paper_, true).size()));
+  const int versions = MadeOnce ? PrintSelection->Versions() : 1;
+  const PrintSummary summary = SummarizePrint(
+      QxPrinter(), static_cast<int>(Ticked(PrintSelection, *Paper_, true).size()) * versions);
   // Before any ケリモ only the forms can be printed: say so before the question.
   const QString formsOnly = MadeOnce ? QString() : QStringLiteral("問題のない用紙を印刷します。\n");
   if (ShowMessageBox(this, formsOnly + QStringLiteral("印刷しますか？\n\n") + summary.Text(),
@@ -534,14 +639,40 @@ void TForm1::Image8Click() {
   }
 }
 
+std::vector<std::unique_ptr<TWorkbook>> TForm1::MakeVersions(int count) {
+  std::vector<std::unique_ptr<TWorkbook>> versions;
+  for (int v = 0; v < count; ++v) {
+    const std::uint32_t number = *Number + static_cast<std::uint32_t>(v);
+    versions.push_back(MakePaper(&Texts, *Paper_, number, MadeChoice, PaperMark(number, v)));
+  }
+  return versions;
+}
+
 // One failing sheet holds back none of the others; the run is told once, at its end, when
-// the buttons are free again.
+// the buttons are free again. Several versions (only of a paper made: forms are all alike)
+// go as one run, every version's problem sheets first, then their answer pages.
 TPrintReport TForm1::PrintChosenSheets() {
+  const int versionCount =
+      MadeOnce && PrintSelection->Versions() > 1 ? PrintSelection->Versions() : 1;
+  std::vector<SheetRef> chosen;
+  Book->PrintRun(Ticked(PrintSelection, *Paper_, true),
+                 [&](SheetRef sheet) { chosen.push_back(sheet); });
+  std::vector<std::unique_ptr<TWorkbook>> versions;
+  if (versionCount > 1) {
+    WaitCursor cursor;
+    versions = MakeVersions(versionCount);
+  }
+  const std::vector<VersionPage> order = VersionOrder(chosen, versionCount);
+  auto titleOf = [&](const VersionPage& page) {
+    const QString title = Book->Info(page.sheet).jobTitle;
+    return versionCount > 1
+               ? title + QStringLiteral("（") + VersionLabel(page.version) + QStringLiteral("）")
+               : title;
+  };
   Image4->setEnabled(false);
   Printing = true;
   PrintTitles.clear();
-  Book->PrintRun(Ticked(PrintSelection, *Paper_, true),
-                 [&](SheetRef sheet) { PrintTitles << Book->Info(sheet).jobTitle; });
+  for (const VersionPage& page : order) PrintTitles << titleOf(page);
   PrintTaken = 0;
   UpdateStatusLine();
   // The status line says it until the report.
@@ -554,25 +685,48 @@ TPrintReport TForm1::PrintChosenSheets() {
   TPrintReport report;
   const QString printer = PrinterInForce();
   TakePrintNotices();  // none of an earlier run's
+  // The PDF printer writes the versions as one file, in the run's order.
+  bool oneFile = false;
+  if (versionCount > 1) {
+    try {
+      oneFile = CollectPdfPrinterRun(VersionsFileStem(*Paper_, versionCount));
+    } catch (const std::exception& e) {
+      for (const QString& title : PrintTitles)
+        report.Failed(title, printer, QString::fromUtf8(e.what()));
+      return report;
+    }
+  }
+  auto dropFile = qScopeGuard([oneFile] {
+    if (oneFile) DropPdfPrinterRun();
+  });
   // Once the print server has been silent for the whole bound, the sheets after are not
   // waited for again, one bound each: the run gives up with the same reason.
   QString silence;
-  Book->PrintRun(Ticked(PrintSelection, *Paper_, true), [&](SheetRef sheet) {
-    const QString title = Book->Info(sheet).jobTitle;
+  QStringList sentInFile;
+  for (const VersionPage& page : order) {
+    const QString title = titleOf(page);
     ++PrintTaken;
     UpdateStatusLine();
     if (Ending()) {
       report.NotSent(title);
-      return;
+      continue;
     }
     if (!silence.isEmpty()) {
       report.Failed(title, printer, silence);
-      return;
+      continue;
     }
     const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
     try {
-      PrintOneSheet(sheet);
-      report.Sent(title, printer, PdfPrinterFilesWritten().mid(pdfBefore).value(0));
+      if (versionCount > 1) {
+        versions[static_cast<std::size_t>(page.version)]->PrintSheet(page.sheet, QxPrinter());
+      } else {
+        PrintOneSheet(page.sheet);
+      }
+      if (oneFile) {
+        sentInFile << title;
+      } else {
+        report.Sent(title, printer, PdfPrinterFilesWritten().mid(pdfBefore).value(0));
+      }
     } catch (const std::exception& e) {
       // A send given up because the program is ending was not sent, not failed.
       if (Ending()) {
@@ -582,7 +736,20 @@ TPrintReport TForm1::PrintChosenSheets() {
         if (dynamic_cast<const EPrintServerSilent*>(&e)) silence = QString::fromUtf8(e.what());
       }
     }
-  });
+  }
+  if (oneFile) {
+    dropFile.dismiss();
+    // The pages are in the file only once it is in place: all of them, or none.
+    try {
+      const QString file = sentInFile.isEmpty() ? QString() : FinishPdfPrinterRun();
+      for (const QString& title : sentInFile) report.Sent(title, printer, file);
+    } catch (const std::exception& e) {
+      for (const QString& title : sentInFile) {
+        report.Failed(title, printer, QString::fromUtf8(e.what()));
+      }
+    }
+    if (sentInFile.isEmpty()) DropPdfPrinterRun();
+  }
   // A paused queue took the jobs and holds them.
   for (const QString& notice : TakePrintNotices()) report.AddPrinterNotice(printer, notice);
   return report;

@@ -2,10 +2,12 @@
 
 #include <QPoint>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/preview_density.h"
 #include "app/preview_zoom.h"
@@ -17,7 +19,9 @@
 #include "printing/qxprint_dialogs.h"
 #include "ui_form1.h"
 
+class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QScrollArea;
 class QStatusBar;
 class QTimer;
@@ -114,6 +118,18 @@ class TForm1 : public QWidget, public Ui::Form1 {
   QToolButton* ZoomWidthButton = nullptr;
   QToolButton* ZoomActualButton = nullptr;
 
+  // The paper's number on the status line: the number of the paper on screen after a
+  // ケリモ. Each ケリモ takes a fresh one, unless one was typed into the box since (or given
+  // with --seed at start): that one makes that exact paper again. Beside it the sheets it
+  // was made with, which make other problems from the same number.
+  QLabel* NumberLabel = nullptr;
+  QLineEdit* NumberBox = nullptr;
+  QLabel* MadeSheetsLabel = nullptr;
+  std::optional<std::uint32_t> PaperNumber() const { return Number; }
+  // 「答えを表示」 on the answer pages' tabs: the answers on their previews (off at start).
+  void ShowAnswers(bool shown);
+  QCheckBox* AnswersBox(const QString& key) const;
+
  protected:
   // The two sheet operations, so that a test can stand in for a sheet: show what `draw`
   // draws on the sheet's tab; print one sheet.
@@ -141,6 +157,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
   class ZoomFilter;
   void ConnectScrolling();
   void ConnectZoom();
+  void ConnectPaperNumber();
   // The zoom in force for the scroll boxes' size now; the previews drawn again after
   // `redrawDelay` milliseconds (a resize waits for the size to settle).
   void ApplyZoom(std::optional<QPoint> anchor, int redrawDelay);
@@ -157,6 +174,11 @@ class TForm1 : public QWidget, public Ui::Form1 {
   QString PrinterInForce() const;
   // The print run of the chosen sheets, with the make-problems button off meanwhile.
   TPrintReport PrintChosenSheets();
+  // The versions a print of `count` versions sends (the first made again from the number
+  // on screen, as each of the others from the numbers after it), the chosen sheets of each.
+  std::vector<std::unique_ptr<TWorkbook>> MakeVersions(int count);
+  // The number the next ケリモ makes; none, and said, when the typed one is not a number.
+  std::optional<std::uint32_t> NextNumber();
   // Previews drawn at another device pixel ratio are drawn again at the window's.
   void FollowScreen();
   // Whether a command may run now; says why not when it may not.
@@ -189,6 +211,10 @@ class TForm1 : public QWidget, public Ui::Form1 {
   bool SettingsRestored = false;
   EditTexts Texts{*this};
   std::unique_ptr<TWorkbook> Book;
+  std::optional<std::uint32_t> Number;  // the paper on screen's, after a ケリモ
+  bool NumberTyped = false;             // the box holds the next ケリモ's number
+  SheetChoice MadeChoice;               // the sheets the last ケリモ made
+  bool AnswersOnScreen = false;
   std::unique_ptr<TRememberedPrinter> RememberedPrinter;
   TPreviewPages Previews{this};
   bool MadeOnce = false;   // a make-problems run has ended well

@@ -1,11 +1,13 @@
 #include "app/form4.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 
 #include "app/design.h"
 #include "app/papers.h"
+#include "app/versions.h"
 #include "app/workbook.h"
 
 namespace tamariko {
@@ -13,7 +15,21 @@ namespace tamariko {
 TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   setupUi(this);
   ApplyDesign(this);
+  // 版数 beside 部数; the box cannot hold a count outside 1 to kMaxVersions.
+  VersionLabel = new QLabel(QStringLiteral("版数"), this);
+  VersionLabel->setObjectName(QStringLiteral("VersionLabel"));
+  VersionLabel->setFont(Label2->font());
+  VersionLabel->setGeometry(Label2->geometry().translated(160, 0));
+  VersionBox = new QSpinBox(this);
+  VersionBox->setObjectName(QStringLiteral("VersionBox"));
+  VersionBox->setFont(SpinEdit1->font());
+  VersionBox->setRange(1, kMaxVersions);
+  VersionBox->setGeometry(SpinEdit1->geometry().translated(160, 0));
+  VersionBox->setToolTip(
+      QStringLiteral("何種類の問題を印刷するか（Ａ版から、１～%1）").arg(kMaxVersions));
+  QWidget::setTabOrder(SpinEdit1, VersionBox);
   for (QWidget* w : {static_cast<QWidget*>(Label2), static_cast<QWidget*>(SpinEdit1),
+                     static_cast<QWidget*>(VersionLabel), static_cast<QWidget*>(VersionBox),
                      static_cast<QWidget*>(Button1), static_cast<QWidget*>(Button2)}) {
     Below.emplace_back(w, w->geometry());
   }

@@ -32,6 +32,12 @@ class TForm4 : public QDialog, public Ui::Form4 {
   void OfferMadeSheets(const TWorkbook& book);
   // 部数: the copies every job of the run asks for.
   int Copies() const { return SpinEdit1->value(); }
+  // 版数: how many versions of the paper the run prints (1 to kMaxVersions).
+  int Versions() const { return VersionBox->value(); }
+  void SetVersions(int versions) { VersionBox->setValue(versions); }
+
+  QLabel* VersionLabel = nullptr;
+  QSpinBox* VersionBox = nullptr;
 
   // Written only by OK and キャンセル: closing through the frame keeps the last answer.
   bool PrintSelected = false;

@@ -116,16 +116,32 @@ QString TPrintReport::Text() const {
   QStringList lines{QStringLiteral("印刷の結果です。")};
   for (const QString& printer : printers) {
     lines << QString() << QStringLiteral("プリンター「%1」").arg(printer);
-    for (const Entry& e : entries_) {
+    // A run of many versions would not fit a box a line a sheet: sheets in a row that
+    // fared alike, with nothing of their own to say, share one line.
+    const bool merge = entries_.size() > kLinesBeforeMerging;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      const Entry& e = entries_[i];
       if (e.printer != printer) continue;
+      std::size_t last = i;
+      while (merge && last + 1 < entries_.size() && SheetNotices(entries_[last].sheet).isEmpty() &&
+             entries_[last + 1].printer == printer && entries_[last + 1].outcome == e.outcome &&
+             entries_[last + 1].detail == e.detail &&
+             SheetNotices(entries_[last + 1].sheet).isEmpty()) {
+        ++last;
+      }
+      const QString sheets = last == i ? e.sheet
+                                       : QStringLiteral("%1から%2まで%3枚")
+                                             .arg(e.sheet, entries_[last].sheet)
+                                             .arg(last - i + 1);
       if (e.outcome == Outcome::Failed) {
-        lines << QStringLiteral("　・%1: 送れませんでした。%2").arg(e.sheet, e.detail);
+        lines << QStringLiteral("　・%1: 送れませんでした。%2").arg(sheets, e.detail);
       } else if (e.detail.isEmpty()) {
-        lines << QStringLiteral("　・%1: 送りました").arg(e.sheet);
+        lines << QStringLiteral("　・%1: 送りました").arg(sheets);
       } else {
-        lines << QStringLiteral("　・%1: 保存しました (%2)").arg(e.sheet, e.detail);
+        lines << QStringLiteral("　・%1: 保存しました (%2)").arg(sheets, e.detail);
       }
       lines << SheetNotices(e.sheet);
+      i = last;
     }
     for (const Notice& n : printerNotices_) {
       if (n.about == printer) lines << QStringLiteral("　※") + n.text;

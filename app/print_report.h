@@ -32,6 +32,8 @@ class TPrintReport {
   QString Text() const;
 
  private:
+  // More entries than this are said a run of alike sheets a line.
+  static constexpr std::size_t kLinesBeforeMerging = 12;
   enum class Outcome { Sent, Failed, NotSent };
   struct Entry {
     QString sheet;

@@ -12,7 +12,8 @@ namespace {
 // A printer whose every page gets the set's label before the job ends.
 class MarkingPrintTarget : public TPrintTarget {
  public:
-  MarkingPrintTarget(TPrintTarget& printer, std::uint32_t seed) : printer_(printer), seed_(seed) {}
+  MarkingPrintTarget(TPrintTarget& printer, QString mark)
+      : printer_(printer), mark_(std::move(mark)) {}
 
   PixelPair GetPixelsPerInch() override { return printer_.GetPixelsPerInch(); }
   PixelPair GetPageOffset() override { return printer_.GetPageOffset(); }
@@ -23,7 +24,7 @@ class MarkingPrintTarget : public TPrintTarget {
   TCanvas& Canvas() override { return printer_.Canvas(); }
   void EndDoc() override {
     try {
-      DrawSetMark(printer_.Canvas(), mapping_, seed_);
+      DrawPageMark(printer_.Canvas(), mapping_, mark_);
     } catch (...) {
       printer_.EndDoc();
       throw;
@@ -33,7 +34,7 @@ class MarkingPrintTarget : public TPrintTarget {
 
  private:
   TPrintTarget& printer_;
-  std::uint32_t seed_;
+  QString mark_;
   PageMapping mapping_;
 };
 
@@ -64,6 +65,20 @@ TWorkbook::TWorkbook(const TSheetTexts* texts, const TPaper* paper)
     pages_.push_back(paper_->answerPages[p].make(std::move(runs)));
     pages_.back()->SetSheetTexts(texts);
   }
+}
+
+void TWorkbook::SetMark(std::optional<std::uint32_t> seed) {
+  mark_.reset();
+  if (seed) mark_ = SetMarkLabel(*seed);
+}
+
+void TWorkbook::SetMarkText(const QString& text) {
+  mark_.reset();
+  if (!text.isEmpty()) mark_ = text;
+}
+
+void TWorkbook::SetAnswersShown(bool shown) {
+  for (const auto& page : pages_) page->SetAnswersShown(shown);
 }
 
 TProblemKind* TWorkbook::KindOf(const QString& key) const {
@@ -100,7 +115,7 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
     show = [&](const SheetInfo& sheet, const PreviewDraw& draw) {
       plainShow(sheet, [&](TCanvas& c, const PageMapping& m) {
         draw(c, m);
-        DrawSetMark(c, m, *mark_);
+        DrawPageMark(c, m, *mark_);
       });
     };
   }
@@ -171,7 +186,7 @@ void TWorkbook::DrawPreview(SheetRef sheet, TCanvas& image, const PageMapping& m
   } else {
     Kind(sheet.kind).DrawPreview(sheet.sheet, image, mapping);
   }
-  if (mark_) DrawSetMark(image, mapping, *mark_);
+  if (mark_) DrawPageMark(image, mapping, *mark_);
 }
 
 std::optional<SheetRef> TWorkbook::SheetNamed(const QString& key) const {

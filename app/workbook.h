@@ -48,7 +48,11 @@ class TWorkbook {
 
   // Every page of this workbook, preview and paper, carries the set's seed as a small label
   // (see DrawSetMark); none without.
-  void SetMark(std::optional<std::uint32_t> seed) { mark_ = seed; }
+  void SetMark(std::optional<std::uint32_t> seed);
+  // The same place with the window's label (「問題番号 20261207」); empty for none.
+  void SetMarkText(const QString& text);
+  // Whether the answer pages' previews show the answers (see TAnswerPage::SetAnswersShown).
+  void SetAnswersShown(bool shown);
 
   // The kinds, in the order a run makes them.
   int KindCount() const { return static_cast<int>(kinds_.size()); }
@@ -91,7 +95,7 @@ class TWorkbook {
   std::vector<std::unique_ptr<TProblemKind>> kinds_;
   std::vector<bool> made_;
   std::vector<std::unique_ptr<TAnswerPage>> pages_;
-  std::optional<std::uint32_t> mark_;
+  std::optional<QString> mark_;
 };
 
 // A fresh preview page (white, the preview's size and density) with `draw` drawn on it, at

@@ -32,7 +32,12 @@ class TAnswerPage : public TKeisan {
   // The run that fills a cell; nullptr for none.
   const AnswerRun* RunAt(int column, int row) const;
 
-  // The page on the preview image: the contest's table empty, an exam's with its answers.
+  // Whether the preview shows the answers too (the printed page always does). Off for the
+  // contest's table, which the preview always showed empty.
+  void SetAnswersShown(bool shown) { answersShown_ = shown; }
+  bool AnswersShown() const { return answersShown_; }
+
+  // The page on the preview image, with its answers when AnswersShown().
   virtual void DrawSheet(TCanvas& image, const PageMapping& mapping) = 0;
   // The page with the answers it holds, as one print job of one page.
   virtual void PrintSheet(TPrintTarget& printer) = 0;
@@ -48,6 +53,7 @@ class TAnswerPage : public TKeisan {
   int rows_;
   std::vector<AnswerRun> runs_;
   std::vector<std::optional<TAnswer>> cells_;
+  bool answersShown_ = false;
 };
 
 }  // namespace tamariko

@@ -47,6 +47,12 @@ void PrintPage(TPrintTarget& printer, const QString& title, int points,
 }
 
 void DrawSetMark(TCanvas& canvas, const PageMapping& mapping, std::uint32_t seed) {
+  DrawPageMark(canvas, mapping, SetMarkLabel(seed));
+}
+
+QString SetMarkLabel(std::uint32_t seed) { return QStringLiteral("No.") + QString::number(seed); }
+
+void DrawPageMark(TCanvas& canvas, const PageMapping& mapping, const QString& text) {
   // The forms' lowest ink, the organizer label, ends near 351 mm.
   constexpr long double kMarkXMm = 14;
   constexpr long double kMarkYMm = 355;
@@ -54,8 +60,7 @@ void DrawSetMark(TCanvas& canvas, const PageMapping& mapping, std::uint32_t seed
   canvas.SetFontSize(8);
   canvas.SetBrushStyle(BrushStyle::Clear);
   canvas.SetPenColor(kBlack);
-  canvas.TextOut(mapping.X(kMarkXMm), mapping.Y(kMarkYMm),
-                 QStringLiteral("No.") + QString::number(seed));
+  canvas.TextOut(mapping.X(kMarkXMm), mapping.Y(kMarkYMm), text);
 }
 
 SheetDrawer StartProblemPreview(TCanvas& image, const PageMapping& mapping,

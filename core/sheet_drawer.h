@@ -84,6 +84,9 @@ void PrintPage(TPrintTarget& printer, const QString& title, int points,
 // The small label "No.<seed>" that matches a sheet to its answer table and makes the set
 // again: 8 points, in the page's bottom margin below everything the forms draw.
 void DrawSetMark(TCanvas& canvas, const PageMapping& mapping, std::uint32_t seed);
+QString SetMarkLabel(std::uint32_t seed);
+// Any such label at the same place ("問題番号 20261207　Ｂ版").
+void DrawPageMark(TCanvas& canvas, const PageMapping& mapping, const QString& text);
 
 // The steps both problem sheets share. The preview: erased, the form, then the figures'
 // face for the problems drawn on it.

@@ -139,6 +139,7 @@ void Tkaitou::DrawSheet(TCanvas& image, const PageMapping& mapping) {
   // Texts of this sheet stand on opaque white.
   image.SetBrushStyle(BrushStyle::Solid);
   DrawForm(d, *this);
+  if (AnswersShown()) DrawAnswers(d, *this);
 }
 
 void Tkaitou::PrintSheet(TPrintTarget& printer) {

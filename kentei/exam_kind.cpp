@@ -52,22 +52,25 @@ QString SheetLabel(const TExamGrade& g, TExamPageKind kind) {
 class TExamAnswerPage : public TAnswerPage {
  public:
   TExamAnswerPage(const TExamGrade& grade, std::vector<AnswerRun> runs, int rows)
-      : TAnswerPage(0, kSubjects, rows, std::move(runs)), paper_(grade) {}
+      : TAnswerPage(0, kSubjects, rows, std::move(runs)), paper_(grade) {
+    // The batch's previews have always shown the exam's answers; the window says.
+    SetAnswersShown(true);
+  }
 
-  // Unlike the contest's table, the exam's answer page shows its answers on screen too.
   void DrawSheet(TCanvas& image, const PageMapping& mapping) override {
     SheetDrawer d = PreparePreview(image, mapping);
-    Draw(d);
+    Draw(d, AnswersShown());
   }
   void PrintSheet(TPrintTarget& printer) override {
-    PrintPage(printer, paper_.Pages().back().jobTitle, 10, [&](SheetDrawer& d) { Draw(d); });
+    PrintPage(printer, paper_.Pages().back().jobTitle, 10, [&](SheetDrawer& d) { Draw(d, true); });
   }
 
  private:
-  void Draw(SheetDrawer& d) {
+  void Draw(SheetDrawer& d, bool withAnswers) {
     TExamAnswerTexts texts;
     QStringList* columns[kSubjects] = {&texts.abacus, &texts.multiplication, &texts.division};
     for (const AnswerRun& run : Runs()) {
+      if (!withAnswers) break;
       QStringList& list = *columns[run.column];
       // A subject's column holds its answers from its problem No.1 down.
       list.resize(run.firstRow + run.count);

@@ -123,25 +123,34 @@ QString SafeFileStem(const QString& title) {
   return stem.trimmed().isEmpty() ? QStringLiteral("印刷") : stem.trimmed();
 }
 
-// Creates a new file named after the title, never replacing one: "名前.pdf", "名前 (2).pdf"...
-// The file is written and checked under a temporary name first, so a failure leaves nothing.
-QString WriteNewPdf(const QString& folder, const QString& title, const QByteArray& bytes) {
+void MakePdfFolder(const QString& folder) {
   if (!QDir().mkpath(folder)) {
     throw Error(QStringLiteral("PDFの保存先「%1」を作れません (cannot create the folder '%1')")
                     .arg(folder)
                     .toStdString());
   }
-  const QString stem = SafeFileStem(title);
-  // Staged in `folder` itself, where it is put, even when the first name is a link.
-  const auto file = StagedFile::Written(QDir(folder).filePath(stem + QStringLiteral(".pdf")), bytes,
-                                        StagedFile::Links::Replace);
+}
+
+// Puts a finished file in `folder` under the first free name of `stem`.
+QString PutInPlaceAsNew(StagedFile& file, const QString& folder, const QString& stem) {
   for (int n = 1; n < 10000; ++n) {
     const QString fileName =
         n == 1 ? stem + QStringLiteral(".pdf") : QStringLiteral("%1 (%2).pdf").arg(stem).arg(n);
     const QString path = QDir(folder).filePath(fileName);
-    if (file->PutInPlaceAsNew(path)) return path;
+    if (file.PutInPlaceAsNew(path)) return path;
   }
   throw Error(QStringLiteral("「%1」には同じ名前のPDFが多すぎます").arg(folder).toStdString());
+}
+
+// Creates a new file named after the title, never replacing one: "名前.pdf", "名前 (2).pdf"...
+// The file is written and checked under a temporary name first, so a failure leaves nothing.
+QString WriteNewPdf(const QString& folder, const QString& title, const QByteArray& bytes) {
+  MakePdfFolder(folder);
+  const QString stem = SafeFileStem(title);
+  // Staged in `folder` itself, where it is put, even when the first name is a link.
+  const auto file = StagedFile::Written(QDir(folder).filePath(stem + QStringLiteral(".pdf")), bytes,
+                                        StagedFile::Links::Replace);
+  return PutInPlaceAsNew(*file, folder, stem);
 }
 
 // Sends a PDF to a queue on a thread of its own, the windows repainting meanwhile; a server
@@ -477,6 +486,24 @@ std::unique_ptr<StagedFile> CupsSpooler::EndPdfCollection() {
                     .toStdString());
   }
   return file;
+}
+
+void CupsSpooler::CollectPdfRun(const QString& stem) {
+  const QString folder = PdfOutputFolder();
+  MakePdfFolder(folder);
+  CollectPdfJobs(std::make_unique<StagedFile>(
+      QDir(folder).filePath(SafeFileStem(stem) + QStringLiteral(".pdf")),
+      StagedFile::Links::Replace));
+}
+
+void CupsSpooler::DropPdfCollection() { collection_.reset(); }
+
+QString CupsSpooler::FinishPdfRun() {
+  const std::unique_ptr<StagedFile> file = EndPdfCollection();
+  const QFileInfo first(file->FinalPath());
+  const QString path = PutInPlaceAsNew(*file, first.path(), first.completeBaseName());
+  pdfFiles_.append(path);
+  return path;
 }
 
 int CupsSpooler::FinishPdfCollection() {

@@ -98,6 +98,13 @@ class CupsSpooler : public Spooler {
   // caller that puts it in place together with other files. Throws as above.
   std::unique_ptr<StagedFile> EndPdfCollection();
   bool CollectingPdf() const;
+  // A print of many pages as one file of the PDF printer: collected as above into its
+  // folder, then put there as `stem`.pdf, or "`stem` (2).pdf" when that exists, never over
+  // a file; returns the path. Throws Error as above, leaving nothing under a final name.
+  void CollectPdfRun(const QString& stem);
+  QString FinishPdfRun();
+  // Drops a collection, its temporary with it.
+  void DropPdfCollection();
 
   // Re-reads the queues in the background; a completed read that differs from the cache
   // sends the "printers changed" notification. Runs on a slow timer, which also starts the

@@ -408,6 +408,26 @@ QStringList PdfPrinterFilesWritten() {
   return cups ? cups->PdfFilesWritten() : QStringList();
 }
 
+bool CollectPdfPrinterRun(const QString& stem) {
+  auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler());
+  QString device, driver, port;
+  DevModeHandle devMode;
+  QxPrinter().Framework().GetPrinter(device, driver, port, devMode);
+  if (cups == nullptr || device != QLatin1String(kPdfPrinterName)) return false;
+  cups->CollectPdfRun(stem);
+  return true;
+}
+
+QString FinishPdfPrinterRun() {
+  auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler());
+  if (cups == nullptr) throw Error("PDFをまとめていません");
+  return cups->FinishPdfRun();
+}
+
+void DropPdfPrinterRun() {
+  if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) cups->DropPdfCollection();
+}
+
 QStringList TakePrintNotices() {
   auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler());
   return cups ? cups->TakeNotices() : QStringList();

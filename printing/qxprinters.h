@@ -210,6 +210,13 @@ void SettleFirstPrinterRead();
 // The files the built-in PDF printer has written so far, oldest first (to tell the user);
 // empty while the global printer object runs over another spooler.
 QStringList PdfPrinterFilesWritten();
+// A print of many pages to the built-in PDF printer as one file: when the printer in force
+// is that printer, its jobs from now on become the pages of one file named `stem` (see
+// CupsSpooler::CollectPdfRun), and true. FinishPdfPrinterRun puts it in place and returns
+// its path (throws as CupsSpooler::FinishPdfRun); DropPdfPrinterRun gives it up.
+bool CollectPdfPrinterRun(const QString& stem);
+QString FinishPdfPrinterRun();
+void DropPdfPrinterRun();
 // What the print jobs since the last call have to tell the teacher, each once (a paused
 // queue that holds them); empty while the global printer object runs over another spooler.
 QStringList TakePrintNotices();

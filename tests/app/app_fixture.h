@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QString>
 #include <QTemporaryDir>
@@ -118,6 +119,11 @@ inline TMitori1_1& MentalOf(const TForm1* form) { return MentalOf(*form->Workboo
 inline Tkake& MultiplicationOf(const TForm1* form) { return MultiplicationOf(*form->Workbook()); }
 inline TAnswerPage& AnswersOf(const TForm1* form) { return form->Workbook()->Answers(); }
 
+// Types a paper's number into the window's 問題番号 box, as the teacher does.
+inline void TypePaperNumber(TForm1* form, std::uint32_t number) {
+  form->NumberBox->selectAll();
+  form->NumberBox->insert(QString::number(number));
+}
 // The program's windows made as at start-up, without the splash pause, over a scripted
 // printer and a private temporary folder.
 class AppTest : public ::testing::Test {

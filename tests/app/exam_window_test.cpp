@@ -95,7 +95,7 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
       EXPECT_TRUE(form->Panel2->rect().contains(box->geometry())) << box->text().toStdString();
       EXPECT_GE(box->width(), box->sizeHint().width()) << box->text().toStdString();
     }
-    SetRandomSeed(seed + static_cast<std::uint32_t>(g));
+    TypePaperNumber(form, seed + static_cast<std::uint32_t>(g));
     form->Image4->Click();
     EXPECT_EQ(form->Workbook()->JsonLine(seed + static_cast<std::uint32_t>(g)),
               BatchLine(form->Paper().key, seed + static_cast<std::uint32_t>(g), folder.path()));
