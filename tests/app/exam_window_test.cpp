@@ -134,8 +134,11 @@ TEST_F(AppTest, TheMentalLadderIsTheThirdChoiceWithItsOwnGrades) {
   EXPECT_EQ(GradeTexts(form->GradeBox).join(u' '),
             QStringLiteral("10級〜7級 6級 5級 4級 準3級 3級 準2級 2級 準1級 1級 段位"));
   EXPECT_EQ(form->PageControl1->count(), 5);
+  for (const QCheckBox* box : form->Panel2->findChildren<QCheckBox*>()) {
+    EXPECT_TRUE(form->Panel2->rect().contains(box->geometry())) << box->text().toStdString();
+  }
   QTemporaryDir folder;
-  SetRandomSeed(808);
+  TypePaperNumber(form, 808);
   form->Image4->Click();
   EXPECT_EQ(form->Workbook()->JsonLine(808),
             BatchLine(QStringLiteral("anzan-dan"), 808, folder.path()));
