@@ -10,7 +10,7 @@ namespace {
 // 18 digits: every product of two figures of the ladder, at its scale, stays inside.
 constexpr __int128 kLimit = 1'000'000'000'000'000'000;
 
-__int128 PowerOfTen(int n) {
+__int128 WidePowerOfTen(int n) {
   __int128 p = 1;
   while (n-- > 0) p *= 10;
   return p;
@@ -26,12 +26,14 @@ __int128 DivideHalfUp(__int128 n, __int128 d) {
 
 }  // namespace
 
+std::int64_t PowerOfTen(int n) { return static_cast<std::int64_t>(WidePowerOfTen(n)); }
+
 TExactNumber TExactNumber::Normalised(__int128 units, int scale, bool yen) {
   while (scale > 0 && units % 10 == 0) {
     units /= 10;
     --scale;
   }
-  if (scale > kMaxScale) units = DivideHalfUp(units, PowerOfTen(scale - kMaxScale));
+  if (scale > kMaxScale) units = DivideHalfUp(units, WidePowerOfTen(scale - kMaxScale));
   scale = std::min(scale, kMaxScale);
   if (Magnitude(units) >= kLimit) throw Error("数が大きすぎて計算できません");
   if (units == 0) scale = 0;
@@ -54,8 +56,8 @@ int TExactNumber::Digits() const {
 TExactNumber TExactNumber::Plus(const TExactNumber& other) const {
   const int scale = std::max(scale_, other.scale_);
   return Normalised(
-      units_ * PowerOfTen(scale - scale_) + other.units_ * PowerOfTen(scale - other.scale_), scale,
-      yen_ || other.yen_);
+      units_ * WidePowerOfTen(scale - scale_) + other.units_ * WidePowerOfTen(scale - other.scale_),
+      scale, yen_ || other.yen_);
 }
 
 TExactNumber TExactNumber::Minus(const TExactNumber& other) const {
@@ -70,7 +72,7 @@ TExactNumber TExactNumber::Times(const TExactNumber& other) const {
 TExactNumber TExactNumber::Rounded(int decimals) const {
   decimals = std::clamp(decimals, 0, kMaxScale);
   if (scale_ <= decimals) return *this;
-  return Normalised(DivideHalfUp(units_, PowerOfTen(scale_ - decimals)), decimals, yen_);
+  return Normalised(DivideHalfUp(units_, WidePowerOfTen(scale_ - decimals)), decimals, yen_);
 }
 
 TExactNumber TExactNumber::Quotient(const TExactNumber& dividend, const TExactNumber& divisor,
@@ -82,9 +84,9 @@ TExactNumber TExactNumber::Quotient(const TExactNumber& dividend, const TExactNu
   __int128 d = divisor.units_;
   const int shift = decimals + divisor.scale_ - dividend.scale_;
   if (shift >= 0) {
-    n *= PowerOfTen(shift);
+    n *= WidePowerOfTen(shift);
   } else {
-    d *= PowerOfTen(-shift);
+    d *= WidePowerOfTen(-shift);
   }
   if (d < 0) {
     n = -n;

@@ -63,4 +63,7 @@ class TExactNumber {
   bool yen_ = false;
 };
 
+// 10 to the power n, for 0 <= n <= 18.
+std::int64_t PowerOfTen(int n);
+
 }  // namespace tamariko

@@ -17,12 +17,6 @@ constexpr int kRowRedraws = 12;
 constexpr int kProblemRedraws = 40;
 constexpr int kPairRedraws = 20;
 
-std::int64_t PowerOfTen(int n) {
-  std::int64_t p = 1;
-  while (n-- > 0) p *= 10;
-  return p;
-}
-
 // Uniform in 0 .. n - 1 (n >= 1): one draw below 2^31, else two, each drawn once.
 std::int64_t DrawBelow(std::int64_t n) {
   constexpr std::int64_t kOneDraw = 0x7fffffff;

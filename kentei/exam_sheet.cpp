@@ -22,12 +22,6 @@ constexpr long double kFigureInsetMm = 1.5;
 constexpr long double kAnswerMarginMm = 3;
 constexpr long double kColumnGapMm = 6;
 
-std::int64_t PowerOfTen(int n) {
-  std::int64_t p = 1;
-  while (n-- > 0) p *= 10;
-  return p;
-}
-
 QString FullWidthDigits(QString text) {
   for (QChar& c : text) {
     if (c >= u'0' && c <= u'9') c = QChar(c.unicode() - u'0' + 0xFF10);
