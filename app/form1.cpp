@@ -22,7 +22,7 @@
 #include <cstdio>
 #include <iterator>
 #include <optional>
-#include <span>
+#include <vector>
 
 #include "app/design.h"
 #include "app/faces_check.h"
@@ -41,6 +41,7 @@
 #include "app/window_size.h"
 #include "core/error.h"
 #include "core/random.h"
+#include "kentei/exam_grades.h"
 #include "platform/carried_font.h"
 #include "platform/off_thread.h"
 #include "platform/spooler.h"
@@ -83,35 +84,37 @@ SheetChoice Ticked(const QWidget* form, const TPaper& paper, bool withAnswerTabl
 // The paper choice's row stands above the boxes, which the papers place below the heading.
 constexpr int kPaperRow = 28;
 
-// The window offers one exam paper a grade; grades that share one are one entry, named as its
+// The window offers one exam paper a grade, from the grade table: a ladder is an entry of the
+// paper choice after 大会問題, and grades that share a paper are one grade entry, named as its
 // title.
 struct GradeChoice {
-  const char16_t* label;
-  const char* key;
+  QString label;
+  QString key;
 };
-constexpr GradeChoice kShuzanGrades[] = {
-    {u"10級・9級", "shuzan-10"}, {u"8級", "shuzan-8"},    {u"7級", "shuzan-7"},
-    {u"6級", "shuzan-6"},        {u"5級", "shuzan-5"},    {u"4級", "shuzan-4"},
-    {u"準3級", "shuzan-p3"},     {u"3級", "shuzan-3"},    {u"準2級", "shuzan-p2"},
-    {u"2級", "shuzan-2"},        {u"準1級", "shuzan-p1"}, {u"1級", "shuzan-1"},
-    {u"段位", "shuzan-dan"}};
-constexpr GradeChoice kAnzanGrades[] = {
-    {u"10級〜7級", "anzan-10"}, {u"6級", "anzan-6"}, {u"5級", "anzan-5"},    {u"4級", "anzan-4"},
-    {u"準3級", "anzan-p3"},     {u"3級", "anzan-3"}, {u"準2級", "anzan-p2"}, {u"2級", "anzan-2"},
-    {u"準1級", "anzan-p1"},     {u"1級", "anzan-1"}, {u"段位", "anzan-dan"}};
-// The paper choice's exam entries, after 大会問題.
 struct LadderChoice {
-  const char16_t* name;
-  std::span<const GradeChoice> grades;
+  QString name;
+  std::vector<GradeChoice> grades;
 };
-constexpr LadderChoice kLadders[] = {{u"珠算検定練習", kShuzanGrades},
-                                     {u"暗算検定練習", kAnzanGrades}};
+const std::vector<LadderChoice>& Ladders() {
+  static const std::vector<LadderChoice> ladders = [] {
+    std::vector<LadderChoice> made;
+    for (const TExamGrade& g : ExamGrades()) {
+      const QString name = g.ladder + QStringLiteral("検定練習");
+      if (made.empty() || made.back().name != name) made.push_back({name, {}});
+      std::vector<GradeChoice>& grades = made.back().grades;
+      if (grades.empty() || grades.back().label != g.paperName)
+        grades.push_back({g.paperName, g.key});
+    }
+    return made;
+  }();
+  return ladders;
+}
 
 // The ladder that offers `key`, or -1.
 int LadderOf(const QString& key) {
-  for (int l = 0; l < static_cast<int>(std::size(kLadders)); ++l) {
-    for (const GradeChoice& g : kLadders[l].grades) {
-      if (key == QLatin1String(g.key)) return l;
+  for (int l = 0; l < static_cast<int>(Ladders().size()); ++l) {
+    for (const GradeChoice& g : Ladders()[static_cast<std::size_t>(l)].grades) {
+      if (key == g.key) return l;
     }
   }
   return -1;
@@ -123,8 +126,8 @@ void FillGrades(QComboBox* box, int ladder) {
   const QSignalBlocker block(box);
   const QString kept = box->currentText();
   box->clear();
-  for (const GradeChoice& g : kLadders[ladder].grades)
-    box->addItem(QString::fromUtf16(g.label), QString::fromLatin1(g.key));
+  for (const GradeChoice& g : Ladders()[static_cast<std::size_t>(ladder)].grades)
+    box->addItem(g.label, g.key);
   box->setCurrentIndex(std::max(0, box->findText(kept)));
 }
 
@@ -249,7 +252,7 @@ void TForm1::UsePaper(const TPaper& paper) {
 
 void TForm1::FillPaperChoice() {
   PaperBox->addItem(DefaultPaper().name);
-  for (const LadderChoice& ladder : kLadders) PaperBox->addItem(QString::fromUtf16(ladder.name));
+  for (const LadderChoice& ladder : Ladders()) PaperBox->addItem(ladder.name);
   FillGrades(GradeBox, 0);
   GradeBox->setEnabled(false);
   // The keyboard goes from the round box to the paper choice, then to the sheet boxes.
