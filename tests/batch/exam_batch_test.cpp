@@ -28,6 +28,14 @@ const QStringList kAllKeys = kKeys + QStringList{"shuzan-p3", "shuzan-3", "shuza
                                                  "shuzan-p1", "shuzan-1", "shuzan-dan"} +
                              kAnzanKeys;
 
+// The JSON lines of `count` papers of `key` from `seed`; none when the run fails.
+QList<QByteArray> JsonLines(const QString& key, int seed, int count) {
+  const auto run = Tamariko({"--batch", "--exam", key, "--seed", QString::number(seed), "--count",
+                             QString::number(count), "--json", "-"});
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  return run.exitCode == 0 ? run.out.trimmed().split('\n') : QList<QByteArray>();
+}
+
 std::vector<std::int64_t> Numbers(const QJsonValue& list) {
   std::vector<std::int64_t> numbers;
   for (const QJsonValue& v : list.toArray()) numbers.push_back(v.toInteger());
@@ -80,10 +88,7 @@ TEST(ExamBatch, TheKeysAreListedAndAnythingElseIsRefusedWithThem) {
 TEST(ExamBatch, EachKeysJsonKeepsItsGradesRulesOverManySeeds) {
   std::map<QString, QList<QJsonObject>> sets;
   for (const QString& key : kKeys) {
-    const auto run =
-        Tamariko({"--batch", "--exam", key, "--seed", "777", "--count", "40", "--json", "-"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QList<QByteArray> lines = run.out.trimmed().split('\n');
+    const QList<QByteArray> lines = JsonLines(key, 777, 40);
     ASSERT_EQ(lines.size(), 40);
     for (qsizetype n = 0; n < lines.size(); ++n) {
       const QJsonObject set = QJsonDocument::fromJson(lines[n]).object();
@@ -110,10 +115,7 @@ TEST(ExamBatch, EachKeysJsonKeepsItsGradesRulesOverManySeeds) {
 TEST(ExamBatch, EachAnzanKeysJsonKeepsItsGradesRules) {
   std::map<QString, QList<QJsonObject>> sets;
   for (const QString& key : kAnzanKeys) {
-    const auto run =
-        Tamariko({"--batch", "--exam", key, "--seed", "31", "--count", "15", "--json", "-"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QList<QByteArray> lines = run.out.trimmed().split('\n');
+    const QList<QByteArray> lines = JsonLines(key, 31, 15);
     ASSERT_EQ(lines.size(), 15);
     for (qsizetype n = 0; n < lines.size(); ++n) {
       const QJsonObject set = QJsonDocument::fromJson(lines[n]).object();
