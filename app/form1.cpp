@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "app/design.h"
@@ -706,16 +707,84 @@ TPrintReport TForm1::PrintChosenSheets() {
   // waited for again, one bound each: the run gives up with the same reason.
   QString silence;
   QStringList sentInFile;
-  for (const VersionPage& page : order) {
+  // A page's outcome is told at once, or, on both sides, once its job has gone: the pages
+  // of a job go together.
+  struct Outcome {
+    QString title;
+    QString failure;  // empty: sent
+    bool notSent = false;
+    QString file;
+  };
+  auto tell = [&](const Outcome& o) {
+    if (o.notSent) {
+      report.NotSent(o.title);
+    } else if (!o.failure.isEmpty()) {
+      report.Failed(o.title, printer, o.failure);
+    } else {
+      report.Sent(o.title, printer, o.file);
+    }
+  };
+  bool gathering = false;
+  std::vector<Outcome> inJob;
+  auto dropJob = qScopeGuard([] { DropGatheredPrinterJob(); });
+  // A send given up because the program is ending was not sent, not failed.
+  auto failure = [&](const QString& title, const std::exception& e) {
+    if (Ending()) return Outcome{title, {}, true, {}};
+    if (dynamic_cast<const EPrintServerSilent*>(&e)) silence = QString::fromUtf8(e.what());
+    return Outcome{title, QString::fromUtf8(e.what()), false, {}};
+  };
+  auto sendJob = [&](const VersionPage& first) {
+    std::vector<Outcome> pages = std::exchange(inJob, {});
+    if (!gathering) return;
+    gathering = false;
+    const bool drawn = std::any_of(pages.begin(), pages.end(), [](const Outcome& o) {
+      return !o.notSent && o.failure.isEmpty();
+    });
+    std::optional<Outcome> sendFailure;
+    if (!drawn) {
+      DropGatheredPrinterJob();
+    } else if (Ending() || !silence.isEmpty()) {
+      DropGatheredPrinterJob();
+      sendFailure = Ending() ? Outcome{{}, {}, true, {}} : Outcome{{}, silence, false, {}};
+    } else {
+      try {
+        SendGatheredPrinterJob(JobTitle(*Paper_, first, versionCount));
+      } catch (const std::exception& e) {
+        sendFailure = failure({}, e);
+      }
+    }
+    for (Outcome& page : pages) {
+      if (sendFailure && !page.notSent && page.failure.isEmpty()) {
+        page.failure = sendFailure->failure;
+        page.notSent = sendFailure->notSent;
+      }
+      tell(page);
+    }
+  };
+  std::size_t jobStart = 0;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const VersionPage& page = order[i];
+    if (!oneFile && StartsJob(order, i)) {
+      if (i > 0) sendJob(order[jobStart]);
+      jobStart = i;
+      gathering = GatherPrinterJob();
+    }
     const QString title = titleOf(page);
+    auto note = [&](Outcome o) {
+      if (gathering) {
+        inJob.push_back(std::move(o));
+      } else {
+        tell(o);
+      }
+    };
     ++PrintTaken;
     UpdateStatusLine();
     if (Ending()) {
-      report.NotSent(title);
+      note({title, {}, true, {}});
       continue;
     }
     if (!silence.isEmpty()) {
-      report.Failed(title, printer, silence);
+      note({title, silence, false, {}});
       continue;
     }
     const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
@@ -728,18 +797,13 @@ TPrintReport TForm1::PrintChosenSheets() {
       if (oneFile) {
         sentInFile << title;
       } else {
-        report.Sent(title, printer, PdfPrinterFilesWritten().mid(pdfBefore).value(0));
+        note({title, {}, false, PdfPrinterFilesWritten().mid(pdfBefore).value(0)});
       }
     } catch (const std::exception& e) {
-      // A send given up because the program is ending was not sent, not failed.
-      if (Ending()) {
-        report.NotSent(title);
-      } else {
-        report.Failed(title, printer, QString::fromUtf8(e.what()));
-        if (dynamic_cast<const EPrintServerSilent*>(&e)) silence = QString::fromUtf8(e.what());
-      }
+      note(failure(title, e));
     }
   }
+  if (!order.empty()) sendJob(order[jobStart]);
   if (oneFile) {
     dropFile.dismiss();
     // The pages are in the file only once it is in place: all of them, or none.

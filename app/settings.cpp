@@ -40,8 +40,9 @@ void ForEachField(Choice& c, Visit&& visit) {
   visit("fit", c.fit);
   visit("copies", c.copies);
   visit("pdfFolder", c.pdfFolder);
+  visit("twoSided", c.twoSided);
 }
-constexpr int kRememberedFields = 8;
+constexpr int kRememberedFields = 9;
 
 // How many members an aggregate has: the most initializers it takes.
 struct AnyField {
@@ -346,6 +347,7 @@ void TRememberedPrinter::FallBack(const PrinterChoice& gone) {
   choice.paper = b4 ? DMPAPER_B4 : DMPAPER_A4;
   choice.copies = gone.copies;
   choice.pdfFolder = gone.pdfFolder;
+  choice.twoSided = gone.twoSided;
   PutPrinterChoiceInForce(choice);
   notice_(QStringLiteral("前回のプリンター「%1」が見つからないため、既定のプリンター「%2」の%3"
                          "にしました。")

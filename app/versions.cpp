@@ -68,4 +68,20 @@ std::vector<VersionPage> VersionOrder(const std::vector<SheetRef>& chosen, int v
   return order;
 }
 
+bool StartsJob(const std::vector<VersionPage>& order, std::size_t i) {
+  if (i == 0) return true;
+  const VersionPage& page = order.at(i);
+  const VersionPage& before = order.at(i - 1);
+  return page.version != before.version ||
+         page.sheet.IsAnswerTable() != before.sheet.IsAnswerTable();
+}
+
+QString JobTitle(const TPaper& paper, const VersionPage& first, int versions) {
+  QString title = paper.name;
+  if (first.sheet.IsAnswerTable()) title += QStringLiteral(" 解答");
+  if (versions > 1)
+    title += QStringLiteral("（") + VersionLabel(first.version) + QStringLiteral("）");
+  return title;
+}
+
 }  // namespace tamariko

@@ -45,5 +45,10 @@ struct VersionPage {
 // Every version's problem pages in version order, then every version's answer pages, so
 // that the answers come off the top of the stack together. `chosen` in a version's order.
 std::vector<VersionPage> VersionOrder(const std::vector<SheetRef>& chosen, int versions);
+// Printed on both sides, a version's problem pages share sheets, and so do its answer
+// pages; whether page `i` of `order` is the first of such a job, which starts a fresh sheet.
+bool StartsJob(const std::vector<VersionPage>& order, std::size_t i);
+// The title of the job that page starts: 「大会問題（Ｂ版）」, 「大会問題 解答」.
+QString JobTitle(const TPaper& paper, const VersionPage& first, int versions);
 
 }  // namespace tamariko

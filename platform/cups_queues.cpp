@@ -258,6 +258,9 @@ bool ReadDetails(http_t* http, const QByteArray& name, const QByteArray& uri, Cu
   if (ipp_attribute_t* source = cupsFindDestDefault(http, &dest, info, "media-source")) {
     queue.defaultTray = QString::fromUtf8(ippGetString(source, 0, nullptr));
   }
+  if (ipp_attribute_t* sides = cupsFindDestSupported(http, &dest, info, "sides")) {
+    queue.twoSided = ippContainsString(sides, "two-sided-long-edge") != 0;
+  }
   cupsFreeDestInfo(info);
   cupsFreeOptions(count, options);
   return true;
@@ -341,6 +344,7 @@ void KeepDetails(const CupsQueue& known, CupsQueue& queue) {
   queue.defaultPaper = known.defaultPaper;
   queue.trays = known.trays;
   queue.defaultTray = known.defaultTray;
+  queue.twoSided = known.twoSided;
   queue.detailsReadAt = known.detailsReadAt;
 }
 
@@ -495,6 +499,14 @@ CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
                title.toUtf8().constData());
   if (options.copies > 1) {
     ippAddInteger(create, IPP_TAG_JOB, IPP_TAG_INTEGER, "copies", options.copies);
+  }
+  if (options.twoSided) {
+    ippAddString(create, IPP_TAG_JOB, IPP_TAG_KEYWORD, "sides", nullptr, "two-sided-long-edge");
+    if (options.copies > 1) {
+      // Uncollated, a sheet would carry one page on both its sides.
+      ippAddString(create, IPP_TAG_JOB, IPP_TAG_KEYWORD, "multiple-document-handling", nullptr,
+                   "separate-documents-collated-copies");
+    }
   }
   // Paper and tray travel together as media-col: a driver-based queue turns only that
   // into its own tray command.

@@ -51,6 +51,7 @@ struct CupsQueue {
   std::optional<CupsMedia> defaultPaper;
   std::vector<CupsTray> trays;
   QString defaultTray;
+  bool twoSided = false;  // sides-supported has two-sided-long-edge
 
   // The queue's paper closest to this size, if one is close enough to count as the same.
   const CupsMedia* PaperOfSize(int width, int length) const;
@@ -78,6 +79,9 @@ struct CupsJobOptions {
   std::optional<CupsMedia> media;
   int copies = 1;
   QString tray;  // IPP keyword, empty for the printer's choice
+  // Both sides of the sheet, turned on the long edge; copies then go collated, so that
+  // each copy's pages share their sheets.
+  bool twoSided = false;
 };
 
 // What the server said of a job it took.

@@ -157,12 +157,13 @@ QString WriteNewPdf(const QString& folder, const QString& title, const QByteArra
 // that falls silent, before or in the middle of sending, ends the job with an error within
 // the bound.
 CupsJobResult SendToQueue(const QString& queue, const QString& title, const DevMode& dm,
-                          const QString& tray, const QByteArray& pdf) {
+                          const QString& tray, const QByteArray& pdf, bool twoSided = false) {
   CupsJobOptions options;
   const QSizeF mm = PaperOf(dm).size(QPageSize::Millimeter);
   options.media = CupsMedia{Hundredths(mm.width()), Hundredths(mm.height())};
   options.copies = dm.dmCopies;
   options.tray = tray;
+  options.twoSided = twoSided;
   const int timeoutMs = CupsTimeoutMs();
   auto result = std::make_shared<CupsJobResult>();
   // The worker bounds each silence itself; this wait, which also moves with the worker's
@@ -247,10 +248,21 @@ struct CupsSpooler::Collection {
   // The pages stream into the staged file as they are printed; the painter goes first.
   explicit Collection(std::unique_ptr<StagedFile> staged)
       : file(std::move(staged)), writer(file.get()) {}
+  // Into memory, for one job of many pages.
+  explicit Collection(QIODevice* device) : writer(device) {}
   std::unique_ptr<StagedFile> file;
   QPdfWriter writer;
   std::unique_ptr<QPainterCanvas> canvas;
   int pages = 0;
+};
+
+struct CupsSpooler::Gathered {
+  explicit Gathered(bool sides) : twoSided(sides) { buffer.open(QIODevice::WriteOnly); }
+  bool twoSided;
+  QBuffer buffer;
+  Collection pages{&buffer};
+  QString device;  // the queue and device mode of the first page, which the job takes
+  DevMode devMode{};
 };
 
 namespace {
@@ -271,9 +283,9 @@ class PdfPageJob : public PrintJob {
   }
   // The next page of a collected file.
   PdfPageJob(CupsSpooler& spooler, CupsSpooler::Collection& collection, const DevMode& dm,
-             QString title)
+             QString title, Margins margins = {})
       : spooler_(spooler), devMode_(dm), title_(std::move(title)), collection_(&collection) {
-    collection.writer.setPageLayout(LayoutFor(dm, Margins{}));
+    collection.writer.setPageLayout(LayoutFor(dm, margins));
     if (!collection.canvas) {
       collection.writer.setResolution(kPrinterDpi);
       collection.writer.setCreator(QStringLiteral("タマリコ"));
@@ -426,7 +438,8 @@ void CupsSpooler::Apply(const CupsReading& reading) {
   auto same = [](const CupsQueue& a, const CupsQueue& b) {
     return a.name == b.name && a.port == b.port && a.remote == b.remote &&
            a.makeAndModel == b.makeAndModel && a.papers == b.papers &&
-           a.defaultPaper == b.defaultPaper && a.trays == b.trays && a.defaultTray == b.defaultTray;
+           a.defaultPaper == b.defaultPaper && a.trays == b.trays &&
+           a.defaultTray == b.defaultTray && a.twoSided == b.twoSided;
   };
   const bool changed =
       first || !std::equal(queues.begin(), queues.end(), queues_.begin(), queues_.end(), same);
@@ -712,6 +725,10 @@ int CupsSpooler::DeviceCapabilities(const QString& device, const QString& /*port
       return 1;
     case DC_COPIES:
       return IsPdfPrinter(device) ? 1 : kCupsMaxCopies;
+    case DC_DUPLEX: {
+      const CupsQueue* queue = Find(device);
+      return queue != nullptr && queue->twoSided ? 1 : 0;
+    }
     default:
       return -1;
   }
@@ -764,9 +781,35 @@ std::unique_ptr<PrintJob> CupsSpooler::StartDoc(const QString& device, const Dev
   if (!Exists(device)) {
     throw EOSError(QStringLiteral("プリンタ「%1」がありません").arg(device).toStdString());
   }
-  return std::make_unique<PdfPageJob>(
-      *this, device, devMode, title,
-      QueueMargins(Find(device), PaperOf(devMode), OrientationOf(devMode)));
+  const Margins margins = QueueMargins(Find(device), PaperOf(devMode), OrientationOf(devMode));
+  if (gathered_) {
+    if (gathered_->pages.pages == 0) {
+      gathered_->device = device;
+      gathered_->devMode = devMode;
+    } else if (gathered_->device != device) {
+      throw EOSError("一つの印刷に二つのプリンタは使えません");
+    }
+    return std::make_unique<PdfPageJob>(*this, gathered_->pages, devMode, title, margins);
+  }
+  return std::make_unique<PdfPageJob>(*this, device, devMode, title, margins);
+}
+
+void CupsSpooler::GatherJob(bool twoSided) { gathered_ = std::make_unique<Gathered>(twoSided); }
+
+void CupsSpooler::DropGatheredJob() { gathered_.reset(); }
+
+void CupsSpooler::SendGatheredJob(const QString& title) {
+  const std::unique_ptr<Gathered> job = std::move(gathered_);
+  if (!job || job->pages.pages == 0 || !job->pages.canvas) return;
+  // The blank back: the next job's first page must not land behind this one's last.
+  if (job->twoSided && job->pages.pages % 2 == 1 && !job->pages.writer.newPage()) {
+    throw Error("印刷ページを仕上げられませんでした");
+  }
+  if (!job->pages.canvas->End()) throw Error("印刷ページを仕上げられませんでした");
+  const CupsJobResult sent = SendToQueue(job->device, title.left(31), job->devMode,
+                                         TrayOfBin(job->device, job->devMode.dmDefaultSource),
+                                         job->buffer.data(), job->twoSided);
+  if (sent.queueStopped) QueuePaused(job->device);
 }
 
 }  // namespace tamariko

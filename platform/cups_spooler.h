@@ -106,6 +106,16 @@ class CupsSpooler : public Spooler {
   // Drops a collection, its temporary with it.
   void DropPdfCollection();
 
+  // From now on the pages printed on a queue become the pages of one job, which
+  // SendGatheredJob sends: on both sides of the sheets when `twoSided`, with a blank back
+  // after an odd last page so that whatever is printed next starts on a sheet of its own.
+  void GatherJob(bool twoSided);
+  // Sends the gathered pages as one job under `title`; throws as a job of one page does.
+  // Nothing gathered sends nothing.
+  void SendGatheredJob(const QString& title);
+  void DropGatheredJob();
+  bool Gathering() const { return gathered_ != nullptr; }
+
   // Re-reads the queues in the background; a completed read that differs from the cache
   // sends the "printers changed" notification. Runs on a slow timer, which also starts the
   // first read at once; the main window also calls it when it is activated.
@@ -131,6 +141,7 @@ class CupsSpooler : public Spooler {
 
  private:
   struct Reader;
+  struct Gathered;
   bool Exists(const QString& name) const;
   const CupsQueue* Find(const QString& name) const;
   void Apply(const CupsReading& reading);
@@ -147,6 +158,7 @@ class CupsSpooler : public Spooler {
   std::unique_ptr<QObject> receiver_;
   std::unique_ptr<QTimer> timer_;
   std::unique_ptr<Collection> collection_;
+  std::unique_ptr<Gathered> gathered_;
 };
 
 }  // namespace tamariko

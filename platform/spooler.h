@@ -87,6 +87,7 @@ inline constexpr int DC_BINNAMES = 12;
 inline constexpr int DC_ENUMRESOLUTIONS = 13;
 inline constexpr int DC_PAPERNAMES = 16;
 inline constexpr int DC_COPIES = 18;
+inline constexpr int DC_DUPLEX = 7;  // 1 when the printer prints both sides of a sheet
 
 inline constexpr int HORZRES = 8;   // printable width in pixels
 inline constexpr int VERTRES = 10;  // printable height in pixels

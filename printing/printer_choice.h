@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tamariko {
 
@@ -18,6 +19,8 @@ struct PrinterChoice {
   int copies = 1;
   // The built-in PDF printer's folder; empty to leave it as it is.
   QString pdfFolder;
+  // The printers set to print both sides of the sheet (両面), each remembered on its own.
+  QStringList twoSided;
 };
 
 }  // namespace tamariko

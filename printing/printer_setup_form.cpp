@@ -53,12 +53,17 @@ void SelectData(QComboBox* box, int value) {
 }  // namespace
 
 TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choice, QWidget* parent)
-    : QDialog(parent), spooler_(spooler), initial_(choice), wantedPaper_(choice.paper) {
+    : QDialog(parent),
+      spooler_(spooler),
+      initial_(choice),
+      wantedPaper_(choice.paper),
+      twoSided_(choice.twoSided) {
   setupUi(this);
   // Set here so that they read the same with or without Qt's translation.
   ButtonBox->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
   ButtonBox->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
   FolderError->hide();
+  twoSidedTip_ = TwoSidedBox->toolTip();
   hasPdfPrinter_ = dynamic_cast<CupsSpooler*>(&spooler) != nullptr;
   NoticeText = new QLabel(this);
   NoticeText->setObjectName(QStringLiteral("NoticeText"));
@@ -90,6 +95,11 @@ TPrinterSetupForm::TPrinterSetupForm(Spooler& spooler, const PrinterChoice& choi
   (choice.fit ? FitButton : ActualSizeButton)->setChecked(true);
   ShowPrinter(PrinterBox->currentData().toString(), false);
 
+  connect(TwoSidedBox, &QCheckBox::toggled, this, [this](bool on) {
+    const QString printer = PrinterBox->currentData().toString();
+    twoSided_.removeAll(printer);
+    if (on) twoSided_.append(printer);
+  });
   connect(PaperBox, &QComboBox::currentIndexChanged, this,
           [this] { wantedPaper_ = PaperBox->currentData().toInt(); });
   connect(PrinterBox, &QComboBox::currentIndexChanged, this,
@@ -147,6 +157,16 @@ void TPrinterSetupForm::ShowPrinter(const QString& name, bool switched) {
   if (BinBox->isEnabled() && BinBox->count() > 0) bin = BinBox->currentData().toInt();
   FillPapers(name, wantedPaper_, defaults ? defaults->dmPaperSize : 0);
   FillBins(name, bin, defaults ? defaults->dmDefaultSource : 0);
+  // 両面 as it was last set for this printer, where the printer can.
+  const bool duplex =
+      spooler_.DeviceCapabilities(name, spooler_.PortOf(name), DC_DUPLEX, nullptr, nullptr) > 0;
+  {
+    const QSignalBlocker block(TwoSidedBox);
+    TwoSidedBox->setEnabled(duplex);
+    TwoSidedBox->setToolTip(duplex ? twoSidedTip_
+                                   : QStringLiteral("このプリンターは両面に印刷できません"));
+    TwoSidedBox->setChecked(duplex && twoSided_.contains(name));
+  }
   // A printer without B4 starts on A4 with the page fitted, and says why.
   const bool noB4 = PaperBox->count() > 0 && PaperBox->findData(DMPAPER_B4) < 0;
   PaperNote->setVisible(noB4);
@@ -243,6 +263,7 @@ PrinterChoice TPrinterSetupForm::Choice() const {
   }
   choice.bin = BinBox->isEnabled() ? BinBox->currentData().toInt() : 0;
   choice.fit = FitButton->isChecked();
+  choice.twoSided = twoSided_;
   choice.pdfFolder =
       PdfChosen() ? QDir::fromNativeSeparators(FolderEdit->text().trimmed()) : QString();
   return choice;

@@ -11,7 +11,8 @@ namespace tamariko {
 class Spooler;
 
 // The printer set-up dialog: the printers with what is known of each, the paper and tray
-// of the selected one, fit or actual size, and the orientation (upright only). Everything
+// of the selected one, fit or actual size, 両面 where it can, and the orientation (upright
+// only). Everything
 // comes from the spooler's own knowledge (for CUPS its cache), so opening it or switching
 // printers never waits.
 class TPrinterSetupForm : public QDialog, public Ui::PrinterSetupForm {
@@ -44,6 +45,8 @@ class TPrinterSetupForm : public QDialog, public Ui::PrinterSetupForm {
   PrinterChoice initial_;
   int wantedPaper_ = 0;  // the paper in force when opened, or the one picked since
   bool hasPdfPrinter_ = false;
+  QStringList twoSided_;  // the printers 両面 is set for, as the box is ticked
+  QString twoSidedTip_;
 };
 
 }  // namespace tamariko

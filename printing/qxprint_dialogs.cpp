@@ -65,6 +65,7 @@ void ApplyChoice(TQxPrinter& qx, const PrinterChoice& choice) {
   framework.SetPrinter(device, driver, port, handle);
   if (failure) std::rethrow_exception(failure);
   qx.SetFitToPaper(choice.fit);
+  qx.SetTwoSidedPrinters(choice.twoSided);
   if (!choice.pdfFolder.isEmpty()) {
     if (auto* cups = dynamic_cast<CupsSpooler*>(&qx.GetSpooler())) {
       cups->SetPdfOutputFolder(choice.pdfFolder);
@@ -93,6 +94,7 @@ PrinterChoice CurrentChoice(TQxPrinter& qx) {
     if (dm->dmFields & DM_DEFAULTSOURCE) choice.bin = dm->dmDefaultSource;
   }
   choice.fit = qx.FitToPaper();
+  choice.twoSided = qx.TwoSidedPrinters();
   if (auto* cups = dynamic_cast<CupsSpooler*>(&qx.GetSpooler())) {
     choice.pdfFolder = cups->PdfOutputFolder();
   }

@@ -341,6 +341,14 @@ void TQxPrinter::BeginDoc(const QString& title) {
 
 void TQxPrinter::EndDoc() { printer_->EndDoc(); }
 
+bool TQxPrinter::PrintsTwoSided() {
+  QString device, driver, port;
+  DevModeHandle devMode;
+  printer_->GetPrinter(device, driver, port, devMode);
+  return twoSidedPrinters_.contains(device) &&
+         spooler_->DeviceCapabilities(device, port, DC_DUPLEX, nullptr, nullptr) > 0;
+}
+
 void TQxPrinter::SettingsChangeHook() {
   auto fresh = std::make_unique<TQxAllPrintersInfo>(*spooler_);
   if (fresh->Equals(*printersInfo_)) {
@@ -426,6 +434,23 @@ QString FinishPdfPrinterRun() {
 
 void DropPdfPrinterRun() {
   if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) cups->DropPdfCollection();
+}
+
+bool GatherPrinterJob() {
+  auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler());
+  if (cups == nullptr || !QxPrinter().PrintsTwoSided()) return false;
+  cups->GatherJob(true);
+  return true;
+}
+
+void SendGatheredPrinterJob(const QString& title) {
+  if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) {
+    cups->SendGatheredJob(title);
+  }
+}
+
+void DropGatheredPrinterJob() {
+  if (auto* cups = dynamic_cast<CupsSpooler*>(&QxPrinter().GetSpooler())) cups->DropGatheredJob();
 }
 
 QStringList TakePrintNotices() {

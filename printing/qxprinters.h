@@ -108,6 +108,11 @@ class TQxPrinter : public TPrintTarget {
   // printable area's corner. On B4 both print the page as laid out.
   bool FitToPaper() const { return fitToPaper_; }
   void SetFitToPaper(bool fit) { fitToPaper_ = fit; }
+  // The printers the teacher has set to print both sides of the sheet, remembered per
+  // printer; only those that can count (DC_DUPLEX).
+  const QStringList& TwoSidedPrinters() const { return twoSidedPrinters_; }
+  void SetTwoSidedPrinters(const QStringList& printers) { twoSidedPrinters_ = printers; }
+  bool PrintsTwoSided();
   // Where the next page's drawing lands on the paper of the printer in force.
   PageTransform PageTransformInForce();
   // Whether the printer in force lists the paper (true when it lists none: nothing known).
@@ -164,6 +169,7 @@ class TQxPrinter : public TPrintTarget {
   QString settingsDevice_;
   int hook_ = 0;
   bool fitToPaper_ = true;
+  QStringList twoSidedPrinters_;
 };
 
 // The global printer object. Throws when the component is not initialised.
@@ -217,6 +223,13 @@ QStringList PdfPrinterFilesWritten();
 bool CollectPdfPrinterRun(const QString& stem);
 QString FinishPdfPrinterRun();
 void DropPdfPrinterRun();
+// Pages that share sheets: when the printer in force prints both sides, its pages from now
+// on go as one job (each job starting on a fresh sheet), and true. SendGatheredPrinterJob
+// sends them under `title` (throws as a job of one page does); DropGatheredPrinterJob gives
+// them up.
+bool GatherPrinterJob();
+void SendGatheredPrinterJob(const QString& title);
+void DropGatheredPrinterJob();
 // What the print jobs since the last call have to tell the teacher, each once (a paused
 // queue that holds them); empty while the global printer object runs over another spooler.
 QStringList TakePrintNotices();

@@ -4,7 +4,9 @@
 #include "app_fixture.h"
 #include "platform/cups_spooler.h"
 #include "printing/printer_setup_form.h"
+#include "printing/qxprint_dialogs.h"
 #include "tests/support/own_cupsd.h"
+#include "tests/support/pdf_support.h"
 #include "tests/support/scoped_env.h"
 
 namespace tamariko::testing {
@@ -116,6 +118,55 @@ TEST_F(OwnServerTest, APausedQueueIsInTheReportAndASilentServerIsWaitedForOnceAR
   EXPECT_LT(clock.elapsed(), kBoundMs + 2000) << "one bound for the run's three sheets";
   EXPECT_EQ(report.count(QStringLiteral("送れませんでした。印刷サーバーが応答しません")), 3)
       << report.toStdString();
+}
+
+// 両面 on a queue that has it: each version's problem pages are one job, then each
+// version's answers; every job has an even page count, so the next starts on a sheet of its
+// own, and copies are collated, so each copy's pages share their sheets.
+TEST_F(OwnServerTest, TwoSidedSendsEachVersionsPagesAsOneJobOnSheetsOfItsOwn) {
+  if (!QFileInfo::exists(QStringLiteral("/usr/share/cups/drv/sample.drv"))) {
+    GTEST_SKIP() << "the print server's sample drivers are missing";
+  }
+  ASSERT_TRUE(cupsd.AddDriverQueue(QStringLiteral("duplex"),
+                                   QStringLiteral("drv:///sample.drv/laserjet.ppd"),
+                                   QStringLiteral("/dev/null")));
+  // The duplexer is an installable option of this driver.
+  ASSERT_TRUE(cupsd.Admin({"-p", "duplex", "-o", "Option1=True"}));
+  auto cups = std::make_shared<CupsSpooler>();
+  ASSERT_TRUE(cups->Refresh(15000)) << cups->ServerFailure().toStdString();
+  EXPECT_EQ(cups->DeviceCapabilities("duplex", {}, DC_DUPLEX, nullptr, nullptr), 1);
+  EXPECT_EQ(cups->DeviceCapabilities(OwnCupsd::kQueue, {}, DC_DUPLEX, nullptr, nullptr), 0);
+  UsePrinters(cups);
+  PrinterChoice choice = PrinterChoiceInForce();
+  choice.printer = QStringLiteral("duplex");
+  choice.paper = DMPAPER_A4;
+  choice.twoSided = {QStringLiteral("duplex")};
+  PutPrinterChoiceInForce(choice);
+  CreateForms();
+  Form1->Image4->Click();
+  Form4->SetVersions(2);
+  Form4->SpinEdit1->setValue(2);
+  boxes.answers = {IDYES};
+  QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+  Form1->Image8->Click();
+  ASSERT_FALSE(boxes.shown.empty());
+  const QString report = boxes.shown.back().text;
+  EXPECT_EQ(report.count(QStringLiteral(": 送りました")), 6) << report.toStdString();
+
+  const auto jobs = cupsd.Jobs({"job-name", "sides", "multiple-document-handling"});
+  std::vector<QString> names;
+  for (const auto& job : jobs) {
+    names.push_back(job.at(QStringLiteral("job-name")));
+    EXPECT_EQ(job.at(QStringLiteral("sides")), QStringLiteral("two-sided-long-edge"));
+    EXPECT_EQ(job.at(QStringLiteral("multiple-document-handling")),
+              QStringLiteral("separate-documents-collated-copies"));
+  }
+  EXPECT_EQ(names, (std::vector<QString>{"大会問題（Ａ版）", "大会問題（Ｂ版）",
+                                         "大会問題 解答（Ａ版）", "大会問題 解答（Ｂ版）"}));
+  const QStringList documents = cupsd.JobDocuments();
+  ASSERT_EQ(documents.size(), 4);
+  // Two problem pages a version; one answer page and its blank back.
+  for (const QString& document : documents) EXPECT_EQ(test::ReadPdf(document).pages, 2);
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   office.paper = 8;
   office.bin = 4;
   office.fit = false;
+  office.twoSided = {QStringLiteral("Office")};
   PutPrinterChoiceInForce(office);
   Form4->SpinEdit1->setValue(3);
   DestroyForms();
@@ -86,6 +87,7 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   EXPECT_EQ(back.bin, 4);
   EXPECT_EQ(back.copies, 3);
   EXPECT_FALSE(back.fit);
+  EXPECT_EQ(back.twoSided, QStringList{QStringLiteral("Office")});
 }
 
 // A file edited by hand or left by another version gives the boxes only what fits them.

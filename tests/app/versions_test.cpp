@@ -36,6 +36,14 @@ TEST(VersionsTest, LabelsNumbersAndTheRunsOrder) {
   }
   EXPECT_EQ(order, (std::vector<std::pair<int, bool>>{
                        {0, false}, {1, false}, {2, false}, {0, true}, {1, true}, {2, true}}));
+  // On both sides each version's problems share sheets, and so do its answers.
+  const std::vector<VersionPage> two = VersionOrder({mental, {1, 0}, table}, 2);
+  std::vector<QString> jobs;
+  for (std::size_t i = 0; i < two.size(); ++i) {
+    if (StartsJob(two, i)) jobs.push_back(JobTitle(DefaultPaper(), two[i], 2));
+  }
+  EXPECT_EQ(jobs, (std::vector<QString>{"大会問題（Ａ版）", "大会問題（Ｂ版）",
+                                        "大会問題 解答（Ａ版）", "大会問題 解答（Ｂ版）"}));
 }
 
 class VersionsWindowTest : public AppTest {

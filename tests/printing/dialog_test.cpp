@@ -229,6 +229,28 @@ TEST(PrinterSetupForm, ShowsTheCachedDetailsAndSwitchingPrintersRefreshesTheList
   EXPECT_FALSE(chosen.fit);
 }
 
+// 両面 only where the printer has it, and as it was last set for that printer.
+TEST(PrinterSetupForm, TwoSidedIsOfferedWhereThePrinterCanAndRememberedPerPrinter) {
+  std::vector<ScriptedSpooler::Printer> printers = SchoolPrinters();
+  printers[0].duplex = true;
+  ScriptedSpooler spooler(printers);
+  PrinterChoice choice;
+  choice.printer = "office";
+  choice.twoSided = {"elsewhere"};
+  TPrinterSetupForm form(spooler, choice);
+  EXPECT_TRUE(form.TwoSidedBox->isEnabled());
+  EXPECT_FALSE(form.TwoSidedBox->isChecked());
+  form.TwoSidedBox->setChecked(true);
+  Pick(form.PrinterBox, "small");
+  EXPECT_FALSE(form.TwoSidedBox->isEnabled());
+  EXPECT_FALSE(form.TwoSidedBox->isChecked());
+  Pick(form.PrinterBox, "office");
+  EXPECT_TRUE(form.TwoSidedBox->isChecked());
+  EXPECT_EQ(form.Choice().twoSided, (QStringList{"elsewhere", "office"}));
+  form.TwoSidedBox->setChecked(false);
+  EXPECT_EQ(form.Choice().twoSided, QStringList{"elsewhere"});
+}
+
 TEST(PrinterSetupForm, OkPutsPaperTrayAndScaleInForceAndCancelChangesNothing) {
   if (!OffscreenOnly()) GTEST_SKIP() << "answers the modal dialog only offscreen";
   auto spooler = std::make_shared<ScriptedSpooler>(SchoolPrinters());

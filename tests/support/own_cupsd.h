@@ -3,6 +3,7 @@
 // A CUPS server of one test's own, which the test may stop (SIGSTOP), resume or kill
 // without disturbing the shared test server that other tests use at the same time.
 
+#include <cups/cups.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -13,6 +14,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <map>
+#include <vector>
 
 namespace tamariko::testing {
 
@@ -113,6 +116,46 @@ class OwnCupsd {
       paths << spool.filePath(name);
     }
     return paths;
+  }
+  // Every job the server holds, oldest first: the attributes asked for, as text.
+  std::vector<std::map<QString, QString>> Jobs(const std::vector<const char*>& names) const {
+    std::vector<std::map<QString, QString>> jobs;
+    http_t* http = httpConnect2(socket_.toLocal8Bit().constData(), 0, nullptr, AF_UNSPEC,
+                                HTTP_ENCRYPTION_NEVER, 1, 10000, nullptr);
+    if (http == nullptr) return jobs;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 "ipp://localhost/");
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+    std::vector<const char*> asked = names;
+    asked.push_back("job-id");
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(asked.size()), nullptr, asked.data());
+    ipp_t* response = cupsDoRequest(http, request, "/");
+    std::map<int, std::map<QString, QString>> byId;
+    std::map<QString, QString> job;
+    int id = 0;
+    for (ipp_attribute_t* a = response ? ippFirstAttribute(response) : nullptr;;
+         a = ippNextAttribute(response)) {
+      if (a != nullptr && ippGetGroupTag(a) != IPP_TAG_JOB && ippGetName(a) != nullptr) continue;
+      if (a == nullptr || ippGetName(a) == nullptr) {
+        if (id != 0) byId[id] = job;
+        job.clear();
+        id = 0;
+        if (a == nullptr) break;
+        continue;
+      }
+      char value[1024];
+      ippAttributeString(a, value, sizeof value);
+      if (QLatin1String(ippGetName(a)) == QLatin1String("job-id")) id = ippGetInteger(a, 0);
+      job[QString::fromUtf8(ippGetName(a))] = QString::fromUtf8(value);
+    }
+    ippDelete(response);
+    httpClose(http);
+    for (auto& [number, attributes] : byId) jobs.push_back(attributes);
+    return jobs;
   }
   void Stop() { ::kill(static_cast<pid_t>(server_.processId()), SIGSTOP); }
   void Resume() { ::kill(static_cast<pid_t>(server_.processId()), SIGCONT); }

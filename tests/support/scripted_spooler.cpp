@@ -152,6 +152,8 @@ int ScriptedSpooler::DeviceCapabilities(const QString& device, const QString& /*
       return static_cast<int>(p->resolutions.size());
     case DC_COPIES:
       return p->maxCopies;
+    case DC_DUPLEX:
+      return p->duplex ? 1 : 0;
     default:
       return -1;
   }

@@ -29,6 +29,7 @@ class ScriptedSpooler : public Spooler {
     QStringList binNames{QStringLiteral("Automatic")};
     std::vector<std::pair<std::int32_t, std::int32_t>> resolutions{{600, 600}, {300, 300}};
     int maxCopies = 99;
+    bool duplex = false;  // prints both sides (DC_DUPLEX)
     // What a set-up dialog shows of it.
     PrinterInfo2 info;
     int dpiX = 600;
