@@ -648,6 +648,8 @@ std::vector<std::unique_ptr<TWorkbook>> TForm1::MakeVersions(int count) {
   for (int v = 0; v < count; ++v) {
     const std::uint32_t number = *Number + static_cast<std::uint32_t>(v);
     versions.push_back(MakePaper(&Texts, *Paper_, number, MadeChoice, PaperMark(number, v)));
+    versions.back()->SetJobTitleSuffix(QStringLiteral("（") + VersionLabel(v) +
+                                       QStringLiteral("）"));
   }
   return versions;
 }

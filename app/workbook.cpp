@@ -12,14 +12,14 @@ namespace {
 // A printer whose every page gets the set's label before the job ends.
 class MarkingPrintTarget : public TPrintTarget {
  public:
-  MarkingPrintTarget(TPrintTarget& printer, QString mark)
-      : printer_(printer), mark_(std::move(mark)) {}
+  MarkingPrintTarget(TPrintTarget& printer, QString mark, QString titleSuffix)
+      : printer_(printer), mark_(std::move(mark)), titleSuffix_(std::move(titleSuffix)) {}
 
   PixelPair GetPixelsPerInch() override { return printer_.GetPixelsPerInch(); }
   PixelPair GetPageOffset() override { return printer_.GetPageOffset(); }
   void BeginDoc(const QString& title) override {
     mapping_ = PrintMappingOf(printer_);
-    printer_.BeginDoc(title);
+    printer_.BeginDoc(title + titleSuffix_);
   }
   TCanvas& Canvas() override { return printer_.Canvas(); }
   void EndDoc() override {
@@ -35,6 +35,7 @@ class MarkingPrintTarget : public TPrintTarget {
  private:
   TPrintTarget& printer_;
   QString mark_;
+  QString titleSuffix_;
   PageMapping mapping_;
 };
 
@@ -171,7 +172,7 @@ void TWorkbook::PrintSheets(const SheetChoice& choice, TPrintTarget& printer) {
 
 void TWorkbook::PrintSheet(SheetRef sheet, TPrintTarget& plainPrinter) {
   std::optional<MarkingPrintTarget> marking;
-  if (mark_) marking.emplace(plainPrinter, *mark_);
+  if (mark_) marking.emplace(plainPrinter, *mark_, titleSuffix_);
   TPrintTarget& printer = marking ? static_cast<TPrintTarget&>(*marking) : plainPrinter;
   if (sheet.IsAnswerTable()) {
     pages_[static_cast<std::size_t>(sheet.sheet)]->PrintSheet(printer);

@@ -51,6 +51,9 @@ class TWorkbook {
   void SetMark(std::optional<std::uint32_t> seed);
   // The same place with the window's label (「問題番号 20261207」); empty for none.
   void SetMarkText(const QString& text);
+  // Added to the print jobs' titles, so that the print queue tells versions apart:
+  // 「（Ｂ版）」.
+  void SetJobTitleSuffix(const QString& suffix) { titleSuffix_ = suffix; }
   // Whether the answer pages' previews show the answers (see TAnswerPage::SetAnswersShown).
   void SetAnswersShown(bool shown);
 
@@ -96,6 +99,7 @@ class TWorkbook {
   std::vector<bool> made_;
   std::vector<std::unique_ptr<TAnswerPage>> pages_;
   std::optional<QString> mark_;
+  QString titleSuffix_;
 };
 
 // A fresh preview page (white, the preview's size and density) with `draw` drawn on it, at

@@ -161,6 +161,8 @@ TEST_F(VersionsWindowTest, APartWayFailureSaysWhichVersionsAndSheetsWereSent) {
   window->Image4->Click();
   Print(5);
   EXPECT_EQ(spooler->Jobs().size(), 15u);
+  // The print queue tells the versions apart too.
+  EXPECT_EQ(spooler->Jobs()[5].title, QStringLiteral("かけ算（Ｃ版）"));
   EXPECT_EQ(boxes.shown.back().caption, QStringLiteral("印刷の結果"));
   const QStringList told = boxes.shown.back().text.split(u'\n');
   EXPECT_TRUE(told.contains(
