@@ -395,7 +395,7 @@ void PrintSets(const Sets& sets, Drawing& drawing) {
     progress.Done(n);
   }
   // A paused queue holds the jobs: said, and still a success.
-  for (const QString& notice : drawing.spooler->TakeNotices()) PrintBatchError(notice);
+  for (const QString& notice : drawing.spooler->TakeNotices(true)) PrintBatchError(notice);
 }
 
 }  // namespace

@@ -226,8 +226,16 @@ void TForm1::UsePaper(const TPaper& paper) {
   }
   StopScroll();
   Previews.Forget();
-  for (const SheetView& view : Views) delete view.tab;
-  Views.clear();
+  // Out of reach before anything goes: deleting a tab shows the next one, whose pending
+  // resize would reach the zoom (and a tab change the scrolling) on views half deleted.
+  const std::vector<SheetView> gone = std::exchange(Views, {});
+  {
+    const QSignalBlocker tabs(PageControl1);
+    for (const SheetView& view : gone) {
+      if (ZoomWatch) view.box->removeEventFilter(ZoomWatch);
+    }
+    for (const SheetView& view : gone) delete view.tab;
+  }
   for (QCheckBox* box : Panel2->findChildren<QCheckBox*>()) delete box;
   Paper_ = &paper;
   ShowPaperChoice(paper);
@@ -373,7 +381,8 @@ void TForm1::FormActivate() {
 
 void TForm1::RestoreSettings() {
   const auto settings = OpenSettings();
-  RestoreWindowChoices(*settings, this, QStringLiteral("window"));
+  TReplacedSettings replaced;
+  RestoreWindowChoices(*settings, this, QStringLiteral("window"), &replaced);
   // The paper in force at start first, so that a switch keeps its remembered ticks.
   RestoreSheetChoices(*settings, this, *Paper_, QStringLiteral("window"));
   SettingsRestored = true;
@@ -382,21 +391,34 @@ void TForm1::RestoreSettings() {
   if (LadderOf(gradeKey) >= 0) FillGrades(GradeBox, LadderOf(gradeKey));
   const int grade = GradeBox->findData(gradeKey);
   if (grade >= 0) GradeBox->setCurrentIndex(grade);
+  if (grade < 0 && !gradeKey.isEmpty()) replaced.Add(QStringLiteral("級"));
   // Only a paper the choice offers: one another version offered is not put back.
   const QString paperKey = settings->value(QStringLiteral("window/paper")).toString();
   const TPaper* paper = PaperNamed(paperKey);
-  if (paper && (paper == &DefaultPaper() || GradeBox->findData(paperKey) >= 0)) UsePaper(*paper);
+  if (paper && (paper == &DefaultPaper() || GradeBox->findData(paperKey) >= 0)) {
+    UsePaper(*paper);
+  } else if (settings->contains(QStringLiteral("window/paper"))) {
+    replaced.Add(QStringLiteral("問題の種類"));
+  }
   PlaceWindow(this, settings->value(QStringLiteral("window/place")).toByteArray());
   // Written over with what could be read at the next save, which says so.
   SettingsUnreadable = settings->status() == QSettings::FormatError;
-  SetZoom(PreviewZoom::FromText(settings->value(QStringLiteral("window/zoom")).toString()));
-  const std::optional<PrinterChoice> printer = ReadPrinterChoice(*settings);
+  if (settings->contains(QStringLiteral("window/zoom"))) {
+    const auto zoom =
+        PreviewZoom::FromText(settings->value(QStringLiteral("window/zoom")).toString());
+    if (!zoom) replaced.Add(QStringLiteral("表示の倍率"));
+    SetZoom(zoom.value_or(PreviewZoom{}));
+  }
+  const std::optional<PrinterChoice> printer = ReadPrinterChoice(*settings, &replaced);
   // The copies every print asks for are the print selection's 部数.
   if (PrintSelection && printer) PrintSelection->SpinEdit1->setValue(printer->copies);
-  // Out of range (a hand-edited file) is put in range by the box.
   if (PrintSelection) {
-    PrintSelection->SetVersions(settings->value(QStringLiteral("print/versions"), 1).toInt());
+    const auto versions = replaced.Number(*settings, QStringLiteral("print/versions"), 1,
+                                          kMaxVersions, QStringLiteral("版数"));
+    PrintSelection->SetVersions(versions.value_or(1));
   }
+  ReadNote = replaced.Note();
+  UpdateStatusLine();
   if (!SetsCreated()) return;
   RememberedPrinter = std::make_unique<TRememberedPrinter>(
       printer, [this](const QString& text) { QxPrinterSetupDialog1->SetNoticeOnce(text); },
@@ -518,6 +540,8 @@ void TForm1::UpdateStatusLine() {
         QStringLiteral("印刷中… %1/%2").arg(std::max(PrintTaken, 1)).arg(PrintTitles.size()));
   } else if (!SettingsNote.isEmpty()) {
     StatusLine->showMessage(SettingsNote);
+  } else if (!ReadNote.isEmpty()) {
+    StatusLine->showMessage(ReadNote);
   } else {
     StatusLine->clearMessage();
   }
@@ -597,6 +621,7 @@ void TForm1::Image4Click() {
   NumberTyped = false;
   NumberBox->setText(QString::number(*number));
   MadeChoice = ticked;
+  ReadNote.clear();  // said; the saved file holds what is in force now
   UpdateStatusLine();
   if (PrintSelection) PrintSelection->OfferMadeSheets(*Book);
   SaveSettings();
@@ -613,8 +638,9 @@ void TForm1::Image8Click() {
   QxPrinter().SetCopies(PrintSelection->Copies());
   QxPrinter().ApplySettings();
   const int versions = MadeOnce ? PrintSelection->Versions() : 1;
-  const PrintSummary summary = SummarizePrint(
+  PrintSummary summary = SummarizePrint(
       QxPrinter(), static_cast<int>(Ticked(PrintSelection, *Paper_, true).size()) * versions);
+  if (versions > 1) summary.oneFile = VersionsFileStem(*Paper_, versions) + QStringLiteral(".pdf");
   // Before any ケリモ only the forms can be printed: say so before the question.
   const QString formsOnly = MadeOnce ? QString() : QStringLiteral("問題のない用紙を印刷します。\n");
   if (ShowMessageBox(this, formsOnly + QStringLiteral("印刷しますか？\n\n") + summary.Text(),

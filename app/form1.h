@@ -233,6 +233,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // The last settings note (not saved and why, or written over), said once.
   mutable QString SettingsNote;
   mutable bool SettingsUnreadable = false;  // the file read at start had unreadable parts
+  // What the file read at start held that could not be used, said until the first ケリモ.
+  QString ReadNote;
 };
 
 }  // namespace tamariko

@@ -65,13 +65,13 @@ QString PreviewZoom::ToText() const {
   return QString::number(percent);
 }
 
-PreviewZoom PreviewZoom::FromText(const QString& text) {
-  if (text == QLatin1String("page")) return {Fit::Page, 100};
-  if (text == QLatin1String("width")) return {Fit::Width, 100};
+std::optional<PreviewZoom> PreviewZoom::FromText(const QString& text) {
+  if (text == QLatin1String("page")) return PreviewZoom{Fit::Page, 100};
+  if (text == QLatin1String("width")) return PreviewZoom{Fit::Width, 100};
   bool number = false;
   const int percent = text.toInt(&number);
-  if (!number) return {};
-  return {Fit::None, Bounded(percent)};
+  if (!number || percent != Bounded(percent)) return std::nullopt;
+  return PreviewZoom{Fit::None, percent};
 }
 
 }  // namespace tamariko

@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <QString>
+#include <optional>
 
 namespace tamariko {
 
@@ -24,9 +25,10 @@ struct PreviewZoom {
   static PreviewZoom In(int now);
   static PreviewZoom Out(int now);
 
-  // As the settings keep it: "page", "width" or the percentage; 100% for anything else.
+  // As the settings keep it: "page", "width" or the percentage; nothing for anything else
+  // (a percentage out of range too).
   QString ToText() const;
-  static PreviewZoom FromText(const QString& text);
+  static std::optional<PreviewZoom> FromText(const QString& text);
 
   bool operator==(const PreviewZoom&) const = default;
 };

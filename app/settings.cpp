@@ -30,18 +30,20 @@ namespace {
 
 // Every field of the printer choice under its key: a field added to the choice is one line
 // here (and the count below).
+// here (and the count below), with the name a teacher knows it by.
 template <typename Choice, typename Visit>
 void ForEachField(Choice& c, Visit&& visit) {
-  visit("printer", c.printer);
-  visit("paper", c.paper);
-  visit("paperLengthTenthMm", c.paperLengthTenthMm);
-  visit("paperWidthTenthMm", c.paperWidthTenthMm);
-  visit("bin", c.bin);
-  visit("fit", c.fit);
-  visit("copies", c.copies);
-  visit("pdfFolder", c.pdfFolder);
-  visit("twoSided", c.twoSided);
+  visit("printer", c.printer, "プリンター");
+  visit("paper", c.paper, "用紙");
+  visit("paperLengthTenthMm", c.paperLengthTenthMm, "用紙の大きさ");
+  visit("paperWidthTenthMm", c.paperWidthTenthMm, "用紙の大きさ");
+  visit("bin", c.bin, "給紙トレイ");
+  visit("fit", c.fit, "用紙に合わせる／原寸");
+  visit("copies", c.copies, "部数");
+  visit("pdfFolder", c.pdfFolder, "PDFの保存先");
+  visit("twoSided", c.twoSided, "両面");
 }
+constexpr int kMostCopies = 99;  // as the print selection's 部数 goes
 constexpr int kRememberedFields = 9;
 
 // How many members an aggregate has: the most initializers it takes.
@@ -64,16 +66,17 @@ static_assert(FieldCount<PrinterChoice>() == kRememberedFields,
 struct TextBox {
   const char* key;
   const char* box;
+  const char* name;
   std::function<std::optional<QString>(const QString&)> limit;
 };
 const std::vector<TextBox>& TextBoxes() {
   static const std::vector<TextBox> boxes = {
-      {"round", "Edit1", [](const QString& t) { return RoundOfText(t); }},
-      {"heading1", "Edit2",
+      {"round", "Edit1", "回", [](const QString& t) { return RoundOfText(t); }},
+      {"heading1", "Edit2", "上の見出し",
        [](const QString& t) { return std::optional(FittingHeading(HeadingLine::First, t)); }},
-      {"heading2", "Edit3",
+      {"heading2", "Edit3", "下の見出し",
        [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Second, t)); }},
-      {"organizer", "Edit4",
+      {"organizer", "Edit4", "教室名",
        [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Organizer, t)); }},
   };
   return boxes;
@@ -191,16 +194,43 @@ bool WriteSettings(QSettings& settings, QString* note, bool hadUnreadableParts) 
   return written;
 }
 
-void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group) {
+void TReplacedSettings::Add(const QString& what) {
+  if (!names_.contains(what)) names_.append(what);
+}
+
+std::optional<int> TReplacedSettings::Number(QSettings& settings, const QString& key, int least,
+                                             int most, const QString& what) {
+  if (!settings.contains(key)) return std::nullopt;
+  bool ok = false;
+  const int number = settings.value(key).toInt(&ok);
+  if (ok && number >= least && number <= most) return number;
+  Add(what);
+  return std::nullopt;
+}
+
+QString TReplacedSettings::Note() const {
+  if (names_.isEmpty()) return {};
+  return QStringLiteral("設定ファイルの次の値が読めないか範囲外のため、既定の値にしました：") +
+         names_.join(QStringLiteral("、"));
+}
+
+void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
+                          TReplacedSettings* replaced) {
   settings.beginGroup(group);
   for (const TextBox& text : TextBoxes()) {
     auto* box = window->findChild<QLineEdit*>(QLatin1String(text.box));
     const QString key = QLatin1String(text.key);
     if (box == nullptr || !settings.contains(key)) continue;
     // The file may come from another version or another hand: only what fits goes in.
-    if (const auto kept = text.limit(settings.value(key).toString())) {
+    const QVariant value = settings.value(key);
+    const QString written = value.typeId() == QMetaType::QString ? value.toString() : QString();
+    const auto kept = text.limit(written);
+    if (kept) {
       box->setText(*kept);
       box->setCursorPosition(0);  // a long line shows its beginning
+    }
+    if (replaced && (value.typeId() != QMetaType::QString || kept != written)) {
+      replaced->Add(QString::fromUtf8(text.name));
     }
   }
   settings.endGroup();
@@ -236,28 +266,43 @@ void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString
   settings.endGroup();
 }
 
-std::optional<PrinterChoice> ReadPrinterChoice(QSettings& settings) {
+std::optional<PrinterChoice> ReadPrinterChoice(QSettings& settings, TReplacedSettings* replaced) {
   settings.beginGroup(QStringLiteral("printer"));
   std::optional<PrinterChoice> choice;
   if (settings.contains(QStringLiteral("printer"))) {
     choice.emplace();
-    ForEachField(*choice, [&](const char* key, auto& field) {
+    ForEachField(*choice, [&](const char* key, auto& field, const char* name) {
       using Field = std::decay_t<decltype(field)>;
       const QVariant value = settings.value(QLatin1String(key));
       if (!value.isValid()) return;
-      if constexpr (std::is_enum_v<Field>) {
-        field = static_cast<Field>(value.toInt());
-      } else if constexpr (std::is_same_v<Field, int>) {
+      const bool text = value.typeId() == QMetaType::QString;
+      bool ok = false;
+      if constexpr (std::is_same_v<Field, int>) {
         // Not a number (too big, a list, text): the default stays rather than some number.
-        bool ok = false;
         const int number = value.toInt(&ok);
         if (ok) field = number;
+      } else if constexpr (std::is_same_v<Field, bool>) {
+        ok = value.typeId() == QMetaType::Bool ||
+             (text && (value.toString() == QLatin1String("true") ||
+                       value.toString() == QLatin1String("false")));
+        if (ok) field = value.toBool();
+      } else if constexpr (std::is_same_v<Field, QStringList>) {
+        // One name comes back as text, several as a list.
+        ok = text || value.typeId() == QMetaType::QStringList;
+        if (ok) field = value.toStringList();
       } else {
-        field = value.value<Field>();
+        ok = text;
+        if (ok) field = value.toString();
       }
+      // The paper has a notice of its own, when the printer is known.
+      if (!ok && replaced && qstrcmp(key, "paper") != 0) replaced->Add(QString::fromUtf8(name));
     });
     // A paper number the device mode cannot hold is as good as unreadable: chosen again.
     if (choice->paper <= 0 || choice->paper > 0x7fff) choice->paper = 0;
+    if (choice->copies < 1 || choice->copies > kMostCopies) {
+      choice->copies = 1;
+      if (replaced) replaced->Add(QStringLiteral("部数"));
+    }
   }
   settings.endGroup();
   return choice;
@@ -265,12 +310,17 @@ std::optional<PrinterChoice> ReadPrinterChoice(QSettings& settings) {
 
 void WritePrinterChoice(QSettings& settings, const PrinterChoice& choice) {
   settings.beginGroup(QStringLiteral("printer"));
-  ForEachField(choice, [&](const char* key, const auto& field) {
-    if constexpr (std::is_enum_v<std::decay_t<decltype(field)>>) {
-      settings.setValue(QLatin1String(key), static_cast<int>(field));
-    } else {
-      settings.setValue(QLatin1String(key), field);
+  ForEachField(choice, [&](const char* key, const auto& field, const char*) {
+    using Field = std::decay_t<decltype(field)>;
+    // QSettings writes an empty list as "@Invalid()", which reads back as no list at all:
+    // no key says it as well.
+    if constexpr (std::is_same_v<Field, QStringList>) {
+      if (field.isEmpty()) {
+        settings.remove(QLatin1String(key));
+        return;
+      }
     }
+    settings.setValue(QLatin1String(key), field);
   });
   settings.endGroup();
 }
@@ -284,7 +334,10 @@ TRememberedPrinter::TRememberedPrinter(std::optional<PrinterChoice> remembered, 
   QString& folder = waiting_->pdfFolder;
   if (!folder.isEmpty()) {
     const QFileInfo info(folder);
-    if (!info.isDir() || !info.isWritable()) {
+    // The documents folder is made when a file first goes there: nothing to say.
+    if (!info.exists() && IsDocumentsFolder(folder)) {
+      folder.clear();
+    } else if (!info.isDir() || !info.isWritable()) {
       notice_(QStringLiteral("前回のPDFの保存先「%1」が見つからないか書き込めないため、"
                              "「ドキュメント」フォルダーに保存します。")
                   .arg(QDir::toNativeSeparators(folder)));

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,9 +31,27 @@ std::unique_ptr<QSettings> OpenSettings();
 // over with what could be read is saved, and `note` says so.
 bool WriteSettings(QSettings& settings, QString* note = nullptr, bool hadUnreadableParts = false);
 
+// What a file read back held out of range or of the wrong type, by the names a teacher
+// knows (「表示の倍率」, 「版数」): each is replaced by its default, and said once.
+class TReplacedSettings {
+ public:
+  void Add(const QString& what);
+  // A whole number under `key` from `least` to `most`; nothing when the file does not name
+  // it, and nothing with `what` added when it holds anything else.
+  std::optional<int> Number(QSettings& settings, const QString& key, int least, int most,
+                            const QString& what);
+  // The sentence that says what was replaced; empty when nothing was.
+  QString Note() const;
+
+ private:
+  QStringList names_;
+};
+
 // A window's edit boxes Edit1 to Edit3 (the texts, kept to the sheets' limits), under
-// `group`. Boxes the window lacks are left alone, and so are those the file does not name.
-void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group);
+// `group`. Boxes the window lacks are left alone, and so are those the file does not name;
+// a text that does not fit is replaced (the design's stays) and added to `replaced`.
+void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
+                          TReplacedSettings* replaced = nullptr);
 void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString& group);
 // The ticks of the sheet check boxes of `paper` under `group`: the default paper's as
 // sheets/<key>, another's as <paper>/sheets/<key>. Boxes the window lacks or keeps disabled
@@ -42,8 +61,10 @@ void RestoreSheetChoices(QSettings& settings, QWidget* window, const TPaper& pap
 void SaveSheetChoices(QSettings& settings, const QSet<QString>& ticked, const TPaper& paper,
                       const QString& group);
 
-// Every field of the printer choice; nothing when none was saved.
-std::optional<PrinterChoice> ReadPrinterChoice(QSettings& settings);
+// Every field of the printer choice; nothing when none was saved. A field that cannot be
+// read keeps its default and is added to `replaced` (the paper has its own notice).
+std::optional<PrinterChoice> ReadPrinterChoice(QSettings& settings,
+                                               TReplacedSettings* replaced = nullptr);
 void WritePrinterChoice(QSettings& settings, const PrinterChoice& choice);
 
 // Puts the remembered printer back in force as soon as the printers are known. While the

@@ -123,14 +123,6 @@ QString SafeFileStem(const QString& title) {
   return stem.trimmed().isEmpty() ? QStringLiteral("印刷") : stem.trimmed();
 }
 
-void MakePdfFolder(const QString& folder) {
-  if (!QDir().mkpath(folder)) {
-    throw Error(QStringLiteral("PDFの保存先「%1」を作れません (cannot create the folder '%1')")
-                    .arg(folder)
-                    .toStdString());
-  }
-}
-
 // Puts a finished file in `folder` under the first free name of `stem`.
 QString PutInPlaceAsNew(StagedFile& file, const QString& folder, const QString& stem) {
   for (int n = 1; n < 10000; ++n) {
@@ -447,22 +439,47 @@ void CupsSpooler::Apply(const CupsReading& reading) {
   if (changed) NotifyPrintersChanged();
 }
 
-QString CupsSpooler::PdfOutputFolder() const {
-  if (!pdfFolder_.isEmpty()) return pdfFolder_;
+QString DocumentsFolder() {
   const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+bool IsDocumentsFolder(const QString& folder) {
+  return QDir::cleanPath(folder) == QDir::cleanPath(DocumentsFolder());
+}
+
+void MakePdfFolder(const QString& folder) {
+  if (!QDir().mkpath(folder)) {
+    throw Error(QStringLiteral("PDFの保存先「%1」を作れません (cannot create the folder '%1')")
+                    .arg(folder)
+                    .toStdString());
+  }
+}
+
+QString CupsSpooler::PdfOutputFolder() const {
+  return pdfFolder_.isEmpty() ? DocumentsFolder() : pdfFolder_;
 }
 
 void CupsSpooler::SetPdfOutputFolder(const QString& folder) { pdfFolder_ = folder; }
 
 void CupsSpooler::RecordPdf(const QString& path) { pdfFiles_.append(path); }
 
-QStringList CupsSpooler::TakeNotices() { return std::exchange(notices_, {}); }
+QStringList CupsSpooler::TakeNotices(bool withEnglish) {
+  QStringList said;
+  for (const auto& [japanese, english] : std::exchange(notices_, {})) {
+    said << (withEnglish ? QStringLiteral("%1 (%2)").arg(japanese, english) : japanese);
+  }
+  return said;
+}
 
 void CupsSpooler::QueuePaused(const QString& printer) {
-  const QString notice = QStringLiteral("%1 は一時停止中です。印刷は再開まで待ちます")
-                             .arg(ShownPrinterName(*this, printer));
-  if (!notices_.contains(notice)) notices_.append(notice);
+  const QString shown = ShownPrinterName(*this, printer);
+  std::pair<QString, QString> notice{
+      QStringLiteral("%1 は一時停止中です。印刷は再開まで待ちます").arg(shown),
+      QStringLiteral("%1 is paused; the jobs wait until it is resumed").arg(shown)};
+  if (std::find(notices_.begin(), notices_.end(), notice) == notices_.end()) {
+    notices_.push_back(std::move(notice));
+  }
 }
 
 void CupsSpooler::CollectPdfJobs(const QString& file) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/cups_queues.h"
@@ -33,6 +34,13 @@ struct CupsBin {
 // plus the tray's place in the list, so a tray keeps its number from one read to the next.
 // Named in Japanese where the keyword is known, else as the print system names it.
 std::vector<CupsBin> BinsOfTrays(const std::vector<CupsTray>& trays);
+
+// The documents folder: where the PDF printer writes unless told another. A fresh account
+// may not have it yet; it is made when a file first goes there.
+QString DocumentsFolder();
+bool IsDocumentsFolder(const QString& folder);
+// Makes the PDF printer's folder where it is missing; throws Error with the plain reason.
+void MakePdfFolder(const QString& folder);
 
 // The spooler over the CUPS queues (libcups, through the server that CUPS_SERVER names or
 // the system's own) plus the built-in PDF printer. A CUPS queue called like the built-in
@@ -77,8 +85,8 @@ class CupsSpooler : public Spooler {
   void RecordPdf(const QString& path);
 
   // What the jobs so far have to tell the teacher (a paused queue holds them), each once;
-  // taking them starts afresh.
-  QStringList TakeNotices();
+  // taking them starts afresh. The batch says each in English too.
+  QStringList TakeNotices(bool withEnglish = false);
   // A job went to a queue that is paused.
   void QueuePaused(const QString& printer);
 
@@ -149,7 +157,7 @@ class CupsSpooler : public Spooler {
 
   QString pdfFolder_;
   QStringList pdfFiles_;
-  QStringList notices_;
+  std::vector<std::pair<QString, QString>> notices_;  // Japanese, English
   std::vector<CupsQueue> queues_;
   ServerState state_ = ServerState::NotAsked;
   QString failure_;

@@ -12,9 +12,12 @@ namespace tamariko {
 
 QString PrintSummary::Text() const {
   const QString fitted = fit.isEmpty() ? QString() : QStringLiteral("（%1）").arg(fit);
-  const QString counts = filePerSheet
-                             ? QStringLiteral("%1 枚（1 枚ずつPDFファイルに保存）").arg(sheets)
-                             : QStringLiteral("%1 枚 × %2 部").arg(sheets).arg(copies);
+  QString counts = QStringLiteral("%1 枚 × %2 部").arg(sheets).arg(copies);
+  if (filePerSheet && !oneFile.isEmpty()) {
+    counts = QStringLiteral("%1 枚（1つのPDFファイル（%2）に保存）").arg(sheets).arg(oneFile);
+  } else if (filePerSheet) {
+    counts = QStringLiteral("%1 枚（1 枚ずつPDFファイルに保存）").arg(sheets);
+  }
   return QStringLiteral("プリンター: %1 用紙: %2%3 %4").arg(printer, paper, fitted, counts);
 }
 

@@ -17,6 +17,8 @@ struct PrintSummary {
   int sheets = 0;
   int copies = 1;
   bool filePerSheet = false;  // the PDF printer: one file for each sheet, no copies
+  // The PDF printer writing the whole run as this one file instead (several versions).
+  QString oneFile;
 
   QString Text() const;
 };

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/error.h"
 #include "platform/cups_spooler.h"
 #include "platform/spooler.h"
 #include "platform/spooler_paper.h"
@@ -41,7 +42,16 @@ QString DescribeState(const PrinterInfo2& info) {
   } else {
     text = QStringLiteral("準備完了");
   }
-  if (!info.statusMessage.isEmpty()) text += QStringLiteral(" (%1)").arg(info.statusMessage);
+  // The server's own word for the state ("Paused") says it again, in English: only a
+  // reason is worth adding.
+  static const QStringList stateWords = {QStringLiteral("paused"),   QStringLiteral("stopped"),
+                                         QStringLiteral("idle"),     QStringLiteral("ready"),
+                                         QStringLiteral("printing"), QStringLiteral("processing")};
+  QString message = info.statusMessage.trimmed();
+  if (message.endsWith(u'.')) message.chop(1);
+  if (!message.isEmpty() && !stateWords.contains(message, Qt::CaseInsensitive)) {
+    text += QStringLiteral(" (%1)").arg(info.statusMessage.trimmed());
+  }
   return text;
 }
 
@@ -278,6 +288,13 @@ void TPrinterSetupForm::accept() {
       problem = QStringLiteral("PDFの保存先のフォルダを指定してください。");
     } else if (!info.isAbsolute()) {
       problem = QStringLiteral("保存先は「/」から始まるフォルダの場所で指定してください。");
+    } else if (!info.exists() && IsDocumentsFolder(folder)) {
+      // A fresh account has no documents folder yet: made now, as a print would make it.
+      try {
+        MakePdfFolder(folder);
+      } catch (const Error& e) {
+        problem = QString::fromUtf8(e.what());
+      }
     } else if (!info.isDir()) {
       problem = QStringLiteral("フォルダ「%1」がありません。").arg(folder);
     } else if (!info.isWritable()) {

@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
 
@@ -7,6 +8,7 @@
 #include "app/settings.h"
 #include "app_fixture.h"
 #include "platform/cups_spooler.h"
+#include "printing/printer_setup_form.h"
 #include "printing/qxprint_dialogs.h"
 #include "tests/support/scoped_env.h"
 
@@ -254,6 +256,78 @@ TEST_F(AppTest, ARememberedQueueWaitsForTheServerAndIsNotForgotten) {
   EXPECT_EQ(now.printer, QStringLiteral("office"));
   EXPECT_EQ(now.paper, 8);
   EXPECT_EQ(now.copies, 2);
+}
+
+// A hand-edited file: what is out of range or of the wrong type is replaced by the default
+// and said once, naming it; an empty list is no key rather than "@Invalid()".
+TEST_F(AppTest, ValuesOutOfRangeAreReplacedAndNamedOnTheStatusLine) {
+  RememberPrinter(QLatin1String(kPdfPrinterName));
+  {
+    const auto settings = OpenSettings();
+    settings->setValue(QStringLiteral("window/zoom"), QStringLiteral("nan"));
+    settings->setValue(QStringLiteral("print/versions"), 41);
+    settings->setValue(QStringLiteral("printer/copies"), -5);
+    settings->setValue(QStringLiteral("window/grade"), QStringLiteral("shuzan-99"));
+    settings->setValue(QStringLiteral("window/heading1"), QStringList{"a", "b"});
+    ASSERT_TRUE(WriteSettings(*settings));
+  }
+  CreateWindows();
+  EXPECT_EQ(form->ZoomChoice(), PreviewZoom{});
+  EXPECT_EQ(Form4->Versions(), 1);
+  EXPECT_EQ(Form4->Copies(), 1);
+  const QString said = form->StatusLine->currentMessage();
+  for (const char* name : {"表示の倍率", "版数", "部数", "級", "上の見出し"}) {
+    EXPECT_TRUE(said.contains(QString::fromUtf8(name))) << name << " in " << said.toStdString();
+  }
+  EXPECT_FALSE(said.contains(QStringLiteral("教室名"))) << said.toStdString();
+  form->Image4->Click();
+  EXPECT_EQ(form->StatusLine->currentMessage(), QString()) << "said once";
+  DestroyForms();
+
+  QFile file(SettingsFilePath());
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray text = file.readAll();
+  EXPECT_FALSE(text.contains("@Invalid")) << text.constData();
+  EXPECT_FALSE(text.contains("twoSided")) << text.constData();
+  EXPECT_TRUE(ReadPrinterChoice(*OpenSettings())->twoSided.isEmpty());
+  CreateWindows();
+  EXPECT_EQ(form->StatusLine->currentMessage(), QString()) << "the file saved is whole";
+}
+
+// A fresh account has no documents folder: the PDF printer's folder is made when first
+// needed, from the set-up dialog as from a print, without a word; one that cannot be made
+// is one clear message.
+TEST_F(AppTest, AFreshAccountsDocumentsFolderIsMadeWhenFirstNeeded) {
+  const ScopedEnv server("CUPS_SERVER",
+                         QDir(tempFolder.path()).filePath("no-server").toLocal8Bit());
+  const ScopedEnv home("HOME", QDir(tempFolder.path()).filePath("home").toLocal8Bit());
+  const QString documents = DocumentsFolder();
+  ASSERT_FALSE(QFileInfo::exists(documents));
+  RememberPrinter(QLatin1String(kPdfPrinterName), documents);
+  UsePrinters(std::make_shared<CupsSpooler>());
+  CreateWindows();
+  EXPECT_EQ(form->QxPrinterSetupDialog1->NoticeOnce(), QString());
+  {
+    TPrinterSetupForm setup(QxPrinter().GetSpooler(), PrinterChoiceInForce());
+    EXPECT_EQ(QDir::fromNativeSeparators(setup.FolderEdit->text()), documents);
+    setup.show();
+    setup.ButtonBox->button(QDialogButtonBox::Ok)->click();
+    EXPECT_EQ(setup.result(), QDialog::Accepted) << setup.FolderError->text().toStdString();
+    EXPECT_TRUE(QFileInfo(documents).isDir());
+  }
+  QFile file(QDir(tempFolder.path()).filePath("a-file"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  const ScopedEnv blocked("HOME", file.fileName().toLocal8Bit() + "/home");
+  PrinterChoice choice = PrinterChoiceInForce();
+  choice.pdfFolder = DocumentsFolder();
+  TPrinterSetupForm setup(QxPrinter().GetSpooler(), choice);
+  setup.show();
+  setup.ButtonBox->button(QDialogButtonBox::Ok)->click();
+  EXPECT_TRUE(setup.isVisible());
+  EXPECT_EQ(setup.FolderError->text(),
+            QStringLiteral("PDFの保存先「%1」を作れません (cannot create the folder '%1')")
+                .arg(choice.pdfFolder));
 }
 
 }  // namespace

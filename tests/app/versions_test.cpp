@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "app/versions.h"
 #include "platform/cups_spooler.h"
@@ -110,6 +111,10 @@ TEST_F(VersionsWindowTest, TwoVersionsGoToOnePdfInOrderEachWithItsMarkAndAnswers
   const QString file = pdf->PdfFilesWritten().front();
   EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("大会問題_A-B.pdf"));
   EXPECT_TRUE(boxes.shown.back().text.contains(file)) << boxes.shown.back().text.toStdString();
+  // The question said so: one file, not a file a sheet.
+  EXPECT_TRUE(std::any_of(boxes.shown.begin(), boxes.shown.end(), [](const ShownMessage& m) {
+    return m.text.endsWith(QStringLiteral("（1つのPDFファイル（大会問題_A-B.pdf）に保存）"));
+  }));
   const QStringList pages = test::PdfPageTexts(file);
   if (pages.isEmpty()) GTEST_SKIP() << "pdftotext missing";
   ASSERT_EQ(pages.size(), 6);

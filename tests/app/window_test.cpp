@@ -335,6 +335,40 @@ TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
   EXPECT_EQ(form->ZoomChoice().fit, PreviewZoom::Fit::Page);
 }
 
+// Changing paper rebuilds the tabs under a zoom that refits them as they come and go: every
+// paper and grade, there and back, from the keyboard, in each zoom, leaves working previews.
+TEST_F(WindowTest, EveryPaperAndGradeChosenFromTheKeyboardInEachZoomKeepsThePreviewsWhole) {
+  ShowManaged();
+  QTest::keyClick(form, Qt::Key_F5);
+  ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form; }));
+  const auto press = [&](QWidget* box, Qt::Key key) {
+    box->setFocus();
+    QTest::keyClick(box, key);
+    QTest::qWait(1);  // the resizes and redraws of the new tabs come in between
+  };
+  for (QToolButton* zoom : {form->ZoomPageButton, form->ZoomWidthButton, form->ZoomActualButton}) {
+    zoom->click();
+    for (const Qt::Key way : {Qt::Key_Down, Qt::Key_Up}) {
+      for (int paper = 1; paper < form->PaperBox->count(); ++paper) {
+        press(form->PaperBox, way);
+        for (int grade = 1; grade < form->GradeBox->count(); ++grade) press(form->GradeBox, way);
+        for (int grade = 1; grade < form->GradeBox->count(); ++grade) {
+          press(form->GradeBox, way == Qt::Key_Down ? Qt::Key_Up : Qt::Key_Down);
+        }
+      }
+    }
+    EXPECT_EQ(form->PaperBox->currentIndex(), 0) << zoom->text().toStdString();
+    EXPECT_TRUE(zoom->isChecked());
+  }
+  QTest::keyClick(form, Qt::Key_F5);
+  auto* shown = form->ActiveScrollBox();
+  ASSERT_NE(shown, nullptr);
+  auto* image = qobject_cast<TImage*>(shown->widget());
+  ASSERT_NE(image, nullptr);
+  EXPECT_TRUE(WaitFor([&] { return !image->Picture().isNull(); }));
+  EXPECT_EQ(image->size(), PreviewSizeAt(form->ZoomPercent()));
+}
+
 // Run with QT_SCALE_FACTOR=2: the test display is then 800 x 600, smaller than the window's
 // design. The window opens inside it, a remembered place outside it is brought in, and a
 // maximised window comes back maximised.

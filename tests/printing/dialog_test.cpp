@@ -183,6 +183,13 @@ TEST(PrinterSetupForm, ShowsTheCachedDetailsAndSwitchingPrintersRefreshesTheList
   EXPECT_EQ(Items(form.PrinterBox), (QStringList{"office", "small"}));
   EXPECT_EQ(form.PrinterBox->currentText(), "office");
   EXPECT_EQ(form.StateText->text(), "一時停止 (用紙切れ)");
+  {
+    // The server's word for the state is not said again after it; a reason is.
+    auto printers = SchoolPrinters();
+    printers[0].info.statusMessage = "Paused";
+    ScriptedSpooler paused(printers);
+    EXPECT_EQ(TPrinterSetupForm(paused, choice).StateText->text(), "一時停止");
+  }
   EXPECT_EQ(form.ModelText->text(), "Laser 3000");
   EXPECT_EQ(form.LocationText->text(), "職員室");
   EXPECT_EQ(form.CommentText->text(), "両面対応");
