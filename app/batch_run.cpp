@@ -141,7 +141,7 @@ QByteArray ExamList() {
 // The keys of the paper's answer pages, which every run makes.
 QStringList AnswerKeys(const TPaper& paper) {
   QStringList keys;
-  for (const AnswerPageEntry& page : paper.answerPages) keys << page.sheet.key;
+  for (const AnswerSheet& page : LayoutOf(paper).answerSheets) keys << page.sheet.key;
   return keys;
 }
 
@@ -354,7 +354,7 @@ StagedOutputs StageFiles(const BatchOptions& options, const OutputPaths& paths, 
       TWorkbook::ShowPreview show;
       if (!options.pngFolder.isEmpty()) {
         show = [&](const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
-          if (!sets.Choice().contains(sheet.key)) return;
+          if (!Chosen(sets.Choice(), sheet)) return;
           const QString path =
               QDir(options.pngFolder).filePath(PreviewName(FileStem(options, sheet.key), n, count));
           WritePreview(outputs, path, drawing.previewMapping, draw);

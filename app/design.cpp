@@ -64,13 +64,14 @@ void CenterOnScreen(QWidget* window) {
   window->move(frame.topLeft());
 }
 
-QCheckBox* SheetCheckBox(const QWidget* window, int tab) {
-  return window->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(tab));
+QCheckBox* BoxOf(const SheetBoxes& boxes, const QString& key) {
+  const auto found = boxes.find(key);
+  return found == boxes.end() ? nullptr : found->second;
 }
 
-QCheckBox* MakeSheetBox(QWidget* parent, const SheetInfo& sheet, bool checked) {
+QCheckBox* MakeSheetBox(QWidget* parent, const SheetInfo& sheet, int place, bool checked) {
   auto* box = new QCheckBox(sheet.Label(), parent);
-  box->setObjectName(QStringLiteral("CheckBox%1").arg(sheet.tab));
+  box->setObjectName(QStringLiteral("CheckBox%1").arg(place));
   // As the designs set their boxes: bold, 21 pixels high.
   QFont bold;
   bold.setBold(true);

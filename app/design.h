@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <map>
+
 class QCheckBox;
 class QWidget;
 
@@ -15,12 +18,13 @@ void CenterOnScreen(QWidget* window);
 
 struct SheetInfo;
 
-// The box of a window that ticks the sheet on tab `tab` ("CheckBox3"); null where the window
-// has none.
-QCheckBox* SheetCheckBox(const QWidget* window, int tab);
+// The boxes of a window that tick its paper's sheets, by sheet key.
+using SheetBoxes = std::map<QString, QCheckBox*>;
+// The box of `key` in `boxes`; null where the window has none.
+QCheckBox* BoxOf(const SheetBoxes& boxes, const QString& key);
 
-// A box that ticks `sheet`, named and lettered as the designs' boxes are; placed by the
-// caller.
-QCheckBox* MakeSheetBox(QWidget* parent, const SheetInfo& sheet, bool checked);
+// A box that ticks `sheet`, the `place`th of its paper's sheets (from 1), lettered as the
+// designs' boxes are and named after its place ("CheckBox3"); placed by the caller.
+QCheckBox* MakeSheetBox(QWidget* parent, const SheetInfo& sheet, int place, bool checked);
 
 }  // namespace tamariko

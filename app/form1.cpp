@@ -72,11 +72,11 @@ void Sleep(int milliseconds) {
 }
 
 // The sheets of `paper` the ticked boxes of a window choose.
-SheetChoice Ticked(const QWidget* form, const TPaper& paper, bool withAnswerTable) {
+SheetChoice Ticked(const SheetBoxes& boxes, const TPaper& paper, bool withAnswerTable) {
   SheetChoice choice;
   for (const SheetInfo& sheet :
        withAnswerTable ? SheetsWithAnswerTable(paper) : ProblemSheets(paper)) {
-    const QCheckBox* box = SheetCheckBox(form, sheet.tab);
+    const QCheckBox* box = BoxOf(boxes, sheet.key);
     if (box && box->isChecked()) choice.insert(sheet.key);
   }
   return choice;
@@ -132,11 +132,12 @@ void FillGrades(QComboBox* box, int ladder) {
   box->setCurrentIndex(std::max(0, box->findText(kept)));
 }
 
-// The preview's name keeps clear of the command pictures Image4 and Image8 to Image10.
-QString PreviewName(int tab) {
-  if (tab <= 3) return QStringLiteral("Image%1").arg(tab);
-  if (tab <= 6) return QStringLiteral("Image%1").arg(tab + 1);
-  return QStringLiteral("Preview%1").arg(tab);
+// The preview of the `place`th sheet (from 1): its name keeps clear of the command pictures
+// Image4 and Image8 to Image10.
+QString PreviewName(int place) {
+  if (place <= 3) return QStringLiteral("Image%1").arg(place);
+  if (place <= 6) return QStringLiteral("Image%1").arg(place + 1);
+  return QStringLiteral("Preview%1").arg(place);
 }
 
 }  // namespace
@@ -169,6 +170,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   ConnectZoom();
   ConnectPaperNumber();
   FillPaperChoice();
+  Panel2DesignSize = Panel2->size();
+  Panel1DesignHeight = Panel1->height();
   UsePaper(DefaultPaper());
   FitWindow(this, Panel1, PageControl1, StatusLine);
   PlaceWindow(this, {});
@@ -221,8 +224,8 @@ void TForm1::UsePaper(const TPaper& paper) {
   if (Paper_ == &paper) return;
   if (Paper_) {
     KeptTicks[Paper_->key] = {
-        Ticked(this, *Paper_, false),
-        PrintSelection ? Ticked(PrintSelection, *Paper_, true) : SheetChoice()};
+        Ticked(Boxes, *Paper_, false),
+        PrintSelection ? Ticked(PrintSelection->Boxes(), *Paper_, true) : SheetChoice()};
   }
   StopScroll();
   Previews.Forget();
@@ -236,7 +239,7 @@ void TForm1::UsePaper(const TPaper& paper) {
     }
     for (const SheetView& view : gone) delete view.tab;
   }
-  for (QCheckBox* box : Panel2->findChildren<QCheckBox*>()) delete box;
+  for (const auto& [key, box] : std::exchange(Boxes, {})) delete box;
   Paper_ = &paper;
   ShowPaperChoice(paper);
 
@@ -244,7 +247,7 @@ void TForm1::UsePaper(const TPaper& paper) {
   SheetChoice first(paper.firstTicked.begin(), paper.firstTicked.end());
   BuildSheetBoxes(kept != KeptTicks.end() ? kept->second.main : first);
   if (kept == KeptTicks.end() && SettingsRestored) {
-    RestoreSheetChoices(*OpenSettings(), this, paper, QStringLiteral("window"));
+    RestoreSheetChoices(*OpenSettings(), Boxes, paper, QStringLiteral("window"));
   }
   BuildTabs();
   if (PrintSelection) {
@@ -305,44 +308,67 @@ void TForm1::PaperBoxChange() {
 
 void TForm1::BuildSheetBoxes(const SheetChoice& ticked) {
   const std::vector<SheetInfo> sheets = ProblemSheets(*Paper_);
-  // Unplaced boxes go in rows under the paper choice, as wide as their texts.
-  QPoint next(8, 37 + kPaperRow);
+  // Boxes the paper does not place go in rows below those it places (under the paper
+  // choice where it places none), as wide as their texts; the panel grows to hold them.
+  int top = 37 + kPaperRow;
+  for (std::size_t i = 0; i < sheets.size() && i < Paper_->boxPlaces.size(); ++i) {
+    const BoxPlace& p = Paper_->boxPlaces[i];
+    top = std::max(top, p.y + kPaperRow + p.height);
+  }
+  QPoint next(8, top);
+  int bottom = 0;
   QWidget* before = GradeBox;
   for (std::size_t i = 0; i < sheets.size(); ++i) {
-    QCheckBox* box = MakeSheetBox(Panel2, sheets[i], ticked.contains(sheets[i].key));
+    QCheckBox* box =
+        MakeSheetBox(Panel2, sheets[i], static_cast<int>(i) + 1, ticked.contains(sheets[i].key));
     if (i < Paper_->boxPlaces.size()) {
       const BoxPlace& p = Paper_->boxPlaces[i];
       box->setGeometry(p.x, p.y + kPaperRow, p.width, p.height);
     } else {
-      const int width = box->sizeHint().width();
-      if (next.x() > 8 && next.x() + width > Panel2->width() - 8) next = QPoint(8, next.y() + 24);
+      const int width = std::min(box->sizeHint().width(), Panel2DesignSize.width() - 16);
+      if (next.x() > 8 && next.x() + width > Panel2DesignSize.width() - 8) {
+        next = QPoint(8, next.y() + 24);
+      }
       box->setGeometry(next.x(), next.y(), width, 24);
       next.rx() += width + 7;
     }
+    bottom = std::max(bottom, box->geometry().bottom() + 1);
     box->show();
+    Boxes[sheets[i].key] = box;
     QWidget::setTabOrder(before, box);
     before = box;
   }
   QWidget::setTabOrder(before, Edit2);
+  // A paper of more sheets than the design holds makes the panels taller.
+  const int grow = std::max(0, bottom + 7 - Panel2DesignSize.height());
+  const int change = Panel1DesignHeight + grow - Panel1->height();
+  if (change == 0) return;
+  Panel2->resize(Panel2DesignSize.width(), Panel2DesignSize.height() + grow);
+  Panel1->resize(Panel1->width(), Panel1DesignHeight + grow);
+  if (minimumHeight() > 0) setMinimumHeight(minimumHeight() + change);
+  LayOutPanels();
 }
 
 void TForm1::BuildTabs() {
   const QSize size = PreviewSizeAt(Previews.Zoom());
   QWidget* opening = nullptr;
-  for (const SheetInfo& sheet : SheetsWithAnswerTable(*Paper_)) {
+  const std::vector<SheetInfo> sheets = SheetsWithAnswerTable(*Paper_);
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    const SheetInfo& sheet = sheets[i];
+    const int place = static_cast<int>(i) + 1;  // the names of its controls
     auto* tab = new QWidget;
-    tab->setObjectName(QStringLiteral("TabSheet%1").arg(sheet.tab));
+    tab->setObjectName(QStringLiteral("TabSheet%1").arg(place));
     auto* layout = new QVBoxLayout(tab);
-    layout->setObjectName(QStringLiteral("TabSheet%1Layout").arg(sheet.tab));
+    layout->setObjectName(QStringLiteral("TabSheet%1Layout").arg(place));
     layout->setSpacing(0);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* box = new QScrollArea(tab);
-    box->setObjectName(QStringLiteral("ScrollBox%1").arg(sheet.tab));
+    box->setObjectName(QStringLiteral("ScrollBox%1").arg(place));
     box->setProperty("color", QColor(239, 239, 222));
     box->setFrameShape(QFrame::NoFrame);
     box->setWidgetResizable(false);
     auto* image = new TImage;
-    image->setObjectName(PreviewName(sheet.tab));
+    image->setObjectName(PreviewName(place));
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setGeometry(0, 0, size.width(), size.height());
     box->setWidget(image);
@@ -351,17 +377,17 @@ void TForm1::BuildTabs() {
     PageControl1->addTab(tab, sheet.Label());
     connect(image, &TImage::mouseDown, this, [this] { StartScroll(); });
     if (ZoomWatch) box->installEventFilter(ZoomWatch);
-    if (std::any_of(Paper_->answerPages.begin(), Paper_->answerPages.end(),
-                    [&](const AnswerPageEntry& page) { return page.sheet.key == sheet.key; })) {
-      auto* answers = new QCheckBox(QStringLiteral("答えを表示"), tab);
-      answers->setObjectName(QStringLiteral("AnswersBox%1").arg(sheet.tab));
+    QCheckBox* answers = nullptr;
+    if (i >= ProblemSheets(*Paper_).size()) {
+      answers = new QCheckBox(QStringLiteral("答えを表示"), tab);
+      answers->setObjectName(QStringLiteral("AnswersBox%1").arg(place));
       answers->setChecked(AnswersOnScreen);
       answers->setToolTip(QStringLiteral("画面の見本に答えを書き込みます（印刷には関係しません）"));
       layout->insertWidget(0, answers);
       connect(answers, &QCheckBox::toggled, this,
               [this](bool shown) { Guarded(this, [this, shown] { ShowAnswers(shown); }); });
     }
-    Views.push_back({sheet.key, tab, box, image});
+    Views.push_back({sheet.key, tab, box, image, answers});
     // The window opens on the first sheet ticked at first.
     if (!opening && Paper_->firstTicked.contains(sheet.key)) opening = tab;
   }
@@ -384,7 +410,7 @@ void TForm1::RestoreSettings() {
   TReplacedSettings replaced;
   RestoreWindowChoices(*settings, this, QStringLiteral("window"), &replaced);
   // The paper in force at start first, so that a switch keeps its remembered ticks.
-  RestoreSheetChoices(*settings, this, *Paper_, QStringLiteral("window"));
+  RestoreSheetChoices(*settings, Boxes, *Paper_, QStringLiteral("window"));
   SettingsRestored = true;
   // The grade chosen last stays in its box when the contest paper is in force.
   const QString gradeKey = settings->value(QStringLiteral("window/grade")).toString();
@@ -430,7 +456,7 @@ void TForm1::SaveSettings() const {
   SaveWindowChoices(*settings, this, QStringLiteral("window"));
   settings->setValue(QStringLiteral("window/paper"), Paper_->key);
   settings->setValue(QStringLiteral("window/grade"), GradeBox->currentData().toString());
-  SaveSheetChoices(*settings, Ticked(this, *Paper_, false), *Paper_, QStringLiteral("window"));
+  SaveSheetChoices(*settings, Ticked(Boxes, *Paper_, false), *Paper_, QStringLiteral("window"));
   for (const auto& [key, ticks] : KeptTicks) {
     if (const TPaper* paper = PaperNamed(key); paper && paper != Paper_) {
       SaveSheetChoices(*settings, ticks.main, *paper, QStringLiteral("window"));
@@ -501,9 +527,16 @@ std::optional<std::uint32_t> TForm1::NextNumber() {
   return std::nullopt;
 }
 
+TImage* TForm1::Preview(const QString& key) const {
+  for (const SheetView& view : Views) {
+    if (view.key == key) return view.image;
+  }
+  return nullptr;
+}
+
 QCheckBox* TForm1::AnswersBox(const QString& key) const {
   for (const SheetView& view : Views) {
-    if (view.key == key) return view.tab->findChild<QCheckBox*>();
+    if (view.key == key) return view.answers;
   }
   return nullptr;
 }
@@ -511,9 +544,9 @@ QCheckBox* TForm1::AnswersBox(const QString& key) const {
 void TForm1::ShowAnswers(bool shown) {
   AnswersOnScreen = shown;
   for (const SheetView& view : Views) {
-    if (QCheckBox* box = view.tab->findChild<QCheckBox*>()) {
-      const QSignalBlocker block(box);
-      box->setChecked(shown);
+    if (view.answers) {
+      const QSignalBlocker block(view.answers);
+      view.answers->setChecked(shown);
     }
   }
   if (!Book) return;
@@ -595,7 +628,7 @@ void TForm1::Image4Click() {
   });
   // Made as the batch mode makes the paper of --seed: the generator at the number, the
   // number on every page. A run that fails keeps the number of the problems it leaves.
-  const SheetChoice ticked = Ticked(this, *Paper_, false);
+  const SheetChoice ticked = Ticked(Boxes, *Paper_, false);
   SetRandomSeed(*number);
   Book->SetMarkText(PaperMark(*number));
   auto keepMark =
@@ -639,7 +672,8 @@ void TForm1::Image8Click() {
   QxPrinter().ApplySettings();
   const int versions = MadeOnce ? PrintSelection->Versions() : 1;
   PrintSummary summary = SummarizePrint(
-      QxPrinter(), static_cast<int>(Ticked(PrintSelection, *Paper_, true).size()) * versions);
+      QxPrinter(),
+      static_cast<int>(Ticked(PrintSelection->Boxes(), *Paper_, true).size()) * versions);
   if (versions > 1) summary.oneFile = VersionsFileStem(*Paper_, versions) + QStringLiteral(".pdf");
   // Before any ケリモ only the forms can be printed: say so before the question.
   const QString formsOnly = MadeOnce ? QString() : QStringLiteral("問題のない用紙を印刷します。\n");
@@ -687,7 +721,7 @@ TPrintReport TForm1::PrintChosenSheets() {
   const int versionCount =
       MadeOnce && PrintSelection->Versions() > 1 ? PrintSelection->Versions() : 1;
   std::vector<SheetRef> chosen;
-  Book->PrintRun(Ticked(PrintSelection, *Paper_, true),
+  Book->PrintRun(Ticked(PrintSelection->Boxes(), *Paper_, true),
                  [&](SheetRef sheet) { chosen.push_back(sheet); });
   std::vector<std::unique_ptr<TWorkbook>> versions;
   if (versionCount > 1) {
@@ -928,6 +962,10 @@ bool TForm1::event(QEvent* event) {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  LayOutPanels();
+}
+
+void TForm1::LayOutPanels() {
   // The command panel keeps its height; the tabs take the rest,
   // and the status line its own at the bottom.
   const int line = StatusLine ? StatusLine->sizeHint().height() : 0;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/design.h"
 #include "app/preview_density.h"
 #include "app/preview_zoom.h"
 #include "app/print_report.h"
@@ -129,6 +130,10 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // 「答えを表示」 on the answer pages' tabs: the answers on their previews (off at start).
   void ShowAnswers(bool shown);
   QCheckBox* AnswersBox(const QString& key) const;
+  // The preview of the sheet `key`; null for none.
+  TImage* Preview(const QString& key) const;
+  // The sheet panel's box of the sheet `key`; null for none.
+  QCheckBox* SheetBox(const QString& key) const { return BoxOf(Boxes, key); }
 
  protected:
   // The two sheet operations, so that a test can stand in for a sheet: show what `draw`
@@ -138,6 +143,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
 
   bool event(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void LayOutPanels();
 
  private:
   // The sheets read the round number and headings from the edit boxes as they stand.
@@ -192,6 +198,7 @@ class TForm1 : public QWidget, public Ui::Form1 {
     QWidget* tab;
     QScrollArea* box;
     TImage* image;
+    QCheckBox* answers;  // 「答えを表示」 on an answer page's tab; null on the others
   };
   void BuildSheetBoxes(const SheetChoice& ticked);
   void FillPaperChoice();
@@ -207,6 +214,10 @@ class TForm1 : public QWidget, public Ui::Form1 {
 
   const TPaper* Paper_ = nullptr;
   std::vector<SheetView> Views;
+  SheetBoxes Boxes;  // the sheet panel's boxes, by sheet key
+  // The panels as designed, before a paper of many sheets makes them taller.
+  QSize Panel2DesignSize;
+  int Panel1DesignHeight = 0;
   std::map<QString, PaperTicks> KeptTicks;  // by paper key
   bool SettingsRestored = false;
   EditTexts Texts{*this};

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "app/design.h"
 #include "app/papers.h"
@@ -48,7 +50,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
 void TForm4::ShowModal() {
   // The focus starts on the first box the window offers.
   for (QCheckBox* box : findChildren<QCheckBox*>()) {
-    if (box->isEnabled()) {
+    if (box->isEnabled() && box->isVisibleTo(this)) {
       box->setFocus();
       break;
     }
@@ -58,16 +60,22 @@ void TForm4::ShowModal() {
 }
 
 void TForm4::UsePaper(const TPaper& paper, const SheetChoice& ticked) {
-  for (QCheckBox* box : findChildren<QCheckBox*>()) delete box;
+  for (const auto& [key, box] : std::exchange(Boxes_, {})) delete box;
   static constexpr int kX[] = {24, 184, 336};
   static constexpr int kWidth[] = {150, 150, 137};
   constexpr int kPitch = 32;
-  const std::vector<SheetInfo> sheets = SheetsWithAnswerTable(paper);
+  const std::vector<SheetInfo> all = SheetsWithAnswerTable(paper);
+  // A page that goes with another sheet is chosen by that sheet's box.
+  std::vector<SheetInfo> sheets;
+  std::copy_if(all.begin(), all.end(), std::back_inserter(sheets),
+               [](const SheetInfo& sheet) { return sheet.tickedWith.isEmpty(); });
   QWidget* last = nullptr;
   for (std::size_t i = 0; i < sheets.size(); ++i) {
-    QCheckBox* box = MakeSheetBox(this, sheets[i], ticked.contains(sheets[i].key));
+    QCheckBox* box =
+        MakeSheetBox(this, sheets[i], static_cast<int>(i) + 1, ticked.contains(sheets[i].key));
     box->setGeometry(kX[i % 3], 48 + kPitch * static_cast<int>(i / 3), kWidth[i % 3], 24);
     box->show();
+    Boxes_[sheets[i].key] = box;
     // Tab goes from box to box in their order, then on as the design has it.
     if (last) QWidget::setTabOrder(last, box);
     last = box;
@@ -80,7 +88,7 @@ void TForm4::UsePaper(const TPaper& paper, const SheetChoice& ticked) {
 
 void TForm4::OfferMadeSheets(const TWorkbook& book) {
   for (const SheetRef sheet : book.Sheets()) {
-    QCheckBox* box = SheetCheckBox(this, book.Info(sheet).tab);
+    QCheckBox* box = BoxOf(Boxes_, book.Info(sheet).key);
     if (box == nullptr) continue;
     const bool made = sheet.IsAnswerTable() || book.Made(sheet.kind);
     box->setEnabled(made);

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "app/design.h"
 #include "app/workbook.h"
 #include "ui_form4.h"
 
@@ -42,7 +43,11 @@ class TForm4 : public QDialog, public Ui::Form4 {
   // Written only by OK and キャンセル: closing through the frame keeps the last answer.
   bool PrintSelected = false;
 
+  // The boxes of the sheets, by sheet key.
+  const SheetBoxes& Boxes() const { return Boxes_; }
+
  private:
+  SheetBoxes Boxes_;
   // Where the design puts what stands below two rows of boxes.
   std::vector<std::pair<QWidget*, QRect>> Below;
   QSize DesignSize;

@@ -1,6 +1,8 @@
 #include "app/papers.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 #include "kaitou/kaitou.h"
 #include "kake/kake_kind.h"
@@ -24,8 +26,7 @@ const TPaper& ContestPaper() {
           {[] { return std::make_unique<TWariKind>(); }},
           {[] { return std::make_unique<TAbacusKind>(); }},
       },
-      {{kAnswerSheet,
-        [](std::vector<AnswerRun> runs) { return std::make_unique<Tkaitou>(std::move(runs)); }}},
+      {Tkaitou::Entry(kAnswerSheet)},
       {QStringLiteral("mitori"), QStringLiteral("kake"), kAnswerSheet.key},
       // The abacus sides on the first row, the other sheets on the second.
       {{8, 37, 137, 24},
@@ -33,6 +34,8 @@ const TPaper& ContestPaper() {
        {8, 61, 137, 24},
        {152, 61, 93, 24},
        {248, 61, 85, 24}},
+      {QStringLiteral("omote"), QStringLiteral("ura"), QStringLiteral("mitori"),
+       QStringLiteral("kake"), QStringLiteral("wari")},
   };
   return paper;
 }
@@ -42,14 +45,11 @@ TPaper ExamPaper(const TExamGrade& grade) {
   TPaper paper{grade.key,
                grade.ladder + QStringLiteral("検定練習 ") + grade.name,
                {{[&grade] { return std::make_unique<TExamKind>(grade); }}},
-               {{ExamAnswerSheet(grade),
-                 [&grade](std::vector<AnswerRun> runs) {
-                   return MakeExamAnswerPage(grade, std::move(runs));
-                 }}},
+               {ExamAnswerPage(grade)},
                {}};
   const TExamKind kind(grade);
   for (const SheetInfo& sheet : kind.Sheets()) paper.firstTicked << sheet.key;
-  paper.firstTicked << ExamAnswerSheet(grade).key;
+  paper.firstTicked << paper.answerPages.front().sheet.key;
   return paper;
 }
 
@@ -99,20 +99,21 @@ const TPaper* PaperOfSheet(const QString& key) {
   return nullptr;
 }
 
-std::vector<SheetInfo> ProblemSheets(const TPaper& paper) {
-  std::vector<SheetInfo> all;
-  for (const KindEntry& entry : paper.kinds) {
-    const auto kind = entry.make();
-    all.insert(all.end(), kind->Sheets().begin(), kind->Sheets().end());
-  }
-  std::sort(all.begin(), all.end(),
-            [](const SheetInfo& a, const SheetInfo& b) { return a.tab < b.tab; });
-  return all;
+const TPaperLayout& LayoutOf(const TPaper& paper) {
+  // Papers live as long as the program (a test's for as long as it runs): laid out once.
+  static std::mutex guard;
+  static std::map<const TPaper*, std::unique_ptr<TPaperLayout>> layouts;
+  const std::lock_guard lock(guard);
+  auto& layout = layouts[&paper];
+  if (!layout) layout = std::make_unique<TPaperLayout>(LayOutPaper(paper));
+  return *layout;
 }
+
+std::vector<SheetInfo> ProblemSheets(const TPaper& paper) { return LayoutOf(paper).problemSheets; }
 
 std::vector<SheetInfo> SheetsWithAnswerTable(const TPaper& paper) {
   std::vector<SheetInfo> sheets = ProblemSheets(paper);
-  for (const AnswerPageEntry& page : paper.answerPages) sheets.push_back(page.sheet);
+  for (const AnswerSheet& page : LayoutOf(paper).answerSheets) sheets.push_back(page.sheet);
   return sheets;
 }
 

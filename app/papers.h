@@ -23,8 +23,9 @@ const TPaper* PaperNamed(const QString& key);
 // The paper (not an exam paper) that holds the sheet named `key`; nullptr for none.
 const TPaper* PaperOfSheet(const QString& key);
 
-// A paper's problem sheets in tab order, then its answer pages: every sheet a window can
-// tick.
+// A paper laid out (core/paper.h), once: throws Error where it is built wrong.
+const TPaperLayout& LayoutOf(const TPaper& paper);
+// A paper's problem sheets in order, then with its answer pages: every sheet with a tab.
 std::vector<SheetInfo> ProblemSheets(const TPaper& paper);
 std::vector<SheetInfo> SheetsWithAnswerTable(const TPaper& paper);
 
@@ -33,6 +34,6 @@ const std::vector<SheetInfo>& ProblemSheets();
 
 // The contest paper's answer table: the last tab and the last page of every run.
 inline const SheetInfo kAnswerSheet{
-    QStringLiteral("kaitou"), 6, QStringLiteral("解答表"), {}, QStringLiteral("解答")};
+    QStringLiteral("kaitou"), QStringLiteral("解答表"), {}, QStringLiteral("解答")};
 
 }  // namespace tamariko

@@ -89,8 +89,8 @@ QString SheetsKey(const TPaper& paper) {
 }
 
 // A sheet's box where the window offers it.
-QCheckBox* SheetBox(const QWidget* window, const SheetInfo& sheet) {
-  QCheckBox* box = SheetCheckBox(window, sheet.tab);
+QCheckBox* SheetBox(const SheetBoxes& boxes, const SheetInfo& sheet) {
+  QCheckBox* box = BoxOf(boxes, sheet.key);
   return box && box->isEnabled() ? box : nullptr;
 }
 
@@ -236,11 +236,11 @@ void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& g
   settings.endGroup();
 }
 
-void RestoreSheetChoices(QSettings& settings, QWidget* window, const TPaper& paper,
+void RestoreSheetChoices(QSettings& settings, const SheetBoxes& boxes, const TPaper& paper,
                          const QString& group) {
   settings.beginGroup(group);
   for (const SheetInfo& sheet : SheetsWithAnswerTable(paper)) {
-    QCheckBox* box = SheetBox(window, sheet);
+    QCheckBox* box = SheetBox(boxes, sheet);
     const QString key = SheetsKey(paper) + sheet.key;
     if (box != nullptr && settings.contains(key)) box->setChecked(settings.value(key).toBool());
   }

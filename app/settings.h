@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/design.h"
 #include "printing/printer_choice.h"
 
 class QWidget;
@@ -53,10 +54,10 @@ class TReplacedSettings {
 void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
                           TReplacedSettings* replaced = nullptr);
 void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString& group);
-// The ticks of the sheet check boxes of `paper` under `group`: the default paper's as
+// The ticks of a window's sheet boxes of `paper` under `group`: the default paper's as
 // sheets/<key>, another's as <paper>/sheets/<key>. Boxes the window lacks or keeps disabled
 // are left alone, and so are those the file does not name.
-void RestoreSheetChoices(QSettings& settings, QWidget* window, const TPaper& paper,
+void RestoreSheetChoices(QSettings& settings, const SheetBoxes& boxes, const TPaper& paper,
                          const QString& group);
 void SaveSheetChoices(QSettings& settings, const QSet<QString>& ticked, const TPaper& paper,
                       const QString& group);

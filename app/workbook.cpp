@@ -50,20 +50,14 @@ SheetChoice EverySheet(const TPaper& paper) {
 SheetChoice EverySheet() { return EverySheet(DefaultPaper()); }
 
 TWorkbook::TWorkbook(const TSheetTexts* texts, const TPaper* paper)
-    : paper_(paper ? paper : &DefaultPaper()) {
+    : paper_(paper ? paper : &DefaultPaper()), layout_(&LayoutOf(*paper_)) {
   for (const KindEntry& entry : paper_->kinds) {
     kinds_.push_back(entry.make());
     kinds_.back()->Set().SetSheetTexts(texts);
   }
   made_.assign(kinds_.size(), false);
-  for (std::size_t p = 0; p < paper_->answerPages.size(); ++p) {
-    std::vector<AnswerRun> runs;
-    for (const auto& kind : kinds_) {
-      for (const AnswerRun& run : kind->AnswerRuns()) {
-        if (run.page == static_cast<int>(p)) runs.push_back(run);
-      }
-    }
-    pages_.push_back(paper_->answerPages[p].make(std::move(runs)));
+  for (const AnswerSheet& sheet : layout_->answerSheets) {
+    pages_.push_back(paper_->answerPages[sheet.entry].make(sheet.runs));
     pages_.back()->SetSheetTexts(texts);
   }
 }
@@ -93,20 +87,21 @@ TProblemKind* TWorkbook::KindOf(const QString& key) const {
 
 std::vector<SheetRef> TWorkbook::Sheets() const {
   std::vector<SheetRef> sheets;
-  for (int k = 0; k < KindCount(); ++k) {
-    for (int s = 0; s < static_cast<int>(Kind(k).Sheets().size()); ++s) sheets.push_back({k, s});
-  }
-  std::sort(sheets.begin(), sheets.end(),
-            [this](SheetRef a, SheetRef b) { return Info(a).tab < Info(b).tab; });
+  for (const auto& at : layout_->drawnBy) sheets.push_back({at.kind, at.sheet});
   for (int p = 0; p < static_cast<int>(pages_.size()); ++p) sheets.push_back({-1, p});
   return sheets;
 }
 
 const SheetInfo& TWorkbook::Info(SheetRef sheet) const {
   if (sheet.IsAnswerTable()) {
-    return paper_->answerPages[static_cast<std::size_t>(sheet.sheet)].sheet;
+    return layout_->answerSheets[static_cast<std::size_t>(sheet.sheet)].sheet;
   }
   return Kind(sheet.kind).Sheets()[static_cast<std::size_t>(sheet.sheet)];
+}
+
+bool Chosen(const SheetChoice& choice, const SheetInfo& sheet) {
+  return choice.contains(sheet.key) ||
+         (!sheet.tickedWith.isEmpty() && choice.contains(sheet.tickedWith));
 }
 
 void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plainShow,
@@ -148,12 +143,12 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
     }
     kind.Make(showSheet);
     made_[static_cast<std::size_t>(k)] = true;
-    for (const auto& page : pages_) page->TakeAnswers(kind);
+    for (const auto& page : pages_) page->TakeAnswers(k, kind);
   }
   nextStep();
   if (show) {
     for (std::size_t p = 0; p < pages_.size(); ++p) {
-      show(paper_->answerPages[p].sheet,
+      show(layout_->answerSheets[p].sheet,
            [&](TCanvas& c, const PageMapping& m) { pages_[p]->DrawSheet(c, m); });
     }
   }
@@ -162,7 +157,7 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
 void TWorkbook::PrintRun(const SheetChoice& choice,
                          const std::function<void(SheetRef)>& print) const {
   for (const SheetRef sheet : Sheets()) {
-    if (choice.contains(Info(sheet).key)) print(sheet);
+    if (Chosen(choice, Info(sheet))) print(sheet);
   }
 }
 

@@ -31,6 +31,8 @@ struct SheetRef {
 // The sheets a run makes or prints, by key ("mitori", "kake", "kaitou", ...). A kind is made
 // when any of its sheets is chosen; the answer pages are always made.
 using SheetChoice = QSet<QString>;
+// Whether `choice` chooses `sheet`: by its key, or by the sheet it goes with.
+bool Chosen(const SheetChoice& choice, const SheetInfo& sheet);
 // Every sheet of a paper (the default one) and its answer pages.
 SheetChoice EverySheet(const TPaper& paper);
 SheetChoice EverySheet();
@@ -64,6 +66,7 @@ class TWorkbook {
   TProblemKind* KindOf(const QString& key) const;
   // Whether the last make-problems run made kind `index`.
   bool Made(int index) const { return made_[static_cast<std::size_t>(index)]; }
+  const TPaperLayout& Layout() const { return *layout_; }
   // The paper's first answer page.
   TAnswerPage& Answers() { return *pages_.front(); }
   const TAnswerPage& Answers() const { return *pages_.front(); }
@@ -95,6 +98,7 @@ class TWorkbook {
 
  private:
   const TPaper* paper_;
+  const TPaperLayout* layout_;
   std::vector<std::unique_ptr<TProblemKind>> kinds_;
   std::vector<bool> made_;
   std::vector<std::unique_ptr<TAnswerPage>> pages_;

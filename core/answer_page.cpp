@@ -6,8 +6,8 @@
 
 namespace tamariko {
 
-TAnswerPage::TAnswerPage(int page, int columns, int rows, std::vector<AnswerRun> runs)
-    : page_(page), columns_(columns), rows_(rows), runs_(std::move(runs)) {
+TAnswerPage::TAnswerPage(int columns, int rows, std::vector<AnswerRun> runs)
+    : columns_(columns), rows_(rows), runs_(std::move(runs)) {
   for (const AnswerRun& run : runs_) {
     if (run.column < 0 || run.column >= columns_ || run.firstRow < 0 || run.count < 0 ||
         run.firstRow + run.count > rows_) {
@@ -20,9 +20,9 @@ TAnswerPage::TAnswerPage(int page, int columns, int rows, std::vector<AnswerRun>
   cells_.resize(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_));
 }
 
-void TAnswerPage::TakeAnswers(const TProblemKind& kind) {
-  for (const AnswerRun& run : kind.AnswerRuns()) {
-    if (run.page != page_) continue;
+void TAnswerPage::TakeAnswers(int index, const TProblemKind& kind) {
+  for (const AnswerRun& run : runs_) {
+    if (run.kind != index) continue;
     for (int i = 0; i < run.count; ++i) {
       Put(run.column, run.firstRow + i, kind.Answer(run.firstAnswer + i));
     }

@@ -16,14 +16,14 @@ namespace tamariko {
 
 class TAnswerPage : public TKeisan {
  public:
-  // `runs`: the runs of the paper's kinds on page `page`, in the paper's order. Throws when
-  // a run leaves the page's `columns` by `rows` cells.
-  TAnswerPage(int page, int columns, int rows, std::vector<AnswerRun> runs);
+  // `runs`: the runs of the paper's kinds laid out on this page, in the paper's order.
+  // Throws when a run leaves the page's `columns` by `rows` cells.
+  TAnswerPage(int columns, int rows, std::vector<AnswerRun> runs);
 
   const std::vector<AnswerRun>& Runs() const { return runs_; }
 
-  // The answers `kind` made, into its runs on this page.
-  void TakeAnswers(const TProblemKind& kind);
+  // The answers `kind` (the paper's kind `index`) made, into its runs on this page.
+  void TakeAnswers(int index, const TProblemKind& kind);
   // Empties every cell: a run that does not make a kind must not print its old answers.
   void ForgetAnswers();
   // Indexes are not checked; callers keep them in range.
@@ -48,7 +48,6 @@ class TAnswerPage : public TKeisan {
            static_cast<std::size_t>(row);
   }
 
-  int page_;
   int columns_;
   int rows_;
   std::vector<AnswerRun> runs_;

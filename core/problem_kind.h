@@ -4,9 +4,9 @@
 // makes it, the sheets it draws, where its answers go on its paper's answer page and its
 // part of a set's JSON.
 //
-// What a new kind provides: its sheets (SheetInfo: key, tab, job title, summary, label),
-// Make, PrintSheet and DrawPreview for each sheet, its answers as printed (TAnswer) and the
-// runs of rows they fill on the answer page (AnswerRun), and its JSON member. A paper
+// What a new kind provides: its sheets (SheetInfo: key, job title, summary, label), Make,
+// PrintSheet and DrawPreview for each sheet, its answers as printed (TAnswer) and their
+// runs, each a heading and a count (AnswerRun), and its JSON member. A paper
 // (core/paper.h) lists it; nothing else names it.
 
 #include <QByteArray>
@@ -24,30 +24,37 @@
 
 namespace tamariko {
 
-// A run of a kind's answers on its paper's answer page: the heading that names them and
-// the rows of one column they fill, one answer a row. A run that starts below a column's
-// top row is named by its heading written downwards beside its rows.
+// A run of a kind's answers: the heading that names them on the answer page and how many of
+// the kind's answers it holds, from which one. The answer page of the kind's paper places
+// it (core/paper.h): its page, column and first row are filled in then, not by the kind.
+// A run that starts below a column's top row is named by its heading written downwards
+// beside its rows.
 struct AnswerRun {
   QString heading;
-  int page = 0;         // the paper's answer page, from 0 (papers have one so far)
-  int column = 0;       // column of that page, from 0
-  int firstRow = 0;     // row of the column the first answer fills, from 0
-  int firstAnswer = 0;  // index of the kind's answer that fills it
+  int firstAnswer = 0;  // index of the kind's answer in its first row
   int count = 0;
+  // Names it to an answer page's places by hand; when empty, the key of the kind's first
+  // sheet, then "#2", "#3", ... for its further runs.
+  QString key = {};
+  // Filled in when the paper is laid out.
+  int kind = -1;     // the index of its kind in the paper
+  int page = 0;      // the answer page, from 0
+  int column = 0;    // column of that page, from 0
+  int firstRow = 0;  // row of the column its first answer fills, from 0
 };
 
-// One sheet: how it is named to the batch mode, where it sits in the window and what its
-// print job is called.
+// One sheet: how it is named to the batch mode, in the window and in the print queue. Its
+// place among its paper's sheets is the paper's (core/paper.h), not its own.
 struct SheetInfo {
-  QString key;  // --sheets name, PNG file stem and settings key; unique among all papers'
-  // Its place among its paper's sheets, from 1: the order of the tabs, the check boxes and
-  // the print run, and the number in the window's names of its controls (CheckBox3, ...).
-  int tab;
+  QString key;       // --sheets name, PNG file stem and settings key; unique within its paper
   QString jobTitle;  // print job title
   // What the sheet holds and how it is graded, for --help: a line in Japanese, then one in
   // English.
   QString summary;
   QString label = {};  // its tab and check boxes; the job title when empty
+  // A page that goes with another sheet (an answer page's overflow): no box of its own,
+  // chosen, made and printed whenever that sheet is.
+  QString tickedWith = {};
   const QString& Label() const { return label.isEmpty() ? jobTitle : label; }
 };
 
@@ -79,7 +86,7 @@ class TProblemKind {
   // drawing a random number: a preview drawn again at another density shows the same set.
   virtual void DrawPreview(int sheet, TCanvas& image, const PageMapping& mapping) const = 0;
 
-  // Where the answers stand on the paper's answer page; together they hold each answer once.
+  // The answers in runs, each under its heading; together they hold each answer once.
   virtual std::vector<AnswerRun> AnswerRuns() const = 0;
   virtual int AnswerCount() const = 0;
   // Answer `index` as the sheet prints it.
@@ -107,11 +114,9 @@ concept OneSheetSet = std::derived_from<SetType, TKeisan> && std::default_initia
 template <OneSheetSet SetType>
 class TOneSheetKind : public TProblemKind {
  public:
-  // All its answers go in one run (`answers`, whose count the kind fills in).
-  TOneSheetKind(SheetInfo sheet, AnswerRun answers)
-      : sheets_{std::move(sheet)}, answers_(std::move(answers)) {
-    answers_.count = SetType::kProblemCount;
-  }
+  // All its answers go in one run, under `answerHeading`.
+  TOneSheetKind(SheetInfo sheet, QString answerHeading)
+      : sheets_{std::move(sheet)}, answers_{std::move(answerHeading), 0, SetType::kProblemCount} {}
 
   const std::vector<SheetInfo>& Sheets() const override { return sheets_; }
   TKeisan& Set() override { return set_; }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <cmath>
+#include <memory>
 
 #include "core/sheet_drawer.h"
 
@@ -150,6 +151,18 @@ void Tkaitou::PrintSheet(TPrintTarget& printer) {
         DrawAnswers(d, *this);
       },
       PageBrush::Unchanged);
+}
+
+AnswerPageEntry Tkaitou::Entry(const SheetInfo& sheet) {
+  return {sheet,
+          kColumns,
+          kRows,
+          {{QStringLiteral("kake"), 0, 0},
+           {QStringLiteral("wari"), 1, 0},
+           {QStringLiteral("mitori"), 2, 0},
+           {QStringLiteral("omote"), 2, 30}},
+          true,
+          [](std::vector<AnswerRun> runs) { return std::make_unique<Tkaitou>(std::move(runs)); }};
 }
 
 }  // namespace tamariko

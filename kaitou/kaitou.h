@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/answer_page.h"
+#include "core/paper.h"
 
 namespace tamariko {
 
@@ -18,9 +19,13 @@ class Tkaitou : public TAnswerPage {
   static constexpr int kColumns = 3;
   static constexpr int kRows = 60;
 
-  // The runs of the paper's kinds on the table.
-  explicit Tkaitou(std::vector<AnswerRun> runs)
-      : TAnswerPage(0, kColumns, kRows, std::move(runs)) {}
+  // The runs of the paper's kinds laid out on the table.
+  explicit Tkaitou(std::vector<AnswerRun> runs) : TAnswerPage(kColumns, kRows, std::move(runs)) {}
+
+  // The table as the answer page `sheet` of a paper: the contest's runs where the table has
+  // always had them (かけ算 and わり算 a column each, みとり暗算 the top half of the third,
+  // みとり算 its bottom half), any other kind's in the cells left free.
+  static AnswerPageEntry Entry(const SheetInfo& sheet);
 
   void DrawSheet(TCanvas& image, const PageMapping& mapping) override;
   // The table with the answers it holds, as one print job of one page.

@@ -5,11 +5,11 @@
 namespace tamariko {
 
 TKakeKind::TKakeKind()
-    : TOneSheetKind({QStringLiteral("kake"), 4, QStringLiteral("かけ算"),
+    : TOneSheetKind({QStringLiteral("kake"), QStringLiteral("かけ算"),
                      QStringLiteral("かけ算 60題: 2桁×1桁 (1〜5番) から 6桁×5桁 (51〜60番) まで\n"
                                     "multiplication, 60 problems: two digits by one (1-5) up to\n"
                                     "six digits by five (51-60)")},
-                    {QStringLiteral("か  け  算"), 0, 0}) {}
+                    QStringLiteral("か  け  算")) {}
 
 void TKakeKind::DrawPreview(int, TCanvas& image, const PageMapping& mapping) const {
   DrawMultiplicationPreview(Problems(), image, mapping);

@@ -16,6 +16,13 @@ struct SubjectPart {
   int count;
 };
 
+// A subject's run, as the answer page places it in the subject's column.
+QString SubjectKey(TExamSubject subject) {
+  static const QString keys[] = {QStringLiteral("abacus"), QStringLiteral("multiplication"),
+                                 QStringLiteral("division")};
+  return keys[static_cast<int>(subject)];
+}
+
 std::vector<SubjectPart> PartsOf(const TExamGrade& g) {
   std::vector<SubjectPart> parts;
   const int counts[] = {g.abacus.Count(), g.multiplication.Count(), g.division.Count()};
@@ -52,7 +59,7 @@ QString SheetLabel(const TExamGrade& g, TExamPageKind kind) {
 class TExamAnswerPage : public TAnswerPage {
  public:
   TExamAnswerPage(const TExamGrade& grade, std::vector<AnswerRun> runs, int rows)
-      : TAnswerPage(0, kSubjects, rows, std::move(runs)), paper_(grade) {
+      : TAnswerPage(kSubjects, rows, std::move(runs)), paper_(grade) {
     // The batch's previews have always shown the exam's answers; the window says.
     SetAnswersShown(true);
   }
@@ -91,8 +98,8 @@ class TExamAnswerPage : public TAnswerPage {
 TExamKind::TExamKind(const TExamGrade& grade) : paper_(grade) {
   const auto& pages = paper_.Pages();
   for (std::size_t i = 0; i + 1 < pages.size(); ++i) {
-    sheets_.push_back({pages[i].key, static_cast<int>(i) + 1, pages[i].jobTitle,
-                       ExamPageTitle(grade, pages[i].kind), SheetLabel(grade, pages[i].kind)});
+    sheets_.push_back({pages[i].key, pages[i].jobTitle, ExamPageTitle(grade, pages[i].kind),
+                       SheetLabel(grade, pages[i].kind)});
   }
 }
 
@@ -116,7 +123,7 @@ std::vector<AnswerRun> TExamKind::AnswerRuns() const {
   std::vector<AnswerRun> runs;
   int first = 0;
   for (const SubjectPart& part : PartsOf(paper_.Grade())) {
-    runs.push_back({part.heading, 0, static_cast<int>(part.subject), 0, first, part.count});
+    runs.push_back({part.heading, first, part.count, SubjectKey(part.subject)});
     first += part.count;
   }
   return runs;
@@ -152,18 +159,23 @@ QByteArray TExamKind::Json() const {
   return "\"exam\": \"" + paper_.Grade().key.toLatin1() + "\", " + paper_.JsonMembers();
 }
 
-SheetInfo ExamAnswerSheet(const TExamGrade& grade) {
+AnswerPageEntry ExamAnswerPage(const TExamGrade& grade) {
   const TExamPaper paper(grade);
   const TExamPage& page = paper.Pages().back();
-  return {page.key, static_cast<int>(paper.Pages().size()), page.jobTitle,
-          ExamPageTitle(grade, page.kind), QStringLiteral("解答")};
-}
-
-std::unique_ptr<TAnswerPage> MakeExamAnswerPage(const TExamGrade& grade,
-                                                std::vector<AnswerRun> runs) {
-  int rows = 1;
-  for (const SubjectPart& part : PartsOf(grade)) rows = std::max(rows, part.count);
-  return std::make_unique<TExamAnswerPage>(grade, std::move(runs), rows);
+  AnswerPageEntry entry{
+      {page.key, page.jobTitle, ExamPageTitle(grade, page.kind), QStringLiteral("解答")},
+      kSubjects,
+      1};
+  for (const SubjectPart& part : PartsOf(grade)) {
+    entry.rows = std::max(entry.rows, part.count);
+    // A subject's column holds its answers from its problem No.1 down.
+    entry.places.push_back({SubjectKey(part.subject), static_cast<int>(part.subject), 0});
+  }
+  const int rows = entry.rows;
+  entry.make = [&grade, rows](std::vector<AnswerRun> runs) -> std::unique_ptr<TAnswerPage> {
+    return std::make_unique<TExamAnswerPage>(grade, std::move(runs), rows);
+  };
+  return entry;
 }
 
 }  // namespace tamariko

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/answer_page.h"
+#include "core/paper.h"
 #include "core/problem_kind.h"
 #include "kentei/exam_paper.h"
 
@@ -36,11 +37,8 @@ class TExamKind : public TProblemKind {
   std::vector<SheetInfo> sheets_;
 };
 
-// The page after the problem pages: its key kaitou, its tab after theirs.
-SheetInfo ExamAnswerSheet(const TExamGrade& grade);
-
-// The answer page of an exam paper, filled by its kind's runs.
-std::unique_ptr<TAnswerPage> MakeExamAnswerPage(const TExamGrade& grade,
-                                                std::vector<AnswerRun> runs);
+// The page after the problem pages, its key kaitou: one column a subject, each subject's
+// answers from its problem No.1 down. It takes no other kind's answers.
+AnswerPageEntry ExamAnswerPage(const TExamGrade& grade);
 
 }  // namespace tamariko

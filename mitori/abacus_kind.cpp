@@ -11,12 +11,12 @@ TMitori::Side SideOf(int sheet) { return sheet == 0 ? TMitori::Side::Front : TMi
 
 const std::vector<SheetInfo>& TAbacusKind::Sheets() const {
   static const std::vector<SheetInfo> sheets = {
-      {QStringLiteral("omote"), 1, QStringLiteral("みとり算（表）"),
+      {QStringLiteral("omote"), QStringLiteral("みとり算（表）"),
        QStringLiteral("みとり算（表）10口 1〜15番: 3桁 (1〜5)、4桁 (6〜10)、5桁 (11〜15);\n"
                       "8・10・13・15番は3口ひき算\n"
                       "abacus addition, front: problems 1-15 of ten rows, 3 digits (1-5),\n"
                       "4 (6-10), 5 (11-15); three rows subtracted in 8, 10, 13 and 15")},
-      {QStringLiteral("ura"), 2, QStringLiteral("みとり算（裏）"),
+      {QStringLiteral("ura"), QStringLiteral("みとり算（裏）"),
        QStringLiteral("みとり算（裏）10口 16〜30番: 6桁 (16〜20)、7桁 (21〜25)、8桁\n"
                       "(26〜30); 18・20・23・28番は3口、25・30番は5口ひき算で答えはマイナス\n"
                       "abacus addition, back: problems 16-30 of ten rows, 6 digits (16-20),\n"
@@ -26,9 +26,8 @@ const std::vector<SheetInfo>& TAbacusKind::Sheets() const {
   return sheets;
 }
 
-// Below the mental sums, in the same column.
 std::vector<AnswerRun> TAbacusKind::AnswerRuns() const {
-  return {{QStringLiteral("みとり算"), 0, 2, 30, 0, TMitori::kProblemCount}};
+  return {{QStringLiteral("みとり算"), 0, TMitori::kProblemCount}};
 }
 
 void TAbacusKind::Make(const ShowPreview& show) {

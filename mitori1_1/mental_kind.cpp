@@ -5,12 +5,12 @@
 namespace tamariko {
 
 TMentalKind::TMentalKind()
-    : TOneSheetKind({QStringLiteral("mitori"), 3, QStringLiteral("みとり暗算１"),
+    : TOneSheetKind({QStringLiteral("mitori"), QStringLiteral("みとり暗算１"),
                      QStringLiteral("みとり暗算 30題: 1桁5口から 6桁10口まで、13番からひき算あり\n"
                                     "mental addition, 30 problems of five to ten rows, one to six\n"
                                     "digits; some rows subtracted from problem 13 on"),
                      QStringLiteral("みとり暗算")},
-                    {QStringLiteral("み と り 暗 算"), 0, 2}) {}
+                    QStringLiteral("み と り 暗 算")) {}
 
 void TMentalKind::DrawPreview(int, TCanvas& image, const PageMapping& mapping) const {
   DrawMentalPreview(Problems(), image, mapping);

@@ -11,8 +11,9 @@
 # (scripts/install-deps.sh --dev).
 #
 # Plain, it compares the default sheets and exits 1 at the first difference. With --list it
-# compares the default sheets, --sheets all and each sheet alone (a run draws only for the
-# kinds it makes, so each choice is a set of its own), and lists every difference: which
+# compares the default sheets, --sheets all, each sheet alone (a run draws only for the
+# kinds it makes, so each choice is a set of its own) and each --exam key of BASE_REV, and
+# lists every difference: which
 # choice, JSON or which picture, in which seeds, and how many pixels. Exits 1 if any.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -57,7 +58,7 @@ else:
 EOF
 }
 
-work=$(mktemp -d /tmp/tamariko-compare.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/tamariko-compare.XXXXXX")
 cleanup() {
   git worktree remove --force "$work/base" >/dev/null 2>&1 || true
   rm -rf "$work"
@@ -80,7 +81,17 @@ if $list; then
   choices+=(all)
   while read -r key _; do choices+=("$key"); done < <("$new" --batch --help 2>/dev/null |
     sed -n '/^問題 \/ sheets:/,/^$/p' | sed -n 's/^  \([a-z][a-z0-9]*\)  .*/\1/p')
+  while read -r key _; do choices+=("exam:$key"); done < <("$old" --batch --exam list 2>/dev/null)
 fi
+
+# The options that make one choice: the default sheets, --sheets CHOICE or --exam KEY.
+choice_args() {
+  case $1 in
+    default) ;;
+    exam:*) printf '%s\n' --exam "${1#exam:}" ;;
+    *) printf '%s\n' --sheets "$1" ;;
+  esac
+}
 
 found=0
 # Says one difference; stops at the first unless listing.
@@ -93,7 +104,7 @@ differs() {
 # Seeds FROM .. FROM+N-1 of one choice as JSON Lines, N up to 1000 a run.
 json_lines() {
   local binary=$1 choice=$2 from=$3 n=$4 sheets=()
-  [ "$choice" = default ] || sheets=(--sheets "$choice")
+  mapfile -t sheets < <(choice_args "$choice")
   while ((n > 0)); do
     local take=$((n > 1000 ? 1000 : n))
     "$binary" --batch --seed "$from" --count "$take" "${sheets[@]}" --json - 2>/dev/null
@@ -123,8 +134,7 @@ for choice in "${choices[@]}"; do
   echo "== $choice: previews and printed pages of seeds 0 to $((page_seeds - 1))"
   declare -A seeds=() counts=()
   for ((seed = 0; seed < page_seeds; seed++)); do
-    sheets=()
-    [ "$choice" = default ] || sheets=(--sheets "$choice")
+    mapfile -t sheets < <(choice_args "$choice")
     for side in old new; do
       mkdir -p "$work/$side"
       rm -f "$work/$side"/*

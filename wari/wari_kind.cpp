@@ -5,13 +5,13 @@
 namespace tamariko {
 
 TWariKind::TWariKind()
-    : TOneSheetKind({QStringLiteral("wari"), 5, QStringLiteral("わり算"),
+    : TOneSheetKind({QStringLiteral("wari"), QStringLiteral("わり算"),
                      QStringLiteral("わり算 60題 (割り切れる): 商2桁÷1桁 (1〜5番) から\n"
                                     "商6桁÷5桁 (51〜60番) まで、かけ算と同じ段階\n"
                                     "division, 60 problems with whole quotients, graded like\n"
                                     "the multiplication: a two-digit quotient by one digit (1-5)\n"
                                     "up to a six-digit quotient by five digits (51-60)")},
-                    {QStringLiteral("わ  り  算"), 0, 1}) {}
+                    QStringLiteral("わ  り  算")) {}
 
 void TWariKind::DrawPreview(int, TCanvas& image, const PageMapping& mapping) const {
   DrawDivisionPreview(Problems(), image, mapping);

@@ -19,7 +19,7 @@ class TQuizKind : public TProblemKind {
  public:
   const std::vector<SheetInfo>& Sheets() const override {
     static const std::vector<SheetInfo> sheets = {
-        {QStringLiteral("quiz"), 1, QStringLiteral("小数の問題"),
+        {QStringLiteral("quiz"), QStringLiteral("小数の問題"),
          QStringLiteral("小数 3題\nthree decimals"), QStringLiteral("小数")}};
     return sheets;
   }
@@ -36,9 +36,7 @@ class TQuizKind : public TProblemKind {
     SheetDrawer d = PreparePreview(image, mapping);
     d.Line(10, 10, 20, 20);
   }
-  std::vector<AnswerRun> AnswerRuns() const override {
-    return {{QStringLiteral("小  数"), 0, 1, 0, 0, 3}};
-  }
+  std::vector<AnswerRun> AnswerRuns() const override { return {{QStringLiteral("小  数"), 0, 3}}; }
   int AnswerCount() const override { return 3; }
   TAnswer Answer(int index) const override {
     if (index == 0) return TAnswer::Fixed(68551, 3);
@@ -59,12 +57,10 @@ inline const TPaper& QuizPaper() {
       QStringLiteral("quiz-paper"),
       QStringLiteral("小数練習"),
       {{[] { return std::make_unique<TQuizKind>(); }}},
-      {{{QStringLiteral("quizkaitou"),
-         2,
-         QStringLiteral("小数の解答表"),
-         {},
-         QStringLiteral("解答")},
-        [](std::vector<AnswerRun> runs) { return std::make_unique<Tkaitou>(std::move(runs)); }}},
+      {Tkaitou::Entry({QStringLiteral("quizkaitou"),
+                       QStringLiteral("小数の解答表"),
+                       {},
+                       QStringLiteral("解答")})},
       {QStringLiteral("quiz"), QStringLiteral("quizkaitou")},
   };
   return paper;

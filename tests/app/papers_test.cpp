@@ -74,7 +74,7 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
   for (const SheetInfo& sheet : ProblemSheets()) {
     SCOPED_TRACE(sheet.key.toStdString());
     for (const SheetInfo& other : ProblemSheets()) {
-      auto* box = form->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(other.tab));
+      QCheckBox* box = form->SheetBox(other.key);
       ASSERT_TRUE(box->isEnabled());
       box->setChecked(other.key == sheet.key);
     }
@@ -96,14 +96,13 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
       }
     }
     for (const SheetInfo& other : ProblemSheets()) {
-      auto* printBox = Form4->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(other.tab));
+      QCheckBox* printBox = BoxOf(Form4->Boxes(), other.key);
       const bool offered = printed.contains(QStringLiteral("Print ") + other.key);
       EXPECT_EQ(printBox->isEnabled(), offered) << other.key.toStdString();
       EXPECT_EQ(printBox->isChecked(), offered) << other.key.toStdString();
     }
     EXPECT_EQ(Operations().last(), QStringLiteral("Make kaitou"));
-    auto* tab = form->findChild<QWidget*>(QStringLiteral("TabSheet%1").arg(sheet.tab));
-    EXPECT_FALSE(tab->findChild<TImage*>()->Picture().isNull());
+    EXPECT_FALSE(form->Preview(sheet.key)->Picture().isNull());
 
     form->calls.clear();
     boxes.answers = {IDYES};
@@ -112,8 +111,8 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
   }
 }
 
-// Every answer of every kind reaches the answer table once, in the rows of its run, and no
-// two runs share a cell.
+// Every answer of every kind reaches the answer table once, in the rows of its run as laid
+// out, and no two runs share a cell.
 TEST(KindList, EveryKindsAnswersFillTheirRowsOfTheTable) {
   const TDefaultSheetTexts texts;
   SetRandomSeed(77u);
@@ -124,7 +123,8 @@ TEST(KindList, EveryKindsAnswersFillTheirRowsOfTheTable) {
     const TProblemKind& kind = book.Kind(k);
     std::vector<int> placed(static_cast<std::size_t>(kind.AnswerCount()));
     bool nonZero = false;
-    for (const AnswerRun& run : kind.AnswerRuns()) {
+    for (const AnswerRun& run : book.Answers().Runs()) {
+      if (run.kind != k) continue;
       for (int i = 0; i < run.count; ++i) {
         const int row = run.firstRow + i;
         EXPECT_TRUE(cells.insert({run.column, row}).second) << run.column << ", " << row;

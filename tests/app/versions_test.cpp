@@ -190,9 +190,7 @@ TEST_F(VersionsWindowTest, ShowAnswersDrawsThemOnTheAnswerPreviewOnly) {
     QCheckBox* box = window->AnswersBox(sheet.key);
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(box->isChecked());
-    TImage* preview = window->findChild<TImage*>(
-        sheet.tab <= 6 ? QStringLiteral("Image%1").arg(sheet.tab <= 3 ? sheet.tab : sheet.tab + 1)
-                       : QStringLiteral("Preview%1").arg(sheet.tab));
+    TImage* preview = window->Preview(sheet.key);
     ASSERT_NE(preview, nullptr);
     const QImage blank = preview->Picture();
     box->setChecked(true);

@@ -351,6 +351,7 @@ TEST_F(WindowTest, EveryPaperAndGradeChosenFromTheKeyboardInEachZoomKeepsThePrev
     for (const Qt::Key way : {Qt::Key_Down, Qt::Key_Up}) {
       for (int paper = 1; paper < form->PaperBox->count(); ++paper) {
         press(form->PaperBox, way);
+        QTest::keyClick(form->PageControl1, Qt::Key_Tab, Qt::ControlModifier);  // next tab
         for (int grade = 1; grade < form->GradeBox->count(); ++grade) press(form->GradeBox, way);
         for (int grade = 1; grade < form->GradeBox->count(); ++grade) {
           press(form->GradeBox, way == Qt::Key_Down ? Qt::Key_Up : Qt::Key_Down);

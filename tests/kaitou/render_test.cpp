@@ -48,14 +48,17 @@ class AnswerRender : public test::RenderedSheet {
     table.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   }
 
+  // The runs of the contest's kinds as the table lays them out.
   static std::vector<AnswerRun> ContestRuns() {
-    std::vector<AnswerRun> runs;
-    for (const auto& kind : std::initializer_list<std::shared_ptr<TProblemKind>>{
-             std::make_shared<TMentalKind>(), std::make_shared<TKakeKind>(),
-             std::make_shared<TWariKind>(), std::make_shared<TAbacusKind>()}) {
-      for (const AnswerRun& run : kind->AnswerRuns()) runs.push_back(run);
-    }
-    return runs;
+    const TPaper paper{QStringLiteral("contest"),
+                       QStringLiteral("大会問題"),
+                       {{[] { return std::make_unique<TMentalKind>(); }},
+                        {[] { return std::make_unique<TKakeKind>(); }},
+                        {[] { return std::make_unique<TWariKind>(); }},
+                        {[] { return std::make_unique<TAbacusKind>(); }}},
+                       {Tkaitou::Entry({QStringLiteral("kaitou"), QStringLiteral("解答表"), {}})},
+                       {}};
+    return LayOutPaper(paper).answerSheets.at(0).runs;
   }
 
   Tkaitou table{ContestRuns()};
@@ -183,10 +186,11 @@ TEST_F(AnswerRender, PrintedAnswersOfEveryKindKeepTheirInkOffEveryRule) {
   TAbacusKind abacus;
   for (std::uint32_t seed = 900; seed < 960; ++seed) {
     SetRandomSeed(seed);
+    int index = 0;  // as the contest paper lists them
     for (TProblemKind* kind :
          std::initializer_list<TProblemKind*>{&mental, &multiplication, &division, &abacus}) {
       kind->Make({});
-      table.TakeAnswers(*kind);
+      table.TakeAnswers(index++, *kind);
     }
     MeasuringPrinter printer;
     table.PrintSheet(printer);

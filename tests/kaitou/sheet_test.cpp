@@ -32,10 +32,11 @@ class Texts : public TSheetTexts {
 // The contest paper's runs: products and quotients fill a column each, mental sums the
 // top half of the third and abacus sums its bottom half.
 std::vector<AnswerRun> ContestRuns() {
-  return {{QStringLiteral("み と り 暗 算"), 0, 2, 0, 0, 30},
-          {QStringLiteral("か  け  算"), 0, 0, 0, 0, 60},
-          {QStringLiteral("わ  り  算"), 0, 1, 0, 0, 60},
-          {QStringLiteral("みとり算"), 0, 2, 30, 0, 30}};
+  return {
+      {.heading = QStringLiteral("み と り 暗 算"), .count = 30, .kind = 0, .column = 2},
+      {.heading = QStringLiteral("か  け  算"), .count = 60, .kind = 1, .column = 0},
+      {.heading = QStringLiteral("わ  り  算"), .count = 60, .kind = 2, .column = 1},
+      {.heading = QStringLiteral("みとり算"), .count = 30, .kind = 3, .column = 2, .firstRow = 30}};
 }
 
 // The table drawn with a 300 dpi printer without offsets.
@@ -232,7 +233,8 @@ TEST_F(AnswerSheet, OnlyTheColumnsGivenAnswersArePrinted) {
 
 // A run numbers its rows from 1 again; decimals and yen print as given.
 TEST_F(AnswerSheet, RunsOfAnotherPaperNumberTheirRowsAndPrintTheirAnswersAsGiven) {
-  Tkaitou other({{QStringLiteral("A"), 0, 1, 0, 0, 10}, {QStringLiteral("円"), 0, 1, 10, 0, 5}});
+  Tkaitou other({{.heading = QStringLiteral("A"), .count = 10, .column = 1},
+                 {.heading = QStringLiteral("円"), .count = 5, .column = 1, .firstRow = 10}});
   other.SetSheetTexts(&texts);
   other.Put(1, 0, TAnswer::Fixed(68551, 3));
   other.Put(1, 10, TAnswer::Yen(-3742305984));
@@ -248,8 +250,10 @@ TEST_F(AnswerSheet, RunsOfAnotherPaperNumberTheirRowsAndPrintTheirAnswersAsGiven
   for (const auto& t : TextsIn(page, kLabelFaceName)) ones += t.text == QStringLiteral("1");
   EXPECT_EQ(ones, 4) << "rows 1 of the columns, and row 11 of the second";
   EXPECT_EQ(page.FindText(QStringLiteral("み と り 暗 算")), nullptr);
-  EXPECT_THROW(Tkaitou({{QStringLiteral("B"), 0, 0, 55, 0, 6}}), Error) << "past row 60";
-  EXPECT_THROW(Tkaitou({{QStringLiteral("B"), 0, 3, 0, 0, 1}}), Error) << "no fourth column";
+  EXPECT_THROW(Tkaitou({{.heading = QStringLiteral("B"), .count = 6, .firstRow = 55}}), Error)
+      << "past row 60";
+  EXPECT_THROW(Tkaitou({{.heading = QStringLiteral("B"), .count = 1, .column = 3}}), Error)
+      << "no fourth column";
 }
 
 TEST_F(AnswerSheet, APrinterThatCannotAnswerStartsNoJob) {

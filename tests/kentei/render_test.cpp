@@ -111,13 +111,18 @@ TEST(ExamPages, TheAnswerPageOfAPaperDrawsTheAnswersItsKindHandsIt) {
     SCOPED_TRACE(key);
     const TExamGrade& grade = *FindExamGrade(QString::fromLatin1(key));
     TExamKind kind(grade);
-    const auto page = MakeExamAnswerPage(grade, kind.AnswerRuns());
+    const TPaper withPage{grade.key,
+                          grade.name,
+                          {{[&grade] { return std::make_unique<TExamKind>(grade); }}},
+                          {ExamAnswerPage(grade)},
+                          {}};
+    const auto page = withPage.answerPages.front().make(LayOutPaper(withPage).answerSheets[0].runs);
     RecordingCanvas empty;
     page->DrawSheet(empty, preview);
     EXPECT_TRUE(Figures(empty).join(QString()).isEmpty()) << "no answer before the paper is made";
     SetRandomSeed(11);
     kind.Make({});
-    page->TakeAnswers(kind);
+    page->TakeAnswers(0, kind);
     RecordingCanvas canvas;
     page->DrawSheet(canvas, preview);
     const TExamPaper& paper = kind.Paper();
