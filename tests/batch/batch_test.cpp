@@ -508,8 +508,9 @@ TEST(BatchPrintServer, AQueueOnAStoppedOrKilledServerFailsInTimeAndSaysWhy) {
   const Outcome held = Tamariko(toQueue);
   EXPECT_EQ(held.exitCode, 0) << held.err.toStdString();
   EXPECT_EQ(held.err.count(paused), 1) << held.err.toStdString();
-  EXPECT_TRUE(held.err.contains(QStringLiteral("own-queue is paused; the jobs wait until it is "
-                                               "resumed")))
+  EXPECT_TRUE(
+      held.err.contains(QStringLiteral("own-queue is paused; the jobs wait until it is "
+                                       "resumed")))
       << held.err.toStdString();
 
   cupsd.Stop();
