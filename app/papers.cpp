@@ -117,9 +117,6 @@ std::vector<SheetInfo> SheetsWithAnswerTable(const TPaper& paper) {
   return sheets;
 }
 
-const std::vector<SheetInfo>& ProblemSheets() {
-  static const std::vector<SheetInfo> sheets = ProblemSheets(ContestPaper());
-  return sheets;
-}
+const std::vector<SheetInfo>& ProblemSheets() { return LayoutOf(DefaultPaper()).problemSheets; }
 
 }  // namespace tamariko

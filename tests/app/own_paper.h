@@ -78,4 +78,26 @@ class ScopedQuizPaper {
   ScopedQuizPaper& operator=(const ScopedQuizPaper&) = delete;
 };
 
+// The contest paper with the quiz kind added last, as the recipe adds a kind, in the
+// contest paper's place (its key, settings and --sheets) for as long as this lives.
+class ScopedQuizOnContest {
+ public:
+  ScopedQuizOnContest() : contest_(Papers().front()) { Papers().front() = &Paper(); }
+  ~ScopedQuizOnContest() { Papers().front() = contest_; }
+  ScopedQuizOnContest(const ScopedQuizOnContest&) = delete;
+  ScopedQuizOnContest& operator=(const ScopedQuizOnContest&) = delete;
+
+  static const TPaper& Paper() {
+    static const TPaper paper = [] {
+      TPaper withQuiz = DefaultPaper();
+      withQuiz.kinds.push_back({[] { return std::make_unique<TQuizKind>(); }});
+      return withQuiz;
+    }();
+    return paper;
+  }
+
+ private:
+  const TPaper* contest_;
+};
+
 }  // namespace tamariko::testing
