@@ -671,9 +671,12 @@ void TForm1::Image8Click() {
   QxPrinter().SetCopies(PrintSelection->Copies());
   QxPrinter().ApplySettings();
   const int versions = MadeOnce ? PrintSelection->Versions() : 1;
-  PrintSummary summary = SummarizePrint(
-      QxPrinter(),
-      static_cast<int>(Ticked(PrintSelection->Boxes(), *Paper_, true).size()) * versions);
+  // Pages that go with a ticked sheet are printed too.
+  const SheetChoice chosen = Ticked(PrintSelection->Boxes(), *Paper_, true);
+  const auto sheets = SheetsWithAnswerTable(*Paper_);
+  const auto printed = std::count_if(sheets.begin(), sheets.end(),
+                                     [&](const SheetInfo& sheet) { return Chosen(chosen, sheet); });
+  PrintSummary summary = SummarizePrint(QxPrinter(), static_cast<int>(printed) * versions);
   if (versions > 1) summary.oneFile = VersionsFileStem(*Paper_, versions) + QStringLiteral(".pdf");
   // Before any ケリモ only the forms can be printed: say so before the question.
   const QString formsOnly = MadeOnce ? QString() : QStringLiteral("問題のない用紙を印刷します。\n");

@@ -11,6 +11,9 @@
 #include "mitori/abacus_kind.h"
 #include "mitori1_1/mental_kind.h"
 #include "wari/wari_kind.h"
+#ifdef TAMARIKO_RECIPE_CHECK
+#include "tests/recipe/recipe_kind.h"
+#endif
 
 namespace tamariko {
 namespace {
@@ -25,6 +28,9 @@ const TPaper& ContestPaper() {
           {[] { return std::make_unique<TKakeKind>(); }, true},
           {[] { return std::make_unique<TWariKind>(); }},
           {[] { return std::make_unique<TAbacusKind>(); }},
+#ifdef TAMARIKO_RECIPE_CHECK
+          {[] { return std::make_unique<TRecipeKind>(); }},
+#endif
       },
       {Tkaitou::Entry(kAnswerSheet)},
       {QStringLiteral("mitori"), QStringLiteral("kake"), kAnswerSheet.key},

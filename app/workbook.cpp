@@ -59,6 +59,7 @@ TWorkbook::TWorkbook(const TSheetTexts* texts, const TPaper* paper)
   for (const AnswerSheet& sheet : layout_->answerSheets) {
     pages_.push_back(paper_->answerPages[sheet.entry].make(sheet.runs));
     pages_.back()->SetSheetTexts(texts);
+    pages_.back()->SetJobTitle(sheet.sheet.jobTitle);
   }
 }
 

@@ -67,9 +67,11 @@ class TWorkbook {
   // Whether the last make-problems run made kind `index`.
   bool Made(int index) const { return made_[static_cast<std::size_t>(index)]; }
   const TPaperLayout& Layout() const { return *layout_; }
-  // The paper's first answer page.
+  // The paper's first answer page, and every one.
   TAnswerPage& Answers() { return *pages_.front(); }
   const TAnswerPage& Answers() const { return *pages_.front(); }
+  int AnswerPageCount() const { return static_cast<int>(pages_.size()); }
+  const TAnswerPage& AnswerPage(int page) const { return *pages_[static_cast<std::size_t>(page)]; }
 
   // Every sheet in tab order, the answer pages last.
   std::vector<SheetRef> Sheets() const;

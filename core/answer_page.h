@@ -5,6 +5,7 @@
 // empty page shows them. It generates nothing; a cell no kind of the last run filled stays
 // empty, and only filled cells are printed.
 
+#include <QString>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,10 @@ class TAnswerPage : public TKeisan {
   // The run that fills a cell; nullptr for none.
   const AnswerRun* RunAt(int column, int row) const;
 
+  // The print job's title: its sheet's (the workbook sets it), the page's own until then.
+  void SetJobTitle(const QString& title) { jobTitle_ = title; }
+  QString JobTitle(const QString& own) const { return jobTitle_.isEmpty() ? own : jobTitle_; }
+
   // Whether the preview shows the answers too (the printed page always does). Off for the
   // contest's table, which the preview always showed empty.
   void SetAnswersShown(bool shown) { answersShown_ = shown; }
@@ -53,6 +58,7 @@ class TAnswerPage : public TKeisan {
   std::vector<AnswerRun> runs_;
   std::vector<std::optional<TAnswer>> cells_;
   bool answersShown_ = false;
+  QString jobTitle_;
 };
 
 }  // namespace tamariko

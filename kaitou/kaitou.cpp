@@ -145,7 +145,7 @@ void Tkaitou::DrawSheet(TCanvas& image, const PageMapping& mapping) {
 
 void Tkaitou::PrintSheet(TPrintTarget& printer) {
   PrintPage(
-      printer, QStringLiteral("解答表"), 9,
+      printer, JobTitle(QStringLiteral("解答表")), 9,
       [&](SheetDrawer& d) {
         DrawForm(d, *this);
         DrawAnswers(d, *this);

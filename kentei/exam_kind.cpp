@@ -69,7 +69,8 @@ class TExamAnswerPage : public TAnswerPage {
     Draw(d, AnswersShown());
   }
   void PrintSheet(TPrintTarget& printer) override {
-    PrintPage(printer, paper_.Pages().back().jobTitle, 10, [&](SheetDrawer& d) { Draw(d, true); });
+    PrintPage(printer, JobTitle(paper_.Pages().back().jobTitle), 10,
+              [&](SheetDrawer& d) { Draw(d, true); });
   }
 
  private:

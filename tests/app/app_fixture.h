@@ -88,13 +88,16 @@ class RecordingForm1 : public TForm1 {
 
  protected:
   // "Make mitori", "Make kaitou": the problem sheets are drawn for real, the answer table not.
+  // A page that goes with another sheet (the table's second page) is that sheet's operation.
   void ShowSheet(const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) override {
+    if (!sheet.tickedWith.isEmpty()) return TForm1::ShowSheet(sheet, draw);
     Record(QStringLiteral("Make ") + sheet.key, [&] {
       if (sheet.key != kAnswerSheet.key) TForm1::ShowSheet(sheet, draw);
     });
   }
   // "Print mitori".
   void PrintOneSheet(SheetRef sheet) override {
+    if (!Workbook()->Info(sheet).tickedWith.isEmpty()) return;
     Record(QStringLiteral("Print ") + Workbook()->Info(sheet).key, [] {});
   }
 
@@ -107,6 +110,27 @@ class RecordingForm1 : public TForm1 {
     real();
   }
 };
+
+// The boxes of sheet `key`: the main window's sheet panel's, the print selection's.
+inline QCheckBox* MainBox(const TForm1* form, const char* key) {
+  QCheckBox* box = form->SheetBox(QLatin1String(key));
+  EXPECT_NE(box, nullptr) << key;
+  return box;
+}
+inline QCheckBox* PrintBox(const TForm4* selection, const char* key) {
+  QCheckBox* box = BoxOf(selection->Boxes(), QLatin1String(key));
+  EXPECT_NE(box, nullptr) << key;
+  return box;
+}
+// How many pages of the default paper go with another sheet (none until a kind fills the
+// contest's answer table), each one more job where its sheet is printed.
+inline int PagesTickedWithOthers() {
+  int pages = 0;
+  for (const SheetInfo& sheet : SheetsWithAnswerTable(DefaultPaper())) {
+    pages += !sheet.tickedWith.isEmpty();
+  }
+  return pages;
+}
 
 // The sets a workbook (a window's, or one of a test's own) holds.
 inline TMitori1_1& MentalOf(const TWorkbook& book) {

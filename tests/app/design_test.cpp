@@ -103,12 +103,18 @@ TEST_F(AppTest, MainWindowControlsAreThereWithTheirTextsAndTicks) {
 
 TEST_F(AppTest, MainWindowTabsHoldOnePreviewEachAndOpenOnTheMentalSheet) {
   CreateWindows();
+  // The contest's own tabs in their order; a kind added comes before the answer table.
   const char* captions[] = {"みとり算（表）", "みとり算（裏）", "みとり暗算",
                             "かけ算",         "わり算",         "解答"};
-  ASSERT_EQ(form->PageControl1->count(), 6);
-  for (int i = 0; i < 6; ++i) {
-    SCOPED_TRACE(captions[i]);
-    EXPECT_EQ(form->PageControl1->tabText(i), QString::fromUtf8(captions[i]));
+  const std::vector<SheetInfo> sheets = SheetsWithAnswerTable(DefaultPaper());
+  ASSERT_EQ(form->PageControl1->count(), static_cast<int>(sheets.size()));
+  QStringList shown;
+  for (int i = 0; i < form->PageControl1->count(); ++i) shown << form->PageControl1->tabText(i);
+  for (int c = 0; c < 6; ++c)
+    EXPECT_EQ(shown.value(c < 5 ? c : shown.indexOf(QStringLiteral("解答"))),
+              QString::fromUtf8(captions[c]));
+  EXPECT_EQ(shown.indexOf(QStringLiteral("解答")), static_cast<int>(ProblemSheets().size()));
+  for (int i = 0; i < form->PageControl1->count(); ++i) {
     auto* box = form->PageControl1->widget(i)->findChild<QScrollArea*>();
     ASSERT_NE(box, nullptr);
     ASSERT_NE(qobject_cast<TImage*>(box->widget()), nullptr);
@@ -125,8 +131,11 @@ TEST_F(AppTest, TabsFillTheWindowBetweenTheCommandPanelAndTheStatusLine) {
   form->resize(1000, 800);
   const int line = form->StatusLine->height();
   EXPECT_GT(line, 0);
-  EXPECT_EQ(form->Panel1->geometry(), QRect(0, 0, 1000, 205));
-  EXPECT_EQ(form->PageControl1->geometry(), QRect(0, 205, 1000, 595 - line));
+  // 205 as designed; taller by the rows of boxes a paper of more sheets needs.
+  const int panel = form->Panel1->height();
+  EXPECT_EQ(panel == 205, ProblemSheets().size() <= 5) << panel;
+  EXPECT_EQ(form->Panel1->geometry(), QRect(0, 0, 1000, panel));
+  EXPECT_EQ(form->PageControl1->geometry(), QRect(0, panel, 1000, 800 - panel - line));
   EXPECT_EQ(form->StatusLine->geometry(), QRect(0, 800 - line, 1000, line));
 }
 
@@ -154,13 +163,15 @@ TEST_F(AppTest, PrintSelectionWindowOffersEverySheetAndOneToNinetyNineCopies) {
   CreateWindows();
   EXPECT_EQ(Form4->windowTitle(), QStringLiteral("確認"));
   EXPECT_FALSE(Form4->PrintSelected);
+  // The answer table's box comes after every problem sheet's, a kind added or not.
+  const QByteArray answers = PrintBox(Form4, "kaitou")->objectName().toLatin1();
   ExpectControls(Form4, {{"Label1", "QLabel", "チェックの入ってる項目を印刷します", false},
                          {"CheckBox1", "QCheckBox", "みとり算（表）", false},
                          {"CheckBox2", "QCheckBox", "みとり算（裏）", false},
                          {"CheckBox3", "QCheckBox", "みとり暗算", true},
                          {"CheckBox4", "QCheckBox", "かけ算", true},
                          {"CheckBox5", "QCheckBox", "わり算", false},
-                         {"CheckBox6", "QCheckBox", "解答", true},
+                         {answers.constData(), "QCheckBox", "解答", true},
                          {"Label2", "QLabel", "部数", false},
                          {"SpinEdit1", "QSpinBox", nullptr, false},
                          {"Button1", "QPushButton", "OK", false},

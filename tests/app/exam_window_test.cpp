@@ -119,7 +119,8 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
   EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox2")->isChecked());
 
   Choose(form, 0);
-  EXPECT_EQ(form->PageControl1->count(), 6);
+  EXPECT_EQ(form->PageControl1->count(),
+            static_cast<int>(SheetsWithAnswerTable(DefaultPaper()).size()));
   EXPECT_FALSE(form->GradeBox->isEnabled());
   EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked());
   EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("6級")) << "kept for next time";

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "app/papers.h"
 #include "app/timage.h"
@@ -55,7 +56,8 @@ TEST_F(AppTest, AnOwnPaperBuildsItsControlsAndEachPaperKeepsItsTicks) {
 
   Child<QCheckBox>(form, "CheckBox1")->setChecked(false);
   form->UsePaper(DefaultPaper());
-  EXPECT_EQ(form->PageControl1->count(), 6);
+  EXPECT_EQ(form->PageControl1->count(),
+            static_cast<int>(SheetsWithAnswerTable(DefaultPaper()).size()));
   EXPECT_EQ(form->PageControl1->currentWidget(), Child<QWidget>(form, "TabSheet3"));
   EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox4")->isChecked());
   EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked());
@@ -118,20 +120,23 @@ TEST(KindList, EveryKindsAnswersFillTheirRowsOfTheTable) {
   SetRandomSeed(77u);
   TWorkbook book(&texts);
   book.MakeProblems(EverySheet(), {});
-  std::set<std::pair<int, int>> cells;
+  std::set<std::tuple<int, int, int>> cells;
   for (int k = 0; k < book.KindCount(); ++k) {
     const TProblemKind& kind = book.Kind(k);
     std::vector<int> placed(static_cast<std::size_t>(kind.AnswerCount()));
     bool nonZero = false;
-    for (const AnswerRun& run : book.Answers().Runs()) {
-      if (run.kind != k) continue;
-      for (int i = 0; i < run.count; ++i) {
-        const int row = run.firstRow + i;
-        EXPECT_TRUE(cells.insert({run.column, row}).second) << run.column << ", " << row;
-        ASSERT_TRUE(book.Answers().At(run.column, row).has_value());
-        EXPECT_EQ(*book.Answers().At(run.column, row), kind.Answer(run.firstAnswer + i));
-        ++placed.at(static_cast<std::size_t>(run.firstAnswer + i));
-        nonZero = nonZero || kind.Answer(run.firstAnswer + i) != TAnswer::Whole(0);
+    for (int p = 0; p < book.AnswerPageCount(); ++p) {
+      const TAnswerPage& page = book.AnswerPage(p);
+      for (const AnswerRun& run : page.Runs()) {
+        if (run.kind != k) continue;
+        for (int i = 0; i < run.count; ++i) {
+          const int row = run.firstRow + i;
+          EXPECT_TRUE(cells.insert({p, run.column, row}).second) << run.column << ", " << row;
+          ASSERT_TRUE(page.At(run.column, row).has_value());
+          EXPECT_EQ(*page.At(run.column, row), kind.Answer(run.firstAnswer + i));
+          ++placed.at(static_cast<std::size_t>(run.firstAnswer + i));
+          nonZero = nonZero || kind.Answer(run.firstAnswer + i) != TAnswer::Whole(0);
+        }
       }
     }
     EXPECT_EQ(std::count(placed.begin(), placed.end(), 1), kind.AnswerCount()) << "kind " << k;

@@ -57,7 +57,7 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   form->Edit4->setText(QStringLiteral("そろばん塾"));
   Child<QCheckBox>(form, "CheckBox3")->setChecked(false);
   Child<QCheckBox>(form, "CheckBox5")->setChecked(true);
-  Child<QCheckBox>(Form4, "CheckBox6")->setChecked(false);
+  PrintBox(Form4, "kaitou")->setChecked(false);
   PrinterChoice office = PrinterChoiceInForce();
   office.printer = QStringLiteral("Office");
   office.paper = 8;
@@ -78,7 +78,7 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox3")->isChecked());
   EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox4")->isChecked());
   // The print ticks are not remembered: they follow each ケリモ.
-  EXPECT_TRUE(Child<QCheckBox>(Form4, "CheckBox6")->isChecked());
+  EXPECT_TRUE(PrintBox(Form4, "kaitou")->isChecked());
   EXPECT_FALSE(OpenSettings()->contains(QStringLiteral("print/sheets/kaitou")));
   EXPECT_EQ(Form4->SpinEdit1->value(), 3) << "部数 is what every print asks for";
   EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked())

@@ -153,21 +153,15 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
   EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == form->Panel1; }));
   auto* help = form->findChild<QToolButton*>(QStringLiteral("HelpButton"));
   ASSERT_NE(help, nullptr);
-  const std::vector<QWidget*> order = {form->Image4,
-                                       form->Image8,
-                                       form->Image9,
-                                       form->Edit4,
-                                       form->Edit1,
-                                       form->PaperBox,
-                                       Child<QCheckBox>(form, "CheckBox1"),
-                                       Child<QCheckBox>(form, "CheckBox2"),
-                                       Child<QCheckBox>(form, "CheckBox3"),
-                                       Child<QCheckBox>(form, "CheckBox4"),
-                                       Child<QCheckBox>(form, "CheckBox5"),
-                                       form->Edit2,
-                                       form->Edit3,
-                                       help,
-                                       form->PageControl1->tabBar()};
+  // The sheet boxes in the sheets' order, however many the paper has.
+  std::vector<QWidget*> order = {form->Image4, form->Image8, form->Image9,
+                                 form->Edit4,  form->Edit1,  form->PaperBox};
+  for (const SheetInfo& sheet : ProblemSheets()) order.push_back(form->SheetBox(sheet.key));
+  for (QWidget* w :
+       {static_cast<QWidget*>(form->Edit2), static_cast<QWidget*>(form->Edit3),
+        static_cast<QWidget*>(help), static_cast<QWidget*>(form->PageControl1->tabBar())}) {
+    order.push_back(w);
+  }
   for (QWidget* next : order) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();

@@ -19,6 +19,7 @@
 #include "kake/kake.h"
 #include "platform/spooler_paper.h"
 #include "tests/support/abacus_rules.h"
+#include "tests/support/answer_pages.h"
 #include "tests/support/mental_rules.h"
 #include "tests/support/multiplication_rules.h"
 #include "tests/support/own_cupsd.h"
@@ -217,8 +218,9 @@ TEST(Batch, TheOrganizerPrintsAtTheFootOfEverySheetOrNotAtAll) {
       pages[i] << QImage(QDir(out).filePath(name)).convertToFormat(QImage::Format_Grayscale8);
     }
   }
-  ASSERT_EQ(pages[0].size(), 6);
-  ASSERT_EQ(pages[1].size(), 6);
+  const int sheets = static_cast<int>(ProblemSheets().size()) + test::AnswerPageCount();
+  ASSERT_EQ(pages[0].size(), sheets);
+  ASSERT_EQ(pages[1].size(), sheets);
   // Dark pixels of the organizer's line from x1 to x2 (its ink may reach a pixel above its top).
   const int top = m.Y(347) - 2, bottom = m.Y(351);
   auto ink = [&](const QImage& page, int x1, int x2) {
@@ -229,15 +231,17 @@ TEST(Batch, TheOrganizerPrintsAtTheFootOfEverySheetOrNotAtAll) {
     return dark;
   };
   const int end = m.X(kOrganizerPlace.endX);
-  for (int p = 0; p < 6; ++p) {
+  for (int p = 0; p < sheets; ++p) {
     // Its room is free on every sheet; nothing else on the page changes.
     EXPECT_EQ(ink(pages[0][p], m.X(kOrganizerPlace.x), end), 0) << p;
     EXPECT_GT(ink(pages[1][p], m.X(kOrganizerPlace.x), end), 100) << p;
     const QRect above(0, 0, pages[0][p].width(), top);
     EXPECT_EQ(pages[0][p].copy(above), pages[1][p].copy(above)) << p;
   }
-  // The room ends where the mental sheet's label begins (kaitou, kake, mitori, ...).
-  EXPECT_GT(ink(pages[0][2], end, end + 6), 0);
+  // The room ends where the mental sheet's label begins.
+  const QStringList names =
+      QDir(QDir(dir.path()).filePath(QStringLiteral("0"))).entryList(QDir::Files, QDir::Name);
+  EXPECT_GT(ink(pages[0][names.indexOf(QStringLiteral("mitori.png"))], end, end + 6), 0);
 }
 
 // A teacher's session is Japanese: fontconfig then names the label face "IPA Pゴシック".
@@ -276,7 +280,9 @@ bool PdfChecks(const QString& path) {
 // The disk fills up while the previews, the JSON or the PDF are written: the run says so
 // and every file of the previous run stays as it was, with nothing left beside it.
 TEST(Batch, FullDiskExitsOneAndKeepsEveryOldFile) {
-  const QStringList names = {"kaitou.png", "kake.png", "mitori.png", "set.json", "set.pdf"};
+  QStringList names =
+      QStringList{"kake.png", "mitori.png", "set.json", "set.pdf"} + test::AnswerPngs();
+  names.sort();
   auto arguments = [](const QString& folder) {
     return QStringList{"--batch",
                        "--seed",
@@ -349,8 +355,10 @@ TEST(Batch, PreviewAndPdfCarryTheSheetWhereTheMappingPutsIt) {
   const Outcome run = Tamariko({"--batch", "--seed", "9", "--round", "3", "--png", dir.path(),
                                 "--pdf", pdf, "--json", QDir(dir.path()).filePath("set.json")});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
-            QStringList({"kaitou.png", "kake.png", "mitori.png", "set.json", "set.pdf"}));
+  QStringList files =
+      QStringList{"kake.png", "mitori.png", "set.json", "set.pdf"} + test::AnswerPngs();
+  files.sort();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), files);
   for (const char* name : {"kaitou.png", "kake.png"}) {
     EXPECT_EQ(QImage(QDir(dir.path()).filePath(QLatin1String(name))).size(), QSize(865, 1300));
   }
@@ -361,7 +369,8 @@ TEST(Batch, PreviewAndPdfCarryTheSheetWhereTheMappingPutsIt) {
   EXPECT_LT(qGray(preview.pixel(p.X(14), p.Y(200))), 128);
 
   const test::PdfFacts facts = test::ReadPdf(pdf);
-  EXPECT_EQ(facts.pages, 3);  // mental addition, multiplication, answer table
+  // Mental addition, multiplication, the answer table.
+  EXPECT_EQ(facts.pages, 2 + test::AnswerPageCount());
   EXPECT_NEAR(facts.widthPt, test::kB4WidthPt, 1.0);
   EXPECT_NEAR(facts.heightPt, test::kB4HeightPt, 1.0);
   const QImage page = test::RasterisePdf(pdf, QDir(dir.path()).filePath(QStringLiteral("p")), 300);
@@ -388,10 +397,11 @@ TEST(Batch, EverySheetOfTheListIsMadeAloneByItsKey) {
     const Outcome run = Tamariko(
         {"--batch", "--seed", "9", "--sheets", sheet.key, "--png", dir.path(), "--pdf", pdf});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    QStringList expected = {"kaitou.png", sheet.key + ".png", "set.pdf"};
+    QStringList expected = QStringList{sheet.key + ".png", "set.pdf"} + test::AnswerPngs();
     expected.sort();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), expected);
-    EXPECT_EQ(test::ReadPdf(pdf).pages, 2) << "the sheet and the answer table";
+    EXPECT_EQ(test::ReadPdf(pdf).pages, 1 + test::AnswerPageCount())
+        << "the sheet and the answer table";
   }
 }
 
@@ -432,10 +442,11 @@ TEST(Batch, PaperA4FitsEverySheetOnThePage) {
       Tamariko({"--batch", "--seed", "11", "--sheets", "all", "--paper", "a4", "--pdf", a4});
   ASSERT_EQ(onA4.exitCode, 0) << onA4.err.toStdString();
   const test::PdfFacts facts = test::ReadPdf(a4);
-  EXPECT_EQ(facts.pages, 6);
+  const int pages = static_cast<int>(ProblemSheets().size()) + test::AnswerPageCount();
+  EXPECT_EQ(facts.pages, pages);
   EXPECT_NEAR(facts.widthPt, 210 / 25.4 * 72, 1.0);
   EXPECT_NEAR(facts.heightPt, 297 / 25.4 * 72, 1.0);
-  for (int page = 1; page <= 6; ++page) {
+  for (int page = 1; page <= pages; ++page) {
     SCOPED_TRACE(page);
     const QImage was = test::RasterisePdf(b4, dir.filePath(QStringLiteral("b4")), 100, page);
     const QImage now = test::RasterisePdf(a4, dir.filePath(QStringLiteral("a4")), 100, page);
@@ -555,8 +566,9 @@ TEST(BatchPrintServer, AQueueWithoutB4PrintsOnA4FittedAndSaysSo) {
       << run.err.toStdString();
   QElapsedTimer clock;
   clock.start();
-  while (clock.elapsed() < 15000 && cupsd.JobDocuments().size() < 2) QThread::msleep(100);
-  ASSERT_EQ(cupsd.JobDocuments().size(), 2) << "the multiplication sheet and the answer table";
+  const qsizetype jobs = 1 + test::AnswerPageCount();
+  while (clock.elapsed() < 15000 && cupsd.JobDocuments().size() < jobs) QThread::msleep(100);
+  ASSERT_EQ(cupsd.JobDocuments().size(), jobs) << "the multiplication sheet and the answer table";
   for (const QString& document : cupsd.JobDocuments()) {
     const test::PdfFacts facts = test::ReadPdf(document);
     EXPECT_NEAR(facts.widthPt, 210 / 25.4 * 72, 1.0);

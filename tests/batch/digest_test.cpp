@@ -1,0 +1,98 @@
+// The contest paper's output for one seed, held by a digest checked in beside this file: its
+// sets (each kind's JSON member), its previews and its printed pages rasterised. A change
+// that moves a problem or a pixel of it fails here first; a change meant to renews the file
+// with TAMARIKO_RENEW_DIGEST=1 and says why in its commit.
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <map>
+
+#include "app/papers.h"
+#include "tests/support/pdf_support.h"
+#include "tests/support/run_tamariko.h"
+
+namespace tamariko {
+namespace {
+
+constexpr char kSeed[] = "20261208";
+// The contest's own sheets and sets: a kind added to the paper is no part of its digest.
+const char* const kSheets[] = {"omote", "ura", "mitori", "kake", "wari", "kaitou"};
+const char* const kMembers[] = {"mental", "multiplication", "division", "abacus"};
+
+QByteArray Digest(const QByteArray& bytes) {
+  return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(32);
+}
+QByteArray PixelDigest(const QImage& image) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  return Digest(QByteArray(reinterpret_cast<const char*>(rgb.constBits()),
+                           static_cast<qsizetype>(rgb.sizeInBytes())));
+}
+
+std::map<QByteArray, QByteArray> ReadDigests(const QString& path) {
+  std::map<QByteArray, QByteArray> digests;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return digests;
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    const QList<QByteArray> parts = line.simplified().split(' ');
+    if (parts.size() == 2 && !line.startsWith('#')) digests[parts[0]] = parts[1];
+  }
+  return digests;
+}
+
+TEST(ContestDigest, OneSeedsSetsPreviewsAndPrintedPagesAreAsCheckedIn) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath(QStringLiteral("set.pdf"));
+  const QString json = dir.filePath(QStringLiteral("set.json"));
+  const test::Outcome run = test::Tamariko({"--batch", "--seed", kSeed, "--sheets", "all", "--json",
+                                            json, "--png", dir.path(), "--pdf", pdf});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+  std::map<QByteArray, QByteArray> made;
+  QFile jsonFile(json);
+  ASSERT_TRUE(jsonFile.open(QIODevice::ReadOnly));
+  const QJsonObject set = QJsonDocument::fromJson(jsonFile.readAll()).object();
+  for (const char* member : kMembers) {
+    made[QByteArray("json/") + member] =
+        Digest(QJsonDocument(set.value(QLatin1String(member)).toObject()).toJson());
+  }
+  // The printed pages come in the order of the paper's sheets.
+  const std::vector<SheetInfo> order = SheetsWithAnswerTable(DefaultPaper());
+  for (const char* key : kSheets) {
+    const QImage preview(dir.filePath(QLatin1String(key) + QStringLiteral(".png")));
+    ASSERT_FALSE(preview.isNull()) << key;
+    made[QByteArray("png/") + key] = PixelDigest(preview);
+    const auto at = std::find_if(order.begin(), order.end(), [&](const SheetInfo& sheet) {
+      return sheet.key == QLatin1String(key);
+    });
+    ASSERT_NE(at, order.end()) << key;
+    const QImage page = test::RasterisePdf(pdf, dir.filePath(QStringLiteral("page")), 100,
+                                           static_cast<int>(at - order.begin()) + 1);
+    if (page.isNull()) GTEST_SKIP() << "pdftoppm missing";
+    made[QByteArray("pdf/") + key] = PixelDigest(page);
+  }
+
+  const QString path = QStringLiteral(TAMARIKO_DIGEST_FILE);
+  if (qEnvironmentVariableIsSet("TAMARIKO_RENEW_DIGEST")) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray("# tamariko --batch --seed ") + kSeed +
+               " --sheets all: each kind's JSON member, each preview's and printed page's "
+               "pixels (100 dpi)\n");
+    for (const auto& [name, digest] : made) file.write(name + ' ' + digest + '\n');
+    GTEST_SKIP() << "renewed " << path.toStdString();
+  }
+  const auto held = ReadDigests(path);
+  ASSERT_EQ(held.size(), made.size()) << "no digest file at " << path.toStdString();
+  for (const auto& [name, digest] : made) {
+    EXPECT_EQ(held.at(name), digest) << name.constData() << " changed";
+  }
+}
+
+}  // namespace
+}  // namespace tamariko
