@@ -166,18 +166,25 @@ CupsJobResult SendToQueue(const QString& queue, const QString& title, const DevM
   options.twoSided = twoSided;
   const int timeoutMs = CupsTimeoutMs();
   auto result = std::make_shared<CupsJobResult>();
+  auto track = std::make_shared<CupsJobTrack>();
   // The worker bounds each silence itself; this wait, which also moves with the worker's
-  // progress, only catches a call that ignores the bound.
+  // progress, only catches a call that ignores the bound, or a program that is closing.
   const bool ended = RunOffThread(
       [=](OffThreadLink& link) {
-        *result = SendPdfToCups(queue, title, options, pdf, timeoutMs, &link.cancel,
-                                [&link] { link.Progress(); });
+        *result = SendPdfToCups(
+            queue, title, options, pdf, timeoutMs, &link.cancel, [&link] { link.Progress(); },
+            track.get());
       },
       timeoutMs + kSilenceGraceMs);
   if (!ended) {
-    throw EPrintServerSilent(QStringLiteral("「%1」へ印刷できませんでした: %2")
-                                 .arg(queue, CupsNotAnsweringText(QStringLiteral("timed out")))
-                                 .toStdString());
+    EPrintServerSilent e(QStringLiteral("「%1」へ印刷できませんでした: %2")
+                             .arg(queue, CupsNotAnsweringText(QStringLiteral("timed out")))
+                             .toStdString());
+    e.queue = queue;
+    e.title = title;
+    e.jobId = track->id;
+    e.jobMayExist = track->asked;
+    throw e;
   }
   return *result;
 }
@@ -318,6 +325,7 @@ class PdfPageJob : public PrintJob {
           SendToQueue(device_, title_, devMode_,
                       spooler_.TrayOfBin(device_, devMode_.dmDefaultSource), buffer_.data());
       if (sent.queueStopped) spooler_.QueuePaused(device_);
+      spooler_.JobSent({device_, title_, sent.id, sent.queueStopped});
     }
   }
 
@@ -458,6 +466,8 @@ void CupsSpooler::SetPdfOutputFolder(const QString& folder) { pdfFolder_ = folde
 void CupsSpooler::RecordPdf(const QString& path) { pdfFiles_.append(path); }
 
 QStringList CupsSpooler::TakeNotices() { return std::exchange(notices_, {}); }
+
+std::vector<CupsSentJob> CupsSpooler::TakeSentJobs() { return std::exchange(sent_, {}); }
 
 void CupsSpooler::QueuePaused(const QString& printer) {
   const QString notice = QStringLiteral("%1 は一時停止中です。印刷は再開まで待ちます")
@@ -810,6 +820,7 @@ void CupsSpooler::SendGatheredJob(const QString& title) {
                                          TrayOfBin(job->device, job->devMode.dmDefaultSource),
                                          job->buffer.data(), job->twoSided);
   if (sent.queueStopped) QueuePaused(job->device);
+  JobSent({job->device, title.left(31), sent.id, sent.queueStopped});
 }
 
 }  // namespace tamariko

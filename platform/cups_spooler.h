@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -33,6 +34,14 @@ struct CupsBin {
 // plus the tray's place in the list, so a tray keeps its number from one read to the next.
 // Named in Japanese where the keyword is known, else as the print system names it.
 std::vector<CupsBin> BinsOfTrays(const std::vector<CupsTray>& trays);
+
+// A job a queue took.
+struct CupsSentJob {
+  QString queue;
+  QString title;
+  int id = 0;
+  bool queueStopped = false;  // the queue was paused when it took the job
+};
 
 // The spooler over the CUPS queues (libcups, through the server that CUPS_SERVER names or
 // the system's own) plus the built-in PDF printer. A CUPS queue called like the built-in
@@ -81,6 +90,14 @@ class CupsSpooler : public Spooler {
   QStringList TakeNotices();
   // A job went to a queue that is paused.
   void QueuePaused(const QString& printer);
+  // The jobs the queues took since the last call, oldest first.
+  std::vector<CupsSentJob> TakeSentJobs();
+  void JobSent(const CupsSentJob& job) {
+    sent_.push_back(job);
+    lastJobId_ = std::max(lastJobId_, job.id);
+  }
+  // The highest job number a queue gave so far, 0 before the first.
+  int LastJobId() const { return lastJobId_; }
 
   // From now on every job of the PDF printer becomes the next page of this one file, which
   // appears only when FinishPdfCollection succeeds (written under a temporary name, then
@@ -150,6 +167,8 @@ class CupsSpooler : public Spooler {
   QString pdfFolder_;
   QStringList pdfFiles_;
   QStringList notices_;
+  std::vector<CupsSentJob> sent_;
+  int lastJobId_ = 0;
   std::vector<CupsQueue> queues_;
   ServerState state_ = ServerState::NotAsked;
   QString failure_;

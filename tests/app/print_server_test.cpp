@@ -1,4 +1,6 @@
 #include <QElapsedTimer>
+#include <QStatusBar>
+#include <algorithm>
 #include <memory>
 
 #include "app_fixture.h"
@@ -89,35 +91,143 @@ TEST_F(OwnServerTest, WithAStoppedPrintServerTheWindowOpensOnThePdfPrinterWithou
   EXPECT_EQ(SetUpDialogNotes(), QStringLiteral("-")) << "nothing to note once it answers";
 }
 
+// Prints the window's ticked sheets; returns the run's report.
+QString Print(ScriptedMessageBoxes& boxes) {
+  boxes.shown.clear();
+  boxes.answers = {IDYES};
+  QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+  Form1->Image8->Click();
+  for (const ShownMessage& m : boxes.shown) {
+    if (m.caption == QStringLiteral("印刷の結果")) return m.text;
+  }
+  return {};
+}
+
+// The box of news from the print server, once it has come.
+QString ServerNews(ScriptedMessageBoxes& boxes, int ms) {
+  QString text;
+  WaitFor(
+      [&] {
+        for (const ShownMessage& m : boxes.shown) {
+          if (m.caption == QStringLiteral("印刷サーバーからのお知らせ")) text = m.text;
+        }
+        return !text.isEmpty();
+      },
+      ms);
+  return text;
+}
+
 // The real sheets on a queue of a real server: a paused queue's notice is in the run's
-// report; a server that falls silent is waited for once a run, not once a sheet.
-TEST_F(OwnServerTest, APausedQueueIsInTheReportAndASilentServerIsWaitedForOnceARun) {
+// report; a server that falls silent is waited for once a run, not once a sheet. The job
+// the server was asked to make is "unknown", not "not sent": once the server answers again
+// it is cancelled (or found printed, or still unknown), so that no sheet prints twice.
+TEST_F(OwnServerTest, APausedQueueIsInTheReportAndAJobGivenUpOnIsSettledWhenTheServerWakes) {
   constexpr int kBoundMs = 2000;
   const ScopedEnv bound("TAMARIKO_CUPS_TIMEOUT_MS", QByteArray::number(kBoundMs));
+  const ScopedEnv checks("TAMARIKO_JOB_CHECK_MS", "200");
   auto cups = std::make_shared<CupsSpooler>();
   ASSERT_TRUE(cups->Refresh(15000)) << cups->ServerFailure().toStdString();
   UsePrinters(cups);
   QxPrinter().Framework().SelectPrinter(QLatin1String(OwnCupsd::kQueue));
   CreateForms();
-  auto print = [this] {
-    boxes.shown.clear();
-    boxes.answers = {IDYES};
-    QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
-    Form1->Image8->Click();
-    return boxes.shown.empty() ? QString() : boxes.shown.back().text;
-  };
 
   ASSERT_TRUE(cupsd.Pause(QLatin1String(OwnCupsd::kQueue)));
   EXPECT_TRUE(
-      print().contains(QStringLiteral("own-queue は一時停止中です。印刷は再開まで待ちます")));
+      Print(boxes).contains(QStringLiteral("own-queue は一時停止中です。印刷は再開まで待ちます")));
+  ASSERT_TRUE(cupsd.Admin({"-p", OwnCupsd::kQueue, "-E"}));
+  const std::size_t before = cupsd.Jobs({"job-name"}).size();
 
   cupsd.Stop();
   QElapsedTimer clock;
   clock.start();
-  const QString report = print();
+  const QString report = Print(boxes);
   EXPECT_LT(clock.elapsed(), kBoundMs + 2000) << "one bound for the run's three sheets";
-  EXPECT_EQ(report.count(QStringLiteral("送れませんでした。印刷サーバーが応答しません")), 3)
+  EXPECT_TRUE(report.contains(QStringLiteral("みとり暗算１: 印刷されたかどうか分かりません。")))
       << report.toStdString();
+  EXPECT_EQ(report.count(QStringLiteral("送れませんでした。印刷サーバーが応答しません")), 2)
+      << report.toStdString();
+  EXPECT_TRUE(report.contains(QStringLiteral("それまでは印刷し直さないでください")));
+
+  cupsd.Resume();
+  const QString news = ServerNews(boxes, 15000);
+  ASSERT_FALSE(news.isEmpty()) << "said once the server answers";
+  const bool cancelled = news.contains(
+      QStringLiteral("みとり暗算１: 印刷サーバーが応答したので、取り消しました。印刷されません"));
+  const bool handedOn = news.contains(QStringLiteral("みとり暗算１: プリンターに送りました"));
+  EXPECT_TRUE(cancelled || handedOn ||
+              news.contains(QStringLiteral("みとり暗算１: 印刷されたかどうか分かりません")))
+      << news.toStdString();
+  int completed = 0, made = 0;
+  const auto jobs = cupsd.Jobs({"job-name", "job-state"});
+  for (std::size_t i = before; i < jobs.size(); ++i) {
+    if (jobs[i].at(QStringLiteral("job-name")) != QStringLiteral("みとり暗算１")) continue;
+    ++made;
+    if (jobs[i].at(QStringLiteral("job-state")) == QStringLiteral("completed")) ++completed;
+  }
+  EXPECT_LE(made, 1) << "the later sheets were never sent";
+  EXPECT_EQ(completed, handedOn ? 1 : 0) << news.toStdString();
+  if (cancelled) {
+    EXPECT_EQ(made, 1);
+  }
+}
+
+// Jobs the server took and then failed: a queue that aborts them, and one that the server
+// stops (its jobs wait). The status line and one box name the sheets and the server's
+// words; a job the server handed on is "sent to the printer", never "printed". With no
+// job of ours unfinished the window asks the server nothing.
+TEST_F(OwnServerTest, JobsTheServerAbortsOrHoldsOnAStoppedQueueAreToldOnce) {
+  const ScopedEnv checks("TAMARIKO_JOB_CHECK_MS", "200");
+  ASSERT_TRUE(cupsd.AddFailingQueue(QStringLiteral("aborts"), QStringLiteral("abort-job")));
+  ASSERT_TRUE(cupsd.AddFailingQueue(QStringLiteral("stops"), QStringLiteral("stop-printer")));
+  auto cups = std::make_shared<CupsSpooler>();
+  ASSERT_TRUE(cups->Refresh(15000)) << cups->ServerFailure().toStdString();
+  UsePrinters(cups);
+  CreateForms();
+  Form1->Image4->Click();
+  Form4->SetVersions(2);
+  const QString failure = QLatin1String(OwnCupsd::kFailure);
+
+  QxPrinter().Framework().SelectPrinter(QStringLiteral("aborts"));
+  EXPECT_EQ(Print(boxes).count(QStringLiteral(": 送りました")), 6);
+  QString news = ServerNews(boxes, 15000);
+  EXPECT_TRUE(news.contains(QStringLiteral("プリンター「aborts」"))) << news.toStdString();
+  for (const char* sheet : {"みとり暗算１（Ａ版）", "かけ算（Ｂ版）", "解答表（Ｂ版）"}) {
+    EXPECT_TRUE(news.contains(QString::fromUtf8(sheet))) << sheet;
+  }
+  EXPECT_TRUE(news.contains(QStringLiteral("印刷サーバーが中止しました。印刷されません")));
+  EXPECT_TRUE(news.contains(failure)) << news.toStdString();
+  EXPECT_EQ(std::count_if(boxes.shown.begin(), boxes.shown.end(),
+                          [](const ShownMessage& m) {
+                            return m.caption == QStringLiteral("印刷サーバーからのお知らせ");
+                          }),
+            1);
+  EXPECT_TRUE(Form1->StatusLine->currentMessage().startsWith(
+      QStringLiteral("印刷サーバーが中止しました。印刷されません: ")));
+  // Every job has ended: nothing more is asked.
+  WaitFor([] { return false; }, 600);
+  const int asked = cupsd.Requests(QStringLiteral("Get-Job-Attributes"));
+  WaitFor([] { return false; }, 1000);
+  EXPECT_EQ(cupsd.Requests(QStringLiteral("Get-Job-Attributes")), asked);
+
+  Form4->SetVersions(1);
+  QxPrinter().Framework().SelectPrinter(QStringLiteral("stops"));
+  // The jobs taken once the queue had stopped are told in the report already.
+  Print(boxes);
+  news = ServerNews(boxes, 15000);
+  EXPECT_TRUE(news.contains(QStringLiteral("みとり暗算１")));
+  EXPECT_TRUE(news.contains(QStringLiteral(": プリンターが止まっているため、印刷を待っています")))
+      << news.toStdString();
+  EXPECT_TRUE(news.contains(failure)) << news.toStdString();
+
+  QxPrinter().Framework().SelectPrinter(QLatin1String(OwnCupsd::kQueue));
+  Print(boxes);
+  EXPECT_TRUE(WaitFor(
+      [] {
+        return Form1->StatusLine->currentMessage() ==
+               QStringLiteral("プリンターに送りました: みとり暗算１、かけ算、解答表");
+      },
+      15000))
+      << Form1->StatusLine->currentMessage().toStdString();
 }
 
 // 両面 on a queue that has it: each version's problem pages are one job, then each
