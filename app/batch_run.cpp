@@ -408,6 +408,10 @@ StagedOutputs StageFiles(const BatchOptions& options, const OutputPaths& paths, 
                  "was sent)")
                  .arg(e.title);
     } else {
+      // Not "could not print": it may print when the server wakes up.
+      const QString lead = QStringLiteral("「%1」へ印刷できませんでした: ").arg(e.queue);
+      if (said.startsWith(lead))
+        said = QStringLiteral("「%1」: ").arg(e.queue) + said.mid(lead.size());
       said += QStringLiteral(
                   "。「%1」は印刷されたかどうか分かりません (cannot tell whether '%1' "
                   "was printed: queue '%2'%3)")
