@@ -640,7 +640,9 @@ void TForm1::Image8Click() {
               .constData());
     }
     // A job the silent server may still print is cancelled, or named for the teacher.
-    for (const QString& line : JobFollow->CancelOnClose() + JobFollow->End()) {
+    QStringList lines = JobFollow->CancelOnClose();
+    lines += JobFollow->End();
+    for (const QString& line : lines) {
       std::fprintf(stderr, "tamariko: %s\n", line.toLocal8Bit().constData());
     }
     return;

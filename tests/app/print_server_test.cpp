@@ -10,6 +10,7 @@
 #include "tests/support/own_cupsd.h"
 #include "tests/support/pdf_support.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/stalling_proxy.h"
 
 namespace tamariko::testing {
 namespace {
@@ -228,6 +229,47 @@ TEST_F(OwnServerTest, JobsTheServerAbortsOrHoldsOnAStoppedQueueAreToldOnce) {
       },
       15000))
       << Form1->StatusLine->currentMessage().toStdString();
+}
+
+// Closing the window while a job's document is stuck on its way: the job the server made
+// is cancelled before the program ends, and said so on standard error.
+TEST_F(OwnServerTest, ClosingDuringAStuckPrintCancelsTheJobTheServerMade) {
+  const ScopedEnv bound("TAMARIKO_CUPS_TIMEOUT_MS", "5000");
+  auto cups = std::make_shared<CupsSpooler>();
+  ASSERT_TRUE(cups->Refresh(15000)) << cups->ServerFailure().toStdString();
+  UsePrinters(cups);
+  QxPrinter().Framework().SelectPrinter(QLatin1String(OwnCupsd::kQueue));
+  CreateForms();
+  Form1->show();
+  // The first job is made; its document stops on the way.
+  testing::StallingProxy proxy(cupsd.Socket(), 3000, [] {});
+  ASSERT_TRUE(proxy.Listening());
+  auto via = std::make_unique<ScopedEnv>("CUPS_SERVER", proxy.Socket().toLocal8Bit());
+  QTimer stuck;
+  QObject::connect(&stuck, &QTimer::timeout, [&] {
+    if (!proxy.Stalled()) return;
+    stuck.stop();
+    via.reset();  // the server itself answers the cancel
+    Form1->close();
+  });
+  stuck.start(20);
+  boxes.answers = {IDYES, IDYES};
+  QTimer::singleShot(0, [] {
+    QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+    Form1->Image8->Click();
+  });
+  QTimer hang;  // should the close be lost, end rather than hang
+  QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  hang.start(30000);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(QApplication::exec(), 0);
+  const QString err = QString::fromStdString(::testing::internal::GetCapturedStderr());
+  EXPECT_TRUE(proxy.Stalled());
+  EXPECT_TRUE(err.contains(QStringLiteral("「みとり暗算１」のジョブ 1 を取り消しました")))
+      << err.toStdString();
+  const auto jobs = cupsd.Jobs({"job-state"});
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0].at(QStringLiteral("job-state")), QStringLiteral("canceled"));
 }
 
 // 両面 on a queue that has it: each version's problem pages are one job, then each
