@@ -657,11 +657,8 @@ void TForm1::Image8Click() {
 void TForm1::ShowJobNews() {
   UpdateStatusLine();
   if (Ending()) return;
-  // Not over a run or another box: when the window is free again.
-  if (Printing || QApplication::activeModalWidget() != nullptr) {
-    QTimer::singleShot(1000, this, [this] { Guarded(this, [this] { ShowJobNews(); }); });
-    return;
-  }
+  // Not over a run or another box: the follower tells again while its box waits.
+  if (Printing || QApplication::activeModalWidget() != nullptr) return;
   const QString box = JobFollow->TakeBox();
   if (!box.isEmpty()) {
     ShowMessageBox(this, box, QStringLiteral("印刷サーバーからのお知らせ"), MB_OK | MB_ICONWARNING);

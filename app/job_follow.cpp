@@ -38,6 +38,8 @@ QString Shown(const QString& queue) {
 }
 
 const QString kStopped = QStringLiteral("プリンターが止まっているため、印刷を待っています");
+const QString kRetrying =
+    QStringLiteral("プリンターに送れなかったため、印刷を待っています（後でもう一度送ります）");
 const QString kAborted = QStringLiteral("印刷サーバーが中止しました。印刷されません");
 const QString kCancelled = QStringLiteral("取り消されました。印刷されません");
 const QString kUnknown = QStringLiteral("印刷されたかどうか分かりません");
@@ -161,10 +163,17 @@ void TJobFollow::StartTimer() {
 }
 
 void TJobFollow::Check() {
-  if (ended_ || !Following()) {
+  if (ended_) {
     timer_->stop();
-    // News that waited for the rest of its run goes now.
-    if (!ended_ && BoxReady()) told_();
+    return;
+  }
+  // A box that waits for the window to be free is offered again at every tick.
+  if (!Following()) {
+    if (pending_.empty()) {
+      timer_->stop();
+    } else if (BoxReady()) {
+      told_();
+    }
     return;
   }
   {
@@ -234,10 +243,12 @@ void TJobFollow::Apply(const CupsJobsReading& reading, const std::vector<int>& i
         case CupsJobState::Stage::Waiting:
         case CupsJobState::Stage::Printing:
           done = false;
-          if (s.queueStopped && !job->stoppedTold) {
-            news.push_back({job->queue, job->sheets, kStopped, s.message});
+          // A job that waits on a failing printer is told once, until it moves again.
+          if ((s.queueStopped || s.retrying) && !job->stoppedTold) {
+            news.push_back(
+                {job->queue, job->sheets, s.queueStopped ? kStopped : kRetrying, s.message});
           }
-          job->stoppedTold = s.queueStopped;
+          job->stoppedTold = s.queueStopped || s.retrying;
           break;
       }
       if (done) jobs_.erase(job);

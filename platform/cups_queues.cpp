@@ -639,6 +639,7 @@ CupsJobState JobStateOf(ipp_t* response, ipp_attribute_t*& attr, QString* name =
       if (s == IPP_JSTATE_STOPPED) state.queueStopped = true;
     } else if (n == "job-state-reasons") {
       if (ippContainsString(attr, "printer-stopped") != 0) state.queueStopped = true;
+      if (ippContainsString(attr, "resources-are-not-ready") != 0) state.retrying = true;
     } else if (n == "job-printer-state-message") {
       state.message = StringOf(attr);
     } else if (n == "job-name" && name != nullptr) {
@@ -649,7 +650,7 @@ CupsJobState JobStateOf(ipp_t* response, ipp_attribute_t*& attr, QString* name =
       *id = ippGetInteger(attr, 0);
     }
   }
-  if (state.stage != CupsJobState::Stage::Waiting) state.queueStopped = false;
+  if (state.stage != CupsJobState::Stage::Waiting) state.queueStopped = state.retrying = false;
   return state;
 }
 

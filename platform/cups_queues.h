@@ -113,6 +113,7 @@ struct CupsJobState {
   enum class Stage { Waiting, Printing, Completed, Cancelled, Aborted, Unknown };
   Stage stage = Stage::Unknown;  // Unknown: the server no longer knows the job
   bool queueStopped = false;     // waiting on a queue the server has stopped
+  bool retrying = false;         // held after the printer failed: tried again later
   QString message;               // the server's words on it, if any
 };
 

@@ -2,6 +2,7 @@
 #include <QStatusBar>
 #include <algorithm>
 #include <memory>
+#include <string_view>
 
 #include "app_fixture.h"
 #include "platform/cups_spooler.h"
@@ -180,6 +181,7 @@ TEST_F(OwnServerTest, JobsTheServerAbortsOrHoldsOnAStoppedQueueAreToldOnce) {
   const ScopedEnv checks("TAMARIKO_JOB_CHECK_MS", "200");
   ASSERT_TRUE(cupsd.AddFailingQueue(QStringLiteral("aborts"), QStringLiteral("abort-job")));
   ASSERT_TRUE(cupsd.AddFailingQueue(QStringLiteral("stops"), QStringLiteral("stop-printer")));
+  ASSERT_TRUE(cupsd.AddFailingQueue(QStringLiteral("default")));
   auto cups = std::make_shared<CupsSpooler>();
   ASSERT_TRUE(cups->Refresh(15000)) << cups->ServerFailure().toStdString();
   UsePrinters(cups);
@@ -210,15 +212,21 @@ TEST_F(OwnServerTest, JobsTheServerAbortsOrHoldsOnAStoppedQueueAreToldOnce) {
   WaitFor([] { return false; }, 1000);
   EXPECT_EQ(cupsd.Requests(QStringLiteral("Get-Job-Attributes")), asked);
 
+  // The server's default policy stops the queue, or holds the job to try it again later.
   Form4->SetVersions(1);
-  QxPrinter().Framework().SelectPrinter(QStringLiteral("stops"));
-  // The jobs taken once the queue had stopped are told in the report already.
-  Print(boxes);
-  news = ServerNews(boxes, 15000);
-  EXPECT_TRUE(news.contains(QStringLiteral("みとり暗算１")));
-  EXPECT_TRUE(news.contains(QStringLiteral(": プリンターが止まっているため、印刷を待っています")))
-      << news.toStdString();
-  EXPECT_TRUE(news.contains(failure)) << news.toStdString();
+  for (const char* queue : {"stops", "default"}) {
+    SCOPED_TRACE(queue);
+    QxPrinter().Framework().SelectPrinter(QString::fromUtf8(queue));
+    // The jobs taken once the queue had stopped are told in the report already.
+    Print(boxes);
+    news = ServerNews(boxes, 15000);
+    EXPECT_TRUE(news.contains(QStringLiteral("みとり暗算１")));
+    EXPECT_TRUE(news.contains(QStringLiteral("ため、印刷を待っています"))) << news.toStdString();
+    if (queue == std::string_view("stops")) {
+      EXPECT_TRUE(news.contains(QStringLiteral(": プリンターが止まっているため")));
+    }
+    EXPECT_TRUE(news.contains(failure)) << news.toStdString();
+  }
 
   QxPrinter().Framework().SelectPrinter(QLatin1String(OwnCupsd::kQueue));
   Print(boxes);
@@ -267,6 +275,8 @@ TEST_F(OwnServerTest, ClosingDuringAStuckPrintCancelsTheJobTheServerMade) {
   EXPECT_TRUE(proxy.Stalled());
   EXPECT_TRUE(err.contains(QStringLiteral("「みとり暗算１」のジョブ 1 を取り消しました")))
       << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("(closed while printing; not sent): かけ算, 解答表\n")))
+      << "the sheet under way is not called unsent before its job is settled";
   const auto jobs = cupsd.Jobs({"job-state"});
   ASSERT_EQ(jobs.size(), 1u);
   EXPECT_EQ(jobs[0].at(QStringLiteral("job-state")), QStringLiteral("canceled"));

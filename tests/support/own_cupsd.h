@@ -107,12 +107,15 @@ class OwnCupsd {
   bool AddDriverQueue(const QString& name, const QString& model, const QString& outputFile) {
     return Admin({"-p", name, "-E", "-v", "file://" + outputFile, "-m", model});
   }
-  // A queue whose backend fails every job, with the server's error policy for it
-  // ("abort-job", "stop-printer").
-  bool AddFailingQueue(const QString& name, const QString& policy) {
-    return Admin({"-p", name, "-E", "-v", "fail:/", "-P",
-                  "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd", "-o",
-                  "printer-error-policy=" + policy});
+  // A queue whose backend fails every job, with an error policy for it ("abort-job"), or
+  // the server's default one.
+  bool AddFailingQueue(const QString& name, const QString& policy = {}) {
+    QStringList arguments = {
+        "-p", name, "-E", "-v", "fail:/", "-P", "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"};
+    if (!policy.isEmpty())
+      arguments << "-o"
+                << "printer-error-policy=" + policy;
+    return Admin(arguments);
   }
   // How many requests of an operation ("Get-Job-Attributes") the server has had so far.
   int Requests(const QString& operation) const {
