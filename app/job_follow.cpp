@@ -47,6 +47,16 @@ const QString kHandedOn = QStringLiteral("プリンターに送りました");
 const QString kLeftCancelled =
     QStringLiteral("印刷サーバーが応答したので、取り消しました。印刷されません");
 
+// The status line's shorter words for the same.
+QString StatusWords(const QString& said) {
+  if (said == kStopped) return QStringLiteral("プリンターが止まっていて待っています");
+  if (said == kRetrying) return QStringLiteral("プリンターに送れず待っています");
+  if (said == kAborted) return QStringLiteral("印刷サーバーが中止しました");
+  if (said == kCancelled) return QStringLiteral("取り消されました");
+  if (said == kLeftCancelled) return QStringLiteral("取り消しました");
+  return said;
+}
+
 }  // namespace
 
 QString SheetList(const QStringList& sheets) {
@@ -90,6 +100,7 @@ void TJobFollow::BeginRun() {
   runStart_ = static_cast<long long>(std::time(nullptr)) - kClockSlackSeconds;
   ++run_;
   handedOn_.clear();
+  saidOfRun_.clear();
   status_.clear();
 }
 
@@ -261,7 +272,10 @@ void TJobFollow::Apply(const CupsJobsReading& reading, const std::vector<int>& i
 void TJobFollow::Tell(std::vector<News> news) {
   const QString before = status_;
   if (!news.empty()) {
-    status_ = QStringLiteral("%1: %2").arg(news.back().said, SheetList(news.back().sheets));
+    // The line names every sheet of the run that fared so, not only the latest.
+    for (const News& n : news) saidOfRun_[n.said] << n.sheets;
+    status_ = QStringLiteral("%1: %2").arg(StatusWords(news.back().said),
+                                           SheetList(saidOfRun_[news.back().said]));
     if (pending_.empty()) pendingSince_ = QDateTime::currentMSecsSinceEpoch();
   }
   // Alike news of one printer share a line.

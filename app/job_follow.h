@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -90,7 +91,8 @@ class TJobFollow {
   std::vector<Left> left_;
   int nextKey_ = 1;
   long long runStart_ = 0;
-  QStringList handedOn_;  // the sheets of this run's jobs the server handed on
+  QStringList handedOn_;                      // the sheets of this run's jobs the server handed on
+  std::map<QString, QStringList> saidOfRun_;  // the sheets of this run, by what became of them
   QString status_;
   std::vector<News> pending_;  // for the next box
   qint64 pendingSince_ = 0;    // ms since the epoch

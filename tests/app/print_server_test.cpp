@@ -205,7 +205,7 @@ TEST_F(OwnServerTest, JobsTheServerAbortsOrHoldsOnAStoppedQueueAreToldOnce) {
                           }),
             1);
   EXPECT_TRUE(Form1->StatusLine->currentMessage().startsWith(
-      QStringLiteral("印刷サーバーが中止しました。印刷されません: ")));
+      QStringLiteral("印刷サーバーが中止しました: ")));
   // Every job has ended: nothing more is asked.
   WaitFor([] { return false; }, 600);
   const int asked = cupsd.Requests(QStringLiteral("Get-Job-Attributes"));
