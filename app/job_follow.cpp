@@ -94,8 +94,6 @@ TJobFollow::~TJobFollow() {
   asking_->cancel = true;
 }
 
-void TJobFollow::SetInterval(int ms) { timer_->setInterval(ms); }
-
 void TJobFollow::BeginRun() {
   runStart_ = static_cast<long long>(std::time(nullptr)) - kClockSlackSeconds;
   ++run_;

@@ -24,7 +24,8 @@ namespace tamariko {
 
 class TJobFollow {
  public:
-  // `told` runs on the GUI thread when the status text changed or a box waits.
+  // `told` runs on the GUI thread when the status text changed or a box waits. The server
+  // is asked every 3 s (TAMARIKO_JOB_CHECK_MS, for tests).
   explicit TJobFollow(std::function<void()> told);
   ~TJobFollow();
   TJobFollow(const TJobFollow&) = delete;
@@ -53,9 +54,6 @@ class TJobFollow {
   // Following ends (the window closes): returns a line for each job given up on and not
   // settled.
   QStringList End();
-
-  // What the server is asked, for tests: every `ms` milliseconds.
-  void SetInterval(int ms);
 
  private:
   struct Job {
