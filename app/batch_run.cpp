@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
+#include <future>
 #include <memory>
 
 #include "app/arguments.h"
@@ -384,16 +386,64 @@ StagedOutputs StageFiles(const BatchOptions& options, const OutputPaths& paths, 
   return outputs;
 }
 
+// A job given up on while the server was silent may print all the same: once the server
+// was asked to make it, it is looked for once more, within the bound, and cancelled if it
+// waits. What became of it is said; the run fails all the same.
+[[noreturn]] void ThrowGivenUp(const EPrintServerSilent& e, long long runStart, int lastJob) {
+  QString said = QString::fromUtf8(e.what());
+  if (e.jobMayExist) {
+    const CupsJobLeft left{e.queue, e.title, e.jobId, runStart, lastJob};
+    const CupsJobsReading reading = std::async(std::launch::async, [&] {
+                                      return FollowCupsJobs({}, {left}, CupsTimeoutMs());
+                                    }).get();
+    const CupsLeftOutcome outcome =
+        reading.left.empty() ? CupsLeftOutcome::NotAnswered : reading.left.front();
+    if (outcome == CupsLeftOutcome::WillNotPrint) {
+      said += QStringLiteral("。「%1」のジョブは取り消しました (the job '%1' was cancelled)")
+                  .arg(e.title);
+    } else if (outcome == CupsLeftOutcome::HandedOn) {
+      said = QStringLiteral(
+                 "「%1」は印刷サーバーがプリンターに送りました。その後は送っていません "
+                 "(the print server handed '%1' on to the printer; nothing after it "
+                 "was sent)")
+                 .arg(e.title);
+    } else {
+      // Not "could not print": it may print when the server wakes up.
+      const QString lead = QStringLiteral("「%1」へ印刷できませんでした: ").arg(e.queue);
+      if (said.startsWith(lead))
+        said = QStringLiteral("「%1」: ").arg(e.queue) + said.mid(lead.size());
+      said += QStringLiteral(
+                  "。「%1」は印刷されたかどうか分かりません (cannot tell whether '%1' "
+                  "was printed: queue '%2'%3)")
+                  .arg(e.title, e.queue,
+                       e.jobId != 0 ? QStringLiteral(", job %1").arg(e.jobId) : QString());
+    }
+  }
+  throw Error(said.toStdString());
+}
+
 // Print jobs go last, so that one that fails leaves the files complete. The sets are made
 // again from their seeds, which gives them draw for draw.
 void PrintSets(const Sets& sets, Drawing& drawing) {
   if (!drawing.queue) return;
-  Progress progress(sets.Count(), "printed");
+  // The server's clock may differ a little from ours.
+  const long long runStart = static_cast<long long>(std::time(nullptr)) - 5;
+  Progress progress(sets.Count(), "sent");
   for (int n = 1; n <= sets.Count(); ++n) {
-    ForSet(n, sets.SeedOf(n), sets.Count(),
-           [&] { sets.Make(n, {})->PrintSheets(sets.Choice(), *drawing.queue); });
+    ForSet(n, sets.SeedOf(n), sets.Count(), [&] {
+      try {
+        sets.Make(n, {})->PrintSheets(sets.Choice(), *drawing.queue);
+      } catch (const EPrintServerSilent& e) {
+        ThrowGivenUp(e, runStart, drawing.spooler->LastJobId());
+      }
+    });
     progress.Done(n);
   }
+  // What the run knows: the server took the jobs, not that they printed.
+  const std::size_t jobs = drawing.spooler->TakeSentJobs().size();
+  PrintBatchError(QStringLiteral("印刷サーバーが %1 件のジョブを受け付けました (the print server "
+                                 "accepted %1 jobs)")
+                      .arg(jobs));
   // A paused queue holds the jobs: said, and still a success.
   for (const QString& notice : drawing.spooler->TakeNotices(true)) PrintBatchError(notice);
 }

@@ -32,6 +32,7 @@
 #include "app/form4.h"
 #include "app/help_window.h"
 #include "app/input_limits.h"
+#include "app/job_follow.h"
 #include "app/message_box.h"
 #include "app/papers.h"
 #include "app/shortcuts.h"
@@ -167,6 +168,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   ConnectKeyboard(this, {Image4, Image8, Image9}, {Edit4, Edit1, Edit2, Edit3});
   StatusLine = new QStatusBar(this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
+  JobFollow = std::make_unique<TJobFollow>([this] { Guarded(this, [this] { ShowJobNews(); }); });
   ConnectZoom();
   ConnectPaperNumber();
   FillPaperChoice();
@@ -571,6 +573,8 @@ void TForm1::UpdateStatusLine() {
   if (!PrintTitles.isEmpty()) {
     StatusLine->showMessage(
         QStringLiteral("印刷中… %1/%2").arg(std::max(PrintTaken, 1)).arg(PrintTitles.size()));
+  } else if (JobFollow && !JobFollow->StatusText().isEmpty()) {
+    StatusLine->showMessage(JobFollow->StatusText());
   } else if (!SettingsNote.isEmpty()) {
     StatusLine->showMessage(SettingsNote);
   } else if (!ReadNote.isEmpty()) {
@@ -698,11 +702,29 @@ void TForm1::Image8Click() {
               .toLocal8Bit()
               .constData());
     }
+    // A job the silent server may still print is cancelled, or named for the teacher.
+    QStringList lines = JobFollow->CancelOnClose();
+    lines += JobFollow->End();
+    for (const QString& line : lines) {
+      std::fprintf(stderr, "tamariko: %s\n", line.toLocal8Bit().constData());
+    }
     return;
   }
   if (!report.Empty()) {
     ShowMessageBox(this, report.Text(), QStringLiteral("印刷の結果"),
                    MB_OK | (report.AllSent() ? MB_ICONINFORMATION : MB_ICONWARNING));
+  }
+  ShowJobNews();
+}
+
+void TForm1::ShowJobNews() {
+  UpdateStatusLine();
+  if (Ending()) return;
+  // Not over a run or another box: the follower tells again while its box waits.
+  if (Printing || QApplication::activeModalWidget() != nullptr) return;
+  const QString box = JobFollow->TakeBox();
+  if (!box.isEmpty()) {
+    ShowMessageBox(this, box, QStringLiteral("印刷サーバーからのお知らせ"), MB_OK | MB_ICONWARNING);
   }
 }
 
@@ -754,6 +776,7 @@ TPrintReport TForm1::PrintChosenSheets() {
   TPrintReport report;
   const QString printer = PrinterInForce();
   TakePrintNotices();  // none of an earlier run's
+  JobFollow->BeginRun();
   // The PDF printer writes the versions as one file, in the run's order.
   bool oneFile = false;
   if (versionCount > 1) {
@@ -779,9 +802,12 @@ TPrintReport TForm1::PrintChosenSheets() {
     QString failure;  // empty: sent
     bool notSent = false;
     QString file;
+    bool unknown = false;  // the silent server may print it all the same
   };
   auto tell = [&](const Outcome& o) {
-    if (o.notSent) {
+    if (o.unknown) {
+      report.Unknown(o.title, printer, o.failure);
+    } else if (o.notSent) {
       report.NotSent(o.title);
     } else if (!o.failure.isEmpty()) {
       report.Failed(o.title, printer, o.failure);
@@ -792,11 +818,13 @@ TPrintReport TForm1::PrintChosenSheets() {
   bool gathering = false;
   std::vector<Outcome> inJob;
   auto dropJob = qScopeGuard([] { DropGatheredPrinterJob(); });
-  // A send given up because the program is ending was not sent, not failed.
-  auto failure = [&](const QString& title, const std::exception& e) {
-    if (Ending()) return Outcome{title, {}, true, {}};
+  // A send given up because the program is ending was not sent, not failed; unless the
+  // server was asked to make the job, which it may print all the same.
+  auto failure = [&](const QString& title, const std::exception& e, const QStringList& sheets) {
+    const bool mayExist = JobFollow->GaveUp(sheets, e);
+    if (Ending()) return Outcome{title, {}, !mayExist, {}, mayExist};
     if (dynamic_cast<const EPrintServerSilent*>(&e)) silence = QString::fromUtf8(e.what());
-    return Outcome{title, QString::fromUtf8(e.what()), false, {}};
+    return Outcome{title, QString::fromUtf8(e.what()), false, {}, mayExist};
   };
   auto sendJob = [&](const VersionPage& first) {
     std::vector<Outcome> pages = std::exchange(inJob, {});
@@ -812,16 +840,22 @@ TPrintReport TForm1::PrintChosenSheets() {
       DropGatheredPrinterJob();
       sendFailure = Ending() ? Outcome{{}, {}, true, {}} : Outcome{{}, silence, false, {}};
     } else {
+      QStringList sheets;
+      for (const Outcome& o : pages) {
+        if (!o.notSent && o.failure.isEmpty()) sheets << o.title;
+      }
       try {
         SendGatheredPrinterJob(JobTitle(*Paper_, first, versionCount));
+        JobFollow->Sent(sheets);
       } catch (const std::exception& e) {
-        sendFailure = failure({}, e);
+        sendFailure = failure({}, e, sheets);
       }
     }
     for (Outcome& page : pages) {
       if (sendFailure && !page.notSent && page.failure.isEmpty()) {
         page.failure = sendFailure->failure;
         page.notSent = sendFailure->notSent;
+        page.unknown = sendFailure->unknown;
       }
       tell(page);
     }
@@ -863,9 +897,10 @@ TPrintReport TForm1::PrintChosenSheets() {
         sentInFile << title;
       } else {
         note({title, {}, false, PdfPrinterFilesWritten().mid(pdfBefore).value(0)});
+        if (!gathering) JobFollow->Sent({title});
       }
     } catch (const std::exception& e) {
-      note(failure(title, e));
+      note(failure(title, e, {title}));
     }
   }
   if (!order.empty()) sendJob(order[jobStart]);
@@ -956,6 +991,10 @@ bool TForm1::event(QEvent* event) {
     if (Printing) {
       Closing = true;
       GiveUpWaitsUnderWay();
+    } else {
+      for (const QString& line : JobFollow->End()) {
+        std::fprintf(stderr, "tamariko: %s\n", line.toLocal8Bit().constData());
+      }
     }
     // Closing the main window ends the program, whatever other windows are open.
     QCoreApplication::quit();

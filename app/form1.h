@@ -32,6 +32,7 @@ namespace tamariko {
 
 class TForm2;
 class TForm4;
+class TJobFollow;
 
 // The main window: the command panel, the sheet choices and one preview tab per sheet.
 class TForm1 : public QWidget, public Ui::Form1 {
@@ -238,6 +239,10 @@ class TForm1 : public QWidget, public Ui::Form1 {
   PreviewZoom Zoom;
   QTimer* RedrawTimer = nullptr;
   QObject* ZoomWatch = nullptr;  // refits the page when a scroll box changes size
+  // What became of the jobs the runs sent: on the status line, and in a box when the
+  // window is free.
+  std::unique_ptr<TJobFollow> JobFollow;
+  void ShowJobNews();
   // The sheets of the print under way by job title, and how many have been taken up.
   QStringList PrintTitles;
   int PrintTaken = 0;

@@ -68,6 +68,11 @@ void TPrintReport::Failed(const QString& sheet, const QString& printer, const QS
   entries_.push_back({sheet, printer, Outcome::Failed, words});
 }
 
+void TPrintReport::Unknown(const QString& sheet, const QString& printer, const QString& why) {
+  Failed(sheet, printer, why);
+  entries_.back().outcome = Outcome::Unknown;
+}
+
 void TPrintReport::NotSent(const QString& sheet) {
   entries_.push_back({sheet, QString(), Outcome::NotSent, QString()});
 }
@@ -91,7 +96,7 @@ bool TPrintReport::AllSent() const {
 QStringList TPrintReport::Unsent() const {
   QStringList sheets;
   for (const Entry& e : entries_) {
-    if (e.outcome != Outcome::Sent) sheets << e.sheet;
+    if (e.outcome == Outcome::Failed || e.outcome == Outcome::NotSent) sheets << e.sheet;
   }
   return sheets;
 }
@@ -135,6 +140,8 @@ QString TPrintReport::Text() const {
                                              .arg(last - i + 1);
       if (e.outcome == Outcome::Failed) {
         lines << QStringLiteral("　・%1: 送れませんでした。%2").arg(sheets, e.detail);
+      } else if (e.outcome == Outcome::Unknown) {
+        lines << QStringLiteral("　・%1: 印刷されたかどうか分かりません。%2").arg(sheets, e.detail);
       } else if (e.detail.isEmpty()) {
         lines << QStringLiteral("　・%1: 送りました").arg(sheets);
       } else {
@@ -158,11 +165,23 @@ QString TPrintReport::Text() const {
     lines << QString()
           << QStringLiteral("送っていない用紙: %1").arg(never.join(QStringLiteral("、")));
   }
-  if (!AllSent()) {
+  const auto any = [this](Outcome outcome) {
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [outcome](const Entry& e) { return e.outcome == outcome; });
+  };
+  if (any(Outcome::Failed) || any(Outcome::NotSent)) {
     lines << QString()
           << QStringLiteral(
                  "送れなかった用紙は、原因を取り除いてから、もう一度「印刷」で"
                  "印刷してください。");
+  }
+  // Printed again now, such a sheet could come out twice.
+  if (any(Outcome::Unknown)) {
+    lines << QString()
+          << QStringLiteral(
+                 "印刷されたかどうか分からない用紙は、タマリコを開いたままにしておくと、"
+                 "印刷サーバーが応答したときに取り消して、お知らせします。それまでは印刷し直さ"
+                 "ないでください。");
   }
   return lines.join(u'\n');
 }

@@ -18,6 +18,9 @@ class TPrintReport {
   void Failed(const QString& sheet, const QString& printer, const QString& why);
   // A sheet the run never sent, because the program ended first.
   void NotSent(const QString& sheet);
+  // A sheet whose job the server may hold: it fell silent after it was asked to make it.
+  // `why` as for Failed.
+  void Unknown(const QString& sheet, const QString& printer, const QString& why);
   // A line about a printer (a paused queue, ...), said once under that printer however
   // many sheets went to it.
   void AddPrinterNotice(const QString& printer, const QString& text);
@@ -26,7 +29,8 @@ class TPrintReport {
 
   bool Empty() const { return entries_.empty(); }
   bool AllSent() const;
-  // The sheets that failed or were never sent, in the run's order.
+  // The sheets that failed or were never sent, in the run's order (not those that may
+  // print all the same).
   QStringList Unsent() const;
   // The whole report, for one message box.
   QString Text() const;
@@ -34,7 +38,7 @@ class TPrintReport {
  private:
   // More entries than this are said a run of alike sheets a line.
   static constexpr std::size_t kLinesBeforeMerging = 12;
-  enum class Outcome { Sent, Failed, NotSent };
+  enum class Outcome { Sent, Failed, NotSent, Unknown };
   struct Entry {
     QString sheet;
     QString printer;

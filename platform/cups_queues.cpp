@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "core/error.h"
@@ -468,17 +470,27 @@ CupsReading ReadCupsQueues(int timeoutMs, const std::atomic<bool>* cancel,
 
 CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
                             const CupsJobOptions& options, const QByteArray& pdf, int timeoutMs,
-                            const std::atomic<bool>* cancel,
-                            const std::function<void()>& progress) {
+                            const std::atomic<bool>* cancel, const std::function<void()>& progress,
+                            CupsJobTrack* track) {
   CheckOffGuiThread();
   Watch watch(timeoutMs, cancel, progress);
   QString failure;
   Http http = Connect(watch, failure);
+  bool asked = false;
+  CupsJobResult result;
+  auto silent = [&](const std::string& message) {
+    EPrintServerSilent e(message);
+    e.queue = queue;
+    e.title = title;
+    e.jobId = result.id;
+    e.jobMayExist = asked;
+    return e;
+  };
   if (!http) {
     const std::string message = QStringLiteral("「%1」へ印刷できませんでした: %2")
                                     .arg(queue, CupsNotAnsweringText(failure))
                                     .toStdString();
-    if (watch.expired) throw EPrintServerSilent(message);
+    if (watch.expired) throw silent(message);
     throw EOSError(message);
   }
 
@@ -525,11 +537,14 @@ CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
     }
     ippAddCollection(create, IPP_TAG_JOB, "media-col", media.get());
   }
+  // From here on the server may make the job, whether or not its answer comes.
+  asked = true;
+  if (track != nullptr) track->asked = true;
   Verdict verdict = Ask(http.get(), watch, create, resource.constData());
-  CupsJobResult result;
   if (verdict.ok()) {
     ipp_attribute_t* id = ippFindAttribute(verdict.response.get(), "job-id", IPP_TAG_INTEGER);
     result.id = id != nullptr ? ippGetInteger(id, 0) : 0;
+    if (track != nullptr) track->id = result.id;
 
     // The document in pieces; the server taking each one is progress.
     verdict = Verdict{};
@@ -582,8 +597,216 @@ CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
   }
   const std::string message =
       QStringLiteral("「%1」へ印刷できませんでした: %2").arg(queue, reason).toStdString();
-  if (watch.expired) throw EPrintServerSilent(message);
+  if (watch.expired) throw silent(message);
   throw EOSError(message);
+}
+
+namespace {
+
+QByteArray JobUri(int id) {
+  char uri[HTTP_MAX_URI];
+  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                   "/jobs/%d", id);
+  return QByteArray(uri);
+}
+
+CupsJobState::Stage StageOf(int ippState) {
+  switch (ippState) {
+    case IPP_JSTATE_PROCESSING:
+      return CupsJobState::Stage::Printing;
+    case IPP_JSTATE_CANCELED:
+      return CupsJobState::Stage::Cancelled;
+    case IPP_JSTATE_ABORTED:
+      return CupsJobState::Stage::Aborted;
+    case IPP_JSTATE_COMPLETED:
+      return CupsJobState::Stage::Completed;
+    default:  // pending, held, processing-stopped
+      return CupsJobState::Stage::Waiting;
+  }
+}
+
+// The job's state from the attributes of one job group of a response, from `attr` on;
+// `attr` is left on the first attribute after the group (nullptr at the end).
+CupsJobState JobStateOf(ipp_t* response, ipp_attribute_t*& attr, QString* name = nullptr,
+                        long long* created = nullptr, int* id = nullptr) {
+  CupsJobState state;
+  for (; attr != nullptr && ippGetGroupTag(attr) == IPP_TAG_JOB;
+       attr = ippNextAttribute(response)) {
+    const std::string_view n = ippGetName(attr) != nullptr ? ippGetName(attr) : "";
+    if (n == "job-state") {
+      const int s = ippGetInteger(attr, 0);
+      state.stage = StageOf(s);
+      if (s == IPP_JSTATE_STOPPED) state.queueStopped = true;
+    } else if (n == "job-state-reasons") {
+      if (ippContainsString(attr, "printer-stopped") != 0) state.queueStopped = true;
+      if (ippContainsString(attr, "resources-are-not-ready") != 0) state.retrying = true;
+    } else if (n == "job-printer-state-message") {
+      state.message = StringOf(attr);
+    } else if (n == "job-name" && name != nullptr) {
+      *name = StringOf(attr);
+    } else if (n == "time-at-creation" && created != nullptr) {
+      *created = ippGetInteger(attr, 0);
+    } else if (n == "job-id" && id != nullptr) {
+      *id = ippGetInteger(attr, 0);
+    }
+  }
+  if (state.stage != CupsJobState::Stage::Waiting) state.queueStopped = state.retrying = false;
+  return state;
+}
+
+const char* const kJobAttributes[] = {
+    "job-id",   "job-state",       "job-state-reasons", "job-printer-state-message",
+    "job-name", "time-at-creation"};
+
+// One job's state; nullopt when the server did not answer.
+std::optional<CupsJobState> AskJob(http_t* http, Watch& watch, int id, QString& failure) {
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, JobUri(id).constData());
+  AddUser(request);
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                static_cast<int>(std::size(kJobAttributes)), nullptr, kJobAttributes);
+  Verdict verdict = Ask(http, watch, request, "/jobs/");
+  if (!verdict.answered) {
+    failure = verdict.failure;
+    return std::nullopt;
+  }
+  if (!verdict.ok()) return CupsJobState{};  // not found: the server no longer knows it
+  ipp_t* response = verdict.response.get();
+  ipp_attribute_t* attr = ippFirstAttribute(response);
+  while (attr != nullptr && ippGetGroupTag(attr) != IPP_TAG_JOB) attr = ippNextAttribute(response);
+  return JobStateOf(response, attr);
+}
+
+// Cancel-Job on a connection; whether the server did it; nullopt when it did not answer.
+std::optional<bool> Cancel(http_t* http, Watch& watch, int id) {
+  ipp_t* request = ippNewRequest(IPP_OP_CANCEL_JOB);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, JobUri(id).constData());
+  AddUser(request);
+  const Verdict verdict = Ask(http, watch, request, "/jobs/");
+  if (!verdict.answered) return std::nullopt;
+  return verdict.ok();
+}
+
+// Our jobs on a queue, every state: (number, name, made at, state). nullopt: no answer.
+struct ListedJob {
+  int id = 0;
+  QString name;
+  long long created = 0;
+  CupsJobState state;
+};
+std::optional<std::vector<ListedJob>> OurJobs(http_t* http, Watch& watch, const QString& queue) {
+  char uri[HTTP_MAX_URI];
+  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                   "/printers/%s", queue.toUtf8().constData());
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  AddUser(request);
+  ippAddBoolean(request, IPP_TAG_OPERATION, "my-jobs", 1);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                static_cast<int>(std::size(kJobAttributes)), nullptr, kJobAttributes);
+  Verdict verdict = Ask(http, watch, request, "/");
+  if (!verdict.answered) return std::nullopt;
+  std::vector<ListedJob> jobs;
+  ipp_t* response = verdict.response.get();
+  if (!verdict.ok() || response == nullptr) return jobs;
+  for (ipp_attribute_t* attr = ippFirstAttribute(response); attr != nullptr;) {
+    if (ippGetGroupTag(attr) != IPP_TAG_JOB) {
+      attr = ippNextAttribute(response);
+      continue;
+    }
+    ListedJob job;
+    job.state = JobStateOf(response, attr, &job.name, &job.created, &job.id);
+    if (job.id != 0) jobs.push_back(job);
+  }
+  return jobs;
+}
+
+// What becomes of one job given up on: cancelled while it waits, else as the server says.
+std::optional<CupsLeftOutcome> SettleJob(http_t* http, Watch& watch, int id,
+                                         const CupsJobState& state) {
+  switch (state.stage) {
+    case CupsJobState::Stage::Completed:
+      return CupsLeftOutcome::HandedOn;
+    case CupsJobState::Stage::Cancelled:
+    case CupsJobState::Stage::Aborted:
+      return CupsLeftOutcome::WillNotPrint;
+    case CupsJobState::Stage::Unknown:
+      return CupsLeftOutcome::Unknown;
+    case CupsJobState::Stage::Waiting:
+    case CupsJobState::Stage::Printing: {
+      const std::optional<bool> cancelled = Cancel(http, watch, id);
+      if (!cancelled) return std::nullopt;
+      // A job that had begun may have printed in part.
+      return *cancelled && state.stage == CupsJobState::Stage::Waiting
+                 ? CupsLeftOutcome::WillNotPrint
+                 : CupsLeftOutcome::Unknown;
+    }
+  }
+  return CupsLeftOutcome::Unknown;
+}
+
+std::optional<CupsLeftOutcome> SettleLeft(http_t* http, Watch& watch, const CupsJobLeft& left,
+                                          QString& failure) {
+  if (left.id != 0) {
+    const std::optional<CupsJobState> state = AskJob(http, watch, left.id, failure);
+    if (!state) return std::nullopt;
+    return SettleJob(http, watch, left.id, *state);
+  }
+  const auto jobs = OurJobs(http, watch, left.queue);
+  if (!jobs) {
+    failure = Why(http, watch);
+    return std::nullopt;
+  }
+  // No trace proves nothing: the server may not have read the request yet.
+  bool found = false, handedOn = false, unknown = false;
+  for (const ListedJob& job : *jobs) {
+    if (job.name != left.title || job.created < left.since || job.id <= left.after) continue;
+    found = true;
+    const std::optional<CupsLeftOutcome> outcome = SettleJob(http, watch, job.id, job.state);
+    if (!outcome) {
+      failure = Why(http, watch);
+      return std::nullopt;
+    }
+    handedOn = handedOn || *outcome == CupsLeftOutcome::HandedOn;
+    unknown = unknown || *outcome == CupsLeftOutcome::Unknown;
+  }
+  if (handedOn) return CupsLeftOutcome::HandedOn;
+  return found && !unknown ? CupsLeftOutcome::WillNotPrint : CupsLeftOutcome::Unknown;
+}
+
+}  // namespace
+
+CupsJobsReading FollowCupsJobs(const std::vector<int>& ids, const std::vector<CupsJobLeft>& left,
+                               int timeoutMs, const std::atomic<bool>* cancel) {
+  CheckOffGuiThread();
+  CupsJobsReading reading;
+  reading.left.assign(left.size(), CupsLeftOutcome::NotAnswered);
+  Watch watch(timeoutMs, cancel);
+  Http http = Connect(watch, reading.failure);
+  if (!http) return reading;
+  for (std::size_t i = 0; i < left.size(); ++i) {
+    const std::optional<CupsLeftOutcome> outcome =
+        SettleLeft(http.get(), watch, left[i], reading.failure);
+    if (!outcome) return reading;
+    reading.left[i] = *outcome;
+  }
+  for (const int id : ids) {
+    const std::optional<CupsJobState> state = AskJob(http.get(), watch, id, reading.failure);
+    if (!state) return reading;
+    reading.jobs[id] = *state;
+  }
+  reading.answered = true;
+  return reading;
+}
+
+bool CancelCupsJob(int id, int timeoutMs, const std::atomic<bool>* cancel) {
+  CheckOffGuiThread();
+  Watch watch(timeoutMs, cancel);
+  QString failure;
+  Http http = Connect(watch, failure);
+  if (!http) return false;
+  return Cancel(http.get(), watch, id).value_or(false);
 }
 
 }  // namespace tamariko

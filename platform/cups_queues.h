@@ -9,6 +9,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -90,6 +91,13 @@ struct CupsJobResult {
   bool queueStopped = false;  // the queue is paused: the job waits until it is resumed
 };
 
+// How far a send got, for the caller that gives up waiting on it: whether the server was
+// asked to make the job, and the job's number once it said it.
+struct CupsJobTrack {
+  std::atomic<bool> asked{false};
+  std::atomic<int> id{0};
+};
+
 // Sends one PDF as a job; throws Error with the reason when the server refuses it or goes
 // away, EPrintServerSilent when it stays silent for longer than the bound (also in the
 // middle of sending).
@@ -97,7 +105,53 @@ struct CupsJobResult {
 CupsJobResult SendPdfToCups(const QString& queue, const QString& title,
                             const CupsJobOptions& options, const QByteArray& pdf, int timeoutMs,
                             const std::atomic<bool>* cancel,
-                            const std::function<void()>& progress = {});
+                            const std::function<void()>& progress = {},
+                            CupsJobTrack* track = nullptr);
+
+// What the server says of one job of ours.
+struct CupsJobState {
+  enum class Stage { Waiting, Printing, Completed, Cancelled, Aborted, Unknown };
+  Stage stage = Stage::Unknown;  // Unknown: the server no longer knows the job
+  bool queueStopped = false;     // waiting on a queue the server has stopped
+  bool retrying = false;         // held after the printer failed: tried again later
+  QString message;               // the server's words on it, if any
+};
+
+// A job given up on while the server was silent: its number when the server said it, else
+// the queue and title to look for it by among ours made since `since` (seconds since the
+// epoch) and numbered after `after` (the server numbers jobs in order: one the program saw
+// taken before is not it).
+struct CupsJobLeft {
+  QString queue;
+  QString title;
+  int id = 0;
+  long long since = 0;
+  int after = 0;
+};
+
+// What became of such a job once the server answered again.
+enum class CupsLeftOutcome {
+  NotAnswered,   // still silent: ask again later
+  WillNotPrint,  // never made, or ended or cancelled before it printed
+  HandedOn,      // the server handed it on to the printer
+  Unknown,       // it cannot be told (no trace of it, or cancelled while printing)
+};
+
+struct CupsJobsReading {
+  bool answered = false;
+  QString failure;
+  std::map<int, CupsJobState> jobs;   // by job number
+  std::vector<CupsLeftOutcome> left;  // in the order asked
+};
+
+// Asks the server over one connection about the jobs `ids`, and settles the jobs `left`:
+// each one still waiting is cancelled. A server silent for longer than the bound gives
+// answered == false (and NotAnswered for every job left not settled yet).
+CupsJobsReading FollowCupsJobs(const std::vector<int>& ids, const std::vector<CupsJobLeft>& left,
+                               int timeoutMs, const std::atomic<bool>* cancel = nullptr);
+
+// Cancel-Job; whether the server said it did.
+bool CancelCupsJob(int id, int timeoutMs, const std::atomic<bool>* cancel = nullptr);
 
 // The plain words for a server that does not answer, for messages.
 QString CupsNotAnsweringText(const QString& reason);

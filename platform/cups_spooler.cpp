@@ -158,18 +158,25 @@ CupsJobResult SendToQueue(const QString& queue, const QString& title, const DevM
   options.twoSided = twoSided;
   const int timeoutMs = CupsTimeoutMs();
   auto result = std::make_shared<CupsJobResult>();
+  auto track = std::make_shared<CupsJobTrack>();
   // The worker bounds each silence itself; this wait, which also moves with the worker's
-  // progress, only catches a call that ignores the bound.
+  // progress, only catches a call that ignores the bound, or a program that is closing.
   const bool ended = RunOffThread(
       [=](OffThreadLink& link) {
-        *result = SendPdfToCups(queue, title, options, pdf, timeoutMs, &link.cancel,
-                                [&link] { link.Progress(); });
+        *result = SendPdfToCups(
+            queue, title, options, pdf, timeoutMs, &link.cancel, [&link] { link.Progress(); },
+            track.get());
       },
       timeoutMs + kSilenceGraceMs);
   if (!ended) {
-    throw EPrintServerSilent(QStringLiteral("「%1」へ印刷できませんでした: %2")
-                                 .arg(queue, CupsNotAnsweringText(QStringLiteral("timed out")))
-                                 .toStdString());
+    EPrintServerSilent e(QStringLiteral("「%1」へ印刷できませんでした: %2")
+                             .arg(queue, CupsNotAnsweringText(QStringLiteral("timed out")))
+                             .toStdString());
+    e.queue = queue;
+    e.title = title;
+    e.jobId = track->id;
+    e.jobMayExist = track->asked;
+    throw e;
   }
   return *result;
 }
@@ -310,6 +317,7 @@ class PdfPageJob : public PrintJob {
           SendToQueue(device_, title_, devMode_,
                       spooler_.TrayOfBin(device_, devMode_.dmDefaultSource), buffer_.data());
       if (sent.queueStopped) spooler_.QueuePaused(device_);
+      spooler_.JobSent({device_, title_, sent.id, sent.queueStopped});
     }
   }
 
@@ -471,6 +479,8 @@ QStringList CupsSpooler::TakeNotices(bool withEnglish) {
   }
   return said;
 }
+
+std::vector<CupsSentJob> CupsSpooler::TakeSentJobs() { return std::exchange(sent_, {}); }
 
 void CupsSpooler::QueuePaused(const QString& printer) {
   const QString shown = ShownPrinterName(*this, printer);
@@ -827,6 +837,7 @@ void CupsSpooler::SendGatheredJob(const QString& title) {
                                          TrayOfBin(job->device, job->devMode.dmDefaultSource),
                                          job->buffer.data(), job->twoSided);
   if (sent.queueStopped) QueuePaused(job->device);
+  JobSent({job->device, title.left(31), sent.id, sent.queueStopped});
 }
 
 }  // namespace tamariko

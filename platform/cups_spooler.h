@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -41,6 +42,14 @@ QString DocumentsFolder();
 bool IsDocumentsFolder(const QString& folder);
 // Makes the PDF printer's folder where it is missing; throws Error with the plain reason.
 void MakePdfFolder(const QString& folder);
+
+// A job a queue took.
+struct CupsSentJob {
+  QString queue;
+  QString title;
+  int id = 0;
+  bool queueStopped = false;  // the queue was paused when it took the job
+};
 
 // The spooler over the CUPS queues (libcups, through the server that CUPS_SERVER names or
 // the system's own) plus the built-in PDF printer. A CUPS queue called like the built-in
@@ -89,6 +98,14 @@ class CupsSpooler : public Spooler {
   QStringList TakeNotices(bool withEnglish = false);
   // A job went to a queue that is paused.
   void QueuePaused(const QString& printer);
+  // The jobs the queues took since the last call, oldest first.
+  std::vector<CupsSentJob> TakeSentJobs();
+  void JobSent(const CupsSentJob& job) {
+    sent_.push_back(job);
+    lastJobId_ = std::max(lastJobId_, job.id);
+  }
+  // The highest job number a queue gave so far, 0 before the first.
+  int LastJobId() const { return lastJobId_; }
 
   // From now on every job of the PDF printer becomes the next page of this one file, which
   // appears only when FinishPdfCollection succeeds (written under a temporary name, then
@@ -158,6 +175,8 @@ class CupsSpooler : public Spooler {
   QString pdfFolder_;
   QStringList pdfFiles_;
   std::vector<std::pair<QString, QString>> notices_;  // Japanese, English
+  std::vector<CupsSentJob> sent_;
+  int lastJobId_ = 0;
   std::vector<CupsQueue> queues_;
   ServerState state_ = ServerState::NotAsked;
   QString failure_;

@@ -34,6 +34,12 @@ class EOSError : public Error {
 class EPrintServerSilent : public EOSError {
  public:
   using EOSError::EOSError;
+  // The job the server may hold all the same: once it was asked to make one, it may have
+  // (jobId is its number when the server said it), and may print it when it wakes up.
+  QString queue;
+  QString title;
+  int jobId = 0;
+  bool jobMayExist = false;
 };
 
 inline constexpr std::uint32_t PRINTER_ENUM_LOCAL = 0x2;

@@ -28,6 +28,7 @@
 #include "tests/support/scoped_env.h"
 #include "tests/support/silent_listener.h"
 #include "tests/support/small_disk.h"
+#include "tests/support/stalling_proxy.h"
 
 namespace tamariko {
 namespace {
@@ -512,6 +513,11 @@ TEST(BatchPrintServer, AQueueOnAStoppedOrKilledServerFailsInTimeAndSaysWhy) {
   EXPECT_EQ(Tamariko({"--batch", "--printer", "no-such-queue"}).exitCode, 2);
   const Outcome printed = Tamariko(toQueue);
   EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString();
+  // What it knows: the server took the jobs, not that they printed.
+  EXPECT_TRUE(
+      printed.err.contains(QStringLiteral("件のジョブを受け付けました (the print server "
+                                          "accepted")))
+      << printed.err.toStdString();
   // A paused queue takes the jobs and holds them: said once, and still a success.
   const QString paused = QStringLiteral("own-queue は一時停止中です。印刷は再開まで待ちます");
   EXPECT_FALSE(printed.err.contains(paused));
@@ -536,6 +542,31 @@ TEST(BatchPrintServer, AQueueOnAStoppedOrKilledServerFailsInTimeAndSaysWhy) {
   const Outcome killed = Tamariko(toQueue);
   EXPECT_EQ(killed.exitCode, 1);
   EXPECT_TRUE(killed.err.contains(QStringLiteral("the print server"))) << killed.err.toStdString();
+}
+
+// A server that falls silent in the middle of a job's document may print it all the same
+// when it wakes: the run never calls that sheet "not sent", and fails.
+TEST(BatchPrintServer, AJobGivenUpOnMidDocumentIsNotCalledNotSent) {
+  testing::OwnCupsd cupsd;
+  const QString reason = cupsd.Start();
+  if (!reason.isEmpty()) GTEST_SKIP() << reason.toStdString();
+  const testing::ScopedEnv bound("TAMARIKO_CUPS_TIMEOUT_MS", "1000");
+  // What a run says to the server before its first job: the reading of the queues.
+  long long reading = 0;
+  {
+    testing::StallingProxy count(cupsd.Socket(), 1LL << 40, [] {});
+    const testing::ScopedEnv server("CUPS_SERVER", count.Socket().toLocal8Bit());
+    ASSERT_EQ(Tamariko({"--batch", "--printer", "no-such-queue"}).exitCode, 2);
+    reading = count.Passed();
+  }
+  testing::StallingProxy proxy(cupsd.Socket(), reading + 3000, [] {});
+  const testing::ScopedEnv server("CUPS_SERVER", proxy.Socket().toLocal8Bit());
+  const Outcome run = Tamariko({"--batch", "--seed", "5", "--printer", testing::OwnCupsd::kQueue});
+  EXPECT_TRUE(proxy.Stalled());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.err.contains(QStringLiteral("は印刷されたかどうか分かりません")))
+      << run.err.toStdString();
+  EXPECT_FALSE(run.err.contains(QStringLiteral("受け付けました")));
 }
 
 // A queue without B4: a run given no paper says so and prints on A4, the page fitted; one

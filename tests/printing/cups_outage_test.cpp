@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <future>
 #include <memory>
+#include <optional>
 
 #include "core/canvas.h"
 #include "platform/cups_spooler.h"
@@ -184,6 +185,67 @@ TEST_F(PrintServerOutage, AServerThatGoesAwayMidJobIsSaidWithTheConnectionsOwnRe
                 failure.contains(QStringLiteral("went away: ") + reasons[1]))
         << failure.toStdString();
   }
+}
+
+// A job given up on in the middle of its document, which the server made all the same:
+// found by its number, or by its title among ours when the number never came, it is
+// cancelled and will not print. A job the server completed was handed on; one it has no
+// trace of cannot be told.
+TEST_F(PrintServerOutage, AJobGivenUpOnIsCancelledOnceTheServerAnswersOrToldAsItStands) {
+  const QString queue = QLatin1String(OwnCupsd::kQueue);
+  auto follow = [](std::vector<int> ids, std::vector<CupsJobLeft> left) {
+    return std::async(std::launch::async, [&] { return FollowCupsJobs(ids, left, 5000); }).get();
+  };
+  auto state = [this](int id) {
+    for (const auto& job : cupsd.Jobs({"job-state"})) {
+      if (job.at(QStringLiteral("job-id")).toInt() == id)
+        return job.at(QStringLiteral("job-state"));
+    }
+    return QString();
+  };
+  for (const bool byTitle : {false, true}) {
+    SCOPED_TRACE(byTitle ? "by its title" : "by its number");
+    const QString title = byTitle ? QStringLiteral("by-title") : QStringLiteral("by-number");
+    testing::StallingProxy proxy(cupsd.Socket(), 3000, [] {});
+    ASSERT_TRUE(proxy.Listening());
+    const ScopedEnv via("CUPS_SERVER", proxy.Socket().toLocal8Bit());
+    CupsJobTrack track;
+    std::optional<EPrintServerSilent> silent;
+    std::async(std::launch::async, [&] {
+      try {
+        SendPdfToCups(queue, title, {}, QByteArray(1 << 20, '%'), kBoundMs, nullptr, {}, &track);
+      } catch (const EPrintServerSilent& e) {
+        silent = e;
+      }
+    }).get();
+    ASSERT_TRUE(silent.has_value());
+    EXPECT_TRUE(silent->jobMayExist);
+    ASSERT_NE(silent->jobId, 0) << "the server had said the job's number";
+    EXPECT_EQ(track.id, silent->jobId);
+    const ScopedEnv direct("CUPS_SERVER", cupsd.Socket().toLocal8Bit());
+    const CupsJobsReading reading = follow(
+        {}, {{queue, title, byTitle ? 0 : silent->jobId, 0, byTitle ? silent->jobId - 1 : 0}});
+    ASSERT_TRUE(reading.answered) << reading.failure.toStdString();
+    EXPECT_EQ(reading.left, std::vector<CupsLeftOutcome>{CupsLeftOutcome::WillNotPrint});
+    EXPECT_EQ(state(silent->jobId), QStringLiteral("canceled"));
+  }
+
+  ASSERT_EQ(PrintOnePage(), QString());
+  const int done = spooler->TakeSentJobs().back().id;
+  QElapsedTimer clock;
+  clock.start();
+  while (state(done) != QStringLiteral("completed") && clock.elapsed() < 10000) QThread::msleep(50);
+  const CupsJobsReading reading =
+      follow({done, 99999}, {{queue, QStringLiteral("t"), 0, 0, 0},
+                             {queue, QStringLiteral("never sent"), 0, 0, 0},
+                             {queue, QStringLiteral("t"), 0, 0, done}});
+  ASSERT_TRUE(reading.answered) << reading.failure.toStdString();
+  EXPECT_EQ(reading.left,
+            (std::vector<CupsLeftOutcome>{CupsLeftOutcome::HandedOn, CupsLeftOutcome::Unknown,
+                                          CupsLeftOutcome::Unknown}))
+      << "a job numbered before the one given up on is not it";
+  EXPECT_EQ(reading.jobs.at(done).stage, CupsJobState::Stage::Completed);
+  EXPECT_EQ(reading.jobs.at(99999).stage, CupsJobState::Stage::Unknown);
 }
 
 TEST_F(PrintServerOutage, APausedQueueTakesTheJobsAndSaysOnceThatTheyWait) {

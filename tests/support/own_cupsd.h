@@ -22,6 +22,8 @@ namespace tamariko::testing {
 class OwnCupsd {
  public:
   static constexpr char kQueue[] = "own-queue";
+  // What the failing backend says.
+  static constexpr char kFailure[] = "the test printer is out of order";
 
   // Empty when the server runs; otherwise why it could not start (the test skips).
   QString Start() {
@@ -34,24 +36,38 @@ class OwnCupsd {
     }
     if (!dir_.isValid()) return QStringLiteral("no temporary folder");
     const QString d = dir_.path();
-    for (const char* sub : {"root", "spool/tmp", "cache", "state", "log"}) {
+    for (const char* sub : {"root", "spool/tmp", "cache", "state", "log", "bin/backend"}) {
       QDir().mkpath(d + QLatin1Char('/') + QLatin1String(sub));
     }
-    QFile::setPermissions(d, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                 QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                 QFileDevice::ExeOther | QFileDevice::ReadGroup |
-                                 QFileDevice::ExeGroup);
+    const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                      QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                      QFileDevice::ExeGroup;
+    for (const char* sub : {"", "/bin", "/bin/backend"}) QFile::setPermissions(d + sub, open);
+    // The server's programs are the system's, plus a backend that always fails ("fail:/").
+    for (const char* sub : {"cgi-bin", "daemon", "driver", "filter", "monitor", "notifier"}) {
+      QFile::link(QStringLiteral("/usr/lib/cups/") + sub, d + QStringLiteral("/bin/") + sub);
+    }
+    const QDir backends(QStringLiteral("/usr/lib/cups/backend"));
+    for (const QString& name : backends.entryList(QDir::Files | QDir::System)) {
+      QFile::link(backends.filePath(name), d + QStringLiteral("/bin/backend/") + name);
+    }
+    Write(d + QStringLiteral("/bin/backend/fail"),
+          QStringLiteral("#!/bin/sh\n[ $# -eq 0 ] && exit 0\n"
+                         "echo 'ERROR: %1' >&2\nexit 1\n")
+              .arg(QLatin1String(kFailure)));
+    QFile::setPermissions(d + QStringLiteral("/bin/backend/fail"), open);
     socket_ = d + QStringLiteral("/cups.sock");
     Write(d + QStringLiteral("/root/cupsd.conf"),
-          QStringLiteral("Listen %1\nLogLevel warn\nWebInterface No\nBrowsing No\n"
-                         "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                         "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
-                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n"
-                         "</Policy>\n")
+          QStringLiteral(
+              "Listen %1\nLogLevel warn\nAccessLogLevel all\nWebInterface No\nBrowsing No\n"
+              "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+              "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+              "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n"
+              "</Policy>\n")
               .arg(socket_));
     Write(d + QStringLiteral("/root/cups-files.conf"),
           QStringLiteral("ServerRoot %1/root\nRequestRoot %1/spool\nTempDir %1/spool/tmp\n"
-                         "CacheDir %1/cache\nStateDir %1/state\nServerBin /usr/lib/cups\n"
+                         "CacheDir %1/cache\nStateDir %1/state\nServerBin %1/bin\n"
                          "DataDir /usr/share/cups\nAccessLog %1/log/access_log\n"
                          "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\n"
                          "SystemGroup root\nUser lp\nGroup lp\nFileDevice Yes\n")
@@ -90,6 +106,22 @@ class OwnCupsd {
   // whose printer data goes into a file.
   bool AddDriverQueue(const QString& name, const QString& model, const QString& outputFile) {
     return Admin({"-p", name, "-E", "-v", "file://" + outputFile, "-m", model});
+  }
+  // A queue whose backend fails every job, with an error policy for it ("abort-job"), or
+  // the server's default one.
+  bool AddFailingQueue(const QString& name, const QString& policy = {}) {
+    QStringList arguments = {
+        "-p", name, "-E", "-v", "fail:/", "-P", "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"};
+    if (!policy.isEmpty())
+      arguments << "-o"
+                << "printer-error-policy=" + policy;
+    return Admin(arguments);
+  }
+  // How many requests of an operation ("Get-Job-Attributes") the server has had so far.
+  int Requests(const QString& operation) const {
+    QFile log(dir_.path() + QStringLiteral("/log/access_log"));
+    if (!log.open(QIODevice::ReadOnly)) return 0;
+    return static_cast<int>(QString::fromUtf8(log.readAll()).count(QLatin1Char(' ') + operation));
   }
   // lpadmin with these arguments on this server.
   bool Admin(const QStringList& arguments) {

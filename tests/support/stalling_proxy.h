@@ -48,6 +48,8 @@ class StallingProxy {
   bool Listening() const { return thread_.joinable(); }
   QString Socket() const { return socket_; }
   bool Stalled() const { return stalled_; }
+  // What has gone from the clients to the server so far.
+  long long Passed() const { return sent_; }
 
  private:
   static int Bind(const std::string& path) {
@@ -148,7 +150,7 @@ class StallingProxy {
   bool hangUp_;
   int listen_ = -1;
   int wake_[2] = {-1, -1};
-  long long sent_ = 0;
+  std::atomic<long long> sent_{0};
   std::atomic<bool> stalled_{false};
   std::thread thread_;
 };
