@@ -157,9 +157,12 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(200);
   LimitRoundBox(Edit1);
-  LimitHeadingBox(Edit2, HeadingLine::First);
-  LimitHeadingBox(Edit3, HeadingLine::Second);
-  LimitHeadingBox(Edit4, HeadingLine::Organizer);
+  const auto places = [this]() -> const TeacherPlaces& {
+    return (Paper_ ? Paper_ : &DefaultPaper())->places;
+  };
+  LimitHeadingBox(Edit2, HeadingLine::First, places);
+  LimitHeadingBox(Edit3, HeadingLine::Second, places);
+  LimitHeadingBox(Edit4, HeadingLine::Organizer, places);
   QxPrinterSetupDialog1 = std::make_unique<TQxPrinterSetupDialog>(this);
   QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
   AddHelpEntry(Panel1, Edit2->geometry().right() + 1, 1);
@@ -231,6 +234,10 @@ void TForm1::UsePaper(const TPaper& paper) {
   for (QCheckBox* box : Panel2->findChildren<QCheckBox*>()) delete box;
   Paper_ = &paper;
   ShowPaperChoice(paper);
+  // The texts measured on this paper's pages.
+  RefitHeadingBox(Edit2, HeadingLine::First);
+  RefitHeadingBox(Edit3, HeadingLine::Second);
+  RefitHeadingBox(Edit4, HeadingLine::Organizer);
 
   const auto kept = KeptTicks.find(paper.key);
   SheetChoice first(paper.firstTicked.begin(), paper.firstTicked.end());
@@ -373,7 +380,6 @@ void TForm1::FormActivate() {
 
 void TForm1::RestoreSettings() {
   const auto settings = OpenSettings();
-  RestoreWindowChoices(*settings, this, QStringLiteral("window"));
   // The paper in force at start first, so that a switch keeps its remembered ticks.
   RestoreSheetChoices(*settings, this, *Paper_, QStringLiteral("window"));
   SettingsRestored = true;
@@ -386,6 +392,10 @@ void TForm1::RestoreSettings() {
   const QString paperKey = settings->value(QStringLiteral("window/paper")).toString();
   const TPaper* paper = PaperNamed(paperKey);
   if (paper && (paper == &DefaultPaper() || GradeBox->findData(paperKey) >= 0)) UsePaper(*paper);
+  // The texts after the paper, to be kept to its limits.
+  const QStringList cleaned =
+      RestoreWindowChoices(*settings, this, QStringLiteral("window"), Paper_->places);
+  if (!cleaned.isEmpty()) ShowHeadingNote(Edit4, cleaned.join(u'\n'));
   PlaceWindow(this, settings->value(QStringLiteral("window/place")).toByteArray());
   // Written over with what could be read at the next save, which says so.
   SettingsUnreadable = settings->status() == QSettings::FormatError;

@@ -6,6 +6,7 @@
 #include "kake/kake_kind.h"
 #include "kentei/exam_grades.h"
 #include "kentei/exam_kind.h"
+#include "kentei/exam_sheet.h"
 #include "mitori/abacus_kind.h"
 #include "mitori1_1/mental_kind.h"
 #include "wari/wari_kind.h"
@@ -46,7 +47,9 @@ TPaper ExamPaper(const TExamGrade& grade) {
                  [&grade](std::vector<AnswerRun> runs) {
                    return MakeExamAnswerPage(grade, std::move(runs));
                  }}},
-               {}};
+               {},
+               {},
+               kExamPlaces};
   const TExamKind kind(grade);
   for (const SheetInfo& sheet : kind.Sheets()) paper.firstTicked << sheet.key;
   paper.firstTicked << ExamAnswerSheet(grade).key;

@@ -60,21 +60,18 @@ constexpr int FieldCount() {
 static_assert(FieldCount<PrinterChoice>() == kRememberedFields,
               "PrinterChoice has a field the settings do not remember: add it to ForEachField");
 
-// The texts of a window, by the design's names of their boxes.
+// The texts of a window, by the design's names of their boxes; a heading's line, if it is one.
 struct TextBox {
   const char* key;
   const char* box;
-  std::function<std::optional<QString>(const QString&)> limit;
+  std::optional<HeadingLine> line;
 };
 const std::vector<TextBox>& TextBoxes() {
   static const std::vector<TextBox> boxes = {
-      {"round", "Edit1", [](const QString& t) { return RoundOfText(t); }},
-      {"heading1", "Edit2",
-       [](const QString& t) { return std::optional(FittingHeading(HeadingLine::First, t)); }},
-      {"heading2", "Edit3",
-       [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Second, t)); }},
-      {"organizer", "Edit4",
-       [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Organizer, t)); }},
+      {"round", "Edit1", std::nullopt},
+      {"heading1", "Edit2", HeadingLine::First},
+      {"heading2", "Edit3", HeadingLine::Second},
+      {"organizer", "Edit4", HeadingLine::Organizer},
   };
   return boxes;
 }
@@ -191,19 +188,31 @@ bool WriteSettings(QSettings& settings, QString* note, bool hadUnreadableParts) 
   return written;
 }
 
-void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group) {
+QStringList RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
+                                 const TeacherPlaces& places) {
+  QStringList notes;
   settings.beginGroup(group);
   for (const TextBox& text : TextBoxes()) {
     auto* box = window->findChild<QLineEdit*>(QLatin1String(text.box));
     const QString key = QLatin1String(text.key);
     if (box == nullptr || !settings.contains(key)) continue;
     // The file may come from another version or another hand: only what fits goes in.
-    if (const auto kept = text.limit(settings.value(key).toString())) {
+    const QString value = settings.value(key).toString();
+    std::optional<QString> kept;
+    if (text.line) {
+      QString why;
+      kept = CleanedHeading(places, *text.line, value, &why);
+      if (!why.isEmpty()) notes << why;
+    } else {
+      kept = RoundOfText(value);
+    }
+    if (kept) {
       box->setText(*kept);
       box->setCursorPosition(0);  // a long line shows its beginning
     }
   }
   settings.endGroup();
+  return notes;
 }
 
 void RestoreSheetChoices(QSettings& settings, QWidget* window, const TPaper& paper,

@@ -8,10 +8,12 @@
 #include <QSet>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "core/teacher_lines.h"
 #include "printing/printer_choice.h"
 
 class QWidget;
@@ -30,9 +32,11 @@ std::unique_ptr<QSettings> OpenSettings();
 // over with what could be read is saved, and `note` says so.
 bool WriteSettings(QSettings& settings, QString* note = nullptr, bool hadUnreadableParts = false);
 
-// A window's edit boxes Edit1 to Edit3 (the texts, kept to the sheets' limits), under
-// `group`. Boxes the window lacks are left alone, and so are those the file does not name.
-void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group);
+// A window's edit boxes Edit1 to Edit4 (the texts, kept to the limits of the paper whose
+// `places` are given), under `group`. Boxes the window lacks are left alone, and so are
+// those the file does not name. Returns what was left out or cut, in words.
+QStringList RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
+                                 const TeacherPlaces& places);
 void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString& group);
 // The ticks of the sheet check boxes of `paper` under `group`: the default paper's as
 // sheets/<key>, another's as <paper>/sheets/<key>. Boxes the window lacks or keeps disabled

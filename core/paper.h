@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/answer_page.h"
+#include "core/contest_header.h"
 #include "core/problem_kind.h"
 
 namespace tamariko {
@@ -49,6 +50,8 @@ struct TPaper {
   QStringList firstTicked;
   // The main window's check boxes in tab order, placed by hand; empty: in rows as they fit.
   std::vector<BoxPlace> boxPlaces = {};
+  // Where the teacher's headings and school name stand on its pages, and may run.
+  TeacherPlaces places = kContestPlaces;
 };
 
 }  // namespace tamariko

@@ -80,8 +80,7 @@ void SixtyProblemSheet::DrawFormTexts(SheetDrawer& d) const {
            {136, 246, u"小学校4年生以下はここまで (No.1～50)"},
            {136, 344, u"小学校5年生以上はここまで (No.11～60)"}});
   DrawNumbers(d);
-  d.Font(11, false);
-  d.Text(14, 347, set_.GetOrganizerLabel());
+  DrawTeacherLine(d, kContestPlaces.organizer, set_.GetOrganizerLabel());
 }
 
 // Steps shared by the preview and the page: every line, box and text of the form.

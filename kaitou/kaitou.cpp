@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 
+#include "core/contest_header.h"
 #include "core/sheet_drawer.h"
 
 namespace tamariko {
@@ -115,8 +116,7 @@ void DrawForm(SheetDrawer& d, const Tkaitou& table) {
     if (run.firstRow > 0) DrawSideHeading(d, run);
   }
 
-  d.Font(11, false);
-  d.Text(14, 347, table.GetOrganizerLabel());
+  DrawTeacherLine(d, kContestPlaces.organizer, table.GetOrganizerLabel());
 }
 
 void DrawAnswers(SheetDrawer& d, const Tkaitou& table) {

@@ -37,8 +37,7 @@ void DrawFormTexts(SheetDrawer& d, const TMitori1_1& set) {
 
   for (const ProblemBlock* block : {&kTop, &kMiddle, &kBottom}) DrawProblemNumbers(d, *block);
   DrawBlockCaptions(d, {&kTop, &kMiddle, &kBottom});
-  d.Font(11, false);
-  d.Text(14, 347, set.GetOrganizerLabel());
+  DrawTeacherLine(d, kContestPlaces.organizer, set.GetOrganizerLabel());
   for (const ProblemBlock* block : {&kTop, &kMiddle, &kBottom}) DrawRowLabels(d, *block);
 }
 

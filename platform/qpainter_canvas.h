@@ -77,6 +77,7 @@ class QPainterCanvas : public TCanvas {
   void Rectangle(int x1, int y1, int x2, int y2) override;
   void TextOut(int x, int y, const QString& text) override;
   int TextWidth(const QString& text) override;
+  TextInk InkOf(const QString& text) override;
 
  private:
   void ApplyFont();
