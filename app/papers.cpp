@@ -41,7 +41,8 @@ const TPaper& ContestPaper() {
 // An exam-practice paper: its problem pages and its answer page, every page ticked at first.
 TPaper ExamPaper(const TExamGrade& grade) {
   TPaper paper{grade.key,
-               grade.ladder + QStringLiteral("検定練習 ") + grade.name,
+               grade.ladder + QStringLiteral("検定練習 ") +
+                   (grade.passMarks.size() > 1 ? grade.paperName : grade.name),
                {{[&grade] { return std::make_unique<TExamKind>(grade); }}},
                {{ExamAnswerSheet(grade),
                  [&grade](std::vector<AnswerRun> runs) {
@@ -56,17 +57,24 @@ TPaper ExamPaper(const TExamGrade& grade) {
   return paper;
 }
 
-}  // namespace
-
-const std::vector<const TPaper*>& ExamPapers() {
+// Every grade's paper, the window's own ones too.
+const std::vector<TPaper>& AllExamPapers() {
   static const std::vector<TPaper> papers = [] {
     std::vector<TPaper> made;
     for (const TExamGrade& grade : ExamGrades()) made.push_back(ExamPaper(grade));
     return made;
   }();
+  return papers;
+}
+
+}  // namespace
+
+const std::vector<const TPaper*>& ExamPapers() {
   static const std::vector<const TPaper*> pointers = [] {
     std::vector<const TPaper*> list;
-    for (const TPaper& paper : papers) list.push_back(&paper);
+    for (std::size_t i = 0; i < ExamGrades().size(); ++i) {
+      if (ExamGrades()[i].batchKey) list.push_back(&AllExamPapers()[i]);
+    }
     return list;
   }();
   return pointers;
@@ -90,7 +98,10 @@ const TPaper* PaperNamed(const QString& key) {
   for (const TPaper* paper : Papers()) {
     if (paper->key == key) return paper;
   }
-  return ExamPaperNamed(key);
+  for (const TPaper& paper : AllExamPapers()) {
+    if (paper.key == key) return &paper;
+  }
+  return nullptr;
 }
 
 const TPaper* PaperOfSheet(const QString& key) {
