@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -13,8 +14,10 @@
 #include <QTimer>
 
 #include "app/form3.h"
+#include "app/message_box.h"
 #include "app/timage.h"
 #include "app_fixture.h"
+#include "platform/font_resources.h"
 
 namespace tamariko::testing {
 namespace {
@@ -183,6 +186,25 @@ TEST_F(AppTest, MainWindowDrawsItsJapaneseTexts) {
   }
   EXPECT_GT(ink, 200);
   EXPECT_GT(QFontInfo(form->Label3->font()).pixelSize(), 0);
+}
+
+// A message such as 印刷の結果 is one face throughout, its Japanese lines and its Latin ones.
+TEST_F(AppTest, AMessageBoxShowsItsWholeTextInTheSheetsFace) {
+  const MessageBoxFunction recorded = SetMessageBoxFunction({});
+  QStringList families;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+      if (!label->text().isEmpty()) families << QFontInfo(label->font()).family();
+    }
+    box->accept();
+  });
+  ShowMessageBox(nullptr, QStringLiteral("印刷の結果です。\n　・問題: 保存しました (/tmp/a.pdf)"),
+                 QStringLiteral("印刷の結果"), MB_OK);
+  SetMessageBoxFunction(recorded);
+  ASSERT_FALSE(families.isEmpty());
+  for (const QString& family : families) EXPECT_EQ(family, kLabelSubstitute);
 }
 
 }  // namespace
