@@ -56,8 +56,8 @@ struct ColumnPlace {
 };
 constexpr ColumnPlace kColumnPlaces[Tkaitou::kColumns] = {
     {16, 16, 22, 87, 47},
-    {91, 91.5L, 96, 158, 120},
-    {162, 162.5L, 167, 248, 198},
+    {90.9L, 91.5L, 96, 158, 120},
+    {161.9L, 162.5L, 167, 248, 198},
 };
 
 // To the nearest tenth of a millimetre, as the form's places are written.
