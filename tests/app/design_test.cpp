@@ -1,6 +1,7 @@
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFile>
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QTimer>
 
 #include "app/form3.h"
+#include "app/help_window.h"
 #include "app/message_box.h"
 #include "app/timage.h"
 #include "app_fixture.h"
@@ -205,6 +207,23 @@ TEST_F(AppTest, AMessageBoxShowsItsWholeTextInTheSheetsFace) {
   SetMessageBoxFunction(recorded);
   ASSERT_FALSE(families.isEmpty());
   for (const QString& family : families) EXPECT_EQ(family, kLabelSubstitute);
+}
+
+// The README's 先生方へ is the guide F1 shows, as scripts/splice-guide.sh puts it there.
+TEST(Guide, TheReadmeCarriesTheGuideTheWindowShows) {
+  QFile readme(QStringLiteral(TAMARIKO_SOURCE_DIR "/README.md"));
+  ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(readme.readAll());
+  const QString start = QStringLiteral("<!-- guide: resources/help/guide.md -->\n\n");
+  const QString end = QStringLiteral("\n<!-- guide end -->");
+  const qsizetype from = text.indexOf(start);
+  const qsizetype to = text.indexOf(end);
+  ASSERT_GE(from, 0);
+  ASSERT_GT(to, from);
+  const QString guide = GuideText();
+  EXPECT_GT(guide.size(), 1000);
+  EXPECT_EQ(text.mid(from + start.size(), to - from - start.size()), guide)
+      << "run scripts/splice-guide.sh";
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <QWheelEvent>
 #include <QtTest/QTest>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 
@@ -218,10 +219,18 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
   ASSERT_NE(guide, nullptr);
   EXPECT_TRUE(guide->isVisible());
   const QString text = guide->findChild<QTextBrowser*>()->toPlainText();
-  for (const char* sheet : {"みとり算（表）", "みとり算（裏）", "みとり暗算", "かけ算", "わり算",
-                            "解答表", "「PDF」"}) {
+  for (const char* sheet :
+       {"みとり算（表）", "みとり算（裏）", "みとり暗算", "かけ算", "わり算", "解答表", "「PDF」",
+        "珠算検定練習", "暗算検定練習", "10級・9級", "段位", "問題番号", "版数", "両面",
+        "答えを表示", "全体", "幅に合わせる", "教室名", "8 ポイント"}) {
     EXPECT_TRUE(text.contains(QString::fromUtf8(sheet))) << sheet;
   }
+  // It scrolls over its text and no further.
+  auto* browser = guide->findChild<QTextBrowser*>();
+  const int textHeight = static_cast<int>(std::ceil(browser->document()->size().height()));
+  EXPECT_LE(browser->verticalScrollBar()->maximum(),
+            std::max(0, textHeight - browser->viewport()->height()) + 1);
+  EXPECT_GT(browser->verticalScrollBar()->maximum(), 0) << "more than a window of it";
 }
 
 TEST_F(WindowTest, VersionWindowShowsTheCarriedFontsLicence) {
