@@ -344,9 +344,16 @@ void TForm1::BuildTabs() {
     image->setObjectName(PreviewName(sheet.tab));
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setGeometry(0, 0, size.width(), size.height());
+    // A blank sheet until one is drawn, where a printer of no offsets puts it.
+    image->ShowAsSheet(PageInPreview(PreviewMapping({300, 300}, {0, 0})));
     box->setWidget(image);
     layout->addWidget(box);
     ApplyDesign(tab);
+    // The grey the sheet lies on, also around it where the box is larger.
+    QPalette surround = box->viewport()->palette();
+    surround.setColor(QPalette::Window, QColor(128, 128, 128));
+    box->viewport()->setPalette(surround);
+    box->viewport()->setAutoFillBackground(true);
     PageControl1->addTab(tab, sheet.Label());
     connect(image, &TImage::mouseDown, this, [this] { StartScroll(); });
     if (ZoomWatch) box->installEventFilter(ZoomWatch);

@@ -22,6 +22,7 @@
 #include <optional>
 
 #include "app/form3.h"
+#include "app/preview_zoom.h"
 #include "app/settings.h"
 #include "app/timage.h"
 #include "app_fixture.h"
@@ -266,8 +267,9 @@ TEST_F(WindowTest, SmallestWindowKeepsEveryControlWholeAndAWideOneCentresThePrev
   form->resize(1400, 800);
   ASSERT_TRUE(WaitFor([&] { return form->width() == 1400; }));
   const QWidget* viewport = Child<QScrollArea>(form, "ScrollBox3")->viewport();
-  EXPECT_EQ(Child<TImage>(form, "Image3")->size(), QSize(865, 1300));
-  EXPECT_NEAR(Child<TImage>(form, "Image3")->x(), (viewport->width() - 865) / 2, 1);
+  EXPECT_EQ(Child<TImage>(form, "Image3")->size(), PreviewSizeAt(100));
+  EXPECT_NEAR(Child<TImage>(form, "Image3")->x(),
+              (viewport->width() - PreviewSizeAt(100).width()) / 2, 1);
 }
 
 // Enter means OK, with the focus on the first box.
@@ -295,14 +297,16 @@ TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
   ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form; }));
   const QImage plain = Child<TImage>(form, "Image3")->Picture();
   ASSERT_EQ(plain.size(), QSize(865, 1300));
-  // Shown at `size`, drawn at `density` (to the pixel the density rounds to).
+  // Drawn at `density` as a bitmap of `size` (to the pixel the density rounds to), shown as
+  // the sheet at that zoom.
   const auto drawnAt = [&](qreal density, QSize size) {
     return WaitFor([&] {
       const QImage picture = Child<TImage>(form, "Image3")->Picture();
       return qFuzzyCompare(picture.devicePixelRatio(), density) &&
              std::abs(picture.width() - size.width()) <= 1 &&
              std::abs(picture.height() - size.height()) <= 1 &&
-             Child<TImage>(form, "Image3")->size() == size;
+             Child<TImage>(form, "Image3")->size() ==
+                 PreviewSizeAt(static_cast<int>(std::lround(density * 100)));
     });
   };
   QTest::keyClick(form, Qt::Key_Minus, Qt::ControlModifier);
@@ -333,7 +337,9 @@ TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
 
   form->ZoomPageButton->click();
   EXPECT_TRUE(WaitFor([&] {
-    return Child<TImage>(form, "Image3")->Picture().size() == Child<TImage>(form, "Image3")->size();
+    return Child<TImage>(form, "Image3")->size() == PreviewSizeAt(form->ZoomPercent()) &&
+           qFuzzyCompare(Child<TImage>(form, "Image3")->Picture().devicePixelRatio(),
+                         form->ZoomPercent() / 100.0);
   }));
   const QSize view = Child<QScrollArea>(form, "ScrollBox3")->viewport()->size();
   EXPECT_LE(Child<TImage>(form, "Image3")->height(), view.height());
@@ -434,8 +440,9 @@ TEST_F(AppTest, ScreensOfAnotherRatioRedrawThePreviewsFromTheSetsHeld) {
   bool handled = false;
   form->FormMouseWheelDown(handled);
   EXPECT_EQ(Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->value(), 8);
-  EXPECT_EQ(Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->maximum(),
-            1300 - Child<QScrollArea>(form, "ScrollBox3")->viewport()->height());
+  EXPECT_EQ(
+      Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->maximum(),
+      PreviewSizeAt(100).height() - Child<QScrollArea>(form, "ScrollBox3")->viewport()->height());
 
   ASSERT_TRUE(moveTo(2, 1.5));
   EXPECT_EQ(Child<TImage>(form, "Image3")->Picture().size(), QSize(1298, 1950));
