@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QHash>
 #include <QList>
 #include <QPaintDevice>
 #include <QPainterPath>
@@ -13,6 +14,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "core/error.h"
 #include "platform/font_resources.h"
@@ -252,6 +254,23 @@ namespace tamariko {
 // (unkerned) and as the print lays them out; the face's own bold where it has one, else Qt
 // thickens the outlines by about a 24th of the em.
 TextInk QPainterCanvas::InkOf(const QString& text) {
+  // A page draws the same few lines again and again (every page of a run, every size
+  // tried): measured once.
+  static std::mutex cacheMutex;
+  static QHash<QString, TextInk> cache;
+  const QString key = font_.key() + QChar(0x1F) + text;
+  {
+    const std::lock_guard<std::mutex> hold(cacheMutex);
+    if (const auto found = cache.constFind(key); found != cache.constEnd()) return *found;
+  }
+  const TextInk ink = MeasureInk(text);
+  const std::lock_guard<std::mutex> hold(cacheMutex);
+  if (cache.size() > 512) cache.clear();
+  cache.insert(key, ink);
+  return ink;
+}
+
+TextInk QPainterCanvas::MeasureInk(const QString& text) const {
   TextInk ink;
   const QRawFont face = QRawFont::fromFont(font_);
   if (!face.isValid()) {

@@ -85,6 +85,7 @@ class QPainterCanvas : public TCanvas {
   // Device pixels per printer pixel of text: 1 on the printer's page, 1/4 on a preview.
   qreal TextScale() const;
   void DrawScaledText(int x, int y, const QString& text, qreal scale);
+  TextInk MeasureInk(const QString& text) const;
 
   QPaintDevice* device_;
   QPainter painter_;
