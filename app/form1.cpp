@@ -121,6 +121,20 @@ int LadderOf(const QString& key) {
   return -1;
 }
 
+// The entry the window offers for a remembered `key`: a grade of a shared paper is that
+// paper's entry (「10級・9級」 was shuzan-10 before it had a paper of its own).
+QString OfferedKey(const QString& key) {
+  const TExamGrade* grade = FindExamGrade(key);
+  if (grade == nullptr || LadderOf(key) >= 0) return key;
+  for (const LadderChoice& ladder : Ladders()) {
+    if (ladder.name != grade->ladder + QStringLiteral("検定練習")) continue;
+    for (const GradeChoice& g : ladder.grades) {
+      if (g.label == grade->paperName) return g.key;
+    }
+  }
+  return key;
+}
+
 // The grade box holds the grades of one ladder; another ladder's keeps a grade of the same name.
 void FillGrades(QComboBox* box, int ladder) {
   if (box->count() > 0 && LadderOf(box->itemData(0).toString()) == ladder) return;
@@ -391,12 +405,12 @@ void TForm1::RestoreSettings() {
   RestoreSheetChoices(*settings, this, *Paper_, QStringLiteral("window"));
   SettingsRestored = true;
   // The grade chosen last stays in its box when the contest paper is in force.
-  const QString gradeKey = settings->value(QStringLiteral("window/grade")).toString();
+  const QString gradeKey = OfferedKey(settings->value(QStringLiteral("window/grade")).toString());
   if (LadderOf(gradeKey) >= 0) FillGrades(GradeBox, LadderOf(gradeKey));
   const int grade = GradeBox->findData(gradeKey);
   if (grade >= 0) GradeBox->setCurrentIndex(grade);
   // Only a paper the choice offers: one another version offered is not put back.
-  const QString paperKey = settings->value(QStringLiteral("window/paper")).toString();
+  const QString paperKey = OfferedKey(settings->value(QStringLiteral("window/paper")).toString());
   const TPaper* paper = PaperNamed(paperKey);
   if (paper && (paper == &DefaultPaper() || GradeBox->findData(paperKey) >= 0)) UsePaper(*paper);
   // The texts after the paper, to be kept to its limits.

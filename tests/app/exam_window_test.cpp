@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/batch.h"
+#include "app/settings.h"
 #include "core/random.h"
 #include "kentei/exam_kind.h"
 #include "tests/app/app_fixture.h"
@@ -171,6 +172,19 @@ TEST_F(AppTest, TheMentalLadderIsTheThirdChoiceWithItsOwnGrades) {
   EXPECT_EQ(form->PaperBox->currentIndex(), 2);
   EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("3級"));
   EXPECT_EQ(form->PageControl1->count(), 3);
+}
+
+// A window that last had 「10級・9級」 remembered it as shuzan-10: it opens on that entry.
+TEST_F(AppTest, TheSharedGradeRememberedByAnOlderVersionOpensOnItsEntry) {
+  {
+    const auto settings = OpenSettings();
+    settings->setValue(QStringLiteral("window/paper"), QStringLiteral("shuzan-10"));
+    settings->setValue(QStringLiteral("window/grade"), QStringLiteral("shuzan-10"));
+    ASSERT_TRUE(WriteSettings(*settings));
+  }
+  CreateWindows();
+  EXPECT_EQ(form->Paper().key, QStringLiteral("shuzan-10-9"));
+  EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("10級・9級"));
 }
 
 }  // namespace
