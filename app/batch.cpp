@@ -18,6 +18,7 @@
 #include "app/papers.h"
 #include "core/contest_header.h"
 #include "core/error.h"
+#include "kentei/exam_sheet.h"
 #include "platform/spooler_paper.h"
 #include "platform/staged_file.h"
 
@@ -121,6 +122,11 @@ bool OtherPapersSheet(const QString& key) {
 QString Listed(const QStringList& names, const QString& separator, const QString& last) {
   if (names.size() < 2) return names.join(QString());
   return names.mid(0, names.size() - 1).join(separator) + last + names.last();
+}
+
+// The width a teacher's line may take, in whole millimetres.
+QString RoomMm(const HeadingPlace& place) {
+  return QString::number(static_cast<int>(place.endX - place.x));
 }
 
 // "shuzan-10, shuzan-9, ...": the --exam keys.
@@ -320,9 +326,23 @@ void CheckArgumentBytes(int argc, char** argv) {
     if (IsFaithfulName(bytes)) continue;
     // Named by the option it is the value of, when it is one.
     const QByteArray before = i > 1 ? QByteArray(argv[i - 1]) : QByteArray();
-    const QString option = before.startsWith('-') && before.size() > 1 && !before.contains('=')
-                               ? QString::fromUtf8(before)
-                               : QStringLiteral("引数 / argument");
+    QString option = before.startsWith('-') && before.size() > 1 && !before.contains('=')
+                         ? QString::fromUtf8(before)
+                         : QStringLiteral("引数 / argument");
+    // Text printed on the sheets, not a name: "--organizer=…" too.
+    for (const char* text : {"round", "heading1", "heading2", "organizer"}) {
+      const QByteArray name = QByteArray("--") + text;
+      if (before != name && before != "-" + name.mid(2) && !bytes.startsWith(name + '=') &&
+          !bytes.startsWith("-" + name.mid(2) + '=')) {
+        continue;
+      }
+      throw BatchOptionError(
+          Option(text),
+          QStringLiteral("「%1」は UTF-8 の文字ではないため、用紙に印刷できません")
+              .arg(EscapedBytes(bytes)),
+          QStringLiteral("'%1' is not valid UTF-8 text and cannot be printed on the sheets")
+              .arg(EscapedBytes(bytes)));
+    }
     throw BatchOptionError(
         option,
         QStringLiteral("「%1」は UTF-8 ではないため、別の名前で書かれてしまいます。何も書きません")
@@ -396,20 +416,29 @@ QString BatchHelpText() {
              "                    first heading line (default \"タマリコ\")\n"
              "  --heading2 TEXT   大きな見出し (既定は \"タマリコ練習問題\")\n"
              "                    second heading line (default \"タマリコ練習問題\")\n"
-             "                    見出しは用紙の「参加部門」の枠の手前まで (上は幅 102 mm、\n"
-             "                    大きな見出しは幅 130 mm) に収まる長さまでです。\n"
-             "                    each heading must fit before the division box on the sheet\n"
-             "                    (102 mm for the first, 130 mm for the second).\n"
+             "                    見出しは大会問題では「参加部門」の枠の手前まで (上は幅\n"
+             "                    102 mm、大きな見出しは幅 130 mm)、検定練習では「受験番号」\n"
+             "                    の枠の手前まで (どちらも幅 144 mm) に収まる長さまでです。\n"
+             "                    each heading must fit before the division box of the contest\n"
+             "                    sheets (102 mm for the first, 130 mm for the second), or the\n"
+             "                    number box of the exam papers (144 mm each).\n"
              "  --organizer TEXT  用紙の下に印刷する教室名 (既定は \"ORVぽろね教室\"、空なら\n"
-             "                    印刷しません)。幅 %5 mm (11 ポイント) に収まる長さまでです。\n"
+             "                    印刷しません)。11 ポイントで入らなければ 8 ポイントまで\n"
+             "                    小さくします。大会問題では幅 %5 mm、検定練習では幅 %6 mm\n"
+             "                    に収まる長さまでです。\n"
              "                    the school printed at the foot of every sheet (default\n"
-             "                    \"ORVぽろね教室\"; empty prints none), up to %5 mm at 11 pt.\n"
+             "                    \"ORVぽろね教室\"; empty prints none), at 11 pt, down to\n"
+             "                    8 pt where it is long: up to %5 mm on the contest sheets,\n"
+             "                    %6 mm on the exam papers.\n"
+             "                    制御文字や用紙の書体にない文字は使えません。\n"
+             "                    control characters and characters the sheets' font lacks\n"
+             "                    are refused.\n"
              "  --sheets LIST     作る問題 %1 をカンマ区切りで、all はすべて\n"
              "                    (既定は mitori,kake; 下の「問題」を参照)\n"
              "                    sheets to make, comma list of %2, or all\n"
              "                    (default mitori,kake; see the sheets below)\n"
              "  --exam KEY        大会問題の代わりに検定練習の用紙を作ります。KEY は\n"
-             "                    %7\n"
+             "                    %8\n"
              "                    --sheets はその用紙のページ omote, ura (2枚の級), 段位は\n"
              "                    kake, wari, mitori1, mitori2, それに kaitou を選び、既定は\n"
              "                    問題のページすべて。PNG は shuzan-8-omote.png のように\n"
@@ -427,11 +456,11 @@ QString BatchHelpText() {
              "                    prints the sheets into one PDF, one page per sheet\n"
              "                    (- for standard output)\n"
              "  --printer NAME    そのプリンタに印刷します / prints the sheets on that printer\n"
-             "  --paper NAME      PDF と印刷の用紙 %6 (既定は B4)。\n"
+             "  --paper NAME      PDF と印刷の用紙 %7 (既定は B4)。\n"
              "                    B4 の問題用紙をその用紙に合わせて縮小・拡大します。\n"
              "                    A4 に印刷するには --paper A4。B4 のないプリンタは A4 "
              "になります。\n"
-             "                    paper of the PDF and the print jobs: %6\n"
+             "                    paper of the PDF and the print jobs: %7\n"
              "                    (default B4; B4 and B5 are the JIS sizes); the B4 page is\n"
              "                    fitted to it. To print on A4: --paper A4. A printer without\n"
              "                    B4 gets A4.\n"
@@ -468,9 +497,8 @@ QString BatchHelpText() {
              "which streams were written in full or cut short.\n")
       .arg(keys.join(QStringLiteral(", ")),
            Listed(keys, QStringLiteral(", "), QStringLiteral(" and ")),
-           pngs.join(QStringLiteral(", ")), SheetsHelp(),
-           QString::number(static_cast<int>(kOrganizerPlace.endX - kOrganizerPlace.x)),
-           PaperNamesList(), ExamKeys());
+           pngs.join(QStringLiteral(", ")), SheetsHelp(), RoomMm(kContestPlaces.organizer),
+           RoomMm(kExamPlaces.organizer), PaperNamesList(), ExamKeys());
 }
 
 BatchOptions ParseBatchOptions(const QStringList& arguments) {

@@ -213,7 +213,8 @@ void CheckHeadings(const BatchOptions& options, Drawing& drawing, char** argv) {
   }
   StartApplication(drawing, argv);
   InstallFaceSubstitutions();
-  if (const auto refused = RefusedHeading(options.heading1, options.heading2, options.organizer)) {
+  if (const auto refused = RefusedHeading(PaperOf(options).places, options.heading1,
+                                          options.heading2, options.organizer)) {
     throw BatchUsageError{*refused};
   }
 }

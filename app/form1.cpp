@@ -122,6 +122,20 @@ int LadderOf(const QString& key) {
   return -1;
 }
 
+// The entry the window offers for a remembered `key`: a grade of a shared paper is that
+// paper's entry (「10級・9級」 was shuzan-10 before it had a paper of its own).
+QString OfferedKey(const QString& key) {
+  const TExamGrade* grade = FindExamGrade(key);
+  if (grade == nullptr || LadderOf(key) >= 0) return key;
+  for (const LadderChoice& ladder : Ladders()) {
+    if (ladder.name != grade->ladder + QStringLiteral("検定練習")) continue;
+    for (const GradeChoice& g : ladder.grades) {
+      if (g.label == grade->paperName) return g.key;
+    }
+  }
+  return key;
+}
+
 // The grade box holds the grades of one ladder; another ladder's keeps a grade of the same name.
 void FillGrades(QComboBox* box, int ladder) {
   if (box->count() > 0 && LadderOf(box->itemData(0).toString()) == ladder) return;
@@ -159,9 +173,12 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(200);
   LimitRoundBox(Edit1);
-  LimitHeadingBox(Edit2, HeadingLine::First);
-  LimitHeadingBox(Edit3, HeadingLine::Second);
-  LimitHeadingBox(Edit4, HeadingLine::Organizer);
+  const auto places = [this]() -> const TeacherPlaces& {
+    return (Paper_ ? Paper_ : &DefaultPaper())->places;
+  };
+  LimitHeadingBox(Edit2, HeadingLine::First, places);
+  LimitHeadingBox(Edit3, HeadingLine::Second, places);
+  LimitHeadingBox(Edit4, HeadingLine::Organizer, places);
   QxPrinterSetupDialog1 = std::make_unique<TQxPrinterSetupDialog>(this);
   QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
   AddHelpEntry(Panel1, Edit2->geometry().right() + 1, 1);
@@ -244,6 +261,10 @@ void TForm1::UsePaper(const TPaper& paper) {
   for (const auto& [key, box] : std::exchange(Boxes, {})) delete box;
   Paper_ = &paper;
   ShowPaperChoice(paper);
+  // The texts measured on this paper's pages.
+  RefitHeadingBox(Edit2, HeadingLine::First);
+  RefitHeadingBox(Edit3, HeadingLine::Second);
+  RefitHeadingBox(Edit4, HeadingLine::Organizer);
 
   const auto kept = KeptTicks.find(paper.key);
   SheetChoice first(paper.firstTicked.begin(), paper.firstTicked.end());
@@ -373,9 +394,16 @@ void TForm1::BuildTabs() {
     image->setObjectName(PreviewName(place));
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setGeometry(0, 0, size.width(), size.height());
+    // A blank sheet until one is drawn, where a printer of no offsets puts it.
+    image->ShowAsSheet(PageInPreview(PreviewMapping({300, 300}, {0, 0})));
     box->setWidget(image);
     layout->addWidget(box);
     ApplyDesign(tab);
+    // The grey the sheet lies on, also around it where the box is larger.
+    QPalette surround = box->viewport()->palette();
+    surround.setColor(QPalette::Window, QColor(128, 128, 128));
+    box->viewport()->setPalette(surround);
+    box->viewport()->setAutoFillBackground(true);
     PageControl1->addTab(tab, sheet.Label());
     connect(image, &TImage::mouseDown, this, [this] { StartScroll(); });
     if (ZoomWatch) box->installEventFilter(ZoomWatch);
@@ -410,24 +438,27 @@ void TForm1::FormActivate() {
 void TForm1::RestoreSettings() {
   const auto settings = OpenSettings();
   TReplacedSettings replaced;
-  RestoreWindowChoices(*settings, this, QStringLiteral("window"), &replaced);
   // The paper in force at start first, so that a switch keeps its remembered ticks.
   RestoreSheetChoices(*settings, Boxes, *Paper_, QStringLiteral("window"));
   SettingsRestored = true;
   // The grade chosen last stays in its box when the contest paper is in force.
-  const QString gradeKey = settings->value(QStringLiteral("window/grade")).toString();
+  const QString gradeKey = OfferedKey(settings->value(QStringLiteral("window/grade")).toString());
   if (LadderOf(gradeKey) >= 0) FillGrades(GradeBox, LadderOf(gradeKey));
   const int grade = GradeBox->findData(gradeKey);
   if (grade >= 0) GradeBox->setCurrentIndex(grade);
   if (grade < 0 && !gradeKey.isEmpty()) replaced.Add(QStringLiteral("級"));
   // Only a paper the choice offers: one another version offered is not put back.
-  const QString paperKey = settings->value(QStringLiteral("window/paper")).toString();
+  const QString paperKey = OfferedKey(settings->value(QStringLiteral("window/paper")).toString());
   const TPaper* paper = PaperNamed(paperKey);
   if (paper && (paper == &DefaultPaper() || GradeBox->findData(paperKey) >= 0)) {
     UsePaper(*paper);
   } else if (settings->contains(QStringLiteral("window/paper"))) {
     replaced.Add(QStringLiteral("問題の種類"));
   }
+  // The texts after the paper, to be kept to its limits.
+  const QStringList cleaned =
+      RestoreWindowChoices(*settings, this, QStringLiteral("window"), Paper_->places, &replaced);
+  if (!cleaned.isEmpty()) ShowHeadingNote(Edit4, cleaned.join(u'\n'));
   PlaceWindow(this, settings->value(QStringLiteral("window/place")).toByteArray());
   // Written over with what could be read at the next save, which says so.
   SettingsUnreadable = settings->status() == QSettings::FormatError;

@@ -14,7 +14,7 @@ void ShowGuide(QWidget* parent);
 // The version and the licence of the carried font.
 void ShowVersionWindow(QWidget* parent);
 
-// The guide's text (HTML) and the version window's text, for the windows and their tests.
+// The guide's text (Markdown) and the version window's text, for the windows and their tests.
 QString GuideText();
 QString VersionText();
 

@@ -1,14 +1,23 @@
 #include "app/message_box.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QFont>
 #include <QMessageBox>
 #include <utility>
+
+#include "core/canvas.h"
 
 namespace tamariko {
 namespace {
 
 int RealMessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned flags) {
   QMessageBox box(parent);
+  // The whole text in the face of the sheets and the window, which holds Latin and Japanese
+  // alike: in the desktop's face the Japanese lines fell back to some other one.
+  QFont font = QApplication::font();
+  font.setFamily(kLabelFace);
+  box.setFont(font);
   box.setWindowTitle(caption);
   box.setText(text);
   switch (flags & 0xF0) {

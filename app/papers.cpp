@@ -8,6 +8,7 @@
 #include "kake/kake_kind.h"
 #include "kentei/exam_grades.h"
 #include "kentei/exam_kind.h"
+#include "kentei/exam_sheet.h"
 #include "mitori/abacus_kind.h"
 #include "mitori1_1/mental_kind.h"
 #include "wari/wari_kind.h"
@@ -49,27 +50,38 @@ const TPaper& ContestPaper() {
 // An exam-practice paper: its problem pages and its answer page, every page ticked at first.
 TPaper ExamPaper(const TExamGrade& grade) {
   TPaper paper{grade.key,
-               grade.ladder + QStringLiteral("検定練習 ") + grade.name,
+               grade.ladder + QStringLiteral("検定練習 ") +
+                   (grade.passMarks.size() > 1 ? grade.paperName : grade.name),
                {{[&grade] { return std::make_unique<TExamKind>(grade); }}},
                {ExamAnswerPage(grade)},
-               {}};
+               {},
+               {},
+               {},
+               kExamPlaces};
   const TExamKind kind(grade);
   for (const SheetInfo& sheet : kind.Sheets()) paper.firstTicked << sheet.key;
   paper.firstTicked << paper.answerPages.front().sheet.key;
   return paper;
 }
 
-}  // namespace
-
-const std::vector<const TPaper*>& ExamPapers() {
+// Every grade's paper, the window's own ones too.
+const std::vector<TPaper>& AllExamPapers() {
   static const std::vector<TPaper> papers = [] {
     std::vector<TPaper> made;
     for (const TExamGrade& grade : ExamGrades()) made.push_back(ExamPaper(grade));
     return made;
   }();
+  return papers;
+}
+
+}  // namespace
+
+const std::vector<const TPaper*>& ExamPapers() {
   static const std::vector<const TPaper*> pointers = [] {
     std::vector<const TPaper*> list;
-    for (const TPaper& paper : papers) list.push_back(&paper);
+    for (std::size_t i = 0; i < ExamGrades().size(); ++i) {
+      if (ExamGrades()[i].batchKey) list.push_back(&AllExamPapers()[i]);
+    }
     return list;
   }();
   return pointers;
@@ -93,7 +105,10 @@ const TPaper* PaperNamed(const QString& key) {
   for (const TPaper* paper : Papers()) {
     if (paper->key == key) return paper;
   }
-  return ExamPaperNamed(key);
+  for (const TPaper& paper : AllExamPapers()) {
+    if (paper.key == key) return &paper;
+  }
+  return nullptr;
 }
 
 const TPaper* PaperOfSheet(const QString& key) {

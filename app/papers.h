@@ -18,7 +18,8 @@ const TPaper& DefaultPaper();
 const std::vector<const TPaper*>& ExamPapers();
 // The exam paper of `key`; nullptr for none.
 const TPaper* ExamPaperNamed(const QString& key);
-// The paper named `key`, an exam paper too; nullptr for none.
+// The paper named `key`, an exam paper too, also one only the window offers (the shared
+// 「10級・9級」 with both pass marks); nullptr for none.
 const TPaper* PaperNamed(const QString& key);
 // The paper (not an exam paper) that holds the sheet named `key`; nullptr for none.
 const TPaper* PaperOfSheet(const QString& key);

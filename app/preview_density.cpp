@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "app/preview_zoom.h"
 #include "app/timage.h"
 #include "platform/qpainter_canvas.h"
 
@@ -36,6 +37,7 @@ void TPreviewPages::Show(TImage* image, const QString& key, const PageMapping& m
                          const TWorkbook::PreviewDraw& draw) {
   const qreal density = Density();
   image->SetPicture(DrawAt(draw, mapping, density));
+  image->ShowAsSheet(PageInPreview(mapping));
   Entry(image) = Shown{image, key, mapping, density};
 }
 

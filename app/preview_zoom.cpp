@@ -4,8 +4,6 @@
 #include <array>
 #include <cmath>
 
-#include "platform/qpainter_canvas.h"
-
 namespace tamariko {
 namespace {
 
@@ -17,25 +15,34 @@ int Bounded(int percent) { return std::clamp(percent, PreviewZoom::kLeast, Previ
 // The largest whole percentage at which `page` pixels fit in `room`.
 int Fitting(int room, int page) { return static_cast<int>(std::floor(100.0 * room / page)); }
 
+// The page with its surround at 100%: what the fits fit.
+constexpr int kWide = kSheetWidth + 2 * kSurround;
+constexpr int kHigh = kSheetHeight + 2 * kSurround;
+
 }  // namespace
 
 QSize PreviewSizeAt(int percent) {
   const auto at = [percent](int size) {
-    return static_cast<int>(std::ceil(size * percent / 100.0));
+    return static_cast<int>(std::ceil((size + 2 * kSurround) * percent / 100.0));
   };
-  return {at(kPreviewWidth), at(kPreviewHeight)};
+  return {at(kSheetWidth), at(kSheetHeight)};
+}
+
+QRectF PageInPreview(const PageMapping& mapping) {
+  return QRectF(-static_cast<qreal>(mapping.ShiftX), -static_cast<qreal>(mapping.ShiftY),
+                static_cast<qreal>(kPageWidthMm * mapping.ScaleX),
+                static_cast<qreal>(kPageHeightMm * mapping.ScaleY));
 }
 
 int PreviewZoom::PercentIn(QSize box, int bar) const {
   switch (fit) {
     case Fit::Page:
-      return Bounded(
-          std::min(Fitting(box.width(), kPreviewWidth), Fitting(box.height(), kPreviewHeight)));
+      return Bounded(std::min(Fitting(box.width(), kWide), Fitting(box.height(), kHigh)));
     case Fit::Width: {
-      const int whole = Fitting(box.width(), kPreviewWidth);
+      const int whole = Fitting(box.width(), kWide);
       // A page taller than the box brings the vertical scroll bar, which takes its width.
       if (PreviewSizeAt(whole).height() <= box.height()) return Bounded(whole);
-      return Bounded(Fitting(box.width() - bar, kPreviewWidth));
+      return Bounded(Fitting(box.width() - bar, kWide));
     }
     case Fit::None:
       break;

@@ -62,22 +62,19 @@ constexpr int FieldCount() {
 static_assert(FieldCount<PrinterChoice>() == kRememberedFields,
               "PrinterChoice has a field the settings do not remember: add it to ForEachField");
 
-// The texts of a window, by the design's names of their boxes.
+// The texts of a window, by the design's names of their boxes; a heading's line, if it is one.
 struct TextBox {
   const char* key;
   const char* box;
   const char* name;
-  std::function<std::optional<QString>(const QString&)> limit;
+  std::optional<HeadingLine> line;
 };
 const std::vector<TextBox>& TextBoxes() {
   static const std::vector<TextBox> boxes = {
-      {"round", "Edit1", "回", [](const QString& t) { return RoundOfText(t); }},
-      {"heading1", "Edit2", "上の見出し",
-       [](const QString& t) { return std::optional(FittingHeading(HeadingLine::First, t)); }},
-      {"heading2", "Edit3", "下の見出し",
-       [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Second, t)); }},
-      {"organizer", "Edit4", "教室名",
-       [](const QString& t) { return std::optional(FittingHeading(HeadingLine::Organizer, t)); }},
+      {"round", "Edit1", "回", std::nullopt},
+      {"heading1", "Edit2", "上の見出し", HeadingLine::First},
+      {"heading2", "Edit3", "下の見出し", HeadingLine::Second},
+      {"organizer", "Edit4", "教室名", HeadingLine::Organizer},
   };
   return boxes;
 }
@@ -214,26 +211,36 @@ QString TReplacedSettings::Note() const {
          names_.join(QStringLiteral("、"));
 }
 
-void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
-                          TReplacedSettings* replaced) {
+QStringList RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
+                                 const TeacherPlaces& places, TReplacedSettings* replaced) {
+  QStringList notes;
   settings.beginGroup(group);
   for (const TextBox& text : TextBoxes()) {
     auto* box = window->findChild<QLineEdit*>(QLatin1String(text.box));
     const QString key = QLatin1String(text.key);
     if (box == nullptr || !settings.contains(key)) continue;
     // The file may come from another version or another hand: only what fits goes in.
-    const QVariant value = settings.value(key);
-    const QString written = value.typeId() == QMetaType::QString ? value.toString() : QString();
-    const auto kept = text.limit(written);
+    const QVariant stored = settings.value(key);
+    const bool isText = stored.typeId() == QMetaType::QString;
+    const QString value = isText ? stored.toString() : QString();
+    std::optional<QString> kept;
+    if (text.line) {
+      QString why;
+      kept = CleanedHeading(places, *text.line, value, &why);
+      if (!why.isEmpty()) notes << why;
+    } else {
+      kept = RoundOfText(value);
+    }
     if (kept) {
       box->setText(*kept);
       box->setCursorPosition(0);  // a long line shows its beginning
     }
-    if (replaced && (value.typeId() != QMetaType::QString || kept != written)) {
+    if (replaced && (!isText || (!text.line && kept != value))) {
       replaced->Add(QString::fromUtf8(text.name));
     }
   }
   settings.endGroup();
+  return notes;
 }
 
 void RestoreSheetChoices(QSettings& settings, const SheetBoxes& boxes, const TPaper& paper,

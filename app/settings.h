@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/design.h"
+#include "core/teacher_lines.h"
 #include "printing/printer_choice.h"
 
 class QWidget;
@@ -48,11 +49,13 @@ class TReplacedSettings {
   QStringList names_;
 };
 
-// A window's edit boxes Edit1 to Edit3 (the texts, kept to the sheets' limits), under
-// `group`. Boxes the window lacks are left alone, and so are those the file does not name;
-// a text that does not fit is replaced (the design's stays) and added to `replaced`.
-void RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
-                          TReplacedSettings* replaced = nullptr);
+// A window's edit boxes Edit1 to Edit4 (the texts, kept to the limits of the paper whose
+// `places` are given), under `group`. Boxes the window lacks are left alone, and so are
+// those the file does not name. Returns what was left out or cut, in words; a value that is
+// no text at all, or a round that is no number, is added to `replaced` (the design's stays).
+QStringList RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
+                                 const TeacherPlaces& places,
+                                 TReplacedSettings* replaced = nullptr);
 void SaveWindowChoices(QSettings& settings, const QWidget* window, const QString& group);
 // The ticks of a window's sheet boxes of `paper` under `group`: the default paper's as
 // sheets/<key>, another's as <paper>/sheets/<key>. Boxes the window lacks or keeps disabled

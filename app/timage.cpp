@@ -4,6 +4,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
+#include <cmath>
+
+#include "app/preview_zoom.h"
 
 namespace tamariko {
 
@@ -11,6 +14,11 @@ TImage::TImage(QWidget* parent) : QLabel(parent) { setAlignment(Qt::AlignLeft | 
 
 void TImage::SetPicture(const QImage& picture) {
   Picture_ = picture;
+  update();
+}
+
+void TImage::ShowAsSheet(const QRectF& page) {
+  Page_ = page;
   update();
 }
 
@@ -51,6 +59,10 @@ void TImage::keyPressEvent(QKeyEvent* event) {
 
 void TImage::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  if (!Page_.isEmpty()) {
+    PaintSheet(painter);
+    return;
+  }
   if (File_.isNull()) {
     if (Picture_.isNull()) return;
     const QRectF whole(rect());
@@ -71,6 +83,32 @@ void TImage::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(QRectF(picture).adjusted(1, 1, -1, -1), 8, 8);
   }
+}
+
+void TImage::PaintSheet(QPainter& painter) {
+  painter.fillRect(rect(), QColor(128, 128, 128));
+  // Window pixels per pixel of the sheet at 100%, and per pixel of the picture: one for one
+  // where the picture holds the page at the preview's density (a printer at 300 dpi).
+  const qreal zoom = width() / static_cast<qreal>(kSheetWidth + 2 * kSurround);
+  const QRectF sheet(kSurround * zoom, kSurround * zoom, kSheetWidth * zoom, kSheetHeight * zoom);
+  const qreal scale =
+      std::lround(Page_.width()) == kSheetWidth ? zoom : sheet.width() / Page_.width();
+  painter.fillRect(sheet.adjusted(2, 2, 2, 2), QColor(80, 80, 80));  // its shadow
+  painter.fillRect(sheet, Qt::white);
+  const QRectF drawn = Page_.intersected(QRectF(QPointF(0, 0), Picture_.deviceIndependentSize()));
+  if (!Picture_.isNull() && !drawn.isEmpty()) {
+    const qreal ratio = Picture_.devicePixelRatio();
+    const QRectF target(sheet.topLeft() + (drawn.topLeft() - Page_.topLeft()) * scale,
+                        drawn.size() * scale);
+    painter.save();
+    painter.setClipRect(sheet);
+    if (scale != 1 || ratio != 1) painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, Picture_, QRectF(drawn.topLeft() * ratio, drawn.size() * ratio));
+    painter.restore();
+  }
+  painter.setPen(QPen(QColor(64, 64, 64), 1));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(sheet.adjusted(-1, -1, 0, 0));
 }
 
 }  // namespace tamariko

@@ -3,10 +3,12 @@
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
+#include <QRectF>
 
 class QKeyEvent;
 class QMouseEvent;
 class QPaintEvent;
+class QPainter;
 
 namespace tamariko {
 
@@ -22,6 +24,11 @@ class TImage : public QLabel {
   // zoom, or stretched until it is drawn again at a new size).
   void SetPicture(const QImage& picture);
   const QImage& Picture() const { return Picture_; }
+  // Shows the picture as a sheet of paper: its part `page` (in the picture's own pixels,
+  // reaching past it where the page does) as a white sheet with its edge, on a grey
+  // surround of kSurround pixels at 100%. The picture's size no longer sets the scale: the
+  // page fills the widget but for the surround.
+  void ShowAsSheet(const QRectF& page);
 
   // Shows the carried picture file `path` or its double-density twin (name@2x.png),
   // whichever suits the screen. Given the focus, such a picture is a button: it shows a
@@ -42,8 +49,10 @@ class TImage : public QLabel {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void PaintSheet(QPainter& painter);
   QImage Picture_;
   QIcon File_;
+  QRectF Page_;  // empty: the picture fills the widget
   bool Pressed = false;
 };
 

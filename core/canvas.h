@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QRectF>
 #include <QString>
 #include <cstdint>
 
@@ -19,6 +20,14 @@ inline const QString kLabelFace = QStringLiteral("ＭＳ Ｐゴシック");
 inline const QString kCarriedFace = QStringLiteral("ORVFont");
 
 enum class BrushStyle { Solid, Clear };
+
+// The ink a text leaves, as printed whatever the device: its box in millimetres from the
+// point TextOut takes, measured in the current face alone (no other face stands in for a
+// character it lacks), and the first character that face lacks, if any.
+struct TextInk {
+  QRectF box;
+  QString missing;
+};
 
 // The drawing surface of a sheet, with the meanings of a classic device canvas:
 // TextOut puts the top-left corner of the text cell at the point; pens are whole device
@@ -49,6 +58,7 @@ class TCanvas {
   virtual void Rectangle(int x1, int y1, int x2, int y2) = 0;
   virtual void TextOut(int x, int y, const QString& text) = 0;
   virtual int TextWidth(const QString& text) = 0;
+  virtual TextInk InkOf(const QString& text) = 0;
 };
 
 }  // namespace tamariko

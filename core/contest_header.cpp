@@ -2,13 +2,6 @@
 
 namespace tamariko {
 
-bool HeadingFits(TCanvas& canvas, const PageMapping& mapping, const HeadingPlace& place,
-                 const QString& text) {
-  canvas.SetFontSize(place.points);
-  canvas.SetFontBold(place.bold);
-  return mapping.X(place.x) + canvas.TextWidth(text) <= mapping.X(place.endX);
-}
-
 void DrawContestBoxes(SheetDrawer& d, long double top) {
   d.HeavyPen();
   d.ClearBrush();
@@ -27,10 +20,8 @@ void DrawContestBoxes(SheetDrawer& d, long double top) {
 void DrawContestLabels(SheetDrawer& d, const TSheetTexts& texts, long double top,
                        const std::array<long double, 5>& divisionLinesY,
                        const char16_t* pointsPerAnswer) {
-  d.Font(kHeading2Place.points, kHeading2Place.bold);
-  d.Text(kHeading2Place.x, top + 12, texts.Heading2());
-  d.Font(kHeading1Place.points, kHeading1Place.bold);
-  d.Text(kHeading1Place.x, top + 2, texts.Heading1());
+  DrawTeacherLine(d, kContestPlaces.heading2.Lowered(top - kContestHeaderTop), texts.Heading2());
+  DrawTeacherLine(d, kContestPlaces.heading1.Lowered(top - kContestHeaderTop), texts.Heading1());
   d.Texts(9, true,
           {{176, top + 2, u"参"},
            {176, top + 6, u"加"},

@@ -5,32 +5,23 @@
 
 #include "core/sheet_drawer.h"
 #include "core/sheet_texts.h"
+#include "core/teacher_lines.h"
 
 namespace tamariko {
 
 // The heading and the contest boxes (division, participant number, score) that both problem
 // sheets carry, drawn from the boxes' top edge `top` in millimetres.
 
-// Where a line of the teacher's text starts, in what size and weight it is drawn and how far
-// it may run.
-struct HeadingPlace {
-  long double x;  // mm
-  int points;
-  bool bold;
-  long double endX;  // mm
+// The teacher's lines of the contest sheets, as on the sheets whose boxes start at y 48:
+// both headings run up to the division box, the small one above the large one, the large
+// one above the underline at 69; the school's name under the frame, up to the first other
+// ink level with it on any sheet, the grade label under the mental sheet's frame at x 50.
+inline constexpr long double kContestHeaderTop = 48;
+inline constexpr TeacherPlaces kContestPlaces{
+    {72, 50, 9, false, 174, 42, 56, 9, u"用紙の「参加部門」の枠の手前まで"},
+    {44, 60, 22, true, 174, 56, 68.6L, 22, u"用紙の「参加部門」の枠の手前まで"},
+    {14, 347, 11, false, 50, 344.5L, 362, 8, u"用紙の下の枠外の、学年の印の手前まで"},
 };
-inline constexpr long double kHeadingsEndX = 174;  // the division box's left edge
-// Both heading lines may run up to the division box.
-inline constexpr HeadingPlace kHeading1Place{72, 9, false, kHeadingsEndX};
-inline constexpr HeadingPlace kHeading2Place{44, 22, true, kHeadingsEndX};
-// The organizer line at the foot of every sheet, under the frame: up to the first other ink
-// level with it on any sheet, the grade label under the mental sheet's frame at x 50.
-inline constexpr HeadingPlace kOrganizerPlace{14, 11, false, 50};
-
-// Whether `text` drawn at `place` ends before its end, measured on `canvas` with `mapping`
-// (the canvas's label font is used, only its size and weight are set).
-bool HeadingFits(TCanvas& canvas, const PageMapping& mapping, const HeadingPlace& place,
-                 const QString& text);
 
 // The heavy heading underline, then the three boxes with their dividers in thin rules.
 void DrawContestBoxes(SheetDrawer& d, long double top);

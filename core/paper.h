@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/answer_page.h"
+#include "core/contest_header.h"
 #include "core/problem_kind.h"
 
 namespace tamariko {
@@ -68,6 +69,8 @@ struct TPaper {
   // The problem sheets in the order of the tabs, boxes and print run, where it is not the
   // kinds' order: these first, by key, the rest after them in their kinds' order.
   QStringList sheetOrder = {};
+  // Where the teacher's headings and school name stand on its pages, and may run.
+  TeacherPlaces places = kContestPlaces;
 };
 
 // An answer page of a laid-out paper: its sheet (an entry's, or a page after it), the entry

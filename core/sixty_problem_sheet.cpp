@@ -69,7 +69,7 @@ SixtyProblemSheet::SixtyProblemSheet(const TKeisan& set, const char16_t* title, 
 
 void SixtyProblemSheet::DrawFormTexts(SheetDrawer& d) const {
   const TSheetTexts& texts = set_.SheetTexts();
-  DrawContestLabels(d, texts, 18, {19, 23, 27, 31, 34}, u"5点×");
+  DrawContestLabels(d, texts, 18, {19, 23, 27, 31, 33.8L}, u"5点×");
   d.Font(16, true);
   d.Text(25, 52, RoundLabel(texts));
   d.Text(50, 52, QString::fromUtf16(title_));
@@ -78,10 +78,9 @@ void SixtyProblemSheet::DrawFormTexts(SheetDrawer& d) const {
            {16, 60, u"小学校4年生以下はここから (No.1～50)"},
            {16, 158, u"小学校5年生以上はここから (No.11～60)"},
            {136, 246, u"小学校4年生以下はここまで (No.1～50)"},
-           {136, 344, u"小学校5年生以上はここまで (No.11～60)"}});
+           {136, 344.1L, u"小学校5年生以上はここまで (No.11～60)"}});
   DrawNumbers(d);
-  d.Font(11, false);
-  d.Text(14, 347, set_.GetOrganizerLabel());
+  DrawTeacherLine(d, kContestPlaces.organizer, set_.GetOrganizerLabel());
 }
 
 // Steps shared by the preview and the page: every line, box and text of the form.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 
+#include "core/contest_header.h"
 #include "core/sheet_drawer.h"
 
 namespace tamariko {
@@ -56,8 +57,8 @@ struct ColumnPlace {
 };
 constexpr ColumnPlace kColumnPlaces[Tkaitou::kColumns] = {
     {16, 16, 22, 87, 47},
-    {91, 91.5L, 96, 158, 120},
-    {162, 162.5L, 167, 248, 198},
+    {90.9L, 91.5L, 96, 158, 120},
+    {161.9L, 162.5L, 167, 248, 198},
 };
 
 // To the nearest tenth of a millimetre, as the form's places are written.
@@ -116,8 +117,7 @@ void DrawForm(SheetDrawer& d, const Tkaitou& table) {
     if (run.firstRow > 0) DrawSideHeading(d, run);
   }
 
-  d.Font(11, false);
-  d.Text(14, 347, table.GetOrganizerLabel());
+  DrawTeacherLine(d, kContestPlaces.organizer, table.GetOrganizerLabel());
 }
 
 void DrawAnswers(SheetDrawer& d, const Tkaitou& table) {

@@ -137,7 +137,12 @@ void AddAnzan(std::vector<TExamGrade>& g, const std::vector<TPassMark>& danLadde
 std::vector<TExamGrade> MakeGrades() {
   using P = TPageShape;
   std::vector<TExamGrade> g;
-  // 10級 and 9級 are one paper; only the pass mark shown differs.
+  // 10級 and 9級 are one paper; only the pass mark shown differs. The window offers the
+  // paper itself, with both marks.
+  g.push_back(Shuzan("shuzan-10-9", "10級・9級", "10級・9級", 20, 200,
+                     {{QStringLiteral("10級"), 60}, {QStringLiteral("9級"), 120}}, Addition10(2, 5),
+                     Pairs(20, 3, 2, 2, 1, 1), {}, P::Single));
+  g.back().batchKey = false;
   g.push_back(Shuzan("shuzan-10", "10級", "10級・9級", 20, 200, {{{}, 60}}, Addition10(2, 5),
                      Pairs(20, 3, 2, 2, 1, 1), {}, P::Single));
   g.push_back(Shuzan("shuzan-9", "9級", "10級・9級", 20, 200, {{{}, 120}}, Addition10(2, 5),

@@ -88,6 +88,8 @@ struct TExamGrade {
   bool mental = false;
   // Where a Dan paper's subjects have clocks of their own: みとり, かけ, わり; else 0.
   int subjectMinutes[3] = {0, 0, 0};
+  // A --exam key; false for a paper only the window offers.
+  bool batchKey = true;
 };
 
 // Every grade of every ladder, in ladder order.

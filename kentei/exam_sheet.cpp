@@ -88,10 +88,8 @@ void DrawLadder(SheetDrawer& d, const TExamGrade& g) {
 
 void DrawHeader(SheetDrawer& d, const TExamPageContent& c, TExamPageKind kind) {
   d.ClearBrush();
-  d.Font(9, false);
-  d.Text(kLeftMm, 10, c.texts.Heading1());
-  d.Font(20, true);
-  d.Text(kLeftMm, 16, c.texts.Heading2());
+  DrawTeacherLine(d, kExamPlaces.heading1, c.texts.Heading1());
+  DrawTeacherLine(d, kExamPlaces.heading2, c.texts.Heading2());
 
   struct Box {
     long double top, bottom;
@@ -117,8 +115,7 @@ void DrawHeader(SheetDrawer& d, const TExamPageContent& c, TExamPageKind kind) {
   d.HeavyPen();
   d.Line(kLeftMm, 70, kRightMm, 70);
 
-  d.Font(11, false);
-  d.Text(kLeftMm, 347, c.organizer);
+  DrawTeacherLine(d, kExamPlaces.organizer, c.organizer);
 }
 
 // A subject's caption: its name, points and count.

@@ -5,6 +5,7 @@
 
 #include "core/sheet_drawer.h"
 #include "core/sheet_texts.h"
+#include "core/teacher_lines.h"
 #include "kentei/exam_grades.h"
 #include "kentei/exam_problems.h"
 
@@ -47,6 +48,15 @@ struct TExamPageContent {
 inline constexpr int kExamFigurePoints = 13;
 inline constexpr int kExamSmallFigurePoints = 11;
 inline constexpr int kExamSmallestFigurePoints = 10;
+
+// The teacher's lines of every exam page: the headings left of the boxes for the number,
+// name and score (x 160), the large one above the 段位 ladder (y 27); the school's name
+// anywhere along the foot, which only it uses.
+inline constexpr TeacherPlaces kExamPlaces{
+    {14, 10, 9, false, 158, 5, 15.5L, 9, u"用紙の「受験番号」の枠の手前まで"},
+    {14, 16, 20, true, 158, 15.5L, 26.5L, 20, u"用紙の「受験番号」などの枠の手前まで"},
+    {14, 347, 11, false, 252, 344, 362, 8, u"用紙の下の余白"},
+};
 
 // The whole page, form and figures, laid out on B4 in millimetres.
 void DrawExamPage(SheetDrawer& d, const TExamPageContent& content, TExamPageKind kind);

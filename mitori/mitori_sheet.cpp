@@ -52,8 +52,7 @@ void DrawForm(SheetDrawer& d, const TMitori& set, const SideLayout& layout) {
   DrawProblemNumbers(d, layout.upper);
   DrawProblemNumbers(d, layout.lower);
   DrawBlockCaptions(d, {&layout.upper, &layout.lower});
-  d.Font(11, false);
-  d.Text(14, 347, set.GetOrganizerLabel());
+  DrawTeacherLine(d, kContestPlaces.organizer, set.GetOrganizerLabel());
   DrawRowLabels(d, layout.upper);
   DrawRowLabels(d, layout.lower);
 }

@@ -32,13 +32,12 @@ void DrawFormTexts(SheetDrawer& d, const TMitori1_1& set) {
   d.Texts(9, false,
           {{16, 92, u"小学校4年生以下はここから (No.1～25)"},
            {120, 92, u"小学校5年生以上はここから (No.6～30)"},
-           {50, 344, u"小学校4年生以下はここまで (No.1～25)"},
-           {190, 344, u"小学校5年生以上はここまで (No.6～30)"}});
+           {50, 344.1L, u"小学校4年生以下はここまで (No.1～25)"},
+           {190, 344.1L, u"小学校5年生以上はここまで (No.6～30)"}});
 
   for (const ProblemBlock* block : {&kTop, &kMiddle, &kBottom}) DrawProblemNumbers(d, *block);
   DrawBlockCaptions(d, {&kTop, &kMiddle, &kBottom});
-  d.Font(11, false);
-  d.Text(14, 347, set.GetOrganizerLabel());
+  DrawTeacherLine(d, kContestPlaces.organizer, set.GetOrganizerLabel());
   for (const ProblemBlock* block : {&kTop, &kMiddle, &kBottom}) DrawRowLabels(d, *block);
 }
 

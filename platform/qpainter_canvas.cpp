@@ -3,14 +3,18 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QHash>
 #include <QList>
 #include <QPaintDevice>
+#include <QPainterPath>
 #include <QPen>
 #include <QRawFont>
+#include <QStringView>
 #include <QTextLayout>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "core/error.h"
 #include "platform/font_resources.h"
@@ -240,6 +244,77 @@ int QPainterCanvas::TextWidth(const QString& text) {
                                           : QFontMetrics(font_, device_).horizontalAdvance(text);
   const qreal scale = TextScale();
   return scale == 1 ? printed : static_cast<int>(std::lround(printed * scale));
+}
+
+}  // namespace tamariko
+
+namespace tamariko {
+
+// Measured at the printed size from the face's outlines, both as a preview places the glyphs
+// (unkerned) and as the print lays them out; the face's own bold where it has one, else Qt
+// thickens the outlines by about a 24th of the em.
+TextInk QPainterCanvas::InkOf(const QString& text) {
+  // A page draws the same few lines again and again (every page of a run, every size
+  // tried): measured once.
+  static std::mutex cacheMutex;
+  static QHash<QString, TextInk> cache;
+  const QString key = font_.key() + QChar(0x1F) + text;
+  {
+    const std::lock_guard<std::mutex> hold(cacheMutex);
+    if (const auto found = cache.constFind(key); found != cache.constEnd()) return *found;
+  }
+  const TextInk ink = MeasureInk(text);
+  const std::lock_guard<std::mutex> hold(cacheMutex);
+  if (cache.size() > 512) cache.clear();
+  cache.insert(key, ink);
+  return ink;
+}
+
+TextInk QPainterCanvas::MeasureInk(const QString& text) const {
+  TextInk ink;
+  const QRawFont face = QRawFont::fromFont(font_);
+  if (!face.isValid()) {
+    ink.missing = text.left(1);
+    return ink;
+  }
+  for (const char32_t c : QStringView(text).toUcs4()) {
+    if (!face.supportsCharacter(c)) {
+      ink.missing = QString::fromUcs4(&c, 1);
+      return ink;
+    }
+  }
+  const QList<quint32> glyphs = face.glyphIndexesForString(text);
+  const QList<QPointF> advances = face.advancesForGlyphIndexes(glyphs);
+  const qreal ascent = QFontMetrics(font_).ascent();
+  QRectF box;
+  qreal pen = 0;
+  for (qsizetype i = 0; i < glyphs.size(); ++i) {
+    const QRectF outline = face.pathForGlyph(glyphs[i]).boundingRect();
+    if (!outline.isEmpty()) box |= outline.translated(pen, ascent);
+    pen += advances[i].x();
+  }
+  // And as the print draws it, shaped: marks stack on their base there.
+  QTextLayout layout(text, font_);
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  for (const QGlyphRun& run : layout.glyphRuns()) {
+    const QRawFont runFace = run.rawFont();
+    const QList<quint32> indexes = run.glyphIndexes();
+    const QList<QPointF> positions = run.positions();
+    for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
+      const QRectF outline = runFace.pathForGlyph(indexes[i]).boundingRect();
+      if (!outline.isEmpty()) box |= outline.translated(positions[i]);
+    }
+  }
+  if (box.isEmpty()) return ink;
+  if (font_.bold() && face.weight() < QFont::DemiBold) {
+    const qreal grown = font_.pixelSize() / 24.0;
+    box.adjust(-grown, -grown, grown, grown);
+  }
+  const qreal mm = 25.4 / kTextDpi;
+  ink.box = QRectF(box.topLeft() * mm, box.size() * mm);
+  return ink;
 }
 
 }  // namespace tamariko

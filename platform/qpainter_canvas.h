@@ -77,6 +77,7 @@ class QPainterCanvas : public TCanvas {
   void Rectangle(int x1, int y1, int x2, int y2) override;
   void TextOut(int x, int y, const QString& text) override;
   int TextWidth(const QString& text) override;
+  TextInk InkOf(const QString& text) override;
 
  private:
   void ApplyFont();
@@ -84,6 +85,7 @@ class QPainterCanvas : public TCanvas {
   // Device pixels per printer pixel of text: 1 on the printer's page, 1/4 on a preview.
   qreal TextScale() const;
   void DrawScaledText(int x, int y, const QString& text, qreal scale);
+  TextInk MeasureInk(const QString& text) const;
 
   QPaintDevice* device_;
   QPainter painter_;

@@ -13,6 +13,9 @@ inline const QString kFourArrowsIcon = QStringLiteral(":/tamariko/bitmaps/four_a
 inline const QString kCarriedFontLicence =
     QStringLiteral(":/tamariko/licenses/ORVFont-LICENSE.txt");
 
+// The teachers' guide in Markdown, shown by F1 and spliced into the README.
+inline const QString kGuideMarkdown = QStringLiteral(":/tamariko/help/guide.md");
+
 // The folder under which every carried resource lives, one subfolder per resource type.
 inline const QString kResourceRoot = QStringLiteral(":/tamariko");
 

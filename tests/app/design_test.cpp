@@ -1,10 +1,12 @@
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFile>
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -13,8 +15,14 @@
 #include <QTimer>
 
 #include "app/form3.h"
+#include "app/help_window.h"
+#include "app/message_box.h"
+#include "app/preview_zoom.h"
 #include "app/timage.h"
 #include "app_fixture.h"
+#include "core/print_target.h"
+#include "platform/font_resources.h"
+#include "printing/qxprinters.h"
 
 namespace tamariko::testing {
 namespace {
@@ -118,7 +126,7 @@ TEST_F(AppTest, MainWindowTabsHoldOnePreviewEachAndOpenOnTheMentalSheet) {
     auto* box = form->PageControl1->widget(i)->findChild<QScrollArea*>();
     ASSERT_NE(box, nullptr);
     ASSERT_NE(qobject_cast<TImage*>(box->widget()), nullptr);
-    EXPECT_EQ(box->widget()->size(), QSize(865, 1300));
+    EXPECT_EQ(box->widget()->size(), PreviewSizeAt(100)) << "the B4 sheet at 75 dpi, in grey";
   }
   EXPECT_EQ(form->PageControl1->currentWidget(), Child<QWidget>(form, "TabSheet3"));
   EXPECT_TRUE(form->Panel3->isHidden());
@@ -194,6 +202,79 @@ TEST_F(AppTest, MainWindowDrawsItsJapaneseTexts) {
   }
   EXPECT_GT(ink, 200);
   EXPECT_GT(QFontInfo(form->Label3->font()).pixelSize(), 0);
+}
+
+// A message such as 印刷の結果 is one face throughout, its Japanese lines and its Latin ones.
+TEST_F(AppTest, AMessageBoxShowsItsWholeTextInTheSheetsFace) {
+  const MessageBoxFunction recorded = SetMessageBoxFunction({});
+  QStringList families;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+      if (!label->text().isEmpty()) families << QFontInfo(label->font()).family();
+    }
+    box->accept();
+  });
+  ShowMessageBox(nullptr, QStringLiteral("印刷の結果です。\n　・問題: 保存しました (/tmp/a.pdf)"),
+                 QStringLiteral("印刷の結果"), MB_OK);
+  SetMessageBoxFunction(recorded);
+  ASSERT_FALSE(families.isEmpty());
+  for (const QString& family : families) EXPECT_EQ(family, kLabelSubstitute);
+}
+
+// The README's 先生方へ is the guide F1 shows, as scripts/splice-guide.sh puts it there.
+TEST(Guide, TheReadmeCarriesTheGuideTheWindowShows) {
+  QFile readme(QStringLiteral(TAMARIKO_SOURCE_DIR "/README.md"));
+  ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(readme.readAll());
+  const QString start = QStringLiteral("<!-- guide: resources/help/guide.md -->\n\n");
+  const QString end = QStringLiteral("\n<!-- guide end -->");
+  const qsizetype from = text.indexOf(start);
+  const qsizetype to = text.indexOf(end);
+  ASSERT_GE(from, 0);
+  ASSERT_GT(to, from);
+  const QString guide = GuideText();
+  EXPECT_GT(guide.size(), 1000);
+  EXPECT_EQ(text.mid(from + start.size(), to - from - start.size()), guide)
+      << "run scripts/splice-guide.sh";
+}
+
+// The preview is the B4 sheet at 75 dpi on grey: white to its edge, the drawing where the
+// page holds it, nothing of the bitmap beyond the page.
+TEST_F(AppTest, ThePreviewShowsTheB4SheetOnAGreySurround) {
+  ScriptedSpooler::Printer printer;  // every real printer is driven at 300 dpi
+  printer.name = QStringLiteral("Scripted");
+  printer.dpiX = printer.dpiY = 300;
+  printer.offsetX = 30;
+  printer.offsetY = 40;
+  UsePrinters(std::make_shared<ScriptedSpooler>(std::vector<ScriptedSpooler::Printer>{printer}));
+  CreateWindows();
+  form->Image4->Click();
+  TImage* image = Child<TImage>(form, "Image3");
+  ASSERT_EQ(image->size(), QSize(kSheetWidth + 2 * kSurround, kSheetHeight + 2 * kSurround));
+  const QImage shown = image->grab().toImage();
+  const QImage picture = image->Picture();
+  const QRectF page = PageInPreview(PreviewMappingOf(QxPrinter()));
+  const auto grey = [](QRgb c) { return qGray(c) > 100 && qGray(c) < 160; };
+  EXPECT_TRUE(grey(shown.pixel(3, 3)));
+  EXPECT_TRUE(grey(shown.pixel(shown.width() - 1, shown.height() / 2)));
+  EXPECT_EQ(shown.pixel(kSurround + kSheetWidth - 3, kSurround + 3), qRgb(255, 255, 255));
+  EXPECT_EQ(shown.pixel(kSurround + kSheetWidth - 3, kSurround + kSheetHeight - 3),
+            qRgb(255, 255, 255));
+  int dark = 0;
+  for (int y = 0; y < picture.height(); y += 7) {
+    for (int x = 0; x < picture.width(); x += 3) {
+      const QPoint at = QPointF(kSurround + x - page.left(), kSurround + y - page.top()).toPoint();
+      if (qGray(picture.pixel(x, y)) > 64 ||
+          !QRect(kSurround, kSurround, kSheetWidth, kSheetHeight).contains(at)) {
+        continue;
+      }
+      ++dark;
+      EXPECT_EQ(shown.pixel(at), picture.pixel(x, y)) << x << ", " << y;
+    }
+  }
+  EXPECT_GT(dark, 500);
 }
 
 }  // namespace

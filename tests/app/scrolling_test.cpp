@@ -30,6 +30,9 @@ class ScrollingTest : public AppTest {
     form->move(kWindowCorner);
     QCoreApplication::processEvents();
     form->PointerPosition = [this] { return pointer; };
+    // The sheet a little larger than the window, so that it scrolls either way.
+    form->SetZoom({PreviewZoom::Fit::None, 110});
+    QCoreApplication::processEvents();
     ASSERT_EQ(form->frameGeometry().topLeft(), kWindowCorner);
     ASSERT_GE(Box()->horizontalScrollBar()->maximum(), kStartPosition.x() + 8);
     ASSERT_GE(Box()->verticalScrollBar()->maximum(), kStartPosition.y() + 8);

@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
@@ -99,12 +100,17 @@ TEST_F(AppTest, ARememberedTextThatDoesNotFitTheSheetIsCutOrLeftOut) {
     const auto settings = OpenSettings();
     settings->setValue(QStringLiteral("window/round"), QStringLiteral("abc"));
     settings->setValue(QStringLiteral("window/heading2"), longHeading);
+    settings->setValue(QStringLiteral("window/organizer"), QStringLiteral("北\x1b教室"));
     ASSERT_TRUE(WriteSettings(*settings));
   }
   CreateWindows();
   EXPECT_EQ(form->Edit1->text(), QStringLiteral("1")) << "not a round: the design's stays";
+  EXPECT_EQ(form->Edit4->text(), QStringLiteral("北教室")) << "a control character left out";
+  const auto* note = form->findChild<QLabel*>(QStringLiteral("HeadingNote"));
+  ASSERT_NE(note, nullptr);
+  EXPECT_TRUE(note->text().contains(QStringLiteral("U+001B"))) << note->text().toStdString();
   const QString heading = form->Edit3->text();
-  EXPECT_TRUE(HeadingFits(HeadingLine::Second, heading));
+  EXPECT_TRUE(HeadingFits(kContestPlaces, HeadingLine::Second, heading));
   EXPECT_FALSE(heading.isEmpty());
   EXPECT_TRUE(longHeading.startsWith(heading)) << "cut at its end, not dropped";
 }

@@ -24,6 +24,9 @@ TEST(VersionsTest, LabelsNumbersAndTheRunsOrder) {
   EXPECT_EQ(VersionsFileStem(*ExamPaperNamed(QStringLiteral("shuzan-4")), 6),
             QStringLiteral("珠算検定練習4級_A-F"));
   EXPECT_EQ(VersionsFileStem(DefaultPaper(), 40), QStringLiteral("大会問題_A-40"));
+  // A shared paper printing every grade's mark is named as its title.
+  EXPECT_EQ(VersionsFileStem(*ExamPaperNamed(QStringLiteral("anzan-8")), 2),
+            QStringLiteral("暗算検定練習10級〜7級_A-B"));
   // Full-width digits are digits; past 32 bits or not digits is no number.
   EXPECT_EQ(ReadPaperNumber(QStringLiteral("４２")), 42u);
   EXPECT_EQ(ReadPaperNumber(QStringLiteral("4294967295")), 4294967295u);

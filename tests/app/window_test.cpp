@@ -17,10 +17,12 @@
 #include <QWheelEvent>
 #include <QtTest/QTest>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 
 #include "app/form3.h"
+#include "app/preview_zoom.h"
 #include "app/settings.h"
 #include "app/timage.h"
 #include "app_fixture.h"
@@ -212,10 +214,18 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
   ASSERT_NE(guide, nullptr);
   EXPECT_TRUE(guide->isVisible());
   const QString text = guide->findChild<QTextBrowser*>()->toPlainText();
-  for (const char* sheet : {"みとり算（表）", "みとり算（裏）", "みとり暗算", "かけ算", "わり算",
-                            "解答表", "「PDF」"}) {
+  for (const char* sheet :
+       {"みとり算（表）", "みとり算（裏）", "みとり暗算", "かけ算", "わり算", "解答表", "「PDF」",
+        "珠算検定練習", "暗算検定練習", "10級・9級", "段位", "問題番号", "版数", "両面",
+        "答えを表示", "全体", "幅に合わせる", "教室名", "8 ポイント"}) {
     EXPECT_TRUE(text.contains(QString::fromUtf8(sheet))) << sheet;
   }
+  // It scrolls over its text and no further.
+  auto* browser = guide->findChild<QTextBrowser*>();
+  const int textHeight = static_cast<int>(std::ceil(browser->document()->size().height()));
+  EXPECT_LE(browser->verticalScrollBar()->maximum(),
+            std::max(0, textHeight - browser->viewport()->height()) + 1);
+  EXPECT_GT(browser->verticalScrollBar()->maximum(), 0) << "more than a window of it";
 }
 
 TEST_F(WindowTest, VersionWindowShowsTheCarriedFontsLicence) {
@@ -251,8 +261,9 @@ TEST_F(WindowTest, SmallestWindowKeepsEveryControlWholeAndAWideOneCentresThePrev
   form->resize(1400, 800);
   ASSERT_TRUE(WaitFor([&] { return form->width() == 1400; }));
   const QWidget* viewport = Child<QScrollArea>(form, "ScrollBox3")->viewport();
-  EXPECT_EQ(Child<TImage>(form, "Image3")->size(), QSize(865, 1300));
-  EXPECT_NEAR(Child<TImage>(form, "Image3")->x(), (viewport->width() - 865) / 2, 1);
+  EXPECT_EQ(Child<TImage>(form, "Image3")->size(), PreviewSizeAt(100));
+  EXPECT_NEAR(Child<TImage>(form, "Image3")->x(),
+              (viewport->width() - PreviewSizeAt(100).width()) / 2, 1);
 }
 
 // Enter means OK, with the focus on the first box.
@@ -280,14 +291,16 @@ TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
   ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form; }));
   const QImage plain = Child<TImage>(form, "Image3")->Picture();
   ASSERT_EQ(plain.size(), QSize(865, 1300));
-  // Shown at `size`, drawn at `density` (to the pixel the density rounds to).
+  // Drawn at `density` as a bitmap of `size` (to the pixel the density rounds to), shown as
+  // the sheet at that zoom.
   const auto drawnAt = [&](qreal density, QSize size) {
     return WaitFor([&] {
       const QImage picture = Child<TImage>(form, "Image3")->Picture();
       return qFuzzyCompare(picture.devicePixelRatio(), density) &&
              std::abs(picture.width() - size.width()) <= 1 &&
              std::abs(picture.height() - size.height()) <= 1 &&
-             Child<TImage>(form, "Image3")->size() == size;
+             Child<TImage>(form, "Image3")->size() ==
+                 PreviewSizeAt(static_cast<int>(std::lround(density * 100)));
     });
   };
   QTest::keyClick(form, Qt::Key_Minus, Qt::ControlModifier);
@@ -318,7 +331,9 @@ TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
 
   form->ZoomPageButton->click();
   EXPECT_TRUE(WaitFor([&] {
-    return Child<TImage>(form, "Image3")->Picture().size() == Child<TImage>(form, "Image3")->size();
+    return Child<TImage>(form, "Image3")->size() == PreviewSizeAt(form->ZoomPercent()) &&
+           qFuzzyCompare(Child<TImage>(form, "Image3")->Picture().devicePixelRatio(),
+                         form->ZoomPercent() / 100.0);
   }));
   const QSize view = Child<QScrollArea>(form, "ScrollBox3")->viewport()->size();
   EXPECT_LE(Child<TImage>(form, "Image3")->height(), view.height());
@@ -454,8 +469,9 @@ TEST_F(AppTest, ScreensOfAnotherRatioRedrawThePreviewsFromTheSetsHeld) {
   bool handled = false;
   form->FormMouseWheelDown(handled);
   EXPECT_EQ(Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->value(), 8);
-  EXPECT_EQ(Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->maximum(),
-            1300 - Child<QScrollArea>(form, "ScrollBox3")->viewport()->height());
+  EXPECT_EQ(
+      Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->maximum(),
+      PreviewSizeAt(100).height() - Child<QScrollArea>(form, "ScrollBox3")->viewport()->height());
 
   ASSERT_TRUE(moveTo(2, 1.5));
   EXPECT_EQ(Child<TImage>(form, "Image3")->Picture().size(), QSize(1298, 1950));

@@ -162,6 +162,14 @@ TEST(Batch, BadInputExitsTwoNamesTheOptionAndWritesNothing) {
       {{"--json", file, "--heading1", QString(40, u'問')}, "--heading1: 見出しが長すぎます"},
       {{"--json", file, "--heading2", QString(20, u'問')}, "幅 130 mm、22 ポイント太字"},
       {{"--json", file, "--organizer", QString(60, u'教')}, "--organizer: 教室名が長すぎます"},
+      {{"--json", file, "--organizer", QStringLiteral("そろばん\x01塾")}, "制御文字 U+0001"},
+      {{"--json", file, "--organizer", QStringLiteral("北\x1b[2J")}, "制御文字 U+001B"},
+      {{"--json", file, "--heading1", QStringLiteral("上\n下")}, "--heading1: 制御文字 U+000A"},
+      {{"--json", file, "--heading2", QStringLiteral("左\t右")}, "--heading2: 制御文字 U+0009"},
+      {{"--json", file, "--organizer", QStringLiteral("a") + QString(40, QChar(0x0301))},
+       "--organizer: 「a"},  // its marks would run up the page
+      {{"--json", file, "--organizer", QStringLiteral("塾\U0001F600")},
+       "(U+1F600) は用紙の書体にない文字"},
       {{"--seed", "1", "--sheets", "kake"}, "出力先がありません。--json FILE"},
   };
   QFile(file + ".txt").open(QIODevice::WriteOnly);  // a file where a folder is wanted
@@ -231,11 +239,11 @@ TEST(Batch, TheOrganizerPrintsAtTheFootOfEverySheetOrNotAtAll) {
     }
     return dark;
   };
-  const int end = m.X(kOrganizerPlace.endX);
+  const int end = m.X(kContestPlaces.organizer.endX);
   for (int p = 0; p < sheets; ++p) {
     // Its room is free on every sheet; nothing else on the page changes.
-    EXPECT_EQ(ink(pages[0][p], m.X(kOrganizerPlace.x), end), 0) << p;
-    EXPECT_GT(ink(pages[1][p], m.X(kOrganizerPlace.x), end), 100) << p;
+    EXPECT_EQ(ink(pages[0][p], m.X(kContestPlaces.organizer.x), end), 0) << p;
+    EXPECT_GT(ink(pages[1][p], m.X(kContestPlaces.organizer.x), end), 100) << p;
     const QRect above(0, 0, pages[0][p].width(), top);
     EXPECT_EQ(pages[0][p].copy(above), pages[1][p].copy(above)) << p;
   }

@@ -152,6 +152,16 @@ TEST(BatchOutputs, ANameThatIsNotUtf8IsRefusedAndNamedByteForByte) {
           "echo \"status $?\" >&2");
   EXPECT_TRUE(linked.contains(QStringLiteral("leads to 'b\\xff.json'"))) << linked.toStdString();
   EXPECT_TRUE(linked.contains(QStringLiteral("status 2"))) << linked.toStdString();
+  // Text for the sheets is no name: said as text that cannot be printed.
+  for (const char* script :
+       {"\"$0\" --batch --json x.json --organizer \"$(printf 'a\\377')\"; echo \"status $?\" >&2",
+        "\"$0\" --batch --json x.json --round=\"$(printf '\\377')\"; echo \"status $?\" >&2"}) {
+    const QString text = run(script);
+    EXPECT_TRUE(text.contains(QStringLiteral("UTF-8 の文字ではないため、用紙に印刷できません")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("--organizer")) || text.contains("--round"));
+    EXPECT_TRUE(text.contains(QStringLiteral("status 2"))) << text.toStdString();
+  }
   EXPECT_EQ(test::AllEntries(dir.path()), QStringList({"link.json"}));
 }
 

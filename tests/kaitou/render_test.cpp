@@ -145,6 +145,7 @@ class MeasuredPage : public RecordingCanvas {
     real_.SetFontBold(bold);
   }
   int TextWidth(const QString& text) override { return real_.TextWidth(text); }
+  TextInk InkOf(const QString& text) override { return real_.InkOf(text); }
 
   // Where a text's ink falls: its tight box in its face at the canvas's pixel size, placed as
   // the canvas places text (top at y, then the ascent).

@@ -108,11 +108,12 @@ TEST(ExamProblems, DecimalRuleCheckerCatchesBrokenPapers) {
 TEST(ExamProblems, GradeTableHoldsTheLadderAndItsMarks) {
   QStringList keys;
   for (const TExamGrade& g : ExamGrades()) keys << g.key;
-  EXPECT_EQ(keys.join(u' '),
-            QStringLiteral("shuzan-10 shuzan-9 shuzan-8 shuzan-7 shuzan-6 shuzan-5 shuzan-4 "
-                           "shuzan-p3 shuzan-3 shuzan-p2 shuzan-2 shuzan-p1 shuzan-1 shuzan-dan "
-                           "anzan-10 anzan-9 anzan-8 anzan-7 anzan-6 anzan-5 anzan-4 anzan-p3 "
-                           "anzan-3 anzan-p2 anzan-2 anzan-p1 anzan-1 anzan-dan"));
+  EXPECT_EQ(
+      keys.join(u' '),
+      QStringLiteral("shuzan-10-9 shuzan-10 shuzan-9 shuzan-8 shuzan-7 shuzan-6 shuzan-5 shuzan-4 "
+                     "shuzan-p3 shuzan-3 shuzan-p2 shuzan-2 shuzan-p1 shuzan-1 shuzan-dan "
+                     "anzan-10 anzan-9 anzan-8 anzan-7 anzan-6 anzan-5 anzan-4 anzan-p3 "
+                     "anzan-3 anzan-p2 anzan-2 anzan-p1 anzan-1 anzan-dan"));
   EXPECT_EQ(Grade("shuzan-10").passMarks.front().points, 60);
   EXPECT_EQ(Grade("shuzan-9").passMarks.front().points, 120);
   EXPECT_EQ(Grade("shuzan-7").minutes, 20);
@@ -148,6 +149,7 @@ TEST(ExamProblems, OneSeedGivesOnePaperAndSharedGradesTheSameProblems) {
   const auto ten = NumbersOf(MadeFrom(77, "shuzan-10"));
   const auto nine = NumbersOf(MadeFrom(77, "shuzan-9"));
   EXPECT_EQ(ten.abacusRows, nine.abacusRows);
+  EXPECT_EQ(ten.abacusRows, NumbersOf(MadeFrom(77, "shuzan-10-9")).abacusRows);
   ASSERT_EQ(ten.multiplication.size(), nine.multiplication.size());
   for (std::size_t i = 0; i < ten.multiplication.size(); ++i) {
     EXPECT_EQ(ten.multiplication[i].first, nine.multiplication[i].first);

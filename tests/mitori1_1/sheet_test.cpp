@@ -68,14 +68,24 @@ TEST_F(MentalSheet, FormTextsStandOnceAndGradeMarkersAtTheHeavyRules) {
   for (const auto& r : image.OfKind(Kind::Rectangle)) EXPECT_EQ(r.brushStyle, BrushStyle::Clear);
 }
 
-TEST_F(MentalSheet, EmptyRoundAndLongHeadingAreDrawnAsTheyStand) {
+TEST_F(MentalSheet, EmptyRoundStandsAndALongHeadingIsCutAtTheDivisionBox) {
   texts.round.clear();
   texts.heading2 = QString(60, QChar(u'長'));
   set.MakeSheet(image, preview);
   const Op* round = image.FindText(QStringLiteral("第　回"));
   ASSERT_NE(round, nullptr);
   EXPECT_EQ(round->x1, preview.X(25));
-  ASSERT_NE(image.FindText(texts.heading2), nullptr);
+  // A text no window lets through is cut where the division box begins, never drawn over it.
+  const Op* heading = nullptr;
+  for (const Op& t : image.OfKind(Kind::TextOut)) {
+    if (t.text.startsWith(QStringLiteral("長長"))) heading = &t;
+  }
+  ASSERT_NE(heading, nullptr);
+  EXPECT_LT(heading->text.size(), 60);
+  // The recording canvas's ink: its widths at 96 dpi.
+  const double endMm = 44 + RecordingCanvas::WidthOf(heading->text, 22) * 25.4 / 96;
+  EXPECT_LE(endMm, 174);
+  EXPECT_GT(endMm, 165);
 }
 
 // The box of a figure's digits: right alignment measures the plain digits, and the commas'

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <QKeyEvent>
+#include <QThread>
 
 #include <QApplication>
 #include <QDir>
@@ -347,7 +349,19 @@ TEST(PrinterSetupForm, CupsQueuesShowFromTheCacheAndThePdfPrinterItsFolder) {
   EXPECT_TRUE(form.CommentText->text().contains("1枚ごとに")) << "one file per sheet";
   EXPECT_EQ(form.LocationText->text(), QDir::toNativeSeparators(rig.home.path()));
   EXPECT_EQ(form.PaperBox->currentText(), "B4 (JIS)");
-  EXPECT_EQ(form.PaperBox->itemText(0), "B4 (JIS)");
+  // The sizes teachers use first; typing B4 means JIS wherever the list stands.
+  EXPECT_EQ(Items(form.PaperBox).mid(0, 5),
+            (QStringList{"B4 (JIS)", "A4", "A3", "B5 (JIS)", "レター"}));
+  EXPECT_GT(form.PaperBox->count(), 50);
+  for (const char* from : {"A3", "B5 (JIS)", "A4"}) {
+    Pick(form.PaperBox, from);
+    for (const char* key : {"B", "4"}) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromLatin1(key));
+      QCoreApplication::sendEvent(form.PaperBox, &press);
+    }
+    EXPECT_EQ(form.PaperBox->currentText(), "B4 (JIS)") << from;
+    QThread::msleep(static_cast<unsigned long>(QApplication::keyboardInputInterval()) + 50);
+  }
   EXPECT_FALSE(form.BinBox->isEnabled());
 
   // A folder that is not there is refused with the reason, and nothing typed is lost.

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -77,6 +78,13 @@ class RecordingCanvas : public TCanvas {
   void Rectangle(int x1, int y1, int x2, int y2) override;
   void TextOut(int x, int y, const QString& text) override;
   int TextWidth(const QString& text) override { return WidthOf(text, fontSize_); }
+  // One em high from the text's top, as wide as TextWidth, at 96 dpi.
+  TextInk InkOf(const QString& text) override {
+    const long double mm = 25.4L / 96;
+    return {QRectF(0, 0, static_cast<qreal>(WidthOf(text, fontSize_) * mm),
+                   static_cast<qreal>(std::lround(fontSize_ * 96 / 72.0) * mm)),
+            {}};
+  }
 
  private:
   void Record(Kind kind, int x1, int y1, int x2, int y2, const QString& text = {});
