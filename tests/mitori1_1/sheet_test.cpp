@@ -77,7 +77,8 @@ TEST_F(MentalSheet, EmptyRoundStandsAndALongHeadingIsCutAtTheDivisionBox) {
   EXPECT_EQ(round->x1, preview.X(25));
   // A text no window lets through is cut where the division box begins, never drawn over it.
   const Op* heading = nullptr;
-  for (const Op& t : image.OfKind(Kind::TextOut)) {
+  const auto texts = image.OfKind(Kind::TextOut);  // alive while `heading` points into it
+  for (const Op& t : texts) {
     if (t.text.startsWith(QStringLiteral("長長"))) heading = &t;
   }
   ASSERT_NE(heading, nullptr);
