@@ -1,7 +1,9 @@
 #include "tests/recipe/recipe_kind.h"
 
+#include "core/contest_header.h"
 #include "core/random.h"
 #include "core/sheet_drawer.h"
+#include "core/teacher_lines.h"
 
 namespace tamariko {
 namespace {
@@ -9,8 +11,7 @@ namespace {
 // A rule and, as every sheet has at its foot, the school's name.
 void DrawForm(SheetDrawer& d, const TKeisan& set) {
   d.Line(10, 10, 20, 20);
-  d.Font(11, false);
-  d.Text(14, 347, set.GetOrganizerLabel());
+  DrawTeacherLine(d, kContestPlaces.organizer, set.GetOrganizerLabel());
 }
 
 }  // namespace
