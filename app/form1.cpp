@@ -237,6 +237,23 @@ void TForm1::CreateSets() {
   TraceStep(QStringLiteral("sets"));
   Book = std::make_unique<TWorkbook>(&Texts, Paper_);
   Book->SetAnswersShown(AnswersOnScreen);
+  ShowForms();
+}
+
+void TForm1::ShowForms() {
+  // Without the sheets' faces a form would show empty boxes; the commands say why.
+  if (!Book || MadeOnce || !MissingFacesMessage().isEmpty()) return;
+  PageMapping mapping;
+  try {
+    mapping = PreviewMappingOf(QxPrinter());
+  } catch (const std::exception&) {
+    return;  // no printer to ask the scale of: the tabs stay blank until one answers
+  }
+  for (const SheetRef sheet : Book->Sheets()) {
+    Previews.Show(PreviewOf(Book->Info(sheet)), Book->Info(sheet).key, mapping,
+                  [&](TCanvas& c, const PageMapping& m) { Book->DrawPreview(sheet, c, m); });
+  }
+  if (StatusLine) UpdateStatusLine();  // 「ケリモ（F5）で問題を作ります」
 }
 
 void TForm1::UsePaper(const TPaper& paper) {
@@ -277,8 +294,8 @@ void TForm1::UsePaper(const TPaper& paper) {
     PrintSelection->UsePaper(paper, kept != KeptTicks.end() ? kept->second.print : first);
   }
   if (Book) {
-    CreateSets();
     MadeOnce = false;
+    CreateSets();
     Number.reset();
     MadeChoice.clear();
     UpdateStatusLine();
@@ -610,6 +627,8 @@ void TForm1::UpdateStatusLine() {
     StatusLine->showMessage(SettingsNote);
   } else if (!ReadNote.isEmpty()) {
     StatusLine->showMessage(ReadNote);
+  } else if (Book && !MadeOnce) {
+    StatusLine->showMessage(QStringLiteral("ケリモ（F5）で問題を作ります"));
   } else {
     StatusLine->clearMessage();
   }

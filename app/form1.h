@@ -191,6 +191,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // Whether a command may run now; says why not when it may not.
   bool CommandAllowed(bool waitsForPrinting);
   void CreateSets();
+  // Before the first ケリモ each tab shows its sheet's empty form, as a print then prints it.
+  void ShowForms();
   // The preview of a sheet, by its key; nullptr for none.
   TImage* PreviewOf(const SheetInfo& sheet) const;
   // A sheet's tab, scroll box and preview, built from the paper.

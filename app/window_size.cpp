@@ -84,7 +84,10 @@ void PlaceWindow(QWidget* window, const QByteArray& remembered) {
   QScreen* screen = ScreenOf(window);
   if (!screen) return;
   const QRect available = screen->availableGeometry();
-  QRect place(QPoint(), window->size());
+  // The first start: a good share of the screen, so that a whole page (全体) can be read;
+  // never smaller than the design.
+  const QSize share(available.width() * 3 / 5, available.height() * 9 / 10);
+  QRect place(QPoint(), window->size().expandedTo(share));
   place.moveCenter(available.center());
   window->setGeometry(FitIntoArea(place, ExpectedFrame(window), window->minimumSize(), available));
 }

@@ -30,7 +30,8 @@ QRect FitIntoArea(QRect wanted, QMargins frame, QSize minimum, QRect available);
 
 // Puts a window not yet shown on its screen: where `remembered` (WindowPlace of an earlier
 // run) says, size, position and maximised state, on a screen that still exists and inside
-// its available area; else at its design size or less, in the middle of the screen.
+// its available area; else, on the first start, at three fifths of the available width and
+// nine tenths of its height (the design size where that is larger), in the middle.
 void PlaceWindow(QWidget* window, const QByteArray& remembered);
 // Moves a shown window (and makes it smaller) when its frame, now that the window
 // manager has put one around it, goes past its screen's available area.

@@ -97,8 +97,10 @@ void SixtyProblemSheet::DrawLine(SheetDrawer& d, int problem) const {
   d.Text(ProblemLineX(problem), ProblemLineY(problem), line_(problem));
 }
 
-void SixtyProblemSheet::DrawPreview(TCanvas& image, const PageMapping& mapping) const {
+void SixtyProblemSheet::DrawPreview(TCanvas& image, const PageMapping& mapping,
+                                    bool generated) const {
   SheetDrawer d = StartPreview(image, mapping);
+  if (!generated) return;
   for (int p = 1; p <= kProblemCount; ++p) DrawLine(d, p);
 }
 

@@ -28,8 +28,9 @@ class SixtyProblemSheet {
   SheetDrawer StartPreview(TCanvas& image, const PageMapping& mapping) const;
   void DrawLine(SheetDrawer& d, int problem) const;
 
-  // The preview with every problem's line.
-  void DrawPreview(TCanvas& image, const PageMapping& mapping) const;
+  // The preview with every problem's line, or the form alone for a set not made yet (as it
+  // prints).
+  void DrawPreview(TCanvas& image, const PageMapping& mapping, bool generated = true) const;
 
   // One print job of one page under `jobTitle`: the form, and every problem's line when the
   // set was generated.

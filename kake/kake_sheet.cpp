@@ -24,10 +24,18 @@ SixtyProblemSheet SheetOf(const Tkake& set) {
   return SixtyProblemSheet(set, u"か け 算 問 題", [&set](int p) { return ProblemLine(set, p); });
 }
 
+// Whether the set was made: a set not made yet is all zeros, and shows its form alone.
+bool Generated(const Tkake& set) {
+  for (int i = 0; i < Tkake::kProblemCount; ++i) {
+    if (set.GetMultiplicand(i) != 0 || set.GetMultiplier(i) != 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void DrawMultiplicationPreview(const Tkake& set, TCanvas& image, const PageMapping& mapping) {
-  SheetOf(set).DrawPreview(image, mapping);
+  SheetOf(set).DrawPreview(image, mapping, Generated(set));
 }
 
 void Tkake::MakeSheet(TCanvas& image, const PageMapping& mapping) {
@@ -37,11 +45,7 @@ void Tkake::MakeSheet(TCanvas& image, const PageMapping& mapping) {
 }
 
 void Tkake::PrintSheet(TPrintTarget& printer) {
-  bool generated = false;
-  for (int i = 0; i < kProblemCount && !generated; ++i) {
-    generated = GetMultiplicand(i) != 0 || GetMultiplier(i) != 0;
-  }
-  SheetOf(*this).Print(printer, QStringLiteral("かけ算"), generated);
+  SheetOf(*this).Print(printer, QStringLiteral("かけ算"), Generated(*this));
 }
 
 }  // namespace tamariko

@@ -73,6 +73,14 @@ QString JobTitle(TMitori::Side side) {
                                       : QStringLiteral("みとり算（裏）");
 }
 
+// Whether the set was made: a set not made yet is all zeros.
+bool Generated(const TMitori& set) {
+  for (int i = 0; i < TMitori::kNumberCount; ++i) {
+    if (set.GetNumber(i) != 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void DrawAbacusPreview(const TMitori& set, TMitori::Side side, TCanvas& image,
@@ -80,6 +88,7 @@ void DrawAbacusPreview(const TMitori& set, TMitori::Side side, TCanvas& image,
   const SideLayout layout(side);
   SheetDrawer d = StartProblemPreview(
       image, mapping, [&](SheetDrawer& f) { DrawForm(f, set, layout); }, kFigurePoints);
+  if (!Generated(set)) return;  // the form alone, as it prints
   const int first = FirstProblem(side);
   for (int p = first; p < first + TMitori::kProblemsPerSide; ++p) DrawProblem(d, set, layout, p);
 }
@@ -101,8 +110,7 @@ void TMitori::MakeSheets(TCanvas* front, TCanvas* back, const PageMapping& mappi
 }
 
 void TMitori::PrintSheet(Side side, TPrintTarget& printer) {
-  bool generated = false;
-  for (int i = 0; i < kNumberCount && !generated; ++i) generated = GetNumber(i) != 0;
+  const bool generated = Generated(*this);
   const SideLayout layout(side);
   const int first = FirstProblem(side);
   PrintProblemSheet(

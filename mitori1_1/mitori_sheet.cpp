@@ -70,10 +70,19 @@ void DrawProblem(SheetDrawer& d, const TMitori1_1& set, int p) {
   }
 }
 
+// Whether the set was made: a set not made yet is all zeros.
+bool Generated(const TMitori1_1& set) {
+  for (int i = 0; i < TMitori1_1::kNumberCount; ++i) {
+    if (set.GetNumber(i) != 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void DrawMentalPreview(const TMitori1_1& set, TCanvas& image, const PageMapping& mapping) {
   SheetDrawer d = StartProblemPreview(image, mapping, [&](SheetDrawer& f) { DrawForm(f, set); });
+  if (!Generated(set)) return;  // the form alone, as it prints
   for (int p = 1; p <= TMitori1_1::kProblemCount; ++p) DrawProblem(d, set, p);
 }
 
@@ -83,10 +92,8 @@ void TMitori1_1::MakeSheet(TCanvas& image, const PageMapping& mapping) {
 }
 
 void TMitori1_1::PrintSheet(TPrintTarget& printer) {
-  bool generated = false;
-  for (int i = 0; i < kNumberCount && !generated; ++i) generated = GetNumber(i) != 0;
   PrintProblemSheet(
-      printer, QStringLiteral("みとり暗算１"), generated,
+      printer, QStringLiteral("みとり暗算１"), Generated(*this),
       [&](SheetDrawer& d) { DrawForm(d, *this); }, kProblemCount,
       [&](SheetDrawer& d, int p) { DrawProblem(d, *this, p); });
 }

@@ -7,5 +7,6 @@ cd "$(dirname "$0")/.."
 if [ ! -f build/CMakeCache.txt ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build build -j "$(nproc)"
+# The program alone: the tests and benchmarks are the test command's to build.
+cmake --build build -j "$(nproc)" --target tamariko
 exec ./build/app/tamariko "$@"

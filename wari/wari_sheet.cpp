@@ -20,10 +20,18 @@ SixtyProblemSheet SheetOf(const Twari& set) {
   return SixtyProblemSheet(set, u"わ り 算 問 題", [&set](int p) { return ProblemLine(set, p); });
 }
 
+// Whether the set was made: a made set never holds a divisor of 0.
+bool Generated(const Twari& set) {
+  for (int i = 0; i < Twari::kProblemCount; ++i) {
+    if (set.GetDivisor(i) != 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void DrawDivisionPreview(const Twari& set, TCanvas& image, const PageMapping& mapping) {
-  SheetOf(set).DrawPreview(image, mapping);
+  SheetOf(set).DrawPreview(image, mapping, Generated(set));
 }
 
 void Twari::MakeSheet(TCanvas& image, const PageMapping& mapping) {
@@ -33,10 +41,7 @@ void Twari::MakeSheet(TCanvas& image, const PageMapping& mapping) {
 }
 
 void Twari::PrintSheet(TPrintTarget& printer) {
-  // A generated set never holds a divisor of 0.
-  const bool generated =
-      std::any_of(Divisors.begin(), Divisors.end(), [](std::int64_t d) { return d != 0; });
-  SheetOf(*this).Print(printer, QStringLiteral("わり算"), generated);
+  SheetOf(*this).Print(printer, QStringLiteral("わり算"), Generated(*this));
 }
 
 }  // namespace tamariko

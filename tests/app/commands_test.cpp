@@ -91,8 +91,11 @@ TEST_F(AppTest, FailingSheetIsReportedAndLeavesNoProgressOrCursorBehind) {
 // the sheets made ticked with the answer table, the others greyed.
 TEST_F(AppTest, MakeProblemsShowsAndOffersToPrintOnlyWhatItMade) {
   CreateWindows();
-  EXPECT_TRUE(Child<TImage>(form, "Image3")->Picture().isNull());
+  // Before the first ケリモ the tab shows the empty form, and the status line what to do.
+  EXPECT_FALSE(Child<TImage>(form, "Image3")->Picture().isNull());
+  EXPECT_EQ(form->StatusLine->currentMessage(), QStringLiteral("ケリモ（F5）で問題を作ります"));
   form->Image4->Click();
+  EXPECT_EQ(form->StatusLine->currentMessage(), QString());
   ASSERT_TRUE(boxes.shown.empty());
   const QImage drawn = Child<TImage>(form, "Image3")->Picture();
   EXPECT_EQ(drawn.size(), QSize(865, 1300));
@@ -334,7 +337,8 @@ TEST_F(AppTest, ClosingDuringAPrintAsksAndOnYesEndsAtOnceNamingTheUnsentSheets) 
   QStringList told;
   for (int i = 1; i <= jobs; ++i) told << QStringLiteral("印刷中… %1/%2").arg(i).arg(jobs);
   EXPECT_EQ(status, told);
-  EXPECT_TRUE(Form1->StatusLine->currentMessage().isEmpty()) << "said until the report";
+  EXPECT_FALSE(Form1->StatusLine->currentMessage().startsWith(QStringLiteral("印刷中")))
+      << "said until the report";
 
   boxes.shown.clear();
   boxes.answers = {IDYES, IDYES};

@@ -344,6 +344,21 @@ TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
   EXPECT_EQ(form->ZoomChoice().fit, PreviewZoom::Fit::Page);
 }
 
+// The first start takes a good share of the screen, so that a whole page can be read; the
+// place remembered wins afterwards.
+TEST_F(WindowTest, TheFirstStartTakesAShareOfTheScreenAndARememberedSizeWinsAfter) {
+  ShowManaged();
+  const QRect available = form->screen()->availableGeometry();
+  EXPECT_GE(form->width(), available.width() * 3 / 5) << form->width();
+  EXPECT_GE(form->frameGeometry().height(), available.height() * 4 / 5) << form->height();
+  form->showNormal();
+  form->resize(900, 700);
+  ASSERT_TRUE(WaitFor([&] { return form->size() == QSize(900, 700); }));
+  DestroyForms();
+  CreateWindows();
+  EXPECT_EQ(form->size(), QSize(900, 700));
+}
+
 // Changing paper rebuilds the tabs under a zoom that refits them as they come and go: every
 // paper and grade, there and back, from the keyboard, in each zoom, leaves working previews.
 TEST_F(WindowTest, EveryPaperAndGradeChosenFromTheKeyboardInEachZoomKeepsThePreviewsWhole) {

@@ -20,21 +20,21 @@
 namespace tamariko {
 namespace {
 
-constexpr char kSeed[] = "20261208";
+constexpr char kDigestSeed[] = "20261208";
 // The contest's own sheets and sets: a kind added to the paper is no part of its digest.
-const char* const kSheets[] = {"omote", "ura", "mitori", "kake", "wari", "kaitou"};
-const char* const kMembers[] = {"mental", "multiplication", "division", "abacus"};
+const char* const kDigestSheets[] = {"omote", "ura", "mitori", "kake", "wari", "kaitou"};
+const char* const kDigestMembers[] = {"mental", "multiplication", "division", "abacus"};
 
 QByteArray Digest(const QByteArray& bytes) {
   return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(32);
 }
-QByteArray PixelDigest(const QImage& image) {
+QByteArray DigestOfPixels(const QImage& image) {
   const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
   return Digest(QByteArray(reinterpret_cast<const char*>(rgb.constBits()),
                            static_cast<qsizetype>(rgb.sizeInBytes())));
 }
 
-std::map<QByteArray, QByteArray> ReadDigests(const QString& path) {
+std::map<QByteArray, QByteArray> DigestsCheckedIn(const QString& path) {
   std::map<QByteArray, QByteArray> digests;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return digests;
@@ -49,24 +49,24 @@ TEST(ContestDigest, OneSeedsSetsPreviewsAndPrintedPagesAreAsCheckedIn) {
   QTemporaryDir dir;
   const QString pdf = dir.filePath(QStringLiteral("set.pdf"));
   const QString json = dir.filePath(QStringLiteral("set.json"));
-  const test::Outcome run = test::Tamariko({"--batch", "--seed", kSeed, "--sheets", "all", "--json",
-                                            json, "--png", dir.path(), "--pdf", pdf});
+  const test::Outcome run = test::Tamariko({"--batch", "--seed", kDigestSeed, "--sheets", "all",
+                                            "--json", json, "--png", dir.path(), "--pdf", pdf});
   ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
 
   std::map<QByteArray, QByteArray> made;
   QFile jsonFile(json);
   ASSERT_TRUE(jsonFile.open(QIODevice::ReadOnly));
   const QJsonObject set = QJsonDocument::fromJson(jsonFile.readAll()).object();
-  for (const char* member : kMembers) {
+  for (const char* member : kDigestMembers) {
     made[QByteArray("json/") + member] =
         Digest(QJsonDocument(set.value(QLatin1String(member)).toObject()).toJson());
   }
   // The printed pages come in the order of the paper's sheets.
   const std::vector<SheetInfo> order = SheetsWithAnswerTable(DefaultPaper());
-  for (const char* key : kSheets) {
+  for (const char* key : kDigestSheets) {
     const QImage preview(dir.filePath(QLatin1String(key) + QStringLiteral(".png")));
     ASSERT_FALSE(preview.isNull()) << key;
-    made[QByteArray("png/") + key] = PixelDigest(preview);
+    made[QByteArray("png/") + key] = DigestOfPixels(preview);
     const auto at = std::find_if(order.begin(), order.end(), [&](const SheetInfo& sheet) {
       return sheet.key == QLatin1String(key);
     });
@@ -74,20 +74,20 @@ TEST(ContestDigest, OneSeedsSetsPreviewsAndPrintedPagesAreAsCheckedIn) {
     const QImage page = test::RasterisePdf(pdf, dir.filePath(QStringLiteral("page")), 100,
                                            static_cast<int>(at - order.begin()) + 1);
     if (page.isNull()) GTEST_SKIP() << "pdftoppm missing";
-    made[QByteArray("pdf/") + key] = PixelDigest(page);
+    made[QByteArray("pdf/") + key] = DigestOfPixels(page);
   }
 
   const QString path = QStringLiteral(TAMARIKO_DIGEST_FILE);
   if (qEnvironmentVariableIsSet("TAMARIKO_RENEW_DIGEST")) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QByteArray("# tamariko --batch --seed ") + kSeed +
+    file.write(QByteArray("# tamariko --batch --seed ") + kDigestSeed +
                " --sheets all: each kind's JSON member, each preview's and printed page's "
                "pixels (100 dpi)\n");
     for (const auto& [name, digest] : made) file.write(name + ' ' + digest + '\n');
     GTEST_SKIP() << "renewed " << path.toStdString();
   }
-  const auto held = ReadDigests(path);
+  const auto held = DigestsCheckedIn(path);
   ASSERT_EQ(held.size(), made.size()) << "no digest file at " << path.toStdString();
   for (const auto& [name, digest] : made) {
     EXPECT_EQ(held.at(name), digest) << name.constData() << " changed";
