@@ -116,13 +116,8 @@ void TWorkbook::MakeProblems(const SheetChoice& choice, const ShowPreview& plain
       });
     };
   }
-  const QString organizer = Answers().SheetTexts().Organizer();
-  for (const auto& kind : kinds_) kind->Set().SetOrganizerLabel(organizer);
-  for (const auto& page : pages_) {
-    page->SetOrganizerLabel(organizer);
-    // What an earlier run made and this one does not must not reach an answer page.
-    page->ForgetAnswers();
-  }
+  // What an earlier run made and this one does not must not reach an answer page.
+  for (const auto& page : pages_) page->ForgetAnswers();
   made_.assign(kinds_.size(), false);
   auto nextStep = [&] {
     if (step) step();

@@ -7,8 +7,9 @@
 
 namespace tamariko {
 
-// Base of every problem set: the organizer label that each sheet prints, and the number
-// services the sets share.
+// Base of every problem set: where its sheets read the teacher's texts (the round, the
+// headings and the school's name, all at drawing time), and the number services the sets
+// share.
 class TKeisan {
  public:
   TKeisan() = default;
@@ -16,10 +17,11 @@ class TKeisan {
   TKeisan(const TKeisan&) = delete;
   TKeisan& operator=(const TKeisan&) = delete;
 
-  void SetOrganizerLabel(const QString& label) { OrganizerLabel = label; }
-  QString GetOrganizerLabel() const { return OrganizerLabel; }
+  // The school's name at the foot of every sheet, as the texts say it now.
+  QString GetOrganizerLabel() const { return Texts->Organizer(); }
 
-  // Where the sheet reads the round number and headings when it is drawn; not owned.
+  // Where the sheet reads the round number, the headings and the school's name when it is
+  // drawn; not owned.
   void SetSheetTexts(const TSheetTexts* texts) { Texts = texts ? texts : &DefaultTexts; }
   const TSheetTexts& SheetTexts() const { return *Texts; }
 
@@ -35,7 +37,6 @@ class TKeisan {
   static std::int32_t RandomDistinctNonZeroDigits(std::int32_t n);
 
  private:
-  QString OrganizerLabel;
   static inline const TDefaultSheetTexts DefaultTexts{};
   const TSheetTexts* Texts = &DefaultTexts;
 };

@@ -12,8 +12,9 @@ inline const QString kDefaultHeading2 = QStringLiteral("タマリコ練習問題
 // The school named at the foot of every sheet unless the teacher names another.
 inline const QString kDefaultOrganizer = QStringLiteral("ORVぽろね教室");
 
-// The texts a sheet reads at drawing time: the contest round and the two heading lines.
-// The main window answers from its edit boxes, the batch mode from its options.
+// The texts a sheet reads at drawing time: the contest round, the two heading lines and the
+// school's name. The main window answers from its edit boxes, the batch mode from its
+// options.
 class TSheetTexts {
  public:
   virtual ~TSheetTexts() = default;

@@ -23,11 +23,19 @@ bool AllDistinct(const std::string& s) {
   return std::set<char>(s.begin(), s.end()).size() == s.size();
 }
 
-TEST(OrganizerLabel, StartsEmptyAndKeepsWhatIsSet) {
+// The school's name comes from the texts the set reads, as the headings do, when it is drawn.
+TEST(OrganizerLabel, IsTheTextsNameAtDrawingTime) {
+  struct Named : TDefaultSheetTexts {
+    QString name;
+    QString Organizer() const override { return name; }
+  } texts;
   Probe set;
+  EXPECT_EQ(set.GetOrganizerLabel(), kDefaultOrganizer);
+  set.SetSheetTexts(&texts);
+  texts.name = QStringLiteral("そろばん塾");
+  EXPECT_EQ(set.GetOrganizerLabel(), QStringLiteral("そろばん塾"));
+  texts.name.clear();
   EXPECT_TRUE(set.GetOrganizerLabel().isEmpty());
-  set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
-  EXPECT_EQ(set.GetOrganizerLabel(), QStringLiteral("ORVぽろね教室"));
 }
 
 struct GroupCase {

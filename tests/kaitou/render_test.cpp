@@ -43,11 +43,6 @@ int RightmostInk(const QImage& image, int x1, int y1, int x2, int y2) {
 // The table drawn for real: the built-in PDF printer gives the scale (300 dpi, no offsets).
 class AnswerRender : public test::RenderedSheet {
  protected:
-  void SetUp() override {
-    RenderedSheet::SetUp();
-    table.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
-  }
-
   // The runs of the contest's kinds as the table lays them out.
   static std::vector<AnswerRun> ContestRuns() {
     const TPaper paper{QStringLiteral("contest"),

@@ -61,7 +61,6 @@ const QString kLabelFaceName = QStringLiteral("ＭＳ Ｐゴシック");
 using test::TextsIn;
 
 TEST_F(AnswerSheet, FormTextsStandOnceAndThePrintedFormIsThePreviews) {
-  table.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   table.DrawSheet(image, preview);
   test::ExpectTextsOnce(image,
                         {QStringLiteral("解      答      表"), QStringLiteral("第      12      回"),

@@ -47,11 +47,6 @@ int LineInk(const QImage& image, const PageMapping& m, const LinePlace& p) {
 // The sheet drawn for real: the built-in PDF printer gives the scale (300 dpi, no offsets).
 class MultiplicationRender : public test::RenderedSheet {
  protected:
-  void SetUp() override {
-    RenderedSheet::SetUp();
-    set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
-  }
-
   // The printed page at 300 dpi, or a null image when it cannot be rasterised.
   QImage PrintedPage() {
     set.PrintSheet(QxPrinter());

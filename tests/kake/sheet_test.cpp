@@ -55,7 +55,6 @@ void ExpectFormTexts(const RecordingCanvas& canvas, const QString& label) {
 }
 
 TEST_F(MultiplicationSheet, FormTextsStandOnceAndTheContestLabelsInsideTheirBoxes) {
-  set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   set.MakeSheet(image, preview);
   ExpectFormTexts(image, QStringLiteral("ORVぽろね教室"));
   // The labels of the division, number and score boxes start inside a thin box.
@@ -203,7 +202,6 @@ TEST_F(MultiplicationSheet, EachLineIsDrawnOnceItsGroupIsSettledBeforeItsProduct
 
 TEST_F(MultiplicationSheet, PrintedPageCarriesThePreviewsDrawingThroughThePrintMapping) {
   SetRandomSeed(777);
-  set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   set.MakeSheet(image, preview);
   set.PrintSheet(printer);
   ASSERT_EQ(printer.jobs.size(), 1u);

@@ -38,7 +38,6 @@ TExamPaper& Made(const char* key, std::uint32_t seed = 11) {
   static std::map<std::string, std::unique_ptr<TExamPaper>> papers;
   auto& paper = papers[key];
   paper = std::make_unique<TExamPaper>(*FindExamGrade(QString::fromLatin1(key)));
-  paper->SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   SetRandomSeed(seed);
   paper->Make();
   return *paper;

@@ -21,7 +21,6 @@ class AbacusSheet : public test::RecordedSheet {
   AbacusSheet() {
     texts.round = QStringLiteral("12");
     set.SetSheetTexts(&texts);
-    set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   }
 
   test::EditableTexts texts;

@@ -32,11 +32,6 @@ using test::KeepForLooking;
 // The sheets drawn for real: the built-in PDF printer gives the scale (300 dpi, no offsets).
 class MentalRender : public test::RenderedSheet {
  protected:
-  void SetUp() override {
-    RenderedSheet::SetUp();
-    set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
-  }
-
   TMitori1_1 set;
 };
 

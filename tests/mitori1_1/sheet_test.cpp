@@ -31,7 +31,6 @@ class MentalSheet : public test::RecordedSheet {
 const QString kFigureFace = QStringLiteral("ORVFont");
 
 TEST_F(MentalSheet, FormTextsStandOnceAndGradeMarkersAtTheHeavyRules) {
-  set.SetOrganizerLabel(QStringLiteral("ORVぽろね教室"));
   set.MakeSheet(image, preview);
   const QString from1 = QStringLiteral("小学校4年生以下はここから (No.1～25)");
   const QString from6 = QStringLiteral("小学校5年生以上はここから (No.6～30)");
