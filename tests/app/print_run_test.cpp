@@ -8,117 +8,98 @@
 #include "printing/qxprinters.h"
 #include "tests/support/scripted_spooler.h"
 
-// The print run without the window: two versions of the contest paper to a scripted printer.
+// The print run without the window: two versions of mitori, kake and the answer pages to a
+// scripted printer, the pages logged as sent, and on both sides each job as "[" … "] title".
 namespace tamariko::testing {
 namespace {
 
-// Both sides: each group of pages that share sheets is logged as "[" … "] job title".
-class TwoSidedRun : public TPrintRun {
+class LoggedRun : public TPrintRun {
  public:
   using TPrintRun::TPrintRun;
   QStringList* log = nullptr;
-  QString failingJob;
+  bool twoSided = false;
+  QString failing;  // a page or a job
 
  protected:
   bool GatherJob() override {
-    *log << QStringLiteral("[");
-    return true;
+    if (twoSided) *log << QStringLiteral("[");
+    return twoSided;
   }
   void SendGatheredJob(const QString& title) override {
     *log << QStringLiteral("] ") + title;
-    if (title == failingJob) throw EOSError("両面の失敗 (duplex)");
+    if (title == failing) throw EOSError("両面の失敗 (duplex)");
   }
   void DropGatheredJob() override {}
 };
 
-class PrintRunTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { InstallFaceSubstitutions(); }
-
-  // The run of mitori, kake and the answer pages in two versions, failing `failingJob` when
-  // printed on both sides or the page `failingPage` when not.
-  TPrintReport Print(bool twoSided, const QString& failingJob, const QString& failingPage) {
-    spooler->sending = [&](const ScriptedSpooler::Job& job) {
-      log << job.title;
-      if (job.title == failingPage) throw EOSError("紙詰まり (jam)");
-    };
-    const SheetChoice made{QStringLiteral("mitori"), QStringLiteral("kake")};
-    const SheetChoice choice = made + SheetChoice{kAnswerSheet.key};
-    auto book = MakePaper(&texts, DefaultPaper(), kNumber, made);
-    TJobFollow follow([] {});
-    TPrintRun::Hooks hooks{[] { return false; }, [&] { ++taken; }, {}};
-    std::unique_ptr<TPrintRun> run;
-    if (twoSided) {
-      auto both = std::make_unique<TwoSidedRun>(*book, choice, 2, kPrinter, follow, hooks);
-      both->log = &log;
-      both->failingJob = failingJob;
-      run = std::move(both);
-    } else {
-      run = std::make_unique<TPrintRun>(*book, choice, 2, kPrinter, follow, hooks);
-    }
-    run->MakeVersions([&](int v) {
-      const std::uint32_t number = kNumber + static_cast<std::uint32_t>(v);
-      return MakePaper(&texts, DefaultPaper(), number, made, PaperMark(number, v));
-    });
-    titles = run->Titles();
-    return run->Run();
-  }
-  // The answer pages of version `label` (Ａ版), in the paper's order.
-  static QStringList AnswerPages(const QString& label) {
-    const auto sheets = SheetsWithAnswerTable(DefaultPaper());
-    QStringList pages;
-    for (auto s = sheets.begin() + static_cast<std::ptrdiff_t>(ProblemSheets().size());
-         s != sheets.end(); ++s) {
-      pages << s->jobTitle + QStringLiteral("（") + label + QStringLiteral("）");
-    }
-    return pages;
-  }
-
-  static constexpr std::uint32_t kNumber = 20261208;
-  const QString kPrinter = QStringLiteral("Scripted");
-  std::shared_ptr<ScriptedSpooler> spooler = [this] {
-    ScriptedSpooler::Printer one;
-    one.name = kPrinter;
-    return std::make_shared<ScriptedSpooler>(std::vector<ScriptedSpooler::Printer>{one});
-  }();
-  ScopedQxPrinter printer{spooler};
-  TDefaultSheetTexts texts;
+struct Printed {
   QStringList log;
-  QStringList titles;
   int taken = 0;
+  TPrintReport report;
 };
 
-// A page a job: every version's problem sheets, then every version's answer pages; each page
-// taken up once; a failing page fails alone, the report naming it and its version.
-TEST_F(PrintRunTest, VersionsGoProblemsFirstAndAFailingPageFailsAlone) {
-  const TPrintReport report = Print(false, {}, QStringLiteral("かけ算（Ｂ版）"));
-  const QStringList expected = QStringList{"みとり暗算１（Ａ版）", "かけ算（Ａ版）",
-                                           "みとり暗算１（Ｂ版）", "かけ算（Ｂ版）"} +
-                               AnswerPages(QStringLiteral("Ａ版")) +
-                               AnswerPages(QStringLiteral("Ｂ版"));
-  EXPECT_EQ(log, expected);
-  EXPECT_EQ(titles, expected);
-  EXPECT_EQ(taken, expected.size());
-  EXPECT_EQ(report.Unsent(), QStringList{QStringLiteral("かけ算（Ｂ版）")});
-  const QString text = report.Text();
-  EXPECT_TRUE(text.contains(QStringLiteral("かけ算（Ｂ版）: 送れませんでした。紙詰まり")))
-      << text.toStdString();
-  EXPECT_TRUE(text.contains(kPrinter));
+Printed Print(bool twoSided, const QString& failing) {
+  InstallFaceSubstitutions();
+  ScriptedSpooler::Printer one;
+  one.name = QStringLiteral("Scripted");
+  auto spooler = std::make_shared<ScriptedSpooler>(std::vector{one});
+  const ScopedQxPrinter printer(spooler);
+  Printed out;
+  spooler->sending = [&](const ScriptedSpooler::Job& job) {
+    out.log << job.title;
+    if (job.title == failing) throw EOSError("紙詰まり (jam)");
+  };
+  const TDefaultSheetTexts texts;
+  const SheetChoice made{QStringLiteral("mitori"), QStringLiteral("kake")};
+  const auto book = MakePaper(&texts, DefaultPaper(), 7, made);
+  TJobFollow follow([] {});
+  LoggedRun run(*book, made + SheetChoice{kAnswerSheet.key}, 2, one.name, follow,
+                {[] { return false; }, [&] { ++out.taken; }, {}});
+  run.log = &out.log;
+  run.twoSided = twoSided;
+  run.failing = failing;
+  // Marked as the window marks them: a version's job titles tell it only on a marked page.
+  run.MakeVersions(
+      [&](int v) { return MakePaper(&texts, DefaultPaper(), 7 + v, made, PaperMark(7 + v, v)); });
+  out.report = run.Run();
+  return out;
 }
 
-// Both sides: each version's problem pages are one job, then each version's answer pages;
-// a job that fails fails its pages only.
-TEST_F(PrintRunTest, TwoSidedSendsEachVersionsPagesAsOneJob) {
-  const TPrintReport report = Print(true, QStringLiteral("大会問題（Ｂ版）"), {});
-  const QStringList expected =
+// The answer pages of version `label` (Ａ版), in the paper's order.
+QStringList AnswerPages(const QString& label) {
+  QStringList pages;
+  const auto sheets = SheetsWithAnswerTable(DefaultPaper());
+  for (std::size_t s = ProblemSheets().size(); s < sheets.size(); ++s) {
+    pages << sheets[s].jobTitle + QStringLiteral("（") + label + QStringLiteral("）");
+  }
+  return pages;
+}
+
+// Every version's problem sheets, then every version's answer pages; a failing page fails
+// alone. On both sides each version's problem pages are one job, then each version's
+// answer pages; a failing job fails its pages only.
+TEST(PrintRunTest, VersionsGoProblemsFirstAndTwoSidedAsOneJobEachFailingAlone) {
+  const QStringList a = AnswerPages(QStringLiteral("Ａ版")),
+                    b = AnswerPages(QStringLiteral("Ｂ版"));
+  const Printed single = Print(false, QStringLiteral("かけ算（Ｂ版）"));
+  const QStringList order = QStringList{"みとり暗算１（Ａ版）", "かけ算（Ａ版）",
+                                        "みとり暗算１（Ｂ版）", "かけ算（Ｂ版）"} +
+                            a + b;
+  EXPECT_EQ(single.log, order);
+  EXPECT_EQ(single.taken, order.size());
+  EXPECT_EQ(single.report.Unsent(), QStringList{"かけ算（Ｂ版）"});
+  EXPECT_TRUE(
+      single.report.Text().contains(QStringLiteral("かけ算（Ｂ版）: 送れませんでした。紙詰まり")));
+
+  const Printed both = Print(true, QStringLiteral("大会問題（Ｂ版）"));
+  const QStringList jobs =
       QStringList{"[", "みとり暗算１（Ａ版）", "かけ算（Ａ版）", "] 大会問題（Ａ版）",
                   "[", "みとり暗算１（Ｂ版）", "かけ算（Ｂ版）", "] 大会問題（Ｂ版）",
                   "["} +
-      AnswerPages(QStringLiteral("Ａ版")) + QStringList{"] 大会問題 解答（Ａ版）", "["} +
-      AnswerPages(QStringLiteral("Ｂ版")) + QStringList{"] 大会問題 解答（Ｂ版）"};
-  EXPECT_EQ(log, expected);
-  EXPECT_EQ(report.Unsent(), (QStringList{"みとり暗算１（Ｂ版）", "かけ算（Ｂ版）"}));
-  EXPECT_TRUE(report.Text().contains(QStringLiteral("両面の失敗"))) << report.Text().toStdString();
+      a + QStringList{"] 大会問題 解答（Ａ版）", "["} + b + QStringList{"] 大会問題 解答（Ｂ版）"};
+  EXPECT_EQ(both.log, jobs);
+  EXPECT_EQ(both.report.Unsent(), (QStringList{"みとり暗算１（Ｂ版）", "かけ算（Ｂ版）"}));
+  EXPECT_TRUE(both.report.Text().contains(QStringLiteral("両面の失敗")));
 }
 
 }  // namespace
