@@ -35,6 +35,7 @@
 #include "app/job_follow.h"
 #include "app/message_box.h"
 #include "app/papers.h"
+#include "app/print_run.h"
 #include "app/shortcuts.h"
 #include "app/shutdown_signals.h"
 #include "app/startup.h"
@@ -778,198 +779,40 @@ void TForm1::ShowJobNews() {
   }
 }
 
-std::vector<std::unique_ptr<TWorkbook>> TForm1::MakeVersions(int count) {
-  std::vector<std::unique_ptr<TWorkbook>> versions;
-  for (int v = 0; v < count; ++v) {
-    const std::uint32_t number = *Number + static_cast<std::uint32_t>(v);
-    versions.push_back(MakePaper(&Texts, *Paper_, number, MadeChoice, PaperMark(number, v)));
-    versions.back()->SetJobTitleSuffix(QStringLiteral("（") + VersionLabel(v) +
-                                       QStringLiteral("）"));
-  }
-  return versions;
-}
-
-// One failing sheet holds back none of the others; the run is told once, at its end, when
-// the buttons are free again. Several versions (only of a paper made: forms are all alike)
-// go as one run, every version's problem sheets first, then their answer pages.
+// The make-problems button is off while the run lasts; the status line says it until the
+// report.
 TPrintReport TForm1::PrintChosenSheets() {
   const int versionCount =
       MadeOnce && PrintSelection->Versions() > 1 ? PrintSelection->Versions() : 1;
-  std::vector<SheetRef> chosen;
-  Book->PrintRun(Ticked(PrintSelection->Boxes(), *Paper_, true),
-                 [&](SheetRef sheet) { chosen.push_back(sheet); });
-  std::vector<std::unique_ptr<TWorkbook>> versions;
+  TPrintRun run(*Book, Ticked(PrintSelection->Boxes(), *Paper_, true), versionCount,
+                PrinterInForce(), *JobFollow,
+                {[this] { return Ending(); },
+                 [this] {
+                   ++PrintTaken;
+                   UpdateStatusLine();
+                 },
+                 [this](SheetRef sheet) { PrintOneSheet(sheet); }});
   if (versionCount > 1) {
     WaitCursor cursor;
-    versions = MakeVersions(versionCount);
+    // The first made again from the number on screen, as each of the others from the
+    // numbers after it, with the sheets of the last ケリモ.
+    run.MakeVersions([this](int v) {
+      const std::uint32_t number = *Number + static_cast<std::uint32_t>(v);
+      return MakePaper(&Texts, *Paper_, number, MadeChoice, PaperMark(number, v));
+    });
   }
-  const std::vector<VersionPage> order = VersionOrder(chosen, versionCount);
-  auto titleOf = [&](const VersionPage& page) {
-    const QString title = Book->Info(page.sheet).jobTitle;
-    return versionCount > 1
-               ? title + QStringLiteral("（") + VersionLabel(page.version) + QStringLiteral("）")
-               : title;
-  };
   Image4->setEnabled(false);
   Printing = true;
-  PrintTitles.clear();
-  for (const VersionPage& page : order) PrintTitles << titleOf(page);
+  PrintTitles = run.Titles();
   PrintTaken = 0;
   UpdateStatusLine();
-  // The status line says it until the report.
   auto enable = qScopeGuard([this] {
     Printing = false;
     PrintTitles.clear();
     UpdateStatusLine();
     Image4->setEnabled(true);
   });
-  TPrintReport report;
-  const QString printer = PrinterInForce();
-  TakePrintNotices();  // none of an earlier run's
-  JobFollow->BeginRun();
-  // The PDF printer writes the versions as one file, in the run's order.
-  bool oneFile = false;
-  if (versionCount > 1) {
-    try {
-      oneFile = CollectPdfPrinterRun(VersionsFileStem(*Paper_, versionCount));
-    } catch (const std::exception& e) {
-      for (const QString& title : PrintTitles)
-        report.Failed(title, printer, QString::fromUtf8(e.what()));
-      return report;
-    }
-  }
-  auto dropFile = qScopeGuard([oneFile] {
-    if (oneFile) DropPdfPrinterRun();
-  });
-  // Once the print server has been silent for the whole bound, the sheets after are not
-  // waited for again, one bound each: the run gives up with the same reason.
-  QString silence;
-  QStringList sentInFile;
-  // A page's outcome is told at once, or, on both sides, once its job has gone: the pages
-  // of a job go together.
-  struct Outcome {
-    QString title;
-    QString failure;  // empty: sent
-    bool notSent = false;
-    QString file;
-    bool unknown = false;  // the silent server may print it all the same
-  };
-  auto tell = [&](const Outcome& o) {
-    if (o.unknown) {
-      report.Unknown(o.title, printer, o.failure);
-    } else if (o.notSent) {
-      report.NotSent(o.title);
-    } else if (!o.failure.isEmpty()) {
-      report.Failed(o.title, printer, o.failure);
-    } else {
-      report.Sent(o.title, printer, o.file);
-    }
-  };
-  bool gathering = false;
-  std::vector<Outcome> inJob;
-  auto dropJob = qScopeGuard([] { DropGatheredPrinterJob(); });
-  // A send given up because the program is ending was not sent, not failed; unless the
-  // server was asked to make the job, which it may print all the same.
-  auto failure = [&](const QString& title, const std::exception& e, const QStringList& sheets) {
-    const bool mayExist = JobFollow->GaveUp(sheets, e);
-    if (Ending()) return Outcome{title, {}, !mayExist, {}, mayExist};
-    if (dynamic_cast<const EPrintServerSilent*>(&e)) silence = QString::fromUtf8(e.what());
-    return Outcome{title, QString::fromUtf8(e.what()), false, {}, mayExist};
-  };
-  auto sendJob = [&](const VersionPage& first) {
-    std::vector<Outcome> pages = std::exchange(inJob, {});
-    if (!gathering) return;
-    gathering = false;
-    const bool drawn = std::any_of(pages.begin(), pages.end(), [](const Outcome& o) {
-      return !o.notSent && o.failure.isEmpty();
-    });
-    std::optional<Outcome> sendFailure;
-    if (!drawn) {
-      DropGatheredPrinterJob();
-    } else if (Ending() || !silence.isEmpty()) {
-      DropGatheredPrinterJob();
-      sendFailure = Ending() ? Outcome{{}, {}, true, {}} : Outcome{{}, silence, false, {}};
-    } else {
-      QStringList sheets;
-      for (const Outcome& o : pages) {
-        if (!o.notSent && o.failure.isEmpty()) sheets << o.title;
-      }
-      try {
-        SendGatheredPrinterJob(JobTitle(*Paper_, first, versionCount));
-        JobFollow->Sent(sheets);
-      } catch (const std::exception& e) {
-        sendFailure = failure({}, e, sheets);
-      }
-    }
-    for (Outcome& page : pages) {
-      if (sendFailure && !page.notSent && page.failure.isEmpty()) {
-        page.failure = sendFailure->failure;
-        page.notSent = sendFailure->notSent;
-        page.unknown = sendFailure->unknown;
-      }
-      tell(page);
-    }
-  };
-  std::size_t jobStart = 0;
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const VersionPage& page = order[i];
-    if (!oneFile && StartsJob(order, i)) {
-      if (i > 0) sendJob(order[jobStart]);
-      jobStart = i;
-      gathering = GatherPrinterJob();
-    }
-    const QString title = titleOf(page);
-    auto note = [&](Outcome o) {
-      if (gathering) {
-        inJob.push_back(std::move(o));
-      } else {
-        tell(o);
-      }
-    };
-    ++PrintTaken;
-    UpdateStatusLine();
-    if (Ending()) {
-      note({title, {}, true, {}});
-      continue;
-    }
-    if (!silence.isEmpty()) {
-      note({title, silence, false, {}});
-      continue;
-    }
-    const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
-    try {
-      if (versionCount > 1) {
-        versions[static_cast<std::size_t>(page.version)]->PrintSheet(page.sheet, QxPrinter());
-      } else {
-        PrintOneSheet(page.sheet);
-      }
-      if (oneFile) {
-        sentInFile << title;
-      } else {
-        note({title, {}, false, PdfPrinterFilesWritten().mid(pdfBefore).value(0)});
-        if (!gathering) JobFollow->Sent({title});
-      }
-    } catch (const std::exception& e) {
-      note(failure(title, e, {title}));
-    }
-  }
-  if (!order.empty()) sendJob(order[jobStart]);
-  if (oneFile) {
-    dropFile.dismiss();
-    // The pages are in the file only once it is in place: all of them, or none.
-    try {
-      const QString file = sentInFile.isEmpty() ? QString() : FinishPdfPrinterRun();
-      for (const QString& title : sentInFile) report.Sent(title, printer, file);
-    } catch (const std::exception& e) {
-      for (const QString& title : sentInFile) {
-        report.Failed(title, printer, QString::fromUtf8(e.what()));
-      }
-    }
-    if (sentInFile.isEmpty()) DropPdfPrinterRun();
-  }
-  // A paused queue took the jobs and holds them.
-  for (const QString& notice : TakePrintNotices()) report.AddPrinterNotice(printer, notice);
-  return report;
+  return run.Run();
 }
 
 void TForm1::Image9Click() {

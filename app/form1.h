@@ -181,9 +181,6 @@ class TForm1 : public QWidget, public Ui::Form1 {
   QString PrinterInForce() const;
   // The print run of the chosen sheets, with the make-problems button off meanwhile.
   TPrintReport PrintChosenSheets();
-  // The versions a print of `count` versions sends (the first made again from the number
-  // on screen, as each of the others from the numbers after it), the chosen sheets of each.
-  std::vector<std::unique_ptr<TWorkbook>> MakeVersions(int count);
   // The number the next ケリモ makes; none, and said, when the typed one is not a number.
   std::optional<std::uint32_t> NextNumber();
   // Previews drawn at another device pixel ratio are drawn again at the window's.
