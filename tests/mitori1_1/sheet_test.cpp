@@ -74,18 +74,7 @@ TEST_F(MentalSheet, EmptyRoundStandsAndALongHeadingIsCutAtTheDivisionBox) {
   const Op* round = image.FindText(QStringLiteral("第　回"));
   ASSERT_NE(round, nullptr);
   EXPECT_EQ(round->x1, preview.X(25));
-  // A text no window lets through is cut where the division box begins, never drawn over it.
-  const Op* heading = nullptr;
-  const auto texts = image.OfKind(Kind::TextOut);  // alive while `heading` points into it
-  for (const Op& t : texts) {
-    if (t.text.startsWith(QStringLiteral("長長"))) heading = &t;
-  }
-  ASSERT_NE(heading, nullptr);
-  EXPECT_LT(heading->text.size(), 60);
-  // The recording canvas's ink: its widths at 96 dpi.
-  const double endMm = 44 + RecordingCanvas::WidthOf(heading->text, 22) * 25.4 / 96;
-  EXPECT_LE(endMm, 174);
-  EXPECT_GT(endMm, 165);
+  test::ExpectHeadingCutAtTheDivisionBox(image);
 }
 
 // The box of a figure's digits: right alignment measures the plain digits, and the commas'

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "core/page_mapping.h"
@@ -128,6 +129,21 @@ inline void ExpectSameDrawing(const RecordingCanvas& preview, const PageMapping&
       EXPECT_NEAR(q.y2, y(p.y2), slack);
     }
   }
+}
+
+// The large heading of 60 「長」, more than any window lets through, is cut where the division
+// box begins (it runs from 44 mm, the box from 174 mm), never drawn over it; measured with
+// the recording canvas's widths at 96 dpi.
+inline void ExpectHeadingCutAtTheDivisionBox(const RecordingCanvas& image) {
+  std::optional<RecordingCanvas::Op> heading;
+  for (const RecordingCanvas::Op& t : image.OfKind(RecordingCanvas::Kind::TextOut)) {
+    if (t.text.startsWith(QStringLiteral("長長"))) heading = t;
+  }
+  ASSERT_TRUE(heading.has_value());
+  EXPECT_LT(heading->text.size(), 60);
+  const double endMm = 44 + RecordingCanvas::WidthOf(heading->text, 22) * 25.4 / 96;
+  EXPECT_LE(endMm, 174);
+  EXPECT_GT(endMm, 165);
 }
 
 }  // namespace tamariko::test
