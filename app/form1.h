@@ -144,7 +144,6 @@ class TForm1 : public QWidget, public Ui::Form1 {
 
   bool event(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void LayOutPanels();
 
  private:
   // The sheets read the round number and headings from the edit boxes as they stand.
@@ -171,6 +170,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // Ctrl+wheel: one zoom step a notch, about the point under the pointer.
   void ZoomWheel(int angleDelta, QPoint global);
   void UpdateStatusLine();
+  // The command panel at the top, the tabs below it and the status line at the bottom.
+  void LayOutPanels();
   QPoint Pointer() const;
   // Turns the wheel by angleDelta eighths of a degree, up when positive.
   void MouseWheel(int angleDelta);

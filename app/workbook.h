@@ -66,7 +66,6 @@ class TWorkbook {
   TProblemKind* KindOf(const QString& key) const;
   // Whether the last make-problems run made kind `index`.
   bool Made(int index) const { return made_[static_cast<std::size_t>(index)]; }
-  const TPaperLayout& Layout() const { return *layout_; }
   // The paper's first answer page, and every one.
   TAnswerPage& Answers() { return *pages_.front(); }
   const TAnswerPage& Answers() const { return *pages_.front(); }
