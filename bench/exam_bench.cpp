@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/papers.h"
 #include "core/random.h"
 #include "kentei/exam_grades.h"
 #include "kentei/exam_paper.h"

@@ -1,11 +1,11 @@
 #pragma once
 
-// The grades of the exam-practice papers as data: what each grade's paper holds, its clock,
-// points and pass marks. A grade of a ladder is one row here; the generators and the pages
-// read nothing else.
+// An exam-practice paper's grade as the generators and the pages read it: what the paper
+// holds, its clock, points and pass marks. Grades are made from documents
+// (kentei/paper_document.h).
 
 #include <QString>
-#include <span>
+#include <QStringList>
 #include <vector>
 
 namespace tamariko {
@@ -76,7 +76,8 @@ struct TExamGrade {
   QString key;          // --exam name
   QString name;         // Japanese name of the grade alone: 「10級」
   QString paperName;    // the paper's grades, as its title names them: 「10級・9級」
-  QString ladder;       // 「珠算」 or 「暗算」
+  QString title;        // 「珠算検定練習問題」
+  QString ladder;       // the window's paper choice: 「珠算検定練習」
   int minutes = 0;      // the paper's clock, or each subject's where pages is Dan
   int totalPoints = 0;  // the whole paper's; each subject's alone where pages is Dan
   std::vector<TPassMark> passMarks;
@@ -88,13 +89,14 @@ struct TExamGrade {
   bool mental = false;
   // Where a Dan paper's subjects have clocks of their own: みとり, かけ, わり; else 0.
   int subjectMinutes[3] = {0, 0, 0};
-  // A --exam key; false for a paper only the window offers.
-  bool batchKey = true;
+  // The subjects' headings: みとり, かけ, わり.
+  QString subjectNames[3];
+  // --sheets names of the problem pages, in order.
+  QStringList pageKeys;
+  // The subjects (0 みとり, 1 かけ, 2 わり) in printed order.
+  std::vector<int> printedSubjects;
+  // Shipped with the program: its set's JSON keeps the members it had before documents.
+  bool shipped = false;
 };
-
-// Every grade of every ladder, in ladder order.
-std::span<const TExamGrade> ExamGrades();
-// The grade of `key`, or nullptr.
-const TExamGrade* FindExamGrade(const QString& key);
 
 }  // namespace tamariko

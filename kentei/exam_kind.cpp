@@ -157,7 +157,8 @@ TAnswer TExamKind::Answer(int index) const {
 }
 
 QByteArray TExamKind::Json() const {
-  return "\"exam\": \"" + paper_.Grade().key.toLatin1() + "\", " + paper_.JsonMembers();
+  const TExamGrade& g = paper_.Grade();
+  return "\"exam\": " + JsonText(g.shipped ? g.key : g.paperName) + ", " + paper_.JsonMembers();
 }
 
 AnswerPageEntry ExamAnswerPage(const TExamGrade& grade) {

@@ -1,5 +1,8 @@
 #include "kentei/exam_paper.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include "core/sheet_drawer.h"
 
 namespace tamariko {
@@ -27,32 +30,33 @@ QByteArray JsonYen(const TPairSection& section) {
 }  // namespace
 
 TExamPaper::TExamPaper(const TExamGrade& grade) : grade_(grade) {
-  const QString name = grade.ladder + QStringLiteral("検定練習") + grade.paperName;
+  const QString name = grade.ladder + grade.paperName;
+  const auto key = [&](int page) { return grade.pageKeys.value(page); };
   const auto titled = [&](int subject) {
     return name + u'（' + ExamSubjectName(grade, subject) + u'）';
   };
   if (grade.pages == TPageShape::Single) {
-    pages_.push_back({QStringLiteral("omote"), name, TExamPageKind::Single});
+    pages_.push_back({key(0), name, TExamPageKind::Single});
   } else if (grade.pages == TPageShape::Dan && grade.mental) {
     // みとり暗算 first, on two pages: thirty columns of 10口 need the room.
-    pages_.push_back({QStringLiteral("mitori1"), name + QStringLiteral("（みとり暗算１）"),
+    pages_.push_back({key(0), name + u'（' + ExamSubjectName(grade, 0) + QStringLiteral("１）"),
                       TExamPageKind::DanAdditionFirst});
-    pages_.push_back({QStringLiteral("mitori2"), name + QStringLiteral("（みとり暗算２）"),
+    pages_.push_back({key(1), name + u'（' + ExamSubjectName(grade, 0) + QStringLiteral("２）"),
                       TExamPageKind::DanAdditionSecond});
-    pages_.push_back({QStringLiteral("kake"), titled(1), TExamPageKind::DanMultiplication});
-    pages_.push_back({QStringLiteral("wari"), titled(2), TExamPageKind::DanDivision});
+    pages_.push_back({key(2), titled(1), TExamPageKind::DanMultiplication});
+    pages_.push_back({key(3), titled(2), TExamPageKind::DanDivision});
   } else if (grade.pages == TPageShape::Dan) {
-    pages_.push_back({QStringLiteral("kake"), titled(1), TExamPageKind::DanMultiplication});
-    pages_.push_back({QStringLiteral("wari"), titled(2), TExamPageKind::DanDivision});
-    pages_.push_back({QStringLiteral("mitori1"), name + QStringLiteral("（みとり算１）"),
+    pages_.push_back({key(0), titled(1), TExamPageKind::DanMultiplication});
+    pages_.push_back({key(1), titled(2), TExamPageKind::DanDivision});
+    pages_.push_back({key(2), name + u'（' + ExamSubjectName(grade, 0) + QStringLiteral("１）"),
                       TExamPageKind::DanAdditionFirst});
-    pages_.push_back({QStringLiteral("mitori2"), name + QStringLiteral("（みとり算２）"),
+    pages_.push_back({key(3), name + u'（' + ExamSubjectName(grade, 0) + QStringLiteral("２）"),
                       TExamPageKind::DanAdditionSecond});
   } else {
     const bool mental = grade.mental;
-    pages_.push_back({QStringLiteral("omote"), name + QStringLiteral("（表）"),
+    pages_.push_back({key(0), name + QStringLiteral("（表）"),
                       mental ? TExamPageKind::MentalAddition : TExamPageKind::Front});
-    pages_.push_back({QStringLiteral("ura"), name + QStringLiteral("（裏）"),
+    pages_.push_back({key(1), name + QStringLiteral("（裏）"),
                       mental ? TExamPageKind::MentalPairs : TExamPageKind::Back});
   }
   pages_.push_back(
@@ -92,17 +96,15 @@ QStringList TExamPaper::Answers(TExamSubject subject) const {
   return list;
 }
 
-QByteArray TExamPaper::JsonMembers() const {
-  QList<QByteArray> members;
+QByteArray TExamPaper::SubjectJson(int subject) const {
   const TExamProblems empty;
   const TExamProblems& made = problems_ ? *problems_ : empty;
   const auto answer = [](const auto& p) { return p.answer; };
-  // 暗算's subjects under names of their own, whole numbers without a yen list.
-  const bool mental = grade_.mental;
+  // 暗算's subjects are whole numbers without a yen list.
   const auto yenList = [&](const QByteArray& list) {
-    return mental ? QByteArray() : ", \"yen\": " + list;
+    return grade_.mental ? QByteArray() : ", \"yen\": " + list;
   };
-  if (grade_.abacus.Count() > 0) {
+  if (subject == 0) {
     QList<QByteArray> problems;
     for (const TAdditionProblem& p : made.abacus) {
       problems << JsonNumbers(p.rows, [](const TExactNumber& n) { return n; });
@@ -111,31 +113,51 @@ QByteArray TExamPaper::JsonMembers() const {
     QList<QByteArray> yen;
     for (int p = 1; grade_.abacus.yen && p <= grade_.abacus.Count(); ++p)
       yen << QByteArray::number(p);
-    members << (mental ? "\"mental\"" : "\"abacus\"") + QByteArray(": {\"problems\": ") +
-                   JsonList(problems) + ", \"answers\": " + JsonNumbers(made.abacus, answer) +
-                   yenList(JsonList(yen)) + "}";
+    return "{\"problems\": " + JsonList(problems) +
+           ", \"answers\": " + JsonNumbers(made.abacus, answer) + yenList(JsonList(yen)) + "}";
   }
-  if (grade_.multiplication.Count() > 0) {
-    const auto& m = made.multiplication;
-    members << (mental ? "\"mental_multiplication\"" : "\"multiplication\"") +
-                   QByteArray(": {\"multiplicands\": ") +
-                   JsonNumbers(m, [](const TPairProblem& p) { return p.first; }) +
-                   ", \"multipliers\": " +
-                   JsonNumbers(m, [](const TPairProblem& p) { return p.second; }) +
-                   ", \"answers\": " + JsonNumbers(m, answer) +
-                   yenList(JsonYen(grade_.multiplication)) + "}";
+  const bool division = subject == 2;
+  const auto& pairs = division ? made.division : made.multiplication;
+  return QByteArray(division ? "{\"dividends\": " : "{\"multiplicands\": ") +
+         JsonNumbers(pairs, [](const TPairProblem& p) { return p.first; }) +
+         (division ? ", \"divisors\": " : ", \"multipliers\": ") +
+         JsonNumbers(pairs, [](const TPairProblem& p) { return p.second; }) +
+         ", \"answers\": " + JsonNumbers(pairs, answer) +
+         yenList(JsonYen(division ? grade_.division : grade_.multiplication)) + "}";
+}
+
+QByteArray TExamPaper::JsonMembers() const {
+  // Each section in printed order: its subject and heading, then its subject's members.
+  static const char* const kWords[2][3] = {{"mitori", "kake", "wari"},
+                                           {"mitori-anzan", "kake-anzan", "wari-anzan"}};
+  QList<QByteArray> sections;
+  for (int subject : grade_.printedSubjects) {
+    QByteArray section = SubjectJson(subject);
+    section.insert(1, "\"subject\": \"" + QByteArray(kWords[grade_.mental ? 1 : 0][subject]) +
+                          "\", \"title\": " + JsonText(grade_.subjectNames[subject]) + ", ");
+    sections << section;
   }
-  if (grade_.division.Count() > 0) {
-    const auto& v = made.division;
-    members << (mental ? "\"mental_division\"" : "\"division\"") +
-                   QByteArray(": {\"dividends\": ") +
-                   JsonNumbers(v, [](const TPairProblem& p) { return p.first; }) +
-                   ", \"divisors\": " +
-                   JsonNumbers(v, [](const TPairProblem& p) { return p.second; }) +
-                   ", \"answers\": " + JsonNumbers(v, answer) + yenList(JsonYen(grade_.division)) +
-                   "}";
+  const QByteArray sectionsMember = "\"sections\": " + JsonList(sections);
+  if (!grade_.shipped) return sectionsMember;
+  // The shipped papers keep the members they wrote before they were documents, first.
+  static const char* const kMembers[2][3] = {
+      {"abacus", "multiplication", "division"},
+      {"mental", "mental_multiplication", "mental_division"}};
+  const int counts[] = {grade_.abacus.Count(), grade_.multiplication.Count(),
+                        grade_.division.Count()};
+  QList<QByteArray> members;
+  for (int subject = 0; subject < 3; ++subject) {
+    if (counts[subject] > 0)
+      members << "\"" + QByteArray(kMembers[grade_.mental ? 1 : 0][subject]) +
+                     "\": " + SubjectJson(subject);
   }
+  members << sectionsMember;
   return members.join(", ");
+}
+
+QByteArray JsonText(const QString& text) {
+  const QByteArray list = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+  return list.mid(1, list.size() - 2);
 }
 
 }  // namespace tamariko

@@ -56,17 +56,24 @@ class TExamPaper : public TKeisan {
   // The subject's answers as printed, by problem number; empty for a subject the paper lacks
   // or before Make.
   QStringList Answers(TExamSubject subject) const;
-  // The paper's members of a set's JSON: "\"abacus\": {...}, \"multiplication\": {...}, ...",
-  // the subjects it has, in that order; numbers as printed without commas or ¥. A 暗算 paper's
-  // are "mental", "mental_multiplication" and "mental_division", without yen lists.
+  // The paper's members of a set's JSON: "\"sections\": [...]", each section in printed
+  // order with its subject, heading and problems; numbers as printed without commas or ¥. A
+  // shipped paper writes before it "\"abacus\": {...}, \"multiplication\": {...}, ...", the
+  // subjects it has (a 暗算 paper's "mental", "mental_multiplication" and "mental_division",
+  // without yen lists).
   QByteArray JsonMembers() const;
 
  private:
+  // One subject's object: みとり 0, かけ 1, わり 2.
+  QByteArray SubjectJson(int subject) const;
   TExamPageContent Content() const;
 
   const TExamGrade& grade_;
   std::vector<TExamPage> pages_;
   std::optional<TExamProblems> problems_;
 };
+
+// `text` as a JSON string, quoted and escaped.
+QByteArray JsonText(const QString& text);
 
 }  // namespace tamariko

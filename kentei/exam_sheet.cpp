@@ -414,9 +414,7 @@ void DrawAnswers(SheetDrawer& d, const TExamPageContent& c) {
 }  // namespace
 
 QString ExamSubjectName(const TExamGrade& grade, int subject) {
-  static const char16_t* const kNames[2][3] = {{u"みとり算", u"かけ算", u"わり算"},
-                                               {u"みとり暗算", u"かけ暗算", u"わり暗算"}};
-  return QString::fromUtf16(kNames[grade.mental ? 1 : 0][subject]);
+  return grade.subjectNames[subject];
 }
 
 QString ExamPageTitle(const TExamGrade& grade, TExamPageKind kind) {
@@ -448,8 +446,7 @@ QString ExamPageTitle(const TExamGrade& grade, TExamPageKind kind) {
       suffix = u'（' + ExamSubjectName(grade, 0) + QStringLiteral("２）");
       break;
   }
-  return grade.ladder + QStringLiteral("検定練習問題　") + FullWidthDigits(grade.paperName) +
-         suffix;
+  return grade.title + u'　' + FullWidthDigits(grade.paperName) + suffix;
 }
 
 long double AnswerSpaceMm(const QString& longest) {

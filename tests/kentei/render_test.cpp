@@ -4,6 +4,7 @@
 #include <QImage>
 #include <algorithm>
 
+#include "app/papers.h"
 #include "core/random.h"
 #include "kentei/exam_kind.h"
 #include "kentei/exam_paper.h"
