@@ -59,30 +59,44 @@ bool IsDivision(TDocumentSubject s) {
   return s == TDocumentSubject::Wari || s == TDocumentSubject::WariAnzan;
 }
 
-// Where a fault is: the file, and the section and block when inside one.
+// Where a fault is: the file, and the section and block when inside one. Told only on a
+// fault, so reading a sound document builds no text.
 class Place {
  public:
-  explicit Place(QString file) : file_(std::move(file)) {}
-  Place Section(int index, const QString& name) const {
+  explicit Place(const QString& file) : file_(&file) {}
+  Place Section(int index, const char16_t* name) const {
     Place p = *this;
-    p.where_ = QStringLiteral("%1番目の種目").arg(index + 1) +
-               (name.isEmpty() ? QString() : u'（' + name + u'）');
+    p.section_ = index + 1;
+    p.sectionName_ = name;
+    return p;
+  }
+  Place Section(int index, const QString& name) const {
+    Place p = Section(index, nullptr);
+    p.sectionTitle_ = name;
     return p;
   }
   Place Block(int index) const {
     Place p = *this;
-    p.where_ += QStringLiteral("の%1つ目の段").arg(index + 1);
+    p.block_ = index + 1;
     return p;
   }
   [[noreturn]] void Fail(const QString& what) const {
-    const QString text = file_ + QStringLiteral(": ") +
-                         (where_.isEmpty() ? QString() : where_ + QStringLiteral(": ")) + what;
-    throw Error(text.toStdString());
+    QString where;
+    if (section_ > 0) {
+      const QString name = sectionName_ ? QString::fromUtf16(sectionName_) : sectionTitle_;
+      where = QStringLiteral("%1番目の種目").arg(section_) +
+              (name.isEmpty() ? QString() : u'（' + name + u'）');
+      if (block_ > 0) where += QStringLiteral("の%1つ目の段").arg(block_);
+      where += QStringLiteral(": ");
+    }
+    throw Error((*file_ + QStringLiteral(": ") + where + what).toStdString());
   }
 
  private:
-  QString file_;
-  QString where_;
+  const QString* file_;
+  int section_ = 0, block_ = 0;
+  const char16_t* sectionName_ = nullptr;
+  QString sectionTitle_;
 };
 
 void RefuseUnknown(const QJsonObject& object, std::initializer_list<const char*> known,
@@ -167,7 +181,9 @@ std::int64_t SpaceOf(const TDocumentBlock& b, TDocumentSubject subject) {
       n *= static_cast<long double>(b.digits.min == 1 ? values : values - r);
     return Capped(n);
   }
-  // 字数: lists of lengths within the range adding up to `chars`, each row its values.
+  // 字数: lists of lengths within the range adding up to `chars`, each row its values. Every
+  // row has at least 9, so seven rows are past counting.
+  if (b.rows >= 7) return kCountedSpace + 1;
   std::vector<long double> ways(static_cast<std::size_t>(b.chars) + 1, 0);
   ways[0] = 1;
   for (int r = 0; r < b.rows; ++r) {
@@ -429,8 +445,7 @@ TPaperDocument ReadPaperDocument(const QByteArray& bytes, const QString& file) {
     const auto found =
         std::find_if(std::begin(kSubjects), std::end(kSubjects),
                      [&](const SubjectWord& w) { return word == QLatin1String(w.word); });
-    const Place at =
-        top.Section(i, found == std::end(kSubjects) ? QString() : QString::fromUtf16(found->name));
+    const Place at = top.Section(i, found == std::end(kSubjects) ? u"" : found->name);
     if (!list[i].isObject()) at.Fail(QStringLiteral("種目は { } で書いてください"));
     if (found == std::end(kSubjects))
       at.Fail(QStringLiteral("subject「%1」はありません（mitori、kake、wari、mitori-anzan など）")

@@ -226,6 +226,14 @@ TEST(ExamBatch, AnOwnPaperIsFoundListedAndMadeByTheRules) {
   EXPECT_EQ(QDir(pages.path()).entryList({"*.png"}, QDir::Files, QDir::Name),
             QStringList({"jishu-8-kaitou.png", "jishu-8-omote.png"}));
 
+  // Its page keys for --sheets, and the options every paper takes.
+  const QString pdf = pages.filePath("own.pdf");
+  const auto picked =
+      Tamariko({"--batch", "--exam", path, "--sheets", "omote", "--mark", "--paper", "A4",
+                "--organizer", QStringLiteral("そろばん教室"), "--count", "2", "--pdf", pdf});
+  ASSERT_EQ(picked.exitCode, 0) << picked.err.toStdString();
+  EXPECT_EQ(test::ReadPdf(pdf).pages, 4);  // omote and kaitou, twice
+
   const auto missing = Tamariko({"--batch", "--exam", folder + "/none.json", "--json", "-"});
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_TRUE(missing.err.contains("none.json")) << missing.err.toStdString();
