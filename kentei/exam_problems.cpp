@@ -429,19 +429,23 @@ bool WholeNumbers(const TPairSection& section) {
 TExamProblems MakeExamProblems(const TExamGrade& grade) {
   TExamProblems made;
   MakeAddition(grade.abacus, made.abacus);
+  // Each section of decimals and yen, or of whole numbers, by its own blocks.
   if (!WholeNumbers(grade.multiplication)) {
     made.multiplication = MakeDecimalPairs(grade.multiplication, false);
+  } else {
+    for (const auto& [m, n] : DrawPairs(grade.multiplication)) {
+      const TExactNumber a = TExactNumber::Whole(m), b = TExactNumber::Whole(n);
+      made.multiplication.push_back({a, b, a.Times(b)});
+    }
+  }
+  if (!WholeNumbers(grade.division)) {
     made.division = MakeDecimalPairs(grade.division, true);
-    return made;
-  }
-  for (const auto& [m, n] : DrawPairs(grade.multiplication)) {
-    const TExactNumber a = TExactNumber::Whole(m), b = TExactNumber::Whole(n);
-    made.multiplication.push_back({a, b, a.Times(b)});
-  }
-  // 法 left, 商 right: the dividend is their product.
-  for (const auto& [divisor, quotient] : DrawPairs(grade.division)) {
-    const TExactNumber d = TExactNumber::Whole(divisor), q = TExactNumber::Whole(quotient);
-    made.division.push_back({d.Times(q), d, q});
+  } else {
+    // 法 left, 商 right: the dividend is their product.
+    for (const auto& [divisor, quotient] : DrawPairs(grade.division)) {
+      const TExactNumber d = TExactNumber::Whole(divisor), q = TExactNumber::Whole(quotient);
+      made.division.push_back({d.Times(q), d, q});
+    }
   }
   return made;
 }

@@ -585,6 +585,8 @@ TExamGrade ExamGradeOf(const TPaperDocument& d, const QString& key) {
       TPairSection& pairs = subject == 1 ? g.multiplication : g.division;
       pairs.pointsEach = s.points;
       for (const TDocumentBlock& b : s.blocks) {
+        if ((b.numbers == TNumberKind::Whole) != (s.blocks.front().numbers == TNumberKind::Whole))
+          later(QStringLiteral("整数の段と小数や円の段の混じる種目"));
         pairs.blocks.push_back({first, first + b.count - 1, b.pairDigits, b.left.min, b.left.max,
                                 b.right.min, b.right.max, b.numbers});
         first += b.count;

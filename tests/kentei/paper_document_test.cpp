@@ -9,6 +9,8 @@
 
 #include "app/papers.h"
 #include "core/error.h"
+#include "core/random.h"
+#include "kentei/exam_problems.h"
 #include "kentei/paper_document.h"
 
 namespace tamariko {
@@ -129,6 +131,22 @@ TEST(PaperDocument, EveryFaultIsRefusedSayingWhere) {
   for (int i = 0; i < kMostSections + 1; ++i) sections << many["sections"].toArray()[1];
   many["sections"] = sections;
   EXPECT_NE(Refusal(QJsonDocument(many).toJson()).find("種目は 30 までです"), std::string::npos);
+}
+
+// Each section keeps its own kind of numbers, whatever the other sections' are.
+TEST(PaperDocument, ASectionsNumbersFollowItsBlocksNotTheOtherSections) {
+  const TExamGrade grade = ExamGradeOf(
+      ReadPaperDocument(With({{{"sections", "2", "blocks", "0", "numbers"}, "yen"},
+                              {{"sections", "2", "blocks", "0", "digits"}, 5},
+                              {{"sections", "2", "blocks", "0", "left"}, QJsonArray{2, 3}}}),
+                        QStringLiteral("x.json")),
+      QStringLiteral("x"));
+  for (std::uint32_t seed : {3u, 77u, 901u}) {
+    SetRandomSeed(seed);
+    const TExamProblems made = MakeExamProblems(grade);
+    for (const TPairProblem& p : made.multiplication) EXPECT_FALSE(p.answer.Text().contains(u'¥'));
+    for (const TPairProblem& p : made.division) EXPECT_TRUE(p.answer.Text().startsWith(u'¥'));
+  }
 }
 
 // Every shipped document reads and makes its grade, under its key, in the offered order.
