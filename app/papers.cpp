@@ -59,14 +59,14 @@ TPaper ExamPaper(const TExamGrade& grade) {
   TPaper paper{grade.key,
                grade.ladder + u' ' + (grade.passMarks.size() > 1 ? grade.paperName : grade.name),
                {{[&grade] { return std::make_unique<TExamKind>(grade); }}},
-               {ExamAnswerPage(grade)},
+               ExamAnswerPages(grade),
                {},
                {},
                {},
                kExamPlaces};
   const TExamKind kind(grade);
   for (const SheetInfo& sheet : kind.Sheets()) paper.firstTicked << sheet.key;
-  paper.firstTicked << paper.answerPages.front().sheet.key;
+  for (const AnswerPageEntry& page : paper.answerPages) paper.firstTicked << page.sheet.key;
   return paper;
 }
 

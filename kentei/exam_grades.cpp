@@ -25,4 +25,30 @@ std::vector<TSplit> SplitsOf(const TPairBlock& block) {
   return splits;
 }
 
+int TExamGrade::TotalPoints() const {
+  int points = 0;
+  for (const TExamSection& s : sections) points += s.Points();
+  return points;
+}
+
+int TExamGrade::SectionPoints(std::size_t section) const {
+  const QString& group = sections[section].group;
+  if (group.isEmpty()) return sections[section].Points();
+  int points = 0;
+  for (const TExamSection& s : sections) {
+    if (s.group == group) points += s.Points();
+  }
+  return points;
+}
+
+const TExamSection* TExamGrade::OnlySection(TExamSubject subject) const {
+  const TExamSection* found = nullptr;
+  for (const TExamSection& s : sections) {
+    if (s.subject != subject) continue;
+    if (found) return nullptr;
+    found = &s;
+  }
+  return found;
+}
+
 }  // namespace tamariko

@@ -29,48 +29,30 @@ QByteArray JsonYen(const TPairSection& section) {
 
 }  // namespace
 
-TExamPaper::TExamPaper(const TExamGrade& grade) : grade_(grade) {
+TExamPaper::TExamPaper(const TExamGrade& grade) : grade_(grade), layout_(LayOutExam(grade)) {
   const QString name = grade.ladder + grade.paperName;
-  const auto key = [&](int page) { return grade.pageKeys.value(page); };
-  const auto titled = [&](int subject) {
-    return name + u'（' + ExamSubjectName(grade, subject) + u'）';
-  };
-  if (grade.pages == TPageShape::Single) {
-    pages_.push_back({key(0), name, TExamPageKind::Single});
-  } else if (grade.pages == TPageShape::Dan && grade.mental) {
-    // みとり暗算 first, on two pages: thirty columns of 10口 need the room.
-    pages_.push_back({key(0), name + u'（' + ExamSubjectName(grade, 0) + QStringLiteral("１）"),
-                      TExamPageKind::DanAdditionFirst});
-    pages_.push_back({key(1), name + u'（' + ExamSubjectName(grade, 0) + QStringLiteral("２）"),
-                      TExamPageKind::DanAdditionSecond});
-    pages_.push_back({key(2), titled(1), TExamPageKind::DanMultiplication});
-    pages_.push_back({key(3), titled(2), TExamPageKind::DanDivision});
-  } else if (grade.pages == TPageShape::Dan) {
-    pages_.push_back({key(0), titled(1), TExamPageKind::DanMultiplication});
-    pages_.push_back({key(1), titled(2), TExamPageKind::DanDivision});
-    pages_.push_back({key(2), name + u'（' + ExamSubjectName(grade, 0) + QStringLiteral("１）"),
-                      TExamPageKind::DanAdditionFirst});
-    pages_.push_back({key(3), name + u'（' + ExamSubjectName(grade, 0) + QStringLiteral("２）"),
-                      TExamPageKind::DanAdditionSecond});
-  } else {
-    const bool mental = grade.mental;
-    pages_.push_back({key(0), name + QStringLiteral("（表）"),
-                      mental ? TExamPageKind::MentalAddition : TExamPageKind::Front});
-    pages_.push_back({key(1), name + QStringLiteral("（裏）"),
-                      mental ? TExamPageKind::MentalPairs : TExamPageKind::Back});
+  for (std::size_t p = 0; p < layout_.pages.size(); ++p) {
+    const QString key = p < static_cast<std::size_t>(grade.pageKeys.size())
+                            ? grade.pageKeys[static_cast<qsizetype>(p)]
+                            : QStringLiteral("p%1").arg(p + 1);
+    pages_.push_back({key, name + layout_.pages[p].suffix, {false, p}});
   }
-  pages_.push_back(
-      {QStringLiteral("kaitou"), name + QStringLiteral("（解答）"), TExamPageKind::Answers});
+  for (std::size_t a = 0; a < layout_.answers.size(); ++a) {
+    const QString number = a == 0 ? QString() : QString::number(a + 1);
+    pages_.push_back({QStringLiteral("kaitou") + number,
+                      name + QStringLiteral("（解答") + number + QStringLiteral("）"),
+                      {true, a}});
+  }
 }
 
 void TExamPaper::Make() { problems_ = MakeExamProblems(grade_); }
 
 TExamPageContent TExamPaper::Content() const {
-  return {grade_, Problems(), SheetTexts(), GetOrganizerLabel(), nullptr};
+  return {grade_, layout_, Problems(), SheetTexts(), GetOrganizerLabel(), nullptr};
 }
 
 void TExamPaper::DrawPage(int page, SheetDrawer& d) const {
-  DrawExamPage(d, Content(), pages_.at(static_cast<std::size_t>(page)).kind);
+  DrawExamPage(d, Content(), pages_.at(static_cast<std::size_t>(page)).ref);
 }
 
 void TExamPaper::DrawPreview(int page, TCanvas& image, const PageMapping& mapping) const {
@@ -83,58 +65,61 @@ void TExamPaper::PrintPage(int page, TPrintTarget& printer) const {
   tamariko::PrintPage(printer, p.jobTitle, 10, [&](SheetDrawer& d) { DrawPage(page, d); });
 }
 
-QStringList TExamPaper::Answers(TExamSubject subject) const {
+QStringList TExamPaper::SectionAnswers(std::size_t section) const {
   QStringList list;
   if (!problems_) return list;
-  if (subject == TExamSubject::Abacus) {
-    for (const auto& p : problems_->abacus) list << p.answer.Text();
-  } else {
-    const auto& made =
-        subject == TExamSubject::Division ? problems_->division : problems_->multiplication;
-    for (const auto& p : made) list << p.answer.Text();
+  for (const auto& p : problems_->sections.at(section).additions) list << p.answer.Text();
+  for (const auto& p : problems_->sections.at(section).pairs) list << p.answer.Text();
+  return list;
+}
+
+QStringList TExamPaper::Answers(TExamSubject subject) const {
+  QStringList list;
+  for (std::size_t i = 0; i < grade_.sections.size(); ++i) {
+    if (grade_.sections[i].subject == subject) list << SectionAnswers(i);
   }
   return list;
 }
 
-QByteArray TExamPaper::SubjectJson(int subject) const {
-  const TExamProblems empty;
-  const TExamProblems& made = problems_ ? *problems_ : empty;
+QByteArray TExamPaper::SectionJson(std::size_t i) const {
+  const TExamSection& s = grade_.sections[i];
+  const TSectionProblems empty;
+  const TSectionProblems& made = problems_ ? problems_->sections.at(i) : empty;
   const auto answer = [](const auto& p) { return p.answer; };
   // 暗算's subjects are whole numbers without a yen list.
   const auto yenList = [&](const QByteArray& list) {
-    return grade_.mental ? QByteArray() : ", \"yen\": " + list;
+    return s.mental ? QByteArray() : ", \"yen\": " + list;
   };
-  if (subject == 0) {
+  if (s.subject == TExamSubject::Abacus) {
     QList<QByteArray> problems;
-    for (const TAdditionProblem& p : made.abacus) {
+    for (const TAdditionProblem& p : made.additions) {
       problems << JsonNumbers(p.rows, [](const TExactNumber& n) { return n; });
     }
-    // みとり算 in yen is yen throughout, so every problem is listed.
+    // The problems in yen.
     QList<QByteArray> yen;
-    for (int p = 1; grade_.abacus.yen && p <= grade_.abacus.Count(); ++p)
-      yen << QByteArray::number(p);
+    for (int p = 1; p <= s.Count(); ++p) {
+      if (s.addition.BlockOf(p).yen) yen << QByteArray::number(p);
+    }
     return "{\"problems\": " + JsonList(problems) +
-           ", \"answers\": " + JsonNumbers(made.abacus, answer) + yenList(JsonList(yen)) + "}";
+           ", \"answers\": " + JsonNumbers(made.additions, answer) + yenList(JsonList(yen)) + "}";
   }
-  const bool division = subject == 2;
-  const auto& pairs = division ? made.division : made.multiplication;
+  const bool division = s.Division();
   return QByteArray(division ? "{\"dividends\": " : "{\"multiplicands\": ") +
-         JsonNumbers(pairs, [](const TPairProblem& p) { return p.first; }) +
+         JsonNumbers(made.pairs, [](const TPairProblem& p) { return p.first; }) +
          (division ? ", \"divisors\": " : ", \"multipliers\": ") +
-         JsonNumbers(pairs, [](const TPairProblem& p) { return p.second; }) +
-         ", \"answers\": " + JsonNumbers(pairs, answer) +
-         yenList(JsonYen(division ? grade_.division : grade_.multiplication)) + "}";
+         JsonNumbers(made.pairs, [](const TPairProblem& p) { return p.second; }) +
+         ", \"answers\": " + JsonNumbers(made.pairs, answer) + yenList(JsonYen(s.pairs)) + "}";
 }
 
 QByteArray TExamPaper::JsonMembers() const {
-  // Each section in printed order: its subject and heading, then its subject's members.
-  static const char* const kWords[2][3] = {{"mitori", "kake", "wari"},
-                                           {"mitori-anzan", "kake-anzan", "wari-anzan"}};
+  // Each section in printed order: its subject, heading and group, then its problems.
   QList<QByteArray> sections;
-  for (int subject : grade_.printedSubjects) {
-    QByteArray section = SubjectJson(subject);
-    section.insert(1, "\"subject\": \"" + QByteArray(kWords[grade_.mental ? 1 : 0][subject]) +
-                          "\", \"title\": " + JsonText(grade_.subjectNames[subject]) + ", ");
+  for (std::size_t i = 0; i < grade_.sections.size(); ++i) {
+    const TExamSection& s = grade_.sections[i];
+    QByteArray section = SectionJson(i);
+    section.insert(1, "\"subject\": " + JsonText(s.word) + ", \"title\": " + JsonText(s.title) +
+                          (s.group.isEmpty() ? QByteArray() : ", \"group\": " + JsonText(s.group)) +
+                          ", ");
     sections << section;
   }
   const QByteArray sectionsMember = "\"sections\": " + JsonList(sections);
@@ -143,13 +128,13 @@ QByteArray TExamPaper::JsonMembers() const {
   static const char* const kMembers[2][3] = {
       {"abacus", "multiplication", "division"},
       {"mental", "mental_multiplication", "mental_division"}};
-  const int counts[] = {grade_.abacus.Count(), grade_.multiplication.Count(),
-                        grade_.division.Count()};
   QList<QByteArray> members;
-  for (int subject = 0; subject < 3; ++subject) {
-    if (counts[subject] > 0)
-      members << "\"" + QByteArray(kMembers[grade_.mental ? 1 : 0][subject]) +
-                     "\": " + SubjectJson(subject);
+  for (const TExamSubject subject :
+       {TExamSubject::Abacus, TExamSubject::Multiplication, TExamSubject::Division}) {
+    const TExamSection* only = grade_.OnlySection(subject);
+    if (!only) continue;
+    members << "\"" + QByteArray(kMembers[only->mental ? 1 : 0][static_cast<int>(subject)]) +
+                   "\": " + SectionJson(static_cast<std::size_t>(only - grade_.sections.data()));
   }
   members << sectionsMember;
   return members.join(", ");

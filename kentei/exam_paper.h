@@ -15,20 +15,19 @@
 #include "core/page_mapping.h"
 #include "core/print_target.h"
 #include "kentei/exam_grades.h"
+#include "kentei/exam_layout.h"
 #include "kentei/exam_problems.h"
 #include "kentei/exam_sheet.h"
 
 namespace tamariko {
 
 struct TExamPage {
-  // --sheets name and PNG file stem: omote, ura, kaitou; 段位 kake, wari, mitori1, mitori2,
-  // kaitou (暗算: mitori1, mitori2, kake, wari, kaitou)
+  // --sheets name and PNG file stem: the document's page keys (omote, ura; 段位 kake, wari,
+  // mitori1, mitori2), else p1, p2, ...; kaitou, kaitou2, ... for the answers
   QString key;
   QString jobTitle;  // print job title
-  TExamPageKind kind;
+  TExamPageRef ref;
 };
-
-enum class TExamSubject { Abacus, Multiplication, Division };
 
 // The organizer label and the round and heading texts come from TKeisan, as for every set.
 class TExamPaper : public TKeisan {
@@ -36,7 +35,8 @@ class TExamPaper : public TKeisan {
   explicit TExamPaper(const TExamGrade& grade);
 
   const TExamGrade& Grade() const { return grade_; }
-  // The problem pages in order, then the answer page.
+  const TExamLayout& Layout() const { return layout_; }
+  // The problem pages in order, then the answer pages.
   const std::vector<TExamPage>& Pages() const { return pages_; }
 
   // A fresh paper from the run's generator (MakeExamProblems).
@@ -53,9 +53,11 @@ class TExamPaper : public TKeisan {
   // Page `page` as one print job of one page under its job title.
   void PrintPage(int page, TPrintTarget& printer) const;
 
-  // The subject's answers as printed, by problem number; empty for a subject the paper lacks
-  // or before Make.
+  // The subject's answers as printed, its sections' in printed order; empty for a subject
+  // the paper lacks or before Make.
   QStringList Answers(TExamSubject subject) const;
+  // One section's answers as printed.
+  QStringList SectionAnswers(std::size_t section) const;
   // The paper's members of a set's JSON: "\"sections\": [...]", each section in printed
   // order with its subject, heading and problems; numbers as printed without commas or ¥. A
   // shipped paper writes before it "\"abacus\": {...}, \"multiplication\": {...}, ...", the
@@ -64,11 +66,12 @@ class TExamPaper : public TKeisan {
   QByteArray JsonMembers() const;
 
  private:
-  // One subject's object: みとり 0, かけ 1, わり 2.
-  QByteArray SubjectJson(int subject) const;
+  // One section's problems as JSON members.
+  QByteArray SectionJson(std::size_t section) const;
   TExamPageContent Content() const;
 
   const TExamGrade& grade_;
+  TExamLayout layout_;
   std::vector<TExamPage> pages_;
   std::optional<TExamProblems> problems_;
 };

@@ -12,6 +12,7 @@
 
 #include "core/error.h"
 #include "kentei/exact_number.h"
+#include "kentei/exam_layout.h"
 
 namespace tamariko {
 namespace {
@@ -543,154 +544,72 @@ TPaperDocument ReadPaperDocument(const QByteArray& bytes, const QString& file) {
 }
 
 TExamGrade ExamGradeOf(const TPaperDocument& d, const QString& key) {
-  const Place top(d.file);
-  const auto later = [&](const QString& what) {
-    top.Fail(what + QStringLiteral("は、この版ではまだ作れません"));
-  };
   TExamGrade g;
   g.key = key;
   g.title = d.title;
   g.paperName = d.name;
   g.name = d.name;
   g.ladder = d.ladder;
-  g.mental = IsMental(d.sections.front().subject);
-  g.pageKeys = d.pageKeys;
-  if (d.numberedThrough) later(QStringLiteral("用紙を通した問題番号（numbering: paper）"));
-  if (d.pass == TPassRule::Each) later(QStringLiteral("種目ごとの合格点（pass: each）"));
-
-  // Each subject once: 0 みとり算, 1 かけ算, 2 わり算 (or their 暗算).
-  std::vector<std::vector<int>> pages;
-  int perSubject[3] = {0, 0, 0};
-  for (const TDocumentSection& s : d.sections) {
-    if (IsMental(s.subject) != g.mental) later(QStringLiteral("珠算と暗算の種目の混じる用紙"));
-    if (!s.group.isEmpty()) later(QStringLiteral("種目の組（group）"));
-    const int subject = IsAddition(s.subject) ? 0 : IsDivision(s.subject) ? 2 : 1;
-    if (perSubject[subject]++ > 0) later(QStringLiteral("同じ種目の二度出てくる用紙"));
-    if (pages.empty() || s.newPage) pages.emplace_back();
-    pages.back().push_back(subject);
-    g.subjectNames[subject] = s.title;
-    g.printedSubjects.push_back(subject);
-    int first = 1;
-    if (subject == 0) {
-      g.abacus.pointsEach = s.points;
-      g.abacus.yen = s.blocks.front().yen;
-      for (const TDocumentBlock& b : s.blocks) {
-        if (b.digits.min != b.digits.max) later(QStringLiteral("けたの混じる行（字数）"));
-        if (b.yen != g.abacus.yen) later(QStringLiteral("円の段と円でない段の混じる種目"));
-        g.abacus.blocks.push_back(
-            {first, first + b.count - 1, b.digits.min, b.rows, b.subtracted, b.negative});
-        first += b.count;
-      }
-    } else {
-      TPairSection& pairs = subject == 1 ? g.multiplication : g.division;
-      pairs.pointsEach = s.points;
-      for (const TDocumentBlock& b : s.blocks) {
-        if ((b.numbers == TNumberKind::Whole) != (s.blocks.front().numbers == TNumberKind::Whole))
-          later(QStringLiteral("整数の段と小数や円の段の混じる種目"));
-        pairs.blocks.push_back({first, first + b.count - 1, b.pairDigits, b.left.min, b.left.max,
-                                b.right.min, b.right.max, b.numbers});
-        first += b.count;
-      }
-    }
-  }
-  // A subject without a section keeps its name for the answer page's columns.
-  constexpr TDocumentSubject kNamed[2][3] = {
-      {TDocumentSubject::Mitori, TDocumentSubject::Kake, TDocumentSubject::Wari},
-      {TDocumentSubject::MitoriAnzan, TDocumentSubject::KakeAnzan, TDocumentSubject::WariAnzan}};
-  for (int s = 0; s < 3; ++s) {
-    if (g.subjectNames[s].isEmpty()) g.subjectNames[s] = SubjectName(kNamed[g.mental ? 1 : 0][s]);
-  }
-
-  // The page shapes this version lays out, and how many problems each place holds.
-  const int add = g.abacus.Count(), mul = g.multiplication.Count(), div = g.division.Count();
-  const auto fits = [&](int most, int count, const QString& where) {
-    if (count > most)
-      top.Fail(QStringLiteral("%1に載るのは %2 題までです（%3 題あります）")
-                   .arg(where)
-                   .arg(most)
-                   .arg(count));
-  };
-  const auto is = [&](std::initializer_list<std::vector<int>> shape) {
-    return pages == std::vector<std::vector<int>>(shape);
-  };
-  int problemPages = 0;
-  if (!g.mental && pages.size() == 1 && pages[0].front() == 0) {
-    g.pages = TPageShape::Single;
-    problemPages = 1;
-    fits(10, add, QStringLiteral("1枚の用紙のみとり算"));
-    const bool sideBySide = mul > 0 && div > 0;
-    fits(sideBySide ? 10 : 20, std::max(mul, div), QStringLiteral("1枚の用紙のかけ算やわり算"));
-  } else if (!g.mental && (is({{1}, {0}}) || is({{2}, {0}}) || is({{1, 2}, {0}}))) {
-    g.pages = TPageShape::FrontBack;
-    problemPages = 2;
-    fits(20, std::max(mul, div), QStringLiteral("表のかけ算やわり算"));
-    fits(20, add, QStringLiteral("裏のみとり算"));
-  } else if (!g.mental && is({{1}, {2}, {0}})) {
-    g.pages = TPageShape::Dan;
-    problemPages = 4;
-    fits(60, std::max(mul, div), QStringLiteral("1ページのかけ算やわり算"));
-    fits(30, add, QStringLiteral("2ページのみとり算"));
-  } else if (g.mental && is({{0}})) {
-    g.pages = TPageShape::Single;
-    problemPages = 1;
-    fits(50, add, QStringLiteral("1枚の用紙のみとり暗算"));
-  } else if (g.mental && is({{0}, {1, 2}})) {
-    g.pages = TPageShape::FrontBack;
-    problemPages = 2;
-    fits(20, add, QStringLiteral("表のみとり暗算"));
-    fits(30, std::max(mul, div), QStringLiteral("裏のかけ暗算やわり暗算"));
-  } else if (g.mental && is({{0}, {1}, {2}})) {
-    g.pages = TPageShape::Dan;
-    problemPages = 4;
-    fits(30, add, QStringLiteral("2ページのみとり暗算"));
-    fits(60, std::max(mul, div), QStringLiteral("1ページのかけ暗算やわり暗算"));
-  } else {
-    later(
-        QStringLiteral("この種目とページの並び（珠算はみとり算・かけ算・わり算の1枚、"
-                       "表にかけ算・わり算で裏にみとり算、種目ごとのページ。暗算はみとり暗算の1枚、"
-                       "表にみとり暗算で裏にかけ暗算・わり暗算、種目ごとのページのほか）"));
-  }
-  if (g.pages == TPageShape::FrontBack && g.mental && (mul == 0 || div == 0))
-    later(QStringLiteral("かけ暗算かわり暗算の一方だけの裏"));
-
-  // The clock and the pass rule: one for the paper, or a 段 ladder by each subject's score.
-  const bool dan = g.pages == TPageShape::Dan;
-  if (dan != (d.pass == TPassRule::Ladder))
-    later(dan ? QStringLiteral("種目ごとのページで段位の ladder 以外の合格点")
-              : QStringLiteral("段位の ladder を種目ごとのページ以外で使う用紙"));
-  if (dan == (d.minutes > 0))
-    later(dan ? QStringLiteral("種目ごとのページで用紙に一つの制限時間")
-              : QStringLiteral("種目ごとの制限時間を1枚や表裏の用紙で使う用紙"));
+  g.minutes = d.minutes;
+  g.pass = d.pass;
   g.passMarks = d.marks;
+  g.pageKeys = d.pageKeys;
   // One mark with a label: the paper is shared by grades and this one is the label's.
-  if (g.passMarks.size() == 1 && !g.passMarks.front().label.isEmpty()) {
+  if (g.pass == TPassRule::Total && g.passMarks.size() == 1 &&
+      !g.passMarks.front().label.isEmpty()) {
     g.name = g.passMarks.front().label;
     g.passMarks.front().label.clear();
   }
-  if (dan) {
-    g.totalPoints = g.abacus.Count() * g.abacus.pointsEach;
-    for (const TDocumentSection& s : d.sections) {
-      if (s.points * s.Count() != g.totalPoints)
-        later(QStringLiteral("満点の違う種目の並ぶ段位の用紙"));
+  int number = 1;
+  for (std::size_t i = 0; i < d.sections.size(); ++i) {
+    const TDocumentSection& ds = d.sections[i];
+    TExamSection s;
+    s.subject = IsAddition(ds.subject)   ? TExamSubject::Abacus
+                : IsDivision(ds.subject) ? TExamSubject::Division
+                                         : TExamSubject::Multiplication;
+    s.mental = IsMental(ds.subject);
+    for (const SubjectWord& w : kSubjects) {
+      if (w.subject == ds.subject) s.word = QLatin1String(w.word);
     }
-    g.minutes = d.sections.front().minutes;
-    const bool same =
-        std::all_of(d.sections.begin(), d.sections.end(),
-                    [&](const TDocumentSection& s) { return s.minutes == g.minutes; });
-    for (std::size_t i = 0; i < d.sections.size() && !same; ++i)
-      g.subjectMinutes[g.printedSubjects[i]] = d.sections[i].minutes;
-  } else {
-    g.minutes = d.minutes;
-    g.totalPoints =
-        add * g.abacus.pointsEach + mul * g.multiplication.pointsEach + div * g.division.pointsEach;
+    s.title = ds.title;
+    s.minutes = ds.minutes;
+    s.newPage = ds.newPage;
+    s.group = ds.group;
+    // Numbers run on through a group, and through the paper where it says so.
+    const bool goesOn =
+        d.numberedThrough || (i > 0 && !ds.group.isEmpty() && d.sections[i - 1].group == ds.group);
+    if (!goesOn) number = 1;
+    s.firstNumber = number;
+    number += ds.Count();
+    int first = 1;
+    if (s.subject == TExamSubject::Abacus) {
+      s.addition.pointsEach = ds.points;
+      for (const TDocumentBlock& b : ds.blocks) {
+        TAdditionBlock block{first,  first + b.count - 1, b.digits.min,
+                             b.rows, b.subtracted,        b.negative};
+        block.yen = b.yen;
+        if (b.digits.min != b.digits.max) {
+          block.maxDigits = b.digits.max;
+          block.chars = b.chars;
+        }
+        s.addition.blocks.push_back(block);
+        first += b.count;
+      }
+    } else {
+      s.pairs.pointsEach = ds.points;
+      for (const TDocumentBlock& b : ds.blocks) {
+        s.pairs.blocks.push_back({first, first + b.count - 1, b.pairDigits, b.left.min, b.left.max,
+                                  b.right.min, b.right.max, b.numbers});
+        first += b.count;
+      }
+    }
+    g.sections.push_back(std::move(s));
   }
-
-  if (g.pageKeys.isEmpty()) {
-    for (int p = 1; p <= problemPages; ++p) g.pageKeys << QStringLiteral("p%1").arg(p);
-  } else if (g.pageKeys.size() != problemPages) {
-    top.Fail(QStringLiteral("page_keys が %1 つありますが、問題のページは %2 枚です")
-                 .arg(g.pageKeys.size())
-                 .arg(problemPages));
+  const int problemPages = static_cast<int>(LayOutExam(g).pages.size());
+  if (!g.pageKeys.isEmpty() && g.pageKeys.size() != problemPages) {
+    Place(d.file).Fail(QStringLiteral("page_keys が %1 つありますが、問題のページは %2 枚です")
+                           .arg(g.pageKeys.size())
+                           .arg(problemPages));
   }
   return g;
 }

@@ -56,12 +56,6 @@ struct TDocumentSection {
   int Count() const;
 };
 
-enum class TPassRule {
-  Total,   // marks: the paper's points, one or several labelled
-  Each,    // marks: one, every section's (group's) points
-  Ladder,  // marks: the 段 ladder, for the lowest section's points
-};
-
 struct TPaperDocument {
   QString file;  // as the teacher named it, for messages
   QString title, name, ladder;

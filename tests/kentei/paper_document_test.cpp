@@ -117,7 +117,8 @@ TEST(PaperDocument, EveryFaultIsRefusedSayingWhere) {
       {With({"page_keys"}, QJsonArray{"kaitou"}), "page_keys の「kaitou」は使えません"},
       {With({"page_keys"}, QJsonArray{"a", "b"}),
        "page_keys が 2 つありますが、問題のページは 1 枚です"},
-      {With(section(1, {"group"}), "組"), "種目の組（group）は、この版ではまだ作れません"},
+      {With({{section(0, {"group"}), "組"}, {section(2, {"group"}), "組"}}),
+       "組「組」の種目は続けて並べてください"},
       {With({"numbering"}, "book"), "numbering は \"section\" か \"paper\" です"},
       {QByteArray(kMostDocumentBytes + 1, ' '), "大きすぎます"},
   };
