@@ -192,6 +192,36 @@ std::vector<int> DrawLengths(const TAdditionBlock& block) {
   return lengths;
 }
 
+// 字数 lengths moved so that subtracted rows can be drawn: the shortest ones subtracted, so
+// the running total can bear them, or for a negative answer the longest ones. The other rows
+// keep theirs in order; けた揃い lengths are all one.
+std::vector<int> SubtractedFitting(const std::vector<int>& lengths, const std::vector<int>& minus,
+                                   bool negative) {
+  if (minus.empty()) return lengths;
+  const auto isMinus = [&](std::size_t r) {
+    return std::find(minus.begin(), minus.end(), static_cast<int>(r)) != minus.end();
+  };
+  std::vector<int> sorted = lengths;
+  std::sort(sorted.begin(), sorted.end());
+  if (negative) std::reverse(sorted.begin(), sorted.end());
+  std::vector<int> rest(sorted.begin() + static_cast<std::ptrdiff_t>(minus.size()), sorted.end());
+  std::sort(rest.begin(), rest.end());
+  // The other rows take the rest in the order their drawn lengths rank them.
+  std::vector<std::size_t> others;
+  for (std::size_t r = 0; r < lengths.size(); ++r) {
+    if (!isMinus(r)) others.push_back(r);
+  }
+  std::stable_sort(others.begin(), others.end(),
+                   [&](std::size_t a, std::size_t b) { return lengths[a] < lengths[b]; });
+  std::vector<int> out(lengths.size());
+  for (std::size_t i = 0; i < others.size(); ++i) out[others[i]] = rest[i];
+  std::size_t next = 0;
+  for (std::size_t r = 0; r < lengths.size(); ++r) {
+    if (isMinus(r)) out[r] = sorted[next++];
+  }
+  return out;
+}
+
 void MakeAddition(const TAdditionSection& section, std::vector<TAdditionProblem>& out) {
   // No problem twice in the section.
   std::set<std::vector<std::int64_t>> used;
@@ -211,7 +241,7 @@ void MakeAddition(const TAdditionSection& section, std::vector<TAdditionProblem>
         const int count = below ? 4 + Random(2) : (block.rows <= 5 ? 1 : 2) + Random(2);
         for (int r : DrawPositions(block.rows - 2, count)) minus.push_back(r + 2);
       }
-      const std::vector<int> lengths = DrawLengths(block);
+      const std::vector<int> lengths = SubtractedFitting(DrawLengths(block), minus, below);
       std::vector<std::int64_t> rows = DrawAdditionRows(block, lengths, minus, below);
       for (int t = 0; t < kProblemRedraws && used.contains(rows); ++t)
         rows = DrawAdditionRows(block, lengths, minus, below);
