@@ -21,6 +21,13 @@ constexpr long double kAnswerMarginMm = 3;
 // A section's own score box, right of its heading, where each section passes alone.
 constexpr long double kScoreBoxLeftMm = 196;
 
+// A figure as printed: a true minus sign (−), which reads at 13 points where the short hyphen
+// of the JSON's numbers would not.
+QString WithTrueMinus(QString text) {
+  if (text.startsWith(u'-')) text.replace(0, 1, QStringLiteral("−"));
+  return text;
+}
+
 QString FullWidthDigits(QString text) {
   for (QChar& c : text) {
     if (c >= u'0' && c <= u'9') c = QChar(c.unicode() - u'0' + 0xFF10);
@@ -286,8 +293,7 @@ ProblemBlock AdditionBlock(long double top, int first, int columns, int rows, lo
 // section's problems from `firstIndex` (from 0).
 void DrawAdditionFrame(SheetDrawer& d, const TExamPageContent& c, const TExamSection& s,
                        const std::vector<TAdditionProblem>* problems, int firstIndex,
-                       const ProblemBlock& block, long double rowMm, int points,
-                       const QString& longest) {
+                       const ProblemBlock& block, long double rowMm, int points) {
   DrawBlockRules(d, block);
   DrawProblemNumbers(d, block);
   DrawBlockCaptions(d, {&block});
@@ -301,17 +307,17 @@ void DrawAdditionFrame(SheetDrawer& d, const TExamPageContent& c, const TExamSec
   (void)c;
   for (int k = 0; k < block.columns; ++k) {
     const long double right = block.ColumnRight(k) - kFigureInsetMm;
-    // ¥ before the answer space, at its left end.
+    // ¥ at the left end of every 計 box alike, however wide the box.
     if (s.addition.BlockOf(block.firstProblem - s.firstNumber + 1 + k).yen) {
       d.Font(10, false);
-      d.Text(right - AnswerSpaceMm(longest), block.totalRowTop + 3.5L, QStringLiteral("¥"));
+      d.Text(block.ColumnLeft(k) + 1.5L, block.totalRowTop + 3.5L, QStringLiteral("¥"));
     }
     if (!problems) continue;
     const TAdditionProblem& problem = problems->at(static_cast<std::size_t>(firstIndex + k));
     d.FigureFont(points);
     for (std::size_t r = 0; r < problem.rows.size(); ++r) {
       // ¥ stands before the first row only.
-      QString text = problem.rows[r].Text();
+      QString text = WithTrueMinus(problem.rows[r].Text());
       if (r > 0) text.remove(u'¥');
       d.TextRightAligned(right, block.firstRowTop + rowMm * static_cast<long double>(r), text,
                          text);
@@ -339,7 +345,7 @@ void DrawAddition(SheetDrawer& d, const TExamPageContent& c, const TExamPageLayo
   for (const TAdditionFrame& f : frames) {
     const ProblemBlock block =
         AdditionBlock(y, s.firstNumber + f.first - 1, f.columns, f.rows, at.rowMm, points);
-    DrawAdditionFrame(d, c, s, problems, f.first - 1, block, at.rowMm, points, f.longest);
+    DrawAdditionFrame(d, c, s, problems, f.first - 1, block, at.rowMm, points);
     y = block.bottom + at.gapMm;
   }
 }
@@ -380,6 +386,29 @@ void DrawPairs(SheetDrawer& d, const TExamPageContent& c, const TExamPageLayout&
     if (points == kExamFigurePoints && !fits(points)) points = kExamSmallFigurePoints;
     if (points == kExamSmallFigurePoints && !fits(points)) points = kExamSmallestFigurePoints;
     d.Canvas().SetFontName(kLabelFace);
+  }
+  // Each block of 無名数 or 円名数 headed with its rounding, over the column it starts in.
+  const bool scoreBox = extras.scoreOutOf > 0;
+  for (int col = 0; col < a.columns; ++col) {
+    const long double x0 = a.left + col * (width + kExamColumnGapMm), x1 = x0 + width;
+    const int first = a.first + col * lines, last = std::min(a.last, first + lines - 1);
+    QStringList notes;
+    for (const TPairBlock& b : s.blocks) {
+      if (b.kind == TNumberKind::Whole || b.first < first || b.first > last) continue;
+      const QString rounding = b.kind == TNumberKind::Plain
+                                   ? QStringLiteral("（小数第3位未満四捨五入）")
+                                   : QStringLiteral("（円位未満四捨五入）");
+      notes << (b.first == first
+                    ? rounding
+                    : QStringLiteral("No.%1から").arg(section.firstNumber + b.first - 1) +
+                          rounding);
+    }
+    if (!notes.isEmpty()) {
+      d.Font(9, false);
+      const QString text = notes.join(u'　');
+      d.TextRightAligned(scoreBox && x1 > kScoreBoxLeftMm ? kScoreBoxLeftMm - 2 : x1, a.top + 1,
+                         text, text);
+    }
   }
   for (int col = 0; col < a.columns; ++col) {
     const long double x0 = a.left + col * (width + kExamColumnGapMm), x1 = x0 + width;
@@ -445,7 +474,8 @@ long double DrawAnswerGrid(SheetDrawer& d, const TExamSection& s, const QStringL
     d.Font(compact ? 7 : 8, false);
     d.Text(x + 1.5L, y + (compact ? 1.8L : 0.8L), QStringLiteral("No.%1").arg(s.firstNumber + i));
     d.FigureFont(figurePoints);
-    d.TextRightAligned(x + cellMm - 2.5L, y + (compact ? 1.2L : 5.8L), answers[i], answers[i]);
+    const QString answer = WithTrueMinus(answers[i]);
+    d.TextRightAligned(x + cellMm - 2.5L, y + (compact ? 1.2L : 5.8L), answer, answer);
     d.Canvas().SetFontName(kLabelFace);
   }
   return gridTop + rows * cellHeightMm + (compact ? 4 : 6);

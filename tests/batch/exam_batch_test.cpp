@@ -249,7 +249,7 @@ TEST(ExamBatch, AnOwnPaperIsFoundListedAndMadeByTheRules) {
   EXPECT_TRUE(missing.out.isEmpty());
 }
 
-// A figure as the pages print it: commas in its whole part, no ¥.
+// A figure as the pages print it: commas in its whole part, a true minus (−), no ¥.
 QString Printed(const QJsonValue& v) {
   QString text = v.toDouble() == static_cast<double>(v.toInteger())
                      ? QString::number(v.toInteger())
@@ -257,7 +257,7 @@ QString Printed(const QJsonValue& v) {
   const qsizetype point = text.contains(u'.') ? text.indexOf(u'.') : text.size();
   for (qsizetype at = point - 3; at > (text.startsWith(u'-') ? 1 : 0); at -= 3)
     text.insert(at, u',');
-  return text;
+  return text.replace(u'-', QStringLiteral("−"));
 }
 
 // The page's words and figures, ¥ and signs between them dropped.
@@ -323,6 +323,35 @@ TEST(ExamBatch, TheOtherLaddersPagesCarryEveryFigure) {
           << key;
     }
   }
+}
+
+// The chamber-of-commerce papers as the real ones: numbered through the paper (answers too),
+// each 無名数 and 円名数 block headed with its rounding, a true minus, 準2級 passing at 210.
+TEST(ExamBatch, TheChamberPapersNumberThroughAndSayTheirRounding) {
+  const std::pair<const char*, int> papers[] = {
+      {"shuzan-1", 50}, {"anzan-1", 80}, {"shuzan-p2", 50}};
+  for (const auto& [key, answerCount] : papers) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("paper.pdf");
+    const auto run =
+        Tamariko({"--batch", "--exam", key, "--seed", "31", "--json", "-", "--pdf", pdf});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList pages = test::PdfPageTexts(pdf);
+    if (pages.isEmpty()) GTEST_SKIP() << "pdftotext missing";
+    const QJsonArray sections = QJsonDocument::fromJson(run.out).object()["sections"].toArray();
+    EXPECT_EQ(ExpectEveryFigurePrinted(pages, 2, sections, true), answerCount) << key;
+    EXPECT_FALSE(QRegularExpression("-\\d").match(pages.join(u' ')).hasMatch()) << key;
+  }
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("paper.pdf");
+  ASSERT_EQ(Tamariko({"--batch", "--exam", "shuzan-1", "--pdf", pdf}).exitCode, 0);
+  const QStringList pages = test::PdfPageTexts(pdf);
+  ASSERT_EQ(pages.size(), 3);
+  EXPECT_EQ(pages[0].count(QStringLiteral("（小数第3位未満四捨五入）")), 2);
+  EXPECT_EQ(pages[0].count(QStringLiteral("（円位未満四捨五入）")), 2);
+  EXPECT_TRUE(pages[1].contains(QStringLiteral("−")));
+  ASSERT_EQ(Tamariko({"--batch", "--exam", "shuzan-p2", "--pdf", pdf}).exitCode, 0);
+  EXPECT_TRUE(test::PdfPageTexts(pdf).front().contains(QStringLiteral("合格点 210点")));
 }
 
 // The shapes of any document, printed: a 見取算 of mixed lengths over two pages, a group of

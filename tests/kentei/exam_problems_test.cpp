@@ -122,7 +122,7 @@ TEST(ExamProblems, GradeTableHoldsTheLadderAndItsMarks) {
   EXPECT_EQ(Grade("shuzan-4").minutes, 30);
   EXPECT_EQ(Grade("shuzan-4").passMarks.front().points, 210);
   EXPECT_EQ(Grade("shuzan-p3").passMarks.front().points, 240);
-  EXPECT_EQ(Grade("shuzan-p2").passMarks.front().points, 240);
+  EXPECT_EQ(Grade("shuzan-p2").passMarks.front().points, 210);
   EXPECT_EQ(Grade("shuzan-1").minutes, 30);
   // 段位: each subject 10 minutes and 300 points, the 段 by the ladder from 90 to 290.
   const TExamGrade& dan = Grade("shuzan-dan");

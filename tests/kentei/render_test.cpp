@@ -53,11 +53,15 @@ QStringList Figures(const RecordingCanvas& canvas) {
   return out;
 }
 
+// A figure as the pages print it, with a true minus (−).
+QString Printed(QString text) { return text.replace(u'-', QStringLiteral("−")); }
+
 // The answers in the order the answer pages give them: section by section as printed.
 QStringList PrintedAnswers(const TExamPaper& paper) {
   QStringList answers;
-  for (std::size_t i = 0; i < paper.Grade().sections.size(); ++i)
-    answers << paper.SectionAnswers(i);
+  for (std::size_t i = 0; i < paper.Grade().sections.size(); ++i) {
+    for (const QString& answer : paper.SectionAnswers(i)) answers << Printed(answer);
+  }
   return answers;
 }
 
@@ -93,7 +97,7 @@ TEST(ExamPages, EveryFigureIsDrawnLargeEnoughClearOfEveryRuleAndEveryAnswerIsOnT
     // ¥ before the first row of a problem only.
     for (const auto& p : made.abacus) {
       for (std::size_t r = 0; r < p.rows.size(); ++r) {
-        const QString text = r == 0 ? p.rows[r].Text() : p.rows[r].Text().remove(u'¥');
+        const QString text = Printed(r == 0 ? p.rows[r].Text() : p.rows[r].Text().remove(u'¥'));
         EXPECT_TRUE(problemFigures.contains(text)) << text.toStdString();
       }
     }
