@@ -71,7 +71,7 @@ QCheckBox* BoxOf(const SheetBoxes& boxes, const QString& key) {
 
 QCheckBox* MakeSheetBox(QWidget* parent, const SheetInfo& sheet, int place, bool checked) {
   auto* box = new QCheckBox(sheet.Label(), parent);
-  box->setObjectName(QStringLiteral("CheckBox%1").arg(place));
+  box->setObjectName(QStringLiteral("SheetBox%1").arg(place));
   // As the designs set their boxes: bold, 21 pixels high.
   QFont bold;
   bold.setBold(true);

@@ -24,7 +24,7 @@ using SheetBoxes = std::map<QString, QCheckBox*>;
 QCheckBox* BoxOf(const SheetBoxes& boxes, const QString& key);
 
 // A box that ticks `sheet`, the `place`th of its paper's sheets (from 1), lettered as the
-// designs' boxes are and named after its place ("CheckBox3"); placed by the caller.
+// designs' boxes are and named after its place ("SheetBox3"); placed by the caller.
 QCheckBox* MakeSheetBox(QWidget* parent, const SheetInfo& sheet, int place, bool checked);
 
 }  // namespace tamariko

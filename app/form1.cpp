@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QColor>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
@@ -11,13 +10,10 @@
 #include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScopeGuard>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
-#include <QTimer>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -148,58 +144,51 @@ void FillGrades(QComboBox* box, int ladder) {
   box->setCurrentIndex(std::max(0, box->findText(kept)));
 }
 
-// The preview of the `place`th sheet (from 1): its name keeps clear of the command pictures
-// Image4 and Image8 to Image10.
-QString PreviewName(int place) {
-  if (place <= 3) return QStringLiteral("Image%1").arg(place);
-  if (place <= 6) return QStringLiteral("Image%1").arg(place + 1);
-  return QStringLiteral("Preview%1").arg(place);
-}
-
 }  // namespace
 
-QString TForm1::EditTexts::RoundText() const { return Form.Edit1->text(); }
-QString TForm1::EditTexts::Heading1() const { return Form.Edit2->text(); }
-QString TForm1::EditTexts::Heading2() const { return Form.Edit3->text(); }
-QString TForm1::EditTexts::Organizer() const { return Form.Edit4->text(); }
+QString TForm1::EditTexts::RoundText() const { return Form.RoundBox->text(); }
+QString TForm1::EditTexts::Heading1() const { return Form.Heading1Box->text(); }
+QString TForm1::EditTexts::Heading2() const { return Form.Heading2Box->text(); }
+QString TForm1::EditTexts::Organizer() const { return Form.SchoolBox->text(); }
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setupUi(this);
   ApplyDesign(this);
-  Image4->SetPictureFile(kKerimoBitmap);
-  Image8->SetPictureFile(kInsatsuBitmap);
-  Image9->SetPictureFile(kInsatsuSetteiBitmap);
-  Image10->SetPictureFile(kFourArrowsIcon);
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setInterval(200);
-  LimitRoundBox(Edit1);
+  MakeButton->SetPictureFile(kKerimoBitmap);
+  PrintButton->SetPictureFile(kInsatsuBitmap);
+  PrinterSetupButton->SetPictureFile(kInsatsuSetteiBitmap);
+  ScrollArrows->SetPictureFile(kFourArrowsIcon);
+  LimitRoundBox(RoundBox);
   const auto places = [this]() -> const TeacherPlaces& {
     return (Paper_ ? Paper_ : &DefaultPaper())->places;
   };
-  LimitHeadingBox(Edit2, HeadingLine::First, places);
-  LimitHeadingBox(Edit3, HeadingLine::Second, places);
-  LimitHeadingBox(Edit4, HeadingLine::Organizer, places);
-  QxPrinterSetupDialog1 = std::make_unique<TQxPrinterSetupDialog>(this);
-  QxPrintDialog1 = std::make_unique<TQxPrintDialog>(this);
-  AddHelpEntry(Panel1, Edit2->geometry().right() + 1, 1);
-  ConnectKeyboard(this, {Image4, Image8, Image9}, {Edit4, Edit1, Edit2, Edit3});
+  LimitHeadingBox(Heading1Box, HeadingLine::First, places);
+  LimitHeadingBox(Heading2Box, HeadingLine::Second, places);
+  LimitHeadingBox(SchoolBox, HeadingLine::Organizer, places);
+  PrinterSetupDialog = std::make_unique<TQxPrinterSetupDialog>(this);
+  PrintDialog = std::make_unique<TQxPrintDialog>(this);
+  AddHelpEntry(CommandPanel, Heading1Box->geometry().right() + 1, 1);
+  ConnectKeyboard(this, {MakeButton, PrintButton, PrinterSetupButton},
+                  {SchoolBox, RoundBox, Heading1Box, Heading2Box});
   StatusLine = new QStatusBar(this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
   JobFollow = std::make_unique<TJobFollow>([this] { Guarded(this, [this] { ShowJobNews(); }); });
-  ConnectZoom();
+  Area = std::make_unique<TPreviewArea>(
+      TPreviewArea::Parts{this, PreviewTabs, ScrollMarker, ScrollArrows, StatusLine},
+      [this] { FollowScreen(); }, [this](bool shown) { ShowAnswers(shown); });
   ConnectPaperNumber();
   FillPaperChoice();
-  Panel2DesignSize = Panel2->size();
-  Panel1DesignHeight = Panel1->height();
+  SheetPanelDesignSize = SheetPanel->size();
+  CommandPanelDesignHeight = CommandPanel->height();
   UsePaper(DefaultPaper());
-  FitWindow(this, Panel1, PageControl1, StatusLine);
+  FitWindow(this, CommandPanel, PreviewTabs, StatusLine);
   PlaceWindow(this, {});
 
-  connect(Image4, &TImage::clicked, this, [this] { Guarded(this, [this] { Image4Click(); }); });
-  connect(Image8, &TImage::clicked, this, [this] { Guarded(this, [this] { Image8Click(); }); });
-  connect(Image9, &TImage::clicked, this, [this] { Guarded(this, [this] { Image9Click(); }); });
-  ConnectScrolling();
+  connect(MakeButton, &TImage::clicked, this, [this] { Guarded(this, [this] { MakeClicked(); }); });
+  connect(PrintButton, &TImage::clicked, this,
+          [this] { Guarded(this, [this] { PrintClicked(); }); });
+  connect(PrinterSetupButton, &TImage::clicked, this,
+          [this] { Guarded(this, [this] { PrinterSetupClicked(); }); });
 }
 
 TForm1::~TForm1() {
@@ -251,8 +240,8 @@ void TForm1::ShowForms() {
     return;  // no printer to ask the scale of: the tabs stay blank until one answers
   }
   for (const SheetRef sheet : Book->Sheets()) {
-    Previews.Show(PreviewOf(Book->Info(sheet)), Book->Info(sheet).key, mapping,
-                  [&](TCanvas& c, const PageMapping& m) { Book->DrawPreview(sheet, c, m); });
+    Area->Pages().Show(Area->Preview(Book->Info(sheet).key), Book->Info(sheet).key, mapping,
+                       [&](TCanvas& c, const PageMapping& m) { Book->DrawPreview(sheet, c, m); });
   }
   if (StatusLine) UpdateStatusLine();  // 「ケリモ（F5）で問題を作ります」
 }
@@ -264,25 +253,14 @@ void TForm1::UsePaper(const TPaper& paper) {
         Ticked(Boxes, *Paper_, false),
         PrintSelection ? Ticked(PrintSelection->Boxes(), *Paper_, true) : SheetChoice()};
   }
-  StopScroll();
-  Previews.Forget();
-  // Out of reach before anything goes: deleting a tab shows the next one, whose pending
-  // resize would reach the zoom (and a tab change the scrolling) on views half deleted.
-  const std::vector<SheetView> gone = std::exchange(Views, {});
-  {
-    const QSignalBlocker tabs(PageControl1);
-    for (const SheetView& view : gone) {
-      if (ZoomWatch) view.box->removeEventFilter(ZoomWatch);
-    }
-    for (const SheetView& view : gone) delete view.tab;
-  }
+  Area->RemoveTabs();
   for (const auto& [key, box] : std::exchange(Boxes, {})) delete box;
   Paper_ = &paper;
   ShowPaperChoice(paper);
   // The texts measured on this paper's pages.
-  RefitHeadingBox(Edit2, HeadingLine::First);
-  RefitHeadingBox(Edit3, HeadingLine::Second);
-  RefitHeadingBox(Edit4, HeadingLine::Organizer);
+  RefitHeadingBox(Heading1Box, HeadingLine::First);
+  RefitHeadingBox(Heading2Box, HeadingLine::Second);
+  RefitHeadingBox(SchoolBox, HeadingLine::Organizer);
 
   const auto kept = KeptTicks.find(paper.key);
   SheetChoice first(paper.firstTicked.begin(), paper.firstTicked.end());
@@ -290,7 +268,7 @@ void TForm1::UsePaper(const TPaper& paper) {
   if (kept == KeptTicks.end() && SettingsRestored) {
     RestoreSheetChoices(*OpenSettings(), Boxes, paper, QStringLiteral("window"));
   }
-  BuildTabs();
+  Area->BuildTabs(paper, AnswersOnScreen);
   if (PrintSelection) {
     PrintSelection->UsePaper(paper, kept != KeptTicks.end() ? kept->second.print : first);
   }
@@ -309,7 +287,7 @@ void TForm1::FillPaperChoice() {
   FillGrades(GradeBox, 0);
   GradeBox->setEnabled(false);
   // The keyboard goes from the round box to the paper choice, then to the sheet boxes.
-  QWidget::setTabOrder(Edit1, PaperBox);
+  QWidget::setTabOrder(RoundBox, PaperBox);
   QWidget::setTabOrder(PaperBox, GradeBox);
   connect(PaperBox, &QComboBox::activated, this,
           [this] { Guarded(this, [this] { PaperBoxChange(); }); });
@@ -360,14 +338,14 @@ void TForm1::BuildSheetBoxes(const SheetChoice& ticked) {
   int bottom = 0;
   QWidget* before = GradeBox;
   for (std::size_t i = 0; i < sheets.size(); ++i) {
-    QCheckBox* box =
-        MakeSheetBox(Panel2, sheets[i], static_cast<int>(i) + 1, ticked.contains(sheets[i].key));
+    QCheckBox* box = MakeSheetBox(SheetPanel, sheets[i], static_cast<int>(i) + 1,
+                                  ticked.contains(sheets[i].key));
     if (i < Paper_->boxPlaces.size()) {
       const BoxPlace& p = Paper_->boxPlaces[i];
       box->setGeometry(p.x, p.y + kPaperRow, p.width, p.height);
     } else {
-      const int width = std::min(box->sizeHint().width(), Panel2DesignSize.width() - 16);
-      if (next.x() > 8 && next.x() + width > Panel2DesignSize.width() - 8) {
+      const int width = std::min(box->sizeHint().width(), SheetPanelDesignSize.width() - 16);
+      if (next.x() > 8 && next.x() + width > SheetPanelDesignSize.width() - 8) {
         next = QPoint(8, next.y() + 24);
       }
       box->setGeometry(next.x(), next.y(), width, 24);
@@ -379,68 +357,15 @@ void TForm1::BuildSheetBoxes(const SheetChoice& ticked) {
     QWidget::setTabOrder(before, box);
     before = box;
   }
-  QWidget::setTabOrder(before, Edit2);
+  QWidget::setTabOrder(before, Heading1Box);
   // A paper of more sheets than the design holds makes the panels taller.
-  const int grow = std::max(0, bottom + 7 - Panel2DesignSize.height());
-  const int change = Panel1DesignHeight + grow - Panel1->height();
+  const int grow = std::max(0, bottom + 7 - SheetPanelDesignSize.height());
+  const int change = CommandPanelDesignHeight + grow - CommandPanel->height();
   if (change == 0) return;
-  Panel2->resize(Panel2DesignSize.width(), Panel2DesignSize.height() + grow);
-  Panel1->resize(Panel1->width(), Panel1DesignHeight + grow);
+  SheetPanel->resize(SheetPanelDesignSize.width(), SheetPanelDesignSize.height() + grow);
+  CommandPanel->resize(CommandPanel->width(), CommandPanelDesignHeight + grow);
   if (minimumHeight() > 0) setMinimumHeight(minimumHeight() + change);
   LayOutPanels();
-}
-
-void TForm1::BuildTabs() {
-  const QSize size = PreviewSizeAt(Previews.Zoom());
-  QWidget* opening = nullptr;
-  const std::vector<SheetInfo> sheets = SheetsWithAnswerTable(*Paper_);
-  for (std::size_t i = 0; i < sheets.size(); ++i) {
-    const SheetInfo& sheet = sheets[i];
-    const int place = static_cast<int>(i) + 1;  // the names of its controls
-    auto* tab = new QWidget;
-    tab->setObjectName(QStringLiteral("TabSheet%1").arg(place));
-    auto* layout = new QVBoxLayout(tab);
-    layout->setObjectName(QStringLiteral("TabSheet%1Layout").arg(place));
-    layout->setSpacing(0);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* box = new QScrollArea(tab);
-    box->setObjectName(QStringLiteral("ScrollBox%1").arg(place));
-    box->setProperty("color", QColor(239, 239, 222));
-    box->setFrameShape(QFrame::NoFrame);
-    box->setWidgetResizable(false);
-    auto* image = new TImage;
-    image->setObjectName(PreviewName(place));
-    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image->setGeometry(0, 0, size.width(), size.height());
-    // A blank sheet until one is drawn, where a printer of no offsets puts it.
-    image->ShowAsSheet(PageInPreview(PreviewMapping({300, 300}, {0, 0})));
-    box->setWidget(image);
-    layout->addWidget(box);
-    ApplyDesign(tab);
-    // The grey the sheet lies on, also around it where the box is larger.
-    QPalette surround = box->viewport()->palette();
-    surround.setColor(QPalette::Window, QColor(128, 128, 128));
-    box->viewport()->setPalette(surround);
-    box->viewport()->setAutoFillBackground(true);
-    PageControl1->addTab(tab, sheet.Label());
-    connect(image, &TImage::mouseDown, this, [this] { StartScroll(); });
-    if (ZoomWatch) box->installEventFilter(ZoomWatch);
-    QCheckBox* answers = nullptr;
-    if (i >= ProblemSheets(*Paper_).size()) {
-      answers = new QCheckBox(QStringLiteral("答えを表示"), tab);
-      answers->setObjectName(QStringLiteral("AnswersBox%1").arg(place));
-      answers->setChecked(AnswersOnScreen);
-      answers->setToolTip(QStringLiteral("画面の見本に答えを書き込みます（印刷には関係しません）"));
-      layout->insertWidget(0, answers);
-      connect(answers, &QCheckBox::toggled, this,
-              [this](bool shown) { Guarded(this, [this, shown] { ShowAnswers(shown); }); });
-    }
-    Views.push_back({sheet.key, tab, box, image, answers});
-    // The window opens on the first sheet ticked at first.
-    if (!opening && Paper_->firstTicked.contains(sheet.key)) opening = tab;
-  }
-  if (opening) PageControl1->setCurrentWidget(opening);
-  if (ZoomLabel) ApplyZoom(std::nullopt, 0);
 }
 
 // Only the first time: coming back to the window from a dialog or another program must not
@@ -448,7 +373,7 @@ void TForm1::BuildTabs() {
 void TForm1::FormActivate() {
   if (Activated) return;
   Activated = true;
-  Panel1->setFocus();
+  CommandPanel->setFocus();
   // The window manager's frame is known now: the title bar must be on the screen.
   KeepOnScreen(this);
 }
@@ -476,7 +401,7 @@ void TForm1::RestoreSettings() {
   // The texts after the paper, to be kept to its limits.
   const QStringList cleaned =
       RestoreWindowChoices(*settings, this, QStringLiteral("window"), Paper_->places, &replaced);
-  if (!cleaned.isEmpty()) ShowHeadingNote(Edit4, cleaned.join(u'\n'));
+  if (!cleaned.isEmpty()) ShowHeadingNote(SchoolBox, cleaned.join(u'\n'));
   PlaceWindow(this, settings->value(QStringLiteral("window/place")).toByteArray());
   // Written over with what could be read at the next save, which says so.
   SettingsUnreadable = settings->status() == QSettings::FormatError;
@@ -484,7 +409,7 @@ void TForm1::RestoreSettings() {
     const auto zoom =
         PreviewZoom::FromText(settings->value(QStringLiteral("window/zoom")).toString());
     if (!zoom) replaced.Add(QStringLiteral("表示の倍率"));
-    SetZoom(zoom.value_or(PreviewZoom{}));
+    Area->SetZoom(zoom.value_or(PreviewZoom{}));
   }
   const std::optional<PrinterChoice> printer = ReadPrinterChoice(*settings, &replaced);
   // The copies every print asks for are the print selection's 部数.
@@ -498,7 +423,7 @@ void TForm1::RestoreSettings() {
   UpdateStatusLine();
   if (!SetsCreated()) return;
   RememberedPrinter = std::make_unique<TRememberedPrinter>(
-      printer, [this](const QString& text) { QxPrinterSetupDialog1->SetNoticeOnce(text); },
+      printer, [this](const QString& text) { PrinterSetupDialog->SetNoticeOnce(text); },
       [this] { return Printing; });
 }
 
@@ -518,7 +443,7 @@ void TForm1::SaveSettings() const {
   if (PrintSelection)
     settings->setValue(QStringLiteral("print/versions"), PrintSelection->Versions());
   settings->setValue(QStringLiteral("window/place"), WindowPlace(this));
-  settings->setValue(QStringLiteral("window/zoom"), Zoom.ToText());
+  settings->setValue(QStringLiteral("window/zoom"), Area->ZoomChoice().ToText());
   if (RememberedPrinter) {
     try {
       PrinterChoice choice = RememberedPrinter->ToRemember();
@@ -563,7 +488,7 @@ void TForm1::ConnectPaperNumber() {
   connect(NumberBox, &QLineEdit::textEdited, this, [this] { NumberTyped = true; });
   // Enter in the box makes the paper of the number typed.
   connect(NumberBox, &QLineEdit::returnPressed, this,
-          [this] { Guarded(this, [this] { Image4Click(); }); });
+          [this] { Guarded(this, [this] { MakeClicked(); }); });
 }
 
 std::optional<std::uint32_t> TForm1::NextNumber() {
@@ -578,36 +503,17 @@ std::optional<std::uint32_t> TForm1::NextNumber() {
   return std::nullopt;
 }
 
-TImage* TForm1::Preview(const QString& key) const {
-  for (const SheetView& view : Views) {
-    if (view.key == key) return view.image;
-  }
-  return nullptr;
-}
-
-QCheckBox* TForm1::AnswersBox(const QString& key) const {
-  for (const SheetView& view : Views) {
-    if (view.key == key) return view.answers;
-  }
-  return nullptr;
-}
-
 void TForm1::ShowAnswers(bool shown) {
   AnswersOnScreen = shown;
-  for (const SheetView& view : Views) {
-    if (view.answers) {
-      const QSignalBlocker block(view.answers);
-      view.answers->setChecked(shown);
-    }
-  }
+  Area->TickAnswers(shown);
   if (!Book) return;
   Book->SetAnswersShown(shown);
   if (!MadeOnce) return;
   const PageMapping mapping = PreviewMappingOf(QxPrinter());
   for (const SheetRef sheet : Book->Sheets()) {
     if (!sheet.IsAnswerTable()) continue;
-    Previews.Show(PreviewOf(Book->Info(sheet)), Book->Info(sheet).key, mapping,
-                  [&](TCanvas& c, const PageMapping& m) { Book->DrawPreview(sheet, c, m); });
+    Area->Pages().Show(Area->Preview(Book->Info(sheet).key), Book->Info(sheet).key, mapping,
+                       [&](TCanvas& c, const PageMapping& m) { Book->DrawPreview(sheet, c, m); });
   }
 }
 
@@ -667,7 +573,7 @@ bool TForm1::CommandAllowed(bool waitsForPrinting) {
   return true;
 }
 
-void TForm1::Image4Click() {
+void TForm1::MakeClicked() {
   if (!CommandAllowed(false)) return;
   if (!FacesInPlace(this)) return;
   const std::optional<std::uint32_t> number = NextNumber();
@@ -701,7 +607,9 @@ void TForm1::Image4Click() {
   // A kind this run did not make shows nothing and cannot be printed with old problems.
   for (int k = 0; k < Book->KindCount(); ++k) {
     if (Book->Made(k)) continue;
-    for (const SheetInfo& sheet : Book->Kind(k).Sheets()) Previews.Clear(PreviewOf(sheet));
+    for (const SheetInfo& sheet : Book->Kind(k).Sheets()) {
+      Area->Pages().Clear(Area->Preview(sheet.key));
+    }
   }
   keepMark.dismiss();
   MadeOnce = true;
@@ -715,7 +623,7 @@ void TForm1::Image4Click() {
   SaveSettings();
 }
 
-void TForm1::Image8Click() {
+void TForm1::PrintClicked() {
   if (!CommandAllowed(true)) return;
   if (!FacesInPlace(this)) return;
   if (!PrintSelection) return;
@@ -801,7 +709,7 @@ TPrintReport TForm1::PrintChosenSheets() {
       return MakePaper(&Texts, *Paper_, number, MadeChoice, PaperMark(number, v));
     });
   }
-  Image4->setEnabled(false);
+  MakeButton->setEnabled(false);
   Printing = true;
   PrintTitles = run.Titles();
   PrintTaken = 0;
@@ -810,21 +718,21 @@ TPrintReport TForm1::PrintChosenSheets() {
     Printing = false;
     PrintTitles.clear();
     UpdateStatusLine();
-    Image4->setEnabled(true);
+    MakeButton->setEnabled(true);
   });
   return run.Run();
 }
 
-void TForm1::Image9Click() {
+void TForm1::PrinterSetupClicked() {
   if (!CommandAllowed(true)) return;
   if (RememberedPrinter) RememberedPrinter->TryNow();
   if (RememberedPrinter && RememberedPrinter->Waiting()) {
-    QxPrinterSetupDialog1->SetNoticeOnce(
+    PrinterSetupDialog->SetNoticeOnce(
         QStringLiteral("前回のプリンター「%1」は、印刷サーバーの応答を待っています。"
                        "ここで選んだプリンターに替えることもできます。")
             .arg(RememberedPrinter->ToRemember().printer));
   }
-  if (RunPrinterSetupCommand(*QxPrinterSetupDialog1) && RememberedPrinter) {
+  if (RunPrinterSetupCommand(*PrinterSetupDialog) && RememberedPrinter) {
     RememberedPrinter->Chosen();
   }
   SaveSettings();
@@ -834,18 +742,11 @@ void TForm1::Image9Click() {
 // the scale first, and a sheet that fails half-way leaves the last preview whole.
 void TForm1::ShowSheet(const SheetInfo& sheet, const TWorkbook::PreviewDraw& draw) {
   const PageMapping mapping = PreviewMappingOf(QxPrinter());
-  Previews.Show(PreviewOf(sheet), sheet.key, mapping, draw);
-}
-
-TImage* TForm1::PreviewOf(const SheetInfo& sheet) const {
-  for (const SheetView& view : Views) {
-    if (view.key == sheet.key) return view.image;
-  }
-  return nullptr;
+  Area->Pages().Show(Area->Preview(sheet.key), sheet.key, mapping, draw);
 }
 
 void TForm1::FollowScreen() {
-  if (Book) Previews.Follow(*Book);
+  if (Book) Area->Pages().Follow(*Book);
 }
 
 void TForm1::PrintOneSheet(SheetRef sheet) { Book->PrintSheet(sheet, QxPrinter()); }
@@ -904,8 +805,9 @@ void TForm1::LayOutPanels() {
   // The command panel keeps its height; the tabs take the rest,
   // and the status line its own at the bottom.
   const int line = StatusLine ? StatusLine->sizeHint().height() : 0;
-  Panel1->setGeometry(0, 0, width(), Panel1->height());
-  PageControl1->setGeometry(0, Panel1->height(), width(), height() - Panel1->height() - line);
+  CommandPanel->setGeometry(0, 0, width(), CommandPanel->height());
+  PreviewTabs->setGeometry(0, CommandPanel->height(), width(),
+                           height() - CommandPanel->height() - line);
   if (StatusLine) StatusLine->setGeometry(0, height() - line, width(), line);
 }
 

@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "app/design.h"
-#include "app/preview_density.h"
-#include "app/preview_zoom.h"
+#include "app/preview_area.h"
 #include "app/print_report.h"
 #include "app/settings.h"
 #include "app/workbook.h"
@@ -23,10 +22,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QScrollArea;
 class QStatusBar;
-class QTimer;
-class QToolButton;
 
 namespace tamariko {
 
@@ -49,9 +45,10 @@ class TForm1 : public QWidget, public Ui::Form1 {
   void FormActivate();
   void FormDestroy();
 
-  void Image4Click();  // make problems
-  void Image8Click();  // print
-  void Image9Click();  // printer set-up
+  // The three commands: make problems (ケリモ), print, printer set-up.
+  void MakeClicked();
+  void PrintClicked();
+  void PrinterSetupClicked();
 
   // What the window remembers between runs (app/settings.h): put back once both windows
   // exist, saved after each command and at the end.
@@ -67,15 +64,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   TForm2* Progress = nullptr;
   TForm4* PrintSelection = nullptr;
 
-  QTimer* Timer1 = nullptr;
-  std::unique_ptr<TQxPrinterSetupDialog> QxPrinterSetupDialog1;
-  std::unique_ptr<TQxPrintDialog> QxPrintDialog1;  // part of the design; no command opens it
-
-  // Press-and-hold scrolling state.
-  int AnchorX = 0;
-  int AnchorY = 0;
-  bool Scrolling = false;
-  int PressCount = 0;
+  std::unique_ptr<TQxPrinterSetupDialog> PrinterSetupDialog;
+  std::unique_ptr<TQxPrintDialog> PrintDialog;  // part of the design; no command opens it
 
   // The paper whose sheets the window offers, and the switch to another: its tabs, check
   // boxes and print choices are built anew, each with the ticks it had when last shown
@@ -88,37 +78,12 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // in force.
   void PaperBoxChange();
 
-  // Press-and-hold scrolling and the wheel on the previews (scrolling.cpp).
-  void Image10MouseDown();
-  void Timer1Timer();
-  void PageControl1Change();
-  void FormMouseWheelDown(bool& handled);
-  void FormMouseWheelUp(bool& handled);
-  void StartScroll();
-  void ScrollStep(QScrollArea* box);
-  void StopScroll();
-  // The scroll box of the tab on top.
-  QScrollArea* ActiveScrollBox() const;
-  // Where the pointer is on the screen; the real cursor when empty.
-  std::function<QPoint()> PointerPosition;
-
-  // The zoom of the previews (zooming.cpp): the choice (全体, 幅に合わせる or a percentage)
-  // and the percentage in force. A new choice resizes the previews at once, keeping the
-  // point at `anchor` of the scroll box's viewport (its middle when none) in place, and
-  // draws them again at the new density right after.
-  void SetZoom(const PreviewZoom& zoom, std::optional<QPoint> anchor = std::nullopt);
-  const PreviewZoom& ZoomChoice() const { return Zoom; }
-  int ZoomPercent() const { return Previews.Zoom(); }
-  void ZoomIn(std::optional<QPoint> anchor = std::nullopt);
-  void ZoomOut(std::optional<QPoint> anchor = std::nullopt);
+  // The tabs of previews, their zoom and scrolling.
+  TPreviewArea& PreviewArea() const { return *Area; }
 
   // What the window is doing and what it knows: the sheet being printed, settings that
   // could not be saved. The zoom controls sit at its right.
   QStatusBar* StatusLine = nullptr;
-  QLabel* ZoomLabel = nullptr;
-  QToolButton* ZoomPageButton = nullptr;
-  QToolButton* ZoomWidthButton = nullptr;
-  QToolButton* ZoomActualButton = nullptr;
 
   // The paper's number on the status line: the number of the paper on screen after a
   // ケリモ. Each ケリモ takes a fresh one, unless one was typed into the box since (or given
@@ -130,9 +95,9 @@ class TForm1 : public QWidget, public Ui::Form1 {
   std::optional<std::uint32_t> PaperNumber() const { return Number; }
   // 「答えを表示」 on the answer pages' tabs: the answers on their previews (off at start).
   void ShowAnswers(bool shown);
-  QCheckBox* AnswersBox(const QString& key) const;
+  QCheckBox* AnswersBox(const QString& key) const { return Area->AnswersBox(key); }
   // The preview of the sheet `key`; null for none.
-  TImage* Preview(const QString& key) const;
+  TImage* Preview(const QString& key) const { return Area->Preview(key); }
   // The sheet panel's box of the sheet `key`; null for none.
   QCheckBox* SheetBox(const QString& key) const { return BoxOf(Boxes, key); }
 
@@ -159,22 +124,10 @@ class TForm1 : public QWidget, public Ui::Form1 {
     const TForm1& Form;
   };
 
-  class WheelFilter;
-  class ZoomFilter;
-  void ConnectScrolling();
-  void ConnectZoom();
   void ConnectPaperNumber();
-  // The zoom in force for the scroll boxes' size now; the previews drawn again after
-  // `redrawDelay` milliseconds (a resize waits for the size to settle).
-  void ApplyZoom(std::optional<QPoint> anchor, int redrawDelay);
-  // Ctrl+wheel: one zoom step a notch, about the point under the pointer.
-  void ZoomWheel(int angleDelta, QPoint global);
   void UpdateStatusLine();
   // The command panel at the top, the tabs below it and the status line at the bottom.
   void LayOutPanels();
-  QPoint Pointer() const;
-  // Turns the wheel by angleDelta eighths of a degree, up when positive.
-  void MouseWheel(int angleDelta);
 
   // Whether the program is ending (closed during a print, or a signal): sheets not yet
   // sent stay unsent.
@@ -191,22 +144,11 @@ class TForm1 : public QWidget, public Ui::Form1 {
   void CreateSets();
   // Before the first ケリモ each tab shows its sheet's empty form, as a print then prints it.
   void ShowForms();
-  // The preview of a sheet, by its key; nullptr for none.
-  TImage* PreviewOf(const SheetInfo& sheet) const;
-  // A sheet's tab, scroll box and preview, built from the paper.
-  struct SheetView {
-    QString key;
-    QWidget* tab;
-    QScrollArea* box;
-    TImage* image;
-    QCheckBox* answers;  // 「答えを表示」 on an answer page's tab; null on the others
-  };
   void BuildSheetBoxes(const SheetChoice& ticked);
   void FillPaperChoice();
   // The paper the choice names; the boxes shown as `paper` names it.
   const TPaper& ChosenPaper() const;
   void ShowPaperChoice(const TPaper& paper);
-  void BuildTabs();
   // What a paper's boxes were ticked when the window left it.
   struct PaperTicks {
     SheetChoice main;
@@ -214,11 +156,10 @@ class TForm1 : public QWidget, public Ui::Form1 {
   };
 
   const TPaper* Paper_ = nullptr;
-  std::vector<SheetView> Views;
   SheetBoxes Boxes;  // the sheet panel's boxes, by sheet key
   // The panels as designed, before a paper of many sheets makes them taller.
-  QSize Panel2DesignSize;
-  int Panel1DesignHeight = 0;
+  QSize SheetPanelDesignSize;
+  int CommandPanelDesignHeight = 0;
   std::map<QString, PaperTicks> KeptTicks;  // by paper key
   bool SettingsRestored = false;
   EditTexts Texts{*this};
@@ -228,17 +169,13 @@ class TForm1 : public QWidget, public Ui::Form1 {
   SheetChoice MadeChoice;               // the sheets the last ケリモ made
   bool AnswersOnScreen = false;
   std::unique_ptr<TRememberedPrinter> RememberedPrinter;
-  TPreviewPages Previews{this};
   bool MadeOnce = false;   // a make-problems run has ended well
-  bool Activated = false;  // the focus goes to Panel1 at the first activation only
+  bool Activated = false;  // the focus goes to CommandPanel at the first activation only
   bool Destroyed = false;
   bool Printing = false;
   bool Closing = false;
-  int WheelAngle = 0;  // wheel turn not yet worth a whole notch, in eighths of a degree
-  int ZoomAngle = 0;   // the same for Ctrl+wheel
-  PreviewZoom Zoom;
-  QTimer* RedrawTimer = nullptr;
-  QObject* ZoomWatch = nullptr;  // refits the page when a scroll box changes size
+  // Gone before the widgets it works with.
+  std::unique_ptr<TPreviewArea> Area;
   // What became of the jobs the runs sent: on the status line, and in a box when the
   // window is free.
   std::unique_ptr<TJobFollow> JobFollow;

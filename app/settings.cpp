@@ -71,10 +71,10 @@ struct TextBox {
 };
 const std::vector<TextBox>& TextBoxes() {
   static const std::vector<TextBox> boxes = {
-      {"round", "Edit1", "回", std::nullopt},
-      {"heading1", "Edit2", "上の見出し", HeadingLine::First},
-      {"heading2", "Edit3", "下の見出し", HeadingLine::Second},
-      {"organizer", "Edit4", "教室名", HeadingLine::Organizer},
+      {"round", "RoundBox", "回", std::nullopt},
+      {"heading1", "Heading1Box", "上の見出し", HeadingLine::First},
+      {"heading2", "Heading2Box", "下の見出し", HeadingLine::Second},
+      {"organizer", "SchoolBox", "教室名", HeadingLine::Organizer},
   };
   return boxes;
 }

@@ -49,10 +49,11 @@ class TReplacedSettings {
   QStringList names_;
 };
 
-// A window's edit boxes Edit1 to Edit4 (the texts, kept to the limits of the paper whose
-// `places` are given), under `group`. Boxes the window lacks are left alone, and so are
-// those the file does not name. Returns what was left out or cut, in words; a value that is
-// no text at all, or a round that is no number, is added to `replaced` (the design's stays).
+// A window's edit boxes RoundBox, Heading1Box, Heading2Box and SchoolBox (the texts, kept to the
+// limits of the paper whose `places` are given), under `group`. Boxes the window lacks are left
+// alone, and so are those the file does not name. Returns what was left out or cut, in words; a
+// value that is no text at all, or a round that is no number, is added to `replaced` (the design's
+// stays).
 QStringList RestoreWindowChoices(QSettings& settings, QWidget* window, const QString& group,
                                  const TeacherPlaces& places,
                                  TReplacedSettings* replaced = nullptr);

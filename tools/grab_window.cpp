@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   tamariko::Startup().Seed = static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10));
   tamariko::CreateForms();
   tamariko::Form1->show();
-  tamariko::Form1->Image4Click();
+  tamariko::Form1->MakeClicked();
   QApplication::processEvents();
   QImage picture = tamariko::Form1->grab().toImage();
   // Small enough for a README page.

@@ -35,8 +35,8 @@ QT_END_NAMESPACE
 
 namespace tamariko::testing {
 
-// A control the window built from its paper, by the name it carries ("CheckBox3",
-// "Image5", "ScrollBox6", "TabSheet2"); fails the test where there is none.
+// A control the window built from its paper, by the name it carries ("SheetBox3",
+// "Preview4", "ScrollBox6", "SheetTab2"); fails the test where there is none.
 template <typename T>
 T* Child(const QObject* window, const char* name) {
   T* child = window->findChild<T*>(QLatin1String(name));
@@ -80,7 +80,7 @@ class RecordingForm1 : public TForm1 {
     QString operation;
     int progress;  // the progress bar when the operation ran
     bool progressShown;
-    bool makeEnabled;  // Image4
+    bool makeEnabled;  // MakeButton
   };
   std::vector<Call> calls;
   QString failOn;                // the operation that throws, if any
@@ -104,7 +104,7 @@ class RecordingForm1 : public TForm1 {
  private:
   void Record(const QString& operation, const std::function<void()>& real) {
     calls.push_back({operation, Form2 ? Form2->ProgressBar1->value() : -1,
-                     Form2 && Form2->isVisible(), Image4->isEnabled()});
+                     Form2 && Form2->isVisible(), MakeButton->isEnabled()});
     if (during) during();
     if (operation == failOn) throw Error("テスト用の失敗: " + operation.toStdString());
     real();
@@ -188,7 +188,7 @@ class AppTest : public ::testing::Test {
   // is on screen.
   void PrintAnswering(const std::function<void()>& answerSelection) {
     QTimer::singleShot(0, Form4, answerSelection);
-    form->Image8->Click();
+    form->PrintButton->Click();
   }
 
   QStringList Operations() const {

@@ -35,9 +35,9 @@ TEST_F(AppTest, MakeProblemsRunsTheTickedSheetsAndStepsTheProgress) {
   for (const MakeCase& c : cases) {
     SCOPED_TRACE(c.name);
     form->calls.clear();
-    Child<QCheckBox>(form, "CheckBox3")->setChecked(c.mental);
-    Child<QCheckBox>(form, "CheckBox4")->setChecked(c.multiplication);
-    form->Image4->Click();
+    Child<QCheckBox>(form, "SheetBox3")->setChecked(c.mental);
+    Child<QCheckBox>(form, "SheetBox4")->setChecked(c.multiplication);
+    form->MakeButton->Click();
     EXPECT_EQ(Operations(), c.operations);
     std::vector<int> progress;
     for (const auto& call : form->calls) {
@@ -63,7 +63,7 @@ TEST_F(AppTest, MakeProblemsShowsTheWaitCursorWhileItRuns) {
       during = QGuiApplication::overrideCursor()->shape();
     }
   });
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_EQ(during, Qt::WaitCursor);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
@@ -76,7 +76,7 @@ TEST_F(AppTest, FailingSheetIsReportedAndLeavesNoProgressOrCursorBehind) {
     form->calls.clear();
     boxes.shown.clear();
     form->failOn = operation;
-    form->Image4->Click();
+    form->MakeButton->Click();
     EXPECT_EQ(Operations().last(), QString::fromLatin1(operation)) << "nothing runs after it";
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown[0].text.contains(QString::fromLatin1(operation)));
@@ -92,21 +92,22 @@ TEST_F(AppTest, FailingSheetIsReportedAndLeavesNoProgressOrCursorBehind) {
 TEST_F(AppTest, MakeProblemsShowsAndOffersToPrintOnlyWhatItMade) {
   CreateWindows();
   // Before the first ケリモ the tab shows the empty form, and the status line what to do.
-  EXPECT_FALSE(Child<TImage>(form, "Image3")->Picture().isNull());
+  EXPECT_FALSE(Child<TImage>(form, "Preview3")->Picture().isNull());
   EXPECT_EQ(form->StatusLine->currentMessage(), QStringLiteral("ケリモ（F5）で問題を作ります"));
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_EQ(form->StatusLine->currentMessage(), QString());
   ASSERT_TRUE(boxes.shown.empty());
-  const QImage drawn = Child<TImage>(form, "Image3")->Picture();
+  const QImage drawn = Child<TImage>(form, "Preview3")->Picture();
   EXPECT_EQ(drawn.size(), QSize(865, 1300));
   EXPECT_NE(drawn.pixel(400, 600) & 0xffffff, 0u) << "a page, not a black image";
 
-  Child<QCheckBox>(form, "CheckBox3")->setChecked(false);
-  Child<QCheckBox>(form, "CheckBox1")->setChecked(true);  // one side of the abacus set makes both
+  Child<QCheckBox>(form, "SheetBox3")->setChecked(false);
+  Child<QCheckBox>(form, "SheetBox1")->setChecked(true);  // one side of the abacus set makes both
   PrintBox(Form4, "kaitou")->setChecked(false);
-  form->Image4->Click();
-  EXPECT_TRUE(Child<TImage>(form, "Image3")->Picture().isNull()) << "a kind not made shows nothing";
-  EXPECT_TRUE(Child<TImage>(form, "Image6")->Picture().isNull());
+  form->MakeButton->Click();
+  EXPECT_TRUE(Child<TImage>(form, "Preview3")->Picture().isNull())
+      << "a kind not made shows nothing";
+  EXPECT_TRUE(Child<TImage>(form, "Preview5")->Picture().isNull());
   const std::map<QCheckBox*, bool> offered = {
       {PrintBox(Form4, "omote"), true},   {PrintBox(Form4, "ura"), true},
       {PrintBox(Form4, "mitori"), false}, {PrintBox(Form4, "kake"), true},
@@ -140,7 +141,7 @@ TEST_F(AppTest, PrintPrintsTheChosenSheetsInOrderWithMakeDisabled) {
   EXPECT_TRUE(AskedToPrint(boxes.shown));
   EXPECT_EQ(Operations(), QStringList({"Print mitori", "Print kake", "Print kaitou"}));
   for (const auto& call : form->calls) EXPECT_FALSE(call.makeEnabled);
-  EXPECT_TRUE(form->Image4->isEnabled());
+  EXPECT_TRUE(form->MakeButton->isEnabled());
   EXPECT_FALSE(Form4->isVisible());
 }
 
@@ -148,22 +149,22 @@ TEST_F(AppTest, PrintWithEveryBoxClearedAsksAndPrintsNothing) {
   CreateWindows();
   boxes.answers = {IDYES};
   PrintAnswering([] {
-    Child<QCheckBox>(Form4, "CheckBox3")->setChecked(false);
-    Child<QCheckBox>(Form4, "CheckBox4")->setChecked(false);
+    Child<QCheckBox>(Form4, "SheetBox3")->setChecked(false);
+    Child<QCheckBox>(Form4, "SheetBox4")->setChecked(false);
     PrintBox(Form4, "kaitou")->setChecked(false);
     PressOk();
   });
   EXPECT_TRUE(Form4->PrintSelected);
   EXPECT_TRUE(AskedToPrint(boxes.shown));
   EXPECT_TRUE(form->calls.empty());
-  EXPECT_TRUE(form->Image4->isEnabled());
+  EXPECT_TRUE(form->MakeButton->isEnabled());
 }
 
 TEST_F(AppTest, PrintSelectionKeepsItsBoxesBetweenUses) {
   CreateWindows();
   boxes.answers = {IDYES, IDYES};
   PrintAnswering([] {
-    Child<QCheckBox>(Form4, "CheckBox4")->setChecked(false);
+    Child<QCheckBox>(Form4, "SheetBox4")->setChecked(false);
     PressOk();
   });
   form->calls.clear();
@@ -177,7 +178,7 @@ TEST_F(AppTest, PrintAnsweredNoOrCancelledPrintsNothing) {
   PrintAnswering(PressOk);
   EXPECT_TRUE(AskedToPrint(boxes.shown));
   EXPECT_TRUE(form->calls.empty());
-  EXPECT_TRUE(form->Image4->isEnabled());
+  EXPECT_TRUE(form->MakeButton->isEnabled());
 
   boxes.shown.clear();
   PrintAnswering(PressCancel);
@@ -213,11 +214,11 @@ TEST_F(AppTest, PrintAsksWithPrinterPaperAndCountsAndEveryJobCarriesTheCopies) {
   CreateForms();  // the real sheets, printing on the scripted printer
   boxes.answers = {IDYES};
   QTimer::singleShot(0, Form4, [] {
-    Child<QCheckBox>(Form4, "CheckBox4")->setChecked(false);
+    Child<QCheckBox>(Form4, "SheetBox4")->setChecked(false);
     Form4->SpinEdit1->setValue(3);
     PressOk();
   });
-  Form1->Image8->Click();
+  Form1->PrintButton->Click();
   ASSERT_FALSE(boxes.shown.empty());
   EXPECT_EQ(
       boxes.shown[0].text,
@@ -232,18 +233,18 @@ TEST_F(AppTest, PrintBeforeAnyMakeProblemsStartsTheJobsAllTheSame) {
   CreateForms();  // the real sheets, printing on the scripted printer
   boxes.answers = {IDYES};
   QTimer::singleShot(0, Form4, PressOk);
-  Form1->Image8->Click();
+  Form1->PrintButton->Click();
   ASSERT_EQ(boxes.shown.size(), 2u) << boxes.shown.back().text.toStdString();
   EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("問題のない用紙を印刷します。\n")));
   EXPECT_EQ(boxes.shown[1].flags, MB_OK | MB_ICONINFORMATION) << boxes.shown[1].text.toStdString();
   EXPECT_EQ(spooler->Jobs().size(), 3u + PagesTickedWithOthers());
   for (const auto& job : spooler->Jobs()) EXPECT_TRUE(job.ended);
   // After a ケリモ the question no longer warns.
-  Form1->Image4->Click();
+  Form1->MakeButton->Click();
   boxes.shown.clear();
   boxes.answers = {IDYES};
   QTimer::singleShot(0, Form4, PressOk);
-  Form1->Image8->Click();
+  Form1->PrintButton->Click();
   ASSERT_FALSE(boxes.shown.empty());
   EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("印刷しますか？")));
 }
@@ -260,7 +261,7 @@ TEST_F(AppTest, AFailingSheetHoldsBackNoneAndTheRunIsReportedOnceAtTheEnd) {
   };
   boxes.answers = {IDYES};
   QTimer::singleShot(0, Form4, PressOk);
-  Form1->Image8->Click();
+  Form1->PrintButton->Click();
   QStringList ended;
   for (const auto& job : spooler->Jobs()) {
     if (job.ended) ended << job.title;
@@ -283,7 +284,7 @@ TEST_F(AppTest, AFailingSheetHoldsBackNoneAndTheRunIsReportedOnceAtTheEnd) {
                    .remove(QStringLiteral("Scripted"))
                    .contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
       << report.text.toStdString();
-  EXPECT_TRUE(Form1->Image4->isEnabled());
+  EXPECT_TRUE(Form1->MakeButton->isEnabled());
 }
 
 // The question names the sheet under way and those after it.
@@ -322,7 +323,7 @@ TEST_F(AppTest, ClosingDuringAPrintAsksAndOnYesEndsAtOnceNamingTheUnsentSheets) 
   };
   auto print = [] {
     QTimer::singleShot(0, Form4, PressOk);
-    Form1->Image8->Click();
+    Form1->PrintButton->Click();
   };
 
   boxes.answers = {IDYES, IDNO};
@@ -369,8 +370,8 @@ TEST_F(AppTest, PrintAndPrinterSetUpDuringAPrintSayItIsUnderWayAndWait) {
   form->during = [this] {
     // Should a second selection open, answer it rather than hang.
     QTimer::singleShot(0, Form4, [] { Form4->close(); });
-    form->Image8->Click();
-    form->Image9->Click();
+    form->PrintButton->Click();
+    form->PrinterSetupButton->Click();
   };
   boxes.answers = {IDYES};
   PrintAnswering(PressOk);
@@ -386,7 +387,7 @@ TEST_F(AppTest, PrintAndPrinterSetUpDuringAPrintSayItIsUnderWayAndWait) {
   }
 
   form->during = {};
-  form->Image9->Click();
+  form->PrinterSetupButton->Click();
   EXPECT_EQ(setups, 1);
 }
 
@@ -398,8 +399,8 @@ TEST_F(AppTest, PrinterSetUpRunsTheDialogWhateverItAnswers) {
     return dialogs == 1;
   });
   auto resetRunner = qScopeGuard([] { TQxPrinterSetupDialog::SetRunner({}); });
-  form->Image9->Click();
-  form->Image9->Click();
+  form->PrinterSetupButton->Click();
+  form->PrinterSetupButton->Click();
   EXPECT_EQ(dialogs, 2);
   EXPECT_TRUE(boxes.shown.empty());
 }

@@ -79,31 +79,32 @@ void ExpectControls(QWidget* window, std::initializer_list<Control> controls) {
 TEST_F(AppTest, MainWindowControlsAreThereWithTheirTextsAndTicks) {
   CreateWindows();
   form->show();
-  ExpectControls(form, {{"Panel1", "QFrame", nullptr, false},
-                        {"Image4", "tamariko::TImage", nullptr, false},
-                        {"Image8", "tamariko::TImage", nullptr, false},
-                        {"Image9", "tamariko::TImage", nullptr, false},
-                        {"Label1", "QLabel", "第", false},
-                        {"Edit1", "QLineEdit", "1", false},
-                        {"Label2", "QLabel", "回", false},
-                        {"Panel2", "QFrame", nullptr, false},
-                        {"Label3", "QLabel", "チェックの入ってる項目をケリモします", false},
-                        {"CheckBox1", "QCheckBox", "みとり算（表）", false},
-                        {"CheckBox2", "QCheckBox", "みとり算（裏）", false},
-                        {"CheckBox3", "QCheckBox", "みとり暗算", true},
-                        {"CheckBox4", "QCheckBox", "かけ算", true},
-                        {"CheckBox5", "QCheckBox", "わり算", false},
-                        {"Edit2", "QLineEdit", "タマリコ", false},
-                        {"Edit3", "QLineEdit", "タマリコ練習問題", false},
-                        {"Label4", "QLabel", "教室名", false},
-                        {"Edit4", "QLineEdit", "ORVぽろね教室", false},
-                        {"PageControl1", "QTabWidget", nullptr, false}});
+  ExpectControls(form,
+                 {{"CommandPanel", "QFrame", nullptr, false},
+                  {"MakeButton", "tamariko::TImage", nullptr, false},
+                  {"PrintButton", "tamariko::TImage", nullptr, false},
+                  {"PrinterSetupButton", "tamariko::TImage", nullptr, false},
+                  {"RoundLabel", "QLabel", "第", false},
+                  {"RoundBox", "QLineEdit", "1", false},
+                  {"RoundUnitLabel", "QLabel", "回", false},
+                  {"SheetPanel", "QFrame", nullptr, false},
+                  {"SheetPanelLabel", "QLabel", "チェックの入ってる項目をケリモします", false},
+                  {"SheetBox1", "QCheckBox", "みとり算（表）", false},
+                  {"SheetBox2", "QCheckBox", "みとり算（裏）", false},
+                  {"SheetBox3", "QCheckBox", "みとり暗算", true},
+                  {"SheetBox4", "QCheckBox", "かけ算", true},
+                  {"SheetBox5", "QCheckBox", "わり算", false},
+                  {"Heading1Box", "QLineEdit", "タマリコ", false},
+                  {"Heading2Box", "QLineEdit", "タマリコ練習問題", false},
+                  {"SchoolLabel", "QLabel", "教室名", false},
+                  {"SchoolBox", "QLineEdit", "ORVぽろね教室", false},
+                  {"PreviewTabs", "QTabWidget", nullptr, false}});
   EXPECT_EQ(form->windowTitle(), QStringLiteral("タマリコ"));
   for (QWidget* panel :
-       {static_cast<QWidget*>(form->Panel1), static_cast<QWidget*>(form->Panel2)}) {
+       {static_cast<QWidget*>(form->CommandPanel), static_cast<QWidget*>(form->SheetPanel)}) {
     EXPECT_EQ(panel->palette().color(QPalette::Window), kPanelColor);
   }
-  for (QWidget* image : {form->Image4, form->Image8, form->Image9}) {
+  for (QWidget* image : {form->MakeButton, form->PrintButton, form->PrinterSetupButton}) {
     EXPECT_EQ(image->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_FALSE(static_cast<TImage*>(image)->Picture().isNull());
   }
@@ -115,22 +116,22 @@ TEST_F(AppTest, MainWindowTabsHoldOnePreviewEachAndOpenOnTheMentalSheet) {
   const char* captions[] = {"みとり算（表）", "みとり算（裏）", "みとり暗算",
                             "かけ算",         "わり算",         "解答"};
   const std::vector<SheetInfo> sheets = SheetsWithAnswerTable(DefaultPaper());
-  ASSERT_EQ(form->PageControl1->count(), static_cast<int>(sheets.size()));
+  ASSERT_EQ(form->PreviewTabs->count(), static_cast<int>(sheets.size()));
   QStringList shown;
-  for (int i = 0; i < form->PageControl1->count(); ++i) shown << form->PageControl1->tabText(i);
+  for (int i = 0; i < form->PreviewTabs->count(); ++i) shown << form->PreviewTabs->tabText(i);
   for (int c = 0; c < 6; ++c)
     EXPECT_EQ(shown.value(c < 5 ? c : shown.indexOf(QStringLiteral("解答"))),
               QString::fromUtf8(captions[c]));
   EXPECT_EQ(shown.indexOf(QStringLiteral("解答")), static_cast<int>(ProblemSheets().size()));
-  for (int i = 0; i < form->PageControl1->count(); ++i) {
-    auto* box = form->PageControl1->widget(i)->findChild<QScrollArea*>();
+  for (int i = 0; i < form->PreviewTabs->count(); ++i) {
+    auto* box = form->PreviewTabs->widget(i)->findChild<QScrollArea*>();
     ASSERT_NE(box, nullptr);
     ASSERT_NE(qobject_cast<TImage*>(box->widget()), nullptr);
     EXPECT_EQ(box->widget()->size(), PreviewSizeAt(100)) << "the B4 sheet at 75 dpi, in grey";
   }
-  EXPECT_EQ(form->PageControl1->currentWidget(), Child<QWidget>(form, "TabSheet3"));
-  EXPECT_TRUE(form->Panel3->isHidden());
-  EXPECT_FALSE(form->Timer1->isActive());
+  EXPECT_EQ(form->PreviewTabs->currentWidget(), Child<QWidget>(form, "SheetTab3"));
+  EXPECT_TRUE(form->PreviewArea().Marker()->isHidden());
+  EXPECT_FALSE(form->PreviewArea().ScrollTimer->isActive());
 }
 
 TEST_F(AppTest, TabsFillTheWindowBetweenTheCommandPanelAndTheStatusLine) {
@@ -140,10 +141,10 @@ TEST_F(AppTest, TabsFillTheWindowBetweenTheCommandPanelAndTheStatusLine) {
   const int line = form->StatusLine->height();
   EXPECT_GT(line, 0);
   // 205 as designed; taller by the rows of boxes a paper of more sheets needs.
-  const int panel = form->Panel1->height();
+  const int panel = form->CommandPanel->height();
   EXPECT_EQ(panel == 205, ProblemSheets().size() <= 5) << panel;
-  EXPECT_EQ(form->Panel1->geometry(), QRect(0, 0, 1000, panel));
-  EXPECT_EQ(form->PageControl1->geometry(), QRect(0, panel, 1000, 800 - panel - line));
+  EXPECT_EQ(form->CommandPanel->geometry(), QRect(0, 0, 1000, panel));
+  EXPECT_EQ(form->PreviewTabs->geometry(), QRect(0, panel, 1000, 800 - panel - line));
   EXPECT_EQ(form->StatusLine->geometry(), QRect(0, 800 - line, 1000, line));
 }
 
@@ -174,11 +175,11 @@ TEST_F(AppTest, PrintSelectionWindowOffersEverySheetAndOneToNinetyNineCopies) {
   // The answer table's box comes after every problem sheet's, a kind added or not.
   const QByteArray answers = PrintBox(Form4, "kaitou")->objectName().toLatin1();
   ExpectControls(Form4, {{"Label1", "QLabel", "チェックの入ってる項目を印刷します", false},
-                         {"CheckBox1", "QCheckBox", "みとり算（表）", false},
-                         {"CheckBox2", "QCheckBox", "みとり算（裏）", false},
-                         {"CheckBox3", "QCheckBox", "みとり暗算", true},
-                         {"CheckBox4", "QCheckBox", "かけ算", true},
-                         {"CheckBox5", "QCheckBox", "わり算", false},
+                         {"SheetBox1", "QCheckBox", "みとり算（表）", false},
+                         {"SheetBox2", "QCheckBox", "みとり算（裏）", false},
+                         {"SheetBox3", "QCheckBox", "みとり暗算", true},
+                         {"SheetBox4", "QCheckBox", "かけ算", true},
+                         {"SheetBox5", "QCheckBox", "わり算", false},
                          {answers.constData(), "QCheckBox", "解答", true},
                          {"Label2", "QLabel", "部数", false},
                          {"SpinEdit1", "QSpinBox", nullptr, false},
@@ -193,7 +194,7 @@ TEST_F(AppTest, PrintSelectionWindowOffersEverySheetAndOneToNinetyNineCopies) {
 TEST_F(AppTest, MainWindowDrawsItsJapaneseTexts) {
   CreateWindows();
   form->show();
-  const QImage shot = form->Label3->grab().toImage();
+  const QImage shot = form->SheetPanelLabel->grab().toImage();
   int ink = 0;
   for (int y = 0; y < shot.height(); ++y) {
     for (int x = 0; x < shot.width(); ++x) {
@@ -201,7 +202,7 @@ TEST_F(AppTest, MainWindowDrawsItsJapaneseTexts) {
     }
   }
   EXPECT_GT(ink, 200);
-  EXPECT_GT(QFontInfo(form->Label3->font()).pixelSize(), 0);
+  EXPECT_GT(QFontInfo(form->SheetPanelLabel->font()).pixelSize(), 0);
 }
 
 // A message such as 印刷の結果 is one face throughout, its Japanese lines and its Latin ones.
@@ -250,8 +251,8 @@ TEST_F(AppTest, ThePreviewShowsTheB4SheetOnAGreySurround) {
   printer.offsetY = 40;
   UsePrinters(std::make_shared<ScriptedSpooler>(std::vector<ScriptedSpooler::Printer>{printer}));
   CreateWindows();
-  form->Image4->Click();
-  TImage* image = Child<TImage>(form, "Image3");
+  form->MakeButton->Click();
+  TImage* image = Child<TImage>(form, "Preview3");
   ASSERT_EQ(image->size(), QSize(kSheetWidth + 2 * kSurround, kSheetHeight + 2 * kSurround));
   const QImage shown = image->grab().toImage();
   const QImage picture = image->Picture();

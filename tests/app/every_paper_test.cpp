@@ -177,16 +177,16 @@ TEST_F(AppTest, EveryPaperGivesEachSheetItsTabPreviewBoxesAndPrint) {
     SCOPED_TRACE(paper->key.toStdString());
     form->UsePaper(*paper);
     const std::vector<SheetInfo> sheets = SheetsWithAnswerTable(*paper);
-    ASSERT_EQ(form->PageControl1->count(), static_cast<int>(sheets.size()));
+    ASSERT_EQ(form->PreviewTabs->count(), static_cast<int>(sheets.size()));
     QStringList every;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
       const SheetInfo& sheet = sheets[i];
-      EXPECT_EQ(form->PageControl1->tabText(static_cast<int>(i)), sheet.Label());
+      EXPECT_EQ(form->PreviewTabs->tabText(static_cast<int>(i)), sheet.Label());
       EXPECT_NE(form->Preview(sheet.key), nullptr) << sheet.key.toStdString();
       if (i < ProblemSheets(*paper).size()) {
         QCheckBox* box = form->SheetBox(sheet.key);
         ASSERT_NE(box, nullptr) << sheet.key.toStdString();
-        EXPECT_TRUE(form->Panel2->rect().contains(box->geometry())) << sheet.key.toStdString();
+        EXPECT_TRUE(form->SheetPanel->rect().contains(box->geometry())) << sheet.key.toStdString();
         box->setChecked(true);
       }
       // A page that goes with another sheet is made and printed with it (the window's
@@ -197,7 +197,7 @@ TEST_F(AppTest, EveryPaperGivesEachSheetItsTabPreviewBoxesAndPrint) {
       }
     }
     form->calls.clear();
-    form->Image4->Click();
+    form->MakeButton->Click();
     for (const SheetInfo& sheet : sheets) {
       if (sheet.tickedWith.isEmpty()) {
         EXPECT_TRUE(Operations().contains(QStringLiteral("Make ") + sheet.key))

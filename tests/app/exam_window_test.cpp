@@ -58,26 +58,26 @@ QStringList GradeTexts(const QComboBox* box) {
 
 TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
   CreateWindows();
-  Child<QCheckBox>(form, "CheckBox5")->setChecked(true);  // a contest tick of the user's
+  Child<QCheckBox>(form, "SheetBox5")->setChecked(true);  // a contest tick of the user's
   EXPECT_FALSE(form->GradeBox->isEnabled());
 
   Choose(form, 1, QStringLiteral("8級"));
   EXPECT_EQ(form->Paper().key, QStringLiteral("shuzan-8"));
   EXPECT_TRUE(form->GradeBox->isEnabled());
-  ASSERT_EQ(form->PageControl1->count(), 2);
-  EXPECT_EQ(form->PageControl1->tabText(0), QStringLiteral("問題"));
-  EXPECT_EQ(form->PageControl1->tabText(1), QStringLiteral("解答"));
-  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox1")->isChecked());
-  EXPECT_EQ(form->findChild<QCheckBox*>(QStringLiteral("CheckBox2")), nullptr);
+  ASSERT_EQ(form->PreviewTabs->count(), 2);
+  EXPECT_EQ(form->PreviewTabs->tabText(0), QStringLiteral("問題"));
+  EXPECT_EQ(form->PreviewTabs->tabText(1), QStringLiteral("解答"));
+  EXPECT_TRUE(Child<QCheckBox>(form, "SheetBox1")->isChecked());
+  EXPECT_EQ(form->findChild<QCheckBox*>(QStringLiteral("SheetBox2")), nullptr);
   // Tab goes from the round box through the choice to the boxes.
-  EXPECT_EQ(NextTabStop(form->Edit1), form->PaperBox);
+  EXPECT_EQ(NextTabStop(form->RoundBox), form->PaperBox);
   EXPECT_EQ(NextTabStop(form->PaperBox), form->GradeBox);
-  EXPECT_EQ(NextTabStop(form->GradeBox), Child<QCheckBox>(form, "CheckBox1"));
+  EXPECT_EQ(NextTabStop(form->GradeBox), Child<QCheckBox>(form, "SheetBox1"));
 
   const std::uint32_t seed = 4242;
   SetRandomSeed(seed);
-  form->Image4->Click();
-  EXPECT_FALSE(Child<TImage>(form, "Image1")->Picture().isNull());
+  form->MakeButton->Click();
+  EXPECT_FALSE(Child<TImage>(form, "Preview1")->Picture().isNull());
   // The answer page holds every answer of the paper, a subject a column.
   const auto& kind = static_cast<const TExamKind&>(form->Workbook()->Kind(0));
   const TAnswerPage& answers = AnswersOf(form);
@@ -93,12 +93,12 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
     Choose(form, 1, form->GradeBox->itemText(g));
     SCOPED_TRACE(form->Paper().key.toStdString());
     // Every sheet box shows whole inside its panel.
-    for (const QCheckBox* box : form->Panel2->findChildren<QCheckBox*>()) {
-      EXPECT_TRUE(form->Panel2->rect().contains(box->geometry())) << box->text().toStdString();
+    for (const QCheckBox* box : form->SheetPanel->findChildren<QCheckBox*>()) {
+      EXPECT_TRUE(form->SheetPanel->rect().contains(box->geometry())) << box->text().toStdString();
       EXPECT_GE(box->width(), box->sizeHint().width()) << box->text().toStdString();
     }
     TypePaperNumber(form, seed + static_cast<std::uint32_t>(g));
-    form->Image4->Click();
+    form->MakeButton->Click();
     // 10級・9級 is the problems of either key; its paper alone prints both pass marks.
     const bool shared = form->Paper().key == QStringLiteral("shuzan-10-9");
     const QString key = shared ? QStringLiteral("shuzan-10") : form->Paper().key;
@@ -117,26 +117,26 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
 
   // 印刷 prints the ticked pages in order, the answer page last.
   Choose(form, 1, QStringLiteral("6級"));
-  EXPECT_EQ(form->PageControl1->count(), 3);
-  form->Image4->Click();
+  EXPECT_EQ(form->PreviewTabs->count(), 3);
+  form->MakeButton->Click();
   form->calls.clear();
   boxes.answers = {IDYES};
   PrintAnswering([] { Form4->Button1->click(); });
   EXPECT_EQ(Operations(), QStringList({"Print omote", "Print ura", "Print kaitou"}));
-  Child<QCheckBox>(form, "CheckBox2")->setChecked(false);
+  Child<QCheckBox>(form, "SheetBox2")->setChecked(false);
   form->SaveSettings();
   DestroyForms();
   CreateWindows();
   EXPECT_EQ(form->Paper().key, QStringLiteral("shuzan-6"));
   EXPECT_EQ(form->PaperBox->currentIndex(), 1);
   EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("6級"));
-  EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox2")->isChecked());
+  EXPECT_FALSE(Child<QCheckBox>(form, "SheetBox2")->isChecked());
 
   Choose(form, 0);
-  EXPECT_EQ(form->PageControl1->count(),
+  EXPECT_EQ(form->PreviewTabs->count(),
             static_cast<int>(SheetsWithAnswerTable(DefaultPaper()).size()));
   EXPECT_FALSE(form->GradeBox->isEnabled());
-  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(form, "SheetBox5")->isChecked());
   EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("6級")) << "kept for next time";
 }
 
@@ -148,13 +148,13 @@ TEST_F(AppTest, TheMentalLadderIsTheThirdChoiceWithItsOwnGrades) {
   EXPECT_EQ(form->Paper().key, QStringLiteral("anzan-dan"));
   EXPECT_EQ(GradeTexts(form->GradeBox).join(u' '),
             QStringLiteral("10級〜7級 6級 5級 4級 準3級 3級 準2級 2級 準1級 1級 段位"));
-  EXPECT_EQ(form->PageControl1->count(), 5);
-  for (const QCheckBox* box : form->Panel2->findChildren<QCheckBox*>()) {
-    EXPECT_TRUE(form->Panel2->rect().contains(box->geometry())) << box->text().toStdString();
+  EXPECT_EQ(form->PreviewTabs->count(), 5);
+  for (const QCheckBox* box : form->SheetPanel->findChildren<QCheckBox*>()) {
+    EXPECT_TRUE(form->SheetPanel->rect().contains(box->geometry())) << box->text().toStdString();
   }
   QTemporaryDir folder;
   TypePaperNumber(form, 808);
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_EQ(form->Workbook()->JsonLine(808),
             BatchLine(QStringLiteral("anzan-dan"), 808, folder.path()));
 
@@ -164,7 +164,7 @@ TEST_F(AppTest, TheMentalLadderIsTheThirdChoiceWithItsOwnGrades) {
   EXPECT_EQ(form->GradeBox->count(), 13);
   Choose(form, 2, QStringLiteral("10級〜7級"));
   EXPECT_EQ(form->Paper().key, QStringLiteral("anzan-10"));
-  ASSERT_EQ(form->PageControl1->count(), 2);
+  ASSERT_EQ(form->PreviewTabs->count(), 2);
   Choose(form, 2, QStringLiteral("3級"));
   form->SaveSettings();
   DestroyForms();
@@ -172,7 +172,7 @@ TEST_F(AppTest, TheMentalLadderIsTheThirdChoiceWithItsOwnGrades) {
   EXPECT_EQ(form->Paper().key, QStringLiteral("anzan-3"));
   EXPECT_EQ(form->PaperBox->currentIndex(), 2);
   EXPECT_EQ(form->GradeBox->currentText(), QStringLiteral("3級"));
-  EXPECT_EQ(form->PageControl1->count(), 3);
+  EXPECT_EQ(form->PreviewTabs->count(), 3);
 }
 
 // A window that last had 「10級・9級」 remembered it as shuzan-10: it opens on that entry.

@@ -24,14 +24,14 @@ void Type(QLineEdit* box, const QString& text) {
 
 TEST_F(AppTest, RoundBoxTakesTwoDigitsHalfWidthAndSaysWhyItRefuses) {
   CreateWindows();
-  form->Edit1->clear();
-  Type(form->Edit1, QStringLiteral("1a2３"));
-  EXPECT_EQ(form->Edit1->text(), QStringLiteral("12"));
+  form->RoundBox->clear();
+  Type(form->RoundBox, QStringLiteral("1a2３"));
+  EXPECT_EQ(form->RoundBox->text(), QStringLiteral("12"));
   EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("数字2桁まで")))
       << QToolTip::text().toStdString();
-  form->Edit1->clear();
-  Type(form->Edit1, QStringLiteral("９８"));
-  EXPECT_EQ(form->Edit1->text(), QStringLiteral("98"));
+  form->RoundBox->clear();
+  Type(form->RoundBox, QStringLiteral("９８"));
+  EXPECT_EQ(form->RoundBox->text(), QStringLiteral("98"));
 }
 
 // A printer at the density every real one has, so the preview is the one the teacher sees.
@@ -50,23 +50,23 @@ TEST_F(AppTest, HeadingsAreCutToTheirPlaceAndNoTextReachesTheBoxesOrTheTitle) {
   CreateWindows();
   auto preview = [this] {
     SetRandomSeed(20261207);
-    form->Image4->Click();
-    return Child<TImage>(form, "Image3")->Picture();
+    form->MakeButton->Click();
+    return Child<TImage>(form, "Preview3")->Picture();
   };
-  for (QLineEdit* box : {form->Edit1, form->Edit2, form->Edit3}) box->clear();
+  for (QLineEdit* box : {form->RoundBox, form->Heading1Box, form->Heading2Box}) box->clear();
   const QImage blank = preview();
 
-  form->Edit2->insert(QString(80, u'問'));  // pasted
+  form->Heading1Box->insert(QString(80, u'問'));  // pasted
   // Said under the panel, off the other heading box, and every click goes through it.
   const auto* note = form->findChild<QLabel*>(QStringLiteral("HeadingNote"));
   ASSERT_NE(note, nullptr);
   EXPECT_TRUE(note->text().contains(QStringLiteral("切りました"))) << note->text().toStdString();
-  EXPECT_FALSE(note->geometry().intersects(form->Edit3->geometry()));
+  EXPECT_FALSE(note->geometry().intersects(form->Heading2Box->geometry()));
   EXPECT_TRUE(note->testAttribute(Qt::WA_TransparentForMouseEvents));
-  form->Edit3->insert(QString(40, u'問'));
-  form->Edit1->insert(QStringLiteral("99"));
-  EXPECT_LT(form->Edit2->text().size(), 80);
-  EXPECT_LT(form->Edit3->text().size(), 40);
+  form->Heading2Box->insert(QString(40, u'問'));
+  form->RoundBox->insert(QStringLiteral("99"));
+  EXPECT_LT(form->Heading1Box->text().size(), 80);
+  EXPECT_LT(form->Heading2Box->text().size(), 40);
   const QImage texts = preview();
 
   const PageMapping mm = PreviewMapping({300, 300}, {0, 0});
@@ -87,7 +87,7 @@ TEST_F(AppTest, HeadingsAreCutToTheirPlaceAndNoTextReachesTheBoxesOrTheTitle) {
 // going back to the contest paper cuts, saying so.
 TEST_F(AppTest, TheNameBoxRefusesControlsAndKeepsToThePaperInForce) {
   CreateWindows();
-  QLineEdit* name = form->Edit4;
+  QLineEdit* name = form->SchoolBox;
   name->clear();
   Type(name, QStringLiteral("北"));
   name->insert(QStringLiteral("\x01塾"));  // pasted
@@ -101,7 +101,8 @@ TEST_F(AppTest, TheNameBoxRefusesControlsAndKeepsToThePaperInForce) {
 
   const QString longer = school + QStringLiteral("・南教室・東教室・西教室");
   form->UsePaper(*ExamPaperNamed(QStringLiteral("shuzan-8")));
-  EXPECT_TRUE(form->Edit3->toolTip().contains(QStringLiteral("「受験番号」"))) << "its own box";
+  EXPECT_TRUE(form->Heading2Box->toolTip().contains(QStringLiteral("「受験番号」")))
+      << "its own box";
   name->clear();
   name->insert(longer);
   EXPECT_EQ(name->text(), longer);

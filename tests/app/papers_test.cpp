@@ -23,22 +23,22 @@ namespace {
 TEST_F(AppTest, AnOwnPaperBuildsItsControlsAndEachPaperKeepsItsTicks) {
   const ScopedQuizPaper quiz;
   CreateWindows();
-  Child<QCheckBox>(form, "CheckBox4")->setChecked(false);
-  Child<QCheckBox>(form, "CheckBox5")->setChecked(true);
+  Child<QCheckBox>(form, "SheetBox4")->setChecked(false);
+  Child<QCheckBox>(form, "SheetBox5")->setChecked(true);
   form->UsePaper(QuizPaper());
-  ASSERT_EQ(form->PageControl1->count(), 2);
-  EXPECT_EQ(form->PageControl1->tabText(0), QStringLiteral("小数"));
-  EXPECT_EQ(form->PageControl1->tabText(1), QStringLiteral("解答"));
-  EXPECT_EQ(form->findChild<QCheckBox*>(QStringLiteral("CheckBox5")), nullptr);
-  EXPECT_EQ(Child<QCheckBox>(form, "CheckBox1")->text(), QStringLiteral("小数"));
-  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox1")->isChecked());
-  EXPECT_EQ(Child<QCheckBox>(Form4, "CheckBox2")->text(), QStringLiteral("解答"));
+  ASSERT_EQ(form->PreviewTabs->count(), 2);
+  EXPECT_EQ(form->PreviewTabs->tabText(0), QStringLiteral("小数"));
+  EXPECT_EQ(form->PreviewTabs->tabText(1), QStringLiteral("解答"));
+  EXPECT_EQ(form->findChild<QCheckBox*>(QStringLiteral("SheetBox5")), nullptr);
+  EXPECT_EQ(Child<QCheckBox>(form, "SheetBox1")->text(), QStringLiteral("小数"));
+  EXPECT_TRUE(Child<QCheckBox>(form, "SheetBox1")->isChecked());
+  EXPECT_EQ(Child<QCheckBox>(Form4, "SheetBox2")->text(), QStringLiteral("解答"));
   EXPECT_EQ(Form4->findChildren<QCheckBox*>().size(), 2);
 
   form->calls.clear();
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_EQ(Operations(), QStringList({"Make quiz", "Make quizkaitou"}));
-  EXPECT_FALSE(Child<TImage>(form, "Image1")->Picture().isNull());
+  EXPECT_FALSE(Child<TImage>(form, "Preview1")->Picture().isNull());
   test::RecordingPrintTarget answers;
   form->Workbook()->PrintSheet({-1, 0}, answers);
   QStringList printed;
@@ -54,19 +54,19 @@ TEST_F(AppTest, AnOwnPaperBuildsItsControlsAndEachPaperKeepsItsTicks) {
   PrintAnswering([] { Form4->Button1->click(); });
   EXPECT_EQ(Operations(), QStringList({"Print quiz", "Print quizkaitou"}));
 
-  Child<QCheckBox>(form, "CheckBox1")->setChecked(false);
+  Child<QCheckBox>(form, "SheetBox1")->setChecked(false);
   form->UsePaper(DefaultPaper());
-  EXPECT_EQ(form->PageControl1->count(),
+  EXPECT_EQ(form->PreviewTabs->count(),
             static_cast<int>(SheetsWithAnswerTable(DefaultPaper()).size()));
-  EXPECT_EQ(form->PageControl1->currentWidget(), Child<QWidget>(form, "TabSheet3"));
-  EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox4")->isChecked());
-  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked());
+  EXPECT_EQ(form->PreviewTabs->currentWidget(), Child<QWidget>(form, "SheetTab3"));
+  EXPECT_FALSE(Child<QCheckBox>(form, "SheetBox4")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(form, "SheetBox5")->isChecked());
   form->SaveSettings();
   const auto settings = OpenSettings();
   EXPECT_FALSE(settings->value(QStringLiteral("window/quiz-paper/sheets/quiz")).toBool());
   EXPECT_TRUE(settings->value(QStringLiteral("window/sheets/wari")).toBool());
   form->UsePaper(QuizPaper());
-  EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox1")->isChecked());
+  EXPECT_FALSE(Child<QCheckBox>(form, "SheetBox1")->isChecked());
 }
 
 // Each sheet alone: its boxes are offered, ケリモ draws its own tab and the answer table and
@@ -81,7 +81,7 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
       box->setChecked(other.key == sheet.key);
     }
     form->calls.clear();
-    form->Image4->Click();
+    form->MakeButton->Click();
     // Every sheet of its kind is drawn again: both sides of the abacus set, ticked or not.
     QStringList printed;
     for (const KindEntry& entry : DefaultPaper().kinds) {

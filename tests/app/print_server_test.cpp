@@ -41,7 +41,7 @@ QString SetUpDialogNotes() {
     dialog->reject();
   });
   poll.start(10);
-  Form1->Image9->Click();
+  Form1->PrinterSetupButton->Click();
   return notes;
 }
 
@@ -77,7 +77,7 @@ TEST_F(OwnServerTest, WithAStoppedPrintServerTheWindowOpensOnThePdfPrinterWithou
   EXPECT_LT(clock.elapsed(), 3000) << "the start-up does not wait for the server";
   EXPECT_TRUE(form->SetsCreated());
   EXPECT_EQ(PrinterInForce(), QLatin1String(kPdfPrinterName));
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_TRUE(Operations().contains(QStringLiteral("Make mitori"))) << "a command answers";
   // Reads go on every 200 ms and fail; nobody is interrupted by a box.
   WaitFor([] { return false; }, 2000);
@@ -98,7 +98,7 @@ QString Print(ScriptedMessageBoxes& boxes) {
   boxes.shown.clear();
   boxes.answers = {IDYES};
   QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
-  Form1->Image8->Click();
+  Form1->PrintButton->Click();
   for (const ShownMessage& m : boxes.shown) {
     if (m.caption == QStringLiteral("印刷の結果")) return m.text;
   }
@@ -187,7 +187,7 @@ TEST_F(OwnServerTest, JobsTheServerAbortsOrHoldsOnAStoppedQueueAreToldOnce) {
   ASSERT_TRUE(cups->Refresh(15000)) << cups->ServerFailure().toStdString();
   UsePrinters(cups);
   CreateForms();
-  Form1->Image4->Click();
+  Form1->MakeButton->Click();
   Form4->SetVersions(2);
   const QString failure = QLatin1String(OwnCupsd::kFailure);
 
@@ -268,7 +268,7 @@ TEST_F(OwnServerTest, ClosingDuringAStuckPrintCancelsTheJobTheServerMade) {
   boxes.answers = {IDYES, IDYES};
   QTimer::singleShot(0, [] {
     QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
-    Form1->Image8->Click();
+    Form1->PrintButton->Click();
   });
   QTimer hang;  // should the close be lost, end rather than hang
   QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
@@ -314,12 +314,12 @@ TEST_F(OwnServerTest, TwoSidedSendsEachVersionsPagesAsOneJobOnSheetsOfItsOwn) {
   choice.twoSided = {QStringLiteral("duplex")};
   PutPrinterChoiceInForce(choice);
   CreateForms();
-  Form1->Image4->Click();
+  Form1->MakeButton->Click();
   Form4->SetVersions(2);
   Form4->SpinEdit1->setValue(2);
   boxes.answers = {IDYES};
   QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
-  Form1->Image8->Click();
+  Form1->PrintButton->Click();
   ASSERT_FALSE(boxes.shown.empty());
   const QString report = boxes.shown.back().text;
   EXPECT_EQ(report.count(QStringLiteral(": 送りました")), 2 * (3 + PagesTickedWithOthers()))

@@ -29,9 +29,9 @@ class ScrollingTest : public AppTest {
     // Moved after the first activation, which keeps the window on the (small) screen.
     form->move(kWindowCorner);
     QCoreApplication::processEvents();
-    form->PointerPosition = [this] { return pointer; };
+    form->PreviewArea().PointerPosition = [this] { return pointer; };
     // The sheet a little larger than the window, so that it scrolls either way.
-    form->SetZoom({PreviewZoom::Fit::None, 110});
+    form->PreviewArea().SetZoom({PreviewZoom::Fit::None, 110});
     QCoreApplication::processEvents();
     ASSERT_EQ(form->frameGeometry().topLeft(), kWindowCorner);
     ASSERT_GE(Box()->horizontalScrollBar()->maximum(), kStartPosition.x() + 8);
@@ -39,7 +39,7 @@ class ScrollingTest : public AppTest {
   }
 
   QScrollArea* Box() const { return Child<QScrollArea>(form, "ScrollBox3"); }
-  TImage* Preview() const { return Child<TImage>(form, "Image3"); }
+  TImage* Preview() const { return Child<TImage>(form, "Preview3"); }
   QPoint Position(QScrollArea* box) const {
     return {box->horizontalScrollBar()->value(), box->verticalScrollBar()->value()};
   }
@@ -68,11 +68,11 @@ class ScrollingTest : public AppTest {
   }
 
   void ExpectIdle() {
-    EXPECT_FALSE(form->Scrolling);
-    EXPECT_EQ(form->PressCount, 0);
-    EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_EQ(form->Timer1->interval(), 200);
-    EXPECT_FALSE(form->Panel3->isVisible());
+    EXPECT_FALSE(form->PreviewArea().Scrolling);
+    EXPECT_EQ(form->PreviewArea().PressCount, 0);
+    EXPECT_FALSE(form->PreviewArea().ScrollTimer->isActive());
+    EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 200);
+    EXPECT_FALSE(form->PreviewArea().Marker()->isVisible());
   }
 
   QPoint pointer = kAnchor;
@@ -85,21 +85,22 @@ TEST_F(ScrollingTest, PressWithTheStillPointerShowsTheIndicatorAndScrollsNothing
     SCOPED_TRACE(button);
     SetPosition(Box(), kStartPosition);
     Press(Preview(), button);
-    EXPECT_TRUE(form->Scrolling);
-    EXPECT_EQ(form->PressCount, 1);
-    EXPECT_EQ(QPoint(form->AnchorX, form->AnchorY), kAnchor);
-    EXPECT_TRUE(form->Timer1->isActive());
-    EXPECT_EQ(form->Timer1->interval(), 200);
-    EXPECT_TRUE(form->Panel3->isVisible());
+    EXPECT_TRUE(form->PreviewArea().Scrolling);
+    EXPECT_EQ(form->PreviewArea().PressCount, 1);
+    EXPECT_EQ(QPoint(form->PreviewArea().AnchorX, form->PreviewArea().AnchorY), kAnchor);
+    EXPECT_TRUE(form->PreviewArea().ScrollTimer->isActive());
+    EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 200);
+    EXPECT_TRUE(form->PreviewArea().Marker()->isVisible());
     // 400 - 100 - 20, 500 - 50 - 33
-    EXPECT_EQ(form->Panel3->pos(), QPoint(280, 417));
+    EXPECT_EQ(form->PreviewArea().Marker()->pos(), QPoint(280, 417));
     // Over the preview, not under it.
-    EXPECT_EQ(form->childAt(form->Panel3->geometry().center()), form->Image10);
-    for (int tick = 0; tick < 3; ++tick) form->Timer1Timer();
+    EXPECT_EQ(form->childAt(form->PreviewArea().Marker()->geometry().center()),
+              form->PreviewArea().MarkerImage());
+    for (int tick = 0; tick < 3; ++tick) form->PreviewArea().ScrollTick();
     EXPECT_EQ(Position(), kStartPosition);
-    EXPECT_EQ(form->Timer1->interval(), 200);
-    EXPECT_TRUE(form->Scrolling);
-    form->StopScroll();
+    EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 200);
+    EXPECT_TRUE(form->PreviewArea().Scrolling);
+    form->PreviewArea().StopScroll();
   }
 }
 
@@ -135,13 +136,13 @@ TEST_F(ScrollingTest, EachTickMovesEightPixelsTowardThePointerFasterFartherAway)
     pointer = kAnchor;
     Press(Preview());
     pointer = kAnchor + c.offset;
-    form->Timer1Timer();
+    form->PreviewArea().ScrollTick();
     EXPECT_EQ(Position() - kStartPosition, c.moved);
-    EXPECT_EQ(form->Timer1->interval(), c.interval);
-    form->Timer1Timer();
+    EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), c.interval);
+    form->PreviewArea().ScrollTick();
     EXPECT_EQ(Position() - kStartPosition, c.moved * 2);
-    EXPECT_TRUE(form->Timer1->isActive());
-    form->StopScroll();
+    EXPECT_TRUE(form->PreviewArea().ScrollTimer->isActive());
+    form->PreviewArea().StopScroll();
   }
 }
 
@@ -149,36 +150,36 @@ TEST_F(ScrollingTest, TheFastPaceStaysWhenThePointerComesBackNearTheAnchor) {
   SetPosition(Box(), kStartPosition);
   Press(Preview());
   pointer = kAnchor + QPoint(0, 80);
-  form->Timer1Timer();
-  EXPECT_EQ(form->Timer1->interval(), 10);
+  form->PreviewArea().ScrollTick();
+  EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 10);
   pointer = kAnchor + QPoint(0, 10);
-  form->Timer1Timer();
-  EXPECT_EQ(form->Timer1->interval(), 10);
+  form->PreviewArea().ScrollTick();
+  EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 10);
   pointer = kAnchor;
-  form->Timer1Timer();
-  EXPECT_EQ(form->Timer1->interval(), 10);
+  form->PreviewArea().ScrollTick();
+  EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 10);
   EXPECT_EQ(Position(), kStartPosition + QPoint(0, 16));
   // Another rule firing sets the pace again.
   pointer = kAnchor + QPoint(0, -30);
-  form->Timer1Timer();
-  EXPECT_EQ(form->Timer1->interval(), 200);
+  form->PreviewArea().ScrollTick();
+  EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 200);
   EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
   // Only a stop brings back the slow pace otherwise.
   pointer = kAnchor + QPoint(0, 80);
-  form->Timer1Timer();
-  form->StopScroll();
-  EXPECT_EQ(form->Timer1->interval(), 200);
+  form->PreviewArea().ScrollTick();
+  form->PreviewArea().StopScroll();
+  EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 200);
 }
 
 TEST_F(ScrollingTest, TimerTicksScrollTheActivePreview) {
   SetPosition(Box(), kStartPosition);
   // Due at once, so that handling pending events runs one tick without waiting.
-  form->Timer1->setInterval(0);
+  form->PreviewArea().ScrollTimer->setInterval(0);
   Press(Preview());
   pointer = kAnchor + QPoint(0, 30);
   QCoreApplication::processEvents();
   EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
-  EXPECT_EQ(form->Timer1->interval(), 200);
+  EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 200);
 }
 
 TEST_F(ScrollingTest, ThePointerIsReadAgainBeforeEveryTest) {
@@ -186,10 +187,12 @@ TEST_F(ScrollingTest, ThePointerIsReadAgainBeforeEveryTest) {
   Press(Preview());
   // Right of the anchor at the first look, far left of it from then on.
   int reads = 0;
-  form->PointerPosition = [&reads] { return kAnchor + QPoint(reads++ == 0 ? 80 : -80, 0); };
-  form->Timer1Timer();
+  form->PreviewArea().PointerPosition = [&reads] {
+    return kAnchor + QPoint(reads++ == 0 ? 80 : -80, 0);
+  };
+  form->PreviewArea().ScrollTick();
   EXPECT_EQ(Position(), kStartPosition);  // 8 right, then 8 left
-  EXPECT_EQ(form->Timer1->interval(), 10);
+  EXPECT_EQ(form->PreviewArea().ScrollTimer->interval(), 10);
   EXPECT_GT(reads, 2);
 }
 
@@ -197,12 +200,12 @@ TEST_F(ScrollingTest, ReleasingTheButtonChangesNothing) {
   SetPosition(Box(), kStartPosition);
   Press(Preview());
   Release(Preview());
-  EXPECT_TRUE(form->Scrolling);
-  EXPECT_EQ(form->PressCount, 1);
-  EXPECT_TRUE(form->Timer1->isActive());
-  EXPECT_TRUE(form->Panel3->isVisible());
+  EXPECT_TRUE(form->PreviewArea().Scrolling);
+  EXPECT_EQ(form->PreviewArea().PressCount, 1);
+  EXPECT_TRUE(form->PreviewArea().ScrollTimer->isActive());
+  EXPECT_TRUE(form->PreviewArea().Marker()->isVisible());
   pointer = kAnchor + QPoint(0, 30);
-  form->Timer1Timer();
+  form->PreviewArea().ScrollTick();
   EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
 }
 
@@ -211,33 +214,33 @@ TEST_F(ScrollingTest, SecondPressStopsAtTheNextTickAndAThirdStartsAgain) {
   Press(Preview());
   pointer = kAnchor + QPoint(40, 60);
   Press(Preview());
-  EXPECT_EQ(form->PressCount, 2);
-  EXPECT_EQ(QPoint(form->AnchorX, form->AnchorY), pointer);
-  EXPECT_EQ(form->Panel3->pos(), QPoint(320, 477));
-  EXPECT_TRUE(form->Panel3->isVisible());
+  EXPECT_EQ(form->PreviewArea().PressCount, 2);
+  EXPECT_EQ(QPoint(form->PreviewArea().AnchorX, form->PreviewArea().AnchorY), pointer);
+  EXPECT_EQ(form->PreviewArea().Marker()->pos(), QPoint(320, 477));
+  EXPECT_TRUE(form->PreviewArea().Marker()->isVisible());
   pointer += QPoint(0, 80);
-  form->Timer1Timer();
+  form->PreviewArea().ScrollTick();
   EXPECT_EQ(Position(), kStartPosition);
   ExpectIdle();
 
   Press(Preview());
-  EXPECT_TRUE(form->Scrolling);
-  EXPECT_EQ(form->PressCount, 1);
-  EXPECT_TRUE(form->Timer1->isActive());
-  EXPECT_TRUE(form->Panel3->isVisible());
+  EXPECT_TRUE(form->PreviewArea().Scrolling);
+  EXPECT_EQ(form->PreviewArea().PressCount, 1);
+  EXPECT_TRUE(form->PreviewArea().ScrollTimer->isActive());
+  EXPECT_TRUE(form->PreviewArea().Marker()->isVisible());
   pointer += QPoint(0, 30);
-  form->Timer1Timer();
+  form->PreviewArea().ScrollTick();
   EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
 }
 
 TEST_F(ScrollingTest, PressOnTheIndicatorStopsAtOnce) {
   Press(Preview());
   pointer = kAnchor + QPoint(0, 80);
-  form->Timer1Timer();
-  Press(form->Image10);
+  form->PreviewArea().ScrollTick();
+  Press(form->PreviewArea().MarkerImage());
   ExpectIdle();
   const QPoint stopped = Position();
-  form->Timer1Timer();
+  form->PreviewArea().ScrollTick();
   EXPECT_EQ(Position(), stopped);
 }
 
@@ -245,11 +248,11 @@ TEST_F(ScrollingTest, ChangingTabsStopsAndTheNewPreviewStaysPut) {
   SetPosition(Box(), kStartPosition);
   Press(Preview());
   pointer = kAnchor + QPoint(80, 80);
-  form->Timer1Timer();
-  form->PageControl1->setCurrentWidget(Child<QWidget>(form, "TabSheet4"));
+  form->PreviewArea().ScrollTick();
+  form->PreviewTabs->setCurrentWidget(Child<QWidget>(form, "SheetTab4"));
   ExpectIdle();
   const QPoint before = Position(Child<QScrollArea>(form, "ScrollBox4"));
-  form->Timer1Timer();
+  form->PreviewArea().ScrollTick();
   EXPECT_EQ(Position(Child<QScrollArea>(form, "ScrollBox4")), before);
   EXPECT_EQ(Position(), kStartPosition + QPoint(8, 8));
 }
@@ -260,31 +263,32 @@ TEST_F(ScrollingTest, EveryTabScrollsItsOwnPreview) {
     QScrollArea* box;
     TImage* image;
   };
-  // The previews' names skip Image4, the ケリモ picture.
-  const char* const images[] = {"Image1", "Image2", "Image3", "Image5", "Image6", "Image7"};
+  // Each tab with its own scroll box and preview, by the names they carry.
+  const char* const images[] = {"Preview1", "Preview2", "Preview3",
+                                "Preview4", "Preview5", "Preview6"};
   std::vector<Tab> tabs;
   for (int i = 0; i < 6; ++i) {
     const std::string n = std::to_string(i + 1);
-    tabs.push_back({Child<QWidget>(form, ("TabSheet" + n).c_str()),
+    tabs.push_back({Child<QWidget>(form, ("SheetTab" + n).c_str()),
                     Child<QScrollArea>(form, ("ScrollBox" + n).c_str()),
                     Child<TImage>(form, images[i])});
   }
   for (const Tab& tab : tabs) {
     SCOPED_TRACE(tab.sheet->objectName().toStdString());
-    form->PageControl1->setCurrentWidget(tab.sheet);
+    form->PreviewTabs->setCurrentWidget(tab.sheet);
     QCoreApplication::processEvents();
     std::vector<QPoint> before;
     for (const Tab& other : tabs) before.push_back(Position(other.box));
     pointer = kAnchor;
     Press(tab.image);
-    EXPECT_TRUE(form->Scrolling);
+    EXPECT_TRUE(form->PreviewArea().Scrolling);
     pointer = kAnchor + QPoint(0, 30);
-    form->Timer1Timer();
+    form->PreviewArea().ScrollTick();
     for (size_t i = 0; i < tabs.size(); ++i) {
       const QPoint expected = before[i] + (tabs[i].box == tab.box ? QPoint(0, 8) : QPoint());
       EXPECT_EQ(Position(tabs[i].box), expected) << i;
     }
-    form->StopScroll();
+    form->PreviewArea().StopScroll();
   }
 }
 
@@ -292,9 +296,9 @@ TEST_F(ScrollingTest, EachWheelNotchMovesTheActivePreviewEightPixelsWhereverTheP
   QWidget* const places[] = {Box()->viewport(),
                              Preview(),
                              Box()->verticalScrollBar(),
-                             form->PageControl1->tabBar(),
-                             form->Panel1,
-                             form->Edit2,
+                             form->PreviewTabs->tabBar(),
+                             form->CommandPanel,
+                             form->Heading1Box,
                              form};
   for (QWidget* place : places) {
     SCOPED_TRACE(place->metaObject()->className());
@@ -304,7 +308,7 @@ TEST_F(ScrollingTest, EachWheelNotchMovesTheActivePreviewEightPixelsWhereverTheP
     Wheel(place, 120);
     Wheel(place, 120);
     EXPECT_EQ(Position(), kStartPosition - QPoint(0, 8));
-    EXPECT_EQ(form->PageControl1->currentWidget(), Child<QWidget>(form, "TabSheet3"));
+    EXPECT_EQ(form->PreviewTabs->currentWidget(), Child<QWidget>(form, "SheetTab3"));
   }
 }
 
@@ -313,10 +317,10 @@ TEST_F(ScrollingTest, WheelMovesWhilePressAndHoldScrollingGoesOn) {
   Press(Preview());
   Wheel(Box()->viewport(), -120);
   EXPECT_EQ(Position(), kStartPosition + QPoint(0, 8));
-  EXPECT_TRUE(form->Scrolling);
-  EXPECT_EQ(form->PressCount, 1);
+  EXPECT_TRUE(form->PreviewArea().Scrolling);
+  EXPECT_EQ(form->PreviewArea().PressCount, 1);
   pointer = kAnchor + QPoint(0, 30);
-  form->Timer1Timer();
+  form->PreviewArea().ScrollTick();
   EXPECT_EQ(Position(), kStartPosition + QPoint(0, 16));
 }
 
@@ -346,7 +350,7 @@ TEST_F(ScrollingTest, WheelCountsWholeNotches) {
 }
 
 TEST_F(ScrollingTest, WheelMovesTheVisibleTabsPreviewOnly) {
-  form->PageControl1->setCurrentWidget(Child<QWidget>(form, "TabSheet6"));
+  form->PreviewTabs->setCurrentWidget(Child<QWidget>(form, "SheetTab6"));
   QCoreApplication::processEvents();
   SetPosition(Box(), kStartPosition);
   SetPosition(Child<QScrollArea>(form, "ScrollBox6"), kStartPosition);

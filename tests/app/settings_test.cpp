@@ -51,13 +51,14 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   UsePrinters(std::make_shared<ScriptedSpooler>(
       std::vector<ScriptedSpooler::Printer>{OnePrinter().front(), Office()}));
   CreateWindows();
-  EXPECT_EQ(form->Edit3->text(), QStringLiteral("タマリコ練習問題")) << "no file: the design's";
-  form->Edit1->setText(QStringLiteral("12"));
-  form->Edit2->setText(QStringLiteral("第12回 校内大会"));
-  form->Edit3->setText(QStringLiteral("かけ算の練習"));
-  form->Edit4->setText(QStringLiteral("そろばん塾"));
-  Child<QCheckBox>(form, "CheckBox3")->setChecked(false);
-  Child<QCheckBox>(form, "CheckBox5")->setChecked(true);
+  EXPECT_EQ(form->Heading2Box->text(), QStringLiteral("タマリコ練習問題"))
+      << "no file: the design's";
+  form->RoundBox->setText(QStringLiteral("12"));
+  form->Heading1Box->setText(QStringLiteral("第12回 校内大会"));
+  form->Heading2Box->setText(QStringLiteral("かけ算の練習"));
+  form->SchoolBox->setText(QStringLiteral("そろばん塾"));
+  Child<QCheckBox>(form, "SheetBox3")->setChecked(false);
+  Child<QCheckBox>(form, "SheetBox5")->setChecked(true);
   PrintBox(Form4, "kaitou")->setChecked(false);
   PrinterChoice office = PrinterChoiceInForce();
   office.printer = QStringLiteral("Office");
@@ -72,17 +73,17 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
 
   QxPrinter().Framework().SelectPrinter(QStringLiteral("Scripted"));
   CreateWindows();
-  EXPECT_EQ(form->Edit1->text(), QStringLiteral("12"));
-  EXPECT_EQ(form->Edit2->text(), QStringLiteral("第12回 校内大会"));
-  EXPECT_EQ(form->Edit3->text(), QStringLiteral("かけ算の練習"));
-  EXPECT_EQ(form->Edit4->text(), QStringLiteral("そろばん塾"));
-  EXPECT_FALSE(Child<QCheckBox>(form, "CheckBox3")->isChecked());
-  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox4")->isChecked());
+  EXPECT_EQ(form->RoundBox->text(), QStringLiteral("12"));
+  EXPECT_EQ(form->Heading1Box->text(), QStringLiteral("第12回 校内大会"));
+  EXPECT_EQ(form->Heading2Box->text(), QStringLiteral("かけ算の練習"));
+  EXPECT_EQ(form->SchoolBox->text(), QStringLiteral("そろばん塾"));
+  EXPECT_FALSE(Child<QCheckBox>(form, "SheetBox3")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(form, "SheetBox4")->isChecked());
   // The print ticks are not remembered: they follow each ケリモ.
   EXPECT_TRUE(PrintBox(Form4, "kaitou")->isChecked());
   EXPECT_FALSE(OpenSettings()->contains(QStringLiteral("print/sheets/kaitou")));
   EXPECT_EQ(Form4->SpinEdit1->value(), 3) << "部数 is what every print asks for";
-  EXPECT_TRUE(Child<QCheckBox>(form, "CheckBox5")->isChecked())
+  EXPECT_TRUE(Child<QCheckBox>(form, "SheetBox5")->isChecked())
       << "a kind added to the list is remembered too";
   const PrinterChoice back = PrinterChoiceInForce();
   EXPECT_EQ(back.printer, QStringLiteral("Office"));
@@ -104,12 +105,12 @@ TEST_F(AppTest, ARememberedTextThatDoesNotFitTheSheetIsCutOrLeftOut) {
     ASSERT_TRUE(WriteSettings(*settings));
   }
   CreateWindows();
-  EXPECT_EQ(form->Edit1->text(), QStringLiteral("1")) << "not a round: the design's stays";
-  EXPECT_EQ(form->Edit4->text(), QStringLiteral("北教室")) << "a control character left out";
+  EXPECT_EQ(form->RoundBox->text(), QStringLiteral("1")) << "not a round: the design's stays";
+  EXPECT_EQ(form->SchoolBox->text(), QStringLiteral("北教室")) << "a control character left out";
   const auto* note = form->findChild<QLabel*>(QStringLiteral("HeadingNote"));
   ASSERT_NE(note, nullptr);
   EXPECT_TRUE(note->text().contains(QStringLiteral("U+001B"))) << note->text().toStdString();
-  const QString heading = form->Edit3->text();
+  const QString heading = form->Heading2Box->text();
   EXPECT_TRUE(HeadingFits(kContestPlaces, HeadingLine::Second, heading));
   EXPECT_FALSE(heading.isEmpty());
   EXPECT_TRUE(longHeading.startsWith(heading)) << "cut at its end, not dropped";
@@ -123,11 +124,11 @@ TEST_F(AppTest, SettingsThatCannotBeSavedAreSaidOnceOnTheStatusLineWithTheReason
   ::testing::internal::CaptureStderr();
   CreateWindows();
   form->show();
-  form->Image4->Click();
+  form->MakeButton->Click();
   const QString said = form->StatusLine->currentMessage();
   EXPECT_TRUE(said.startsWith(QStringLiteral("設定を保存できません："))) << said.toStdString();
   EXPECT_TRUE(said.contains(QStringLiteral("フォルダーになっています"))) << said.toStdString();
-  form->Image4->Click();
+  form->MakeButton->Click();
   DestroyForms();
   EXPECT_EQ(::testing::internal::GetCapturedStderr().find("cannot save"), std::string::npos);
 
@@ -140,15 +141,15 @@ TEST_F(AppTest, SettingsThatCannotBeSavedAreSaidOnceOnTheStatusLineWithTheReason
   }
   CreateWindows();
   form->show();
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_TRUE(form->StatusLine->currentMessage().contains(QStringLiteral("書き直しました")))
       << form->StatusLine->currentMessage().toStdString();
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_TRUE(form->StatusLine->currentMessage().isEmpty()) << "said once";
   DestroyForms();
   CreateWindows();
   form->show();
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_TRUE(form->StatusLine->currentMessage().isEmpty())
       << form->StatusLine->currentMessage().toStdString();
 }
@@ -162,7 +163,7 @@ TEST_F(AppTest, AVanishedPrinterFallsBackToTheDefaultAndTheDialogSaysSoOnce) {
   } cases[] = {{Office(), DMPAPER_B4}, {WithoutB4(), DMPAPER_A4}};
   std::vector<QString> notices;
   TQxPrinterSetupDialog::SetRunner([&](PrinterChoice&) {
-    notices.push_back(Form1->QxPrinterSetupDialog1->NoticeOnce());
+    notices.push_back(Form1->PrinterSetupDialog->NoticeOnce());
     return false;
   });
   auto resetRunner = qScopeGuard([] { TQxPrinterSetupDialog::SetRunner({}); });
@@ -179,8 +180,8 @@ TEST_F(AppTest, AVanishedPrinterFallsBackToTheDefaultAndTheDialogSaysSoOnce) {
     EXPECT_TRUE(now.fit) << "the default printer's paper is fitted, whatever the gone one had";
     EXPECT_TRUE(boxes.shown.empty()) << "said in the dialog, not in a box";
     notices.clear();
-    form->Image9->Click();
-    form->Image9->Click();
+    form->PrinterSetupButton->Click();
+    form->PrinterSetupButton->Click();
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_TRUE(notices[0].contains(QStringLiteral("「Gone」が見つからない")))
         << notices[0].toStdString();
@@ -203,7 +204,7 @@ TEST_F(AppTest, AnUnreadableRememberedPaperBecomesB4WhereThePrinterHasIt) {
                {WithoutB4(), QStringLiteral("B4"), DMPAPER_A4}};
   std::vector<QString> notices;
   TQxPrinterSetupDialog::SetRunner([&](PrinterChoice&) {
-    notices.push_back(Form1->QxPrinterSetupDialog1->NoticeOnce());
+    notices.push_back(Form1->PrinterSetupDialog->NoticeOnce());
     return false;
   });
   auto resetRunner = qScopeGuard([] { TQxPrinterSetupDialog::SetRunner({}); });
@@ -223,8 +224,8 @@ TEST_F(AppTest, AnUnreadableRememberedPaperBecomesB4WhereThePrinterHasIt) {
     EXPECT_EQ(now.paper, c.now);
     EXPECT_EQ(now.copies, 2) << "the rest of the remembered choice stands";
     notices.clear();
-    form->Image9->Click();
-    form->Image9->Click();
+    form->PrinterSetupButton->Click();
+    form->PrinterSetupButton->Click();
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_TRUE(
         notices[0].contains(c.now == DMPAPER_B4 ? QStringLiteral("B4") : QStringLiteral("A4")))
@@ -278,7 +279,7 @@ TEST_F(AppTest, ValuesOutOfRangeAreReplacedAndNamedOnTheStatusLine) {
     ASSERT_TRUE(WriteSettings(*settings));
   }
   CreateWindows();
-  EXPECT_EQ(form->ZoomChoice(), PreviewZoom{});
+  EXPECT_EQ(form->PreviewArea().ZoomChoice(), PreviewZoom{});
   EXPECT_EQ(Form4->Versions(), 1);
   EXPECT_EQ(Form4->Copies(), 1);
   const QString said = form->StatusLine->currentMessage();
@@ -286,7 +287,7 @@ TEST_F(AppTest, ValuesOutOfRangeAreReplacedAndNamedOnTheStatusLine) {
     EXPECT_TRUE(said.contains(QString::fromUtf8(name))) << name << " in " << said.toStdString();
   }
   EXPECT_FALSE(said.contains(QStringLiteral("教室名"))) << said.toStdString();
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_EQ(form->StatusLine->currentMessage(), QString()) << "said once";
   DestroyForms();
 
@@ -313,7 +314,7 @@ TEST_F(AppTest, AFreshAccountsDocumentsFolderIsMadeWhenFirstNeeded) {
   RememberPrinter(QLatin1String(kPdfPrinterName), documents);
   UsePrinters(std::make_shared<CupsSpooler>());
   CreateWindows();
-  EXPECT_EQ(form->QxPrinterSetupDialog1->NoticeOnce(), QString());
+  EXPECT_EQ(form->PrinterSetupDialog->NoticeOnce(), QString());
   {
     TPrinterSetupForm setup(QxPrinter().GetSpooler(), PrinterChoiceInForce());
     EXPECT_EQ(QDir::fromNativeSeparators(setup.FolderEdit->text()), documents);

@@ -33,7 +33,7 @@ class SheetsTest : public AppTest {
   void PrintEverything() {
     boxes.answers = {IDYES};
     QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
-    window->Image8->Click();
+    window->PrintButton->Click();
   }
 
   // Makes the sheets and prints them all on the built-in PDF printer into the folder.
@@ -43,7 +43,7 @@ class SheetsTest : public AppTest {
     UsePrinters(pdf);
     QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
     CreateWindowsWithRealSheets();
-    window->Image4->Click();
+    window->MakeButton->Click();
     PrintEverything();
     return pdf;
   }
@@ -54,17 +54,17 @@ class SheetsTest : public AppTest {
 // The scale is asked of the printer before a preview is touched or a problem drawn.
 TEST_F(SheetsTest, WithoutAPrinterMakeProblemsLeavesThePreviewsAndProblemsAsTheyWere) {
   CreateWindowsWithRealSheets();
-  window->Image4->Click();
-  const QImage mental = Child<TImage>(window, "Image3")->Picture();
-  const QImage multiplication = Child<TImage>(window, "Image5")->Picture();
+  window->MakeButton->Click();
+  const QImage mental = Child<TImage>(window, "Preview3")->Picture();
+  const QImage multiplication = Child<TImage>(window, "Preview4")->Picture();
   const std::int32_t number = MentalOf(window).GetNumber(TMitori1_1::FirstIndex(18));
   const std::int64_t multiplicand = MultiplicationOf(window).GetMultiplicand(44);
   UsePrinters(std::make_shared<ScriptedSpooler>());
-  window->Image4->Click();
+  window->MakeButton->Click();
   ASSERT_FALSE(boxes.shown.empty());
   EXPECT_EQ(boxes.shown.back().text, QStringLiteral("TQxPrinter.CheckNoPrinter: No Printer"));
-  EXPECT_EQ(Child<TImage>(window, "Image3")->Picture(), mental);
-  EXPECT_EQ(Child<TImage>(window, "Image5")->Picture(), multiplication);
+  EXPECT_EQ(Child<TImage>(window, "Preview3")->Picture(), mental);
+  EXPECT_EQ(Child<TImage>(window, "Preview4")->Picture(), multiplication);
   EXPECT_EQ(MentalOf(window).GetNumber(TMitori1_1::FirstIndex(18)), number);
   EXPECT_EQ(MultiplicationOf(window).GetMultiplicand(44), multiplicand);
 }
@@ -74,9 +74,9 @@ TEST_F(SheetsTest, WithoutAPrinterMakeProblemsLeavesThePreviewsAndProblemsAsThey
 TEST_F(SheetsTest, AChosenSeedGivesTheBatchModesSets) {
   Startup().Seed = 3141592653u;
   CreateWindowsWithRealSheets();
-  Child<QCheckBox>(window, "CheckBox3")
+  Child<QCheckBox>(window, "SheetBox3")
       ->setChecked(false);  // multiplication only, as --sheets kake
-  window->Image4->Click();
+  window->MakeButton->Click();
   SetRandomSeed(3141592653u);
   const TDefaultSheetTexts texts;
   TWorkbook batch(&texts);
@@ -92,7 +92,7 @@ TEST_F(SheetsTest, AChosenSeedGivesTheBatchModesSets) {
 
 TEST_F(SheetsTest, MakeProblemsFillsTheTableAndDrawsEveryTab) {
   CreateWindowsWithRealSheets();
-  window->Image4->Click();
+  window->MakeButton->Click();
   // The columns' contents: KindList.EveryKindsAnswersFillItsColumnOfTheTable.
   EXPECT_NE(*AnswersOf(window).At(0, 59), TAnswer::Whole(0));
   for (TImage* preview :
@@ -100,17 +100,18 @@ TEST_F(SheetsTest, MakeProblemsFillsTheTableAndDrawsEveryTab) {
         window->Preview(QStringLiteral("kaitou"))}) {
     EXPECT_EQ(preview->Picture().size(), QSize(865, 1300)) << preview->objectName().toStdString();
   }
-  EXPECT_TRUE(
-      Child<TImage>(window, "Image1")->Picture().isNull());  // the tabs without a sheet stay blank
+  EXPECT_TRUE(Child<TImage>(window, "Preview1")
+                  ->Picture()
+                  .isNull());  // the tabs without a sheet stay blank
 }
 
 TEST_F(SheetsTest, AnUntickedSheetLeavesNoAnswersInTheTable) {
   CreateWindowsWithRealSheets();
-  window->Image4->Click();
+  window->MakeButton->Click();
   EXPECT_TRUE(AnswersOf(window).At(2, 0).has_value()) << "mental sums";
   const TAnswer product = *AnswersOf(window).At(0, 59);
-  Child<QCheckBox>(window, "CheckBox3")->setChecked(false);
-  window->Image4->Click();
+  Child<QCheckBox>(window, "SheetBox3")->setChecked(false);
+  window->MakeButton->Click();
   EXPECT_FALSE(AnswersOf(window).At(2, 0).has_value()) << "mental sums";
   EXPECT_FALSE(AnswersOf(window).At(1, 0).has_value()) << "quotients";
   EXPECT_TRUE(AnswersOf(window).At(0, 0).has_value()) << "products";
@@ -119,7 +120,7 @@ TEST_F(SheetsTest, AnUntickedSheetLeavesNoAnswersInTheTable) {
 
 TEST_F(SheetsTest, PrintSendsTheThreeSheetsAsThreeJobsInOrder) {
   CreateWindowsWithRealSheets();
-  window->Image4->Click();
+  window->MakeButton->Click();
   PrintEverything();
   QStringList titles;
   for (const auto& job : spooler->Jobs()) {
@@ -131,7 +132,7 @@ TEST_F(SheetsTest, PrintSendsTheThreeSheetsAsThreeJobsInOrder) {
     expected << page.sheet.jobTitle;
   }
   EXPECT_EQ(titles, expected);
-  EXPECT_TRUE(window->Image4->isEnabled());
+  EXPECT_TRUE(window->MakeButton->isEnabled());
 }
 
 TEST_F(SheetsTest, PrintingToThePdfPrinterSaysWhereTheFilesWent) {

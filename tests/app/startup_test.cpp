@@ -137,7 +137,7 @@ TEST_F(AppTest, CommandsAfterAFailedStartUpOnlySaySo) {
     selectionShown = Form4->isVisible();
     Form4->close();
   });
-  for (TImage* button : {form->Image4, form->Image8, form->Image9}) {
+  for (TImage* button : {form->MakeButton, form->PrintButton, form->PrinterSetupButton}) {
     SCOPED_TRACE(button->objectName().toStdString());
     const size_t before = boxes.shown.size();
     button->Click();
@@ -158,28 +158,28 @@ TEST_F(AppTest, WithoutTheLabelFaceMakeAndPrintRefuseWithItsMessage) {
   CreateWindows();
   // Should the print command wrongly open the selection, close it rather than hang.
   QTimer::singleShot(0, Form4, [] { Form4->close(); });
-  form->Image4->Click();
-  form->Image8->Click();
+  form->MakeButton->Click();
+  form->PrintButton->Click();
   ASSERT_EQ(boxes.shown.size(), 3u);
   for (const ShownMessage& box : boxes.shown) EXPECT_EQ(box.text, missing);
   EXPECT_TRUE(form->calls.empty());
-  EXPECT_TRUE(Child<TImage>(form, "Image3")->Picture().isNull());
+  EXPECT_TRUE(Child<TImage>(form, "Preview3")->Picture().isNull());
 
   InstallWindowFaces([] {});
-  form->Image4->Click();
+  form->MakeButton->Click();
   EXPECT_TRUE(Operations().contains(QStringLiteral("Make mitori")));
 }
 
 TEST_F(AppTest, FirstActivationTakesFocusFromTheEditBoxesAndLaterOnesLeaveIt) {
   CreateWindows();
-  form->Edit1->setFocus();
+  form->RoundBox->setFocus();
   QEvent activate(QEvent::WindowActivate);
   QCoreApplication::sendEvent(form, &activate);
-  EXPECT_EQ(form->focusWidget(), form->Panel1);
+  EXPECT_EQ(form->focusWidget(), form->CommandPanel);
   // Back from a dialog or another program: the focus stays where the user left it.
-  form->Image8->setFocus();
+  form->PrintButton->setFocus();
   QCoreApplication::sendEvent(form, &activate);
-  EXPECT_EQ(form->focusWidget(), form->Image8);
+  EXPECT_EQ(form->focusWidget(), form->PrintButton);
 }
 
 TEST_F(AppTest, ClosingTheMainWindowEndsTheMessageLoopAndShutsDown) {

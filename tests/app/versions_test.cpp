@@ -62,7 +62,7 @@ class VersionsWindowTest : public AppTest {
     Form4->SetVersions(versions);
     boxes.answers = {IDYES};
     QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
-    window->Image8->Click();
+    window->PrintButton->Click();
   }
   TForm1* window = nullptr;
 };
@@ -71,17 +71,17 @@ class VersionsWindowTest : public AppTest {
 // a fresh one, not the next (the next is version B).
 TEST_F(VersionsWindowTest, ATypedNumberMakesThePaperAgainAndEachKerimoAFreshOne) {
   CreateWindowsWithRealSheets();
-  window->Image4->Click();
+  window->MakeButton->Click();
   const std::uint32_t first = *window->PaperNumber();
   EXPECT_EQ(window->NumberBox->text(), QString::number(first));
   EXPECT_EQ(window->MadeSheetsLabel->text(), QStringLiteral("みとり暗算・かけ算"));
   const std::int64_t multiplicand = MultiplicationOf(window).GetMultiplicand(59);
-  window->Image4->Click();
+  window->MakeButton->Click();
   const std::uint32_t second = *window->PaperNumber();
   EXPECT_NE(second, first);
   EXPECT_NE(second, first + 1);
   TypePaperNumber(window, first);
-  window->Image4->Click();
+  window->MakeButton->Click();
   EXPECT_EQ(*window->PaperNumber(), first);
   EXPECT_EQ(MultiplicationOf(window).GetMultiplicand(59), multiplicand);
   const TDefaultSheetTexts texts;
@@ -91,7 +91,7 @@ TEST_F(VersionsWindowTest, ATypedNumberMakesThePaperAgainAndEachKerimoAFreshOne)
   // Not a number: said, and the paper on screen stays.
   window->NumberBox->selectAll();
   window->NumberBox->insert(QStringLiteral("9999999999"));
-  window->Image4->Click();
+  window->MakeButton->Click();
   ASSERT_FALSE(boxes.shown.empty());
   EXPECT_EQ(boxes.shown.back().caption, QStringLiteral("問題番号"));
   EXPECT_EQ(*window->PaperNumber(), first);
@@ -107,7 +107,7 @@ TEST_F(VersionsWindowTest, TwoVersionsGoToOnePdfInOrderEachWithItsMarkAndAnswers
   UsePrinters(pdf);
   QxPrinter().Framework().SelectPrinter(QString::fromLatin1(kPdfPrinterName));
   CreateWindowsWithRealSheets();
-  window->Image4->Click();
+  window->MakeButton->Click();
   const std::uint32_t n = *window->PaperNumber();
   Print(2);
   ASSERT_EQ(pdf->PdfFilesWritten().size(), 1);
@@ -167,7 +167,7 @@ TEST_F(VersionsWindowTest, APartWayFailureSaysWhichVersionsAndSheetsWereSent) {
     if (++sent == 6) throw EOSError("紙詰まり (jam)");
   };
   CreateWindowsWithRealSheets();
-  window->Image4->Click();
+  window->MakeButton->Click();
   Print(5);
   const int answerPages = 1 + PagesTickedWithOthers();
   EXPECT_EQ(spooler->Jobs().size(), 5u * (2 + answerPages));
@@ -193,7 +193,7 @@ TEST_F(VersionsWindowTest, ShowAnswersDrawsThemOnTheAnswerPreviewOnly) {
   for (const char* paper : {"", "shuzan-6"}) {
     SCOPED_TRACE(paper);
     if (*paper) window->UsePaper(*ExamPaperNamed(QString::fromLatin1(paper)));
-    window->Image4->Click();
+    window->MakeButton->Click();
     const SheetInfo& sheet = window->Paper().answerPages.front().sheet;
     QCheckBox* box = window->AnswersBox(sheet.key);
     ASSERT_NE(box, nullptr);

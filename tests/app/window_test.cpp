@@ -152,16 +152,16 @@ TEST_F(WindowTest, SplashIsOnTheScreenBeforeItsPauseWithAndWithoutAWindowManager
 
 TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
   ShowManaged();
-  EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == form->Panel1; }));
+  EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == form->CommandPanel; }));
   auto* help = form->findChild<QToolButton*>(QStringLiteral("HelpButton"));
   ASSERT_NE(help, nullptr);
   // The sheet boxes in the sheets' order, however many the paper has.
-  std::vector<QWidget*> order = {form->Image4, form->Image8, form->Image9,
-                                 form->Edit4,  form->Edit1,  form->PaperBox};
+  std::vector<QWidget*> order = {form->MakeButton, form->PrintButton, form->PrinterSetupButton,
+                                 form->SchoolBox,  form->RoundBox,    form->PaperBox};
   for (const SheetInfo& sheet : ProblemSheets()) order.push_back(form->SheetBox(sheet.key));
   for (QWidget* w :
-       {static_cast<QWidget*>(form->Edit2), static_cast<QWidget*>(form->Edit3),
-        static_cast<QWidget*>(help), static_cast<QWidget*>(form->PageControl1->tabBar())}) {
+       {static_cast<QWidget*>(form->Heading1Box), static_cast<QWidget*>(form->Heading2Box),
+        static_cast<QWidget*>(help), static_cast<QWidget*>(form->PreviewTabs->tabBar())}) {
     order.push_back(w);
   }
   for (QWidget* next : order) {
@@ -170,11 +170,11 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
   }
 
   // A focused picture button shows a frame, and Space, Enter and the keypad's Enter press it.
-  form->Image4->setFocus();
-  const QImage focused = form->Image4->grab().toImage();
-  form->Image8->setFocus();
-  EXPECT_NE(form->Image4->grab().toImage(), focused) << "no focus frame";
-  form->Image4->setFocus();
+  form->MakeButton->setFocus();
+  const QImage focused = form->MakeButton->grab().toImage();
+  form->PrintButton->setFocus();
+  EXPECT_NE(form->MakeButton->grab().toImage(), focused) << "no focus frame";
+  form->MakeButton->setFocus();
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
@@ -182,21 +182,21 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
 
   // Enter in a text box and F5 make problems; Ctrl+P and Ctrl+Shift+P open the print
   // selection and the printer set-up; the tooltips name the keys.
-  QTest::keyClick(form->Edit3, Qt::Key_Return);
+  QTest::keyClick(form->Heading2Box, Qt::Key_Return);
   QTest::keyClick(form, Qt::Key_F5);
   EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 5);
   EXPECT_TRUE(ClosesModal([&] { QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier); }));
   EXPECT_TRUE(ClosesModal(
       [&] { QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier); }));
-  EXPECT_TRUE(form->Image4->toolTip().contains(QStringLiteral("F5")));
-  EXPECT_TRUE(form->Image8->toolTip().contains(QStringLiteral("Ctrl+P")));
-  EXPECT_TRUE(form->Image9->toolTip().contains(QStringLiteral("Ctrl+Shift+P")));
+  EXPECT_TRUE(form->MakeButton->toolTip().contains(QStringLiteral("F5")));
+  EXPECT_TRUE(form->PrintButton->toolTip().contains(QStringLiteral("Ctrl+P")));
+  EXPECT_TRUE(form->PrinterSetupButton->toolTip().contains(QStringLiteral("Ctrl+Shift+P")));
 
   // While a print is sent the keys meet the same checks as the clicks.
   boxes.answers = {IDYES};
   bool pressed = false;
   form->during = [&] {
-    if (!pressed && !form->Image4->isEnabled()) {
+    if (!pressed && !form->MakeButton->isEnabled()) {
       pressed = true;
       QTest::keyClick(form, Qt::Key_F5);
       QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier);
@@ -248,12 +248,12 @@ TEST_F(WindowTest, SmallestWindowKeepsEveryControlWholeAndAWideOneCentresThePrev
   ASSERT_TRUE(WaitFor([&] { return form->size() == form->minimumSize(); }))
       << form->width() << "x" << form->height() << " for " << form->minimumWidth() << "x"
       << form->minimumHeight();
-  for (QWidget* control : form->Panel1->findChildren<QWidget*>()) {
+  for (QWidget* control : form->CommandPanel->findChildren<QWidget*>()) {
     if (!control->isVisible()) continue;
     const QRect place(control->mapTo(form, QPoint()), control->size());
     EXPECT_TRUE(form->rect().contains(place)) << control->objectName().toStdString();
   }
-  QTabBar* tabs = form->PageControl1->tabBar();
+  QTabBar* tabs = form->PreviewTabs->tabBar();
   EXPECT_LE(tabs->sizeHint().width(), tabs->width()) << "the tab row does not fit";
   EXPECT_GT(Child<QScrollArea>(form, "ScrollBox3")->viewport()->height(), 50);
   EXPECT_TRUE(Child<QScrollArea>(form, "ScrollBox3")->horizontalScrollBar()->isVisible());
@@ -261,8 +261,8 @@ TEST_F(WindowTest, SmallestWindowKeepsEveryControlWholeAndAWideOneCentresThePrev
   form->resize(1400, 800);
   ASSERT_TRUE(WaitFor([&] { return form->width() == 1400; }));
   const QWidget* viewport = Child<QScrollArea>(form, "ScrollBox3")->viewport();
-  EXPECT_EQ(Child<TImage>(form, "Image3")->size(), PreviewSizeAt(100));
-  EXPECT_NEAR(Child<TImage>(form, "Image3")->x(),
+  EXPECT_EQ(Child<TImage>(form, "Preview3")->size(), PreviewSizeAt(100));
+  EXPECT_NEAR(Child<TImage>(form, "Preview3")->x(),
               (viewport->width() - PreviewSizeAt(100).width()) / 2, 1);
 }
 
@@ -276,7 +276,7 @@ TEST_F(WindowTest, EnterInThePrintSelectionPrints) {
     focus = QApplication::focusWidget();
     QTest::keyClick(focus, Qt::Key_Return);
   });
-  EXPECT_EQ(focus, Child<QCheckBox>(Form4, "CheckBox1"));
+  EXPECT_EQ(focus, Child<QCheckBox>(Form4, "SheetBox1"));
   EXPECT_TRUE(Form4->PrintSelected);
   EXPECT_EQ(Operations(), QStringList({"Print mitori", "Print kake", "Print kaitou"}));
 }
@@ -286,62 +286,63 @@ TEST_F(WindowTest, EnterInThePrintSelectionPrints) {
 // back in the next run.
 TEST_F(WindowTest, ZoomKeysAndTheWheelDrawThePreviewsAtTheZoomsDensity) {
   ShowManaged();
-  form->Image4->Click();
+  form->MakeButton->Click();
   // The keys go to the window once the progress window has gone.
   ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form; }));
-  const QImage plain = Child<TImage>(form, "Image3")->Picture();
+  const QImage plain = Child<TImage>(form, "Preview3")->Picture();
   ASSERT_EQ(plain.size(), QSize(865, 1300));
   // Drawn at `density` as a bitmap of `size` (to the pixel the density rounds to), shown as
   // the sheet at that zoom.
   const auto drawnAt = [&](qreal density, QSize size) {
     return WaitFor([&] {
-      const QImage picture = Child<TImage>(form, "Image3")->Picture();
+      const QImage picture = Child<TImage>(form, "Preview3")->Picture();
       return qFuzzyCompare(picture.devicePixelRatio(), density) &&
              std::abs(picture.width() - size.width()) <= 1 &&
              std::abs(picture.height() - size.height()) <= 1 &&
-             Child<TImage>(form, "Image3")->size() ==
+             Child<TImage>(form, "Preview3")->size() ==
                  PreviewSizeAt(static_cast<int>(std::lround(density * 100)));
     });
   };
   QTest::keyClick(form, Qt::Key_Minus, Qt::ControlModifier);
-  EXPECT_TRUE(drawnAt(0.9, QSize(779, 1170))) << form->ZoomPercent();
+  EXPECT_TRUE(drawnAt(0.9, QSize(779, 1170))) << form->PreviewArea().ZoomPercent();
   QTest::keyClick(form, Qt::Key_Plus, Qt::ControlModifier);
   QTest::keyClick(form, Qt::Key_Plus, Qt::ControlModifier);
-  EXPECT_TRUE(drawnAt(1.1, QSize(952, 1430))) << form->ZoomPercent();
+  EXPECT_TRUE(drawnAt(1.1, QSize(952, 1430))) << form->PreviewArea().ZoomPercent();
   QTest::keyClick(form, Qt::Key_0, Qt::ControlModifier);
   EXPECT_TRUE(drawnAt(1.0, QSize(865, 1300)));
-  EXPECT_EQ(Child<TImage>(form, "Image3")->Picture(), plain);
+  EXPECT_EQ(Child<TImage>(form, "Preview3")->Picture(), plain);
   QWheelEvent wheel(QPointF(5, 5),
-                    QPointF(Child<TImage>(form, "Image3")->mapToGlobal(QPoint(5, 5))), QPoint(),
+                    QPointF(Child<TImage>(form, "Preview3")->mapToGlobal(QPoint(5, 5))), QPoint(),
                     QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(Child<TImage>(form, "Image3"), &wheel);
-  EXPECT_TRUE(drawnAt(1.1, QSize(952, 1430))) << form->ZoomPercent();
-  EXPECT_EQ(form->ZoomLabel->text(), QStringLiteral("110%"));
+  QApplication::sendEvent(Child<TImage>(form, "Preview3"), &wheel);
+  EXPECT_TRUE(drawnAt(1.1, QSize(952, 1430))) << form->PreviewArea().ZoomPercent();
+  EXPECT_EQ(form->PreviewArea().ZoomLabel->text(), QStringLiteral("110%"));
 
   QScrollBar* down = Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar();
   const int before = down->value();
   const QPoint anchor = form->mapToGlobal(QPoint(300, 400));
   QPoint pointer = anchor;
-  form->PointerPosition = [&] { return pointer; };
-  form->StartScroll();
+  form->PreviewArea().PointerPosition = [&] { return pointer; };
+  form->PreviewArea().StartScroll();
   pointer += QPoint(0, 30);
-  form->ScrollStep(Child<QScrollArea>(form, "ScrollBox3"));
-  form->StopScroll();
+  form->PreviewArea().ScrollStep(Child<QScrollArea>(form, "ScrollBox3"));
+  form->PreviewArea().StopScroll();
   EXPECT_EQ(down->value(), before + 8);
 
-  form->ZoomPageButton->click();
+  form->PreviewArea().ZoomPageButton->click();
   EXPECT_TRUE(WaitFor([&] {
-    return Child<TImage>(form, "Image3")->size() == PreviewSizeAt(form->ZoomPercent()) &&
-           qFuzzyCompare(Child<TImage>(form, "Image3")->Picture().devicePixelRatio(),
-                         form->ZoomPercent() / 100.0);
+    return Child<TImage>(form, "Preview3")->size() ==
+               PreviewSizeAt(form->PreviewArea().ZoomPercent()) &&
+           qFuzzyCompare(Child<TImage>(form, "Preview3")->Picture().devicePixelRatio(),
+                         form->PreviewArea().ZoomPercent() / 100.0);
   }));
   const QSize view = Child<QScrollArea>(form, "ScrollBox3")->viewport()->size();
-  EXPECT_LE(Child<TImage>(form, "Image3")->height(), view.height());
-  EXPECT_LE(Child<TImage>(form, "Image3")->width(), view.width());
+  EXPECT_LE(Child<TImage>(form, "Preview3")->height(), view.height());
+  EXPECT_LE(Child<TImage>(form, "Preview3")->width(), view.width());
   EXPECT_EQ(down->maximum(), 0);
   DestroyForms();
   CreateWindows();
-  EXPECT_EQ(form->ZoomChoice().fit, PreviewZoom::Fit::Page);
+  EXPECT_EQ(form->PreviewArea().ZoomChoice().fit, PreviewZoom::Fit::Page);
 }
 
 // The first start takes a good share of the screen, so that a whole page can be read; the
@@ -370,12 +371,13 @@ TEST_F(WindowTest, EveryPaperAndGradeChosenFromTheKeyboardInEachZoomKeepsThePrev
     QTest::keyClick(box, key);
     QTest::qWait(1);  // the resizes and redraws of the new tabs come in between
   };
-  for (QToolButton* zoom : {form->ZoomPageButton, form->ZoomWidthButton, form->ZoomActualButton}) {
+  for (QToolButton* zoom : {form->PreviewArea().ZoomPageButton, form->PreviewArea().ZoomWidthButton,
+                            form->PreviewArea().ZoomActualButton}) {
     zoom->click();
     for (const Qt::Key way : {Qt::Key_Down, Qt::Key_Up}) {
       for (int paper = 1; paper < form->PaperBox->count(); ++paper) {
         press(form->PaperBox, way);
-        QTest::keyClick(form->PageControl1, Qt::Key_Tab, Qt::ControlModifier);  // next tab
+        QTest::keyClick(form->PreviewTabs, Qt::Key_Tab, Qt::ControlModifier);  // next tab
         for (int grade = 1; grade < form->GradeBox->count(); ++grade) press(form->GradeBox, way);
         for (int grade = 1; grade < form->GradeBox->count(); ++grade) {
           press(form->GradeBox, way == Qt::Key_Down ? Qt::Key_Up : Qt::Key_Down);
@@ -386,12 +388,12 @@ TEST_F(WindowTest, EveryPaperAndGradeChosenFromTheKeyboardInEachZoomKeepsThePrev
     EXPECT_TRUE(zoom->isChecked());
   }
   QTest::keyClick(form, Qt::Key_F5);
-  auto* shown = form->ActiveScrollBox();
+  auto* shown = form->PreviewArea().ActiveScrollBox();
   ASSERT_NE(shown, nullptr);
   auto* image = qobject_cast<TImage*>(shown->widget());
   ASSERT_NE(image, nullptr);
   EXPECT_TRUE(WaitFor([&] { return !image->Picture().isNull(); }));
-  EXPECT_EQ(image->size(), PreviewSizeAt(form->ZoomPercent()));
+  EXPECT_EQ(image->size(), PreviewSizeAt(form->PreviewArea().ZoomPercent()));
 }
 
 // Run with QT_SCALE_FACTOR=2: the test display is then 800 x 600, smaller than the window's
@@ -432,8 +434,8 @@ TEST_F(WindowTest, AtRatio2PreviewsAndPictureButtonsAreDrawnAtTwiceTheDensity) {
   CreateWindows();
   form->show();
   ASSERT_EQ(form->devicePixelRatioF(), 2.0) << "run with QT_SCALE_FACTOR=2";
-  form->Image4->Click();
-  const QImage picture = Child<TImage>(form, "Image3")->Picture();
+  form->MakeButton->Click();
+  const QImage picture = Child<TImage>(form, "Preview3")->Picture();
   EXPECT_EQ(picture.devicePixelRatio(), 2.0);
   EXPECT_EQ(picture.size(), QSize(1730, 2600));
   const QImage plain = PlainMentalPreview(form);
@@ -447,10 +449,10 @@ TEST_F(WindowTest, AtRatio2PreviewsAndPictureButtonsAreDrawnAtTwiceTheDensity) {
   twice.setDevicePixelRatio(2);
   QImage expected(306, 146, QImage::Format_ARGB32_Premultiplied);
   expected.setDevicePixelRatio(2);
-  expected.fill(form->Panel1->palette().color(QPalette::Window));
+  expected.fill(form->CommandPanel->palette().color(QPalette::Window));
   QPainter(&expected).drawImage(0, 0, twice);
   const QImage drawn =
-      form->Image4->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+      form->MakeButton->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
   EXPECT_EQ(drawn.copy(0, 0, 306, 134), expected.copy(0, 0, 306, 134));
 }
 
@@ -463,14 +465,14 @@ TEST_F(AppTest, ScreensOfAnotherRatioRedrawThePreviewsFromTheSetsHeld) {
   const auto moveTo = [&](int screen, qreal ratio) {
     form->move(screens[screen]->geometry().topLeft() + QPoint(40, 40));
     return WaitFor(
-        [&] { return Child<TImage>(form, "Image3")->Picture().devicePixelRatio() == ratio; });
+        [&] { return Child<TImage>(form, "Preview3")->Picture().devicePixelRatio() == ratio; });
   };
   form->move(screens[0]->geometry().topLeft() + QPoint(40, 40));
   form->show();
-  form->Image4->Click();
+  form->MakeButton->Click();
   const QByteArray sets = form->Workbook()->JsonLine(0);
-  const QImage first = Child<TImage>(form, "Image3")->Picture();
-  const QImage multiplication = Child<TImage>(form, "Image5")->Picture();
+  const QImage first = Child<TImage>(form, "Preview3")->Picture();
+  const QImage multiplication = Child<TImage>(form, "Preview4")->Picture();
   // At ratio 1 the preview is what it always was.
   EXPECT_EQ(first.devicePixelRatio(), 1.0);
   EXPECT_EQ(first, PlainMentalPreview(form));
@@ -478,22 +480,21 @@ TEST_F(AppTest, ScreensOfAnotherRatioRedrawThePreviewsFromTheSetsHeld) {
   ASSERT_TRUE(rule);
 
   ASSERT_TRUE(moveTo(1, 2.0));
-  ExpectRuleScaled(Child<TImage>(form, "Image3")->Picture(), *rule, 2);
-  EXPECT_EQ(Child<TImage>(form, "Image5")->Picture().size(), QSize(1730, 2600));
+  ExpectRuleScaled(Child<TImage>(form, "Preview3")->Picture(), *rule, 2);
+  EXPECT_EQ(Child<TImage>(form, "Preview4")->Picture().size(), QSize(1730, 2600));
   // The wheel still moves the preview 8 of the window's pixels a notch.
-  bool handled = false;
-  form->FormMouseWheelDown(handled);
+  form->PreviewArea().WheelDown();
   EXPECT_EQ(Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->value(), 8);
   EXPECT_EQ(
       Child<QScrollArea>(form, "ScrollBox3")->verticalScrollBar()->maximum(),
       PreviewSizeAt(100).height() - Child<QScrollArea>(form, "ScrollBox3")->viewport()->height());
 
   ASSERT_TRUE(moveTo(2, 1.5));
-  EXPECT_EQ(Child<TImage>(form, "Image3")->Picture().size(), QSize(1298, 1950));
+  EXPECT_EQ(Child<TImage>(form, "Preview3")->Picture().size(), QSize(1298, 1950));
 
   ASSERT_TRUE(moveTo(0, 1.0));
-  EXPECT_EQ(Child<TImage>(form, "Image3")->Picture(), first);
-  EXPECT_EQ(Child<TImage>(form, "Image5")->Picture(), multiplication);
+  EXPECT_EQ(Child<TImage>(form, "Preview3")->Picture(), first);
+  EXPECT_EQ(Child<TImage>(form, "Preview4")->Picture(), multiplication);
   EXPECT_EQ(form->Workbook()->JsonLine(0), sets) << "a move drew new problems";
   EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 1);
 }
