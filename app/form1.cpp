@@ -413,7 +413,7 @@ void TForm1::RestoreSettings() {
   }
   const std::optional<PrinterChoice> printer = ReadPrinterChoice(*settings, &replaced);
   // The copies every print asks for are the print selection's 部数.
-  if (PrintSelection && printer) PrintSelection->SpinEdit1->setValue(printer->copies);
+  if (PrintSelection && printer) PrintSelection->CopiesBox->setValue(printer->copies);
   if (PrintSelection) {
     const auto versions = replaced.Number(*settings, QStringLiteral("print/versions"), 1,
                                           kMaxVersions, QStringLiteral("版数"));

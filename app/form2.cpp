@@ -13,12 +13,12 @@ TForm2::TForm2(QWidget* parent)
 }
 
 void TForm2::StepIt() {
-  const int step = ProgressBar1->property("step").toInt();
-  int next = ProgressBar1->value() + step;
-  if (next > ProgressBar1->maximum()) next = ProgressBar1->minimum();
-  ProgressBar1->setValue(next);
+  const int step = ProgressBar->property("step").toInt();
+  int next = ProgressBar->value() + step;
+  if (next > ProgressBar->maximum()) next = ProgressBar->minimum();
+  ProgressBar->setValue(next);
 }
 
-void TForm2::Reset() { ProgressBar1->setValue(0); }
+void TForm2::Reset() { ProgressBar->setValue(0); }
 
 }  // namespace tamariko

@@ -20,19 +20,19 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   // 版数 beside 部数; the box cannot hold a count outside 1 to kMaxVersions.
   VersionLabel = new QLabel(QStringLiteral("版数"), this);
   VersionLabel->setObjectName(QStringLiteral("VersionLabel"));
-  VersionLabel->setFont(Label2->font());
-  VersionLabel->setGeometry(Label2->geometry().translated(160, 0));
+  VersionLabel->setFont(CopiesLabel->font());
+  VersionLabel->setGeometry(CopiesLabel->geometry().translated(160, 0));
   VersionBox = new QSpinBox(this);
   VersionBox->setObjectName(QStringLiteral("VersionBox"));
-  VersionBox->setFont(SpinEdit1->font());
+  VersionBox->setFont(CopiesBox->font());
   VersionBox->setRange(1, kMaxVersions);
-  VersionBox->setGeometry(SpinEdit1->geometry().translated(160, 0));
+  VersionBox->setGeometry(CopiesBox->geometry().translated(160, 0));
   VersionBox->setToolTip(
       QStringLiteral("何種類の問題を印刷するか（Ａ版から、１～%1）").arg(kMaxVersions));
-  QWidget::setTabOrder(SpinEdit1, VersionBox);
-  for (QWidget* w : {static_cast<QWidget*>(Label2), static_cast<QWidget*>(SpinEdit1),
+  QWidget::setTabOrder(CopiesBox, VersionBox);
+  for (QWidget* w : {static_cast<QWidget*>(CopiesLabel), static_cast<QWidget*>(CopiesBox),
                      static_cast<QWidget*>(VersionLabel), static_cast<QWidget*>(VersionBox),
-                     static_cast<QWidget*>(Button1), static_cast<QWidget*>(Button2)}) {
+                     static_cast<QWidget*>(OkButton), static_cast<QWidget*>(CancelButton)}) {
     Below.emplace_back(w, w->geometry());
   }
   DesignSize = size();
@@ -40,11 +40,11 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
            SheetChoice(DefaultPaper().firstTicked.begin(), DefaultPaper().firstTicked.end()));
   CenterOnScreen(this);
   // Enter means OK, wherever the focus is but on キャンセル.
-  Button1->setAutoDefault(true);
-  Button2->setAutoDefault(true);
-  Button1->setDefault(true);
-  connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+  OkButton->setAutoDefault(true);
+  CancelButton->setAutoDefault(true);
+  OkButton->setDefault(true);
+  connect(OkButton, &QPushButton::clicked, this, &TForm4::OkClicked);
+  connect(CancelButton, &QPushButton::clicked, this, &TForm4::CancelClicked);
 }
 
 void TForm4::ShowModal() {
@@ -55,7 +55,7 @@ void TForm4::ShowModal() {
       break;
     }
   }
-  Button1->setDefault(true);
+  OkButton->setDefault(true);
   exec();
 }
 
@@ -80,7 +80,7 @@ void TForm4::UsePaper(const TPaper& paper, const SheetChoice& ticked) {
     if (last) QWidget::setTabOrder(last, box);
     last = box;
   }
-  if (last) QWidget::setTabOrder(last, SpinEdit1);
+  if (last) QWidget::setTabOrder(last, CopiesBox);
   const int extra = kPitch * std::max(0, static_cast<int>((sheets.size() + 2) / 3) - 2);
   for (const auto& [widget, place] : Below) widget->setGeometry(place.translated(0, extra));
   resize(DesignSize.width(), DesignSize.height() + extra);
@@ -96,12 +96,12 @@ void TForm4::OfferMadeSheets(const TWorkbook& book) {
   }
 }
 
-void TForm4::Button1Click() {
+void TForm4::OkClicked() {
   close();
   PrintSelected = true;
 }
 
-void TForm4::Button2Click() {
+void TForm4::CancelClicked() {
   close();
   PrintSelected = false;
 }

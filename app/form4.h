@@ -26,13 +26,13 @@ class TForm4 : public QDialog, public Ui::Form4 {
   // a row, the copies and the buttons below them.
   void UsePaper(const TPaper& paper, const SheetChoice& ticked);
 
-  void Button1Click();
-  void Button2Click();
+  void OkClicked();
+  void CancelClicked();
   // After each ケリモ the boxes start as the sheets it made (both sides of a kind of two,
   // and the answer table); a sheet not made is greyed, so no empty form goes out unasked.
   void OfferMadeSheets(const TWorkbook& book);
   // 部数: the copies every job of the run asks for.
-  int Copies() const { return SpinEdit1->value(); }
+  int Copies() const { return CopiesBox->value(); }
   // 版数: how many versions of the paper the run prints (1 to kMaxVersions).
   int Versions() const { return VersionBox->value(); }
   void SetVersions(int versions) { VersionBox->setValue(versions); }

@@ -103,7 +103,7 @@ class RecordingForm1 : public TForm1 {
 
  private:
   void Record(const QString& operation, const std::function<void()>& real) {
-    calls.push_back({operation, Form2 ? Form2->ProgressBar1->value() : -1,
+    calls.push_back({operation, Form2 ? Form2->ProgressBar->value() : -1,
                      Form2 && Form2->isVisible(), MakeButton->isEnabled()});
     if (during) during();
     if (operation == failOn) throw Error("テスト用の失敗: " + operation.toStdString());

@@ -45,7 +45,7 @@ TEST_F(AppTest, MakeProblemsRunsTheTickedSheetsAndStepsTheProgress) {
       EXPECT_TRUE(call.progressShown);
     }
     EXPECT_EQ(progress, c.progress);
-    EXPECT_EQ(Form2->ProgressBar1->value(), 0);
+    EXPECT_EQ(Form2->ProgressBar->value(), 0);
     EXPECT_FALSE(Form2->isVisible());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   }
@@ -58,7 +58,7 @@ TEST_F(AppTest, MakeProblemsShowsTheWaitCursorWhileItRuns) {
   CreateWindows();
   Qt::CursorShape during = Qt::ArrowCursor;
   // The progress bar moves while the command runs: look at the cursor then.
-  QObject::connect(Form2->ProgressBar1, &QProgressBar::valueChanged, form, [&](int value) {
+  QObject::connect(Form2->ProgressBar, &QProgressBar::valueChanged, form, [&](int value) {
     if (value > 0 && QGuiApplication::overrideCursor()) {
       during = QGuiApplication::overrideCursor()->shape();
     }
@@ -83,7 +83,7 @@ TEST_F(AppTest, FailingSheetIsReportedAndLeavesNoProgressOrCursorBehind) {
     EXPECT_EQ(boxes.shown[0].flags, MB_OK | MB_ICONSTOP);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(Form2->isVisible());
-    EXPECT_EQ(Form2->ProgressBar1->value(), 0);
+    EXPECT_EQ(Form2->ProgressBar->value(), 0);
   }
 }
 
@@ -119,8 +119,8 @@ TEST_F(AppTest, MakeProblemsShowsAndOffersToPrintOnlyWhatItMade) {
 }
 
 // Print command: the selection window is answered by the given action.
-void PressOk() { Form4->Button1->click(); }
-void PressCancel() { Form4->Button2->click(); }
+void PressOk() { Form4->OkButton->click(); }
+void PressCancel() { Form4->CancelButton->click(); }
 void CloseFrame() { Form4->close(); }
 
 bool AskedToPrint(const std::vector<ShownMessage>& shown) {
@@ -215,7 +215,7 @@ TEST_F(AppTest, PrintAsksWithPrinterPaperAndCountsAndEveryJobCarriesTheCopies) {
   boxes.answers = {IDYES};
   QTimer::singleShot(0, Form4, [] {
     Child<QCheckBox>(Form4, "SheetBox4")->setChecked(false);
-    Form4->SpinEdit1->setValue(3);
+    Form4->CopiesBox->setValue(3);
     PressOk();
   });
   Form1->PrintButton->Click();

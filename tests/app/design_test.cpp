@@ -151,9 +151,9 @@ TEST_F(AppTest, TabsFillTheWindowBetweenTheCommandPanelAndTheStatusLine) {
 TEST_F(AppTest, SplashWindowShowsItsTitles) {
   TForm3 splash(nullptr);
   EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
-  ExpectControls(&splash, {{"Label1", "QLabel", "ケリモシリーズ", false},
-                           {"Label2", "QLabel", "タマリコ", false},
-                           {"Label4", "QLabel", "タマリコ開発チーム", false}});
+  ExpectControls(&splash, {{"SeriesLabel", "QLabel", "ケリモシリーズ", false},
+                           {"TitleLabel", "QLabel", "タマリコ", false},
+                           {"MakerLabel", "QLabel", "タマリコ開発チーム", false}});
 }
 
 TEST_F(AppTest, ProgressWindowStaysOnTopWithoutBlockingAndCountsToAHundred) {
@@ -161,11 +161,11 @@ TEST_F(AppTest, ProgressWindowStaysOnTopWithoutBlockingAndCountsToAHundred) {
   EXPECT_EQ(Form2->windowTitle(), QStringLiteral("ケリモ中...."));
   EXPECT_TRUE(Form2->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_FALSE(Form2->isModal());
-  ExpectControls(Form2, {{"Label1", "QLabel", "ケリモ中.....", false},
-                         {"ProgressBar1", "QProgressBar", nullptr, false}});
-  EXPECT_EQ(Form2->ProgressBar1->minimum(), 0);
-  EXPECT_EQ(Form2->ProgressBar1->maximum(), 100);
-  EXPECT_EQ(Form2->ProgressBar1->value(), 0);
+  ExpectControls(Form2, {{"ProgressLabel", "QLabel", "ケリモ中.....", false},
+                         {"ProgressBar", "QProgressBar", nullptr, false}});
+  EXPECT_EQ(Form2->ProgressBar->minimum(), 0);
+  EXPECT_EQ(Form2->ProgressBar->maximum(), 100);
+  EXPECT_EQ(Form2->ProgressBar->value(), 0);
 }
 
 TEST_F(AppTest, PrintSelectionWindowOffersEverySheetAndOneToNinetyNineCopies) {
@@ -174,19 +174,20 @@ TEST_F(AppTest, PrintSelectionWindowOffersEverySheetAndOneToNinetyNineCopies) {
   EXPECT_FALSE(Form4->PrintSelected);
   // The answer table's box comes after every problem sheet's, a kind added or not.
   const QByteArray answers = PrintBox(Form4, "kaitou")->objectName().toLatin1();
-  ExpectControls(Form4, {{"Label1", "QLabel", "チェックの入ってる項目を印刷します", false},
-                         {"SheetBox1", "QCheckBox", "みとり算（表）", false},
-                         {"SheetBox2", "QCheckBox", "みとり算（裏）", false},
-                         {"SheetBox3", "QCheckBox", "みとり暗算", true},
-                         {"SheetBox4", "QCheckBox", "かけ算", true},
-                         {"SheetBox5", "QCheckBox", "わり算", false},
-                         {answers.constData(), "QCheckBox", "解答", true},
-                         {"Label2", "QLabel", "部数", false},
-                         {"SpinEdit1", "QSpinBox", nullptr, false},
-                         {"Button1", "QPushButton", "OK", false},
-                         {"Button2", "QPushButton", "キャンセル", false}});
-  EXPECT_EQ(Form4->SpinEdit1->minimum(), 1);
-  EXPECT_EQ(Form4->SpinEdit1->maximum(), 99);
+  ExpectControls(Form4,
+                 {{"PrintSheetsLabel", "QLabel", "チェックの入ってる項目を印刷します", false},
+                  {"SheetBox1", "QCheckBox", "みとり算（表）", false},
+                  {"SheetBox2", "QCheckBox", "みとり算（裏）", false},
+                  {"SheetBox3", "QCheckBox", "みとり暗算", true},
+                  {"SheetBox4", "QCheckBox", "かけ算", true},
+                  {"SheetBox5", "QCheckBox", "わり算", false},
+                  {answers.constData(), "QCheckBox", "解答", true},
+                  {"CopiesLabel", "QLabel", "部数", false},
+                  {"CopiesBox", "QSpinBox", nullptr, false},
+                  {"OkButton", "QPushButton", "OK", false},
+                  {"CancelButton", "QPushButton", "キャンセル", false}});
+  EXPECT_EQ(Form4->CopiesBox->minimum(), 1);
+  EXPECT_EQ(Form4->CopiesBox->maximum(), 99);
   EXPECT_EQ(Form4->Copies(), 1);
 }
 

@@ -208,7 +208,7 @@ TEST_F(AppTest, EveryPaperGivesEachSheetItsTabPreviewBoxesAndPrint) {
     }
     form->calls.clear();
     boxes.answers = {IDYES};
-    PrintAnswering([] { Form4->Button1->click(); });
+    PrintAnswering([] { Form4->OkButton->click(); });
     EXPECT_EQ(Operations(), every);
     QStringList printed;
     form->Workbook()->PrintRun(

@@ -121,7 +121,7 @@ TEST_F(AppTest, AnExamGradeBuildsItsPagesMakesTheBatchsPaperAndIsRemembered) {
   form->MakeButton->Click();
   form->calls.clear();
   boxes.answers = {IDYES};
-  PrintAnswering([] { Form4->Button1->click(); });
+  PrintAnswering([] { Form4->OkButton->click(); });
   EXPECT_EQ(Operations(), QStringList({"Print omote", "Print ura", "Print kaitou"}));
   Child<QCheckBox>(form, "SheetBox2")->setChecked(false);
   form->SaveSettings();

@@ -51,7 +51,7 @@ TEST_F(AppTest, AnOwnPaperBuildsItsControlsAndEachPaperKeepsItsTicks) {
 
   form->calls.clear();
   boxes.answers = {IDYES};
-  PrintAnswering([] { Form4->Button1->click(); });
+  PrintAnswering([] { Form4->OkButton->click(); });
   EXPECT_EQ(Operations(), QStringList({"Print quiz", "Print quizkaitou"}));
 
   Child<QCheckBox>(form, "SheetBox1")->setChecked(false);
@@ -108,7 +108,7 @@ TEST_F(AppTest, EverySheetOfTheListIsMadeAndPrintedFromItsOwnBoxes) {
 
     form->calls.clear();
     boxes.answers = {IDYES};
-    PrintAnswering([] { Form4->Button1->click(); });
+    PrintAnswering([] { Form4->OkButton->click(); });
     EXPECT_EQ(Operations(), printed + QStringList({"Print kaitou"}));
   }
 }

@@ -97,7 +97,7 @@ TEST_F(OwnServerTest, WithAStoppedPrintServerTheWindowOpensOnThePdfPrinterWithou
 QString Print(ScriptedMessageBoxes& boxes) {
   boxes.shown.clear();
   boxes.answers = {IDYES};
-  QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+  QTimer::singleShot(0, Form4, [] { Form4->OkButton->click(); });
   Form1->PrintButton->Click();
   for (const ShownMessage& m : boxes.shown) {
     if (m.caption == QStringLiteral("印刷の結果")) return m.text;
@@ -267,7 +267,7 @@ TEST_F(OwnServerTest, ClosingDuringAStuckPrintCancelsTheJobTheServerMade) {
   stuck.start(20);
   boxes.answers = {IDYES, IDYES};
   QTimer::singleShot(0, [] {
-    QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+    QTimer::singleShot(0, Form4, [] { Form4->OkButton->click(); });
     Form1->PrintButton->Click();
   });
   QTimer hang;  // should the close be lost, end rather than hang
@@ -316,9 +316,9 @@ TEST_F(OwnServerTest, TwoSidedSendsEachVersionsPagesAsOneJobOnSheetsOfItsOwn) {
   CreateForms();
   Form1->MakeButton->Click();
   Form4->SetVersions(2);
-  Form4->SpinEdit1->setValue(2);
+  Form4->CopiesBox->setValue(2);
   boxes.answers = {IDYES};
-  QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+  QTimer::singleShot(0, Form4, [] { Form4->OkButton->click(); });
   Form1->PrintButton->Click();
   ASSERT_FALSE(boxes.shown.empty());
   const QString report = boxes.shown.back().text;

@@ -67,7 +67,7 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   office.fit = false;
   office.twoSided = {QStringLiteral("Office")};
   PutPrinterChoiceInForce(office);
-  Form4->SpinEdit1->setValue(3);
+  Form4->CopiesBox->setValue(3);
   DestroyForms();
   EXPECT_TRUE(QFileInfo(QDir(tempFolder.path()).filePath("tamariko/tamariko.conf")).isFile());
 
@@ -82,7 +82,7 @@ TEST_F(AppTest, TextsTicksAndPrinterComeBackInTheNextRun) {
   // The print ticks are not remembered: they follow each ケリモ.
   EXPECT_TRUE(PrintBox(Form4, "kaitou")->isChecked());
   EXPECT_FALSE(OpenSettings()->contains(QStringLiteral("print/sheets/kaitou")));
-  EXPECT_EQ(Form4->SpinEdit1->value(), 3) << "部数 is what every print asks for";
+  EXPECT_EQ(Form4->CopiesBox->value(), 3) << "部数 is what every print asks for";
   EXPECT_TRUE(Child<QCheckBox>(form, "SheetBox5")->isChecked())
       << "a kind added to the list is remembered too";
   const PrinterChoice back = PrinterChoiceInForce();

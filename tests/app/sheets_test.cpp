@@ -32,7 +32,7 @@ class SheetsTest : public AppTest {
 
   void PrintEverything() {
     boxes.answers = {IDYES};
-    QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+    QTimer::singleShot(0, Form4, [] { Form4->OkButton->click(); });
     window->PrintButton->Click();
   }
 

@@ -61,7 +61,7 @@ class VersionsWindowTest : public AppTest {
   void Print(int versions) {
     Form4->SetVersions(versions);
     boxes.answers = {IDYES};
-    QTimer::singleShot(0, Form4, [] { Form4->Button1->click(); });
+    QTimer::singleShot(0, Form4, [] { Form4->OkButton->click(); });
     window->PrintButton->Click();
   }
   TForm1* window = nullptr;

@@ -202,7 +202,7 @@ TEST_F(WindowTest, TheKeyboardReachesAndPressesTheCommands) {
       QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier);
     }
   };
-  PrintAnswering([] { Form4->Button1->click(); });
+  PrintAnswering([] { Form4->OkButton->click(); });
   EXPECT_EQ(Operations().count(QStringLiteral("Make mitori")), 5) << "F5 made problems";
   EXPECT_TRUE(std::any_of(boxes.shown.begin(), boxes.shown.end(), [](const ShownMessage& m) {
     return m.text.contains(QStringLiteral("印刷中"));
