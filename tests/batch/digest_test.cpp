@@ -24,6 +24,13 @@ constexpr char kDigestSeed[] = "20261208";
 // The contest's own sheets and sets: a kind added to the paper is no part of its digest.
 const char* const kDigestSheets[] = {"omote", "ura", "mitori", "kake", "wari", "kaitou"};
 const char* const kDigestMembers[] = {"mental", "multiplication", "division", "abacus"};
+// The exam keys the program had when their papers became documents.
+const char* const kDigestExams[] = {
+    "shuzan-10", "shuzan-9", "shuzan-8",  "shuzan-7", "shuzan-6",  "shuzan-5", "shuzan-4",
+    "shuzan-p3", "shuzan-3", "shuzan-p2", "shuzan-2", "shuzan-p1", "shuzan-1", "shuzan-dan",
+    "anzan-10",  "anzan-9",  "anzan-8",   "anzan-7",  "anzan-6",   "anzan-5",  "anzan-4",
+    "anzan-p3",  "anzan-3",  "anzan-p2",  "anzan-2",  "anzan-p1",  "anzan-1",  "anzan-dan"};
+const char* const kAddedExamMembers[] = {"sections"};
 
 QByteArray Digest(const QByteArray& bytes) {
   return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(32);
@@ -43,6 +50,24 @@ std::map<QByteArray, QByteArray> DigestsCheckedIn(const QString& path) {
     if (parts.size() == 2 && !line.startsWith('#')) digests[parts[0]] = parts[1];
   }
   return digests;
+}
+
+// Compares `made` with the digests in `path`, or writes them there under `heading` when asked.
+void CheckAgainst(const QString& path, const QByteArray& heading,
+                  const std::map<QByteArray, QByteArray>& made) {
+  if (qEnvironmentVariableIsSet("TAMARIKO_RENEW_DIGEST")) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(heading + '\n');
+    for (const auto& [name, digest] : made) file.write(name + ' ' + digest + '\n');
+    GTEST_SKIP() << "renewed " << path.toStdString();
+  }
+  const auto held = DigestsCheckedIn(path);
+  ASSERT_EQ(held.size(), made.size()) << "no digest file at " << path.toStdString();
+  for (const auto& [name, digest] : made) {
+    ASSERT_TRUE(held.count(name)) << name.constData() << " new";
+    EXPECT_EQ(held.at(name), digest) << name.constData() << " changed";
+  }
 }
 
 TEST(ContestDigest, OneSeedsSetsPreviewsAndPrintedPagesAreAsCheckedIn) {
@@ -77,21 +102,40 @@ TEST(ContestDigest, OneSeedsSetsPreviewsAndPrintedPagesAreAsCheckedIn) {
     made[QByteArray("pdf/") + key] = DigestOfPixels(page);
   }
 
-  const QString path = QStringLiteral(TAMARIKO_DIGEST_FILE);
-  if (qEnvironmentVariableIsSet("TAMARIKO_RENEW_DIGEST")) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QByteArray("# tamariko --batch --seed ") + kDigestSeed +
-               " --sheets all: each kind's JSON member, each preview's and printed page's "
-               "pixels (100 dpi)\n");
-    for (const auto& [name, digest] : made) file.write(name + ' ' + digest + '\n');
-    GTEST_SKIP() << "renewed " << path.toStdString();
+  CheckAgainst(QStringLiteral(TAMARIKO_DIGEST_FILE),
+               QByteArray("# tamariko --batch --seed ") + kDigestSeed +
+                   " --sheets all: each kind's JSON member, each preview's and printed page's "
+                   "pixels (100 dpi)",
+               made);
+}
+
+// Every exam key's paper for two seeds: its JSON lines (without the members added since the
+// digest was taken) and its previews' pixels.
+TEST(ExamDigest, EveryKeysSetsAndPreviewsAreAsCheckedIn) {
+  std::map<QByteArray, QByteArray> made;
+  for (const char* key : kDigestExams) {
+    QTemporaryDir dir;
+    const QString json = dir.filePath(QStringLiteral("set.json"));
+    const test::Outcome run = test::Tamariko({"--batch", "--seed", kDigestSeed, "--count", "2",
+                                              "--exam", key, "--json", json, "--png", dir.path()});
+    ASSERT_EQ(run.exitCode, 0) << key << run.err.toStdString();
+    QFile jsonFile(json);
+    ASSERT_TRUE(jsonFile.open(QIODevice::ReadOnly));
+    QByteArray lines;
+    for (const QByteArray& line : jsonFile.readAll().split('\n')) {
+      if (line.isEmpty()) continue;
+      QJsonObject set = QJsonDocument::fromJson(line).object();
+      for (const char* added : kAddedExamMembers) set.remove(QLatin1String(added));
+      lines += QJsonDocument(set).toJson(QJsonDocument::Compact) + '\n';
+    }
+    made[QByteArray("json/") + key] = Digest(lines);
+    for (const QString& png : QDir(dir.path()).entryList({QStringLiteral("*.png")}))
+      made["png/" + png.toUtf8()] = DigestOfPixels(QImage(dir.filePath(png)));
   }
-  const auto held = DigestsCheckedIn(path);
-  ASSERT_EQ(held.size(), made.size()) << "no digest file at " << path.toStdString();
-  for (const auto& [name, digest] : made) {
-    EXPECT_EQ(held.at(name), digest) << name.constData() << " changed";
-  }
+  CheckAgainst(QStringLiteral(TAMARIKO_EXAM_DIGEST_FILE),
+               QByteArray("# tamariko --batch --seed ") + kDigestSeed +
+                   " --count 2 --exam KEY: each key's JSON lines and each preview's pixels",
+               made);
 }
 
 }  // namespace
