@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/form1.h"
-#include "app/program.h"
 #include "platform/font_resources.h"
 #include "printing/qxprinters.h"
+#include "window/form1.h"
+#include "window/program.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
