@@ -1,13 +1,10 @@
 #pragma once
 
-#include <QPoint>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "app/workbook.h"
 #include "core/paper.h"
