@@ -136,7 +136,16 @@ QString ExamKeys() {
   return keys.join(QStringLiteral(", "));
 }
 
+// A key, or a document's path where the argument names a file.
 const TPaper& ParseExam(const QString& key) {
+  if (NamesAFile(key)) {
+    try {
+      return ExamPaperFromFile(key);
+    } catch (const Error& e) {
+      throw BatchOptionError(Option("exam"), QString::fromUtf8(e.what()),
+                             QStringLiteral("the paper document cannot be made"));
+    }
+  }
   const TPaper* paper = ExamPaperNamed(key);
   if (!paper) {
     throw BatchOptionError(
@@ -443,11 +452,15 @@ QString BatchHelpText() {
              "                    kake, wari, mitori1, mitori2, それに kaitou を選び、既定は\n"
              "                    問題のページすべて。PNG は shuzan-8-omote.png のように\n"
              "                    KEY 付き。--exam list で KEY と級の名前を出します。\n"
+             "                    KEY の代わりに用紙のファイル (/ を含むか .json で終わる)\n"
+             "                    も使えます。自分の用紙は ~/.local/share/tamariko/papers に。\n"
              "                    makes an exam-practice paper instead of the contest paper,\n"
              "                    KEY one of those; --sheets picks its pages: omote, ura (grades\n"
              "                    of two pages), kake, wari, mitori1, mitori2 (段位), kaitou\n"
              "                    (default: every problem page); PNG files are named\n"
-             "                    KEY-PAGE.png. --exam list prints the keys and names.\n"
+             "                    KEY-PAGE.png. --exam list prints the keys and names. A paper\n"
+             "                    document's path (with a / or ending in .json) works as a KEY;\n"
+             "                    your own go in $XDG_DATA_HOME/tamariko/papers.\n"
              "  --json FILE       問題と答えを JSON で書きます (- は標準出力)\n"
              "                    writes problems and answers as JSON (- for standard output)\n"
              "  --png DIR         プレビューを PNG で書きます / writes the previews as PNG\n"
@@ -542,6 +555,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   } else if (isSet("exam")) {
     const TPaper& paper = ParseExam(value("exam"));
     options.exam = paper.key;
+    options.examPaper = &paper;
     options.sheets.clear();
     for (const SheetInfo& sheet : ProblemSheets(paper)) options.sheets << sheet.key;
     if (isSet("sheets")) options.sheets = ParseExamSheets(value("sheets"), paper);

@@ -9,6 +9,8 @@
 
 namespace tamariko {
 
+struct TPaper;
+
 // What a run without a window is asked to make.
 struct BatchOptions {
   std::optional<std::uint32_t> seed;
@@ -21,8 +23,9 @@ struct BatchOptions {
   // An exam paper's key (--exam): its pages instead of the contest's sheets, every problem
   // page unless --sheets names some.
   QString exam;
-  bool listExams = false;  // --exam list: the keys and their names, nothing made
-  QString json;            // "-" is standard output
+  const TPaper* examPaper = nullptr;  // the paper of --exam, a document's too
+  bool listExams = false;             // --exam list: the keys and their names, nothing made
+  QString json;                       // "-" is standard output
   QString pngFolder;
   QString pdf;
   QString printer;

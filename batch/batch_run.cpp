@@ -121,7 +121,7 @@ void ForSet(int n, std::uint32_t seed, int count, Make make) {
 // The paper whose sheets the run makes: the exam's, or the default one unless --sheets
 // names another's.
 const TPaper& PaperOf(const BatchOptions& options) {
-  if (!options.exam.isEmpty()) return *ExamPaperNamed(options.exam);
+  if (options.examPaper) return *options.examPaper;
   const TPaper* paper = options.sheets.isEmpty() ? nullptr : PaperOfSheet(options.sheets.first());
   return paper ? *paper : DefaultPaper();
 }
@@ -132,11 +132,19 @@ QString FileStem(const BatchOptions& options, const QString& key) {
 }
 
 // "shuzan-8  珠算検定練習 8級", one a line.
+// The teacher's own papers follow the shipped ones; one that does not read is told on
+// standard error.
 QByteArray ExamList() {
   QString text;
-  for (const TPaper* paper : ExamPapers()) {
-    text += QStringLiteral("%1  %2\n").arg(paper->key, -10).arg(paper->name);
+  const std::vector<const TPaper*> papers = ExamPapers();
+  int width = 0;
+  for (const TPaper* paper : papers) width = std::max(width, static_cast<int>(paper->key.size()));
+  for (const TPaper* paper : papers) {
+    text += QStringLiteral("%1  %2\n").arg(paper->key, -width).arg(paper->name);
   }
+  QStringList faults;
+  OwnExamPapers(&faults);
+  for (const QString& fault : faults) PrintBatchError(fault);
   return text.toLocal8Bit();
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
-// The grades of the exam-practice papers as data: what each grade's paper holds, its clock,
-// points and pass marks. A grade of a ladder is one row here; the generators and the pages
-// read nothing else.
+// An exam-practice paper's grade as the generators and the pages read it: what the paper
+// holds, its clock, points and pass marks. Grades are made from documents
+// (kentei/paper_document.h).
 
 #include <QString>
-#include <span>
+#include <QStringList>
 #include <vector>
 
 namespace tamariko {
@@ -20,16 +20,21 @@ enum class TNumberKind {
 // Problems first .. last (1-based, inclusive) of an addition section.
 struct TAdditionBlock {
   int first, last;
-  int digits;      // every row has exactly these (けた揃い)
+  int digits;      // every row has exactly these (けた揃い); the fewest where `maxDigits`
   int rows;        // 口
   int subtracted;  // problems of the block with subtracted rows
-  int negatives;   // of those, problems whose answer is below zero (10口 blocks only)
+  int negatives;   // of those, problems whose answer is below zero
+  // 字数: rows of `digits` .. `maxDigits` digits, `chars` digits in all; 0 for けた揃い.
+  int maxDigits = 0;
+  int chars = 0;
+  bool yen = false;  // yen amounts
+  bool Mixed() const { return maxDigits > 0; }
+  int MostDigits() const { return Mixed() ? maxDigits : digits; }
 };
 
 struct TAdditionSection {
   std::vector<TAdditionBlock> blocks;  // in problem order, covering 1 .. Count()
   int pointsEach = 0;
-  bool yen = false;
   int Count() const { return blocks.empty() ? 0 : blocks.back().last; }
   const TAdditionBlock& BlockOf(int problem) const;
 };
@@ -59,42 +64,58 @@ struct TPairSection {
 // Every split a block allows, left digits falling.
 std::vector<TSplit> SplitsOf(const TPairBlock& block);
 
-// How a paper's problem pages are cut (暗算: みとり暗算 first throughout).
-enum class TPageShape {
-  Single,     // one page: みとり算, かけ算, わり算
-  FrontBack,  // 表 かけ算 and わり算, 裏 みとり算; 暗算: 表 みとり暗算, 裏 かけ暗算 and わり暗算
-  Dan,  // かけ算, わり算, みとり算 first half, second half: a clock for each subject;
-        // 暗算: みとり暗算 in halves, かけ暗算, わり暗算
-};
+enum class TExamSubject { Abacus, Multiplication, Division };
+
+// How the pass marks read: the paper's points, every section's (group's), or the 段 reached
+// by the lowest section's.
+enum class TPassRule { Total, Each, Ladder };
 
 struct TPassMark {
   QString label;  // empty for a paper of one pass mark; the 段 of a rung of the 段位 ladder
   int points;
 };
 
-struct TExamGrade {
-  QString key;          // --exam name
-  QString name;         // Japanese name of the grade alone: 「10級」
-  QString paperName;    // the paper's grades, as its title names them: 「10級・9級」
-  QString ladder;       // 「珠算」 or 「暗算」
-  int minutes = 0;      // the paper's clock, or each subject's where pages is Dan
-  int totalPoints = 0;  // the whole paper's; each subject's alone where pages is Dan
-  std::vector<TPassMark> passMarks;
-  TAdditionSection abacus;      // みとり算 (みとり暗算 where `mental`)
-  TPairSection multiplication;  // かけ算 (かけ暗算)
-  TPairSection division;        // わり算 (わり暗算; 法 left, 商 right)
-  TPageShape pages = TPageShape::Single;
-  // 暗算: the subjects are みとり暗算, かけ暗算 and わり暗算, whole numbers throughout.
-  bool mental = false;
-  // Where a Dan paper's subjects have clocks of their own: みとり, かけ, わり; else 0.
-  int subjectMinutes[3] = {0, 0, 0};
-  // A --exam key; false for a paper only the window offers.
-  bool batchKey = true;
+// One section of a paper: a subject's problems under one heading.
+struct TExamSection {
+  TExamSubject subject = TExamSubject::Abacus;
+  bool mental = false;  // みとり暗算, かけ暗算, わり暗算: whole numbers
+  QString word;         // the subject as documents name it: mitori, kake-anzan, ...
+  QString title;        // the heading
+  int minutes = 0;      // its own clock (a group's on its first section), or 0
+  bool newPage = false;
+  QString group;              // sections of one group are one subject for the clock and the pass
+  int firstNumber = 1;        // the number its first problem is printed with
+  TAdditionSection addition;  // みとり算
+  TPairSection pairs;         // かけ算 (実 left), わり算 (法 left, 商 right)
+
+  int Count() const { return subject == TExamSubject::Abacus ? addition.Count() : pairs.Count(); }
+  int PointsEach() const {
+    return subject == TExamSubject::Abacus ? addition.pointsEach : pairs.pointsEach;
+  }
+  int Points() const { return Count() * PointsEach(); }
+  bool Division() const { return subject == TExamSubject::Division; }
 };
 
-// Every grade of every ladder, in ladder order.
-std::span<const TExamGrade> ExamGrades();
-// The grade of `key`, or nullptr.
-const TExamGrade* FindExamGrade(const QString& key);
+struct TExamGrade {
+  QString key;        // --exam name
+  QString name;       // Japanese name of the grade alone: 「10級」
+  QString paperName;  // the paper's grades, as its title names them: 「10級・9級」
+  QString title;      // 「珠算検定練習問題」
+  QString ladder;     // the window's paper choice: 「珠算検定練習」
+  int minutes = 0;    // the paper's clock; 0 where the sections have theirs
+  TPassRule pass = TPassRule::Total;
+  std::vector<TPassMark> passMarks;
+  std::vector<TExamSection> sections;  // in printed order
+  // --sheets names of the problem pages, in order; empty: p1, p2, ...
+  QStringList pageKeys;
+  // Shipped with the program: its set's JSON keeps the members it had before documents.
+  bool shipped = false;
+
+  int TotalPoints() const;
+  // The points a section's score is out of: its group's together.
+  int SectionPoints(std::size_t section) const;
+  // The only section of `subject`, or nullptr where the paper has none or several.
+  const TExamSection* OnlySection(TExamSubject subject) const;
+};
 
 }  // namespace tamariko

@@ -7,59 +7,15 @@
 namespace tamariko {
 namespace {
 
-// The answer page's columns: one a subject, in the order of TExamSubject.
-constexpr int kSubjects = 3;
-
-struct SubjectPart {
-  TExamSubject subject;
-  QString heading;
-  int count;
-};
-
-// A subject's run, as the answer page places it in the subject's column.
-QString SubjectKey(TExamSubject subject) {
-  static const QString keys[] = {QStringLiteral("abacus"), QStringLiteral("multiplication"),
-                                 QStringLiteral("division")};
-  return keys[static_cast<int>(subject)];
-}
-
-std::vector<SubjectPart> PartsOf(const TExamGrade& g) {
-  std::vector<SubjectPart> parts;
-  const int counts[] = {g.abacus.Count(), g.multiplication.Count(), g.division.Count()};
-  for (int s = 0; s < kSubjects; ++s) {
-    if (counts[s] > 0)
-      parts.push_back({static_cast<TExamSubject>(s), ExamSubjectName(g, s), counts[s]});
-  }
-  return parts;
-}
-
-QString SheetLabel(const TExamGrade& g, TExamPageKind kind) {
-  switch (kind) {
-    case TExamPageKind::Front:
-      return QStringLiteral("かけ算・わり算（表）");
-    case TExamPageKind::Back:
-      return QStringLiteral("みとり算（裏）");
-    case TExamPageKind::MentalAddition:
-      return QStringLiteral("みとり暗算（表）");
-    case TExamPageKind::MentalPairs:
-      return QStringLiteral("かけ暗算・わり暗算（裏）");
-    case TExamPageKind::DanMultiplication:
-      return ExamSubjectName(g, 1);
-    case TExamPageKind::DanDivision:
-      return ExamSubjectName(g, 2);
-    case TExamPageKind::DanAdditionFirst:
-      return ExamSubjectName(g, 0) + QStringLiteral("１");
-    case TExamPageKind::DanAdditionSecond:
-      return ExamSubjectName(g, 0) + QStringLiteral("２");
-    default:
-      return QStringLiteral("問題");
-  }
-}
+// A section's run: the answer page holding it gives it a column, answers from its first
+// problem down.
+QString SectionKey(std::size_t section) { return QStringLiteral("section%1").arg(section + 1); }
 
 class TExamAnswerPage : public TAnswerPage {
  public:
-  TExamAnswerPage(const TExamGrade& grade, std::vector<AnswerRun> runs, int rows)
-      : TAnswerPage(kSubjects, rows, std::move(runs)), paper_(grade) {
+  TExamAnswerPage(const TExamGrade& grade, std::size_t page, std::vector<AnswerRun> runs,
+                  int columns, int rows)
+      : TAnswerPage(columns, rows, std::move(runs)), paper_(grade), page_(page) {
     // The batch's previews have always shown the exam's answers; the window says.
     SetAnswersShown(true);
   }
@@ -69,38 +25,41 @@ class TExamAnswerPage : public TAnswerPage {
     Draw(d, AnswersShown());
   }
   void PrintSheet(TPrintTarget& printer) override {
-    PrintPage(printer, JobTitle(paper_.Pages().back().jobTitle), 10,
+    const std::size_t problemPages = paper_.Layout().pages.size();
+    PrintPage(printer, JobTitle(paper_.Pages().at(problemPages + page_).jobTitle), 10,
               [&](SheetDrawer& d) { Draw(d, true); });
   }
 
  private:
   void Draw(SheetDrawer& d, bool withAnswers) {
     TExamAnswerTexts texts;
-    QStringList* columns[kSubjects] = {&texts.abacus, &texts.multiplication, &texts.division};
+    texts.sections.resize(paper_.Grade().sections.size());
     for (const AnswerRun& run : Runs()) {
       if (!withAnswers) break;
-      QStringList& list = *columns[run.column];
-      // A subject's column holds its answers from its problem No.1 down.
+      const std::size_t section = static_cast<std::size_t>(run.key.mid(7).toInt() - 1);
+      QStringList& list = texts.sections.at(section);
       list.resize(run.firstRow + run.count);
       for (int row = run.firstRow; row < run.firstRow + run.count; ++row) {
-        if (const auto& cell = At(run.column, row)) list[row] = cell->Printed();
+        if (const auto& cell = At(run.column, row)) list[row - run.firstRow] = cell->Printed();
       }
     }
-    const TExamPageContent content{paper_.Grade(), nullptr, SheetTexts(), GetOrganizerLabel(),
-                                   &texts};
-    DrawExamPage(d, content, TExamPageKind::Answers);
+    const TExamPageContent content{paper_.Grade(), paper_.Layout(),     nullptr,
+                                   SheetTexts(),   GetOrganizerLabel(), &texts};
+    DrawExamPage(d, content, {true, page_});
   }
 
-  TExamPaper paper_;  // never made: its grade and page titles
+  TExamPaper paper_;  // never made: its grade, layout and page titles
+  std::size_t page_;
 };
 
 }  // namespace
 
 TExamKind::TExamKind(const TExamGrade& grade) : paper_(grade) {
   const auto& pages = paper_.Pages();
-  for (std::size_t i = 0; i + 1 < pages.size(); ++i) {
-    sheets_.push_back({pages[i].key, pages[i].jobTitle, ExamPageTitle(grade, pages[i].kind),
-                       SheetLabel(grade, pages[i].kind)});
+  for (const TExamPage& page : pages) {
+    if (page.ref.answers) continue;
+    sheets_.push_back({page.key, page.jobTitle, ExamPageTitle(grade, paper_.Layout(), page.ref),
+                       paper_.Layout().pages[page.ref.index].label});
   }
 }
 
@@ -123,60 +82,67 @@ void TExamKind::DrawPreview(int sheet, TCanvas& image, const PageMapping& mappin
 std::vector<AnswerRun> TExamKind::AnswerRuns() const {
   std::vector<AnswerRun> runs;
   int first = 0;
-  for (const SubjectPart& part : PartsOf(paper_.Grade())) {
-    runs.push_back({part.heading, first, part.count, SubjectKey(part.subject)});
-    first += part.count;
+  const TExamGrade& g = paper_.Grade();
+  for (std::size_t i = 0; i < g.sections.size(); ++i) {
+    runs.push_back({g.sections[i].title, first, g.sections[i].Count(), SectionKey(i)});
+    first += g.sections[i].Count();
   }
   return runs;
 }
 
 int TExamKind::AnswerCount() const {
   int count = 0;
-  for (const SubjectPart& part : PartsOf(paper_.Grade())) count += part.count;
+  for (const TExamSection& s : paper_.Grade().sections) count += s.Count();
   return count;
 }
 
 TAnswer TExamKind::Answer(int index) const {
   const TExamProblems* made = paper_.Problems();
   if (!made) return {};
-  for (const SubjectPart& part : PartsOf(paper_.Grade())) {
-    if (index < part.count) {
+  const TExamGrade& g = paper_.Grade();
+  for (std::size_t i = 0; i < g.sections.size(); ++i) {
+    const int count = g.sections[i].Count();
+    if (index < count) {
       const auto at = static_cast<std::size_t>(index);
-      switch (part.subject) {
-        case TExamSubject::Abacus:
-          return made->abacus.at(at).answer.Answer();
-        case TExamSubject::Multiplication:
-          return made->multiplication.at(at).answer.Answer();
-        case TExamSubject::Division:
-          return made->division.at(at).answer.Answer();
-      }
+      const TSectionProblems& problems = made->sections.at(i);
+      return g.sections[i].subject == TExamSubject::Abacus
+                 ? problems.additions.at(at).answer.Answer()
+                 : problems.pairs.at(at).answer.Answer();
     }
-    index -= part.count;
+    index -= count;
   }
   return {};
 }
 
 QByteArray TExamKind::Json() const {
-  return "\"exam\": \"" + paper_.Grade().key.toLatin1() + "\", " + paper_.JsonMembers();
+  const TExamGrade& g = paper_.Grade();
+  return "\"exam\": " + JsonText(g.shipped ? g.key : g.paperName) + ", " + paper_.JsonMembers();
 }
 
-AnswerPageEntry ExamAnswerPage(const TExamGrade& grade) {
+std::vector<AnswerPageEntry> ExamAnswerPages(const TExamGrade& grade) {
   const TExamPaper paper(grade);
-  const TExamPage& page = paper.Pages().back();
-  AnswerPageEntry entry{
-      {page.key, page.jobTitle, ExamPageTitle(grade, page.kind), QStringLiteral("解答")},
-      kSubjects,
-      1};
-  for (const SubjectPart& part : PartsOf(grade)) {
-    entry.rows = std::max(entry.rows, part.count);
-    // A subject's column holds its answers from its problem No.1 down.
-    entry.places.push_back({SubjectKey(part.subject), static_cast<int>(part.subject), 0});
+  std::vector<AnswerPageEntry> entries;
+  const std::size_t problemPages = paper.Layout().pages.size();
+  for (std::size_t a = 0; a < paper.Layout().answers.size(); ++a) {
+    const TExamPage& page = paper.Pages().at(problemPages + a);
+    const std::vector<std::size_t>& sections = paper.Layout().answers[a].sections;
+    AnswerPageEntry entry{{page.key, page.jobTitle, ExamPageTitle(grade, paper.Layout(), page.ref),
+                           a == 0 ? QStringLiteral("解答") : QStringLiteral("解答%1").arg(a + 1)},
+                          static_cast<int>(sections.size()),
+                          1};
+    for (std::size_t c = 0; c < sections.size(); ++c) {
+      entry.rows = std::max(entry.rows, grade.sections[sections[c]].Count());
+      // A section's column holds its answers from its first problem down.
+      entry.places.push_back({SectionKey(sections[c]), static_cast<int>(c), 0});
+    }
+    const int columns = entry.columns, rows = entry.rows;
+    entry.make = [&grade, a, columns,
+                  rows](std::vector<AnswerRun> runs) -> std::unique_ptr<TAnswerPage> {
+      return std::make_unique<TExamAnswerPage>(grade, a, std::move(runs), columns, rows);
+    };
+    entries.push_back(std::move(entry));
   }
-  const int rows = entry.rows;
-  entry.make = [&grade, rows](std::vector<AnswerRun> runs) -> std::unique_ptr<TAnswerPage> {
-    return std::make_unique<TExamAnswerPage>(grade, std::move(runs), rows);
-  };
-  return entry;
+  return entries;
 }
 
 }  // namespace tamariko

@@ -2,7 +2,7 @@
 
 // An exam-practice paper as one kind of a paper (core/paper.h): its problem pages are the
 // kind's sheets, its answers fill the paper's answer page through their runs, one column a
-// subject. The answer page draws them as the exam's answer page does.
+// section. The answer page draws them as the exam's answer page does.
 
 #include <memory>
 #include <vector>
@@ -37,8 +37,8 @@ class TExamKind : public TProblemKind {
   std::vector<SheetInfo> sheets_;
 };
 
-// The page after the problem pages, its key kaitou: one column a subject, each subject's
-// answers from its problem No.1 down. It takes no other kind's answers.
-AnswerPageEntry ExamAnswerPage(const TExamGrade& grade);
+// The pages after the problem pages, keys kaitou, kaitou2, ...: one column a section, each
+// section's answers from its first problem down. They take no other kind's answers.
+std::vector<AnswerPageEntry> ExamAnswerPages(const TExamGrade& grade);
 
 }  // namespace tamariko

@@ -1,5 +1,8 @@
 #include "kentei/exam_paper.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include "core/sheet_drawer.h"
 
 namespace tamariko {
@@ -26,47 +29,30 @@ QByteArray JsonYen(const TPairSection& section) {
 
 }  // namespace
 
-TExamPaper::TExamPaper(const TExamGrade& grade) : grade_(grade) {
-  const QString name = grade.ladder + QStringLiteral("検定練習") + grade.paperName;
-  const auto titled = [&](int subject) {
-    return name + u'（' + ExamSubjectName(grade, subject) + u'）';
-  };
-  if (grade.pages == TPageShape::Single) {
-    pages_.push_back({QStringLiteral("omote"), name, TExamPageKind::Single});
-  } else if (grade.pages == TPageShape::Dan && grade.mental) {
-    // みとり暗算 first, on two pages: thirty columns of 10口 need the room.
-    pages_.push_back({QStringLiteral("mitori1"), name + QStringLiteral("（みとり暗算１）"),
-                      TExamPageKind::DanAdditionFirst});
-    pages_.push_back({QStringLiteral("mitori2"), name + QStringLiteral("（みとり暗算２）"),
-                      TExamPageKind::DanAdditionSecond});
-    pages_.push_back({QStringLiteral("kake"), titled(1), TExamPageKind::DanMultiplication});
-    pages_.push_back({QStringLiteral("wari"), titled(2), TExamPageKind::DanDivision});
-  } else if (grade.pages == TPageShape::Dan) {
-    pages_.push_back({QStringLiteral("kake"), titled(1), TExamPageKind::DanMultiplication});
-    pages_.push_back({QStringLiteral("wari"), titled(2), TExamPageKind::DanDivision});
-    pages_.push_back({QStringLiteral("mitori1"), name + QStringLiteral("（みとり算１）"),
-                      TExamPageKind::DanAdditionFirst});
-    pages_.push_back({QStringLiteral("mitori2"), name + QStringLiteral("（みとり算２）"),
-                      TExamPageKind::DanAdditionSecond});
-  } else {
-    const bool mental = grade.mental;
-    pages_.push_back({QStringLiteral("omote"), name + QStringLiteral("（表）"),
-                      mental ? TExamPageKind::MentalAddition : TExamPageKind::Front});
-    pages_.push_back({QStringLiteral("ura"), name + QStringLiteral("（裏）"),
-                      mental ? TExamPageKind::MentalPairs : TExamPageKind::Back});
+TExamPaper::TExamPaper(const TExamGrade& grade) : grade_(grade), layout_(LayOutExam(grade)) {
+  const QString name = grade.ladder + grade.paperName;
+  for (std::size_t p = 0; p < layout_.pages.size(); ++p) {
+    const QString key = p < static_cast<std::size_t>(grade.pageKeys.size())
+                            ? grade.pageKeys[static_cast<qsizetype>(p)]
+                            : QStringLiteral("p%1").arg(p + 1);
+    pages_.push_back({key, name + layout_.pages[p].suffix, {false, p}});
   }
-  pages_.push_back(
-      {QStringLiteral("kaitou"), name + QStringLiteral("（解答）"), TExamPageKind::Answers});
+  for (std::size_t a = 0; a < layout_.answers.size(); ++a) {
+    const QString number = a == 0 ? QString() : QString::number(a + 1);
+    pages_.push_back({QStringLiteral("kaitou") + number,
+                      name + QStringLiteral("（解答") + number + QStringLiteral("）"),
+                      {true, a}});
+  }
 }
 
 void TExamPaper::Make() { problems_ = MakeExamProblems(grade_); }
 
 TExamPageContent TExamPaper::Content() const {
-  return {grade_, Problems(), SheetTexts(), GetOrganizerLabel(), nullptr};
+  return {grade_, layout_, Problems(), SheetTexts(), GetOrganizerLabel(), nullptr};
 }
 
 void TExamPaper::DrawPage(int page, SheetDrawer& d) const {
-  DrawExamPage(d, Content(), pages_.at(static_cast<std::size_t>(page)).kind);
+  DrawExamPage(d, Content(), pages_.at(static_cast<std::size_t>(page)).ref);
 }
 
 void TExamPaper::DrawPreview(int page, TCanvas& image, const PageMapping& mapping) const {
@@ -79,63 +65,84 @@ void TExamPaper::PrintPage(int page, TPrintTarget& printer) const {
   tamariko::PrintPage(printer, p.jobTitle, 10, [&](SheetDrawer& d) { DrawPage(page, d); });
 }
 
-QStringList TExamPaper::Answers(TExamSubject subject) const {
+QStringList TExamPaper::SectionAnswers(std::size_t section) const {
   QStringList list;
   if (!problems_) return list;
-  if (subject == TExamSubject::Abacus) {
-    for (const auto& p : problems_->abacus) list << p.answer.Text();
-  } else {
-    const auto& made =
-        subject == TExamSubject::Division ? problems_->division : problems_->multiplication;
-    for (const auto& p : made) list << p.answer.Text();
+  for (const auto& p : problems_->sections.at(section).additions) list << p.answer.Text();
+  for (const auto& p : problems_->sections.at(section).pairs) list << p.answer.Text();
+  return list;
+}
+
+QStringList TExamPaper::Answers(TExamSubject subject) const {
+  QStringList list;
+  for (std::size_t i = 0; i < grade_.sections.size(); ++i) {
+    if (grade_.sections[i].subject == subject) list << SectionAnswers(i);
   }
   return list;
 }
 
-QByteArray TExamPaper::JsonMembers() const {
-  QList<QByteArray> members;
-  const TExamProblems empty;
-  const TExamProblems& made = problems_ ? *problems_ : empty;
+QByteArray TExamPaper::SectionJson(std::size_t i) const {
+  const TExamSection& s = grade_.sections[i];
+  const TSectionProblems empty;
+  const TSectionProblems& made = problems_ ? problems_->sections.at(i) : empty;
   const auto answer = [](const auto& p) { return p.answer; };
-  // 暗算's subjects under names of their own, whole numbers without a yen list.
-  const bool mental = grade_.mental;
+  // 暗算's subjects are whole numbers without a yen list.
   const auto yenList = [&](const QByteArray& list) {
-    return mental ? QByteArray() : ", \"yen\": " + list;
+    return s.mental ? QByteArray() : ", \"yen\": " + list;
   };
-  if (grade_.abacus.Count() > 0) {
+  if (s.subject == TExamSubject::Abacus) {
     QList<QByteArray> problems;
-    for (const TAdditionProblem& p : made.abacus) {
+    for (const TAdditionProblem& p : made.additions) {
       problems << JsonNumbers(p.rows, [](const TExactNumber& n) { return n; });
     }
-    // みとり算 in yen is yen throughout, so every problem is listed.
+    // The problems in yen.
     QList<QByteArray> yen;
-    for (int p = 1; grade_.abacus.yen && p <= grade_.abacus.Count(); ++p)
-      yen << QByteArray::number(p);
-    members << (mental ? "\"mental\"" : "\"abacus\"") + QByteArray(": {\"problems\": ") +
-                   JsonList(problems) + ", \"answers\": " + JsonNumbers(made.abacus, answer) +
-                   yenList(JsonList(yen)) + "}";
+    for (int p = 1; p <= s.Count(); ++p) {
+      if (s.addition.BlockOf(p).yen) yen << QByteArray::number(p);
+    }
+    return "{\"problems\": " + JsonList(problems) +
+           ", \"answers\": " + JsonNumbers(made.additions, answer) + yenList(JsonList(yen)) + "}";
   }
-  if (grade_.multiplication.Count() > 0) {
-    const auto& m = made.multiplication;
-    members << (mental ? "\"mental_multiplication\"" : "\"multiplication\"") +
-                   QByteArray(": {\"multiplicands\": ") +
-                   JsonNumbers(m, [](const TPairProblem& p) { return p.first; }) +
-                   ", \"multipliers\": " +
-                   JsonNumbers(m, [](const TPairProblem& p) { return p.second; }) +
-                   ", \"answers\": " + JsonNumbers(m, answer) +
-                   yenList(JsonYen(grade_.multiplication)) + "}";
+  const bool division = s.Division();
+  return QByteArray(division ? "{\"dividends\": " : "{\"multiplicands\": ") +
+         JsonNumbers(made.pairs, [](const TPairProblem& p) { return p.first; }) +
+         (division ? ", \"divisors\": " : ", \"multipliers\": ") +
+         JsonNumbers(made.pairs, [](const TPairProblem& p) { return p.second; }) +
+         ", \"answers\": " + JsonNumbers(made.pairs, answer) + yenList(JsonYen(s.pairs)) + "}";
+}
+
+QByteArray TExamPaper::JsonMembers() const {
+  // Each section in printed order: its subject, heading and group, then its problems.
+  QList<QByteArray> sections;
+  for (std::size_t i = 0; i < grade_.sections.size(); ++i) {
+    const TExamSection& s = grade_.sections[i];
+    QByteArray section = SectionJson(i);
+    section.insert(1, "\"subject\": " + JsonText(s.word) + ", \"title\": " + JsonText(s.title) +
+                          (s.group.isEmpty() ? QByteArray() : ", \"group\": " + JsonText(s.group)) +
+                          ", ");
+    sections << section;
   }
-  if (grade_.division.Count() > 0) {
-    const auto& v = made.division;
-    members << (mental ? "\"mental_division\"" : "\"division\"") +
-                   QByteArray(": {\"dividends\": ") +
-                   JsonNumbers(v, [](const TPairProblem& p) { return p.first; }) +
-                   ", \"divisors\": " +
-                   JsonNumbers(v, [](const TPairProblem& p) { return p.second; }) +
-                   ", \"answers\": " + JsonNumbers(v, answer) + yenList(JsonYen(grade_.division)) +
-                   "}";
+  const QByteArray sectionsMember = "\"sections\": " + JsonList(sections);
+  if (!grade_.shipped) return sectionsMember;
+  // The shipped papers keep the members they wrote before they were documents, first.
+  static const char* const kMembers[2][3] = {
+      {"abacus", "multiplication", "division"},
+      {"mental", "mental_multiplication", "mental_division"}};
+  QList<QByteArray> members;
+  for (const TExamSubject subject :
+       {TExamSubject::Abacus, TExamSubject::Multiplication, TExamSubject::Division}) {
+    const TExamSection* only = grade_.OnlySection(subject);
+    if (!only) continue;
+    members << "\"" + QByteArray(kMembers[only->mental ? 1 : 0][static_cast<int>(subject)]) +
+                   "\": " + SectionJson(static_cast<std::size_t>(only - grade_.sections.data()));
   }
+  members << sectionsMember;
   return members.join(", ");
+}
+
+QByteArray JsonText(const QString& text) {
+  const QByteArray list = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+  return list.mid(1, list.size() - 2);
 }
 
 }  // namespace tamariko

@@ -15,20 +15,19 @@
 #include "core/page_mapping.h"
 #include "core/print_target.h"
 #include "kentei/exam_grades.h"
+#include "kentei/exam_layout.h"
 #include "kentei/exam_problems.h"
 #include "kentei/exam_sheet.h"
 
 namespace tamariko {
 
 struct TExamPage {
-  // --sheets name and PNG file stem: omote, ura, kaitou; 段位 kake, wari, mitori1, mitori2,
-  // kaitou (暗算: mitori1, mitori2, kake, wari, kaitou)
+  // --sheets name and PNG file stem: the document's page keys (omote, ura; 段位 kake, wari,
+  // mitori1, mitori2), else p1, p2, ...; kaitou, kaitou2, ... for the answers
   QString key;
   QString jobTitle;  // print job title
-  TExamPageKind kind;
+  TExamPageRef ref;
 };
-
-enum class TExamSubject { Abacus, Multiplication, Division };
 
 // The organizer label and the round and heading texts come from TKeisan, as for every set.
 class TExamPaper : public TKeisan {
@@ -36,7 +35,8 @@ class TExamPaper : public TKeisan {
   explicit TExamPaper(const TExamGrade& grade);
 
   const TExamGrade& Grade() const { return grade_; }
-  // The problem pages in order, then the answer page.
+  const TExamLayout& Layout() const { return layout_; }
+  // The problem pages in order, then the answer pages.
   const std::vector<TExamPage>& Pages() const { return pages_; }
 
   // A fresh paper from the run's generator (MakeExamProblems).
@@ -53,20 +53,30 @@ class TExamPaper : public TKeisan {
   // Page `page` as one print job of one page under its job title.
   void PrintPage(int page, TPrintTarget& printer) const;
 
-  // The subject's answers as printed, by problem number; empty for a subject the paper lacks
-  // or before Make.
+  // The subject's answers as printed, its sections' in printed order; empty for a subject
+  // the paper lacks or before Make.
   QStringList Answers(TExamSubject subject) const;
-  // The paper's members of a set's JSON: "\"abacus\": {...}, \"multiplication\": {...}, ...",
-  // the subjects it has, in that order; numbers as printed without commas or ¥. A 暗算 paper's
-  // are "mental", "mental_multiplication" and "mental_division", without yen lists.
+  // One section's answers as printed.
+  QStringList SectionAnswers(std::size_t section) const;
+  // The paper's members of a set's JSON: "\"sections\": [...]", each section in printed
+  // order with its subject, heading and problems; numbers as printed without commas or ¥. A
+  // shipped paper writes before it "\"abacus\": {...}, \"multiplication\": {...}, ...", the
+  // subjects it has (a 暗算 paper's "mental", "mental_multiplication" and "mental_division",
+  // without yen lists).
   QByteArray JsonMembers() const;
 
  private:
+  // One section's problems as JSON members.
+  QByteArray SectionJson(std::size_t section) const;
   TExamPageContent Content() const;
 
   const TExamGrade& grade_;
+  TExamLayout layout_;
   std::vector<TExamPage> pages_;
   std::optional<TExamProblems> problems_;
 };
+
+// `text` as a JSON string, quoted and escaped.
+QByteArray JsonText(const QString& text);
 
 }  // namespace tamariko

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -46,22 +47,24 @@ std::int64_t DrawFactor(int digits) {
 }
 
 // The rows of an addition problem without a repeated row and with an answer other than 0,
-// subtracted at `minus` (row indices, none of the first two). The running total never falls
-// below zero, unless `negative`: then the answer is below zero, the subtracted rows drawn
-// from the upper half of the range so that most draws get there.
-std::vector<std::int64_t> DrawAdditionRows(const TAdditionBlock& block,
+// row r of `lengths[r]` digits, subtracted at `minus` (row indices, none of the first two).
+// The running total never falls below zero, unless `negative`: then the answer is below
+// zero, the subtracted rows drawn from the upper half of their range so that most draws get
+// there.
+std::vector<std::int64_t> DrawAdditionRows(const std::vector<int>& lengths,
                                            const std::vector<int>& minus, bool negative) {
-  const std::int64_t lo = PowerOfTen(block.digits - 1), hi = PowerOfTen(block.digits) - 1;
-  const auto subtracted = [&](int r) {
-    return std::find(minus.begin(), minus.end(), r) != minus.end();
+  const auto subtracted = [&](std::size_t r) {
+    return std::find(minus.begin(), minus.end(), static_cast<int>(r)) != minus.end();
   };
-  // Rows of one digit may repeat.
-  const bool distinct = block.digits > 1;
+  const std::size_t count = lengths.size();
   for (int attempt = 0; attempt < kProblemRedraws; ++attempt) {
     std::vector<std::int64_t> rows;
     std::int64_t total = 0;
     bool ok = true;
-    for (int r = 0; r < block.rows && ok; ++r) {
+    for (std::size_t r = 0; r < count && ok; ++r) {
+      const std::int64_t lo = PowerOfTen(lengths[r] - 1), hi = PowerOfTen(lengths[r]) - 1;
+      // Rows of one digit may repeat.
+      const bool distinct = lengths[r] > 1;
       const bool minusRow = subtracted(r);
       const std::int64_t bottom = minusRow && negative ? (lo + hi) / 2 : lo;
       const std::int64_t top = minusRow && !negative ? std::min(hi, total) : hi;
@@ -82,31 +85,44 @@ std::vector<std::int64_t> DrawAdditionRows(const TAdditionBlock& block,
     }
     if (ok && (negative ? total < 0 : total != 0)) return rows;
   }
-  std::vector<std::int64_t> rows;
-  if (negative) {
-    // Draw-free: the smallest rows added, the largest subtracted. Four or five of nearly
-    // 10^digits outweigh six or five of 10^(digits - 1) and a little: negative answers come
-    // only in problems of 10口.
-    std::int64_t nextAdded = lo, nextSubtracted = hi;
-    for (int r = 0; r < block.rows; ++r)
-      rows.push_back(subtracted(r) ? -nextSubtracted-- : nextAdded++);
-    return rows;
+  // Draw-free, with the lengths given out afresh: for a negative answer the longest rows
+  // subtracted, their largest values, the others' smallest added; else the longest rows
+  // first and added, their largest values, the subtracted ones' smallest. Four or five rows
+  // of nearly 10^d outweigh up to 26 of 10^(d - 1) and a little, and at most three small
+  // ones never take the two large first rows below zero. Values of one length count down
+  // (up) from their end, so no two are equal (one digit may wrap and repeat).
+  std::vector<int> sorted = lengths;
+  std::sort(sorted.begin(), sorted.end(), std::greater<>());
+  std::vector<int> given(count);
+  std::size_t nextLong = 0, nextShort = count;
+  const auto takesLong = [&](std::size_t r) { return negative ? subtracted(r) : !subtracted(r); };
+  for (std::size_t r = 0; r < count; ++r) {
+    if (takesLong(r)) given[r] = sorted[nextLong++];
   }
-  // Draw-free: the largest rows added, the smallest subtracted. At most three of them follow
-  // two additions of nearly 10^digits, so the total stays positive, and no two are equal.
-  std::int64_t nextAdded = hi, nextSubtracted = lo;
-  for (int r = 0; r < block.rows; ++r)
-    rows.push_back(subtracted(r) ? -nextSubtracted++ : nextAdded--);
+  for (std::size_t r = count; r-- > 0;) {
+    if (!takesLong(r)) given[r] = sorted[--nextShort];
+  }
+  std::vector<std::int64_t> rows;
+  std::vector<std::int64_t> fromTop(17, 0), fromBottom(17, 0);
+  for (std::size_t r = 0; r < count; ++r) {
+    const int len = given[r];
+    const std::int64_t lo = PowerOfTen(len - 1), span = PowerOfTen(len) - lo;
+    const bool minusRow = subtracted(r);
+    // Negative: the subtracted rows large; otherwise the added rows large.
+    const bool large = negative ? minusRow : !minusRow;
+    const std::int64_t v =
+        large ? lo + span - 1 - fromTop[len]++ % span : lo + fromBottom[len]++ % span;
+    rows.push_back(minusRow ? -v : v);
+  }
   return rows;
 }
 
 // The row rules DrawAdditionRows keeps: no equal rows (but of one digit), the running total
 // never below zero and the answer above it, or the answer below zero where `negative`.
-bool KeepsRowRules(const TAdditionBlock& block, const std::vector<std::int64_t>& rows,
-                   bool negative) {
+bool KeepsRowRules(const std::vector<std::int64_t>& rows, bool negative) {
   std::int64_t total = 0;
   for (std::size_t r = 0; r < rows.size(); ++r) {
-    for (std::size_t q = 0; q < r && block.digits > 1; ++q) {
+    for (std::size_t q = 0; q < r && (rows[r] >= 10 || rows[r] <= -10); ++q) {
       if (rows[q] == rows[r] || rows[q] == -rows[r]) return false;
     }
     total += rows[r];
@@ -119,20 +135,52 @@ bool KeepsRowRules(const TAdditionBlock& block, const std::vector<std::int64_t>&
 // kSteps each from the drawn ones, until the problem is new and keeps the row rules. Rows
 // of one digit without subtractions give 81 pairs, more than any section's problems; longer
 // rows repeat a problem too seldom to get here. Where none is found the draw stands.
-std::vector<std::int64_t> NewRows(const TAdditionBlock& block, std::vector<std::int64_t> rows,
-                                  bool negative, const std::set<std::vector<std::int64_t>>& used) {
+std::vector<std::int64_t> NewRows(std::vector<std::int64_t> rows, bool negative,
+                                  const std::set<std::vector<std::int64_t>>& used) {
   constexpr std::int64_t kSteps = 100;
-  const std::int64_t lo = PowerOfTen(block.digits - 1), span = PowerOfTen(block.digits) - lo;
+  const auto range = [&](std::size_t r) {
+    const std::int64_t magnitude = rows[r] < 0 ? -rows[r] : rows[r];
+    std::int64_t lo = 1;
+    while (lo * 10 <= magnitude) lo *= 10;
+    return std::pair{lo, lo * 10 - lo};
+  };
+  const auto [lo0, span0] = range(0);
+  const auto [lo1, span1] = range(1);
   const std::int64_t first = rows[0], second = rows[1];
-  for (std::int64_t i = 0; i < std::min(kSteps, span); ++i) {
-    for (std::int64_t j = 0; j < std::min(kSteps, span); ++j) {
+  for (std::int64_t i = 0; i < std::min(kSteps, span0); ++i) {
+    for (std::int64_t j = 0; j < std::min(kSteps, span1); ++j) {
       std::vector<std::int64_t> tried = rows;
-      tried[0] = lo + (first - lo + i) % span;
-      tried[1] = lo + (second - lo + j) % span;
-      if (!used.contains(tried) && KeepsRowRules(block, tried, negative)) return tried;
+      tried[0] = lo0 + (first - lo0 + i) % span0;
+      tried[1] = lo1 + (second - lo1 + j) % span1;
+      if (!used.contains(tried) && KeepsRowRules(tried, negative)) return tried;
     }
   }
   return rows;
+}
+
+// The rows' lengths of a problem: all `digits` (けた揃い), or for 字数 each row within the
+// range, `chars` in all, given out one digit at a time, and not all one length where the
+// range and `chars` allow another.
+std::vector<int> DrawLengths(const TAdditionBlock& block) {
+  std::vector<int> lengths(static_cast<std::size_t>(block.rows), block.digits);
+  if (!block.Mixed()) return lengths;
+  for (int extra = block.chars - block.rows * block.digits; extra > 0; --extra) {
+    std::vector<std::size_t> room;
+    for (std::size_t r = 0; r < lengths.size(); ++r) {
+      if (lengths[r] < block.maxDigits) room.push_back(r);
+    }
+    if (room.empty()) break;
+    ++lengths[room[static_cast<std::size_t>(Random(static_cast<int>(room.size())))]];
+  }
+  const int one = lengths.front();
+  const bool alike = std::all_of(lengths.begin(), lengths.end(), [&](int n) { return n == one; });
+  if (alike && one > block.digits && one < block.maxDigits) {
+    const int from = Random(block.rows);
+    const int to = (from + 1 + Random(block.rows - 1)) % block.rows;
+    --lengths[static_cast<std::size_t>(from)];
+    ++lengths[static_cast<std::size_t>(to)];
+  }
+  return lengths;
 }
 
 void MakeAddition(const TAdditionSection& section, std::vector<TAdditionProblem>& out) {
@@ -154,55 +202,54 @@ void MakeAddition(const TAdditionSection& section, std::vector<TAdditionProblem>
         const int count = below ? 4 + Random(2) : (block.rows <= 5 ? 1 : 2) + Random(2);
         for (int r : DrawPositions(block.rows - 2, count)) minus.push_back(r + 2);
       }
-      std::vector<std::int64_t> rows = DrawAdditionRows(block, minus, below);
+      const std::vector<int> lengths = DrawLengths(block);
+      std::vector<std::int64_t> rows = DrawAdditionRows(lengths, minus, below);
       for (int t = 0; t < kProblemRedraws && used.contains(rows); ++t)
-        rows = DrawAdditionRows(block, minus, below);
-      if (used.contains(rows)) rows = NewRows(block, std::move(rows), below, used);
+        rows = DrawAdditionRows(lengths, minus, below);
+      if (used.contains(rows)) rows = NewRows(std::move(rows), below, used);
       used.insert(rows);
       TAdditionProblem problem;
       TExactNumber total;
       for (std::int64_t v : rows) {
-        problem.rows.push_back(TExactNumber::Whole(v, section.yen));
+        problem.rows.push_back(TExactNumber::Whole(v, block.yen));
         total = total.Plus(problem.rows.back());
       }
-      problem.answer = TExactNumber::Whole(total.Units(), section.yen);
+      problem.answer = TExactNumber::Whole(total.Units(), block.yen);
       out.push_back(std::move(problem));
     }
   }
 }
 
-// The left and right factors of each problem of a section: splits taken in turn, so every
-// split appears and their counts differ by at most one in any stretch of the section; no
-// pair twice.
-std::vector<std::pair<std::int64_t, std::int64_t>> DrawPairs(const TPairSection& section) {
+// The left and right factors of each problem of a whole-number block: its splits taken in
+// turn, so every split appears and their counts differ by at most one in any stretch of the
+// block; no pair twice in the section (`used`).
+std::vector<std::pair<std::int64_t, std::int64_t>> DrawPairs(
+    const TPairBlock& block, std::set<std::pair<std::int64_t, std::int64_t>>& used) {
   std::vector<std::pair<std::int64_t, std::int64_t>> pairs;
-  std::set<std::pair<std::int64_t, std::int64_t>> used;
-  for (const TPairBlock& block : section.blocks) {
-    const std::vector<TSplit> splits = SplitsOf(block);
-    for (int p = block.first; p <= block.last; ++p) {
-      const TSplit split = splits[static_cast<std::size_t>((p - block.first) % splits.size())];
-      std::pair<std::int64_t, std::int64_t> pair;
-      bool fresh = false;
-      for (int t = 0; t < kPairRedraws && !fresh; ++t) {
-        pair.first = DrawFactor(split.left);
-        pair.second = DrawFactor(split.right);
-        fresh = !used.contains(pair);
-      }
-      // Draw-free: the next unused pair after the last draw, every left factor before the
-      // right one moves on. A split has at least 8 × 8 pairs, more than any section's
-      // problems, so one is free.
-      const auto next = [](std::int64_t v, int digits) {
-        return v + 1 > PowerOfTen(digits) - 1 ? PowerOfTen(digits - 1) + 1 : v + 1;
-      };
-      const std::int64_t leftRange = PowerOfTen(split.left) - PowerOfTen(split.left - 1) - 1;
-      for (std::int64_t step = 1; !fresh; ++step) {
-        pair.first = next(pair.first, split.left);
-        if (step % leftRange == 0) pair.second = next(pair.second, split.right);
-        fresh = !used.contains(pair);
-      }
-      used.insert(pair);
-      pairs.push_back(pair);
+  const std::vector<TSplit> splits = SplitsOf(block);
+  for (int p = block.first; p <= block.last; ++p) {
+    const TSplit split = splits[static_cast<std::size_t>((p - block.first) % splits.size())];
+    std::pair<std::int64_t, std::int64_t> pair;
+    bool fresh = false;
+    for (int t = 0; t < kPairRedraws && !fresh; ++t) {
+      pair.first = DrawFactor(split.left);
+      pair.second = DrawFactor(split.right);
+      fresh = !used.contains(pair);
     }
+    // Draw-free: the next unused pair after the last draw, every left factor before the
+    // right one moves on. A block holds at most half its pairs (the document is refused
+    // otherwise), so one is free.
+    const auto next = [](std::int64_t v, int digits) {
+      return v + 1 > PowerOfTen(digits) - 1 ? PowerOfTen(digits - 1) + 1 : v + 1;
+    };
+    const std::int64_t leftRange = PowerOfTen(split.left) - PowerOfTen(split.left - 1) - 1;
+    for (std::int64_t step = 1; !fresh; ++step) {
+      pair.first = next(pair.first, split.left);
+      if (step % leftRange == 0) pair.second = next(pair.second, split.right);
+      fresh = !used.contains(pair);
+    }
+    used.insert(pair);
+    pairs.push_back(pair);
   }
   return pairs;
 }
@@ -392,14 +439,24 @@ TPairProblem DrawYenQuotient(TSplit split, std::set<TProblemKey>& used) {
   return {dividend, divisor, TExactNumber::Whole(uA, true)};
 }
 
-// A section of 無名数 and 円名数 blocks. Splits are taken in turn over the whole section; in
-// each 無名数 block half the problems (rounded up), drawn, must round (a product the rounding
-// changes, a quotient inexact at three decimals, with a point in dividend or divisor), and
-// the first of them multiplies by a 法 below 1.
-std::vector<TPairProblem> MakeDecimalPairs(const TPairSection& section, bool division) {
+// A かけ算 or わり算 section. Whole-number blocks take their splits in turn; 無名数 and 円名数
+// blocks take them in turn over the whole section, and in each 無名数 block half the problems
+// (rounded up), drawn, must round (a product the rounding changes, a quotient inexact at
+// three decimals, with a point in dividend or divisor), and the first of them multiplies by
+// a 法 below 1. No problem twice in the section.
+std::vector<TPairProblem> MakePairs(const TPairSection& section, bool division) {
   std::vector<TPairProblem> made;
   std::set<TProblemKey> used;
+  std::set<std::pair<std::int64_t, std::int64_t>> usedWhole;
   for (const TPairBlock& block : section.blocks) {
+    if (block.kind == TNumberKind::Whole) {
+      for (const auto& [m, n] : DrawPairs(block, usedWhole)) {
+        const TExactNumber a = TExactNumber::Whole(m), b = TExactNumber::Whole(n);
+        // わり算: 法 left, 商 right, the dividend their product.
+        made.push_back(division ? TPairProblem{a.Times(b), a, b} : TPairProblem{a, b, a.Times(b)});
+      }
+      continue;
+    }
     const std::vector<TSplit> splits = SplitsOf(block);
     const int size = block.last - block.first + 1;
     const std::vector<int> rounding =
@@ -419,29 +476,33 @@ std::vector<TPairProblem> MakeDecimalPairs(const TPairSection& section, bool div
   return made;
 }
 
-bool WholeNumbers(const TPairSection& section) {
-  return std::all_of(section.blocks.begin(), section.blocks.end(),
-                     [](const TPairBlock& b) { return b.kind == TNumberKind::Whole; });
-}
-
 }  // namespace
 
 TExamProblems MakeExamProblems(const TExamGrade& grade) {
   TExamProblems made;
-  MakeAddition(grade.abacus, made.abacus);
-  if (!WholeNumbers(grade.multiplication)) {
-    made.multiplication = MakeDecimalPairs(grade.multiplication, false);
-    made.division = MakeDecimalPairs(grade.division, true);
-    return made;
+  made.sections.resize(grade.sections.size());
+  // Subject by subject (みとり算, みとり暗算, かけ算, かけ暗算, わり算, わり暗算), the sections of
+  // one subject in printed order.
+  for (const TExamSubject subject :
+       {TExamSubject::Abacus, TExamSubject::Multiplication, TExamSubject::Division}) {
+    for (const bool mental : {false, true}) {
+      for (std::size_t i = 0; i < grade.sections.size(); ++i) {
+        const TExamSection& s = grade.sections[i];
+        if (s.subject != subject || s.mental != mental) continue;
+        if (subject == TExamSubject::Abacus) {
+          MakeAddition(s.addition, made.sections[i].additions);
+        } else {
+          made.sections[i].pairs = MakePairs(s.pairs, s.Division());
+        }
+      }
+    }
   }
-  for (const auto& [m, n] : DrawPairs(grade.multiplication)) {
-    const TExactNumber a = TExactNumber::Whole(m), b = TExactNumber::Whole(n);
-    made.multiplication.push_back({a, b, a.Times(b)});
-  }
-  // 法 left, 商 right: the dividend is their product.
-  for (const auto& [divisor, quotient] : DrawPairs(grade.division)) {
-    const TExactNumber d = TExactNumber::Whole(divisor), q = TExactNumber::Whole(quotient);
-    made.division.push_back({d.Times(q), d, q});
+  for (std::size_t i = 0; i < grade.sections.size(); ++i) {
+    const TExamSection& s = grade.sections[i];
+    if (&s != grade.OnlySection(s.subject)) continue;
+    if (s.subject == TExamSubject::Abacus) made.abacus = made.sections[i].additions;
+    if (s.subject == TExamSubject::Multiplication) made.multiplication = made.sections[i].pairs;
+    if (s.subject == TExamSubject::Division) made.division = made.sections[i].pairs;
   }
   return made;
 }

@@ -1,5 +1,5 @@
 // The pages of an exam paper: the exam header, みとり算 in framed column blocks, かけ算 and わり算
-// as ruled lines with an answer box each, and the answer page by subject and number.
+// as ruled lines with an answer box each, and the answer pages by section and number.
 #include "kentei/exam_sheet.h"
 
 #include <QStringList>
@@ -12,15 +12,14 @@
 namespace tamariko {
 namespace {
 
-constexpr long double kLeftMm = 14, kRightMm = 252;
-constexpr long double kBodyTopMm = 76;
-// Figures and rules end above the organizer line.
-constexpr long double kPageBottomMm = 343;
+constexpr long double kLeftMm = kExamLeftMm, kRightMm = kExamRightMm;
+constexpr long double kBodyTopMm = kExamBodyTopMm;
 // Figures end this far inside the rule on their right.
 constexpr long double kFigureInsetMm = 1.5;
 // Room around a written answer, beyond the digits' own width.
 constexpr long double kAnswerMarginMm = 3;
-constexpr long double kColumnGapMm = 6;
+// A section's own score box, right of its heading, where each section passes alone.
+constexpr long double kScoreBoxLeftMm = 196;
 
 QString FullWidthDigits(QString text) {
   for (QChar& c : text) {
@@ -29,41 +28,106 @@ QString FullWidthDigits(QString text) {
   return text;
 }
 
-// 「制限時間 20分　みとり算 10点×10題　かけ算 5点×20題　200点満点　合格点 120点」
-QString InfoLine(const TExamGrade& g, TExamPageKind kind) {
-  const bool dan = g.pages == TPageShape::Dan;
-  const int points[] = {g.abacus.pointsEach, g.multiplication.pointsEach, g.division.pointsEach};
-  const int counts[] = {g.abacus.Count(), g.multiplication.Count(), g.division.Count()};
-  // 暗算 段位: a page a subject on its own clock; the answer page lists the clocks.
-  if (dan && g.subjectMinutes[0] > 0) {
-    const int only = kind == TExamPageKind::DanMultiplication ? 1
-                     : kind == TExamPageKind::DanDivision     ? 2
-                     : kind == TExamPageKind::Answers         ? -1
-                                                              : 0;
-    QString line = QStringLiteral("制限時間");
-    for (int s = 0; s < 3; ++s) {
-      if (only >= 0 && s != only) continue;
-      line += only >= 0
-                  ? QStringLiteral(" %1分　%2 %3点×%4題")
-                        .arg(g.subjectMinutes[s])
-                        .arg(ExamSubjectName(g, s))
-                        .arg(points[s])
-                        .arg(counts[s])
-                  : QStringLiteral(" %1 %2分").arg(ExamSubjectName(g, s)).arg(g.subjectMinutes[s]);
-    }
-    return line + QStringLiteral("　各種目%1点満点").arg(g.totalPoints);
+// Section indices in the order their problems are drawn: みとり算 first, then かけ算, わり算
+// (each before its 暗算), printed order within one.
+std::vector<std::size_t> DrawOrder(const TExamGrade& g, std::vector<std::size_t> sections) {
+  const auto rank = [&](std::size_t i) {
+    return static_cast<int>(g.sections[i].subject) * 2 + (g.sections[i].mental ? 1 : 0);
+  };
+  std::stable_sort(sections.begin(), sections.end(),
+                   [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
+  return sections;
+}
+
+std::vector<std::size_t> AllSections(const TExamGrade& g) {
+  std::vector<std::size_t> all(g.sections.size());
+  for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+  return all;
+}
+
+std::vector<std::size_t> SectionsOf(const TExamGrade& g, const TExamLayout& layout,
+                                    TExamPageRef page) {
+  if (page.answers) return layout.answers.at(page.index).sections;
+  std::vector<std::size_t> sections;
+  for (const TPlacedPart& p : layout.pages.at(page.index).parts) {
+    if (std::find(sections.begin(), sections.end(), p.section) == sections.end())
+      sections.push_back(p.section);
   }
-  QString line = dan ? QStringLiteral("制限時間 各種目%1分").arg(g.minutes)
-                     : QStringLiteral("制限時間 %1分").arg(g.minutes);
-  for (int s = 0; s < 3; ++s) {
-    if (counts[s] > 0) {
-      line +=
-          QStringLiteral("　%1 %2点×%3題").arg(ExamSubjectName(g, s)).arg(points[s]).arg(counts[s]);
+  (void)g;
+  return sections;
+}
+
+// The clock a section keeps: its own, or its group's first section's.
+int ClockOf(const TExamGrade& g, std::size_t i) {
+  const QString& group = g.sections[i].group;
+  while (i > 0 && !group.isEmpty() && g.sections[i].minutes == 0 &&
+         g.sections[i - 1].group == group)
+    --i;
+  return g.sections[i].minutes;
+}
+
+// Every section's (group's) points when they are all alike, else 0.
+int EachSectionsPoints(const TExamGrade& g) {
+  int points = 0;
+  for (std::size_t i = 0; i < g.sections.size(); ++i) {
+    const int p = g.SectionPoints(i);
+    if (points != 0 && p != points) return 0;
+    points = p;
+  }
+  return points;
+}
+
+bool PassesBySection(const TExamGrade& g) { return g.pass != TPassRule::Total; }
+
+// 「制限時間 20分　みとり算 10点×10題　かけ算 5点×20題　200点満点　合格点 120点」: the clock, the
+// sections as drawn (where up to four), the points and the pass rule.
+QString InfoLine(const TExamGrade& g, const std::vector<std::size_t>& onPage, bool answers) {
+  const std::vector<std::size_t> all = DrawOrder(g, AllSections(g));
+  const auto listed = [&](const std::vector<std::size_t>& sections) {
+    QString list;
+    for (std::size_t i : sections) {
+      const TExamSection& s = g.sections[i];
+      list += QStringLiteral("　%1 %2点×%3題").arg(s.title).arg(s.PointsEach()).arg(s.Count());
+    }
+    return list;
+  };
+  QString line;
+  if (g.minutes > 0) {
+    line = QStringLiteral("制限時間 %1分").arg(g.minutes);
+    if (all.size() <= 4) line += listed(all);
+  } else {
+    int same = ClockOf(g, 0);
+    for (std::size_t i = 0; i < g.sections.size(); ++i) {
+      if (ClockOf(g, i) != same) same = 0;
+    }
+    if (same > 0) {
+      line = QStringLiteral("制限時間 各種目%1分").arg(same);
+      if (all.size() <= 4) line += listed(all);
+    } else if (!answers) {
+      // A clock a section: the page's sections with theirs.
+      line = QStringLiteral("制限時間");
+      for (std::size_t i : DrawOrder(g, onPage)) {
+        const TExamSection& s = g.sections[i];
+        line += QStringLiteral(" %1分　%2 %3点×%4題")
+                    .arg(ClockOf(g, i))
+                    .arg(s.title)
+                    .arg(s.PointsEach())
+                    .arg(s.Count());
+      }
+    } else {
+      line = QStringLiteral("制限時間");
+      for (std::size_t i : all)
+        line += QStringLiteral(" %1 %2分").arg(g.sections[i].title).arg(ClockOf(g, i));
     }
   }
-  // 段位 scores each subject alone; the ladder beside the name boxes gives the 段.
-  if (dan) return line + QStringLiteral("　各種目%1点満点").arg(g.totalPoints);
-  line += QStringLiteral("　%1点満点　合格点").arg(g.totalPoints);
+  if (PassesBySection(g)) {
+    if (const int each = EachSectionsPoints(g))
+      line += QStringLiteral("　各種目%1点満点").arg(each);
+    if (g.pass == TPassRule::Each)
+      line += QStringLiteral("　各種目%1点以上で合格").arg(g.passMarks.front().points);
+    return line;
+  }
+  line += QStringLiteral("　%1点満点　合格点").arg(g.TotalPoints());
   for (const TPassMark& mark : g.passMarks) {
     line += QStringLiteral(" ") + (mark.label.isEmpty() ? QString() : mark.label + u' ') +
             QString::number(mark.points) + QStringLiteral("点");
@@ -77,7 +141,7 @@ QString InfoLine(const TExamGrade& g, TExamPageKind kind) {
 // The 段位 ladder: the points of one subject each 段 needs, five to a line.
 void DrawLadder(SheetDrawer& d, const TExamGrade& g) {
   d.Font(9, true);
-  d.Text(kLeftMm, 27, QStringLiteral("段位認定（各種目%1点中）").arg(g.totalPoints));
+  d.Text(kLeftMm, 27, QStringLiteral("段位認定（各種目%1点中）").arg(EachSectionsPoints(g)));
   d.Font(9, false);
   for (std::size_t i = 0; i < g.passMarks.size(); ++i) {
     const TPassMark& mark = g.passMarks[i];
@@ -86,7 +150,8 @@ void DrawLadder(SheetDrawer& d, const TExamGrade& g) {
   }
 }
 
-void DrawHeader(SheetDrawer& d, const TExamPageContent& c, TExamPageKind kind) {
+void DrawHeader(SheetDrawer& d, const TExamPageContent& c, TExamPageRef page) {
+  const TExamGrade& g = c.grade;
   d.ClearBrush();
   DrawTeacherLine(d, kExamPlaces.heading1, c.texts.Heading1());
   DrawTeacherLine(d, kExamPlaces.heading2, c.texts.Heading2());
@@ -103,35 +168,79 @@ void DrawHeader(SheetDrawer& d, const TExamPageContent& c, TExamPageKind kind) {
     d.Font(9, true);
     d.Text(162, (box.top + box.bottom) / 2 - 2, QString::fromUtf16(box.label));
   }
+  // Out of each section's points where each passes alone and they are alike.
+  const int each = PassesBySection(g) ? EachSectionsPoints(g) : 0;
   d.Font(10, false);
-  d.Text(226, 44, QStringLiteral("／%1点").arg(c.grade.totalPoints));
+  d.Text(226, 44, QStringLiteral("／%1点").arg(each > 0 ? each : g.TotalPoints()));
 
   d.Font(16, true);
   d.Text(kLeftMm, 54, RoundLabel(c.texts));
-  d.Text(40, 54, ExamPageTitle(c.grade, kind));
+  d.Text(40, 54, ExamPageTitle(g, c.layout, page));
   d.Font(10, false);
-  d.Text(kLeftMm, 63, InfoLine(c.grade, kind));
-  if (c.grade.pages == TPageShape::Dan) DrawLadder(d, c.grade);
+  d.Text(kLeftMm, 63, InfoLine(g, SectionsOf(g, c.layout, page), page.answers));
+  if (g.pass == TPassRule::Ladder) DrawLadder(d, g);
   d.HeavyPen();
   d.Line(kLeftMm, 70, kRightMm, 70);
 
   DrawTeacherLine(d, kExamPlaces.organizer, c.organizer);
 }
 
-// A subject's caption: its name, points and count.
+// A section's caption: its name, points and count, and where the page does not say them, its
+// clock and its own score box.
 void DrawCaption(SheetDrawer& d, long double x, long double top, const QString& name, int points,
-                 int count) {
+                 int count, int minutes = 0, int scoreOutOf = 0) {
   d.Font(12, true);
   d.Text(x, top, name);
   d.Font(10, false);
   // 暗算's names are a character longer.
-  d.Text(x + (name.size() > 4 ? 27 : 22), top + 0.6L,
-         QStringLiteral("（%1点×%2題）").arg(points).arg(count));
+  const QString clock = minutes > 0 ? QStringLiteral("　制限時間%1分").arg(minutes) : QString();
+  d.Text(x + (name.size() > 4 ? 27 : 22) + (name.size() > 5 ? 4.2L * (name.size() - 5) : 0),
+         top + 0.6L, QStringLiteral("（%1点×%2題%3）").arg(points).arg(count).arg(clock));
+  if (scoreOutOf > 0) {
+    d.ThinPen();
+    d.Rectangle(kScoreBoxLeftMm, top - 1, kRightMm, top + 5.5L);
+    d.Font(8, true);
+    d.Text(kScoreBoxLeftMm + 1.5L, top + 0.6L, QStringLiteral("得点"));
+    d.Font(9, false);
+    d.Text(kRightMm - 17, top + 0.6L, QStringLiteral("／%1点").arg(scoreOutOf));
+  }
 }
 
-// Above 4級 the figures carry decimals and yen and are smaller.
-bool DecimalGrade(const TExamGrade& g) {
-  return std::any_of(g.multiplication.blocks.begin(), g.multiplication.blocks.end(),
+// The clock and score box a part's caption carries: where the page holds more than one
+// section (group), each with a clock of its own, or each passing alone.
+struct CaptionExtras {
+  int minutes = 0, scoreOutOf = 0;
+};
+CaptionExtras ExtrasOf(const TExamPageContent& c, const TExamPageLayout& page, std::size_t i) {
+  CaptionExtras extras;
+  if (page.Alone(c.grade)) return extras;
+  const TExamSection& s = c.grade.sections[i];
+  const bool grouped = !s.group.isEmpty();
+  if (c.grade.minutes == 0 && !grouped) extras.minutes = s.minutes;
+  if (PassesBySection(c.grade) && !grouped) extras.scoreOutOf = s.Points();
+  return extras;
+}
+
+// A group's heading above its first section on a page: its name, points, clock and score.
+void DrawGroupHeading(SheetDrawer& d, const TExamPageContent& c, const TExamPageLayout& page,
+                      const TPlacedPart& part) {
+  const TExamGrade& g = c.grade;
+  const QString& group = g.sections[part.section].group;
+  int count = 0, points = 0;
+  for (const TExamSection& s : g.sections) {
+    if (s.group != group) continue;
+    count += s.Count();
+    points = s.PointsEach();
+  }
+  const bool alone = page.Alone(g);
+  DrawCaption(d, kLeftMm, part.top - 7, group, points, count,
+              alone || g.minutes > 0 ? 0 : ClockOf(g, part.section),
+              alone || !PassesBySection(g) ? 0 : g.SectionPoints(part.section));
+}
+
+// Decimals and yen make figures smaller.
+bool Decimal(const TExamSection& s) {
+  return std::any_of(s.pairs.blocks.begin(), s.pairs.blocks.end(),
                      [](const TPairBlock& b) { return b.kind != TNumberKind::Whole; });
 }
 
@@ -150,10 +259,12 @@ ProblemBlock AdditionBlock(long double top, int first, int columns, int rows, lo
           top + 1.2L, firstRow, rows};
 }
 
-// One framed block of みとり算 columns: rules, numbers, row labels, ¥ and the rows.
-void DrawAdditionFrame(SheetDrawer& d, const TExamPageContent& c, const ProblemBlock& block,
-                       long double rowMm, int points, const QString& longest) {
-  const TAdditionSection& s = c.grade.abacus;
+// One framed block of みとり算 columns: rules, numbers, row labels, ¥ and the rows of the
+// section's problems from `firstIndex` (from 0).
+void DrawAdditionFrame(SheetDrawer& d, const TExamPageContent& c, const TExamSection& s,
+                       const std::vector<TAdditionProblem>* problems, int firstIndex,
+                       const ProblemBlock& block, long double rowMm, int points,
+                       const QString& longest) {
   DrawBlockRules(d, block);
   DrawProblemNumbers(d, block);
   DrawBlockCaptions(d, {&block});
@@ -164,16 +275,16 @@ void DrawAdditionFrame(SheetDrawer& d, const TExamPageContent& c, const ProblemB
     for (int r = 1; r <= block.rows; ++r)
       d.Text(r < 10 ? 17 : 16, block.firstRowTop + rowMm * (r - 1), QString::number(r));
   }
+  (void)c;
   for (int k = 0; k < block.columns; ++k) {
     const long double right = block.ColumnRight(k) - kFigureInsetMm;
     // ¥ before the answer space, at its left end.
-    if (s.yen) {
+    if (s.addition.BlockOf(block.firstProblem - s.firstNumber + 1 + k).yen) {
       d.Font(10, false);
       d.Text(right - AnswerSpaceMm(longest), block.totalRowTop + 3.5L, QStringLiteral("¥"));
     }
-    if (!c.problems) continue;
-    const TAdditionProblem& problem =
-        c.problems->abacus[static_cast<std::size_t>(block.firstProblem + k - 1)];
+    if (!problems) continue;
+    const TAdditionProblem& problem = problems->at(static_cast<std::size_t>(firstIndex + k));
     d.FigureFont(points);
     for (std::size_t r = 0; r < problem.rows.size(); ++r) {
       // ¥ stands before the first row only.
@@ -186,126 +297,70 @@ void DrawAdditionFrame(SheetDrawer& d, const TExamPageContent& c, const ProblemB
   }
 }
 
-// みとり算 problems first .. last in framed blocks of ten columns, or of five or four where
-// the answer space needs the room, as many columns in each block as can be. Rows stand 7 mm
-// apart at 13 points, closer at 11 or 10 points where `roomMm` (the page below `top`, 0:
-// as much as needed) would not hold the blocks.
-long double DrawAddition(SheetDrawer& d, const TExamPageContent& c, long double top, int first,
-                         int last, long double roomMm) {
-  const TAdditionSection& s = c.grade.abacus;
-  DrawCaption(d, kLeftMm, top, ExamSubjectName(c.grade, 0), s.pointsEach, s.Count());
-  const QString longest = LongestAdditionAnswer(s);
-  const long double need = AnswerSpaceMm(longest) + 2 * kFigureInsetMm;
-  const int perBlock = need <= 230.0L / 10 ? 10 : need <= 230.0L / 5 ? 5 : 4;
-  const int count = last - first + 1;
-  const int blocks = (count + perBlock - 1) / perBlock;
-  int rows = 0;
-  for (const TAdditionBlock& b : s.blocks) rows = std::max(rows, b.rows);
-  long double gapMm = 6, rowMm = 7;
-  if (roomMm > 0) {
-    const long double fixedMm = 7 + blocks * 19.0L;
-    if (fixedMm + (blocks - 1) * gapMm + 7.0L * rows * blocks > roomMm) gapMm = 3;
-    rowMm = std::min(7.0L, (roomMm - fixedMm - (blocks - 1) * gapMm) / (rows * blocks));
-  }
-  const int points = rowMm >= 7     ? kExamFigurePoints
-                     : rowMm >= 5.5 ? kExamSmallFigurePoints
-                                    : kExamSmallestFigurePoints;
-  long double y = top + 7;
-  for (int b = 0, next = first; b < blocks; ++b) {
-    const int columns = count / blocks + (b < count % blocks ? 1 : 0);
-    const ProblemBlock block = AdditionBlock(y, next, columns, rows, rowMm, points);
-    DrawAdditionFrame(d, c, block, rowMm, points, longest);
-    next += columns;
-    y = block.bottom + gapMm;
-  }
-  return y;
-}
-
-// みとり暗算 problems first .. last as on the contest's mental sheet: each block of the grade
-// (its own digits and rows) in framed blocks of up to 15 columns, as many as its answer space
-// allows. Rows stand 7 mm apart, closer where `roomMm` would not hold the blocks.
-void DrawMentalAddition(SheetDrawer& d, const TExamPageContent& c, long double top, int first,
-                        int last, long double roomMm) {
-  const TAdditionSection& s = c.grade.abacus;
-  DrawCaption(d, kLeftMm, top, ExamSubjectName(c.grade, 0), s.pointsEach, s.Count());
-  struct Frame {
-    int first, columns, rows;
-    QString longest;
-  };
-  std::vector<Frame> frames;
-  int allRows = 0;
-  for (const TAdditionBlock& b : s.blocks) {
-    const int from = std::max(first, b.first), to = std::min(last, b.last);
-    if (from > to) continue;
-    const QString longest = LongestAdditionAnswer({{b}, s.pointsEach, s.yen});
-    const long double need = AnswerSpaceMm(longest) + 2 * kFigureInsetMm;
-    const int most = std::clamp(static_cast<int>(230.0L / need), 1, 15);
-    const int count = to - from + 1, n = (count + most - 1) / most;
-    for (int f = 0, next = from; f < n; ++f) {
-      const int columns = count / n + (f < count % n ? 1 : 0);
-      frames.push_back({next, columns, b.rows, longest});
-      allRows += b.rows;
-      next += columns;
-    }
-  }
-  const auto framesCount = static_cast<long double>(frames.size());
-  long double gapMm = 6;
-  const long double fixedMm = 7 + framesCount * 19;
-  if (fixedMm + (framesCount - 1) * gapMm + 7.0L * allRows > roomMm) gapMm = 3;
-  const long double rowMm =
-      std::min(7.0L, (roomMm - fixedMm - (framesCount - 1) * gapMm) / allRows);
-  const int points = rowMm >= 7     ? kExamFigurePoints
-                     : rowMm >= 5.5 ? kExamSmallFigurePoints
-                                    : kExamSmallestFigurePoints;
-  long double y = top + 7;
-  for (const Frame& f : frames) {
-    const ProblemBlock block = AdditionBlock(y, f.first, f.columns, f.rows, rowMm, points);
-    DrawAdditionFrame(d, c, block, rowMm, points, f.longest);
-    y = block.bottom + gapMm;
+// A part of a みとり算 or みとり暗算 section in its frames; rows 7 mm apart at 13 points,
+// closer at 11 or 10 points where the part's room would not hold them.
+void DrawAddition(SheetDrawer& d, const TExamPageContent& c, const TExamPageLayout& page,
+                  const TPlacedPart& part) {
+  const TExamSection& s = c.grade.sections[part.section];
+  const CaptionExtras extras = ExtrasOf(c, page, part.section);
+  DrawCaption(d, kLeftMm, part.top, s.title, s.PointsEach(), s.Count(), extras.minutes,
+              extras.scoreOutOf);
+  const std::vector<TAdditionFrame> frames = AdditionFrames(s, part.first, part.last);
+  const TRowSpacing at = RowSpacing(frames, part.roomMm);
+  const int points = at.rowMm >= 7     ? kExamFigurePoints
+                     : at.rowMm >= 5.5 ? kExamSmallFigurePoints
+                                       : kExamSmallestFigurePoints;
+  const std::vector<TAdditionProblem>* problems =
+      c.problems ? &c.problems->sections.at(part.section).additions : nullptr;
+  long double y = part.top + 7;
+  for (const TAdditionFrame& f : frames) {
+    const ProblemBlock block =
+        AdditionBlock(y, s.firstNumber + f.first - 1, f.columns, f.rows, at.rowMm, points);
+    DrawAdditionFrame(d, c, s, problems, f.first - 1, block, at.rowMm, points, f.longest);
+    y = block.bottom + at.gapMm;
   }
 }
-
-struct PairArea {
-  long double left, right, top;
-  int columns;
-  long double lineMm;
-};
 
 // かけ算 or わり算: numbered ruled lines, "実 × 法 =" and an answer box for the longest answer.
-long double DrawPairs(SheetDrawer& d, const TExamPageContent& c, bool division, const PairArea& a) {
-  const TPairSection& s = division ? c.grade.division : c.grade.multiplication;
+void DrawPairs(SheetDrawer& d, const TExamPageContent& c, const TExamPageLayout& page,
+               const TPlacedPart& a) {
+  const TExamSection& section = c.grade.sections[a.section];
+  const TPairSection& s = section.pairs;
+  const bool division = section.Division();
   const std::vector<TPairProblem>* problems =
-      c.problems ? (division ? &c.problems->division : &c.problems->multiplication) : nullptr;
-  DrawCaption(d, a.left, a.top, ExamSubjectName(c.grade, division ? 2 : 1), s.pointsEach,
-              s.Count());
+      c.problems ? &c.problems->sections.at(a.section).pairs : nullptr;
+  const CaptionExtras extras = ExtrasOf(c, page, a.section);
+  DrawCaption(d, a.left, a.top, section.title, s.pointsEach, s.Count(), extras.minutes,
+              extras.scoreOutOf);
   const long double tableTop = a.top + 7;
-  const int lines = (s.Count() + a.columns - 1) / a.columns;
-  const long double width = (a.right - a.left - kColumnGapMm * (a.columns - 1)) / a.columns;
-  // Above 4級 the wide answers leave the figures less room: a narrower margin.
+  const int count = a.last - a.first + 1;
+  const int lines = PairLines(count, a.columns);
+  const long double width = (a.right - a.left - kExamColumnGapMm * (a.columns - 1)) / a.columns;
+  // Decimals and yen leave the figures less room: a narrower margin.
   const long double answerMm = AnswerSpaceMm(LongestPairAnswer(s, division)) +
-                               (DecimalGrade(c.grade) ? kAnswerMarginMm - 1 : kAnswerMarginMm);
+                               (Decimal(section) ? kAnswerMarginMm - 1 : kAnswerMarginMm);
   const QString sign = division ? QStringLiteral(" ÷ ") : QStringLiteral(" × ");
   const auto textOf = [&](const TPairProblem& p) {
     return p.first.Text() + sign + p.second.Text() + QStringLiteral(" =");
   };
-  // Above 4級 11 points, or 10 where the widest line would not clear the number column;
-  // whole numbers 13, stepping down the same way where long ones (暗算 from 準1級) need it.
-  int points = DecimalGrade(c.grade) ? kExamSmallFigurePoints : kExamFigurePoints;
+  // Decimals 11 points, or 10 where the widest line would not clear the number column; whole
+  // numbers 13, stepping down the same way where long ones (暗算 from 準1級) need it.
+  int points = Decimal(section) ? kExamSmallFigurePoints : kExamFigurePoints;
   if (problems) {
     const auto room = d.Mapping().X(a.left + width - answerMm - 2) - d.Mapping().X(a.left + 11);
     const auto fits = [&](int size) {
       d.FigureFont(size);
-      return std::all_of(problems->begin(), problems->end(), [&](const TPairProblem& p) {
-        return d.Canvas().TextWidth(textOf(p)) <= room;
-      });
+      return std::all_of(
+          problems->begin() + (a.first - 1), problems->begin() + a.last,
+          [&](const TPairProblem& p) { return d.Canvas().TextWidth(textOf(p)) <= room; });
     };
     if (points == kExamFigurePoints && !fits(points)) points = kExamSmallFigurePoints;
     if (points == kExamSmallFigurePoints && !fits(points)) points = kExamSmallestFigurePoints;
     d.Canvas().SetFontName(kLabelFace);
   }
   for (int col = 0; col < a.columns; ++col) {
-    const long double x0 = a.left + col * (width + kColumnGapMm), x1 = x0 + width;
-    const int first = col * lines + 1, last = std::min(s.Count(), first + lines - 1);
+    const long double x0 = a.left + col * (width + kExamColumnGapMm), x1 = x0 + width;
+    const int first = a.first + col * lines, last = std::min(a.last, first + lines - 1);
     const long double bottom = tableTop + (last - first + 1) * a.lineMm;
     d.ThinPen();
     for (int p = first + 1; p <= last; ++p) {
@@ -318,8 +373,12 @@ long double DrawPairs(SheetDrawer& d, const TExamPageContent& c, bool division, 
     d.Rectangle(x0, tableTop, x1, bottom);
     for (int p = first; p <= last; ++p) {
       const long double y = tableTop + (p - first) * a.lineMm;
+      const int number = section.firstNumber + p - 1;
       d.Font(10, true);
-      d.Text(p < 10 ? x0 + 3.5L : x0 + 2.2L, y + (a.lineMm - 3.6L) / 2, QString::number(p));
+      d.Text(number < 10    ? x0 + 3.5L
+             : number < 100 ? x0 + 2.2L
+                            : x0 + 1.2L,
+             y + (a.lineMm - 3.6L) / 2, QString::number(number));
       // ¥ before the answer space of a 円名数 problem.
       if (s.BlockOf(p).kind == TNumberKind::Yen) {
         d.Font(10, false);
@@ -334,15 +393,13 @@ long double DrawPairs(SheetDrawer& d, const TExamPageContent& c, bool division, 
       d.Canvas().SetFontName(kLabelFace);
     }
   }
-  return tableTop + lines * a.lineMm + 6;
 }
 
-// A subject's answers in numbered cells, as many to a row as their width allows; `compact`
-// (the 段位's 150 answers on one page): low cells of 10-point figures, up to six a row.
-long double DrawAnswerGrid(SheetDrawer& d, const QString& name, int points,
-                           const QStringList& answers, const QString& longest, long double top,
-                           bool compact = false) {
-  DrawCaption(d, kLeftMm, top, name, points, static_cast<int>(answers.size()));
+// A section's answers in numbered cells, as many to a row as their width allows; `compact`
+// (many answers on one page): low cells of 10-point figures, up to six a row.
+long double DrawAnswerGrid(SheetDrawer& d, const TExamSection& s, const QStringList& answers,
+                           const QString& longest, long double top, bool compact) {
+  DrawCaption(d, kLeftMm, top, s.title, s.PointsEach(), static_cast<int>(answers.size()));
   const long double span = kRightMm - kLeftMm;
   const int figurePoints = compact ? kExamSmallestFigurePoints : kExamFigurePoints;
   // A figure of the carried face is about 0.6 em wide.
@@ -363,7 +420,7 @@ long double DrawAnswerGrid(SheetDrawer& d, const QString& name, int points,
     const long double x = kLeftMm + (i % perRow) * cellMm,
                       y = gridTop + (i / perRow) * cellHeightMm;
     d.Font(compact ? 7 : 8, false);
-    d.Text(x + 1.5L, y + (compact ? 1.8L : 0.8L), QStringLiteral("No.%1").arg(i + 1));
+    d.Text(x + 1.5L, y + (compact ? 1.8L : 0.8L), QStringLiteral("No.%1").arg(s.firstNumber + i));
     d.FigureFont(figurePoints);
     d.TextRightAligned(x + cellMm - 2.5L, y + (compact ? 1.2L : 5.8L), answers[i], answers[i]);
     d.Canvas().SetFontName(kLabelFace);
@@ -371,206 +428,59 @@ long double DrawAnswerGrid(SheetDrawer& d, const QString& name, int points,
   return gridTop + rows * cellHeightMm + (compact ? 4 : 6);
 }
 
-void DrawAnswers(SheetDrawer& d, const TExamPageContent& c) {
+void DrawAnswers(SheetDrawer& d, const TExamPageContent& c, std::size_t index) {
   const TExamGrade& g = c.grade;
-  const bool compact = g.pages == TPageShape::Dan;
+  const TAnswerPageLayout& page = c.layout.answers.at(index);
   long double y = kBodyTopMm;
-  const auto texts = [](const auto& problems, auto answerOf) {
-    QStringList list;
-    for (const auto& p : problems) list << answerOf(p).Text();
-    return list;
-  };
-  // Given answers fill as many cells as they have; the rest stay empty.
-  const auto fitted = [](QStringList list, int n) {
-    list.resize(n);
-    return list;
-  };
-  const auto blank = [](int n) { return QStringList(n, QString()); };
-  if (g.abacus.Count() > 0) {
-    const int n = g.abacus.Count();
-    y = DrawAnswerGrid(
-        d, ExamSubjectName(g, 0), g.abacus.pointsEach,
-        c.answers    ? fitted(c.answers->abacus, n)
-        : c.problems ? texts(c.problems->abacus, [](const TAdditionProblem& p) { return p.answer; })
-                     : blank(n),
-        LongestAdditionAnswer(g.abacus), y, compact);
+  for (std::size_t i : page.sections) {
+    const TExamSection& s = g.sections[i];
+    const int n = s.Count();
+    QStringList answers;
+    if (c.answers) {
+      // Given answers fill as many cells as they have; the rest stay empty.
+      answers = i < c.answers->sections.size() ? c.answers->sections[i] : QStringList();
+    } else if (c.problems) {
+      for (const TAdditionProblem& p : c.problems->sections.at(i).additions)
+        answers << p.answer.Text();
+      for (const TPairProblem& p : c.problems->sections.at(i).pairs) answers << p.answer.Text();
+    }
+    answers.resize(n);
+    const QString longest = s.subject == TExamSubject::Abacus
+                                ? LongestAdditionAnswer(s.addition)
+                                : LongestPairAnswer(s.pairs, s.Division());
+    y = DrawAnswerGrid(d, s, answers, longest, y, page.compact);
   }
-  const auto pairs = [&](const QString& name, const TPairSection& s,
-                         const std::vector<TPairProblem>* made, const QStringList* given,
-                         bool division) {
-    if (s.Count() == 0) return;
-    y = DrawAnswerGrid(d, name, s.pointsEach,
-                       given  ? fitted(*given, s.Count())
-                       : made ? texts(*made, [](const TPairProblem& p) { return p.answer; })
-                              : blank(s.Count()),
-                       LongestPairAnswer(s, division), y, compact);
-  };
-  pairs(ExamSubjectName(g, 1), g.multiplication, c.problems ? &c.problems->multiplication : nullptr,
-        c.answers ? &c.answers->multiplication : nullptr, false);
-  pairs(ExamSubjectName(g, 2), g.division, c.problems ? &c.problems->division : nullptr,
-        c.answers ? &c.answers->division : nullptr, true);
 }
 
 }  // namespace
 
-QString ExamSubjectName(const TExamGrade& grade, int subject) {
-  static const char16_t* const kNames[2][3] = {{u"みとり算", u"かけ算", u"わり算"},
-                                               {u"みとり暗算", u"かけ暗算", u"わり暗算"}};
-  return QString::fromUtf16(kNames[grade.mental ? 1 : 0][subject]);
-}
-
-QString ExamPageTitle(const TExamGrade& grade, TExamPageKind kind) {
+QString ExamPageTitle(const TExamGrade& grade, const TExamLayout& layout, TExamPageRef page) {
   QString suffix;
-  switch (kind) {
-    case TExamPageKind::Single:
-      break;
-    case TExamPageKind::Front:
-    case TExamPageKind::MentalAddition:
-      suffix = QStringLiteral("（表）");
-      break;
-    case TExamPageKind::Back:
-    case TExamPageKind::MentalPairs:
-      suffix = QStringLiteral("（裏）");
-      break;
-    case TExamPageKind::Answers:
-      suffix = QStringLiteral("（解答）");
-      break;
-    case TExamPageKind::DanMultiplication:
-      suffix = u'（' + ExamSubjectName(grade, 1) + u'）';
-      break;
-    case TExamPageKind::DanDivision:
-      suffix = u'（' + ExamSubjectName(grade, 2) + u'）';
-      break;
-    case TExamPageKind::DanAdditionFirst:
-      suffix = u'（' + ExamSubjectName(grade, 0) + QStringLiteral("１）");
-      break;
-    case TExamPageKind::DanAdditionSecond:
-      suffix = u'（' + ExamSubjectName(grade, 0) + QStringLiteral("２）");
-      break;
+  if (page.answers) {
+    suffix =
+        page.index == 0
+            ? QStringLiteral("（解答）")
+            : QStringLiteral("（解答%1）").arg(FullWidthDigits(QString::number(page.index + 1)));
+  } else {
+    suffix = layout.pages.at(page.index).suffix;
   }
-  return grade.ladder + QStringLiteral("検定練習問題　") + FullWidthDigits(grade.paperName) +
-         suffix;
+  return grade.title + u'　' + FullWidthDigits(grade.paperName) + suffix;
 }
 
-long double AnswerSpaceMm(const QString& longest) {
-  long double mm = 0;
-  for (QChar ch : longest) mm += ch.isDigit() ? 4 : 2;
-  return mm;
-}
-
-QString LongestAdditionAnswer(const TAdditionSection& section) {
-  QString longest;
-  for (const TAdditionBlock& b : section.blocks) {
-    QString text = TExactNumber::Whole(b.rows * (PowerOfTen(b.digits) - 1), section.yen).Text();
-    if (b.negatives > 0) text.prepend(u'-');
-    if (AnswerSpaceMm(text) > AnswerSpaceMm(longest)) longest = text;
+void DrawExamPage(SheetDrawer& d, const TExamPageContent& c, TExamPageRef page) {
+  DrawHeader(d, c, page);
+  if (page.answers) {
+    DrawAnswers(d, c, page.index);
+    return;
   }
-  return longest;
-}
-
-namespace {
-
-// The widest text of `integer` digits and `decimals` after the point: 9s, or 0.0… below 1.
-QString Widest(int integer, int decimals, bool yen) {
-  QString whole = integer > 0 ? QString(integer, u'9') : QStringLiteral("0");
-  for (qsizetype at = whole.size() - 3; at > 0; at -= 3) whole.insert(at, u',');
-  const QString fraction = decimals > 0 ? u'.' + QString(decimals, u'9') : QString();
-  return (yen ? QStringLiteral("¥") : QString()) + whole + fraction;
-}
-
-}  // namespace
-
-QString LongestPairAnswer(const TPairSection& section, bool division) {
-  QString longest;
-  const auto keep = [&](const QString& text) {
-    if (AnswerSpaceMm(text) > AnswerSpaceMm(longest)) longest = text;
-  };
-  for (const TPairBlock& b : section.blocks) {
-    for (const TSplit& split : SplitsOf(b)) {
-      const bool yen = b.kind == TNumberKind::Yen;
-      if (b.kind == TNumberKind::Whole) {
-        const std::int64_t most =
-            division ? PowerOfTen(split.right) - 1
-                     : (PowerOfTen(split.left) - 1) * (PowerOfTen(split.right) - 1);
-        keep(TExactNumber::Whole(most).Text());
-      } else if (division) {
-        // 商 digits as written: whole, or up to 3 decimals (0.0xy at most below 1).
-        for (int k = 0; k <= (yen ? 0 : std::min(3, split.right + 1)); ++k)
-          keep(Widest(split.right - k, k, yen));
-      } else {
-        // Under 実 + 法 digits; `point` of them after the point, 3 at most kept.
-        for (int point = yen ? 0 : 1; point <= 2 * 7; ++point)
-          keep(Widest(split.left + split.right - point, std::min(point, yen ? 0 : 3), yen));
-      }
+  const TExamPageLayout& layout = c.layout.pages.at(page.index);
+  for (const TPlacedPart& part : layout.parts) {
+    if (part.groupHeading) DrawGroupHeading(d, c, layout, part);
+    if (c.grade.sections[part.section].subject == TExamSubject::Abacus) {
+      DrawAddition(d, c, layout, part);
+    } else {
+      DrawPairs(d, c, layout, part);
     }
-  }
-  return longest;
-}
-
-void DrawExamPage(SheetDrawer& d, const TExamPageContent& c, TExamPageKind kind) {
-  DrawHeader(d, c, kind);
-  const TExamGrade& g = c.grade;
-  const bool both = g.multiplication.Count() > 0 && g.division.Count() > 0;
-  switch (kind) {
-    case TExamPageKind::Single: {
-      if (g.mental) {
-        DrawMentalAddition(d, c, kBodyTopMm, 1, g.abacus.Count(), kPageBottomMm - kBodyTopMm);
-        break;
-      }
-      const long double top = DrawAddition(d, c, kBodyTopMm, 1, g.abacus.Count(), 0);
-      if (both && g.multiplication.Count() <= 10 && g.division.Count() <= 10) {
-        const long double middle = (kLeftMm + kRightMm) / 2;
-        DrawPairs(d, c, false, {kLeftMm, middle - kColumnGapMm / 2, top, 1, 11});
-        DrawPairs(d, c, true, {middle + kColumnGapMm / 2, kRightMm, top, 1, 11});
-      } else {
-        long double y = top;
-        if (g.multiplication.Count() > 0) y = DrawPairs(d, c, false, {kLeftMm, kRightMm, y, 2, 11});
-        if (g.division.Count() > 0) DrawPairs(d, c, true, {kLeftMm, kRightMm, y, 2, 11});
-      }
-      break;
-    }
-    case TExamPageKind::Front: {
-      long double y = kBodyTopMm;
-      if (g.multiplication.Count() > 0) y = DrawPairs(d, c, false, {kLeftMm, kRightMm, y, 2, 10});
-      if (g.division.Count() > 0) DrawPairs(d, c, true, {kLeftMm, kRightMm, y, 2, 10});
-      break;
-    }
-    case TExamPageKind::Back:
-      DrawAddition(d, c, kBodyTopMm, 1, g.abacus.Count(), kPageBottomMm - kBodyTopMm);
-      break;
-    case TExamPageKind::DanMultiplication:
-    case TExamPageKind::DanDivision: {
-      const bool division = kind == TExamPageKind::DanDivision;
-      const int lines = ((division ? g.division : g.multiplication).Count() + 1) / 2;
-      DrawPairs(d, c, division,
-                {kLeftMm, kRightMm, kBodyTopMm, 2,
-                 std::min(10.0L, (kPageBottomMm - kBodyTopMm - 7) / lines)});
-      break;
-    }
-    case TExamPageKind::DanAdditionFirst:
-    case TExamPageKind::DanAdditionSecond: {
-      const int half = (g.abacus.Count() + 1) / 2;
-      const bool first = kind == TExamPageKind::DanAdditionFirst;
-      const int from = first ? 1 : half + 1, to = first ? half : g.abacus.Count();
-      if (g.mental) {
-        DrawMentalAddition(d, c, kBodyTopMm, from, to, kPageBottomMm - kBodyTopMm);
-      } else {
-        DrawAddition(d, c, kBodyTopMm, from, to, kPageBottomMm - kBodyTopMm);
-      }
-      break;
-    }
-    case TExamPageKind::MentalAddition:
-      DrawMentalAddition(d, c, kBodyTopMm, 1, g.abacus.Count(), kPageBottomMm - kBodyTopMm);
-      break;
-    case TExamPageKind::MentalPairs: {
-      // Thirty of each in three columns of ten.
-      const long double y = DrawPairs(d, c, false, {kLeftMm, kRightMm, kBodyTopMm, 3, 10});
-      DrawPairs(d, c, true, {kLeftMm, kRightMm, y, 3, 10});
-      break;
-    }
-    case TExamPageKind::Answers:
-      DrawAnswers(d, c);
-      break;
   }
 }
 

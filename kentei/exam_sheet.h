@@ -2,44 +2,38 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 #include "core/sheet_drawer.h"
 #include "core/sheet_texts.h"
 #include "core/teacher_lines.h"
 #include "kentei/exam_grades.h"
+#include "kentei/exam_layout.h"
 #include "kentei/exam_problems.h"
 
 namespace tamariko {
 
-enum class TExamPageKind {
-  Single,
-  Front,
-  Back,
-  Answers,
-  // 段位: a page a subject, みとり算 on two
-  DanMultiplication,
-  DanDivision,
-  DanAdditionFirst,
-  DanAdditionSecond,
-  // 暗算 of two pages: 表 みとり暗算, 裏 かけ暗算 and わり暗算
-  MentalAddition,
-  MentalPairs,
+// A page of a paper: a problem page of its layout, or an answer page.
+struct TExamPageRef {
+  bool answers = false;
+  std::size_t index = 0;
 };
 
-// An answer page's answers as printed, by subject and problem number, as a paper's answer
-// page holds them; an empty text leaves its cell empty.
+// The answer pages' answers as printed, by section and problem, as the paper's answer pages
+// hold them; an empty text leaves its cell empty.
 struct TExamAnswerTexts {
-  QStringList abacus, multiplication, division;
+  std::vector<QStringList> sections;
 };
 
 // What a page of an exam paper is drawn from. `problems` is null for a paper never made: its
 // pages show the form alone.
 struct TExamPageContent {
   const TExamGrade& grade;
+  const TExamLayout& layout;
   const TExamProblems* problems;
   const TSheetTexts& texts;
   QString organizer;
-  // The answer page's answers; null: the problems' own.
+  // The answer pages' answers; null: the problems' own.
   const TExamAnswerTexts* answers = nullptr;
 };
 
@@ -59,20 +53,9 @@ inline constexpr TeacherPlaces kExamPlaces{
 };
 
 // The whole page, form and figures, laid out on B4 in millimetres.
-void DrawExamPage(SheetDrawer& d, const TExamPageContent& content, TExamPageKind kind);
+void DrawExamPage(SheetDrawer& d, const TExamPageContent& content, TExamPageRef page);
 
-// A subject's name on the grade's papers: 0 みとり算, 1 かけ算, 2 わり算, or their 暗算.
-QString ExamSubjectName(const TExamGrade& grade, int subject);
-
-// The page's title: 「珠算検定練習問題　８級（表）」.
-QString ExamPageTitle(const TExamGrade& grade, TExamPageKind kind);
-
-// Width in millimetres of an answer space for `longest` at B4: 4 mm a digit, 2 mm any other
-// character (comma, point, sign, ¥).
-long double AnswerSpaceMm(const QString& longest);
-
-// The longest answer each subject of the grade can have, by its rules alone.
-QString LongestAdditionAnswer(const TAdditionSection& section);
-QString LongestPairAnswer(const TPairSection& section, bool division);
+// The page's title: 「珠算検定練習問題　８級（表）」, 「…（解答）」.
+QString ExamPageTitle(const TExamGrade& grade, const TExamLayout& layout, TExamPageRef page);
 
 }  // namespace tamariko

@@ -2,7 +2,10 @@
 # Shows that a change keeps every problem and every pixel: builds another revision beside
 # the working tree and compares what both make from the same seeds.
 #
-#   scripts/compare-outputs.sh [--list] BASE_REV [JSON_SEEDS] [PAGE_SEEDS]
+#   scripts/compare-outputs.sh [--list] [--added MEMBER]... BASE_REV [JSON_SEEDS] [PAGE_SEEDS]
+#
+# --added MEMBER leaves a JSON member the working tree adds out of the comparison (the
+# members that existed must stay byte for byte; the JSON is compared re-serialised then).
 #
 # JSON_SEEDS (default 3000) seeds are compared as JSON; PAGE_SEEDS (default 30) of them
 # also as preview PNGs and as printed PDF pages, rasterised at 150 dpi (the PDF files carry
@@ -19,11 +22,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 list=false
-if [ "${1:-}" = --list ]; then
-  list=true
-  shift
-fi
-base=${1:?usage: scripts/compare-outputs.sh [--list] BASE_REV [JSON_SEEDS] [PAGE_SEEDS]}
+added=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --list) list=true; shift ;;
+    --added) added+=("$2"); shift 2 ;;
+    *) break ;;
+  esac
+done
+base=${1:?usage: scripts/compare-outputs.sh [--list] [--added MEMBER]... BASE_REV [JSON_SEEDS] [PAGE_SEEDS]}
 json_seeds=${2:-3000}
 page_seeds=${3:-30}
 jobs=$(nproc)
@@ -101,13 +108,31 @@ differs() {
   $list || exit 1
 }
 
+# JSON Lines without the --added members; as they are when none are named.
+without_added() {
+  if [ ${#added[@]} -eq 0 ]; then
+    cat
+    return
+  fi
+  python3 -c '
+import json, sys
+drop = sys.argv[1:]
+for line in sys.stdin:
+    o = json.loads(line)
+    for m in drop:
+        o.pop(m, None)
+    print(json.dumps(o, ensure_ascii=False))
+' "${added[@]}"
+}
+
 # Seeds FROM .. FROM+N-1 of one choice as JSON Lines, N up to 1000 a run.
 json_lines() {
   local binary=$1 choice=$2 from=$3 n=$4 sheets=()
   mapfile -t sheets < <(choice_args "$choice")
   while ((n > 0)); do
     local take=$((n > 1000 ? 1000 : n))
-    "$binary" --batch --seed "$from" --count "$take" "${sheets[@]}" --json - 2>/dev/null
+    "$binary" --batch --seed "$from" --count "$take" "${sheets[@]}" --json - 2>/dev/null |
+      without_added
     from=$((from + take))
     n=$((n - take))
   done

@@ -98,10 +98,13 @@ struct LadderChoice {
 const std::vector<LadderChoice>& Ladders() {
   static const std::vector<LadderChoice> ladders = [] {
     std::vector<LadderChoice> made;
-    for (const TExamGrade& g : ExamGrades()) {
-      const QString name = g.ladder + QStringLiteral("検定練習");
-      if (made.empty() || made.back().name != name) made.push_back({name, {}});
-      std::vector<GradeChoice>& grades = made.back().grades;
+    // The teacher's own papers after the shipped ones, under their ladder's word.
+    for (const TExamGrade* grade : AllExamGrades()) {
+      const TExamGrade& g = *grade;
+      auto ladder = std::find_if(made.begin(), made.end(),
+                                 [&](const LadderChoice& l) { return l.name == g.ladder; });
+      if (ladder == made.end()) ladder = made.insert(made.end(), {g.ladder, {}});
+      std::vector<GradeChoice>& grades = ladder->grades;
       if (grades.empty() || grades.back().label != g.paperName)
         grades.push_back({g.paperName, g.key});
     }
@@ -126,7 +129,7 @@ QString OfferedKey(const QString& key) {
   const TExamGrade* grade = FindExamGrade(key);
   if (grade == nullptr || LadderOf(key) >= 0) return key;
   for (const LadderChoice& ladder : Ladders()) {
-    if (ladder.name != grade->ladder + QStringLiteral("検定練習")) continue;
+    if (ladder.name != grade->ladder) continue;
     for (const GradeChoice& g : ladder.grades) {
       if (g.label == grade->paperName) return g.key;
     }

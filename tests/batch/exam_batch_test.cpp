@@ -24,8 +24,9 @@ const QStringList kAnzanKeys = {"anzan-10", "anzan-9",  "anzan-8",  "anzan-7",  
                                 "anzan-5",  "anzan-4",  "anzan-p3", "anzan-3",  "anzan-p2",
                                 "anzan-2",  "anzan-p1", "anzan-1",  "anzan-dan"};
 // Every key --exam takes, in ladder order.
-const QStringList kAllKeys = kKeys + QStringList{"shuzan-p3", "shuzan-3", "shuzan-p2", "shuzan-2",
-                                                 "shuzan-p1", "shuzan-1", "shuzan-dan"} +
+const QStringList kAllKeys = QStringList{"shuzan-10-9"} + kKeys +
+                             QStringList{"shuzan-p3", "shuzan-3", "shuzan-p2", "shuzan-2",
+                                         "shuzan-p1", "shuzan-1", "shuzan-dan"} +
                              kAnzanKeys;
 
 // The JSON lines of `count` papers of `key` from `seed`; none when the run fails.
@@ -121,9 +122,9 @@ TEST(ExamBatch, EachAnzanKeysJsonKeepsItsGradesRules) {
       const QJsonObject set = QJsonDocument::fromJson(lines[n]).object();
       // 10級〜7級: みとり暗算 alone.
       EXPECT_EQ(set.keys(), kAnzanKeys.indexOf(key) < 4
-                                ? QStringList({"exam", "mental", "seed"})
+                                ? QStringList({"exam", "mental", "sections", "seed"})
                                 : QStringList({"exam", "mental", "mental_division",
-                                               "mental_multiplication", "seed"}));
+                                               "mental_multiplication", "sections", "seed"}));
       QJsonObject named;
       named["abacus"] = set["mental"];
       named["multiplication"] = set["mental_multiplication"];
@@ -133,6 +134,7 @@ TEST(ExamBatch, EachAnzanKeysJsonKeepsItsGradesRules) {
       }
       QJsonObject problems = set;
       problems.remove("exam");
+      problems.remove("sections");
       sets[key] << problems;
     }
   }
@@ -164,6 +166,78 @@ TEST(ExamBatch, PagesGoToFilesNamedByKeyAndIntoOnePdf) {
   EXPECT_EQ(QDir(dan.path()).entryList({"*.png"}, QDir::Files, QDir::Name),
             QStringList({"anzan-dan-kaitou.png", "anzan-dan-kake.png", "anzan-dan-mitori1.png",
                          "anzan-dan-mitori2.png", "anzan-dan-wari.png"}));
+}
+
+// A grade added as a file in the teacher's folder: found, listed, made by its key and by its
+// path, and sound by the rules of the grade it copies; a faulty file is told and skipped.
+TEST(ExamBatch, AnOwnPaperIsFoundListedAndMadeByTheRules) {
+  QTemporaryDir home;
+  const QString folder = home.filePath("data/tamariko/papers");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  QFile eight(QStringLiteral(TAMARIKO_PAPERS_DIR "/shuzan-8.json"));
+  ASSERT_TRUE(eight.open(QIODevice::ReadOnly));
+  QJsonObject own = QJsonDocument::fromJson(eight.readAll()).object();
+  own["name"] = QStringLiteral("8級（自習）");
+  own.remove("ladder");
+  const QString path = folder + "/jishu-8.json";
+  const auto write = [](const QString& file, const QByteArray& bytes) {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  };
+  write(path, QJsonDocument(own).toJson());
+  write(folder + "/broken.json", "{\"tamariko_paper\": 1,");
+  write(folder + "/shuzan-8.json", QJsonDocument(own).toJson());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("XDG_DATA_HOME", home.filePath("data"));
+
+  const auto list = Tamariko({"--batch", "--exam", "list"}, {}, env);
+  ASSERT_EQ(list.exitCode, 0);
+  EXPECT_EQ(QString::fromUtf8(list.out).trimmed().section(u'\n', -1).simplified(),
+            QStringLiteral("jishu-8 自作 8級（自習）"));
+  EXPECT_TRUE(list.err.contains(QStringLiteral("broken.json: 1行").toUtf8()))
+      << list.err.toStdString();
+  EXPECT_TRUE(list.err.contains(QStringLiteral("「shuzan-8」は付属の用紙の名前です").toUtf8()));
+
+  const auto byKey = Tamariko(
+      {"--batch", "--exam", "jishu-8", "--seed", "4242", "--count", "30", "--json", "-"}, {}, env);
+  ASSERT_EQ(byKey.exitCode, 0) << byKey.err.toStdString();
+  const QList<QByteArray> lines = byKey.out.trimmed().split('\n');
+  ASSERT_EQ(lines.size(), 30);
+  for (const QByteArray& line : lines) {
+    const QJsonObject set = QJsonDocument::fromJson(line).object();
+    EXPECT_EQ(set.keys(), QStringList({"exam", "sections", "seed"}));
+    EXPECT_EQ(set["exam"].toString(), QStringLiteral("8級（自習）"));
+    QJsonObject named;
+    for (const QJsonValue& section : set["sections"].toArray()) {
+      const QString subject = section["subject"].toString();
+      named[subject == "mitori" ? "abacus"
+            : subject == "kake" ? "multiplication"
+                                : "division"] = section;
+    }
+    for (const std::string& fault : ShuzanExamViolations("shuzan-8", PaperOf(named)))
+      ADD_FAILURE() << line.left(20).toStdString() << ": " << fault;
+  }
+  QTemporaryDir pages;
+  const auto byPath =
+      Tamariko({"--batch", "--exam", path, "--seed", "4242", "--json", "-", "--png", pages.path()});
+  ASSERT_EQ(byPath.exitCode, 0) << byPath.err.toStdString();
+  EXPECT_EQ(byPath.out.trimmed(), lines.front());
+  EXPECT_EQ(QDir(pages.path()).entryList({"*.png"}, QDir::Files, QDir::Name),
+            QStringList({"jishu-8-kaitou.png", "jishu-8-omote.png"}));
+
+  // Its page keys for --sheets, and the options every paper takes.
+  const QString pdf = pages.filePath("own.pdf");
+  const auto picked =
+      Tamariko({"--batch", "--exam", path, "--sheets", "omote", "--mark", "--paper", "A4",
+                "--organizer", QStringLiteral("そろばん教室"), "--count", "2", "--pdf", pdf});
+  ASSERT_EQ(picked.exitCode, 0) << picked.err.toStdString();
+  EXPECT_EQ(test::ReadPdf(pdf).pages, 4);  // omote and kaitou, twice
+
+  const auto missing = Tamariko({"--batch", "--exam", folder + "/none.json", "--json", "-"});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_TRUE(missing.err.contains("none.json")) << missing.err.toStdString();
+  EXPECT_TRUE(missing.out.isEmpty());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "app/papers.h"
 #include "core/random.h"
 #include "kentei/exam_grades.h"
 #include "kentei/exam_paper.h"
@@ -124,7 +125,7 @@ TEST(ExamProblems, GradeTableHoldsTheLadderAndItsMarks) {
   EXPECT_EQ(Grade("shuzan-1").minutes, 30);
   // 段位: each subject 10 minutes and 300 points, the 段 by the ladder from 90 to 290.
   const TExamGrade& dan = Grade("shuzan-dan");
-  EXPECT_EQ(dan.minutes, 10);
+  EXPECT_EQ(dan.sections[0].minutes, 10);
   ASSERT_EQ(dan.passMarks.size(), 13u);
   EXPECT_EQ(dan.passMarks.front().label + QString::number(dan.passMarks.front().points),
             QStringLiteral("準初段90"));
@@ -132,14 +133,16 @@ TEST(ExamProblems, GradeTableHoldsTheLadderAndItsMarks) {
             QStringLiteral("四段160"));
   EXPECT_EQ(dan.passMarks.back().label + QString::number(dan.passMarks.back().points),
             QStringLiteral("十段290"));
+  // 段位 scores each subject out of 300; the others the paper, out of 200 to 7級, 300 above,
+  // 500 for 暗算.
   for (const TExamGrade& g : ExamGrades()) {
-    const int points[] = {g.abacus.Count() * g.abacus.pointsEach,
-                          g.multiplication.Count() * g.multiplication.pointsEach,
-                          g.division.Count() * g.division.pointsEach};
-    if (g.pages == TPageShape::Dan) {
-      for (int p : points) EXPECT_EQ(p, g.totalPoints);
+    if (g.pass == TPassRule::Ladder) {
+      for (const TExamSection& s : g.sections) EXPECT_EQ(s.Points(), 300) << g.key.toStdString();
     } else {
-      EXPECT_EQ(points[0] + points[1] + points[2], g.totalPoints) << g.key.toStdString();
+      EXPECT_EQ(g.TotalPoints(), g.key.startsWith(QStringLiteral("anzan")) ? 500
+                                 : g.minutes == 20                         ? 200
+                                                                           : 300)
+          << g.key.toStdString();
     }
   }
   EXPECT_EQ(FindExamGrade(QStringLiteral("shuzan-0")), nullptr);
@@ -195,7 +198,8 @@ TEST(ExamPaper, PagesAnswersAndJsonFollowThePaperShape) {
   decimals.Make();
   const QByteArray members = decimals.JsonMembers();
   EXPECT_TRUE(members.contains("\"yen\": [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]"));  // みとり算 in yen
-  EXPECT_EQ(members.count("\"yen\": [11, 12, 13, 14, 15, 16, 17, 18, 19, 20]"), 2);
+  // In the subjects' members and again in their sections.
+  EXPECT_EQ(members.count("\"yen\": [11, 12, 13, 14, 15, 16, 17, 18, 19, 20]"), 4);
   for (const auto& p : decimals.Problems()->multiplication) {
     for (const TExactNumber& n : {p.first, p.second, p.answer}) {
       const QByteArray json = QByteArray(n.Text().remove(u',').remove(u'¥').toLatin1());
@@ -221,8 +225,10 @@ namespace {
 // rules (8 × 8 one-digit pairs for 60 problems; 85 distinct two-digit rows of 90).
 TEST(ExamProblems, CrowdedSectionsEndInDrawFreeChoicesThatKeepTheRules) {
   TExamGrade crowded;
-  crowded.abacus = {{{1, 3, 2, 85, 3, 0}}, 10, false};
-  crowded.multiplication = {{{1, 60, 2, 1, 1, 1, 1, TNumberKind::Whole}}, 5};
+  crowded.sections.resize(2);
+  crowded.sections[0].addition = {{{1, 3, 2, 85, 3, 0}}, 10};
+  crowded.sections[1].subject = TExamSubject::Multiplication;
+  crowded.sections[1].pairs = {{{1, 60, 2, 1, 1, 1, 1, TNumberKind::Whole}}, 5};
   SetRandomSeed(3);
   const TExamProblems made = MakeExamProblems(crowded);
   std::set<std::pair<std::int64_t, std::int64_t>> pairs;
@@ -245,7 +251,8 @@ TEST(ExamProblems, CrowdedSectionsEndInDrawFreeChoicesThatKeepTheRules) {
   }
   // One-digit rows of 2口 make 81 problems at most: all of them, none twice.
   TExamGrade every;
-  every.abacus = {{{1, 81, 1, 2, 0, 0}}, 10, false};
+  every.sections.resize(1);
+  every.sections[0].addition = {{{1, 81, 1, 2, 0, 0}}, 10};
   SetRandomSeed(3);
   std::set<std::pair<std::int64_t, std::int64_t>> problems;
   for (const auto& p : MakeExamProblems(every).abacus)
@@ -260,25 +267,36 @@ namespace tamariko {
 namespace {
 
 // 4 mm a digit, 2 mm a comma, for the longest answer the grade's rules allow.
+const TExamSection& Only(const TExamGrade& g, TExamSubject subject) {
+  return *g.OnlySection(subject);
+}
+
 TEST(ExamPages, AnswerSpacesFitTheLongestAnswerOfTheGrade) {
   const TExamGrade& ten = *FindExamGrade(QStringLiteral("shuzan-10"));
   const TExamGrade& four = *FindExamGrade(QStringLiteral("shuzan-4"));
-  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(ten.abacus)), 12);             // 5 × 99 = 495
-  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(ten.multiplication, false)), 12);  // 99 × 9 = 891
-  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(four.abacus)), 26);  // 10 × 99,999 = 999,990
+  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(Only(ten, TExamSubject::Abacus).addition)),
+            12);  // 5 × 99 = 495
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(Only(ten, TExamSubject::Multiplication).pairs, false)),
+            12);  // 99 × 9 = 891
+  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(Only(four, TExamSubject::Abacus).addition)),
+            26);  // 10 × 99,999 = 999,990
   // 7 digits: 99,999 × 99 = 9,899,901, or 999 × 9,999 = 9,989,001.
-  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(four.multiplication, false)), 32);
-  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(four.division, true)), 18);  // 商 up to 9,999
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(Only(four, TExamSubject::Multiplication).pairs, false)),
+            32);
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(Only(four, TExamSubject::Division).pairs, true)),
+            18);  // 商 up to 9,999
   const TExamGrade& one = *FindExamGrade(QStringLiteral("shuzan-1"));
   // 10 rows of 10 digits, negative in yen: -¥99,999,999,990.
-  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(one.abacus)), 54);
+  EXPECT_EQ(AnswerSpaceMm(LongestAdditionAnswer(Only(one, TExamSubject::Abacus).addition)), 54);
   // 7 + 4 digits: 9,999,999,999.9 or ¥99,999,999,999.
-  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(one.multiplication, false)), 52);
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(Only(one, TExamSubject::Multiplication).pairs, false)),
+            52);
   // 商 of 6 digits: ¥999,999 or 99,999.9, wider than 999.999 or 999,999.
-  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(one.division, true)), 28);
+  EXPECT_EQ(AnswerSpaceMm(LongestPairAnswer(Only(one, TExamSubject::Division).pairs, true)), 28);
   // 準3級's 商 of up to 4 digits: ¥9,999.
   EXPECT_EQ(
-      AnswerSpaceMm(LongestPairAnswer(FindExamGrade(QStringLiteral("shuzan-p3"))->division, true)),
+      AnswerSpaceMm(LongestPairAnswer(
+          Only(*FindExamGrade(QStringLiteral("shuzan-p3")), TExamSubject::Division).pairs, true)),
       20);
 }
 
@@ -330,14 +348,14 @@ TEST(AnzanPaper, MarksPagesAndJsonOfTheMentalLadder) {
   EXPECT_EQ(Grade("anzan-p2").passMarks.front().points, 400);
   const TExamGrade& dan = Grade("anzan-dan");
   EXPECT_EQ(QStringLiteral("%1 %2 %3")
-                .arg(dan.subjectMinutes[0])
-                .arg(dan.subjectMinutes[1])
-                .arg(dan.subjectMinutes[2]),
+                .arg(dan.sections[0].minutes)
+                .arg(dan.sections[1].minutes)
+                .arg(dan.sections[2].minutes),
             QStringLiteral("4 3 3"));
   EXPECT_EQ(dan.passMarks.size(), 13u);
-  EXPECT_EQ(ExamPageTitle(Grade("anzan-9"), TExamPageKind::Single),
+  EXPECT_EQ(ExamPageTitle(Grade("anzan-9"), LayOutExam(Grade("anzan-9")), {}),
             QStringLiteral("暗算検定練習問題　１０級〜７級"));
-  EXPECT_EQ(ExamPageTitle(Grade("anzan-1"), TExamPageKind::MentalAddition),
+  EXPECT_EQ(ExamPageTitle(Grade("anzan-1"), LayOutExam(Grade("anzan-1")), {}),
             QStringLiteral("暗算検定練習問題　１級（表）"));
 
   const auto pages = [](const char* key) {

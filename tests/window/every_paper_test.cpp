@@ -25,7 +25,8 @@ namespace {
 std::vector<const TPaper*> EveryPaper() {
   static const TPaper* const contest = &DefaultPaper();  // before any test stands in for it
   std::vector<const TPaper*> papers = {contest};
-  papers.insert(papers.end(), ExamPapers().begin(), ExamPapers().end());
+  const std::vector<const TPaper*> exams = ExamPapers();
+  papers.insert(papers.end(), exams.begin(), exams.end());
   papers.push_back(&QuizPaper());
   papers.push_back(&ScopedQuizOnContest::Paper());
   return papers;
