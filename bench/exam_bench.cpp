@@ -63,10 +63,11 @@ void BM_ExamPaperFromDocument(benchmark::State& state) {
 }
 BENCHMARK(BM_ExamPaperFromDocument)->DenseRange(0, 8)->Unit(benchmark::kMicrosecond);
 
-// Reading a document of the most sections, each of several blocks, with every check.
-void BM_ReadPaperDocument(benchmark::State& state) {
+// A document of the most sections, each of several blocks: mixed lengths with negative
+// answers, whole and yen かけ算 blocks, わり算.
+QByteArray LargestDocument() {
   QByteArray doc = R"({"tamariko_paper": 1, "title": "t", "name": "n", "minutes": 30,
-    "pass": {"total": 1}, "sections": [)";
+    "numbering": "paper", "pass": {"total": 1}, "sections": [)";
   for (int s = 0; s < tamariko::kMostSections; ++s) {
     doc += s > 0 ? "," : "";
     doc += s % 2 == 0 ? R"({"subject": "mitori", "points": 10, "blocks": [
@@ -76,11 +77,31 @@ void BM_ReadPaperDocument(benchmark::State& state) {
         {"count": 2, "digits": 6, "left": [2, 4], "numbers": "yen"},
         {"count": 1, "digits": 2}]})";
   }
-  doc += "]}";
+  return doc + "]}";
+}
+
+// Reading it with every check.
+void BM_ReadPaperDocument(benchmark::State& state) {
+  const QByteArray doc = LargestDocument();
   for (auto _ : state) {
     benchmark::DoNotOptimize(tamariko::ReadPaperDocument(doc, QStringLiteral("bench.json")));
   }
 }
 BENCHMARK(BM_ReadPaperDocument)->Unit(benchmark::kMicrosecond);
+
+// Reading it, laying out its pages and making its problems: what a run does before drawing.
+void BM_ReadAndMakeLargestDocument(benchmark::State& state) {
+  const QByteArray doc = LargestDocument();
+  std::uint32_t seed = 0;
+  for (auto _ : state) {
+    const tamariko::TExamGrade grade = tamariko::ExamGradeOf(
+        tamariko::ReadPaperDocument(doc, QStringLiteral("bench.json")), QStringLiteral("bench"));
+    tamariko::TExamPaper paper(grade);
+    tamariko::SetRandomSeed(++seed * 2246822519u);
+    paper.Make();
+    benchmark::DoNotOptimize(paper.Problems());
+  }
+}
+BENCHMARK(BM_ReadAndMakeLargestDocument)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -184,6 +184,9 @@ class Placer {
       y_ = top;
       Put(i + k, 1, g_.sections[i + k].Count(), 0);
       TPlacedPart& part = Page().parts.back();
+      // Level with the first, below the heading they share.
+      part.top = top + heading;
+      part.groupHeading = k == 0 && heading > 0;
       part.columns = 1;
       part.lineMm = lineMm;
       part.left = k == 0 ? kExamLeftMm : middle + kExamColumnGapMm / 2;
@@ -236,9 +239,10 @@ void NamePages(const TExamGrade& g, std::vector<TExamPageLayout>& pages,
   for (std::size_t p = 0; p < pages.size(); ++p) {
     QStringList titles;
     for (std::size_t s : SectionsOn(pages[p])) {
-      QString title = g.sections[s].title;
+      // A group by its name, once.
+      QString title = g.sections[s].group.isEmpty() ? g.sections[s].title : g.sections[s].group;
       if (split.contains(s)) title += FullWidth(++partNumber[s]);
-      titles << title;
+      if (!titles.contains(title)) titles << title;
     }
     const QString names = titles.join(u'・');
     if (frontBack) {

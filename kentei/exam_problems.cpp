@@ -46,12 +46,50 @@ std::int64_t DrawFactor(int digits) {
   return DrawBetween(lo + 1, PowerOfTen(digits) - 1);
 }
 
+// The draw-free rows of a problem: for a negative answer the subtracted rows long and large,
+// the added ones short and small; else the added rows (the first two among them) long and
+// large, the subtracted ones short and small. Lengths (字数) are given out longest first to
+// the rows that take them; values of one length count down (up) from their end, so no two
+// are equal, but rows of one digit, which may repeat, stay 9 (1). A negative answer is
+// reached where it can be (NegativeAnswerPossible), and at most three small rows never take
+// the two large first rows below zero.
+std::vector<std::int64_t> ExtremeRows(const TAdditionBlock& block, const std::vector<int>& minus,
+                                      bool negative) {
+  const auto rows = static_cast<std::size_t>(block.rows);
+  const auto subtracted = [&](std::size_t r) {
+    return std::find(minus.begin(), minus.end(), static_cast<int>(r)) != minus.end();
+  };
+  const auto large = [&](std::size_t r) { return negative ? subtracted(r) : !subtracted(r); };
+  std::vector<int> lengths(rows, block.digits);
+  int extra = block.Mixed() ? block.chars - block.rows * block.digits : 0;
+  for (const bool longOnes : {true, false}) {
+    for (std::size_t r = 0; r < rows; ++r) {
+      if (large(r) != longOnes) continue;
+      const int add = std::min(extra, block.MostDigits() - block.digits);
+      lengths[r] += add;
+      extra -= add;
+    }
+  }
+  std::vector<std::int64_t> out;
+  std::vector<std::int64_t> fromTop(17, 0), fromBottom(17, 0);
+  for (std::size_t r = 0; r < rows; ++r) {
+    const int len = lengths[r];
+    const std::int64_t lo = PowerOfTen(len - 1), span = PowerOfTen(len) - lo;
+    const std::int64_t step = len > 1 ? 1 : 0;
+    const std::int64_t v = large(r) ? lo + span - 1 - (fromTop[len]++ * step) % span
+                                    : lo + (fromBottom[len]++ * step) % span;
+    out.push_back(subtracted(r) ? -v : v);
+  }
+  return out;
+}
+
 // The rows of an addition problem without a repeated row and with an answer other than 0,
 // row r of `lengths[r]` digits, subtracted at `minus` (row indices, none of the first two).
 // The running total never falls below zero, unless `negative`: then the answer is below
 // zero, the subtracted rows drawn from the upper half of their range so that most draws get
 // there.
-std::vector<std::int64_t> DrawAdditionRows(const std::vector<int>& lengths,
+std::vector<std::int64_t> DrawAdditionRows(const TAdditionBlock& block,
+                                           const std::vector<int>& lengths,
                                            const std::vector<int>& minus, bool negative) {
   const auto subtracted = [&](std::size_t r) {
     return std::find(minus.begin(), minus.end(), static_cast<int>(r)) != minus.end();
@@ -85,36 +123,7 @@ std::vector<std::int64_t> DrawAdditionRows(const std::vector<int>& lengths,
     }
     if (ok && (negative ? total < 0 : total != 0)) return rows;
   }
-  // Draw-free, with the lengths given out afresh: for a negative answer the longest rows
-  // subtracted, their largest values, the others' smallest added; else the longest rows
-  // first and added, their largest values, the subtracted ones' smallest. Four or five rows
-  // of nearly 10^d outweigh up to 26 of 10^(d - 1) and a little, and at most three small
-  // ones never take the two large first rows below zero. Values of one length count down
-  // (up) from their end, so no two are equal (one digit may wrap and repeat).
-  std::vector<int> sorted = lengths;
-  std::sort(sorted.begin(), sorted.end(), std::greater<>());
-  std::vector<int> given(count);
-  std::size_t nextLong = 0, nextShort = count;
-  const auto takesLong = [&](std::size_t r) { return negative ? subtracted(r) : !subtracted(r); };
-  for (std::size_t r = 0; r < count; ++r) {
-    if (takesLong(r)) given[r] = sorted[nextLong++];
-  }
-  for (std::size_t r = count; r-- > 0;) {
-    if (!takesLong(r)) given[r] = sorted[--nextShort];
-  }
-  std::vector<std::int64_t> rows;
-  std::vector<std::int64_t> fromTop(17, 0), fromBottom(17, 0);
-  for (std::size_t r = 0; r < count; ++r) {
-    const int len = given[r];
-    const std::int64_t lo = PowerOfTen(len - 1), span = PowerOfTen(len) - lo;
-    const bool minusRow = subtracted(r);
-    // Negative: the subtracted rows large; otherwise the added rows large.
-    const bool large = negative ? minusRow : !minusRow;
-    const std::int64_t v =
-        large ? lo + span - 1 - fromTop[len]++ % span : lo + fromBottom[len]++ % span;
-    rows.push_back(minusRow ? -v : v);
-  }
-  return rows;
+  return ExtremeRows(block, minus, negative);
 }
 
 // The row rules DrawAdditionRows keeps: no equal rows (but of one digit), the running total
@@ -183,6 +192,36 @@ std::vector<int> DrawLengths(const TAdditionBlock& block) {
   return lengths;
 }
 
+// 字数 lengths moved so that subtracted rows can be drawn: the shortest ones subtracted, so
+// the running total can bear them, or for a negative answer the longest ones. The other rows
+// keep theirs in order; けた揃い lengths are all one.
+std::vector<int> SubtractedFitting(const std::vector<int>& lengths, const std::vector<int>& minus,
+                                   bool negative) {
+  if (minus.empty()) return lengths;
+  const auto isMinus = [&](std::size_t r) {
+    return std::find(minus.begin(), minus.end(), static_cast<int>(r)) != minus.end();
+  };
+  std::vector<int> sorted = lengths;
+  std::sort(sorted.begin(), sorted.end());
+  if (negative) std::reverse(sorted.begin(), sorted.end());
+  std::vector<int> rest(sorted.begin() + static_cast<std::ptrdiff_t>(minus.size()), sorted.end());
+  std::sort(rest.begin(), rest.end());
+  // The other rows take the rest in the order their drawn lengths rank them.
+  std::vector<std::size_t> others;
+  for (std::size_t r = 0; r < lengths.size(); ++r) {
+    if (!isMinus(r)) others.push_back(r);
+  }
+  std::stable_sort(others.begin(), others.end(),
+                   [&](std::size_t a, std::size_t b) { return lengths[a] < lengths[b]; });
+  std::vector<int> out(lengths.size());
+  for (std::size_t i = 0; i < others.size(); ++i) out[others[i]] = rest[i];
+  std::size_t next = 0;
+  for (std::size_t r = 0; r < lengths.size(); ++r) {
+    if (isMinus(r)) out[r] = sorted[next++];
+  }
+  return out;
+}
+
 void MakeAddition(const TAdditionSection& section, std::vector<TAdditionProblem>& out) {
   // No problem twice in the section.
   std::set<std::vector<std::int64_t>> used;
@@ -202,10 +241,10 @@ void MakeAddition(const TAdditionSection& section, std::vector<TAdditionProblem>
         const int count = below ? 4 + Random(2) : (block.rows <= 5 ? 1 : 2) + Random(2);
         for (int r : DrawPositions(block.rows - 2, count)) minus.push_back(r + 2);
       }
-      const std::vector<int> lengths = DrawLengths(block);
-      std::vector<std::int64_t> rows = DrawAdditionRows(lengths, minus, below);
+      const std::vector<int> lengths = SubtractedFitting(DrawLengths(block), minus, below);
+      std::vector<std::int64_t> rows = DrawAdditionRows(block, lengths, minus, below);
       for (int t = 0; t < kProblemRedraws && used.contains(rows); ++t)
-        rows = DrawAdditionRows(lengths, minus, below);
+        rows = DrawAdditionRows(block, lengths, minus, below);
       if (used.contains(rows)) rows = NewRows(std::move(rows), below, used);
       used.insert(rows);
       TAdditionProblem problem;
@@ -477,6 +516,15 @@ std::vector<TPairProblem> MakePairs(const TPairSection& section, bool division) 
 }
 
 }  // namespace
+
+bool NegativeAnswerPossible(const TAdditionBlock& block) {
+  // The fewest rows a negative answer subtracts, the last ones.
+  std::vector<int> minus;
+  for (int r = block.rows - std::min(4, block.rows - 2); r < block.rows; ++r) minus.push_back(r);
+  std::int64_t total = 0;
+  for (std::int64_t v : ExtremeRows(block, minus, true)) total += v;
+  return total < 0;
+}
 
 TExamProblems MakeExamProblems(const TExamGrade& grade) {
   TExamProblems made;

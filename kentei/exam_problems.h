@@ -33,6 +33,11 @@ struct TExamProblems {
   std::vector<TPairProblem> division;
 };
 
+// Whether a block's rows can give a negative answer with the fewest subtracted rows one
+// has (4, or rows - 2): the longest rows at their largest subtracted, the others at their
+// smallest added, no two alike but of one digit.
+bool NegativeAnswerPossible(const TAdditionBlock& block);
+
 // A paper's problems from the run's generator, drawn in a fixed order: subject by subject
 // (みとり算, みとり暗算, かけ算, かけ暗算, わり算, わり暗算), a subject's sections in printed
 // order, each by problem number. Every redraw is bounded and ends in a draw-free choice that keeps

@@ -79,16 +79,36 @@ int EachSectionsPoints(const TExamGrade& g) {
 
 bool PassesBySection(const TExamGrade& g) { return g.pass != TPassRule::Total; }
 
-// 「制限時間 20分　みとり算 10点×10題　かけ算 5点×20題　200点満点　合格点 120点」: the clock, the
-// sections as drawn (where up to four), the points and the pass rule.
-QString InfoLine(const TExamGrade& g, const std::vector<std::size_t>& onPage, bool answers) {
-  const std::vector<std::size_t> all = DrawOrder(g, AllSections(g));
-  const auto listed = [&](const std::vector<std::size_t>& sections) {
-    QString list;
-    for (std::size_t i : sections) {
-      const TExamSection& s = g.sections[i];
-      list += QStringLiteral("　%1 %2点×%3題").arg(s.title).arg(s.PointsEach()).arg(s.Count());
+// A line of the info line: a section, or a group as one.
+struct Entry {
+  QString title;
+  int pointsEach, count, minutes;
+};
+std::vector<Entry> EntriesOf(const TExamGrade& g, const std::vector<std::size_t>& sections) {
+  std::vector<Entry> entries;
+  QStringList groups;
+  for (std::size_t i : DrawOrder(g, sections)) {
+    const TExamSection& s = g.sections[i];
+    if (s.group.isEmpty()) {
+      entries.push_back({s.title, s.PointsEach(), s.Count(), ClockOf(g, i)});
+    } else if (!groups.contains(s.group)) {
+      groups << s.group;
+      int count = 0;
+      for (const TExamSection& t : g.sections) count += t.group == s.group ? t.Count() : 0;
+      entries.push_back({s.group, s.PointsEach(), count, ClockOf(g, i)});
     }
+  }
+  return entries;
+}
+
+// 「制限時間 20分　みとり算 10点×10題　かけ算 5点×20題　200点満点　合格点 120点」: the clock, the
+// sections (groups) as drawn where up to four, the points and the pass rule.
+QString InfoLine(const TExamGrade& g, const std::vector<std::size_t>& onPage, bool answers) {
+  const std::vector<Entry> all = EntriesOf(g, AllSections(g));
+  const auto listed = [&](const std::vector<Entry>& entries) {
+    QString list;
+    for (const Entry& e : entries)
+      list += QStringLiteral("　%1 %2点×%3題").arg(e.title).arg(e.pointsEach).arg(e.count);
     return list;
   };
   QString line;
@@ -96,9 +116,9 @@ QString InfoLine(const TExamGrade& g, const std::vector<std::size_t>& onPage, bo
     line = QStringLiteral("制限時間 %1分").arg(g.minutes);
     if (all.size() <= 4) line += listed(all);
   } else {
-    int same = ClockOf(g, 0);
-    for (std::size_t i = 0; i < g.sections.size(); ++i) {
-      if (ClockOf(g, i) != same) same = 0;
+    int same = all.front().minutes;
+    for (const Entry& e : all) {
+      if (e.minutes != same) same = 0;
     }
     if (same > 0) {
       line = QStringLiteral("制限時間 各種目%1分").arg(same);
@@ -106,18 +126,16 @@ QString InfoLine(const TExamGrade& g, const std::vector<std::size_t>& onPage, bo
     } else if (!answers) {
       // A clock a section: the page's sections with theirs.
       line = QStringLiteral("制限時間");
-      for (std::size_t i : DrawOrder(g, onPage)) {
-        const TExamSection& s = g.sections[i];
+      for (const Entry& e : EntriesOf(g, onPage)) {
         line += QStringLiteral(" %1分　%2 %3点×%4題")
-                    .arg(ClockOf(g, i))
-                    .arg(s.title)
-                    .arg(s.PointsEach())
-                    .arg(s.Count());
+                    .arg(e.minutes)
+                    .arg(e.title)
+                    .arg(e.pointsEach)
+                    .arg(e.count);
       }
     } else {
       line = QStringLiteral("制限時間");
-      for (std::size_t i : all)
-        line += QStringLiteral(" %1 %2分").arg(g.sections[i].title).arg(ClockOf(g, i));
+      for (const Entry& e : all) line += QStringLiteral(" %1 %2分").arg(e.title).arg(e.minutes);
     }
   }
   if (PassesBySection(g)) {

@@ -13,6 +13,7 @@
 #include "core/error.h"
 #include "kentei/exact_number.h"
 #include "kentei/exam_layout.h"
+#include "kentei/exam_problems.h"
 
 namespace tamariko {
 namespace {
@@ -240,6 +241,12 @@ TDocumentBlock ReadAddition(const QJsonObject& o, TDocumentSubject subject, cons
                 .arg(b.subtracted));
   if (b.negative > 0 && b.rows < 6)
     at.Fail(QStringLiteral("答えが負になる問題（negative）には6口以上が要ります"));
+  if (b.negative > 0 &&
+      !NegativeAnswerPossible({1, b.count, b.digits.min, b.rows, b.subtracted, b.negative,
+                               b.digits.min == b.digits.max ? 0 : b.digits.max, b.chars}))
+    at.Fail(QStringLiteral("%1口では答えが負の問題（negative）は作れません。ひく口がたされる口に"
+                           "届きません（口を減らすか、けたを増やしてください）")
+                .arg(b.rows));
   if (b.yen && subject == TDocumentSubject::MitoriAnzan)
     at.Fail(QStringLiteral("みとり暗算に円（yen）はありません"));
   return b;

@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "tests/support/exam_rules.h"
@@ -238,6 +240,91 @@ TEST(ExamBatch, AnOwnPaperIsFoundListedAndMadeByTheRules) {
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_TRUE(missing.err.contains("none.json")) << missing.err.toStdString();
   EXPECT_TRUE(missing.out.isEmpty());
+}
+
+// A figure as the pages print it: commas in its whole part, no ¥.
+QString Printed(const QJsonValue& v) {
+  QString text = v.toDouble() == static_cast<double>(v.toInteger())
+                     ? QString::number(v.toInteger())
+                     : QString::number(v.toDouble(), 'f', QLocale::FloatingPointShortest);
+  const qsizetype point = text.contains(u'.') ? text.indexOf(u'.') : text.size();
+  for (qsizetype at = point - 3; at > (text.startsWith(u'-') ? 1 : 0); at -= 3)
+    text.insert(at, u',');
+  return text;
+}
+
+// The shapes of any document, printed: a 見取算 of mixed lengths over two pages, a group of
+// two short sections side by side under its heading, clocks and score boxes a section, and
+// numbers running through the paper onto the answer page; every figure read back from the
+// PDF on its page.
+TEST(ExamBatch, AnyDocumentsPagesCarryEveryFigureWhereItBelongs) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("shape.json");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(R"({"tamariko_paper": 1, "title": "練習問題", "name": "形", "numbering": "paper",
+    "pass": {"each": 40}, "sections": [
+    {"subject": "mitori", "title": "見取算", "points": 10, "minutes": 7, "blocks": [
+      {"count": 24, "rows": 10, "digits": [2, 7], "chars": 45, "subtracted": 6, "negative": 2},
+      {"count": 6, "rows": 8, "digits": 5, "yen": true}]},
+    {"subject": "kake-anzan", "title": "暗算（乗算）", "group": "暗算", "points": 10,
+     "minutes": 3, "blocks": [{"count": 5, "digits": 3}]},
+    {"subject": "wari-anzan", "title": "暗算（除算）", "group": "暗算", "points": 10,
+     "blocks": [{"count": 5, "digits": 3, "left": [1, 1], "right": [2, 2]}]},
+    {"subject": "kake", "title": "乗算", "points": 5, "minutes": 7, "blocks": [
+      {"count": 10, "digits": 6, "left": [2, 4]},
+      {"count": 10, "digits": 6, "left": [2, 4], "right": [2, 4], "numbers": "plain"}]}]})");
+  file.close();
+  const QString pdf = dir.filePath("shape.pdf");
+  const auto run =
+      Tamariko({"--batch", "--exam", path, "--seed", "11", "--json", "-", "--pdf", pdf});
+  ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  const QStringList pages = test::PdfPageTexts(pdf);
+  if (pages.isEmpty()) GTEST_SKIP() << "pdftotext missing";
+  // 見取算 on two pages, the group and 乗算 on the third, the answers.
+  ASSERT_EQ(pages.size(), 4);
+  const auto tokens = [&](int page) {
+    return QString(pages[page])
+        .remove(u'¥')
+        .split(QRegularExpression("[\\s=×÷]+"), Qt::SkipEmptyParts);
+  };
+  EXPECT_TRUE(pages[0].contains(QStringLiteral("形（見取算１）")));
+  EXPECT_TRUE(pages[1].contains(QStringLiteral("形（見取算２）")));
+  EXPECT_TRUE(pages[2].contains(QStringLiteral("形（暗算・乗算）")));
+  for (const QString& page : pages)
+    EXPECT_TRUE(page.contains(QStringLiteral("各種目40点以上で合格"))) << page.toStdString();
+  // Two sections (the group, 乗算) on one page: a clock and a score box each.
+  EXPECT_EQ(pages[2].count(QStringLiteral("制限時間3分")), 1);
+  EXPECT_EQ(pages[2].count(QStringLiteral("制限時間7分")), 1);
+  EXPECT_EQ(pages[2].count(QStringLiteral("得点")), 2);
+
+  const QJsonArray sections = QJsonDocument::fromJson(run.out).object()["sections"].toArray();
+  ASSERT_EQ(sections.size(), 4);
+  const QStringList mitori = tokens(0) + tokens(1);
+  for (const QJsonValue& problem : sections[0]["problems"].toArray()) {
+    for (const QJsonValue& row : problem.toArray()) EXPECT_TRUE(mitori.contains(Printed(row)));
+  }
+  // The problems the page shows as 実 × 法 (法 ÷ 商's dividend ÷ 法).
+  const QStringList third = tokens(2);
+  for (int s = 1; s < 4; ++s) {
+    const bool division = sections[s]["subject"].toString().startsWith("wari");
+    for (const char* member : {"multiplicands", "multipliers", "dividends", "divisors"}) {
+      if (QByteArray(member).startsWith("multi") == division) continue;
+      for (const QJsonValue& v : sections[s][member].toArray())
+        EXPECT_TRUE(third.contains(Printed(v))) << Printed(v).toStdString();
+    }
+  }
+  // The answers numbered on through the paper: 1–30, the group 31–40, 乗算 41–60.
+  const QStringList answers = tokens(3);
+  int number = 1;
+  for (const QJsonValue& section : sections) {
+    for (const QJsonValue& answer : section["answers"].toArray()) {
+      const qsizetype at = answers.indexOf(QStringLiteral("No.%1").arg(number++));
+      ASSERT_GE(at, 0) << number - 1;
+      EXPECT_TRUE(answers.mid(at, 8).contains(Printed(answer))) << Printed(answer).toStdString();
+    }
+  }
+  EXPECT_EQ(number, 61);
 }
 
 }  // namespace

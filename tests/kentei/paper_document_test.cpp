@@ -89,6 +89,9 @@ TEST(PaperDocument, EveryFaultIsRefusedSayingWhere) {
       {With(block(0, {"subtracted"}), 6),
        "subtracted（ひき算のある問題）6 が count 5 を超えています"},
       {With(block(0, {"negative"}), 1), "6口以上"},
+      // 26 distinct rows of two digits outweigh the four largest subtracted.
+      {With({{block(0, {"rows"}), 30}, {block(0, {"negative"}), 1}}),
+       "30口では答えが負の問題（negative）は作れません"},
       {With(block(0, {"rows"}), 2), "3口以上"},
       {With(block(0, {"digits"}), QJsonArray{1, 3}), "chars がありません"},
       {With({{block(0, {"digits"}), QJsonArray{1, 3}}, {block(0, {"chars"}), 16}}),
