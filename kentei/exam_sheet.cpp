@@ -224,18 +224,24 @@ void DrawCaption(SheetDrawer& d, long double x, long double top, const QString& 
   }
 }
 
-// The clock and score box a part's caption carries: where the page holds more than one
-// section (group), each with a clock of its own, or each passing alone.
+// Every page holds one section (group) alone: its header says the section's clock and score.
+bool PageASection(const TExamPageContent& c) {
+  return std::all_of(c.layout.pages.begin(), c.layout.pages.end(),
+                     [&](const TExamPageLayout& p) { return p.Alone(c.grade); });
+}
+
+// The clock and score box a part's caption carries: each section's own clock, where not every
+// page holds one section alone; its score box where the page holds more than one and each
+// passes alone.
 struct CaptionExtras {
   int minutes = 0, scoreOutOf = 0;
 };
 CaptionExtras ExtrasOf(const TExamPageContent& c, const TExamPageLayout& page, std::size_t i) {
   CaptionExtras extras;
-  if (page.Alone(c.grade)) return extras;
   const TExamSection& s = c.grade.sections[i];
-  const bool grouped = !s.group.isEmpty();
-  if (c.grade.minutes == 0 && !grouped) extras.minutes = s.minutes;
-  if (PassesBySection(c.grade) && !grouped) extras.scoreOutOf = s.Points();
+  if (!s.group.isEmpty()) return extras;
+  if (c.grade.minutes == 0 && !PageASection(c)) extras.minutes = s.minutes;
+  if (PassesBySection(c.grade) && !page.Alone(c.grade)) extras.scoreOutOf = s.Points();
   return extras;
 }
 
@@ -250,10 +256,9 @@ void DrawGroupHeading(SheetDrawer& d, const TExamPageContent& c, const TExamPage
     count += s.Count();
     points = s.PointsEach();
   }
-  const bool alone = page.Alone(g);
   DrawCaption(d, kLeftMm, part.top - 7, group, points, count,
-              alone || g.minutes > 0 ? 0 : ClockOf(g, part.section),
-              alone || !PassesBySection(g) ? 0 : g.SectionPoints(part.section));
+              g.minutes > 0 || PageASection(c) ? 0 : ClockOf(g, part.section),
+              page.Alone(g) || !PassesBySection(g) ? 0 : g.SectionPoints(part.section));
 }
 
 // Decimals and yen make figures smaller.

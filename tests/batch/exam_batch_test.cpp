@@ -25,11 +25,18 @@ const QStringList kKeys = {"shuzan-10", "shuzan-9", "shuzan-8", "shuzan-7",
 const QStringList kAnzanKeys = {"anzan-10", "anzan-9",  "anzan-8",  "anzan-7",  "anzan-6",
                                 "anzan-5",  "anzan-4",  "anzan-p3", "anzan-3",  "anzan-p2",
                                 "anzan-2",  "anzan-p1", "anzan-1",  "anzan-dan"};
+// The other ladder's keys, 珠算 15級 to 4級 and 暗算 10級 to 段位.
+QStringList ZenshuKeys() {
+  QStringList keys;
+  for (int g = 15; g >= 4; --g) keys << QStringLiteral("zenshu-%1").arg(g);
+  for (int g = 10; g >= 1; --g) keys << QStringLiteral("zenshu-anzan-%1").arg(g);
+  return keys << QStringLiteral("zenshu-anzan-dan");
+}
 // Every key --exam takes, in ladder order.
 const QStringList kAllKeys = QStringList{"shuzan-10-9"} + kKeys +
                              QStringList{"shuzan-p3", "shuzan-3", "shuzan-p2", "shuzan-2",
                                          "shuzan-p1", "shuzan-1", "shuzan-dan"} +
-                             kAnzanKeys;
+                             kAnzanKeys + ZenshuKeys();
 
 // The JSON lines of `count` papers of `key` from `seed`; none when the run fails.
 QList<QByteArray> JsonLines(const QString& key, int seed, int count) {
@@ -72,7 +79,7 @@ TEST(ExamBatch, TheKeysAreListedAndAnythingElseIsRefusedWithThem) {
     EXPECT_EQ(lines[i].section(u' ', 0, 0), kAllKeys[i]);
     EXPECT_TRUE(lines[i].contains(u'級') || lines[i].contains(QStringLiteral("段位")))
         << lines[i].toStdString();
-    EXPECT_EQ(lines[i].contains(QStringLiteral("暗算")), kAllKeys[i].startsWith("anzan"));
+    EXPECT_EQ(lines[i].contains(QStringLiteral("暗算")), kAllKeys[i].contains("anzan"));
   }
   for (const QStringList& bad :
        {QStringList{"--exam", "shuzan-11"}, QStringList{"--exam", "anzan-0"},
@@ -253,6 +260,71 @@ QString Printed(const QJsonValue& v) {
   return text;
 }
 
+// The page's words and figures, ¥ and signs between them dropped.
+QStringList Tokens(const QString& page) {
+  return QString(page).remove(u'¥').split(QRegularExpression("[\\s=×÷]+"), Qt::SkipEmptyParts);
+}
+
+// Every figure of the set's `sections` on the first `problemPages` pages, every answer after
+// them under its number (on through the paper, or from 1 a section); the answers found.
+int ExpectEveryFigurePrinted(const QStringList& pages, int problemPages, const QJsonArray& sections,
+                             bool numberedThrough) {
+  QStringList problems, answers;
+  for (int p = 0; p < pages.size(); ++p)
+    (p < problemPages ? problems : answers) << Tokens(pages[p]);
+  for (const QJsonValue& section : sections) {
+    for (const QJsonValue& problem : section["problems"].toArray()) {
+      for (const QJsonValue& row : problem.toArray())
+        EXPECT_TRUE(problems.contains(Printed(row))) << Printed(row).toStdString();
+    }
+    // The figures the page shows: 実 × 法, and the dividend ÷ 法.
+    for (const char* member : {"multiplicands", "multipliers", "dividends", "divisors"}) {
+      for (const QJsonValue& v : section[member].toArray())
+        EXPECT_TRUE(problems.contains(Printed(v))) << Printed(v).toStdString();
+    }
+  }
+  int number = 1, found = 0;
+  qsizetype from = 0;
+  for (const QJsonValue& section : sections) {
+    if (!numberedThrough) number = 1;
+    for (const QJsonValue& answer : section["answers"].toArray()) {
+      const qsizetype at = answers.indexOf(QStringLiteral("No.%1").arg(number++), from);
+      EXPECT_GE(at, 0) << number - 1;
+      if (at < 0) return found;
+      EXPECT_TRUE(answers.mid(at, 8).contains(Printed(answer))) << Printed(answer).toStdString();
+      from = at + 1;
+      ++found;
+    }
+  }
+  return found;
+}
+
+// The other ladder's page shapes (two 見取算 on one page; 乗算, 除算 and 見取算 over two pages;
+// 暗算's three; the 段位's), every figure read back from the PDF.
+TEST(ExamBatch, TheOtherLaddersPagesCarryEveryFigure) {
+  const std::pair<const char*, int> papers[] = {
+      {"zenshu-15", 30}, {"zenshu-6", 45}, {"zenshu-anzan-4", 75}, {"zenshu-anzan-dan", 120}};
+  for (const auto& [key, answerCount] : papers) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("paper.pdf"), png = dir.filePath("png");
+    QDir().mkpath(png);
+    const auto run = Tamariko(
+        {"--batch", "--exam", key, "--seed", "23", "--json", "-", "--pdf", pdf, "--png", png});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList pages = test::PdfPageTexts(pdf);
+    if (pages.isEmpty()) GTEST_SKIP() << "pdftotext missing";
+    const int problemPages =
+        static_cast<int>(QDir(png).entryList({QStringLiteral("*-p*.png")}, QDir::Files).size());
+    const QJsonArray sections = QJsonDocument::fromJson(run.out).object()["sections"].toArray();
+    EXPECT_EQ(ExpectEveryFigurePrinted(pages, problemPages, sections, false), answerCount) << key;
+    for (const QString& page : pages) {
+      EXPECT_TRUE(page.contains(QStringLiteral("各種目")) &&
+                  page.contains(QStringLiteral("制限時間")))
+          << key;
+    }
+  }
+}
+
 // The shapes of any document, printed: a 見取算 of mixed lengths over two pages, a group of
 // two short sections side by side under its heading, clocks and score boxes a section, and
 // numbers running through the paper onto the answer page; every figure read back from the
@@ -283,11 +355,6 @@ TEST(ExamBatch, AnyDocumentsPagesCarryEveryFigureWhereItBelongs) {
   if (pages.isEmpty()) GTEST_SKIP() << "pdftotext missing";
   // 見取算 on two pages, the group and 乗算 on the third, the answers.
   ASSERT_EQ(pages.size(), 4);
-  const auto tokens = [&](int page) {
-    return QString(pages[page])
-        .remove(u'¥')
-        .split(QRegularExpression("[\\s=×÷]+"), Qt::SkipEmptyParts);
-  };
   EXPECT_TRUE(pages[0].contains(QStringLiteral("形（見取算１）")));
   EXPECT_TRUE(pages[1].contains(QStringLiteral("形（見取算２）")));
   EXPECT_TRUE(pages[2].contains(QStringLiteral("形（暗算・乗算）")));
@@ -300,31 +367,8 @@ TEST(ExamBatch, AnyDocumentsPagesCarryEveryFigureWhereItBelongs) {
 
   const QJsonArray sections = QJsonDocument::fromJson(run.out).object()["sections"].toArray();
   ASSERT_EQ(sections.size(), 4);
-  const QStringList mitori = tokens(0) + tokens(1);
-  for (const QJsonValue& problem : sections[0]["problems"].toArray()) {
-    for (const QJsonValue& row : problem.toArray()) EXPECT_TRUE(mitori.contains(Printed(row)));
-  }
-  // The problems the page shows as 実 × 法 (法 ÷ 商's dividend ÷ 法).
-  const QStringList third = tokens(2);
-  for (int s = 1; s < 4; ++s) {
-    const bool division = sections[s]["subject"].toString().startsWith("wari");
-    for (const char* member : {"multiplicands", "multipliers", "dividends", "divisors"}) {
-      if (QByteArray(member).startsWith("multi") == division) continue;
-      for (const QJsonValue& v : sections[s][member].toArray())
-        EXPECT_TRUE(third.contains(Printed(v))) << Printed(v).toStdString();
-    }
-  }
   // The answers numbered on through the paper: 1–30, the group 31–40, 乗算 41–60.
-  const QStringList answers = tokens(3);
-  int number = 1;
-  for (const QJsonValue& section : sections) {
-    for (const QJsonValue& answer : section["answers"].toArray()) {
-      const qsizetype at = answers.indexOf(QStringLiteral("No.%1").arg(number++));
-      ASSERT_GE(at, 0) << number - 1;
-      EXPECT_TRUE(answers.mid(at, 8).contains(Printed(answer))) << Printed(answer).toStdString();
-    }
-  }
-  EXPECT_EQ(number, 61);
+  EXPECT_EQ(ExpectEveryFigurePrinted(pages, 3, sections, true), 60);
 }
 
 }  // namespace

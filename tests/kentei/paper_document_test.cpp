@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <functional>
+#include <map>
 
 #include "app/papers.h"
 #include "core/error.h"
@@ -155,12 +156,128 @@ TEST(PaperDocument, ASectionsNumbersFollowItsBlocksNotTheOtherSections) {
 
 // Every shipped document reads and makes its grade, under its key, in the offered order.
 TEST(PaperDocument, TheShippedDocumentsAreTheGrades) {
-  ASSERT_EQ(ExamGrades().size(), 29u);
+  ASSERT_EQ(ExamGrades().size(), 52u);
   EXPECT_EQ(ExamGrades().front().key, QStringLiteral("shuzan-10-9"));
-  EXPECT_EQ(ExamGrades().back().key, QStringLiteral("anzan-dan"));
+  EXPECT_EQ(ExamGrades()[28].key, QStringLiteral("anzan-dan"));
+  EXPECT_EQ(ExamGrades().back().key, QStringLiteral("zenshu-anzan-dan"));
+  // The chamber-of-commerce papers keep the page keys they had (omote, ura, ...).
   for (const TExamGrade& g : ExamGrades()) {
     EXPECT_TRUE(g.shipped);
-    EXPECT_FALSE(g.pageKeys.isEmpty()) << g.key.toStdString();
+    EXPECT_EQ(g.pageKeys.isEmpty(), g.key.startsWith(QStringLiteral("zenshu")))
+        << g.key.toStdString();
+  }
+}
+
+// A section as the other ladder's tables write it: 「乗算 5(2-3×2-3)」, 「見取算 [1,3]7口19字5引」.
+QString Described(const TExamSection& s) {
+  QStringList blocks;
+  for (const TAdditionBlock& b : s.addition.blocks) {
+    QString text = b.Mixed() ? QStringLiteral("[%1,%2]%3口%4字")
+                                   .arg(b.digits)
+                                   .arg(b.maxDigits)
+                                   .arg(b.rows)
+                                   .arg(b.chars)
+                             : QStringLiteral("%1けた%2口").arg(b.digits).arg(b.rows);
+    if (b.subtracted > 0) text += QStringLiteral("%1引").arg(b.subtracted);
+    if (b.negatives > 0) text += QStringLiteral("%1負").arg(b.negatives);
+    blocks << QStringLiteral("%1題").arg(b.last - b.first + 1) + text;
+  }
+  for (const TPairBlock& b : s.pairs.blocks) {
+    blocks << QStringLiteral("%1題%2(%3-%4,%5-%6)")
+                  .arg(b.last - b.first + 1)
+                  .arg(b.digits)
+                  .arg(b.minLeft)
+                  .arg(b.maxLeft)
+                  .arg(b.minRight)
+                  .arg(b.maxRight);
+  }
+  return s.title + u' ' + QString::number(s.PointsEach()) + u'点' + QString::number(s.minutes) +
+         u'分' + u' ' + blocks.join(u'+');
+}
+
+// The other ladder's papers hold what its tables give, 150 points a subject, 100 each to
+// pass; the 暗算 段位 200 a subject and its 段 ladder.
+TEST(PaperDocument, TheOtherLaddersPapersHoldTheirTables) {
+  const std::map<QString, QString> tables = {
+      {"zenshu-15", "見取算A 10点7分 15題1けた3口 | 見取算B 10点7分 15題1けた4口"},
+      {"zenshu-14", "見取算A 10点7分 15題1けた4口 | 見取算B 10点7分 15題1けた5口"},
+      {"zenshu-13", "見取算A 10点7分 15題1けた5口 | 見取算B 10点7分 15題[1,2]3口4字"},
+      {"zenshu-12", "見取算A 10点7分 15題1けた5口5引 | 見取算B 10点7分 15題[1,2]3口5字"},
+      {"zenshu-11", "見取算A 10点7分 15題1けた6口5引 | 見取算B 10点7分 15題[1,2]4口5字5引"},
+      {"zenshu-10", "見取算A 10点7分 15題1けた6口5引 | 見取算B 10点7分 15題[1,2]4口6字5引"},
+      {"zenshu-9", "乗算 10点7分 15題3(2-2,1-1) | 見取算 10点7分 15題[1,2]5口8字5引"},
+      {"zenshu-8",
+       "乗算 10点7分 15題4(3-3,1-1) | 除算 10点7分 15題3(1-1,2-2) | "
+       "見取算 10点7分 15題[1,2]6口10字5引"},
+      {"zenshu-7",
+       "乗算 10点7分 15題4(2-2,2-2) | 除算 10点7分 15題4(1-1,3-3) | "
+       "見取算 10点7分 15題[2,3]6口15字5引"},
+      {"zenshu-6",
+       "乗算 10点7分 15題5(2-3,2-3) | 除算 10点7分 15題4(2-2,2-2) | "
+       "見取算 10点7分 15題[1,3]7口19字5引"},
+      {"zenshu-5",
+       "乗算 10点7分 15題6(2-4,2-4) | 除算 10点7分 15題5(2-3,2-3) | "
+       "見取算 10点7分 15題[2,4]7口24字5引"},
+      {"zenshu-4",
+       "乗算 10点7分 15題7(3-5,2-4) | 除算 10点7分 15題6(2-4,2-4) | "
+       "見取算 10点7分 15題[3,5]7口28字5引"},
+      {"zenshu-anzan-10",
+       "乗算 5点3分 30題2(1-1,1-1) | 除算 5点3分 30題2(1-1,1-1) | "
+       "見取算 10点3分 15題1けた3口"},
+      {"zenshu-anzan-9",
+       "乗算 5点3分 30題3(2-2,1-1) | 除算 5点3分 30題3(1-1,2-2) | "
+       "見取算 10点3分 15題1けた4口"},
+      {"zenshu-anzan-8",
+       "乗算 5点3分 30題3(1-2,1-2) | 除算 5点3分 30題3(1-1,2-2) | "
+       "見取算 10点3分 15題1けた5口5引"},
+      {"zenshu-anzan-7",
+       "乗算 5点3分 30題3(1-2,1-2) | 除算 5点3分 30題3(1-2,1-2) | "
+       "見取算 10点3分 15題[1,2]4口6字5引"},
+      {"zenshu-anzan-6",
+       "乗算 5点3分 30題4(1-3,1-3) | 除算 5点3分 30題4(1-2,2-3) | "
+       "見取算 10点3分 15題2けた3口"},
+      {"zenshu-anzan-5",
+       "乗算 5点3分 30題4(1-3,1-3) | 除算 5点3分 30題4(1-3,1-3) | "
+       "見取算 10点3分 15題2けた4口5引"},
+      {"zenshu-anzan-4",
+       "乗算 5点3分 30題4(1-3,1-3) | 除算 5点3分 30題4(1-3,1-3) | "
+       "見取算 10点3分 15題[1,3]5口10字5引"},
+      {"zenshu-anzan-3",
+       "乗算 5点3分 30題5(1-4,1-4) | 除算 5点3分 30題5(1-4,1-4) | "
+       "見取算 10点3分 15題2けた5口5引"},
+      {"zenshu-anzan-2",
+       "乗算 5点3分 30題5(1-4,1-4) | 除算 5点3分 30題5(1-4,1-4) | "
+       "見取算 10点3分 15題[2,3]5口12字5引"},
+      {"zenshu-anzan-1",
+       "乗算 5点3分 30題6(1-5,1-5) | 除算 5点3分 30題6(1-5,1-5) | "
+       "見取算 10点3分 15題3けた5口5引"},
+      {"zenshu-anzan-dan",
+       "乗算 5点3分 15題6(1-5,1-5)+15題7(1-6,1-6)+10題8(1-7,1-7) | "
+       "除算 5点3分 15題6(1-5,1-5)+15題7(1-6,1-6)+10題8(1-7,1-7) | "
+       "見取算 5点3分 20題3けた5口8引+20題3けた7口8引4負"},
+  };
+  for (const auto& [key, table] : tables) {
+    const TExamGrade* grade = FindExamGrade(key);
+    ASSERT_NE(grade, nullptr) << key.toStdString();
+    QStringList sections;
+    for (const TExamSection& s : grade->sections) {
+      sections << Described(s);
+      EXPECT_EQ(s.Points(), key == QLatin1String("zenshu-anzan-dan") ? 200 : 150);
+    }
+    EXPECT_EQ(sections.join(QStringLiteral(" | ")), table);
+    EXPECT_EQ(grade->title, key.contains(QLatin1String("anzan")) ? QStringLiteral("暗算練習問題")
+                                                                 : QStringLiteral("珠算練習問題"));
+    if (key == QLatin1String("zenshu-anzan-dan")) {
+      ASSERT_EQ(grade->pass, TPassRule::Ladder);
+      EXPECT_EQ(grade->passMarks.size(), 16u);
+      EXPECT_EQ(grade->passMarks.front().label + QString::number(grade->passMarks.front().points),
+                QStringLiteral("準初段70"));
+      EXPECT_EQ(grade->passMarks.back().label + QString::number(grade->passMarks.back().points),
+                QStringLiteral("十段190"));
+    } else {
+      EXPECT_EQ(grade->pass, TPassRule::Each);
+      EXPECT_EQ(grade->passMarks.front().points, 100);
+    }
   }
 }
 
