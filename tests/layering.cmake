@@ -3,11 +3,15 @@
 # library shares the project root as its include path.
 #   core            nothing of ours
 #   a sheet folder  core and itself (every folder not named below is a sheet folder)
-#   platform        nothing of printing or app
-#   printing        nothing of app
+#   platform        nothing of printing, app, window, batch or main
+#   printing        nothing of app, window, batch or main
+#   app             what the window and the batch share: nothing of window, batch or main
+#   window          nothing of batch or main
+#   batch           nothing of window or main
+#   main            anything (it starts the batch or the window)
 #   cmake -DROOT=<source dir> -P tests/layering.cmake
 cmake_minimum_required(VERSION 3.25)
-set(not_sheets "app;bench;core;platform;printing;resources;tests;tools")
+set(not_sheets "app;batch;bench;core;main;platform;printing;resources;tests;tools;window")
 
 file(GLOB tops RELATIVE "${ROOT}" "${ROOT}/*")
 set(ours "")
@@ -24,9 +28,15 @@ foreach(folder ${ours})
     set(refused "${ours}")
     list(REMOVE_ITEM refused core)
   elseif(folder STREQUAL "platform")
-    set(refused "printing;app")
+    set(refused "printing;app;window;batch;main")
   elseif(folder STREQUAL "printing")
-    set(refused "app")
+    set(refused "app;window;batch;main")
+  elseif(folder STREQUAL "app")
+    set(refused "window;batch;main")
+  elseif(folder STREQUAL "window")
+    set(refused "batch;main")
+  elseif(folder STREQUAL "batch")
+    set(refused "window;main")
   elseif(folder IN_LIST not_sheets)
     set(refused "")
   else()

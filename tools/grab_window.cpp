@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/form1.h"
-#include "app/program.h"
 #include "platform/font_resources.h"
 #include "printing/qxprinters.h"
+#include "window/form1.h"
+#include "window/program.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   tamariko::Startup().Seed = static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10));
   tamariko::CreateForms();
   tamariko::Form1->show();
-  tamariko::Form1->Image4Click();
+  tamariko::Form1->MakeClicked();
   QApplication::processEvents();
   QImage picture = tamariko::Form1->grab().toImage();
   // Small enough for a README page.
