@@ -40,8 +40,6 @@ constexpr BatchOption kBatchOptions[] = {
     {"pdf", "FILE"},       {"printer", "NAME"}, {"paper", "NAME"},    {"count", "N"},
     {"mark", nullptr},     {"exam", "KEY"}};
 
-QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
-
 // The options that say where the run's work goes; a run needs one of them.
 constexpr const char* kOutputOptions[] = {"json", "png", "pdf", "printer"};
 
@@ -63,7 +61,7 @@ std::uint32_t ParseSeed(const QString& text) {
   const auto seed = SeedOfText(text);
   if (!seed) {
     throw BatchOptionError(
-        Option("seed"), QStringLiteral("「%1」は 0〜4294967295 の整数ではありません").arg(text),
+        OptionName("seed"), QStringLiteral("「%1」は 0〜4294967295 の整数ではありません").arg(text),
         QStringLiteral("'%1' is not a whole number from 0 to 4294967295").arg(text));
   }
   return *seed;
@@ -72,7 +70,7 @@ std::uint32_t ParseSeed(const QString& text) {
 QString ParseRound(const QString& text) {
   const auto round = RoundOfText(text);
   if (!round) {
-    throw BatchOptionError(Option("round"),
+    throw BatchOptionError(OptionName("round"),
                            QStringLiteral("「%1」は回数になりません。%2").arg(text, RoundRule()),
                            QStringLiteral("'%1' is not a round: up to %2 digits, 0 to 99")
                                .arg(text)
@@ -85,7 +83,7 @@ int ParseCount(const QString& text) {
   const auto count = WholeNumber(text, kMaxSets);
   if (!count || *count < 1) {
     throw BatchOptionError(
-        Option("count"),
+        OptionName("count"),
         QStringLiteral("「%1」は 1〜%2 の整数ではありません").arg(text).arg(kMaxSets),
         QStringLiteral("'%1' is not a whole number from 1 to %2").arg(text).arg(kMaxSets));
   }
@@ -96,7 +94,7 @@ int ParsePaper(const QString& name) {
   const int paper = PaperNumberOfName(name);
   if (paper == 0) {
     throw BatchOptionError(
-        Option("paper"),
+        OptionName("paper"),
         QStringLiteral("「%1」という用紙はありません。使える用紙: %2").arg(name, PaperNamesList()),
         QStringLiteral("unknown paper '%1'; use one of %2").arg(name, PaperNamesList()));
   }
@@ -142,14 +140,14 @@ const TPaper& ParseExam(const QString& key) {
     try {
       return ExamPaperFromFile(key);
     } catch (const Error& e) {
-      throw BatchOptionError(Option("exam"), QString::fromUtf8(e.what()),
+      throw BatchOptionError(OptionName("exam"), QString::fromUtf8(e.what()),
                              QStringLiteral("the paper document cannot be made"));
     }
   }
   const TPaper* paper = ExamPaperNamed(key);
   if (!paper) {
     throw BatchOptionError(
-        Option("exam"), QStringLiteral("「%1」という検定はありません").arg(key),
+        OptionName("exam"), QStringLiteral("「%1」という検定はありません").arg(key),
         QStringLiteral("unknown exam '%1'; use one of %2, or list").arg(key, ExamKeys()));
   }
   return *paper;
@@ -166,7 +164,7 @@ QStringList ParseExamSheets(const QString& list, const TPaper& paper) {
     for (const QString& key : names) {
       if (!known.contains(key)) {
         throw BatchOptionError(
-            Option("sheets"),
+            OptionName("sheets"),
             QStringLiteral("「%1」は検定 %2 の用紙にありません").arg(key, paper.key),
             QStringLiteral("'%1' is no page of exam %2; use %3, or all (exams: %4)")
                 .arg(key, paper.key, known.join(QStringLiteral(", ")), ExamKeys()));
@@ -189,7 +187,7 @@ QStringList ParseSheets(const QString& list) {
     }
     if (!known.contains(name) && !OtherPapersSheet(name)) {
       throw BatchOptionError(
-          Option("sheets"), QStringLiteral("「%1」という問題はありません").arg(name),
+          OptionName("sheets"), QStringLiteral("「%1」という問題はありません").arg(name),
           QStringLiteral("unknown sheet '%1'; use %2, or all")
               .arg(name, Listed(known, QStringLiteral(", "), QStringLiteral(" and "))));
     }
@@ -199,7 +197,7 @@ QStringList ParseSheets(const QString& list) {
   for (const QString& name : chosen) {
     if (PaperOfSheet(name) != PaperOfSheet(chosen.first())) {
       throw BatchOptionError(
-          Option("sheets"),
+          OptionName("sheets"),
           QStringLiteral("「%1」と「%2」は別の用紙の問題です").arg(chosen.first(), name),
           QStringLiteral("sheets '%1' and '%2' are of different papers").arg(chosen.first(), name));
     }
@@ -219,12 +217,13 @@ bool FolderTakesFiles(const QString& folder) {
 void CheckFolder(const char* option, const QString& folder, const QString& forFile) {
   const QFileInfo info(folder);
   if (!info.exists()) {
-    throw BatchOptionError(Option(option), QStringLiteral("フォルダ「%1」がありません").arg(folder),
+    throw BatchOptionError(OptionName(option),
+                           QStringLiteral("フォルダ「%1」がありません").arg(folder),
                            QStringLiteral("folder '%1' does not exist").arg(folder));
   }
   if (!FolderTakesFiles(folder)) {
     throw BatchOptionError(
-        Option(option), QStringLiteral("フォルダ「%1」に書き込めません").arg(folder),
+        OptionName(option), QStringLiteral("フォルダ「%1」に書き込めません").arg(folder),
         QStringLiteral("folder '%1' cannot be written%2")
             .arg(folder, forFile.isEmpty() ? QString() : QStringLiteral(" for '%1'").arg(forFile)));
   }
@@ -232,12 +231,12 @@ void CheckFolder(const char* option, const QString& folder, const QString& forFi
 
 void CheckOutputFile(const char* option, const QString& file) {
   if (file.isEmpty()) {
-    throw BatchOptionError(Option(option), QStringLiteral("ファイル名がありません"),
+    throw BatchOptionError(OptionName(option), QStringLiteral("ファイル名がありません"),
                            QStringLiteral("no file name given"));
   }
   const QFileInfo info(file);
   if (info.isDir()) {
-    throw BatchOptionError(Option(option), QStringLiteral("「%1」はフォルダです").arg(file),
+    throw BatchOptionError(OptionName(option), QStringLiteral("「%1」はフォルダです").arg(file),
                            QStringLiteral("'%1' is a folder, not a file").arg(file));
   }
   // A file is replaced by renaming a finished one over it; a device is written into, once
@@ -248,7 +247,7 @@ void CheckOutputFile(const char* option, const QString& file) {
   const QFileInfo written(FileBehindLinks(file, &unfaithful));
   if (!unfaithful.isEmpty()) {
     throw BatchOptionError(
-        Option(option),
+        OptionName(option),
         QStringLiteral("リンク「%1」の先「%2」は UTF-8 の名前ではありません")
             .arg(file, EscapedBytes(unfaithful)),
         QStringLiteral("the link '%1' leads to '%2', a name that is not valid UTF-8 and would "
@@ -263,7 +262,7 @@ void CheckOutputFile(const char* option, const QString& file) {
   const qsizetype nameBytes = QFile::encodeName(written.fileName()).size();
   if (nameBytes > (nameMax > 0 ? nameMax : 255) ||
       QFile::encodeName(written.absoluteFilePath()).size() >= PATH_MAX) {
-    throw BatchOptionError(Option(option), QStringLiteral("ファイル名が長すぎます"),
+    throw BatchOptionError(OptionName(option), QStringLiteral("ファイル名が長すぎます"),
                            QStringLiteral("file name too long"));
   }
 }
@@ -273,7 +272,7 @@ void CheckOutputFile(const char* option, const QString& file) {
 void CheckNotAnOption(const char* option, const QString& value) {
   if (value.startsWith(u'-') && value != QStringLiteral("-")) {
     throw BatchOptionError(
-        Option(option),
+        OptionName(option),
         QStringLiteral("「%1」は指定のように見えます。その名前なら ./%1 と書いてください")
             .arg(value),
         QStringLiteral("'%1' looks like an option; write ./%1 for a file of that name").arg(value));
@@ -318,7 +317,7 @@ void CheckCurrentFolder(const char* option, const QString& path) {
   folder.truncate(static_cast<qsizetype>(std::strlen(folder.constData())));
   if (IsFaithfulName(folder)) return;
   throw BatchOptionError(
-      Option(option),
+      OptionName(option),
       QStringLiteral(
           "今のフォルダ「%1」の名前は UTF-8 ではありません。/ から始まる名前で書いてください")
           .arg(EscapedBytes(folder)),
@@ -346,7 +345,7 @@ void CheckArgumentBytes(int argc, char** argv) {
         continue;
       }
       throw BatchOptionError(
-          Option(text),
+          OptionName(text),
           QStringLiteral("「%1」は UTF-8 の文字ではないため、用紙に印刷できません")
               .arg(EscapedBytes(bytes)),
           QStringLiteral("'%1' is not valid UTF-8 text and cannot be printed on the sheets")
@@ -371,6 +370,8 @@ std::optional<std::uint32_t> SeedOfText(const QString& text) {
 void PrintBatchError(const QString& message) {
   std::fprintf(stderr, "tamariko: %s\n", message.toLocal8Bit().constData());
 }
+
+QString OptionName(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
 
 BatchUsageError BatchOptionError(const QString& option, const QString& japanese,
                                  const QString& english) {
@@ -532,7 +533,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   // A value given twice is most likely a mistake in a script; say so rather than guess.
   for (const BatchOption& o : kBatchOptions) {
     if (o.value && parser.values(QLatin1String(o.name)).size() > 1) {
-      throw BatchOptionError(Option(o.name), QStringLiteral("2回以上指定されています"),
+      throw BatchOptionError(OptionName(o.name), QStringLiteral("2回以上指定されています"),
                              QStringLiteral("given more than once"));
     }
   }
@@ -576,7 +577,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   if (isSet("png")) CheckFolder("png", options.pngFolder, {});
   if (isSet("pdf") && options.pdf != QStringLiteral("-")) CheckOutputFile("pdf", options.pdf);
   if (isSet("printer") && options.printer.isEmpty()) {
-    throw BatchOptionError(Option("printer"), QStringLiteral("プリンタ名がありません"),
+    throw BatchOptionError(OptionName("printer"), QStringLiteral("プリンタ名がありません"),
                            QStringLiteral("no printer name given"));
   }
   // A run without one would make the sets for nothing.
@@ -587,7 +588,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
       const auto o =
           std::find_if(std::begin(kBatchOptions), std::end(kBatchOptions),
                        [&](const BatchOption& b) { return std::strcmp(b.name, name) == 0; });
-      outputs << Option(name) + QLatin1Char(' ') + QLatin1String(o->value);
+      outputs << OptionName(name) + QLatin1Char(' ') + QLatin1String(o->value);
     }
     const QString listed = Listed(outputs, QStringLiteral(", "), QStringLiteral(" or "));
     throw BatchUsageError{

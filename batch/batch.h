@@ -41,6 +41,8 @@ struct BatchUsageError {
   QString message;
 };
 
+// "--json" for "json".
+QString OptionName(const char* name);
 // A usage error naming the option, with the reason in Japanese and in English.
 BatchUsageError BatchOptionError(const QString& option, const QString& japanese,
                                  const QString& english);

@@ -16,8 +16,6 @@
 namespace tamariko {
 namespace {
 
-QString Option(const char* name) { return QStringLiteral("--") + QLatin1String(name); }
-
 bool IsStandardOutput(const QString& path) { return path == QStringLiteral("-"); }
 
 // What a path will be written as: an existing file by its inode (links followed, so a
@@ -57,7 +55,7 @@ void CheckLinkTarget(const char* option, const QString& path) {
                     named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
   if (!same) {
     throw BatchOptionError(
-        Option(option), QStringLiteral("リンク「%1」の先のファイルがわかりません").arg(path),
+        OptionName(option), QStringLiteral("リンク「%1」の先のファイルがわかりません").arg(path),
         QStringLiteral("cannot tell which file the link '%1' leads to").arg(path));
   }
 }
@@ -84,7 +82,7 @@ OutputPaths::OutputPaths(const BatchOptions& options, const QStringList& preview
     if (!identity) return;
     const auto [at, added] = taken.emplace(*identity, shown);
     if (added) return;
-    throw BatchOptionError(Option(option),
+    throw BatchOptionError(OptionName(option),
                            QStringLiteral("「%1」は %2 と同じファイルです").arg(path, at->second),
                            QStringLiteral("'%1' is the same file as %2").arg(path, at->second));
   };
@@ -111,18 +109,18 @@ void OutputPaths::OpenStream(const char* option, const QString& path) {
     return;
   }
   CheckLinkTarget(option, path);
-  if (!IsStreamOutput(Option(option), path)) return;
+  if (!IsStreamOutput(OptionName(option), path)) return;
   // Without O_NONBLOCK a FIFO nobody reads would hold the run here for good.
   const int fd =
       ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
     const int error = errno;
     if (error == ENXIO) {
-      throw BatchOptionError(Option(option),
+      throw BatchOptionError(OptionName(option),
                              QStringLiteral("FIFO「%1」を読むプログラムがありません").arg(path),
                              QStringLiteral("no program reads the FIFO '%1'").arg(path));
     }
-    throw BatchOptionError(Option(option), QStringLiteral("「%1」を開けません").arg(path),
+    throw BatchOptionError(OptionName(option), QStringLiteral("「%1」を開けません").arg(path),
                            QStringLiteral("cannot open '%1': %2").arg(path, PlainReason(error)));
   }
   // From here on writes wait for the reader, as into any pipe.

@@ -9,7 +9,11 @@ namespace {
 
 // A section's run: the answer page holding it gives it a column, answers from its first
 // problem down.
-QString SectionKey(std::size_t section) { return QStringLiteral("section%1").arg(section + 1); }
+const QString kSectionKey = QStringLiteral("section");
+QString SectionKey(std::size_t section) { return kSectionKey + QString::number(section + 1); }
+std::size_t SectionOfKey(const QString& key) {
+  return static_cast<std::size_t>(key.mid(kSectionKey.size()).toInt() - 1);
+}
 
 class TExamAnswerPage : public TAnswerPage {
  public:
@@ -36,8 +40,7 @@ class TExamAnswerPage : public TAnswerPage {
     texts.sections.resize(paper_.Grade().sections.size());
     for (const AnswerRun& run : Runs()) {
       if (!withAnswers) break;
-      const std::size_t section = static_cast<std::size_t>(run.key.mid(7).toInt() - 1);
-      QStringList& list = texts.sections.at(section);
+      QStringList& list = texts.sections.at(SectionOfKey(run.key));
       list.resize(run.firstRow + run.count);
       for (int row = run.firstRow; row < run.firstRow + run.count; ++row) {
         if (const auto& cell = At(run.column, row)) list[row - run.firstRow] = cell->Printed();

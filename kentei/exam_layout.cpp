@@ -11,8 +11,6 @@
 namespace tamariko {
 namespace {
 
-// Figures end this far inside the rule on their right.
-constexpr long double kFigureInsetMm = 1.5;
 // The least a みとり算 row and a かけ算 line may shrink to before the section takes more pages.
 constexpr long double kLeastRowMm = 4;
 constexpr long double kLeastLineMm = 7;
@@ -216,16 +214,6 @@ class Placer {
   bool hasAddition_ = false;
 };
 
-// The sections a page holds, in order, each once.
-std::vector<std::size_t> SectionsOn(const TExamPageLayout& page) {
-  std::vector<std::size_t> sections;
-  for (const TPlacedPart& p : page.parts) {
-    if (std::find(sections.begin(), sections.end(), p.section) == sections.end())
-      sections.push_back(p.section);
-  }
-  return sections;
-}
-
 // A page's name: one page none; two 表 and 裏; more by the sections they hold, a section
 // over several pages numbered.
 void NamePages(const TExamGrade& g, std::vector<TExamPageLayout>& pages,
@@ -290,6 +278,15 @@ std::vector<TAnswerPageLayout> LayOutAnswers(const TExamGrade& g) {
 
 }  // namespace
 
+std::vector<std::size_t> SectionsOn(const TExamPageLayout& page) {
+  std::vector<std::size_t> sections;
+  for (const TPlacedPart& p : page.parts) {
+    if (std::find(sections.begin(), sections.end(), p.section) == sections.end())
+      sections.push_back(p.section);
+  }
+  return sections;
+}
+
 bool TExamPageLayout::Alone(const TExamGrade& grade) const {
   const std::vector<std::size_t> sections = SectionsOn(*this);
   if (sections.size() == 1) return true;
@@ -304,7 +301,7 @@ std::vector<TAdditionFrame> AdditionFrames(const TExamSection& section, int firs
   std::vector<TAdditionFrame> frames;
   if (!section.mental) {
     const QString longest = LongestAdditionAnswer(s);
-    const long double need = AnswerSpaceMm(longest) + 2 * kFigureInsetMm;
+    const long double need = AnswerSpaceMm(longest) + 2 * kExamFigureInsetMm;
     const int perBlock = need <= 230.0L / 10 ? 10 : need <= 230.0L / 5 ? 5 : 4;
     const int count = last - first + 1;
     const int blocks = (count + perBlock - 1) / perBlock;
@@ -321,7 +318,7 @@ std::vector<TAdditionFrame> AdditionFrames(const TExamSection& section, int firs
     const int from = std::max(first, b.first), to = std::min(last, b.last);
     if (from > to) continue;
     const QString longest = LongestAdditionAnswer({{b}, s.pointsEach});
-    const long double need = AnswerSpaceMm(longest) + 2 * kFigureInsetMm;
+    const long double need = AnswerSpaceMm(longest) + 2 * kExamFigureInsetMm;
     const int most = std::clamp(static_cast<int>(230.0L / need), 1, 15);
     const int count = to - from + 1, n = (count + most - 1) / most;
     for (int f = 0, next = from; f < n; ++f) {

@@ -17,6 +17,8 @@ inline constexpr long double kExamBodyTopMm = 76;
 // Figures and rules end above the organizer line.
 inline constexpr long double kExamPageBottomMm = 343;
 inline constexpr long double kExamColumnGapMm = 6;
+// Figures end this far inside the rule on their right.
+inline constexpr long double kExamFigureInsetMm = 1.5;
 
 // Problems first .. last (from 1) of one section, placed on a page.
 struct TPlacedPart {
@@ -53,6 +55,8 @@ struct TExamLayout {
 };
 
 TExamLayout LayOutExam(const TExamGrade& grade);
+// The sections a page holds, in order, each once.
+std::vector<std::size_t> SectionsOn(const TExamPageLayout& page);
 
 // One framed block of みとり算 columns: its first problem (from 1), columns, rows and the
 // longest answer its columns make room for.

@@ -14,8 +14,6 @@ namespace {
 
 constexpr long double kLeftMm = kExamLeftMm, kRightMm = kExamRightMm;
 constexpr long double kBodyTopMm = kExamBodyTopMm;
-// Figures end this far inside the rule on their right.
-constexpr long double kFigureInsetMm = 1.5;
 // Room around a written answer, beyond the digits' own width.
 constexpr long double kAnswerMarginMm = 3;
 // A section's own score box, right of its heading, where each section passes alone.
@@ -52,16 +50,9 @@ std::vector<std::size_t> AllSections(const TExamGrade& g) {
   return all;
 }
 
-std::vector<std::size_t> SectionsOf(const TExamGrade& g, const TExamLayout& layout,
-                                    TExamPageRef page) {
-  if (page.answers) return layout.answers.at(page.index).sections;
-  std::vector<std::size_t> sections;
-  for (const TPlacedPart& p : layout.pages.at(page.index).parts) {
-    if (std::find(sections.begin(), sections.end(), p.section) == sections.end())
-      sections.push_back(p.section);
-  }
-  (void)g;
-  return sections;
+std::vector<std::size_t> SectionsOf(const TExamLayout& layout, TExamPageRef page) {
+  return page.answers ? layout.answers.at(page.index).sections
+                      : SectionsOn(layout.pages.at(page.index));
 }
 
 // The clock a section keeps: its own, or its group's first section's.
@@ -202,7 +193,7 @@ void DrawHeader(SheetDrawer& d, const TExamPageContent& c, TExamPageRef page) {
   d.Text(kLeftMm, 54, RoundLabel(c.texts));
   d.Text(40, 54, ExamPageTitle(g, c.layout, page));
   d.Font(10, false);
-  d.Text(kLeftMm, 63, InfoLine(g, SectionsOf(g, c.layout, page), page.answers));
+  d.Text(kLeftMm, 63, InfoLine(g, SectionsOf(c.layout, page), page.answers));
   if (g.pass == TPassRule::Ladder) DrawLadder(d, g);
   d.HeavyPen();
   d.Line(kLeftMm, 70, kRightMm, 70);
@@ -291,7 +282,7 @@ ProblemBlock AdditionBlock(long double top, int first, int columns, int rows, lo
 
 // One framed block of みとり算 columns: rules, numbers, row labels, ¥ and the rows of the
 // section's problems from `firstIndex` (from 0).
-void DrawAdditionFrame(SheetDrawer& d, const TExamPageContent& c, const TExamSection& s,
+void DrawAdditionFrame(SheetDrawer& d, const TExamSection& s,
                        const std::vector<TAdditionProblem>* problems, int firstIndex,
                        const ProblemBlock& block, long double rowMm, int points) {
   DrawBlockRules(d, block);
@@ -304,9 +295,8 @@ void DrawAdditionFrame(SheetDrawer& d, const TExamPageContent& c, const TExamSec
     for (int r = 1; r <= block.rows; ++r)
       d.Text(r < 10 ? 17 : 16, block.firstRowTop + rowMm * (r - 1), QString::number(r));
   }
-  (void)c;
   for (int k = 0; k < block.columns; ++k) {
-    const long double right = block.ColumnRight(k) - kFigureInsetMm;
+    const long double right = block.ColumnRight(k) - kExamFigureInsetMm;
     // ¥ at the left end of every 計 box alike, however wide the box.
     if (s.addition.BlockOf(block.firstProblem - s.firstNumber + 1 + k).yen) {
       d.Font(10, false);
@@ -345,7 +335,7 @@ void DrawAddition(SheetDrawer& d, const TExamPageContent& c, const TExamPageLayo
   for (const TAdditionFrame& f : frames) {
     const ProblemBlock block =
         AdditionBlock(y, s.firstNumber + f.first - 1, f.columns, f.rows, at.rowMm, points);
-    DrawAdditionFrame(d, c, s, problems, f.first - 1, block, at.rowMm, points);
+    DrawAdditionFrame(d, s, problems, f.first - 1, block, at.rowMm, points);
     y = block.bottom + at.gapMm;
   }
 }
