@@ -33,7 +33,9 @@ using Edit = std::pair<QStringList, QJsonValue>;
 // to its value, or removed where the value is undefined.
 QByteArray With(std::initializer_list<Edit> edits) {
   QJsonObject root = QJsonDocument::fromJson(kSound).object();
-  for (const auto& [path, value] : edits) {
+  for (const Edit& edit : edits) {
+    const QStringList& path = edit.first;
+    const QJsonValue& value = edit.second;
     const std::function<QJsonValue(QJsonValue, int)> set = [&](QJsonValue node, int at) {
       if (at == path.size()) return value;
       bool index = false;
