@@ -151,8 +151,8 @@ void FillGrades(QComboBox* box, int ladder) {
   box->setCurrentIndex(std::max(0, box->findText(kept)));
 }
 
-// 名簿 beside ヘルプ, after it in the Tab order; Ctrl+L opens it from anywhere in the window.
-void AddPupilsEntry(QToolButton* help) {
+// 名簿 beside ヘルプ; Ctrl+L opens it from anywhere in the window.
+QToolButton* AddPupilsEntry(QToolButton* help) {
   QWidget* panel = help->parentWidget();
   auto* button = new QToolButton(panel);
   button->setObjectName(QStringLiteral("PupilsButton"));
@@ -173,7 +173,7 @@ void AddPupilsEntry(QToolButton* help) {
   button->adjustSize();
   button->move(help->x() - button->width() - 2, help->y());
   button->show();
-  QWidget::setTabOrder(help, button);
+  return button;
 }
 
 }  // namespace
@@ -200,9 +200,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   PrinterSetupDialog = std::make_unique<TQxPrinterSetupDialog>(this);
   PrintDialog = std::make_unique<TQxPrintDialog>(this);
   QToolButton* help = AddHelpEntry(CommandPanel, Heading1Box->geometry().right() + 1, 1);
-  AddPupilsEntry(help);
+  QToolButton* pupils = AddPupilsEntry(help);
   ConnectKeyboard(this, {MakeButton, PrintButton, PrinterSetupButton},
                   {SchoolBox, RoundBox, Heading1Box, Heading2Box});
+  QWidget::setTabOrder(help, pupils);
   StatusLine = new QStatusBar(this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
   JobFollow = std::make_unique<TJobFollow>([this] { Guarded(this, [this] { ShowJobNews(); }); });
