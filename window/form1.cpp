@@ -1,5 +1,6 @@
 #include "window/form1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
+#include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -44,6 +46,7 @@
 #include "window/job_follow.h"
 #include "window/message_box.h"
 #include "window/print_run.h"
+#include "window/pupils_dialog.h"
 #include "window/shortcuts.h"
 #include "window/shutdown_signals.h"
 #include "window/startup.h"
@@ -148,6 +151,31 @@ void FillGrades(QComboBox* box, int ladder) {
   box->setCurrentIndex(std::max(0, box->findText(kept)));
 }
 
+// 名簿 beside ヘルプ; Ctrl+L opens it from anywhere in the window.
+QToolButton* AddPupilsEntry(QToolButton* help) {
+  QWidget* panel = help->parentWidget();
+  auto* button = new QToolButton(panel);
+  button->setObjectName(QStringLiteral("PupilsButton"));
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::TabFocus);
+  auto* open = new QAction(QStringLiteral("名簿"), panel->window());
+  open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  open->setShortcutContext(Qt::WindowShortcut);
+  open->setToolTip(QStringLiteral("名簿 (Ctrl+L)"));
+  QObject::connect(open, &QAction::triggered, panel->window(), [panel] {
+    Guarded(panel->window(), [panel] {
+      TPupilsDialog dialog(panel->window());
+      dialog.exec();
+    });
+  });
+  panel->window()->addAction(open);
+  button->setDefaultAction(open);
+  button->adjustSize();
+  button->move(help->x() - button->width() - 2, help->y());
+  button->show();
+  return button;
+}
+
 }  // namespace
 
 QString TForm1::EditTexts::RoundText() const { return Form.RoundBox->text(); }
@@ -171,9 +199,11 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   LimitHeadingBox(SchoolBox, HeadingLine::Organizer, places);
   PrinterSetupDialog = std::make_unique<TQxPrinterSetupDialog>(this);
   PrintDialog = std::make_unique<TQxPrintDialog>(this);
-  AddHelpEntry(CommandPanel, Heading1Box->geometry().right() + 1, 1);
+  QToolButton* help = AddHelpEntry(CommandPanel, Heading1Box->geometry().right() + 1, 1);
+  QToolButton* pupils = AddPupilsEntry(help);
   ConnectKeyboard(this, {MakeButton, PrintButton, PrinterSetupButton},
                   {SchoolBox, RoundBox, Heading1Box, Heading2Box});
+  QWidget::setTabOrder(help, pupils);
   StatusLine = new QStatusBar(this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
   JobFollow = std::make_unique<TJobFollow>([this] { Guarded(this, [this] { ShowJobNews(); }); });
