@@ -258,14 +258,17 @@ QString LongestAnswer(const TExamSection& s) {
 
 std::vector<TAnswerPageLayout> LayOutAnswers(const TExamGrade& g) {
   const long double room = kExamPageBottomMm - kExamBodyTopMm;
+  std::vector<QString> longest;
   long double normal = 0;
-  for (const TExamSection& s : g.sections) normal += GridHeight(LongestAnswer(s), s.Count(), false);
+  for (const TExamSection& s : g.sections) {
+    longest.push_back(LongestAnswer(s));
+    normal += GridHeight(longest.back(), s.Count(), false);
+  }
   std::vector<TAnswerPageLayout> pages(1);
   pages[0].compact = normal > room;
   long double y = 0;
   for (std::size_t i = 0; i < g.sections.size(); ++i) {
-    const long double h =
-        GridHeight(LongestAnswer(g.sections[i]), g.sections[i].Count(), pages[0].compact);
+    const long double h = GridHeight(longest[i], g.sections[i].Count(), pages[0].compact);
     if (y + h > room && !pages.back().sections.empty()) {
       pages.push_back({{}, pages[0].compact});
       y = 0;
