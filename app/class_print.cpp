@@ -20,12 +20,6 @@ constexpr int kOverviewRows = 40;
 constexpr long double kOverviewTop = 40;
 constexpr long double kOverviewRow = 7.5L;
 
-QSet<QString> AnswerKeySet(const TPaper& paper) {
-  QSet<QString> keys;
-  for (const AnswerSheet& page : LayoutOf(paper).answerSheets) keys.insert(page.sheet.key);
-  return keys;
-}
-
 // A string as a JSON value.
 QByteArray JsonString(const QString& text) {
   const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
@@ -109,11 +103,10 @@ void PrintClass(std::vector<ClassBook>& books, const std::vector<ClassPaper>& or
   const auto pages = [&](bool answers) {
     for (std::size_t k = 0; k < books.size(); ++k) {
       TWorkbook& book = *books[k].book;
-      const QSet<QString> answerKeys = AnswerKeySet(book.Paper());
       const int pupil = static_cast<int>(k);
       if (calls.pupilJob) calls.pupilJob(pupil, true);
       book.PrintRun(EverySheet(book.Paper()), [&](SheetRef sheet) {
-        if (answerKeys.contains(book.Info(sheet).key) != answers) return;
+        if (sheet.IsAnswerTable() != answers) return;
         book.PrintSheet(sheet, printer);
         after();
       });

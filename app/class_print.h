@@ -5,6 +5,7 @@
 // the answer pages in the same order. The window and the batch print it alike.
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -51,6 +52,11 @@ class TPupilTexts : public TSheetTexts {
   const TSheetTexts& base_;
   Pupil pupil_;
 };
+
+// The name of the one PDF a class run makes: 「名簿_2026-12-08」.
+inline QString ClassFileStem(const QDate& day) {
+  return QStringLiteral("名簿_") + day.toString(Qt::ISODate);
+}
 
 // One pupil's paper made, every page of it.
 struct ClassBook {
