@@ -485,6 +485,10 @@ class ClassRun {
         order_(ClassOrder(*options.pupils, options.seed ? *options.seed : ClockSeed())) {}
 
   void Announce() const {
+    if (order_.size() == 1) {
+      std::fprintf(stderr, "seed: %u\n", order_.front().number);
+      return;
+    }
     std::fprintf(stderr, "seed: %u (pupils 1 to %d: seeds %u to %u)\n", order_.front().number,
                  static_cast<int>(order_.size()), order_.front().number, order_.back().number);
   }
