@@ -96,6 +96,20 @@ const HeadingPlace& PlaceOf(const TeacherPlaces& places, HeadingLine line) {
   return places.organizer;
 }
 
+QString RefusedAt(const HeadingPlace& place, const QString& text) {
+  return Measured([&](TCanvas& c) {
+    QString why = RefusedCharacter(c, place, text);
+    if (why.isEmpty() && FittingPoints(c, place, text) == 0) {
+      why = QStringLiteral("長すぎます。%1 (幅 %2 mm) に %3 ポイントで入るのは「%4」までです")
+                .arg(QString::fromUtf16(place.room))
+                .arg(static_cast<int>(place.endX - place.x))
+                .arg(place.smallestPoints)
+                .arg(FittingText(c, place, text));
+    }
+    return why;
+  });
+}
+
 bool HeadingFits(const TeacherPlaces& places, HeadingLine line, const QString& text) {
   const HeadingPlace& place = PlaceOf(places, line);
   return Measured([&](TCanvas& c) {

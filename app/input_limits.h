@@ -23,6 +23,10 @@ QString RoundRule();
 // The teacher's lines: the two headings and the organizer (教室名) at the foot.
 enum class HeadingLine { First, Second, Organizer };
 
+// Why `text` cannot stand at `place`: a character that cannot, or too long even at its
+// smallest size; empty when it fits. Needs the application object and the label face.
+QString RefusedAt(const HeadingPlace& place, const QString& text);
+
 const HeadingPlace& PlaceOf(const TeacherPlaces& places, HeadingLine line);
 
 // Whether the line can stand in its place on the paper's sheets: every character can be

@@ -14,8 +14,10 @@
 #include <cstring>
 #include <memory>
 
+#include "app/class_print.h"
 #include "app/input_limits.h"
 #include "app/papers.h"
+#include "app/pupils.h"
 #include "core/contest_header.h"
 #include "core/error.h"
 #include "kentei/exam_sheet.h"
@@ -38,7 +40,7 @@ constexpr BatchOption kBatchOptions[] = {
     {"seed", "N"},         {"round", "TEXT"},   {"heading1", "TEXT"}, {"heading2", "TEXT"},
     {"organizer", "TEXT"}, {"sheets", "LIST"},  {"json", "FILE"},     {"png", "DIR"},
     {"pdf", "FILE"},       {"printer", "NAME"}, {"paper", "NAME"},    {"count", "N"},
-    {"mark", nullptr},     {"exam", "KEY"}};
+    {"mark", nullptr},     {"exam", "KEY"},     {"class", "FILE"}};
 
 // The options that say where the run's work goes; a run needs one of them.
 constexpr const char* kOutputOptions[] = {"json", "png", "pdf", "printer"};
@@ -326,6 +328,39 @@ void CheckCurrentFolder(const char* option, const QString& path) {
           .arg(EscapedBytes(folder)));
 }
 
+// The list of --class: read whole, every line readable, one pupil ticked at least. A class
+// run makes each pupil's own paper, so it takes none of the options that choose one.
+template <typename IsSet>
+void ParseClass(const QString& path, const IsSet& isSet, BatchOptions& options) {
+  for (const char* other : {"exam", "sheets", "count", "png"}) {
+    if (isSet(other)) {
+      throw BatchOptionError(OptionName("class"),
+                             QStringLiteral("%1 と一緒には使えません").arg(OptionName(other)),
+                             QStringLiteral("cannot be used with %1").arg(OptionName(other)));
+    }
+  }
+  auto list = std::make_shared<PupilList>();
+  try {
+    *list = ReadPupilFile(path);
+  } catch (const Error& e) {
+    throw BatchOptionError(OptionName("class"), QString::fromUtf8(e.what()),
+                           QStringLiteral("the list cannot be read"));
+  }
+  if (const QString bad = FirstBadLine(*list); !bad.isEmpty()) {
+    throw BatchOptionError(OptionName("class"), QStringLiteral("「%1」の %2").arg(path, bad),
+                           QStringLiteral("a line of '%1' cannot be read").arg(path));
+  }
+  if (std::none_of(list->pupils.begin(), list->pupils.end(),
+                   [](const Pupil& p) { return p.ticked; })) {
+    throw BatchOptionError(OptionName("class"),
+                           QStringLiteral("「%1」に印刷する生徒がいません").arg(path),
+                           QStringLiteral("no pupil of '%1' is ticked").arg(path));
+  }
+  options.classFile = path;
+  options.pupils = std::move(list);
+  options.sheets.clear();
+}
+
 }  // namespace
 
 void CheckArgumentBytes(int argc, char** argv) {
@@ -488,6 +523,15 @@ QString BatchHelpText() {
              "                    問題と解答表を合わせ、同じ組をまた作るのに使います。\n"
              "                    prints the set's seed small on every page (e.g. No.3141592653)\n"
              "                    to match sheets with their answer table and make a set again.\n"
+             "  --class FILE      名簿 (CSV) の印の付いた生徒それぞれに、その用紙を氏名と\n"
+             "                    受験番号入りで作ります。n 人目は問題番号 SEED+n-1。並びは\n"
+             "                    用紙の順、ふりがな順。PDF と印刷は全員の問題、一覧、全員の\n"
+             "                    解答の順。JSON は1行1人で \"pupil\" 付き。\n"
+             "                    makes each ticked pupil of the list (CSV) their paper with\n"
+             "                    their name and number; pupil n takes seed SEED+n-1, in the\n"
+             "                    papers' order, then by ふりがな. The PDF and printer get every\n"
+             "                    problem page, an overview, then every answer page; the JSON\n"
+             "                    has one line per pupil with a member \"pupil\".\n"
              "  --help            この説明 / this help\n"
              "  --version         版 / version\n"
              "\n"
@@ -563,6 +607,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
   } else if (isSet("sheets")) {
     options.sheets = ParseSheets(value("sheets"));
   }
+  if (isSet("class")) ParseClass(value("class"), isSet, options);
   options.json = value("json");
   options.pngFolder = value("png");
   options.pdf = value("pdf");

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "core/sheet_texts.h"
@@ -10,6 +11,7 @@
 namespace tamariko {
 
 struct TPaper;
+struct PupilList;
 
 // What a run without a window is asked to make.
 struct BatchOptions {
@@ -24,8 +26,11 @@ struct BatchOptions {
   // page unless --sheets names some.
   QString exam;
   const TPaper* examPaper = nullptr;  // the paper of --exam, a document's too
-  bool listExams = false;             // --exam list: the keys and their names, nothing made
-  QString json;                       // "-" is standard output
+  // --class: the list whose ticked pupils each get their exam paper, in one run.
+  QString classFile;
+  std::shared_ptr<const PupilList> pupils;
+  bool listExams = false;  // --exam list: the keys and their names, nothing made
+  QString json;            // "-" is standard output
   QString pngFolder;
   QString pdf;
   QString printer;

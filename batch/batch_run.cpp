@@ -13,6 +13,7 @@
 #include <future>
 #include <memory>
 
+#include "app/class_print.h"
 #include "app/command_line.h"
 #include "app/input_limits.h"
 #include "app/papers.h"
@@ -23,6 +24,7 @@
 #include "core/error.h"
 #include "core/random.h"
 #include "core/sheet_drawer.h"
+#include "kentei/exam_sheet.h"
 #include "platform/carried_font.h"
 #include "platform/cups_spooler.h"
 #include "platform/end_signals.h"
@@ -215,6 +217,23 @@ std::unique_ptr<TQxPrinter> PrinterFor(const std::shared_ptr<CupsSpooler>& spool
 // A heading given is measured in the sheets' font, as the window does; the defaults fit.
 // Throws BatchUsageError for a heading that does not fit.
 void CheckHeadings(const BatchOptions& options, Drawing& drawing, char** argv) {
+  if (options.pupils) {
+    // Every pupil's name is measured, whatever the run writes.
+    StartApplication(drawing, argv);
+    InstallFaceSubstitutions();
+    if (const auto refused =
+            RefusedHeading(kExamPlaces, options.heading1, options.heading2, options.organizer)) {
+      throw BatchUsageError{*refused};
+    }
+    for (const Pupil& pupil : options.pupils->pupils) {
+      if (!pupil.ticked) continue;
+      if (const QString refused = RefusedPupil(pupil); !refused.isEmpty()) {
+        throw BatchOptionError(QStringLiteral("--class"), refused,
+                               QStringLiteral("a pupil's name or number does not fit its box"));
+      }
+    }
+    return;
+  }
   if (options.heading1 == kDefaultHeading1 && options.heading2 == kDefaultHeading2 &&
       options.organizer == kDefaultOrganizer) {
     return;
@@ -457,6 +476,85 @@ void PrintSets(const Sets& sets, Drawing& drawing) {
   for (const QString& notice : drawing.spooler->TakeNotices(true)) PrintBatchError(notice);
 }
 
+// A class at once: every pupil's paper made once, written to the files, then sent.
+class ClassRun {
+ public:
+  explicit ClassRun(const BatchOptions& options)
+      : options_(options),
+        texts_(options),
+        order_(ClassOrder(*options.pupils, options.seed ? *options.seed : ClockSeed())) {}
+
+  void Announce() const {
+    if (order_.size() == 1) {
+      std::fprintf(stderr, "seed: %u\n", order_.front().number);
+      return;
+    }
+    std::fprintf(stderr, "seed: %u (pupils 1 to %d: seeds %u to %u)\n", order_.front().number,
+                 static_cast<int>(order_.size()), order_.front().number, order_.back().number);
+  }
+
+  StagedOutputs StageFiles(const OutputPaths& paths, Drawing& drawing) {
+    std::unique_ptr<StagedFile> json;
+    if (!options_.json.isEmpty() && options_.json != QStringLiteral("-")) {
+      json = paths.Stage(options_.json);
+    }
+    const int count = static_cast<int>(order_.size());
+    Progress progress(count, "pupils");
+    for (int n = 1; n <= count; ++n) {
+      const ClassPaper& paper = order_[static_cast<std::size_t>(n - 1)];
+      ForSet(n, paper.number, count, [&] {
+        books_.push_back(
+            MakeClassBook(texts_, paper, options_.mark ? SetMarkLabel(paper.number) : QString()));
+        if (options_.json.isEmpty()) return;
+        const QByteArray line = PupilJsonLine(*books_.back().book, paper);
+        if (!json) {
+          WriteStandardOutputOrThrow(line);
+        } else if (json->write(line) != line.size()) {
+          json->Finish();  // throws the reason
+        }
+      });
+      progress.Done(n);
+    }
+    StagedOutputs outputs;
+    if (json) {
+      json->Finish();
+      outputs.Add(std::move(json));
+    }
+    if (!options_.pdf.isEmpty()) {
+      drawing.spooler->CollectPdfJobs(paths.Stage(options_.pdf));
+      PrintClass(books_, order_, *drawing.pdf,
+                 {[&] {
+                    StopIfEndSignalReceived();
+                    drawing.spooler->CheckPdfCollection();
+                  },
+                  {}});
+      outputs.Add(drawing.spooler->EndPdfCollection());
+    }
+    return outputs;
+  }
+
+  void Print(Drawing& drawing) {
+    if (!drawing.queue) return;
+    const long long runStart = static_cast<long long>(std::time(nullptr)) - 5;
+    try {
+      PrintClass(books_, order_, *drawing.queue, {[] { StopIfEndSignalReceived(); }, {}});
+    } catch (const EPrintServerSilent& e) {
+      ThrowGivenUp(e, runStart, drawing.spooler->LastJobId());
+    }
+    const std::size_t jobs = drawing.spooler->TakeSentJobs().size();
+    PrintBatchError(QStringLiteral("印刷サーバーが %1 件のジョブを受け付けました (the print "
+                                   "server accepted %1 jobs)")
+                        .arg(jobs));
+    for (const QString& notice : drawing.spooler->TakeNotices(true)) PrintBatchError(notice);
+  }
+
+ private:
+  const BatchOptions& options_;
+  const BatchTexts texts_;
+  const std::vector<ClassPaper> order_;
+  std::vector<ClassBook> books_;
+};
+
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
@@ -491,6 +589,22 @@ int RunBatch(int argc, char** argv) {
       return 0;
     }
     Drawing drawing = PrepareDrawing(options, argv);
+    if (options.pupils) {
+      ClassRun run(options);
+      run.Announce();
+      outputs = run.StageFiles(*paths, drawing);
+      committing = true;
+      outputs.Commit();
+      try {
+        run.Print(drawing);
+      } catch (const EndSignalReceived&) {
+        throw;
+      } catch (const std::exception& e) {
+        throw Error(
+            (QString::fromUtf8(e.what()) + QStringLiteral("。") + outputs.Done()).toStdString());
+      }
+      return 0;
+    }
     const Sets sets(options);
     sets.Announce();
     // Every file is written in full first and put in place only when all are complete.

@@ -23,6 +23,9 @@ class TSheetTexts {
   virtual QString Heading2() const = 0;   // Edit3, the large heading
   // The organizer line at the foot of every sheet; empty prints none.
   virtual QString Organizer() const { return kDefaultOrganizer; }
+  // The pupil a paper is printed for, in the 氏名 and 受験番号 boxes; empty leaves them blank.
+  virtual QString PupilName() const { return {}; }
+  virtual QString PupilNumber() const { return {}; }
 };
 
 // 「第1回」; with no round a full-width space keeps room for a number written by hand.

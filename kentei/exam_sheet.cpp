@@ -184,6 +184,12 @@ void DrawHeader(SheetDrawer& d, const TExamPageContent& c, TExamPageRef page) {
     d.Font(9, true);
     d.Text(162, (box.top + box.bottom) / 2 - 2, QString::fromUtf16(box.label));
   }
+  if (const QString number = c.texts.PupilNumber(); !number.isEmpty()) {
+    DrawTeacherLine(d, kExamPupilNumber, number);
+  }
+  if (const QString name = c.texts.PupilName(); !name.isEmpty()) {
+    DrawTeacherLine(d, kExamPupilName, name);
+  }
   // Out of each section's points where each passes alone and they are alike.
   const int each = PassesBySection(g) ? EachSectionsPoints(g) : 0;
   d.Font(10, false);

@@ -52,6 +52,12 @@ inline constexpr TeacherPlaces kExamPlaces{
     {14, 347, 11, false, 252, 344, 362, 8, u"用紙の下の余白"},
 };
 
+// A pupil's name and 受験番号 inside their boxes; a long name shrinks as the school's does.
+inline constexpr HeadingPlace kExamPupilName{
+    184, 25, 14, false, 251, 22.5L, 33.5L, 8, u"用紙の「氏名」の枠"};
+inline constexpr HeadingPlace kExamPupilNumber{
+    184, 13, 12, false, 251, 10.5L, 19.5L, 8, u"用紙の「受験番号」の枠"};
+
 // The whole page, form and figures, laid out on B4 in millimetres.
 void DrawExamPage(SheetDrawer& d, const TExamPageContent& content, TExamPageRef page);
 

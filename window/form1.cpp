@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDate>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,11 +19,13 @@
 #include <QToolButton>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "app/class_print.h"
 #include "app/input_limits.h"
 #include "app/papers.h"
 #include "app/versions.h"
@@ -152,7 +155,7 @@ void FillGrades(QComboBox* box, int ladder) {
 }
 
 // 名簿 beside ヘルプ; Ctrl+L opens it from anywhere in the window.
-QToolButton* AddPupilsEntry(QToolButton* help) {
+QToolButton* AddPupilsEntry(QToolButton* help, const std::function<void(const PupilList&)>& print) {
   QWidget* panel = help->parentWidget();
   auto* button = new QToolButton(panel);
   button->setObjectName(QStringLiteral("PupilsButton"));
@@ -162,10 +165,16 @@ QToolButton* AddPupilsEntry(QToolButton* help) {
   open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   open->setShortcutContext(Qt::WindowShortcut);
   open->setToolTip(QStringLiteral("名簿 (Ctrl+L)"));
-  QObject::connect(open, &QAction::triggered, panel->window(), [panel] {
-    Guarded(panel->window(), [panel] {
-      TPupilsDialog dialog(panel->window());
-      dialog.exec();
+  QObject::connect(open, &QAction::triggered, panel->window(), [panel, print] {
+    Guarded(panel->window(), [panel, print] {
+      PupilList list;
+      {
+        TPupilsDialog dialog(panel->window());
+        dialog.exec();
+        if (!dialog.PrintAsked) return;
+        list = dialog.List();
+      }
+      print(list);
     });
   });
   panel->window()->addAction(open);
@@ -200,7 +209,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   PrinterSetupDialog = std::make_unique<TQxPrinterSetupDialog>(this);
   PrintDialog = std::make_unique<TQxPrintDialog>(this);
   QToolButton* help = AddHelpEntry(CommandPanel, Heading1Box->geometry().right() + 1, 1);
-  QToolButton* pupils = AddPupilsEntry(help);
+  QToolButton* pupils = AddPupilsEntry(help, [this](const PupilList& list) { PrintClass(list); });
   ConnectKeyboard(this, {MakeButton, PrintButton, PrinterSetupButton},
                   {SchoolBox, RoundBox, Heading1Box, Heading2Box});
   QWidget::setTabOrder(help, pupils);
@@ -755,6 +764,83 @@ TPrintReport TForm1::PrintChosenSheets() {
     MakeButton->setEnabled(true);
   });
   return run.Run();
+}
+
+// 名簿で印刷: the ticked pupils' papers from the number in the box (or a fresh one) on, in
+// one run with one report, as the print button's run goes.
+void TForm1::PrintClass(const PupilList& list) {
+  if (!CommandAllowed(true)) return;
+  if (!FacesInPlace(this)) return;
+  const auto first = NextNumber();
+  if (!first) return;
+  std::vector<ClassPaper> order = ClassOrder(list, *first);
+  if (order.empty()) {
+    ShowMessageBox(this, QStringLiteral("名簿に印の付いた生徒がいません。"),
+                   QStringLiteral("名簿で印刷"), MB_OK | MB_ICONWARNING);
+    return;
+  }
+  for (const ClassPaper& paper : order) {
+    if (const QString refused = RefusedPupil(paper.pupil); !refused.isEmpty()) {
+      ShowMessageBox(this, refused, QStringLiteral("名簿で印刷"), MB_OK | MB_ICONWARNING);
+      return;
+    }
+  }
+  QxPrinter().SetCopies(1);
+  QxPrinter().ApplySettings();
+  std::vector<ClassBook> books;
+  int pages = 1;  // the overview
+  {
+    WaitCursor cursor;
+    for (const ClassPaper& paper : order) {
+      books.push_back(MakeClassBook(Texts, paper, PaperMark(paper.number)));
+      books.back().book->PrintRun(EverySheet(*paper.paper), [&](SheetRef) { ++pages; });
+    }
+  }
+  PrintSummary summary = SummarizePrint(QxPrinter(), pages);
+  summary.oneFile = ClassFileStem(QDate::currentDate()) + QStringLiteral(".pdf");
+  if (ShowMessageBox(this,
+                     QStringLiteral("%1 人の用紙を印刷しますか？ (問題番号 %2〜%3)\n\n")
+                             .arg(order.size())
+                             .arg(order.front().number)
+                             .arg(order.back().number) +
+                         summary.Text(),
+                     QStringLiteral("印刷の確認"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return;
+  }
+  if (RememberedPrinter) RememberedPrinter->TryNow();
+  TPrintRun run(std::move(books), std::move(order), PrinterInForce(), *JobFollow,
+                {[this] { return Ending(); },
+                 [this] {
+                   ++PrintTaken;
+                   UpdateStatusLine();
+                 },
+                 {}});
+  MakeButton->setEnabled(false);
+  Printing = true;
+  PrintTitles = run.Titles();
+  PrintTaken = 0;
+  UpdateStatusLine();
+  TPrintReport report;
+  {
+    auto enable = qScopeGuard([this] {
+      Printing = false;
+      PrintTitles.clear();
+      UpdateStatusLine();
+      MakeButton->setEnabled(true);
+    });
+    report = run.Run();
+  }
+  if (Ending()) {
+    for (const QString& line : JobFollow->CancelOnClose() + JobFollow->End()) {
+      std::fprintf(stderr, "tamariko: %s\n", line.toLocal8Bit().constData());
+    }
+    return;
+  }
+  if (!report.Empty()) {
+    ShowMessageBox(this, report.Text(), QStringLiteral("印刷の結果"),
+                   MB_OK | (report.AllSent() ? MB_ICONINFORMATION : MB_ICONWARNING));
+  }
+  ShowJobNews();
 }
 
 void TForm1::PrinterSetupClicked() {

@@ -23,6 +23,8 @@ class QStatusBar;
 
 namespace tamariko {
 
+struct PupilList;
+
 class TForm2;
 class TForm4;
 class TJobFollow;
@@ -45,6 +47,8 @@ class TForm1 : public QWidget, public Ui::Form1 {
   // The three commands: make problems (ケリモ), print, printer set-up.
   void MakeClicked();
   void PrintClicked();
+  // 名簿で印刷: each ticked pupil of `list` their paper, in one print run.
+  void PrintClass(const PupilList& list);
   void PrinterSetupClicked();
 
   // What the window remembers between runs (app/settings.h): put back once both windows

@@ -1,5 +1,6 @@
 #include "window/print_run.h"
 
+#include <QDate>
 #include <QScopeGuard>
 #include <algorithm>
 #include <optional>
@@ -30,7 +31,55 @@ TPrintRun::TPrintRun(const TWorkbook& book, const SheetChoice& choice, int versi
   }
 }
 
+TPrintRun::TPrintRun(std::vector<ClassBook> books, std::vector<ClassPaper> order, QString printer,
+                     TJobFollow& follow, Hooks hooks)
+    : book_(*books.front().book),
+      versionCount_(static_cast<int>(books.size())),
+      printer_(std::move(printer)),
+      follow_(follow),
+      hooks_(std::move(hooks)),
+      class_(true),
+      classBooks_(std::move(books)),
+      classOrder_(std::move(order)) {
+  std::vector<VersionPage> answers;
+  QStringList answerTitles;
+  for (std::size_t k = 0; k < classBooks_.size(); ++k) {
+    const TWorkbook& book = *classBooks_[k].book;
+    const int pupil = static_cast<int>(k);
+    const QString name = QStringLiteral("（") + classOrder_[k].pupil.name + QStringLiteral("）");
+    book.PrintRun(EverySheet(book.Paper()), [&](SheetRef sheet) {
+      const bool answer = sheet.IsAnswerTable();
+      (answer ? answers : order_).push_back({pupil, sheet});
+      (answer ? answerTitles : titles_) << book.Info(sheet).jobTitle + name;
+    });
+  }
+  order_.push_back({-1, {}});
+  titles_ << QStringLiteral("一覧");
+  order_.insert(order_.end(), answers.begin(), answers.end());
+  titles_ += answerTitles;
+}
+
 TPrintRun::~TPrintRun() = default;
+
+QString TPrintRun::JobTitleOf(const VersionPage& first) const {
+  if (!class_) return JobTitle(book_.Paper(), first, versionCount_);
+  if (first.version < 0) return QStringLiteral("一覧");
+  const ClassPaper& paper = classOrder_[static_cast<std::size_t>(first.version)];
+  return paper.paper->name + (first.sheet.IsAnswerTable() ? QStringLiteral(" 解答") : QString()) +
+         QStringLiteral("（") + paper.pupil.name + QStringLiteral("）");
+}
+
+void TPrintRun::PrintPageOf(const VersionPage& page) {
+  if (class_ && page.version < 0) {
+    PrintClassOverview(classOrder_, QxPrinter());
+  } else if (class_) {
+    classBooks_[static_cast<std::size_t>(page.version)].book->PrintSheet(page.sheet, QxPrinter());
+  } else if (versionCount_ > 1) {
+    versions_[static_cast<std::size_t>(page.version)]->PrintSheet(page.sheet, QxPrinter());
+  } else {
+    hooks_.printOne(page.sheet);
+  }
+}
 
 void TPrintRun::MakeVersions(const std::function<std::unique_ptr<TWorkbook>(int version)>& make) {
   versions_.clear();
@@ -46,7 +95,7 @@ void TPrintRun::SendGatheredJob(const QString& title) { SendGatheredPrinterJob(t
 void TPrintRun::DropGatheredJob() { DropGatheredPrinterJob(); }
 
 TPrintReport TPrintRun::Run() {
-  if (versionCount_ > 1 && versions_.size() != static_cast<std::size_t>(versionCount_)) {
+  if (!class_ && versionCount_ > 1 && versions_.size() != static_cast<std::size_t>(versionCount_)) {
     throw std::logic_error("TPrintRun::Run: the versions are not made");
   }
   auto ending = [this] { return hooks_.ending && hooks_.ending(); };
@@ -56,9 +105,10 @@ TPrintReport TPrintRun::Run() {
   follow_.BeginRun();
   // The PDF printer writes the versions as one file, in the run's order.
   bool oneFile = false;
-  if (versionCount_ > 1) {
+  if (versionCount_ > 1 || class_) {
     try {
-      oneFile = CollectPdfPrinterRun(VersionsFileStem(book_.Paper(), versionCount_));
+      oneFile = CollectPdfPrinterRun(class_ ? ClassFileStem(QDate::currentDate())
+                                            : VersionsFileStem(book_.Paper(), versionCount_));
     } catch (const std::exception& e) {
       for (const QString& title : titles_)
         report.Failed(title, printer, QString::fromUtf8(e.what()));
@@ -122,7 +172,7 @@ TPrintReport TPrintRun::Run() {
         if (!o.notSent && o.failure.isEmpty()) sheets << o.title;
       }
       try {
-        SendGatheredJob(JobTitle(book_.Paper(), first, versionCount_));
+        SendGatheredJob(JobTitleOf(first));
         follow_.Sent(sheets);
       } catch (const std::exception& e) {
         sendFailure = failure({}, e, sheets);
@@ -164,11 +214,7 @@ TPrintReport TPrintRun::Run() {
     }
     const qsizetype pdfBefore = PdfPrinterFilesWritten().size();
     try {
-      if (versionCount_ > 1) {
-        versions_[static_cast<std::size_t>(page.version)]->PrintSheet(page.sheet, QxPrinter());
-      } else {
-        hooks_.printOne(page.sheet);
-      }
+      PrintPageOf(page);
       if (oneFile) {
         sentInFile << title;
       } else {

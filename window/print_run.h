@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/class_print.h"
 #include "app/versions.h"
 #include "app/workbook.h"
 #include "window/print_report.h"
@@ -36,6 +37,11 @@ class TPrintRun {
   // The sheets of `choice` from `book` (the paper on screen), in `versions` versions, to
   // `printer` (the one in force, as the report names it); `follow` is told of the jobs.
   TPrintRun(const TWorkbook& book, const SheetChoice& choice, int versions, QString printer,
+            TJobFollow& follow, Hooks hooks);
+  // A class at once (app/class_print.h): each pupil's paper as a version of its own, every
+  // pupil's problem pages, the overview, then every pupil's answer pages; to the PDF printer
+  // one file 名簿_YYYY-MM-DD.pdf.
+  TPrintRun(std::vector<ClassBook> books, std::vector<ClassPaper> order, QString printer,
             TJobFollow& follow, Hooks hooks);
   virtual ~TPrintRun();
   TPrintRun(const TPrintRun&) = delete;
@@ -63,6 +69,13 @@ class TPrintRun {
   std::vector<VersionPage> order_;
   QStringList titles_;
   std::vector<std::unique_ptr<TWorkbook>> versions_;
+  // A class run's papers and pupils; its overview is the page of version -1.
+  bool class_ = false;
+  std::vector<ClassBook> classBooks_;
+  std::vector<ClassPaper> classOrder_;
+
+  QString JobTitleOf(const VersionPage& first) const;
+  void PrintPageOf(const VersionPage& page);
 };
 
 }  // namespace tamariko

@@ -114,6 +114,14 @@ TPupilsDialog::TPupilsDialog(QWidget* parent) : QDialog(parent) {
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+  // 名簿で印刷 keeps the list as OK does, then the window prints it.
+  PrintButton = buttons->addButton(QStringLiteral("名簿で印刷(&P)"), QDialogButtonBox::ActionRole);
+  PrintButton->setAutoDefault(false);
+  connect(PrintButton, &QPushButton::clicked, this, [this] {
+    PrintAsked = true;
+    accept();
+    if (result() != QDialog::Accepted) PrintAsked = false;
+  });
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

@@ -48,6 +48,8 @@ class TPupilsDialog : public QDialog {
   QPushButton* RemoveButton = nullptr;
   QPushButton* ImportButton = nullptr;
   QPushButton* ExportButton = nullptr;
+  QPushButton* PrintButton = nullptr;  // 名簿で印刷: kept as on OK, then PrintAsked
+  bool PrintAsked = false;
 
  private:
   void Fill(const PupilList& list);
