@@ -48,7 +48,6 @@
 #include "window/help_window.h"
 #include "window/job_follow.h"
 #include "window/message_box.h"
-#include "window/print_run.h"
 #include "window/pupils_dialog.h"
 #include "window/shortcuts.h"
 #include "window/shutdown_signals.h"
@@ -693,7 +692,10 @@ void TForm1::PrintClicked() {
   // A remembered printer whose server answered since goes in force before the run.
   if (RememberedPrinter) RememberedPrinter->TryNow();
 
-  const TPrintReport report = PrintChosenSheets();
+  TellPrinted(PrintChosenSheets());
+}
+
+void TForm1::TellPrinted(const TPrintReport& report) {
   if (Ending()) {
     if (!report.Unsent().isEmpty()) {
       std::fprintf(
@@ -737,12 +739,7 @@ TPrintReport TForm1::PrintChosenSheets() {
       MadeOnce && PrintSelection->Versions() > 1 ? PrintSelection->Versions() : 1;
   TPrintRun run(*Book, Ticked(PrintSelection->Boxes(), *Paper_, true), versionCount,
                 PrinterInForce(), *JobFollow,
-                {[this] { return Ending(); },
-                 [this] {
-                   ++PrintTaken;
-                   UpdateStatusLine();
-                 },
-                 [this](SheetRef sheet) { PrintOneSheet(sheet); }});
+                PrintHooks([this](SheetRef sheet) { PrintOneSheet(sheet); }));
   if (versionCount > 1) {
     WaitCursor cursor;
     // The first made again from the number on screen, as each of the others from the
@@ -752,6 +749,19 @@ TPrintReport TForm1::PrintChosenSheets() {
       return MakePaper(&Texts, *Paper_, number, MadeChoice, PaperMark(number, v));
     });
   }
+  return RunPrint(run);
+}
+
+TPrintRun::Hooks TForm1::PrintHooks(std::function<void(SheetRef)> printOne) {
+  return {[this] { return Ending(); },
+          [this] {
+            ++PrintTaken;
+            UpdateStatusLine();
+          },
+          std::move(printOne)};
+}
+
+TPrintReport TForm1::RunPrint(TPrintRun& run) {
   MakeButton->setEnabled(false);
   Printing = true;
   PrintTitles = run.Titles();
@@ -808,39 +818,8 @@ void TForm1::PrintClass(const PupilList& list) {
     return;
   }
   if (RememberedPrinter) RememberedPrinter->TryNow();
-  TPrintRun run(std::move(books), std::move(order), PrinterInForce(), *JobFollow,
-                {[this] { return Ending(); },
-                 [this] {
-                   ++PrintTaken;
-                   UpdateStatusLine();
-                 },
-                 {}});
-  MakeButton->setEnabled(false);
-  Printing = true;
-  PrintTitles = run.Titles();
-  PrintTaken = 0;
-  UpdateStatusLine();
-  TPrintReport report;
-  {
-    auto enable = qScopeGuard([this] {
-      Printing = false;
-      PrintTitles.clear();
-      UpdateStatusLine();
-      MakeButton->setEnabled(true);
-    });
-    report = run.Run();
-  }
-  if (Ending()) {
-    for (const QString& line : JobFollow->CancelOnClose() + JobFollow->End()) {
-      std::fprintf(stderr, "tamariko: %s\n", line.toLocal8Bit().constData());
-    }
-    return;
-  }
-  if (!report.Empty()) {
-    ShowMessageBox(this, report.Text(), QStringLiteral("印刷の結果"),
-                   MB_OK | (report.AllSent() ? MB_ICONINFORMATION : MB_ICONWARNING));
-  }
-  ShowJobNews();
+  TPrintRun run(std::move(books), std::move(order), PrinterInForce(), *JobFollow, PrintHooks());
+  TellPrinted(RunPrint(run));
 }
 
 void TForm1::PrinterSetupClicked() {

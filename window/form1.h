@@ -14,6 +14,7 @@
 #include "window/design.h"
 #include "window/preview_area.h"
 #include "window/print_report.h"
+#include "window/print_run.h"
 #include "window/settings.h"
 
 class QCheckBox;
@@ -136,6 +137,12 @@ class TForm1 : public QWidget, public Ui::Form1 {
   QString PrinterInForce() const;
   // The print run of the chosen sheets, with the make-problems button off meanwhile.
   TPrintReport PrintChosenSheets();
+  // What a print run asks of the window; `printOne` for a run of the paper on screen.
+  TPrintRun::Hooks PrintHooks(std::function<void(SheetRef)> printOne = {});
+  // `run` with the make-problems button off and the status line following it.
+  TPrintReport RunPrint(TPrintRun& run);
+  // After a run: the report in a box, or on standard error where the program is ending.
+  void TellPrinted(const TPrintReport& report);
   // The number the next ケリモ makes; none, and said, when the typed one is not a number.
   std::optional<std::uint32_t> NextNumber();
   // Previews drawn at another device pixel ratio are drawn again at the window's.
